@@ -1,0 +1,40 @@
+#include "frame/prompter.h"
+
+#include <QFileDialog>
+#include <QMessageBox>
+#include <QPointer>
+
+namespace brevanta::frame {
+namespace {
+
+QPointer<QWidget> gParent;
+
+class QtPrompter final : public Prompter {
+public:
+    Answer message(const QString& title, const QString& text, Buttons buttons, Icon icon) override {
+        QMessageBox box(icon == Icon::Warning ? QMessageBox::Warning : QMessageBox::NoIcon, title, text,
+                        buttons == Buttons::YesNo ? (QMessageBox::Yes | QMessageBox::No) : QMessageBox::Ok,
+                        gParent);
+        const int pressed = box.exec();
+        if (buttons == Buttons::Ok) return Answer::Ok;
+        return pressed == QMessageBox::Yes ? Answer::Yes : Answer::No;
+    }
+
+    QString saveFileName(const SaveDialogRequest& request) override {
+        return QFileDialog::getSaveFileName(gParent, request.title, request.fileName, request.filter, nullptr,
+                                            QFileDialog::DontConfirmOverwrite);
+    }
+};
+
+QtPrompter gQtPrompter;
+Prompter* gPrompter = nullptr;
+
+}  // namespace
+
+Prompter& prompter() { return gPrompter ? *gPrompter : gQtPrompter; }
+
+void setPrompter(Prompter* replacement) { gPrompter = replacement; }
+
+void setDialogParent(QWidget* parent) { gParent = parent; }
+
+}  // namespace brevanta::frame

@@ -1,0 +1,42 @@
+#pragma once
+// Every box and dialog the program shows goes through one replaceable
+// prompter: the real one uses Qt's message boxes and file dialog, tests
+// install one that records what was shown and answers from a script.
+
+#include <QString>
+
+class QWidget;
+
+namespace brevanta::frame {
+
+enum class Answer { Ok, Yes, No };
+
+enum class Buttons { Ok, YesNo };
+
+enum class Icon { None, Warning };
+
+struct SaveDialogRequest {
+    QString title;       // "Save File"
+    QString filter;      // "Excel Files (*.xls)"
+    QString fileName;    // initial name
+};
+
+class Prompter {
+public:
+    virtual ~Prompter() = default;
+    // A modal message box; returns the button pressed.
+    virtual Answer message(const QString& title, const QString& text, Buttons buttons, Icon icon) = 0;
+    // The Save dialog; returns the chosen name exactly as given, empty when cancelled.
+    // It never asks about overwriting by itself: the caller asks.
+    virtual QString saveFileName(const SaveDialogRequest& request) = 0;
+};
+
+// The prompter in use. Until one is installed, the Qt prompter is used.
+Prompter& prompter();
+// Installs a prompter (not owned); nullptr restores the Qt one.
+void setPrompter(Prompter* replacement);
+
+// The parent window for boxes shown by the Qt prompter (may be null).
+void setDialogParent(QWidget* parent);
+
+}  // namespace brevanta::frame

@@ -1,0 +1,25 @@
+#!/usr/bin/env bash
+# Installs the Debian 12 packages the build, the program and the tests need.
+# Runs apt-get only when something is missing, so repeated runs are quick.
+set -euo pipefail
+
+packages=(
+  # build
+  g++ cmake ninja-build pkg-config qt6-base-dev libgsf-1-dev libgtest-dev libbenchmark-dev
+  # run: "Arial" resolves to its metric twin
+  fonts-liberation2
+  # tests: readers of .xls nobody here wrote, a virtual display, and clang for the fuzzers
+  python3-xlrd libreoffice-calc-nogui gnumeric xvfb xauth clang libclang-rt-14-dev
+)
+
+missing=()
+for p in "${packages[@]}"; do
+  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
+done
+if ((${#missing[@]})); then
+  sudo_cmd=()
+  [ "$(id -u)" -eq 0 ] || sudo_cmd=(sudo)
+  echo "Installing: ${missing[*]}"
+  "${sudo_cmd[@]}" apt-get update -qq
+  DEBIAN_FRONTEND=noninteractive "${sudo_cmd[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}"
+fi

@@ -1,0 +1,19 @@
+#!/usr/bin/env bash
+# Installs what is missing, builds everything and runs every test (CTest).
+# Needs no display: GUI tests run on Qt's offscreen platform, and the few
+# that need a real window start their own Xvfb. A second, clang build runs
+# the fuzz targets under libFuzzer for a short, fixed time each.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+bash scripts/install-deps.sh
+jobs=$(nproc)
+
+cmake -S . -B build-tests -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DBREVANTA_TESTS=ON
+cmake --build build-tests -j "$jobs"
+
+cmake -S . -B build-fuzz -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DBREVANTA_TESTS=ON -DBREVANTA_FUZZ=ON \
+      -DCMAKE_CXX_COMPILER=clang++
+cmake --build build-fuzz -j "$jobs" --target brevanta_fuzz_targets
+
+(cd build-tests && ctest --output-on-failure -j "$jobs")
+(cd build-fuzz && ctest --output-on-failure -L '^fuzz$')

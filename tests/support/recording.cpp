@@ -1,0 +1,48 @@
+#include "tests/support/recording.h"
+
+#include <QDir>
+
+namespace brevanta::testsupport {
+
+std::vector<int> RecordingReporter::lines() const {
+    std::vector<int> result;
+    for (const auto& r : reports) result.push_back(r.line);
+    return result;
+}
+
+frame::Answer ScriptedPrompter::message(const QString& title, const QString& text, frame::Buttons buttons,
+                                        frame::Icon icon) {
+    messages.push_back({title, text, buttons, icon});
+    if (buttons == frame::Buttons::Ok) return frame::Answer::Ok;
+    if (answers.empty()) return frame::Answer::No;
+    const auto answer = answers.front();
+    answers.pop_front();
+    return answer;
+}
+
+QString ScriptedPrompter::saveFileName(const frame::SaveDialogRequest& request) {
+    saveRequests.push_back(request);
+    if (fileNames.empty()) return {};
+    auto name = fileNames.front();
+    fileNames.pop_front();
+    return name;
+}
+
+SeamGuard::SeamGuard() {
+    frame::setReporter(&reporter);
+    frame::setPrompter(&prompter);
+}
+
+SeamGuard::~SeamGuard() {
+    frame::setReporter(nullptr);
+    frame::setPrompter(nullptr);
+}
+
+QString testOutputDir() {
+    QString dir = qEnvironmentVariable("BREVANTA_TEST_OUTPUT");
+    if (dir.isEmpty()) dir = QDir::tempPath() + QStringLiteral("/brevanta-test-output");
+    QDir().mkpath(dir);
+    return dir;
+}
+
+}  // namespace brevanta::testsupport

@@ -1,0 +1,52 @@
+#pragma once
+// Test doubles for the program's seams: a reporter that records every error
+// report, and a prompter that records every box and answers from a script.
+
+#include <QStringList>
+#include <deque>
+#include <vector>
+
+#include "frame/error_report.h"
+#include "frame/prompter.h"
+
+namespace brevanta::testsupport {
+
+class RecordingReporter final : public frame::Reporter {
+public:
+    void report(const frame::ErrorReport& report) override { reports.push_back(report); }
+    std::vector<int> lines() const;
+    std::vector<frame::ErrorReport> reports;
+};
+
+struct ShownMessage {
+    QString title;
+    QString text;
+    frame::Buttons buttons;
+    frame::Icon icon;
+};
+
+class ScriptedPrompter final : public frame::Prompter {
+public:
+    frame::Answer message(const QString& title, const QString& text, frame::Buttons buttons,
+                          frame::Icon icon) override;
+    QString saveFileName(const frame::SaveDialogRequest& request) override;
+
+    std::deque<frame::Answer> answers;        // for Yes/No boxes; No when the script runs dry
+    std::deque<QString> fileNames;            // for the Save dialog; "" (cancel) when dry
+    std::vector<ShownMessage> messages;
+    std::vector<frame::SaveDialogRequest> saveRequests;
+};
+
+// Installs both doubles for the lifetime of the object.
+class SeamGuard {
+public:
+    SeamGuard();
+    ~SeamGuard();
+    RecordingReporter reporter;
+    ScriptedPrompter prompter;
+};
+
+// Folder for files tests leave for eyes (pictures); under the build folder.
+QString testOutputDir();
+
+}  // namespace brevanta::testsupport

@@ -1,0 +1,21 @@
+#pragma once
+// A value as a cell displays it, given the cell's number format:
+// "General" numbers, and dates/times in the formats typed entry assigns.
+
+#include <QLocale>
+#include <QString>
+
+#include "engine/model/value.h"
+
+namespace brevanta::engine {
+
+QString displayText(const model::Value& value, const QString& numberFormat, const QLocale& locale);
+
+// True for number formats that show a date or time.
+bool isDateFormat(const QString& numberFormat);
+
+// Serial numbers of the 1900 date system (serial 60 is the fictitious 1900-02-29).
+double dateToSerial(int year, int month, int day);
+bool serialToDate(double serial, int& year, int& month, int& day);
+
+}  // namespace brevanta::engine

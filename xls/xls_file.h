@@ -1,0 +1,21 @@
+#pragma once
+// Excel 97-2003 workbook files (BIFF8 in a compound file).
+
+#include <QString>
+#include <memory>
+
+#include "engine/model/workbook.h"
+
+namespace brevanta::xls {
+
+// Writes the workbook. Every formula cell's Cell::value must hold its
+// current result (it becomes the cached result readers show). Writes
+// beside the target and renames, so a failure never leaves a half-written
+// file under the name. Throws host::HostError with the system's reason.
+void writeWorkbook(const model::Workbook& workbook, const QString& path);
+
+// Reads a workbook. Throws host::HostError with a clear description for a
+// file that is not a readable BIFF8 workbook.
+std::unique_ptr<model::Workbook> readWorkbook(const QString& path);
+
+}  // namespace brevanta::xls

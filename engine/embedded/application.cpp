@@ -1,0 +1,190 @@
+#include "engine/embedded/address.h"
+#include "engine/embedded/embedded_host.h"
+#include "engine/embedded/objects.h"
+
+#ifdef BREVANTA_ENGINE_WITH_XLS
+#include "xls/xls_file.h"
+#endif
+
+namespace brevanta::engine {
+
+using host::HostError;
+
+namespace {
+
+// A workbook as a new one starts: three empty sheets, the standard palette,
+// Arial 10, the first sheet active with A1 selected.
+std::unique_ptr<model::Workbook> newWorkbookModel() {
+    auto book = std::make_unique<model::Workbook>();
+    for (int i = 1; i <= 3; ++i)
+        book->sheets.push_back(std::make_unique<model::Sheet>(QStringLiteral("Sheet%1").arg(i)));
+    return book;
+}
+
+class EngineApplication;
+
+class EngineWorkbooks final : public host::Workbooks {
+public:
+    explicit EngineWorkbooks(std::shared_ptr<AppState> app) : app_(std::move(app)) {}
+    host::WorkbookPtr add() override;
+    host::WorkbookPtr open(const QString& path) override;
+    int count() const override { return static_cast<int>(live().books.size()); }
+    host::WorkbookPtr item(int index) override;
+
+private:
+    AppState& live() const {
+        if (app_->quit) throw HostError(disconnectedText());
+        return *app_;
+    }
+    std::shared_ptr<AppState> app_;
+};
+
+host::WorkbookPtr EngineWorkbooks::add() {
+    auto& app = live();
+    ++app.booksCreated;
+    auto book = BookState::adopt(newWorkbookModel(), QStringLiteral("Book%1").arg(app.booksCreated), app_);
+    app.books.push_back(book);
+    app.active = book;
+    return std::make_shared<EngineWorkbook>(book);
+}
+
+host::WorkbookPtr EngineWorkbooks::open(const QString& path) {
+    auto& app = live();
+#ifdef BREVANTA_ENGINE_WITH_XLS
+    auto book = BookState::adopt(xls::readWorkbook(path), path, app_);
+    if (book->sheets.empty()) throw HostError(QStringLiteral("Open method of Workbooks class failed"));
+    app.books.push_back(book);
+    app.active = book;
+    return std::make_shared<EngineWorkbook>(book);
+#else
+    Q_UNUSED(app);
+    Q_UNUSED(path);
+    throw HostError(QStringLiteral("Open method of Workbooks class failed"));
+#endif
+}
+
+host::WorkbookPtr EngineWorkbooks::item(int index) {
+    auto& app = live();
+    if (index < 1 || index > static_cast<int>(app.books.size())) throw HostError(frame::failures::kSubscriptOutOfRange);
+    return std::make_shared<EngineWorkbook>(app.books[static_cast<size_t>(index - 1)]);
+}
+
+class EngineApplication final : public host::Application {
+public:
+    EngineApplication()
+        : app_(std::make_shared<AppState>()), workbooks_(app_), sheets_([this] { return activeBook("Sheets"); }) {}
+
+    QString defaultValue() const override { return QStringLiteral("Brevanta Spreadsheet Engine"); }
+    QString version() const override { return QStringLiteral("16.0"); }
+
+    bool visible() const override { return live().visible; }
+    void setVisible(bool visible) override { live().visible = visible; }
+    bool screenUpdating() const override { return live().screenUpdating; }
+    void setScreenUpdating(bool on) override { live().screenUpdating = on; }
+    bool displayAlerts() const override { return live().displayAlerts; }
+    void setDisplayAlerts(bool on) override { live().displayAlerts = on; }
+    bool enableEvents() const override { return live().enableEvents; }
+    void setEnableEvents(bool on) override { live().enableEvents = on; }
+    int enableCancelKey() const override { return live().enableCancelKey; }
+    void setEnableCancelKey(int mode) override {
+        auto& app = live();
+        if (mode < 0 || mode > 2) throwUnableToSet("EnableCancelKey", "Application");
+        app.enableCancelKey = mode;
+    }
+    int cursor() const override { return live().cursor; }
+    void setCursor(int cursor) override {
+        auto& app = live();
+        if (cursor != host::xl::CursorDefault && (cursor < 1 || cursor > 3)) throwUnableToSet("Cursor", "Application");
+        app.cursor = cursor;
+    }
+
+    host::Workbooks& workbooks() override {
+        live();
+        return workbooks_;
+    }
+    host::WorkbookPtr activeWorkbook() override { return std::make_shared<EngineWorkbook>(activeBook("ActiveWorkbook")); }
+    host::WorksheetPtr activeSheet() override { return std::make_shared<EngineWorksheet>(activeSheetHandle("ActiveSheet")); }
+    host::Sheets& sheets() override {
+        activeBook("Sheets");
+        return sheets_;
+    }
+
+    host::RangePtr range(const QString& address) override {
+        auto handle = activeSheetHandle("Range");
+        return std::make_shared<EngineRange>(handle, parseAddressOrThrow(address));
+    }
+    host::RangePtr rows(const QString& address) override {
+        auto handle = activeSheetHandle("Rows");
+        auto area = parseAddressOrThrow(address);
+        area.firstCol = 0;
+        area.lastCol = model::kMaxColumns - 1;
+        return std::make_shared<EngineRange>(handle, area, RangeMode::Rows);
+    }
+    host::RangePtr columns(const QString& address) override {
+        auto handle = activeSheetHandle("Columns");
+        auto area = parseAddressOrThrow(address);
+        area.firstRow = 0;
+        area.lastRow = model::kMaxRows - 1;
+        return std::make_shared<EngineRange>(handle, area, RangeMode::Columns);
+    }
+    host::RangePtr cells() override {
+        return std::make_shared<EngineRange>(activeSheetHandle("Cells"),
+                                             model::CellRange{0, 0, model::kMaxRows - 1, model::kMaxColumns - 1});
+    }
+    host::RangePtr selection() override {
+        auto handle = activeSheetHandle("Selection");
+        return std::make_shared<EngineRange>(handle, handle.live().sheet.selection);
+    }
+    host::RangePtr activeCell() override {
+        auto handle = activeSheetHandle("ActiveCell");
+        const auto cell = handle.live().sheet.activeCell;
+        return std::make_shared<EngineRange>(handle, model::CellRange{cell.row, cell.col, cell.row, cell.col});
+    }
+
+    double inchesToPoints(double inches) const override {
+        live();
+        return inches * 72.0;
+    }
+
+    void quit() override {
+        auto& app = live();
+        for (auto& book : std::vector(app.books)) EngineWorkbook(book).close();
+        app.quit = true;
+    }
+
+private:
+    AppState& live() const {
+        if (app_->quit) throw HostError(disconnectedText());
+        return *app_;
+    }
+    BookStatePtr activeBook(const char* member) const {
+        live();
+        auto book = app_->active.lock();
+        if (!book || book->closed)
+            throw HostError(QStringLiteral("Method '%1' of object '_Application' failed").arg(QLatin1String(member)));
+        return book;
+    }
+    SheetHandle activeSheetHandle(const char* member) const {
+        auto book = activeBook(member);
+        return SheetHandle(book, book->activeSheet());
+    }
+
+    std::shared_ptr<AppState> app_;
+    EngineWorkbooks workbooks_;
+    EngineSheets sheets_;
+};
+
+}  // namespace
+
+host::ApplicationPtr createEmbeddedApplication() { return std::make_shared<EngineApplication>(); }
+
+host::ApplicationPtr EmbeddedHostFactory::create() { return createEmbeddedApplication(); }
+
+SheetModel sheetModel(host::Worksheet& worksheet) {
+    auto* engineSheet = dynamic_cast<EngineWorksheet*>(&worksheet);
+    if (!engineSheet) throw HostError(QStringLiteral("The worksheet does not belong to the embedded engine"));
+    auto context = engineSheet->handle().live();
+    return {*context.book.book, context.sheet, context.calculator};
+}
+
+}  // namespace brevanta::engine

@@ -1,0 +1,58 @@
+#pragma once
+// What the host objects share behind their handles: the application's
+// settings and workbooks, each workbook's model and each sheet's
+// calculator. Handles keep these alive and check, on every call, that the
+// thing they stand for still exists (a closed workbook, a deleted sheet or
+// a quit application refuses further calls instead of crashing).
+
+#include <QString>
+#include <memory>
+#include <vector>
+
+#include "engine/formula/calc.h"
+#include "engine/model/workbook.h"
+
+namespace brevanta::engine {
+
+struct BookState;
+
+struct SheetState {
+    model::Sheet* sheet = nullptr;  // owned by the workbook's model
+    std::unique_ptr<Calculator> calculator;
+    bool removed = false;
+};
+using SheetStatePtr = std::shared_ptr<SheetState>;
+
+struct AppState {
+    bool quit = false;
+    bool visible = false;
+    bool screenUpdating = true;
+    bool displayAlerts = true;
+    bool enableEvents = true;
+    int enableCancelKey = 1;
+    int cursor = -4143;
+    std::vector<std::shared_ptr<BookState>> books;  // in the order they were opened
+    std::weak_ptr<BookState> active;
+    int booksCreated = 0;  // for the "Book<n>" names of new workbooks
+};
+
+struct BookState {
+    std::unique_ptr<model::Workbook> book;
+    std::vector<SheetStatePtr> sheets;  // parallel to book->sheets
+    QString fullName;
+    bool closed = false;
+    std::weak_ptr<AppState> app;
+
+    // Wraps a model that has no handles yet (new or read from a file).
+    static std::shared_ptr<BookState> adopt(std::unique_ptr<model::Workbook> book,
+                                            const QString& fullName,
+                                            const std::shared_ptr<AppState>& app);
+    SheetStatePtr activeSheet() const;
+    int indexOf(const SheetState& sheet) const;  // 0-based, -1 when gone
+};
+using BookStatePtr = std::shared_ptr<BookState>;
+
+// The text a spreadsheet gives for a call on an object that is gone.
+QString disconnectedText();
+
+}  // namespace brevanta::engine

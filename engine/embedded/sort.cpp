@@ -1,0 +1,84 @@
+#include "engine/embedded/sort.h"
+
+#include <algorithm>
+#include <numeric>
+#include <vector>
+
+namespace brevanta::engine {
+
+namespace {
+
+int typeRank(const model::Value& value) {
+    switch (value.index()) {
+        case 1: return 0;  // number
+        case 2: return 1;  // text
+        case 3: return 2;  // truth value
+        case 4: return 3;  // error
+        default: return 4; // empty
+    }
+}
+
+// Texts compare without regard to case; with MatchCase, among texts equal
+// but for case the lower-case one comes first.
+int compareTexts(const QString& a, const QString& b, bool matchCase) {
+    const int folded = QString::compare(a, b, Qt::CaseInsensitive);
+    if (folded != 0 || !matchCase) return folded;
+    for (qsizetype i = 0; i < a.size() && i < b.size(); ++i)
+        if (a[i] != b[i]) return a[i].isLower() ? -1 : 1;
+    return 0;
+}
+
+}  // namespace
+
+int compareSortKeys(const model::Value& a, const model::Value& b, bool matchCase) {
+    const int rankA = typeRank(a), rankB = typeRank(b);
+    if (rankA != rankB) return rankA < rankB ? -1 : 1;
+    if (const double* x = std::get_if<double>(&a)) {
+        const double y = std::get<double>(b);
+        return *x < y ? -1 : (*x > y ? 1 : 0);
+    }
+    if (const QString* x = std::get_if<QString>(&a)) return compareTexts(*x, std::get<QString>(b), matchCase);
+    if (const bool* x = std::get_if<bool>(&a)) return int(*x) - int(std::get<bool>(b));
+    return 0;  // errors are all alike; empties too
+}
+
+void sortRows(model::Sheet& sheet, const SortRequest& request,
+              const std::function<model::Value(int row, int col)>& valueOf) {
+    const auto& range = request.range;
+    const int first = range.firstRow + (request.firstRowIsHeader ? 1 : 0);
+    // Rows past the last stored row are empty and sort last: they never move.
+    const int last = std::min(range.lastRow, sheet.rowExtent() - 1);
+    if (first > last) return;
+    const int count = last - first + 1;
+
+    using CellEntry = std::pair<uint16_t, model::Cell>;
+    std::vector<std::vector<CellEntry>> blocks(count);
+    std::vector<model::Value> keys(count);
+    // Every key is read before any cell moves: a key may be a formula over other rows.
+    for (int i = 0; i < count; ++i) keys[i] = valueOf(first + i, request.keyColumn);
+    for (int i = 0; i < count; ++i) {
+        auto& cells = sheet.rowCells(first + i);
+        auto begin = std::find_if(cells.begin(), cells.end(), [&](const CellEntry& e) { return e.first >= range.firstCol; });
+        auto end = std::find_if(begin, cells.end(), [&](const CellEntry& e) { return e.first > range.lastCol; });
+        blocks[i].assign(std::make_move_iterator(begin), std::make_move_iterator(end));
+        cells.erase(begin, end);
+    }
+
+    std::vector<int> order(count);
+    std::iota(order.begin(), order.end(), 0);
+    std::stable_sort(order.begin(), order.end(), [&](int a, int b) {
+        const bool emptyA = model::isEmpty(keys[a]), emptyB = model::isEmpty(keys[b]);
+        if (emptyA || emptyB) return !emptyA && emptyB;
+        const int order = compareSortKeys(keys[a], keys[b], request.matchCase);
+        return request.descending ? order > 0 : order < 0;
+    });
+
+    for (int i = 0; i < count; ++i) {
+        auto& cells = sheet.rowCells(first + i);
+        auto at = std::find_if(cells.begin(), cells.end(), [&](const CellEntry& e) { return e.first > range.lastCol; });
+        auto& block = blocks[order[i]];
+        cells.insert(at, std::make_move_iterator(block.begin()), std::make_move_iterator(block.end()));
+    }
+}
+
+}  // namespace brevanta::engine

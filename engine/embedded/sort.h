@@ -1,0 +1,29 @@
+#pragma once
+// Sorting the rows of a range by one key column, the way a spreadsheet
+// does: numbers before texts before truth values before errors, empty keys
+// last in either order, equal keys keeping their order. Each cell moves
+// with its value, formula and own format; cells outside the range stay.
+
+#include <functional>
+
+#include "engine/model/sheet.h"
+#include "engine/model/value.h"
+
+namespace brevanta::engine {
+
+struct SortRequest {
+    model::CellRange range;
+    int keyColumn = 0;             // 0-based, inside the range
+    bool descending = false;
+    bool firstRowIsHeader = false; // the first row stays where it is
+    bool matchCase = false;
+};
+
+// `valueOf` gives a key cell's value as displayed (a formula's result).
+void sortRows(model::Sheet& sheet, const SortRequest& request,
+              const std::function<model::Value(int row, int col)>& valueOf);
+
+// The order of two keys: negative, zero or positive.
+int compareSortKeys(const model::Value& a, const model::Value& b, bool matchCase);
+
+}  // namespace brevanta::engine

@@ -1,0 +1,375 @@
+#include "preview/form2.h"
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QEnterEvent>
+#include <QMouseEvent>
+#include <QGroupBox>
+#include <QPainter>
+#include <QPushButton>
+#include <QScreen>
+#include <QScrollBar>
+#include <QSignalBlocker>
+#include <limits>
+#include <optional>
+
+#include "frame/common.h"
+#include "frame/error_report.h"
+#include "frame/failure.h"
+#include "frame/program_end.h"
+#include "frame/prompter.h"
+#include "preview/cursor_file.h"
+#include "preview/image_surface.h"
+#include "preview/workbook_copy.h"
+
+namespace brevanta::preview {
+namespace {
+
+const QString kModule = QStringLiteral("Form2");
+
+// The window's layout is given in twips; widgets take pixels.
+QRect twipsRect(int left, int top, int width, int height) {
+    return QRect(left / kTwipsPerPixel, top / kTwipsPerPixel, width / kTwipsPerPixel, height / kTwipsPerPixel);
+}
+
+int clampToInt(qint64 value) {
+    return int(std::clamp<qint64>(value, std::numeric_limits<int>::min(), std::numeric_limits<int>::max()));
+}
+
+int pixels(qint64 twips) { return clampToInt(pixelsFromTwips(twips)); }
+
+// The holder's rectangle of the plan, stretched to the zoomed size.
+QImage paintZoomed(const QImage& holder, const RedrawPlan& plan) {
+    QImage zoomed(pixels(plan.targetWidth), pixels(plan.targetHeight), QImage::Format_RGB32);
+    if (zoomed.isNull()) throw frame::Failure(QStringLiteral("Out of memory"));
+    zoomed.fill(Qt::white);
+    QPainter painter(&zoomed);
+    painter.setRenderHint(QPainter::SmoothPixmapTransform);
+    const double scale = 1.0 / kTwipsPerPixel;
+    painter.drawImage(QRectF(0, 0, plan.targetWidth * scale, plan.targetHeight * scale), holder,
+                      QRectF(0, 0, plan.sourceWidth * scale, plan.sourceHeight * scale));
+    return zoomed;
+}
+
+QPushButton* makeButton(const QString& caption, QWidget* parent, const QRect& geometry) {
+    auto* button = new QPushButton(caption, parent);
+    button->setGeometry(geometry);
+    button->setMouseTracking(true);
+    return button;
+}
+
+}  // namespace
+
+Form2::Form2(QWidget* parent) : QWidget(parent, Qt::Window | Qt::MSWindowsFixedSizeDialogHint) {
+    setObjectName(QStringLiteral("Form2"));
+    setWindowFlags((windowFlags() | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                    Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint) &
+                   ~Qt::WindowMaximizeButtonHint);
+    setFixedSize(twipsRect(0, 0, 9840, 9390).size());
+    setMouseTracking(true);
+
+    Picture2 = new ViewportFrame(this);
+    Picture2->setObjectName(QStringLiteral("Picture2"));
+    Picture2->setGeometry(twipsRect(120, 120, 9330, 7425));
+    Picture1 = new ImageSurface(Picture2->clientArea());
+    Picture1->setObjectName(QStringLiteral("Picture1"));
+    Picture1->setGeometry(0, 0, 0, 0);
+
+    VScroll1 = new QScrollBar(Qt::Vertical, this);
+    VScroll1->setObjectName(QStringLiteral("VScroll1"));
+    VScroll1->setGeometry(twipsRect(9450, 120, 255, 7425));
+    HScroll1 = new QScrollBar(Qt::Horizontal, this);
+    HScroll1->setObjectName(QStringLiteral("HScroll1"));
+    HScroll1->setGeometry(twipsRect(120, 7545, 9330, 255));
+    for (QScrollBar* scrollBar : {VScroll1, HScroll1}) {
+        scrollBar->setRange(0, 0);
+        scrollBar->setEnabled(false);
+    }
+
+    Frame1 = new QGroupBox(QStringLiteral("Zoom:"), this);
+    Frame1->setObjectName(QStringLiteral("Frame1"));
+    Frame1->setGeometry(twipsRect(120, 7860, 9600, 855));
+    Frame1->setMouseTracking(true);
+    PushButton1 = makeButton(QStringLiteral("Zoom In"), Frame1, twipsRect(240, 300, 4440, 405));
+    PushButton2 = makeButton(QStringLiteral("Zoom Out"), Frame1, twipsRect(4800, 300, 4560, 405));
+    PushButton8 = makeButton(QStringLiteral("< Back"), this, twipsRect(120, 8850, 4680, 405));
+    PushButton6 = makeButton(QStringLiteral("Save Results To Excel File"), this, twipsRect(4920, 8850, 4800, 405));
+    PushButton1->setObjectName(QStringLiteral("PushButton1"));
+    PushButton2->setObjectName(QStringLiteral("PushButton2"));
+    PushButton8->setObjectName(QStringLiteral("PushButton8"));
+    PushButton6->setObjectName(QStringLiteral("PushButton6"));
+    for (QWidget* watched : {static_cast<QWidget*>(PushButton1), static_cast<QWidget*>(PushButton2),
+                             static_cast<QWidget*>(PushButton8), static_cast<QWidget*>(PushButton6),
+                             static_cast<QWidget*>(Frame1)})
+        watched->installEventFilter(this);
+
+    connect(PushButton1, &QPushButton::clicked, this, [this] { PushButton1_Click(); });
+    connect(PushButton2, &QPushButton::clicked, this, [this] { PushButton2_Click(); });
+    connect(PushButton6, &QPushButton::clicked, this, [this] { PushButton6_Click(); });
+    connect(PushButton8, &QPushButton::clicked, this, [this] { PushButton8_Click(); });
+    connect(HScroll1, &QScrollBar::valueChanged, this, [this](int value) { HScroll1_Change(value); });
+    connect(VScroll1, &QScrollBar::valueChanged, this, [this](int value) { VScroll1_Change(value); });
+    connect(Picture1, &ImageSurface::pressed, this, &Form2::picture1_MouseDown);
+    connect(Picture1, &ImageSurface::moved, this, &Form2::picture1_MouseMove);
+    connect(Picture1, &ImageSurface::released, this, &Form2::Picture1_MouseUp);
+
+    readViewportSize();
+    Form_Load();
+
+    if (const QScreen* screen = QGuiApplication::primaryScreen()) {
+        QRect centred = rect();
+        centred.moveCenter(screen->availableGeometry().center());
+        move(centred.topLeft());
+    }
+}
+
+void Form2::setPicture(const QImage& picture) {
+    Picture1->setPicture(picture);
+    mView.surfaceWidth = qint64(picture.width()) * kTwipsPerPixel;
+    mView.surfaceHeight = qint64(picture.height()) * kTwipsPerPixel;
+    applySurface();
+    // Every new picture gets the initial set-up, not only the first one.
+    mFirstActivate = true;
+    if (isVisible()) Form_Activate();
+}
+
+void Form2::loadPicture(const QString& path) {
+    QImage picture;
+    if (!frame::fileExists(path)) throw frame::Failure(QStringLiteral("File not found: ") + path);
+    if (!picture.load(path)) throw frame::Failure(QStringLiteral("Invalid picture"));
+    setPicture(picture);
+}
+
+void Form2::Form_Load() {
+    frame::Procedure proc(kModule, QStringLiteral("Form_Load"));
+    proc.step(100, [&] { mFirstActivate = true; });
+    proc.step(102, [&] { frame::useButtonFaceColors(this); });
+    proc.step(104, [&] {
+        setWindowTitle(QString::fromLatin1(frame::kProductTitle));
+        setWindowIcon(QApplication::windowIcon());
+    });
+    const QString cursorPath = frame::programFolder() + QStringLiteral("/HAND-M.CUR");
+    if (proc.test(108, [&] { return frame::fileExists(cursorPath); }))
+        proc.step(110, [&] { mHandCursor = loadCursorFile(cursorPath); });
+}
+
+void Form2::Form_Activate() {
+    frame::Procedure proc(kModule, QStringLiteral("Form_Activate"));
+    if (mFirstActivate) {
+        proc.step(102, [&] { Picture1->setAutoFillBackground(true); });
+        proc.step(112, [&] { mZoomOri = Picture1->picture(); });
+        proc.step(124, [&] { mViewer.BeginPicture(holderInnerWidth(), holderInnerHeight()); });
+        proc.step(134, [&] { RedrawImage(); });
+        proc.step(136, [&] {
+            mViewer.SetupScrollbars(mView);
+            applySurface();
+            applyScrollBars();
+        });
+    }
+    proc.step(138, [&] { mFirstActivate = false; });
+}
+
+void Form2::Form_QueryUnload() {
+    frame::Procedure proc(kModule, QStringLiteral("Form_QueryUnload"));
+    proc.step(100, [&] { frame::deleteFileQuietly(mExcelFile); });
+    proc.step(102, [&] { QCoreApplication::processEvents(); });
+    proc.step(104, [&] { QCoreApplication::processEvents(); });
+    // Ending the program here skips the main window's closing, so the list
+    // typed since the start is stored on this path as well.
+    proc.step(106, [&] {
+        if (storeTransactionList) storeTransactionList();
+    });
+}
+
+void Form2::PushButton1_Click() {
+    frame::Procedure proc(kModule, QStringLiteral("PushButton1_Click"));
+    proc.step(100, [&] {
+        if (mViewer.StepZoom(0)) RedrawImage();
+    });
+}
+
+void Form2::PushButton2_Click() {
+    frame::Procedure proc(kModule, QStringLiteral("PushButton2_Click"));
+    proc.step(100, [&] {
+        if (mViewer.StepZoom(1)) RedrawImage();
+    });
+}
+
+void Form2::PushButton6_Click() {
+    frame::Procedure proc(kModule, QStringLiteral("PushButton6_Click"));
+    frame::SaveDialogRequest request;
+    QString chosenName;
+    std::optional<frame::Answer> answer;
+    bool copyFailed = false;
+    proc.step(100, [&] { request.fileName = QString(); });
+    proc.step(102, [&] { request.title = QStringLiteral("Save File"); });
+    proc.step(104, [&] { request.filter = QStringLiteral("Excel Files (*.xls)"); });
+    proc.step(106, [&] { chosenName = frame::prompter().saveFileName(request); });
+    if (proc.test(110, [&] { return !chosenName.isEmpty(); })) {
+        if (proc.test(112, [&] { return frame::fileExists(chosenName); })) {
+            proc.step(114, [&] {
+                answer = frame::prompter().message(
+                    frame::appTitle(),
+                    QStringLiteral("Are you sure you wish to overwrite ") + chosenName + QStringLiteral(" ?"),
+                    frame::Buttons::YesNo, frame::Icon::None);
+            });
+            // The old file is not deleted first: the copy at 124 replaces it
+            // only once complete, so a failed copy leaves it in place.
+        } else {
+            proc.step(120, [&] { answer = frame::Answer::Yes; });
+        }
+    }
+    if (proc.test(122, [&] { return answer == frame::Answer::Yes; })) {
+        const int failuresBefore = proc.failures();
+        proc.step(124, [&] { copyFileReplacing(mExcelFile, chosenName); });
+        copyFailed = proc.failures() != failuresBefore;
+    }
+    if (!copyFailed)
+        proc.step(126, [&] {
+            frame::prompter().message(frame::appTitle(), QStringLiteral("Done."), frame::Buttons::Ok,
+                                      frame::Icon::None);
+        });
+}
+
+void Form2::PushButton8_Click() {
+    frame::Procedure proc(kModule, QStringLiteral("PushButton8_Click"));
+    proc.step(102, [&] { frame::deleteFileQuietly(mExcelFile); });
+    proc.step(104, [&] {
+        if (showMainWindow) showMainWindow();
+    });
+    proc.step(106, [&] { hide(); });
+}
+
+void Form2::picture1_MouseDown(Qt::MouseButtons, QPointF pixels) {
+    frame::Procedure proc(kModule, QStringLiteral("picture1_MouseDown"));
+    proc.step(100, [&] { mViewer.mDragX = float(pixels.x() * kTwipsPerPixel); });
+    proc.step(102, [&] { mViewer.mDragY = float(pixels.y() * kTwipsPerPixel); });
+}
+
+void Form2::picture1_MouseMove(Qt::MouseButtons buttons, QPointF pixels) {
+    frame::Procedure proc(kModule, QStringLiteral("picture1_MouseMove"));
+    ViewState moved = mView;
+    if (proc.test(100, [&] {
+            return mViewer.MouseMove(moved, int(buttons), float(pixels.x() * kTwipsPerPixel),
+                                     float(pixels.y() * kTwipsPerPixel));
+        }))
+        proc.step(124, [&] {
+            mView = moved;
+            applySurface();
+        });
+}
+
+void Form2::Picture1_MouseUp(Qt::MouseButtons, QPointF) {
+    frame::Procedure proc(kModule, QStringLiteral("Picture1_MouseUp"));
+    proc.step(100, [&] {
+        mViewer.MouseUp(mView);
+        applySurface();
+        applyScrollBars();
+    });
+}
+
+void Form2::RedrawImage() {
+    frame::Procedure proc(kModule, QStringLiteral("RedrawImage"));
+    RedrawPlan plan;
+    proc.step(100, [&] { plan = mViewer.RedrawImage(mView, holderInnerWidth(), holderInnerHeight()); });
+    if (!proc.test(104, [&] { return plan.repaint; })) return;
+    proc.step(106, [&] { Picture1->clearPicture(); });
+    proc.step(108, [&] { applySurface(); });
+    proc.step(112, [&] { Picture1->setPicture(paintZoomed(mZoomOri, plan)); });
+    proc.step(114, [&] { unsetCursor(); });
+    proc.step(116, [&] { applyScrollBars(); });
+}
+
+void Form2::HScroll1_Change(int value) {
+    mView.horizontal.value = value;
+    mViewer.ScrollChanged(mView, Axis::Horizontal);
+    applySurface();
+}
+
+void Form2::VScroll1_Change(int value) {
+    mView.vertical.value = value;
+    mViewer.ScrollChanged(mView, Axis::Vertical);
+    applySurface();
+}
+
+void Form2::readViewportSize() {
+    mView.viewportOuterWidth = qint64(Picture2->width()) * kTwipsPerPixel;
+    mView.viewportOuterHeight = qint64(Picture2->height()) * kTwipsPerPixel;
+    mView.viewportInnerWidth = qint64(Picture2->contentsRect().width()) * kTwipsPerPixel;
+    mView.viewportInnerHeight = qint64(Picture2->contentsRect().height()) * kTwipsPerPixel;
+}
+
+void Form2::applySurface() {
+    Picture1->setGeometry(pixels(mView.surfaceLeft), pixels(mView.surfaceTop), pixels(mView.surfaceWidth),
+                          pixels(mView.surfaceHeight));
+}
+
+void Form2::applyScrollBars() {
+    applyScrollBar(HScroll1, mView.horizontal, mViewer.mHScrollStep, mView.viewportInnerWidth);
+    applyScrollBar(VScroll1, mView.vertical, mViewer.mVScrollStep, mView.viewportInnerHeight);
+}
+
+void Form2::applyScrollBar(QScrollBar* scrollBar, const ScrollBarState& state, qint64 step, qint64 viewportSize) {
+    // The viewer has already moved the surface for these values.
+    const QSignalBlocker blocker(scrollBar);
+    scrollBar->setRange(0, clampToInt(state.maximum));
+    scrollBar->setValue(clampToInt(state.value));
+    scrollBar->setEnabled(state.enabled);
+    if (step > 0) {
+        // About 20 pixels an arrow click, a viewport a page.
+        scrollBar->setSingleStep(clampToInt(std::max<qint64>(1, 20 * kTwipsPerPixel / step)));
+        scrollBar->setPageStep(clampToInt(std::max<qint64>(1, viewportSize / step)));
+    }
+}
+
+qint64 Form2::holderInnerWidth() const { return qint64(mZoomOri.width()) * kTwipsPerPixel; }
+qint64 Form2::holderInnerHeight() const { return qint64(mZoomOri.height()) * kTwipsPerPixel; }
+
+bool Form2::pointerIsHourglass() const {
+    if (const QCursor* override = QApplication::overrideCursor(); override && override->shape() == Qt::WaitCursor)
+        return true;
+    return testAttribute(Qt::WA_SetCursor) && cursor().shape() == Qt::WaitCursor;
+}
+
+void Form2::pointerMovedTo(const QPointF& globalPosition) {
+    if (pointerIsHourglass()) return;
+    // Moves over a button also reach its parent, so decide by what lies
+    // under the pointer rather than by who received the move.
+    const QWidget* under = childAt(mapFromGlobal(globalPosition).toPoint());
+    if (under == PushButton1 || under == PushButton2 || under == PushButton6 || under == PushButton8)
+        setCursor(mHandCursor);
+    else if (under == nullptr || under == Frame1)
+        setCursor(QCursor(Qt::ArrowCursor));
+}
+
+bool Form2::event(QEvent* event) {
+    if (event->type() == QEvent::WindowActivate) Form_Activate();
+    return QWidget::event(event);
+}
+
+bool Form2::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() == QEvent::MouseMove)
+        pointerMovedTo(static_cast<QMouseEvent*>(event)->globalPosition());
+    else if (event->type() == QEvent::Enter)
+        pointerMovedTo(static_cast<QEnterEvent*>(event)->globalPosition());
+    return QWidget::eventFilter(watched, event);
+}
+
+void Form2::mouseMoveEvent(QMouseEvent* event) {
+    pointerMovedTo(event->globalPosition());
+    QWidget::mouseMoveEvent(event);
+}
+
+void Form2::showEvent(QShowEvent* event) {
+    QWidget::showEvent(event);
+    // Platforms without a window manager may never activate the window.
+    if (mFirstActivate) Form_Activate();
+}
+
+void Form2::closeEvent(QCloseEvent* event) {
+    Form_QueryUnload();
+    event->accept();
+    frame::endProgram();
+}
+
+}  // namespace brevanta::preview

@@ -1,0 +1,101 @@
+#pragma once
+// The preview window: shows the picture of the generated register, zooms
+// it from 0.25 to 2.75, pans it with two scroll bars or by dragging, saves
+// the generated workbook under a name the user chooses, and goes back to the
+// main window. The arithmetic lives in Viewer; this window only applies it.
+
+#include <QCursor>
+#include <QImage>
+#include <QString>
+#include <QWidget>
+#include <functional>
+
+#include "preview/viewer.h"
+
+class QGroupBox;
+class QPushButton;
+class QScrollBar;
+
+namespace brevanta::preview {
+
+class ImageSurface;
+class ViewportFrame;
+
+class Form2 final : public QWidget {
+    Q_OBJECT
+public:
+    explicit Form2(QWidget* parent = nullptr);
+
+    // Hand-over from the generation driver.
+    QString mExcelFile;  // the temporary workbook; Save copies it, Back and closing delete it
+    // Puts a new picture on the image surface at its natural size. The
+    // initial set-up (zoom 1.0, sizes, bars) runs for it on the next
+    // activation, or at once when the window is already showing.
+    void setPicture(const QImage& picture);
+    // Reads the picture from a file; throws frame::Failure when it cannot.
+    void loadPicture(const QString& path);
+
+    // Connected by the program: Back shows the main window; closing stores
+    // the transaction list before the program ends.
+    std::function<void()> showMainWindow;
+    std::function<void()> storeTransactionList;
+
+    // Event handlers, each reporting its own failures.
+    void Form_Load();
+    void Form_Activate();
+    void Form_QueryUnload();
+    void PushButton1_Click();  // "Zoom In"
+    void PushButton2_Click();  // "Zoom Out"
+    void PushButton6_Click();  // "Save Results To Excel File"
+    void PushButton8_Click();  // "< Back"
+    void picture1_MouseDown(Qt::MouseButtons buttons, QPointF pixels);
+    void picture1_MouseMove(Qt::MouseButtons buttons, QPointF pixels);
+    void Picture1_MouseUp(Qt::MouseButtons buttons, QPointF pixels);
+    void RedrawImage();
+
+    const Viewer& viewer() const { return mViewer; }
+    const ViewState& view() const { return mView; }
+    bool setupPending() const { return mFirstActivate; }
+    const QImage& Zoom_Ori() const { return mZoomOri; }
+    const QCursor& handCursor() const { return mHandCursor; }
+
+    // The controls.
+    ViewportFrame* Picture2;
+    ImageSurface* Picture1;
+    QScrollBar* VScroll1;
+    QScrollBar* HScroll1;
+    QGroupBox* Frame1;
+    QPushButton* PushButton1;
+    QPushButton* PushButton2;
+    QPushButton* PushButton8;
+    QPushButton* PushButton6;
+
+protected:
+    bool event(QEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+    void showEvent(QShowEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+
+private:
+    void HScroll1_Change(int value);
+    void VScroll1_Change(int value);
+    void readViewportSize();
+    void applySurface();
+    void applyScrollBars();
+    void applyScrollBar(QScrollBar* scrollBar, const ScrollBarState& state, qint64 step, qint64 viewportSize);
+    // The hand over the four buttons, the arrow over the background and the
+    // zoom frame; never while the hourglass shows.
+    void pointerMovedTo(const QPointF& globalPosition);
+    bool pointerIsHourglass() const;
+    qint64 holderInnerWidth() const;
+    qint64 holderInnerHeight() const;
+
+    Viewer mViewer;
+    ViewState mView;
+    QImage mZoomOri;  // the unscaled picture every repaint scales from
+    QCursor mHandCursor{Qt::ArrowCursor};
+    bool mFirstActivate = true;
+};
+
+}  // namespace brevanta::preview

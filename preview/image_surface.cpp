@@ -1,0 +1,58 @@
+#include "preview/image_surface.h"
+
+#include <QMouseEvent>
+#include <QPainter>
+
+namespace brevanta::preview {
+namespace {
+
+void makeWhite(QWidget* widget) {
+    QPalette palette = widget->palette();
+    palette.setColor(QPalette::Window, Qt::white);
+    widget->setPalette(palette);
+    widget->setAutoFillBackground(true);
+}
+
+}  // namespace
+
+ImageSurface::ImageSurface(QWidget* parent) : QWidget(parent) {
+    makeWhite(this);
+    setAttribute(Qt::WA_OpaquePaintEvent);
+}
+
+void ImageSurface::setPicture(const QImage& picture) {
+    picture_ = picture;
+    update();
+}
+
+void ImageSurface::clearPicture() {
+    picture_ = QImage();
+    update();
+}
+
+void ImageSurface::paintEvent(QPaintEvent* event) {
+    QPainter painter(this);
+    painter.fillRect(event->rect(), Qt::white);
+    if (!picture_.isNull()) painter.drawImage(event->rect().topLeft(), picture_, event->rect());
+}
+
+void ImageSurface::mousePressEvent(QMouseEvent* event) { emit pressed(event->buttons(), event->position()); }
+
+void ImageSurface::mouseMoveEvent(QMouseEvent* event) { emit moved(event->buttons(), event->position()); }
+
+void ImageSurface::mouseReleaseEvent(QMouseEvent* event) { emit released(event->buttons(), event->position()); }
+
+ViewportFrame::ViewportFrame(QWidget* parent) : QFrame(parent), clientArea_(new QWidget(this)) {
+    setFrameStyle(QFrame::Panel | QFrame::Sunken);
+    setLineWidth(2);
+    makeWhite(this);
+    makeWhite(clientArea_);
+    clientArea_->setGeometry(contentsRect());
+}
+
+void ViewportFrame::resizeEvent(QResizeEvent* event) {
+    QFrame::resizeEvent(event);
+    clientArea_->setGeometry(contentsRect());
+}
+
+}  // namespace brevanta::preview

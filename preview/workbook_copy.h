@@ -1,0 +1,13 @@
+#pragma once
+// Copies a workbook file to the name the user chose without ever leaving
+// them worse off: the copy goes to a temporary file beside the destination
+// and replaces it only once complete, so a failure keeps any old file intact.
+
+#include <QString>
+
+namespace brevanta::preview {
+
+// Throws frame::Failure with the system's reason when the copy fails.
+void copyFileReplacing(const QString& source, const QString& destination);
+
+}  // namespace brevanta::preview

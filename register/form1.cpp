@@ -1,0 +1,468 @@
+#include "register/form1.h"
+
+#include <QCloseEvent>
+#include <QDateEdit>
+#include <QEnterEvent>
+#include <QGroupBox>
+#include <QGuiApplication>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMouseEvent>
+#include <QPushButton>
+#include <QScreen>
+#include <QTimer>
+#include <QTreeWidget>
+
+#include "frame/failure.h"
+#include "frame/program_end.h"
+#include "frame/prompter.h"
+#include "register/amount_test.h"
+#include "register/cursor_file.h"
+#include "register/date_text.h"
+#include "register/program_icon.h"
+
+namespace brevanta::reg {
+namespace {
+
+const QString kModule = QStringLiteral("Form1");
+
+// Positions are kept in twips, as the window was drawn; 15 twips make a pixel.
+constexpr double kTwipsPerPixel = 15.0;
+
+void place(QWidget* control, int left, int top, int width, int height) {
+    auto pixels = [](int twips) { return qRound(twips / kTwipsPerPixel); };
+    control->setGeometry(pixels(left), pixels(top), pixels(width), pixels(height));
+}
+
+QFont windowFont() {
+    QFont font(QStringLiteral("Arial"));
+    font.setPointSizeF(9);
+    font.setBold(true);
+    return font;
+}
+
+QFont buttonFont() {
+    QFont font(QStringLiteral("Arial"));
+    font.setPointSizeF(11.25);
+    font.setBold(true);
+    return font;
+}
+
+}  // namespace
+
+// ---- ListViewRows ----
+
+int ListViewRows::rowCount() const { return list_->topLevelItemCount(); }
+
+QString ListViewRows::field(int row, int field) const {
+    if (row < 1 || row > rowCount() || field < 0 || field >= kFieldCount)
+        throw frame::Failure(frame::failures::kSubscriptOutOfRange);
+    return list_->topLevelItem(row - 1)->text(field);
+}
+
+// ---- construction ----
+
+Form1::Form1(QWidget* parent) : QWidget(parent), rows_(nullptr) {
+    setObjectName(QStringLiteral("Form1"));
+    setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                   Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint);
+    setFixedSize(qRound(9480 / kTwipsPerPixel), qRound(9165 / kTwipsPerPixel));
+    setFont(windowFont());
+    QPalette white = palette();
+    white.setColor(QPalette::Window, Qt::white);
+    white.setColor(QPalette::Base, Qt::white);
+    setPalette(white);
+    setAutoFillBackground(true);
+
+    buildControls();
+    rows_ = ListViewRows(ListView1);
+    setTabOrder();
+    watchPointerAndFocus();
+}
+
+Form1::~Form1() = default;
+
+void Form1::buildControls() {
+    auto button = [this](QWidget* container, const char* name, const char* caption) {
+        auto* control = new QPushButton(QString::fromUtf8(caption), container);
+        control->setObjectName(QString::fromLatin1(name));
+        control->setFont(buttonFont());
+        control->setAutoDefault(false);
+        return control;
+    };
+    auto frame = [this](int index, const char* caption) {
+        auto* control = new QGroupBox(QString::fromUtf8(caption), this);
+        control->setObjectName(QStringLiteral("Frame1(%1)").arg(index));
+        control->setAutoFillBackground(true);
+        return control;
+    };
+    auto label = [this](QWidget* container, int index, const char* caption) {
+        auto* control = new QLabel(QString::fromUtf8(caption), container);
+        control->setObjectName(QStringLiteral("Label4(%1)").arg(index));
+        control->setAutoFillBackground(true);
+        Label4[static_cast<size_t>(index)] = control;
+        return control;
+    };
+    auto textBox = [](QWidget* container, const char* name) {
+        auto* control = new QLineEdit(container);
+        control->setObjectName(QString::fromLatin1(name));
+        return control;
+    };
+
+    PushButton22 = button(this, "PushButton22", "Start Creating Template");
+    place(PushButton22, 120, 120, 9240, 405);
+    PushButton3 = button(this, "PushButton3", "Clear/Reset Data");
+    place(PushButton3, 120, 630, 4560, 405);
+    PushButton4 = button(this, "PushButton4", "Load Sample/Example Data");
+    place(PushButton4, 4800, 630, 4560, 405);
+
+    QGroupBox* entry = Frame1[0] = frame(0, "Add A Transaction");
+    place(entry, 120, 1080, 9240, 4380);
+    place(label(entry, 4, "Date:"), 240, 375, 2355, 225);
+    dtpDate = new QDateEdit(entry);
+    dtpDate->setObjectName(QStringLiteral("dtpDate"));
+    dtpDate->setCalendarPopup(true);
+    dtpDate->setDisplayFormat(QLocale().dateFormat(QLocale::LongFormat));
+    place(dtpDate, 2640, 315, 6330, 375);
+    place(label(entry, 0, "Number:"), 240, 880, 2400, 225);
+    txtNumber = textBox(entry, "txtNumber");
+    place(txtNumber, 2640, 820, 6315, 345);
+    place(label(entry, 1, "Description Of Transaction:"), 240, 1350, 2325, 225);
+    txtDescription = textBox(entry, "txtDescription");
+    place(txtDescription, 2640, 1300, 6345, 345);
+    place(label(entry, 2, "Category:"), 240, 1845, 810, 225);
+    txtCategory = textBox(entry, "txtCategory");
+    place(txtCategory, 2640, 1800, 6345, 345);
+    place(label(entry, 6, "Cleared:"), 240, 2325, 2265, 225);
+    txtC = textBox(entry, "txtC");
+    place(txtC, 2640, 2280, 6345, 345);
+    place(label(entry, 7, "Withdrawal/Debit (-):"), 240, 2835, 2325, 225);
+    txtDebit = textBox(entry, "txtDebit");
+    place(txtDebit, 2640, 2775, 6345, 345);
+    place(label(entry, 8, "Deposit/Credit (+):"), 240, 3330, 2355, 225);
+    txtCredit = textBox(entry, "txtCredit");
+    place(txtCredit, 2640, 3285, 6345, 345);
+    PushButton2 = button(entry, "PushButton2", "Add Transaction");
+    place(PushButton2, 240, 3780, 8745, 405);
+
+    QGroupBox* list = Frame1[1] = frame(1, "Transactions");
+    place(list, 120, 5505, 9240, 3555);
+    ListView1 = new QTreeWidget(list);
+    ListView1->setObjectName(QStringLiteral("ListView1"));
+    ListView1->setRootIsDecorated(false);
+    ListView1->setItemsExpandable(false);
+    ListView1->setUniformRowHeights(true);
+    ListView1->setSortingEnabled(false);
+    ListView1->setSelectionMode(QAbstractItemView::SingleSelection);
+    ListView1->setSelectionBehavior(QAbstractItemView::SelectRows);
+    ListView1->setAllColumnsShowFocus(true);
+    ListView1->setHeaderLabels({QStringLiteral("Date"), QStringLiteral("Num"),
+                                QStringLiteral("Description of Transaction"), QStringLiteral("Category"),
+                                QStringLiteral("Cleared"), QStringLiteral("Debit"), QStringLiteral("Credit")});
+    ListView1->header()->setStretchLastSection(false);
+    const int columnTwips[kFieldCount] = {1000, 700, 2500, 1300, 950, 1000, 1000};
+    for (int column = 0; column < kFieldCount; ++column)
+        ListView1->setColumnWidth(column, qRound(columnTwips[column] / kTwipsPerPixel));
+    place(ListView1, 240, 300, 8730, 2565);
+    PushButton1 = button(list, "PushButton1", "Delete Selected Transaction");
+    place(PushButton1, 240, 2985, 8730, 405);
+
+    connect(PushButton22, &QPushButton::clicked, this, &Form1::PushButton22_Click);
+    connect(PushButton3, &QPushButton::clicked, this, &Form1::PushButton3_Click);
+    connect(PushButton4, &QPushButton::clicked, this, &Form1::PushButton4_Click);
+    connect(PushButton2, &QPushButton::clicked, this, &Form1::PushButton2_Click);
+    connect(PushButton1, &QPushButton::clicked, this, &Form1::PushButton1_Click);
+}
+
+void Form1::setTabOrder() {
+    const QWidget* order[] = {dtpDate,     txtNumber,   txtDescription, txtCategory, txtC,         txtDebit, txtCredit,
+                              PushButton2, ListView1,   PushButton1,    PushButton22, PushButton3, PushButton4};
+    for (size_t i = 0; i + 1 < std::size(order); ++i)
+        QWidget::setTabOrder(const_cast<QWidget*>(order[i]), const_cast<QWidget*>(order[i + 1]));
+    dtpDate->setFocus(Qt::OtherFocusReason);
+}
+
+void Form1::watchPointerAndFocus() {
+    setMouseTracking(true);
+    installEventFilter(this);
+    for (QWidget* child : findChildren<QWidget*>()) {
+        child->setMouseTracking(true);
+        child->installEventFilter(this);
+    }
+}
+
+void Form1::setHooks(Hooks hooks) { hooks_ = std::move(hooks); }
+
+void Form1::setEnvironment(Environment environment) { environment_ = std::move(environment); }
+
+bool Form1::isTextBox(const QWidget* widget) const {
+    return widget == txtNumber || widget == txtDescription || widget == txtCategory || widget == txtC ||
+           widget == txtDebit || widget == txtCredit;
+}
+
+// ---- A. start-up ----
+
+void Form1::Form_Load() {
+    frame::Procedure proc(kModule, QStringLiteral("Form_Load"));
+    const QString folder =
+        environment_.programFolder.isEmpty() ? frame::programFolder() : environment_.programFolder;
+
+    proc.step(100, [&] { frame::applySkin(this, folder); });
+    proc.step(104, [&] {
+        setWindowTitle(QString::fromLatin1(frame::kProductTitle));
+        setWindowIcon(programIcon());
+        frame::setAppTitle();
+    });
+    const QString cursorPath = folder + QLatin1Char('/') + QString::fromLatin1(kHandCursorFile);
+    if (proc.test(106, [&] { return frame::fileExists(cursorPath); })) {
+        proc.step(108, [&] { handCursor_ = loadCursorFile(cursorPath); });
+    }
+    proc.step(110, [&] { frame::maybeOpenWebSite(environment_.webSiteVisit); });
+    proc.step(128, [&] { dtpDate->setDate(QDate::currentDate()); });
+    readSavedList(proc);
+    proc.step(154, [&] {
+        if (hooks_.initPalette) hooks_.initPalette();
+    });
+    proc.step(156, [&] {
+        if (hooks_.checkExcelInstalled) hooks_.checkExcelInstalled();
+    });
+}
+
+// Restores the saved list (steps 130 to 152 of start-up). A record with k
+// parts fills the fields it has; each missing field is reported at its own
+// line, 140 for field 1 up to 150 for field 6.
+void Form1::readSavedList(frame::Procedure& proc) {
+    std::vector<SavedRecord> records;
+    proc.step(130, [&] { records = decodeSavedList(environment_.savedList.read()); });
+    ListView1->setUpdatesEnabled(false);
+    for (const SavedRecord& record : records) {
+        QTreeWidgetItem* row = nullptr;
+        proc.step(138, [&] { row = appendRow(record.fields[Date]); });
+        for (int field = 1; field < kFieldCount; ++field) {
+            proc.step(138 + 2 * field, [&] {
+                if (field >= record.partCount || !row) throw frame::Failure(frame::failures::kSubscriptOutOfRange);
+                row->setText(field, record.fields[static_cast<size_t>(field)]);
+            });
+        }
+    }
+    ListView1->setUpdatesEnabled(true);
+}
+
+// ---- the list ----
+
+QTreeWidgetItem* Form1::appendRow(const QString& dateText) {
+    auto* row = new QTreeWidgetItem(ListView1);
+    row->setText(Date, dateText);
+    if (!ListView1->currentItem()) ListView1->setCurrentItem(row);
+    return row;
+}
+
+void Form1::appendTransaction(const Transaction& transaction) {
+    QTreeWidgetItem* row = appendRow(transaction[Date]);
+    for (int field = 1; field < kFieldCount; ++field) row->setText(field, transaction[static_cast<size_t>(field)]);
+}
+
+void Form1::keepCurrentRow(int preferredPosition) {
+    const int count = ListView1->topLevelItemCount();
+    if (count == 0) return;
+    ListView1->setCurrentItem(ListView1->topLevelItem(std::clamp(preferredPosition, 0, count - 1)));
+}
+
+// ---- B. Add Transaction ----
+
+void Form1::PushButton2_Click() {
+    frame::Procedure proc(kModule, QStringLiteral("PushButton2_Click"));
+    QTreeWidgetItem* row = nullptr;
+    auto setField = [&](int field, const QString& text) {
+        if (!row) throw frame::Failure(frame::failures::kObjectRequired);
+        row->setText(field, text);
+    };
+    proc.step(100, [&] { row = appendRow(dateText(dtpDate->date())); });
+    proc.step(102, [&] { setField(Number, txtNumber->text()); });
+    proc.step(104, [&] { setField(Description, txtDescription->text()); });
+    proc.step(106, [&] { setField(Category, txtCategory->text()); });
+    proc.step(108, [&] { setField(Cleared, txtC->text()); });
+    proc.step(110, [&] { setField(Debit, amountIsZero(txtDebit->text()) ? QString() : txtDebit->text()); });
+    proc.step(112, [&] { setField(Credit, amountIsZero(txtCredit->text()) ? QString() : txtCredit->text()); });
+    proc.step(114, [&] { txtNumber->clear(); });
+    proc.step(116, [&] { txtC->clear(); });
+    proc.step(118, [&] { txtDescription->clear(); });
+    proc.step(120, [&] { txtDebit->clear(); });
+    proc.step(122, [&] { txtCredit->clear(); });
+    proc.step(124, [&] { txtCategory->clear(); });
+}
+
+// ---- C. Delete Selected Transaction ----
+
+void Form1::PushButton1_Click() {
+    frame::Procedure proc(kModule, QStringLiteral("PushButton1_Click"));
+    if (proc.test(100, [&] { return ListView1->topLevelItemCount() == 0; })) return;
+    proc.step(102, [&] {
+        QTreeWidgetItem* current = ListView1->currentItem();
+        if (!current) return;  // a current row is kept whenever rows exist
+        const int position = ListView1->indexOfTopLevelItem(current);
+        delete ListView1->takeTopLevelItem(position);
+        keepCurrentRow(position);
+    });
+}
+
+// ---- D. Clear/Reset Data ----
+
+void Form1::PushButton3_Click() {
+    frame::Procedure proc(kModule, QStringLiteral("PushButton3_Click"));
+    proc.step(100, [&] { dtpDate->setDateTime(QDateTime::currentDateTime()); });
+    proc.step(102, [&] { txtNumber->clear(); });
+    proc.step(104, [&] { txtDescription->clear(); });
+    proc.step(106, [&] { txtCategory->clear(); });
+    proc.step(108, [&] { txtC->clear(); });
+    proc.step(110, [&] { txtDebit->clear(); });
+    proc.step(112, [&] { txtCredit->clear(); });
+    frame::Answer answer = frame::Answer::No;
+    proc.step(114, [&] {
+        answer = frame::prompter().message(frame::appTitle(),
+                                           QStringLiteral("Would you like to clear the Transactions list?"),
+                                           frame::Buttons::YesNo, frame::Icon::None);
+    });
+    proc.step(116, [&] {
+        if (answer == frame::Answer::Yes) ListView1->clear();
+    });
+}
+
+// ---- E. Load Sample/Example Data ----
+
+// Fills the entry fields with one example: the date picker at `firstLine`,
+// then the six text boxes on the following lines.
+void Form1::fillExample(frame::Procedure& proc, int firstLine, const QString& date, const Transaction& fields) {
+    // The example dates are written month/day/year. They are read that way
+    // whatever the user's locale, since a day-first reading would turn
+    // "1/3/2013" into the first of March.
+    proc.step(firstLine, [&] { dtpDate->setDate(readMonthDayYear(date)); });
+    proc.step(firstLine + 2, [&] { txtNumber->setText(fields[Number]); });
+    proc.step(firstLine + 4, [&] { txtDescription->setText(fields[Description]); });
+    proc.step(firstLine + 6, [&] { txtCategory->setText(fields[Category]); });
+    proc.step(firstLine + 8, [&] { txtC->setText(fields[Cleared]); });
+    proc.step(firstLine + 10, [&] { txtDebit->setText(fields[Debit]); });
+    proc.step(firstLine + 12, [&] { txtCredit->setText(fields[Credit]); });
+}
+
+void Form1::PushButton4_Click() {
+    frame::Procedure proc(kModule, QStringLiteral("PushButton4_Click"));
+    auto example = [](const char* number, const char* description, const char* category, const char* credit) {
+        return Transaction{QString(), QString::fromLatin1(number), QString::fromLatin1(description),
+                           QString::fromLatin1(category), QStringLiteral("Yes"), QStringLiteral("0"),
+                           QString::fromLatin1(credit)};
+    };
+    fillExample(proc, 100, QStringLiteral("1/1/2013"), example("1", "Sold My Used Car", "Automotive", "5000"));
+    proc.step(114, [&] { PushButton2_Click(); });
+    fillExample(proc, 116, QStringLiteral("1/2/2013"), example("2", "Thundercats Collection", "Toys", "55"));
+    proc.step(130, [&] { PushButton2_Click(); });
+    fillExample(proc, 132, QStringLiteral("1/3/2013"), example("3", "John's Rent", "Rent", "700"));
+}
+
+// ---- F. Start Creating Template ----
+
+void Form1::PushButton22_Click() {
+    frame::Procedure proc(kModule, QStringLiteral("PushButton22_Click"));
+    bool declined = false;
+    proc.step(100, [&] { declined = hooks_.warnIfExcelOpen && hooks_.warnIfExcelOpen(); });
+    if (declined) return;
+    proc.step(102, [&] { setPointer(kPointerHourglass); });
+    proc.step(104, [&] {
+        if (hooks_.generateCheckRegister) hooks_.generateCheckRegister(1);
+    });
+    proc.step(106, [&] { setPointer(kPointerDefault); });
+}
+
+// ---- I. closing ----
+
+void Form1::Form_QueryUnload() { storeList(); }
+
+void Form1::storeList() {
+    frame::Procedure proc(kModule, QStringLiteral("Form_QueryUnload"));
+    QString value;
+    proc.step(100, [&] { value.clear(); });
+    const int count = ListView1->topLevelItemCount();
+    for (int row = 1; row <= count; ++row) {
+        proc.step(104, [&] {
+            Transaction fields;
+            for (int field = 0; field < kFieldCount; ++field)
+                fields[static_cast<size_t>(field)] = rows_.field(row, field);
+            value += encodeSavedRecord(fields);
+        });
+    }
+    proc.step(108, [&] { environment_.savedList.write(value); });
+}
+
+void Form1::closeEvent(QCloseEvent* event) {
+    Form_QueryUnload();
+    event->accept();
+    frame::endProgram();
+}
+
+void Form1::showEvent(QShowEvent* event) {
+    if (!centred_) {
+        centred_ = true;
+        if (QScreen* screen = this->screen() ? this->screen() : QGuiApplication::primaryScreen()) {
+            QRect area = geometry();
+            area.moveCenter(screen->availableGeometry().center());
+            move(area.topLeft());
+        }
+    }
+    QWidget::showEvent(event);
+}
+
+// ---- G and H. pointer and focus ----
+
+void Form1::setPointer(int pointer) {
+    pointer_ = pointer;
+    if (pointer == kPointerHourglass) setCursor(Qt::WaitCursor);
+    else if (pointer == kPointerCustom && handCursor_) setCursor(*handCursor_);
+    else if (pointer == kPointerDefault) unsetCursor();
+    else setCursor(Qt::ArrowCursor);
+}
+
+void Form1::pointerMovedOver(QWidget* control) {
+    if (pointer_ == kPointerHourglass) return;
+    for (QWidget* widget = control; widget; widget = widget->parentWidget()) {
+        if (widget == PushButton1 || widget == PushButton2 || widget == PushButton3 || widget == PushButton4 ||
+            widget == PushButton22) {
+            setPointer(kPointerCustom);
+            return;
+        }
+        if (isTextBox(widget) || widget == dtpDate) return;
+        if (widget == ListView1 || qobject_cast<QLabel*>(widget) || widget == Frame1[0] || widget == Frame1[1] ||
+            widget == this) {
+            if (pointer_ != kPointerDefault) setPointer(kPointerDefault);
+            return;
+        }
+    }
+}
+
+bool Form1::eventFilter(QObject* watched, QEvent* event) {
+    switch (event->type()) {
+    case QEvent::MouseMove:
+    case QEvent::Enter: {
+        const QPointF global = event->type() == QEvent::Enter ? static_cast<QEnterEvent*>(event)->globalPosition()
+                                                              : static_cast<QMouseEvent*>(event)->globalPosition();
+        QWidget* under = childAt(mapFromGlobal(global.toPoint()));
+        pointerMovedOver(under ? under : this);
+        break;
+    }
+    case QEvent::FocusIn: {
+        auto* edit = qobject_cast<QLineEdit*>(watched);
+        if (edit && isTextBox(edit)) {
+            edit->selectAll();
+            // A click that gave the focus would place the caret afterwards; select once it is done.
+            if (static_cast<QFocusEvent*>(event)->reason() == Qt::MouseFocusReason)
+                QTimer::singleShot(0, edit, [edit] { edit->selectAll(); });
+        }
+        break;
+    }
+    default:
+        break;
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
+}  // namespace brevanta::reg

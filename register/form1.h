@@ -1,0 +1,140 @@
+#pragma once
+// The main window: entry fields, the transaction list and the five buttons.
+// It runs the program's start-up (Form_Load) and keeps the list between
+// runs. What it starts elsewhere (palette, host check, running-host guard,
+// generation) comes in as hooks, so the window stands alone in tests.
+
+#include <QCursor>
+#include <QWidget>
+#include <array>
+#include <functional>
+#include <optional>
+
+#include "frame/common.h"
+#include "frame/error_report.h"
+#include "register/saved_list.h"
+#include "register/transaction_source.h"
+
+class QDateEdit;
+class QGroupBox;
+class QLabel;
+class QLineEdit;
+class QPushButton;
+class QTreeWidget;
+class QTreeWidgetItem;
+
+namespace brevanta::reg {
+
+// The rows of ListView1 read as transactions (rows 1-based, fields 0..6).
+class ListViewRows final : public TransactionSource {
+public:
+    explicit ListViewRows(QTreeWidget* list) : list_(list) {}
+    int rowCount() const override;
+    QString field(int row, int field) const override;
+
+private:
+    QTreeWidget* list_;
+};
+
+class Form1 final : public QWidget {
+    Q_OBJECT
+
+public:
+    // Window pointer values.
+    static constexpr int kPointerDefault = 0;
+    static constexpr int kPointerHourglass = 11;
+    static constexpr int kPointerCustom = 99;
+
+    // Routines of other parts of the program; an unset hook does nothing
+    // (an unset warnIfExcelOpen answers false).
+    struct Hooks {
+        std::function<void()> initPalette;
+        std::function<void()> checkExcelInstalled;
+        std::function<bool()> warnIfExcelOpen;
+        std::function<void(int)> generateCheckRegister;
+    };
+
+    // What start-up and closing touch outside the window. Tests point it at
+    // folders and settings files of their own and a web-site visit that never opens.
+    struct Environment {
+        QString programFolder;             // empty: the folder the program runs from
+        frame::WebSiteVisit webSiteVisit;  // default: the real draw and browser
+        SavedListStore savedList;          // default: the user's settings
+    };
+
+    explicit Form1(QWidget* parent = nullptr);
+    ~Form1() override;
+
+    void setHooks(Hooks hooks);
+    void setEnvironment(Environment environment);
+
+    // Start-up, run once before the window is first shown.
+    void Form_Load();
+    // Delete Selected Transaction.
+    void PushButton1_Click();
+    // Add Transaction.
+    void PushButton2_Click();
+    // Clear/Reset Data.
+    void PushButton3_Click();
+    // Load Sample/Example Data.
+    void PushButton4_Click();
+    // Start Creating Template.
+    void PushButton22_Click();
+    // Closing: stores the list.
+    void Form_QueryUnload();
+
+    // Writes the list to the saved-list store (reports under Form_QueryUnload).
+    void storeList();
+
+    TransactionSource& transactions() { return rows_; }
+    void appendTransaction(const Transaction& transaction);
+
+    int pointer() const { return pointer_; }
+    void setPointer(int pointer);
+    bool hasCustomPointer() const { return handCursor_.has_value(); }
+    // The pointer moved over `control` (or a part of it): buttons show the
+    // hand, the background, frames, labels and the list the default pointer,
+    // entry fields leave it; nothing changes while the hourglass shows.
+    void pointerMovedOver(QWidget* control);
+
+    // The controls, named as the program knows them.
+    QPushButton* PushButton22 = nullptr;
+    QPushButton* PushButton3 = nullptr;
+    QPushButton* PushButton4 = nullptr;
+    std::array<QGroupBox*, 2> Frame1{};
+    std::array<QLabel*, 9> Label4{};  // indexes 0, 1, 2, 4, 6, 7 and 8 exist
+    QDateEdit* dtpDate = nullptr;
+    QLineEdit* txtNumber = nullptr;
+    QLineEdit* txtDescription = nullptr;
+    QLineEdit* txtCategory = nullptr;
+    QLineEdit* txtC = nullptr;
+    QLineEdit* txtDebit = nullptr;
+    QLineEdit* txtCredit = nullptr;
+    QPushButton* PushButton2 = nullptr;
+    QTreeWidget* ListView1 = nullptr;
+    QPushButton* PushButton1 = nullptr;
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+    void showEvent(QShowEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void buildControls();
+    void setTabOrder();
+    void watchPointerAndFocus();
+    void readSavedList(frame::Procedure& proc);
+    QTreeWidgetItem* appendRow(const QString& dateText);
+    void keepCurrentRow(int preferredPosition);
+    void fillExample(frame::Procedure& proc, int firstLine, const QString& date, const Transaction& fields);
+    bool isTextBox(const QWidget* widget) const;
+
+    Hooks hooks_;
+    Environment environment_;
+    ListViewRows rows_;
+    int pointer_ = kPointerDefault;
+    std::optional<QCursor> handCursor_;
+    bool centred_ = false;
+};
+
+}  // namespace brevanta::reg

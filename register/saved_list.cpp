@@ -1,0 +1,140 @@
+#include "register/saved_list.h"
+
+#include <QSettings>
+#include <memory>
+
+#include "frame/failure.h"
+
+namespace brevanta::reg {
+namespace {
+
+constexpr QChar kRecordEnd = u'|';
+constexpr QChar kFieldSeparator = u'^';
+constexpr QChar kEscape = u'\x1B';
+
+const QString kApplication = QStringLiteral("Halvorn");
+const QString kSection = QStringLiteral("Brevanta");
+const QString kKey = QStringLiteral("Check Register");
+
+}  // namespace
+
+QString encodeSavedField(const QString& text) {
+    if (!text.contains(kRecordEnd) && !text.contains(kFieldSeparator) && !text.contains(kEscape)) return text;
+    QString stored;
+    stored.reserve(text.size() + 8);
+    for (QChar c : text) {
+        if (c == kRecordEnd) stored += QStringLiteral("\x1Bp");
+        else if (c == kFieldSeparator) stored += QStringLiteral("\x1B" "c");
+        else if (c == kEscape) stored += QStringLiteral("\x1B" "e");
+        else stored += c;
+    }
+    return stored;
+}
+
+QString decodeSavedField(const QString& stored) {
+    if (!stored.contains(kEscape)) return stored;
+    QString text;
+    text.reserve(stored.size());
+    for (qsizetype i = 0; i < stored.size(); ++i) {
+        const QChar c = stored.at(i);
+        if (c == kEscape && i + 1 < stored.size()) {
+            const QChar code = stored.at(i + 1);
+            if (code == QLatin1Char('p')) { text += kRecordEnd; ++i; continue; }
+            if (code == QLatin1Char('c')) { text += kFieldSeparator; ++i; continue; }
+            if (code == QLatin1Char('e')) { text += kEscape; ++i; continue; }
+        }
+        text += c;
+    }
+    return text;
+}
+
+QString encodeSavedRecord(const Transaction& fields) {
+    QString record;
+    for (int field = 0; field < kFieldCount; ++field) {
+        if (field > 0) record += kFieldSeparator;
+        record += encodeSavedField(fields[static_cast<size_t>(field)]);
+    }
+    record += kRecordEnd;
+    return record;
+}
+
+QString encodeSavedList(const std::vector<Transaction>& rows) {
+    TransactionList list(rows);
+    return encodeSavedList(list);
+}
+
+QString encodeSavedList(const TransactionSource& rows) {
+    QString value;
+    const int count = rows.rowCount();
+    for (int row = 1; row <= count; ++row) {
+        Transaction fields;
+        for (int field = 0; field < kFieldCount; ++field) fields[static_cast<size_t>(field)] = rows.field(row, field);
+        value += encodeSavedRecord(fields);
+    }
+    return value;
+}
+
+std::vector<SavedRecord> decodeSavedList(const QString& value) {
+    std::vector<SavedRecord> records;
+    const QStringView whole(value);
+    qsizetype pieceStart = 0;
+    while (pieceStart < whole.size()) {
+        qsizetype pieceEnd = whole.indexOf(kRecordEnd, pieceStart);
+        if (pieceEnd < 0) pieceEnd = whole.size();
+        const QStringView piece = whole.mid(pieceStart, pieceEnd - pieceStart);
+        pieceStart = pieceEnd + 1;
+        if (piece.isEmpty()) continue;
+
+        SavedRecord record;
+        qsizetype partStart = 0;
+        int part = 0;
+        while (true) {
+            qsizetype partEnd = piece.indexOf(kFieldSeparator, partStart);
+            const bool last = partEnd < 0;
+            if (last) partEnd = piece.size();
+            if (part < kFieldCount)
+                record.fields[static_cast<size_t>(part)] =
+                    decodeSavedField(piece.mid(partStart, partEnd - partStart).toString());
+            ++part;
+            if (last) break;
+            partStart = partEnd + 1;
+        }
+        record.partCount = std::min(part, kFieldCount);
+        records.push_back(std::move(record));
+    }
+    return records;
+}
+
+namespace {
+std::unique_ptr<QSettings> openSettings(const QString& iniFile) {
+    auto settings = iniFile.isEmpty()
+                        ? std::make_unique<QSettings>(QSettings::NativeFormat, QSettings::UserScope, kApplication)
+                        : std::make_unique<QSettings>(iniFile, QSettings::IniFormat);
+    settings->beginGroup(kSection);
+    return settings;
+}
+}  // namespace
+
+QString SavedListStore::read() const {
+    const auto settings = openSettings(iniFile_);
+    const QVariant value = settings->value(kKey);
+    if (!value.isValid()) return {};
+    if (value.typeId() == QMetaType::QStringList) {
+        // A text with commas written by hand may read as a list of texts.
+        const QStringList parts = value.toStringList();
+        if (parts.size() > 1) throw frame::Failure(frame::failures::kTypeMismatch);
+        return parts.value(0);
+    }
+    if (!value.canConvert<QString>()) throw frame::Failure(frame::failures::kTypeMismatch);
+    return value.toString();
+}
+
+void SavedListStore::write(const QString& value) const {
+    const auto settings = openSettings(iniFile_);
+    settings->setValue(kKey, value);
+    settings->sync();
+    if (settings->status() != QSettings::NoError)
+        throw frame::Failure(QStringLiteral("Permission denied"));
+}
+
+}  // namespace brevanta::reg

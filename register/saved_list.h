@@ -1,0 +1,59 @@
+#pragma once
+// The transaction list as it is kept between runs: one text in the user's
+// settings, application "Halvorn", section "Brevanta", key "Check Register".
+// On Linux that is ~/.config/Halvorn.conf, group [Brevanta], key
+// "Check Register" (QSettings: organisation "Halvorn", no application name).
+//
+// Layout: every row as its seven fields joined by "^" and closed by "|",
+// rows one after another, nothing else ("1/1/2013^1^Sold My Used Car^
+// Automotive^Yes^^5000|"). A field holding "|", "^" or the escape character
+// ESC (U+001B) is stored with ESC escapes (ESC "p" for "|", ESC "c" for "^",
+// ESC "e" for ESC), so such texts come back whole; every other text is
+// stored exactly as the list holds it, and an ESC followed by anything else
+// reads as itself.
+
+#include <QString>
+#include <vector>
+
+#include "register/transaction_source.h"
+
+namespace brevanta::reg {
+
+// One record as read back: the seven fields (missing ones empty) and how
+// many "^"-separated parts the record had (1 or more; more than 7 are cut).
+struct SavedRecord {
+    Transaction fields;
+    int partCount = 0;
+    friend bool operator==(const SavedRecord&, const SavedRecord&) = default;
+};
+
+QString encodeSavedField(const QString& text);
+QString decodeSavedField(const QString& stored);
+
+// One row as stored: the fields joined by "^", closed by "|".
+QString encodeSavedRecord(const Transaction& fields);
+QString encodeSavedList(const std::vector<Transaction>& rows);
+QString encodeSavedList(const TransactionSource& rows);
+// Empty pieces between "|" are skipped; never fails.
+std::vector<SavedRecord> decodeSavedList(const QString& value);
+
+// Where the value lives. The default is the user's settings; tests and
+// tools pass an INI file of their own.
+class SavedListStore {
+public:
+    SavedListStore() = default;
+    explicit SavedListStore(QString iniFile) : iniFile_(std::move(iniFile)) {}
+
+    // The stored text, empty when none. Throws Failure ("Type mismatch")
+    // when the value is not a text.
+    QString read() const;
+    // Replaces the stored text. Throws Failure when the settings cannot be written.
+    void write(const QString& value) const;
+
+    const QString& iniFile() const { return iniFile_; }
+
+private:
+    QString iniFile_;
+};
+
+}  // namespace brevanta::reg

@@ -11,6 +11,11 @@ namespace brevanta::engine {
 
 QString displayText(const model::Value& value, const QString& numberFormat, const QLocale& locale);
 
+// A number the way the General format shows it: at most `significantDigits`
+// significant digits, no trailing zeros, scientific ("1E+20") when the
+// number is too large or too small for that.
+QString generalNumberText(double value, int significantDigits, QChar decimalPoint);
+
 // True for number formats that show a date or time.
 bool isDateFormat(const QString& numberFormat);
 

@@ -1,0 +1,342 @@
+#include "engine/formula/calc.h"
+
+#include <QLocale>
+#include <algorithm>
+#include <unordered_map>
+#include <vector>
+
+#include "engine/formula/formula_evaluator.h"
+
+namespace brevanta::engine {
+
+using model::ErrorCode;
+using model::Value;
+
+namespace {
+
+// The value a cell takes when its formula depends on itself.
+constexpr ErrorCode kCircularReference = ErrorCode::Value;
+// Ranges up to this many rows are read cell by cell; taller ones through a running summary.
+constexpr int kDirectRows = 16;
+// Running summaries kept at most (entries over all columns) before tall ranges are read cell by cell.
+constexpr size_t kRunEntryBudget = 4'000'000;
+
+uint32_t cellKey(int row, int col) { return static_cast<uint32_t>(row) * model::kMaxColumns + static_cast<uint32_t>(col); }
+uint64_t runKey(int col, int startRow) { return (static_cast<uint64_t>(col) << 32) | static_cast<uint32_t>(startRow); }
+
+struct CellEntry {
+    enum class Status : uint8_t { NotStarted, Computing, Done };
+    uint64_t epoch = 0;
+    Status status = Status::NotStarted;
+    Value value;
+};
+
+struct RunningTotals {
+    double sum = 0, count = 0, minimum = 0, maximum = 0;
+};
+
+// The numbers of one column from `startRow` down, summarized row by row, so
+// that every range starting at `startRow` is summed in constant time and in
+// the same order as a plain loop would.
+struct ColumnRun {
+    uint64_t epoch = 0;
+    int col = 0;
+    int startRow = 0;
+    int nextRow = 0;                    // the next row to take in
+    std::vector<int> rows;              // rows holding numbers, ascending
+    std::vector<RunningTotals> totals;  // totals through rows[i]
+    int firstErrorRow = -1;
+    ErrorCode firstError = ErrorCode::Value;
+    bool extending = false;             // on the work stack, waiting for a cell
+
+    void reset(uint64_t now, int column, int start) {
+        epoch = now;
+        col = column;
+        startRow = start;
+        nextRow = start;
+        rows.clear();
+        totals.clear();
+        firstErrorRow = -1;
+        extending = false;
+    }
+    void take(int row, const Value& value) {
+        if (const auto* number = std::get_if<double>(&value)) {
+            RunningTotals next = totals.empty() ? RunningTotals{0, 0, *number, *number} : totals.back();
+            next.sum += *number;
+            next.count += 1;
+            next.minimum = std::min(next.minimum, *number);
+            next.maximum = std::max(next.maximum, *number);
+            rows.push_back(row);
+            totals.push_back(next);
+        } else if (const auto* error = std::get_if<ErrorCode>(&value); error && firstErrorRow < 0) {
+            firstErrorRow = row;
+            firstError = *error;
+        }
+    }
+    RangeSummary through(int lastRow) const {
+        RangeSummary summary;
+        const auto end = std::upper_bound(rows.begin(), rows.end(), lastRow);
+        if (end != rows.begin()) {
+            const RunningTotals& t = totals[static_cast<size_t>(end - rows.begin()) - 1];
+            summary.sum = t.sum;
+            summary.count = t.count;
+            summary.minimum = t.minimum;
+            summary.maximum = t.maximum;
+        }
+        if (firstErrorRow >= 0 && firstErrorRow <= lastRow) summary.firstError = firstError;
+        return summary;
+    }
+};
+
+struct Work {
+    enum class Kind : uint8_t { Cell, Run } kind;
+    int row;     // Cell: the cell's row; Run: the first row
+    int col;
+    int target;  // Run: the row the summary must reach
+};
+
+}  // namespace
+
+struct Calculator::State final : CellSource {
+    explicit State(model::Sheet& s) : sheet(s) {}
+
+    model::Sheet& sheet;
+    QLocale locale;
+    uint64_t epoch = 1;
+    std::unordered_map<uint32_t, CellEntry> entries;
+    std::unordered_map<uint64_t, ColumnRun> runs;
+    size_t runEntries = 0;
+    std::vector<Work> work;
+
+    CellEntry& entryFor(int row, int col) {
+        CellEntry& entry = entries[cellKey(row, col)];
+        if (entry.epoch != epoch) {
+            entry.epoch = epoch;
+            entry.status = CellEntry::Status::NotStarted;
+            entry.value = model::Empty{};
+        }
+        return entry;
+    }
+    const CellEntry* freshEntry(int row, int col) const {
+        const auto it = entries.find(cellKey(row, col));
+        return it != entries.end() && it->second.epoch == epoch ? &it->second : nullptr;
+    }
+    ColumnRun* freshRun(int col, int startRow) {
+        const auto it = runs.find(runKey(col, startRow));
+        return it != runs.end() && it->second.epoch == epoch ? &it->second : nullptr;
+    }
+    ColumnRun& runFor(int col, int startRow) {
+        ColumnRun& run = runs[runKey(col, startRow)];
+        if (run.epoch != epoch) {
+            runEntries -= std::min(runEntries, run.rows.size());
+            run.reset(epoch, col, startRow);
+        }
+        return run;
+    }
+
+    // --- CellSource: reads for a formula whose references are all computed
+    Value cellValue(int row, int col) override {
+        const model::Cell* cell = sheet.find(row, col);
+        if (!cell) return model::Empty{};
+        if (!cell->formula) return cell->value;
+        const CellEntry* entry = freshEntry(row, col);
+        if (entry && entry->status == CellEntry::Status::Done) return entry->value;
+        return kCircularReference;  // still being computed: it depends on this very formula
+    }
+
+    RangeSummary summarize(const model::CellRange& range) override {
+        if (range.rowCount() > kDirectRows) {
+            RangeSummary total;
+            int errorRow = -1;
+            bool complete = true;
+            for (int col = range.firstCol; col <= range.lastCol && complete; ++col) {
+                const ColumnRun* run = freshRun(col, range.firstRow);
+                if (!run || run->nextRow <= range.lastRow) {
+                    complete = false;
+                    break;
+                }
+                const RangeSummary part = run->through(range.lastRow);
+                total.sum += part.sum;
+                total.count += part.count;
+                total.minimum = std::min(total.minimum, part.minimum);
+                total.maximum = std::max(total.maximum, part.maximum);
+                // The first error in reading order: the top-most row, then the left-most column.
+                if (part.firstError && (errorRow < 0 || run->firstErrorRow < errorRow)) {
+                    errorRow = run->firstErrorRow;
+                    total.firstError = part.firstError;
+                }
+            }
+            if (complete) return total;
+        }
+        RangeSummary summary;
+        forEachStoredCell(range, [&](int row, int col) {
+            const Value value = cellValue(row, col);
+            if (const auto* number = std::get_if<double>(&value)) summary.addNumber(*number);
+            else if (const auto* error = std::get_if<ErrorCode>(&value); error && !summary.firstError)
+                summary.firstError = *error;
+        });
+        return summary;
+    }
+
+    // f(row, col) for the cells of `range` that exist, row by row.
+    template <class F>
+    void forEachStoredCell(const model::CellRange& range, F&& f) const {
+        const int lastRow = std::min(range.lastRow, sheet.rowExtent() - 1);
+        for (int row = range.firstRow; row <= lastRow; ++row)
+            sheet.forEachCellInRow(row, [&](int col, const model::Cell&) {
+                if (col >= range.firstCol && col <= range.lastCol) f(row, col);
+            });
+    }
+
+    // --- scheduling
+
+    struct Needs {
+        bool waiting = false;   // something was pushed that must be computed first
+        bool circular = false;  // something needed is still being computed below us
+    };
+
+    void needCell(int row, int col, Needs& needs) {
+        const model::Cell* cell = sheet.find(row, col);
+        if (!cell || !cell->formula) return;
+        const CellEntry* entry = freshEntry(row, col);
+        if (entry && entry->status == CellEntry::Status::Done) return;
+        if (entry && entry->status == CellEntry::Status::Computing) {
+            needs.circular = true;
+            return;
+        }
+        work.push_back({Work::Kind::Cell, row, col, 0});
+        needs.waiting = true;
+    }
+
+    void needRange(const model::CellRange& range, bool summarized, Needs& needs) {
+        if (summarized && range.rowCount() > kDirectRows) {
+            bool runsUsable = true;
+            for (int col = range.firstCol; col <= range.lastCol; ++col)
+                if (!freshRun(col, range.firstRow) && runEntries > kRunEntryBudget) runsUsable = false;
+            if (runsUsable) {
+                for (int col = range.firstCol; col <= range.lastCol; ++col) {
+                    ColumnRun& run = runFor(col, range.firstRow);
+                    if (run.nextRow > range.lastRow) continue;
+                    if (run.extending) {
+                        needs.circular = true;
+                        continue;
+                    }
+                    work.push_back({Work::Kind::Run, range.firstRow, col, range.lastRow});
+                    needs.waiting = true;
+                }
+                return;
+            }
+        }
+        forEachStoredCell(range, [&](int row, int col) { needCell(row, col, needs); });
+    }
+
+    // Takes one step on the cell at the top of the work stack.
+    void stepCell(const Work& item) {
+        const model::Cell* cell = sheet.find(item.row, item.col);
+        CellEntry& entry = entryFor(item.row, item.col);
+        if (entry.status == CellEntry::Status::Done) {
+            work.pop_back();
+            return;
+        }
+        if (!cell || !cell->formula) {
+            entry.value = cell ? cell->value : Value(model::Empty{});
+            entry.status = CellEntry::Status::Done;
+            work.pop_back();
+            return;
+        }
+        entry.status = CellEntry::Status::Computing;
+        const size_t depth = work.size();
+        Needs needs;
+        const ReferenceVisitor visitor{
+            [&](int row, int col) { needCell(row, col, needs); },
+            [&](const model::CellRange& range, bool summarized) { needRange(range, summarized, needs); },
+        };
+        forEachReference(cell->formula->root, item.row, item.col, visitor);
+        if (needs.circular) {
+            work.resize(depth - 1);
+            // The entry may have moved if the map rehashed while collecting: look it up again.
+            CellEntry& done = entryFor(item.row, item.col);
+            done.value = kCircularReference;
+            done.status = CellEntry::Status::Done;
+            return;
+        }
+        if (needs.waiting) return;
+        const model::FormulaPtr formula = cell->formula;  // kept alive while it is evaluated
+        Value value = evaluateFormula(formula->root, item.row, item.col, *this, locale);
+        CellEntry& done = entryFor(item.row, item.col);
+        done.value = std::move(value);
+        done.status = CellEntry::Status::Done;
+        work.pop_back();
+    }
+
+    // Takes the column run further down, until it reaches its target or needs a cell computed.
+    void stepRun(const Work& item) {
+        ColumnRun& run = runFor(item.col, item.row);
+        const int lastRow = std::min(item.target, sheet.rowExtent() - 1);
+        const size_t storedBefore = run.rows.size();
+        struct CountStored {
+            size_t& total;
+            const ColumnRun& run;
+            size_t before;
+            ~CountStored() { total += run.rows.size() - before; }
+        } countStored{runEntries, run, storedBefore};
+        while (run.nextRow <= lastRow) {
+            const int row = run.nextRow;
+            const model::Cell* cell = sheet.find(row, item.col);
+            if (cell && cell->formula) {
+                const CellEntry* entry = freshEntry(row, item.col);
+                if (!entry || entry->status == CellEntry::Status::NotStarted) {
+                    run.extending = true;
+                    work.push_back({Work::Kind::Cell, row, item.col, 0});
+                    return;
+                }
+                run.take(row, entry->status == CellEntry::Status::Done ? entry->value : Value(kCircularReference));
+            } else if (cell) {
+                run.take(row, cell->value);
+            }
+            ++run.nextRow;
+        }
+        run.nextRow = std::max(run.nextRow, item.target + 1);
+        run.extending = false;
+        work.pop_back();
+    }
+
+    Value compute(int row, int col) {
+        work.push_back({Work::Kind::Cell, row, col, 0});
+        while (!work.empty()) {
+            const Work item = work.back();
+            if (item.kind == Work::Kind::Cell) stepCell(item);
+            else stepRun(item);
+        }
+        return freshEntry(row, col)->value;
+    }
+};
+
+Calculator::Calculator(model::Sheet& sheet) : state_(std::make_unique<State>(sheet)) {}
+
+Calculator::~Calculator() = default;
+
+Value Calculator::value(int row, int col) {
+    if (row < 0 || row >= model::kMaxRows || col < 0 || col >= model::kMaxColumns) return model::Empty{};
+    const model::Cell* cell = state_->sheet.find(row, col);
+    if (!cell) return model::Empty{};
+    if (!cell->formula) return cell->value;
+    if (const CellEntry* entry = state_->freshEntry(row, col); entry && entry->status == CellEntry::Status::Done)
+        return entry->value;
+    return state_->compute(row, col);
+}
+
+void Calculator::invalidate() { ++state_->epoch; }
+
+void Calculator::computeAll() {
+    std::vector<model::CellAddress> formulas;
+    state_->sheet.forEachCell([&](int row, int col, const model::Cell& cell) {
+        if (cell.formula) formulas.push_back({row, col});
+    });
+    for (const auto& address : formulas) {
+        Value computed = value(address.row, address.col);
+        state_->sheet.find(address.row, address.col)->value = std::move(computed);
+    }
+}
+
+}  // namespace brevanta::engine

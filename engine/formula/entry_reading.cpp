@@ -1,0 +1,262 @@
+#include "engine/formula/entry_reading.h"
+
+#include <QStringList>
+#include <array>
+#include <cmath>
+
+#include "engine/formula/display_format.h"
+
+namespace brevanta::engine {
+
+namespace {
+
+bool isBlank(QChar c) { return c.isSpace() || c == QChar(0x00A0) || c == QChar(0x202F); }
+
+QString trimmedBlanks(const QString& text) {
+    qsizetype begin = 0, end = text.size();
+    while (begin < end && isBlank(text[begin])) ++begin;
+    while (end > begin && isBlank(text[end - 1])) --end;
+    return text.mid(begin, end - begin);
+}
+
+bool isAsciiDigit(QChar c) { return c >= QLatin1Char('0') && c <= QLatin1Char('9'); }
+
+// Removes `symbol` from the start or the end of `text` (with blanks next to it).
+bool stripAffix(QString& text, const QString& symbol) {
+    if (symbol.isEmpty()) return false;
+    if (text.startsWith(symbol)) {
+        text = trimmedBlanks(text.mid(symbol.size()));
+        return true;
+    }
+    if (text.endsWith(symbol)) {
+        text = trimmedBlanks(text.left(text.size() - symbol.size()));
+        return true;
+    }
+    return false;
+}
+
+// The unsigned digits part: groups, decimal separator, exponent. Returns the
+// number in C notation, or nothing when the text is not one.
+std::optional<QString> plainNumber(const QString& text, QChar decimalPoint, QChar groupSeparator) {
+    QString out;
+    qsizetype i = 0;
+    const qsizetype n = text.size();
+    int integerDigits = 0;
+    int digitsSinceGroup = 0;
+    bool grouped = false;
+    while (i < n) {
+        const QChar c = text[i];
+        if (isAsciiDigit(c)) {
+            out += c;
+            ++integerDigits;
+            ++digitsSinceGroup;
+            ++i;
+        } else if (c == groupSeparator && c != decimalPoint) {
+            // A group separator needs 1-3 digits before the first and exactly three after each.
+            if (integerDigits == 0 || (!grouped && digitsSinceGroup > 3) || (grouped && digitsSinceGroup != 3))
+                return std::nullopt;
+            grouped = true;
+            digitsSinceGroup = 0;
+            ++i;
+        } else {
+            break;
+        }
+    }
+    if (grouped && digitsSinceGroup != 3) return std::nullopt;
+    int fractionDigits = 0;
+    if (i < n && text[i] == decimalPoint) {
+        out += QLatin1Char('.');
+        ++i;
+        while (i < n && isAsciiDigit(text[i])) {
+            out += text[i++];
+            ++fractionDigits;
+        }
+    }
+    if (integerDigits + fractionDigits == 0) return std::nullopt;
+    if (i < n && (text[i] == QLatin1Char('e') || text[i] == QLatin1Char('E'))) {
+        out += QLatin1Char('E');
+        ++i;
+        if (i < n && (text[i] == QLatin1Char('+') || text[i] == QLatin1Char('-'))) out += text[i++];
+        int exponentDigits = 0;
+        while (i < n && isAsciiDigit(text[i])) {
+            out += text[i++];
+            ++exponentDigits;
+        }
+        if (exponentDigits == 0) return std::nullopt;
+    }
+    if (i != n) return std::nullopt;
+    return out;
+}
+
+}  // namespace
+
+std::optional<double> readTypedNumber(const QString& typed, const QLocale& locale) {
+    QString text = trimmedBlanks(typed);
+    if (text.isEmpty()) return std::nullopt;
+    bool negative = false;
+    bool percent = false;
+    bool currency = false;
+    const QString currencySymbol = locale.currencySymbol();
+
+    if (text.startsWith(QLatin1Char('(')) && text.endsWith(QLatin1Char(')'))) {
+        negative = true;
+        text = trimmedBlanks(text.mid(1, text.size() - 2));
+    }
+    currency = stripAffix(text, currencySymbol);
+    if (!negative && (text.startsWith(QLatin1Char('-')) || text.startsWith(QLatin1Char('+')))) {
+        negative = text.startsWith(QLatin1Char('-'));
+        text = text.mid(1);
+        if (!currency) currency = stripAffix(text, currencySymbol);
+    }
+    if (text.endsWith(QLatin1Char('%')) && !currency) {
+        percent = true;
+        text = trimmedBlanks(text.left(text.size() - 1));
+    }
+    if (text.isEmpty()) return std::nullopt;
+
+    const QString decimalPoint = locale.decimalPoint();
+    const QString groupSeparator = locale.groupSeparator();
+    if (decimalPoint.size() != 1) return std::nullopt;
+    QChar group = groupSeparator.size() == 1 ? groupSeparator[0] : QChar(0xFFFF);
+    // Locales that group with a (narrow) no-break space: a plain space is what people type.
+    QString normalised = text;
+    if (group == QChar(0x00A0) || group == QChar(0x202F)) {
+        normalised.replace(QChar(0x00A0), QChar(0x202F));
+        normalised.replace(QLatin1Char(' '), QChar(0x202F));
+        group = QChar(0x202F);
+    }
+    const auto digits = plainNumber(normalised, decimalPoint[0], group);
+    if (!digits) return std::nullopt;
+    bool ok = false;
+    double value = digits->toDouble(&ok);
+    if (!ok || !std::isfinite(value)) return std::nullopt;
+    if (percent) value /= 100.0;
+    return negative ? -value : value;
+}
+
+namespace {
+
+enum class DatePart { Day, Month, Year };
+
+// The order of day, month and year in the locale's short date pattern.
+std::array<DatePart, 3> dateOrder(const QLocale& locale) {
+    const QString pattern = locale.dateFormat(QLocale::ShortFormat);
+    std::array<DatePart, 3> order{DatePart::Month, DatePart::Day, DatePart::Year};
+    int found = 0;
+    bool seen[3] = {false, false, false};
+    bool quoted = false;
+    for (QChar c : pattern) {
+        if (c == QLatin1Char('\'')) quoted = !quoted;
+        if (quoted) continue;
+        DatePart part;
+        if (c == QLatin1Char('d')) part = DatePart::Day;
+        else if (c == QLatin1Char('M') || c == QLatin1Char('L')) part = DatePart::Month;
+        else if (c == QLatin1Char('y')) part = DatePart::Year;
+        else continue;
+        if (seen[int(part)] || found == 3) continue;
+        seen[int(part)] = true;
+        order[found++] = part;
+    }
+    if (found != 3) return {DatePart::Month, DatePart::Day, DatePart::Year};
+    return order;
+}
+
+QChar dateSeparator(const QLocale& locale) {
+    const QString pattern = locale.dateFormat(QLocale::ShortFormat);
+    for (QChar c : pattern)
+        if (!c.isLetter() && !isBlank(c) && c != QLatin1Char('\'')) return c;
+    return QLatin1Char('/');
+}
+
+std::optional<int> smallNumber(const QString& text, int maxDigits) {
+    if (text.isEmpty() || text.size() > maxDigits) return std::nullopt;
+    int value = 0;
+    for (QChar c : text) {
+        if (!isAsciiDigit(c)) return std::nullopt;
+        value = value * 10 + (c.unicode() - '0');
+    }
+    return value;
+}
+
+std::optional<double> readDatePart(const QString& text, const QLocale& locale) {
+    const QChar localeSeparator = dateSeparator(locale);
+    for (QChar separator : {localeSeparator, QChar(u'/'), QChar(u'-')}) {
+        const QStringList fields = text.split(separator);
+        if (fields.size() != 3) continue;
+        const auto order = dateOrder(locale);
+        int day = 0, month = 0, year = 0;
+        bool valid = true;
+        for (int i = 0; i < 3 && valid; ++i) {
+            const int maxDigits = order[i] == DatePart::Year ? 4 : 2;
+            const auto number = smallNumber(fields[i], maxDigits);
+            if (!number || (order[i] == DatePart::Year && fields[i].size() == 3)) {
+                valid = false;
+                break;
+            }
+            if (order[i] == DatePart::Day) day = *number;
+            else if (order[i] == DatePart::Month) month = *number;
+            else year = fields[i].size() <= 2 ? (*number < 30 ? 2000 + *number : 1900 + *number) : *number;
+        }
+        if (!valid || year < 1900) continue;
+        const double serial = dateToSerial(year, month, day);
+        if (serial <= 0) continue;
+        return serial;
+    }
+    return std::nullopt;
+}
+
+struct TimeOfDay {
+    double fraction = 0;
+    bool hasSeconds = false;
+};
+
+std::optional<TimeOfDay> readTimePart(QString text, const QLocale& locale) {
+    int hourShift = -1;  // -1: 24-hour clock; 0: AM; 12: PM
+    for (const auto& [marker, shift] : {std::pair{QStringLiteral("AM"), 0}, std::pair{QStringLiteral("PM"), 12},
+                                        std::pair{locale.amText(), 0}, std::pair{locale.pmText(), 12}}) {
+        if (!marker.isEmpty() && text.endsWith(marker, Qt::CaseInsensitive)) {
+            text = trimmedBlanks(text.left(text.size() - marker.size()));
+            hourShift = shift;
+            break;
+        }
+    }
+    const QStringList fields = text.split(QLatin1Char(':'));
+    if (fields.size() < 2 || fields.size() > 3) return std::nullopt;
+    const auto hour = smallNumber(fields[0], 2);
+    std::optional<int> minute;
+    if (fields[1].size() == 2) minute = smallNumber(fields[1], 2);
+    std::optional<int> second = 0;
+    if (fields.size() == 3) second = fields[2].size() == 2 ? smallNumber(fields[2], 2) : std::nullopt;
+    if (!hour || !minute || !second || *minute > 59 || *second > 59) return std::nullopt;
+    int hours = *hour;
+    if (hourShift >= 0) {
+        if (hours < 1 || hours > 12) return std::nullopt;
+        hours = hours % 12 + hourShift;
+    } else if (hours > 23) {
+        return std::nullopt;
+    }
+    return TimeOfDay{(hours * 3600 + *minute * 60 + *second) / 86400.0, fields.size() == 3};
+}
+
+}  // namespace
+
+std::optional<TypedDate> readTypedDate(const QString& typed, const QLocale& locale) {
+    const QString text = trimmedBlanks(typed);
+    if (text.isEmpty() || !isAsciiDigit(text[0])) return std::nullopt;
+    qsizetype blank = 0;
+    while (blank < text.size() && !isBlank(text[blank])) ++blank;
+    const auto serial = readDatePart(text.left(blank), locale);
+    if (!serial) return std::nullopt;
+    TypedDate date;
+    date.serial = *serial;
+    if (blank < text.size()) {
+        const auto time = readTimePart(trimmedBlanks(text.mid(blank)), locale);
+        if (!time) return std::nullopt;
+        date.serial += time->fraction;
+        date.hasTime = true;
+        date.hasSeconds = time->hasSeconds;
+    }
+    return date;
+}
+
+}  // namespace brevanta::engine

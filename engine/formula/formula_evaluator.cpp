@@ -1,0 +1,320 @@
+#include "engine/formula/formula_evaluator.h"
+
+#include <cmath>
+#include <cstdio>
+
+#include "engine/formula/value_rules.h"
+
+namespace brevanta::engine {
+
+using model::ErrorCode;
+using model::FormulaNode;
+using model::FunctionId;
+using model::Value;
+using Kind = model::FormulaNode::Kind;
+
+namespace {
+
+const FormulaNode& withoutParens(const FormulaNode& node) {
+    const FormulaNode* inner = &node;
+    while (inner->kind == Kind::Paren && !inner->children.empty()) inner = &inner->children[0];
+    return *inner;
+}
+
+bool summarizesRanges(FunctionId id) {
+    return id == FunctionId::Sum || id == FunctionId::Average || id == FunctionId::Min || id == FunctionId::Max ||
+           id == FunctionId::Count;
+}
+
+// Round half away from zero, after settling the last bits (ROUND(1.005, 2) is 1.01).
+double roundToDigits(double value, int digits) {
+    char buffer[64];
+    std::snprintf(buffer, sizeof buffer, "%.15g", value);
+    const double settled = std::strtod(buffer, nullptr);
+    const double scale = std::pow(10.0, std::abs(digits));
+    double scaled = digits >= 0 ? settled * scale : settled / scale;
+    std::snprintf(buffer, sizeof buffer, "%.15g", scaled);
+    scaled = std::round(std::strtod(buffer, nullptr));
+    return digits >= 0 ? scaled / scale : scaled * scale;
+}
+
+class Evaluator {
+public:
+    Evaluator(int row, int col, CellSource& cells, const QLocale& locale)
+        : row_(row), col_(col), cells_(cells), locale_(locale) {}
+
+    Value evaluate(const FormulaNode& node) {
+        switch (node.kind) {
+        case Kind::Number: return node.number;
+        case Kind::Text: return node.text;
+        case Kind::Boolean: return node.boolean;
+        case Kind::Error: return node.error;
+        case Kind::Missing: return model::Empty{};
+        case Kind::Paren: return node.children.empty() ? Value(ErrorCode::Value) : evaluate(node.children[0]);
+        case Kind::Reference: {
+            const auto address = resolveReference(node.first, row_, col_);
+            if (!address) return ErrorCode::Ref;
+            return cells_.cellValue(address->row, address->col);
+        }
+        case Kind::Area: return intersect(node);
+        case Kind::Unary:
+            if (node.children.empty()) return ErrorCode::Value;
+            return applyUnary(node.unary, evaluate(node.children[0]), locale_);
+        case Kind::Binary: {
+            if (node.children.size() < 2) return ErrorCode::Value;
+            const Value left = evaluate(node.children[0]);
+            const Value right = evaluate(node.children[1]);
+            return applyBinary(node.binary, left, right, locale_);
+        }
+        case Kind::Function: return call(node);
+        }
+        return ErrorCode::Value;
+    }
+
+private:
+    // A range used as one value: the cell in the formula's row (a one-column
+    // range) or column (a one-row range); #VALUE! when there is none.
+    Value intersect(const FormulaNode& node) {
+        const auto range = resolveArea(node.first, node.last, row_, col_);
+        if (!range) return ErrorCode::Ref;
+        if (range->rowCount() == 1 && range->colCount() == 1) return cells_.cellValue(range->firstRow, range->firstCol);
+        if (range->colCount() == 1 && row_ >= range->firstRow && row_ <= range->lastRow)
+            return cells_.cellValue(row_, range->firstCol);
+        if (range->rowCount() == 1 && col_ >= range->firstCol && col_ <= range->lastCol)
+            return cells_.cellValue(range->firstRow, col_);
+        return ErrorCode::Value;
+    }
+
+    // Calls f(value, fromReference) for every value an argument stands for:
+    // each cell of a range, the cell of a reference, or the computed value.
+    template <class F>
+    void forEachArgumentValue(const FormulaNode& argument, F&& f) {
+        const FormulaNode& inner = withoutParens(argument);
+        if (inner.kind == Kind::Area) {
+            const auto range = resolveArea(inner.first, inner.last, row_, col_);
+            if (!range) {
+                f(Value(ErrorCode::Ref), true);
+                return;
+            }
+            for (int r = range->firstRow; r <= range->lastRow; ++r)
+                for (int c = range->firstCol; c <= range->lastCol; ++c) f(cells_.cellValue(r, c), true);
+        } else if (inner.kind == Kind::Reference) {
+            f(evaluate(inner), true);
+        } else {
+            f(evaluate(inner), false);
+        }
+    }
+
+    // SUM, AVERAGE, MIN, MAX, COUNT: ranges and references give only their numbers.
+    Value aggregate(const FormulaNode& node) {
+        const bool counting = node.function == FunctionId::Count;
+        RangeSummary total;
+        for (const FormulaNode& argument : node.children) {
+            const FormulaNode& inner = withoutParens(argument);
+            if (inner.kind == Kind::Area) {
+                const auto range = resolveArea(inner.first, inner.last, row_, col_);
+                if (!range) {
+                    if (!total.firstError) total.firstError = ErrorCode::Ref;
+                    continue;
+                }
+                const RangeSummary part = cells_.summarize(*range);
+                if (part.firstError && !total.firstError) total.firstError = part.firstError;
+                total.sum += part.sum;
+                total.count += part.count;
+                total.minimum = std::min(total.minimum, part.minimum);
+                total.maximum = std::max(total.maximum, part.maximum);
+                continue;
+            }
+            const bool reference = inner.kind == Kind::Reference;
+            const Value value = evaluate(inner);
+            if (inner.kind == Kind::Missing) {
+                if (!counting) total.addNumber(0);
+                continue;
+            }
+            if (const auto error = errorOf(value)) {
+                if (!total.firstError) total.firstError = *error;
+                continue;
+            }
+            if (const auto* number = std::get_if<double>(&value)) {
+                total.addNumber(*number);
+            } else if (!reference && !model::isEmpty(value)) {
+                // Values typed into the call: truth values and numeric text count as numbers.
+                const NumberResult converted = toNumber(value, locale_);
+                if (converted.error) {
+                    if (!counting && !total.firstError) total.firstError = converted.error;
+                } else {
+                    total.addNumber(converted.number);
+                }
+            }
+        }
+        if (counting) return total.count;  // COUNT counts numbers and passes over errors
+        if (total.firstError) return *total.firstError;
+        switch (node.function) {
+        case FunctionId::Sum: return finiteOrNumError(total.sum);
+        case FunctionId::Average:
+            if (total.count == 0) return ErrorCode::Div0;
+            return finiteOrNumError(total.sum / total.count);
+        case FunctionId::Min: return total.count == 0 ? 0.0 : total.minimum;
+        case FunctionId::Max: return total.count == 0 ? 0.0 : total.maximum;
+        default: return ErrorCode::Value;
+        }
+    }
+
+    // AND, OR: truth values and numbers count; text and empty cells in ranges are passed over.
+    Value logical(const FormulaNode& node) {
+        const bool all = node.function == FunctionId::And;
+        bool result = all;
+        bool any = false;
+        std::optional<ErrorCode> firstError;
+        for (const FormulaNode& argument : node.children) {
+            forEachArgumentValue(argument, [&](const Value& value, bool fromReference) {
+                if (firstError) return;
+                if (const auto error = errorOf(value)) {
+                    firstError = *error;
+                    return;
+                }
+                if (model::isEmpty(value)) return;
+                if (std::holds_alternative<QString>(value) && fromReference) return;
+                const TruthResult truth = toTruth(value);
+                if (truth.error) {
+                    firstError = truth.error;
+                    return;
+                }
+                any = true;
+                result = all ? (result && truth.truth) : (result || truth.truth);
+            });
+        }
+        if (firstError) return *firstError;
+        if (!any) return ErrorCode::Value;
+        return result;
+    }
+
+    Value call(const FormulaNode& node) {
+        const auto& arguments = node.children;
+        const auto argument = [&](size_t i) -> Value {
+            return i < arguments.size() ? evaluate(arguments[i]) : Value(model::Empty{});
+        };
+        switch (node.function) {
+        case FunctionId::Sum:
+        case FunctionId::Average:
+        case FunctionId::Min:
+        case FunctionId::Max:
+        case FunctionId::Count: return aggregate(node);
+        case FunctionId::And:
+        case FunctionId::Or: return logical(node);
+        case FunctionId::If: {
+            const TruthResult condition = toTruth(argument(0));
+            if (condition.error) return *condition.error;
+            if (condition.truth) return arguments.size() > 1 ? argument(1) : Value(true);
+            if (arguments.size() > 2) return argument(2);
+            return false;
+        }
+        case FunctionId::Not: {
+            const TruthResult truth = toTruth(argument(0));
+            if (truth.error) return *truth.error;
+            return !truth.truth;
+        }
+        case FunctionId::True: return true;
+        case FunctionId::False: return false;
+        case FunctionId::IsBlank: return model::isEmpty(argument(0)) && !arguments.empty() &&
+                                          withoutParens(arguments[0]).kind != Kind::Missing;
+        case FunctionId::IsNumber: return std::holds_alternative<double>(argument(0));
+        case FunctionId::IsText: return std::holds_alternative<QString>(argument(0));
+        case FunctionId::IsError: return errorOf(argument(0)).has_value();
+        case FunctionId::N: {
+            const Value value = argument(0);
+            if (const auto error = errorOf(value)) return *error;
+            if (const auto* number = std::get_if<double>(&value)) return *number;
+            if (const auto* truth = std::get_if<bool>(&value)) return *truth ? 1.0 : 0.0;
+            return 0.0;
+        }
+        case FunctionId::Round: {
+            const NumberResult value = toNumber(argument(0), locale_);
+            if (value.error) return *value.error;
+            const NumberResult digits = toNumber(argument(1), locale_);
+            if (digits.error) return *digits.error;
+            if (std::fabs(digits.number) > 400) return ErrorCode::Num;
+            return finiteOrNumError(roundToDigits(value.number, static_cast<int>(std::trunc(digits.number))));
+        }
+        case FunctionId::Abs: {
+            const NumberResult value = toNumber(argument(0), locale_);
+            if (value.error) return *value.error;
+            return std::fabs(value.number);
+        }
+        case FunctionId::Len: {
+            const TextResult text = toText(argument(0), locale_);
+            if (text.error) return *text.error;
+            return static_cast<double>(text.text.size());
+        }
+        case FunctionId::Concatenate: {
+            QString joined;
+            for (size_t i = 0; i < arguments.size(); ++i) {
+                const TextResult text = toText(argument(i), locale_);
+                if (text.error) return *text.error;
+                joined += text.text;
+                if (joined.size() > 32767) return ErrorCode::Value;  // the longest text a cell holds
+            }
+            return joined;
+        }
+        }
+        return ErrorCode::Name;
+    }
+
+    int row_;
+    int col_;
+    CellSource& cells_;
+    const QLocale& locale_;
+};
+
+void visitReferences(const FormulaNode& node, int row, int col, const ReferenceVisitor& visitor, bool summarizing) {
+    switch (node.kind) {
+    case Kind::Reference:
+        if (const auto address = resolveReference(node.first, row, col)) visitor.cell(address->row, address->col);
+        break;
+    case Kind::Area:
+        if (const auto range = resolveArea(node.first, node.last, row, col)) visitor.range(*range, summarizing);
+        break;
+    case Kind::Function: {
+        const bool summarizes = summarizesRanges(node.function);
+        for (const FormulaNode& child : node.children)
+            visitReferences(child, row, col, visitor, summarizes && withoutParens(child).kind == Kind::Area);
+        break;
+    }
+    case Kind::Paren:
+        for (const FormulaNode& child : node.children) visitReferences(child, row, col, visitor, summarizing);
+        break;
+    default:
+        for (const FormulaNode& child : node.children) visitReferences(child, row, col, visitor, false);
+        break;
+    }
+}
+
+}  // namespace
+
+std::optional<model::CellAddress> resolveReference(const model::CellRef& reference, int row, int col) {
+    const long long r = reference.row.relative ? static_cast<long long>(row) + reference.row.index : reference.row.index;
+    const long long c = reference.col.relative ? static_cast<long long>(col) + reference.col.index : reference.col.index;
+    if (r < 0 || r >= model::kMaxRows || c < 0 || c >= model::kMaxColumns) return std::nullopt;
+    return model::CellAddress{static_cast<int>(r), static_cast<int>(c)};
+}
+
+std::optional<model::CellRange> resolveArea(const model::CellRef& first, const model::CellRef& last, int row, int col) {
+    const auto a = resolveReference(first, row, col);
+    const auto b = resolveReference(last, row, col);
+    if (!a || !b) return std::nullopt;
+    return model::CellRange{std::min(a->row, b->row), std::min(a->col, b->col), std::max(a->row, b->row),
+                            std::max(a->col, b->col)};
+}
+
+Value evaluateFormula(const FormulaNode& root, int row, int col, CellSource& cells, const QLocale& locale) {
+    Evaluator evaluator(row, col, cells, locale);
+    Value value = evaluator.evaluate(root);
+    if (model::isEmpty(value)) return 0.0;
+    return value;
+}
+
+void forEachReference(const FormulaNode& root, int row, int col, const ReferenceVisitor& visitor) {
+    visitReferences(root, row, col, visitor, false);
+}
+
+}  // namespace brevanta::engine

@@ -1,0 +1,145 @@
+// Writing the formula tree as canonical R1C1 text.
+
+#include <charconv>
+
+#include "engine/formula/formula_text.h"
+
+namespace brevanta::engine {
+
+namespace {
+
+using model::FormulaNode;
+using Kind = model::FormulaNode::Kind;
+
+// Binding strength, loosest first; an operand that binds looser than its
+// place needs gets parentheses (trees read from text carry Paren nodes, so
+// this only matters for trees built otherwise).
+enum Precedence { Comparison = 1, Concat, Additive, Multiplicative, Power, Percent, Unary, Operand };
+
+int precedenceOf(const FormulaNode& node) {
+    if (node.kind == Kind::Unary) return node.unary == model::UnaryOp::Percent ? Percent : Unary;
+    if (node.kind != Kind::Binary) return Operand;
+    switch (node.binary) {
+    case model::BinaryOp::Add:
+    case model::BinaryOp::Subtract: return Additive;
+    case model::BinaryOp::Multiply:
+    case model::BinaryOp::Divide: return Multiplicative;
+    case model::BinaryOp::Power: return Power;
+    case model::BinaryOp::Concat: return Concat;
+    default: return Comparison;
+    }
+}
+
+const char* operatorText(model::BinaryOp op) {
+    switch (op) {
+    case model::BinaryOp::Add: return "+";
+    case model::BinaryOp::Subtract: return "-";
+    case model::BinaryOp::Multiply: return "*";
+    case model::BinaryOp::Divide: return "/";
+    case model::BinaryOp::Power: return "^";
+    case model::BinaryOp::Concat: return "&";
+    case model::BinaryOp::Less: return "<";
+    case model::BinaryOp::LessEqual: return "<=";
+    case model::BinaryOp::Equal: return "=";
+    case model::BinaryOp::GreaterEqual: return ">=";
+    case model::BinaryOp::Greater: return ">";
+    case model::BinaryOp::NotEqual: return "<>";
+    }
+    return "+";
+}
+
+QString numberText(double value) {
+    // Shortest text that reads back as the same number; plain digits in the usual range.
+    char buffer[400];
+    const double magnitude = value < 0 ? -value : value;
+    const bool plain = magnitude == 0 || (magnitude >= 1e-5 && magnitude < 1e15);
+    const auto result = std::to_chars(buffer, buffer + sizeof buffer, value,
+                                      plain ? std::chars_format::fixed : std::chars_format::scientific);
+    QString text = QString::fromLatin1(buffer, result.ptr - buffer);
+    text.replace(QLatin1Char('e'), QLatin1Char('E'));
+    return text;
+}
+
+void appendPart(QString& out, QChar letter, const model::RefPart& part) {
+    out += letter;
+    if (!part.relative) out += QString::number(part.index + 1);
+    else if (part.index != 0) out += QLatin1Char('[') + QString::number(part.index) + QLatin1Char(']');
+}
+
+void appendReference(QString& out, const model::CellRef& reference) {
+    appendPart(out, QLatin1Char('R'), reference.row);
+    appendPart(out, QLatin1Char('C'), reference.col);
+}
+
+void appendNode(QString& out, const FormulaNode& node);
+
+void appendOperand(QString& out, const FormulaNode& operand, int needed) {
+    const bool wrap = precedenceOf(operand) < needed;
+    if (wrap) out += QLatin1Char('(');
+    appendNode(out, operand);
+    if (wrap) out += QLatin1Char(')');
+}
+
+void appendNode(QString& out, const FormulaNode& node) {
+    switch (node.kind) {
+    case Kind::Number: out += numberText(node.number); break;
+    case Kind::Text: {
+        QString escaped = node.text;
+        escaped.replace(QLatin1Char('"'), QStringLiteral("\"\""));
+        out += QLatin1Char('"') + escaped + QLatin1Char('"');
+        break;
+    }
+    case Kind::Boolean: out += node.boolean ? QStringLiteral("TRUE") : QStringLiteral("FALSE"); break;
+    case Kind::Error: out += model::errorText(node.error); break;
+    case Kind::Missing: break;
+    case Kind::Reference: appendReference(out, node.first); break;
+    case Kind::Area:
+        appendReference(out, node.first);
+        out += QLatin1Char(':');
+        appendReference(out, node.last);
+        break;
+    case Kind::Unary:
+        if (node.children.empty()) break;
+        if (node.unary == model::UnaryOp::Percent) {
+            appendOperand(out, node.children[0], Percent);
+            out += QLatin1Char('%');
+        } else {
+            out += node.unary == model::UnaryOp::Minus ? QLatin1Char('-') : QLatin1Char('+');
+            appendOperand(out, node.children[0], Unary);
+        }
+        break;
+    case Kind::Binary: {
+        if (node.children.size() < 2) break;
+        const int own = precedenceOf(node);
+        appendOperand(out, node.children[0], own);       // operators group from the left
+        out += QLatin1String(operatorText(node.binary));
+        appendOperand(out, node.children[1], own + 1);
+        break;
+    }
+    case Kind::Function: {
+        out += QLatin1String(model::functionInfo(node.function).name);
+        out += QLatin1Char('(');
+        for (size_t i = 0; i < node.children.size(); ++i) {
+            if (i > 0) out += QLatin1Char(',');
+            appendNode(out, node.children[i]);
+        }
+        out += QLatin1Char(')');
+        break;
+    }
+    case Kind::Paren:
+        out += QLatin1Char('(');
+        if (!node.children.empty()) appendNode(out, node.children[0]);
+        out += QLatin1Char(')');
+        break;
+    }
+}
+
+}  // namespace
+
+QString formulaToR1C1(const model::FormulaNode& root) {
+    QString out = QStringLiteral("=");
+    appendNode(out, root);
+    return out;
+}
+
+}  // namespace brevanta::engine

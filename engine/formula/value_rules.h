@@ -1,0 +1,48 @@
+#pragma once
+// How formulas treat values: turning a value into a number, a text or a
+// truth value, comparing two values, and the arithmetic operators, with
+// spreadsheet rules (empty is 0 or "", numeric text counts as a number,
+// errors pass through, division by zero is #DIV/0!).
+
+#include <QLocale>
+#include <optional>
+
+#include "engine/model/formula.h"
+#include "engine/model/value.h"
+
+namespace brevanta::engine {
+
+std::optional<model::ErrorCode> errorOf(const model::Value& value);
+
+// A number, or the error that stands for "not a number" (#VALUE! for other text).
+struct NumberResult {
+    double number = 0;
+    std::optional<model::ErrorCode> error;
+};
+NumberResult toNumber(const model::Value& value, const QLocale& locale);
+
+struct TextResult {
+    QString text;
+    std::optional<model::ErrorCode> error;
+};
+// Numbers as the General format writes them with up to 15 digits.
+TextResult toText(const model::Value& value, const QLocale& locale);
+
+struct TruthResult {
+    bool truth = false;
+    std::optional<model::ErrorCode> error;
+};
+// Numbers are true when not zero; the texts "TRUE"/"FALSE" (any case) count; other text is #VALUE!.
+TruthResult toTruth(const model::Value& value);
+
+// Numbers < texts < truth values; texts ignore case; empty takes the other side's kind.
+model::Value compareValues(model::BinaryOp op, const model::Value& left, const model::Value& right);
+
+// + - * / ^ & on two values.
+model::Value applyBinary(model::BinaryOp op, const model::Value& left, const model::Value& right, const QLocale& locale);
+model::Value applyUnary(model::UnaryOp op, const model::Value& operand, const QLocale& locale);
+
+// A computed number, or #NUM! when it is not finite.
+model::Value finiteOrNumError(double number);
+
+}  // namespace brevanta::engine

@@ -1,0 +1,137 @@
+#include "xls/biff_records.h"
+
+#include <algorithm>
+
+namespace brevanta::xls {
+
+void ByteReader::fail() const {
+    throw host::HostError(QStringLiteral("The workbook file is damaged: %1 is cut short.")
+                              .arg(QLatin1String(what_)));
+}
+
+// ---------------------------------------------------------------- writing
+
+void RecordWriter::write(uint16_t id, const QByteArray& payload) {
+    int offset = 0;
+    uint16_t currentId = id;
+    do {
+        const int length = std::min<int>(kMaxRecordData, payload.size() - offset);
+        out_.u16(currentId);
+        out_.u16(static_cast<uint16_t>(length));
+        out_.raw(payload.constData() + offset, length);
+        offset += length;
+        currentId = record::Continue;
+    } while (offset < payload.size());
+}
+
+void RecordWriter::u16Record(uint16_t id, uint16_t value) {
+    ByteWriter payload;
+    payload.u16(value);
+    write(id, payload);
+}
+
+void RecordWriter::f64Record(uint16_t id, double value) {
+    ByteWriter payload;
+    payload.f64(value);
+    write(id, payload);
+}
+
+// ---------------------------------------------------------------- reading
+
+RecordCursor::RecordCursor(std::span<const uint8_t> stream, size_t start)
+    : stream_(stream), pos_(std::min(start, stream.size())) {}
+
+Record RecordCursor::next() {
+    if (pos_ + 4 > stream_.size())
+        throw host::HostError(QStringLiteral("The workbook file is damaged: it ends in the middle of a record."));
+    Record r;
+    r.offset = pos_;
+    r.id = static_cast<uint16_t>(stream_[pos_] | (stream_[pos_ + 1] << 8));
+    const size_t length = stream_[pos_ + 2] | (stream_[pos_ + 3] << 8);
+    if (pos_ + 4 + length > stream_.size())
+        throw host::HostError(QStringLiteral("The workbook file is damaged: a record runs past the end of the file."));
+    r.data = stream_.subspan(pos_ + 4, length);
+    pos_ += 4 + length;
+    return r;
+}
+
+uint16_t RecordCursor::peekId() const {
+    if (atEnd()) return 0;
+    return static_cast<uint16_t>(stream_[pos_] | (stream_[pos_ + 1] << 8));
+}
+
+std::vector<std::span<const uint8_t>> withContinues(const Record& first, RecordCursor& cursor) {
+    std::vector<std::span<const uint8_t>> segments{first.data};
+    while (cursor.peekId() == record::Continue) segments.push_back(cursor.next().data);
+    return segments;
+}
+
+size_t ContinuedReader::segmentRemaining() {
+    return segment_ < segments_.size() ? segments_[segment_].size() - pos_ : 0;
+}
+
+bool ContinuedReader::nextSegment() {
+    if (segment_ >= segments_.size()) return false;
+    ++segment_;
+    pos_ = 0;
+    return segment_ < segments_.size();
+}
+
+bool ContinuedReader::atEnd() {
+    while (segment_ < segments_.size() && segmentRemaining() == 0) nextSegment();
+    return segment_ >= segments_.size();
+}
+
+uint8_t ContinuedReader::u8() {
+    if (atEnd()) throw host::HostError(QStringLiteral("The workbook file is damaged: the shared strings are cut short."));
+    return segments_[segment_][pos_++];
+}
+
+uint16_t ContinuedReader::u16() {
+    const uint16_t lo = u8();
+    return static_cast<uint16_t>(lo | (u8() << 8));
+}
+
+uint32_t ContinuedReader::u32() {
+    const uint32_t lo = u16();
+    return lo | (static_cast<uint32_t>(u16()) << 16);
+}
+
+void ContinuedReader::skip(size_t count) {
+    while (count > 0) {
+        if (atEnd()) throw host::HostError(QStringLiteral("The workbook file is damaged: the shared strings are cut short."));
+        const size_t step = std::min(count, segmentRemaining());
+        pos_ += step;
+        count -= step;
+    }
+}
+
+QString ContinuedReader::characters(uint32_t count, bool wide) {
+    QString text;
+    // Never reserve more than the bytes that are actually there.
+    size_t available = 0;
+    for (size_t s = segment_; s < segments_.size(); ++s) available += segments_[s].size();
+    text.reserve(static_cast<int>(std::min<size_t>(count, available)));
+    while (count > 0) {
+        if (segmentRemaining() == 0) {
+            // Character data goes on in the next CONTINUE, which starts with a fresh option byte.
+            if (!nextSegment()) throw host::HostError(QStringLiteral("The workbook file is damaged: the shared strings are cut short."));
+            if (segmentRemaining() == 0) continue;
+            wide = (segments_[segment_][pos_++] & 0x01) != 0;
+            continue;
+        }
+        const auto& seg = segments_[segment_];
+        if (wide) {
+            if (segmentRemaining() < 2) throw host::HostError(QStringLiteral("The workbook file is damaged: a text is split inside a character."));
+            text.append(QChar(static_cast<char16_t>(seg[pos_] | (seg[pos_ + 1] << 8))));
+            pos_ += 2;
+        } else {
+            text.append(QChar(static_cast<char16_t>(seg[pos_])));
+            pos_ += 1;
+        }
+        --count;
+    }
+    return text;
+}
+
+}  // namespace brevanta::xls

@@ -1,0 +1,102 @@
+#pragma once
+// The record layer of the workbook stream: record numbers, a writer that
+// frames payloads (splitting long ones into CONTINUE records) and a cursor
+// that walks the records of a stream without trusting any length in it.
+
+#include <QByteArray>
+#include <cstdint>
+#include <span>
+#include <vector>
+
+#include "xls/byte_buffer.h"
+
+namespace brevanta::xls {
+
+namespace record {
+inline constexpr uint16_t Formula = 0x0006, Eof = 0x000A, CalcCount = 0x000C, CalcMode = 0x000D,
+    Precision = 0x000E, RefMode = 0x000F, Delta = 0x0010, Iteration = 0x0011, Password = 0x0013,
+    Header = 0x0014, Footer = 0x0015, ExternSheet = 0x0017, Name = 0x0018, WindowProtect = 0x0019,
+    Selection = 0x001D, DateMode = 0x0022, LeftMargin = 0x0026, RightMargin = 0x0027,
+    TopMargin = 0x0028, BottomMargin = 0x0029, PrintHeaders = 0x002A, PrintGridlines = 0x002B,
+    FilePass = 0x002F, Font = 0x0031, Continue = 0x003C, Window1 = 0x003D, Backup = 0x0040,
+    CodePage = 0x0042, DefColWidth = 0x0055, WriteAccess = 0x005C, Label = 0x0204,
+    Country = 0x008C, HideObj = 0x008D, Palette = 0x0092, Guts = 0x0080, WsBool = 0x0081,
+    GridSet = 0x0082, HCenter = 0x0083, VCenter = 0x0084, BoundSheet = 0x0085, Style = 0x0293,
+    Setup = 0x00A1, MulRk = 0x00BD, MulBlank = 0x00BE, Mms = 0x00C1, InterfaceHdr = 0x00E1,
+    InterfaceEnd = 0x00E2, Xf = 0x00E0, MergedCells = 0x00E5, Sst = 0x00FC, LabelSst = 0x00FD,
+    ExtSst = 0x00FF, BookBool = 0x00DA, Dsf = 0x0161, SupBook = 0x01AE, RefreshAll = 0x01B7,
+    SaveRecalc = 0x005F, Dimensions = 0x0200, Blank = 0x0201, Number = 0x0203, BoolErr = 0x0205,
+    String = 0x0207, Row = 0x0208, Index = 0x020B, DefaultRowHeight = 0x0225, Window2 = 0x023E,
+    Rk = 0x027E, Format = 0x041E, Bof = 0x0809, ColInfo = 0x007D, Shrfmla = 0x04BC,
+    Array = 0x0221, Table = 0x0236, Rstring = 0x00D6, DbCell = 0x00D7, TabId = 0x013D;
+}  // namespace record
+
+// The most data bytes one record may carry.
+inline constexpr int kMaxRecordData = 8224;
+
+// Appends framed records to a stream.
+class RecordWriter {
+public:
+    explicit RecordWriter(ByteWriter& out) : out_(out) {}
+    // Writes one record; a payload longer than a record holds goes on in CONTINUE records.
+    void write(uint16_t id, const QByteArray& payload);
+    void write(uint16_t id, const ByteWriter& payload) { write(id, payload.bytes()); }
+    void empty(uint16_t id) { write(id, QByteArray()); }
+    void u16Record(uint16_t id, uint16_t value);
+    void f64Record(uint16_t id, double value);
+    int position() const { return out_.size(); }
+    ByteWriter& stream() { return out_; }
+
+private:
+    ByteWriter& out_;
+};
+
+struct Record {
+    uint16_t id = 0;
+    std::span<const uint8_t> data;
+    size_t offset = 0;  // stream position of the record header
+};
+
+// Walks records from a stream position. A length running past the end of
+// the stream is a HostError ("truncated"), never a read beyond it.
+class RecordCursor {
+public:
+    RecordCursor(std::span<const uint8_t> stream, size_t start);
+    bool atEnd() const { return pos_ + 4 > stream_.size(); }
+    Record next();
+    // The record that follows, without moving (id 0 at the end of the stream).
+    uint16_t peekId() const;
+    size_t position() const { return pos_; }
+
+private:
+    std::span<const uint8_t> stream_;
+    size_t pos_;
+};
+
+// A record and the CONTINUE records after it, read as one sequence of
+// segments. Strings read through it repeat their option byte at the start
+// of every segment their characters continue into.
+class ContinuedReader {
+public:
+    explicit ContinuedReader(std::vector<std::span<const uint8_t>> segments)
+        : segments_(std::move(segments)) {}
+    bool atEnd();
+    uint8_t u8();
+    uint16_t u16();
+    uint32_t u32();
+    void skip(size_t count);
+    // A string of `count` characters after its option byte was read.
+    QString characters(uint32_t count, bool wide);
+
+private:
+    size_t segmentRemaining();
+    bool nextSegment();
+    std::vector<std::span<const uint8_t>> segments_;
+    size_t segment_ = 0;
+    size_t pos_ = 0;
+};
+
+// Collects a record and the CONTINUE records that follow it.
+std::vector<std::span<const uint8_t>> withContinues(const Record& first, RecordCursor& cursor);
+
+}  // namespace brevanta::xls

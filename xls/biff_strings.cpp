@@ -1,0 +1,46 @@
+#include "xls/biff_strings.h"
+
+namespace brevanta::xls {
+
+bool fitsCompressed(const QString& text) {
+    for (QChar c : text)
+        if (c.unicode() > 0xFF) return false;
+    return true;
+}
+
+void writeOptionAndCharacters(ByteWriter& out, const QString& text) {
+    if (fitsCompressed(text)) {
+        out.u8(0x00);
+        for (QChar c : text) out.u8(static_cast<uint8_t>(c.unicode()));
+    } else {
+        out.u8(0x01);
+        for (QChar c : text) out.u16(c.unicode());
+    }
+}
+
+void writeUnicodeString(ByteWriter& out, const QString& text) {
+    out.u16(static_cast<uint16_t>(text.size()));
+    writeOptionAndCharacters(out, text);
+}
+
+void writeShortUnicodeString(ByteWriter& out, const QString& text) {
+    const QString cut = text.left(255);
+    out.u8(static_cast<uint8_t>(cut.size()));
+    writeOptionAndCharacters(out, cut);
+}
+
+QString readCharacters(ByteReader& in, int count) {
+    const uint8_t option = in.u8();
+    const bool wide = option & 0x01;
+    QString text;
+    if (static_cast<size_t>(count) * (wide ? 2 : 1) > in.remaining()) in.skip(in.remaining() + 1);
+    text.reserve(count);
+    for (int i = 0; i < count; ++i) text.append(QChar(static_cast<char16_t>(wide ? in.u16() : in.u8())));
+    return text;
+}
+
+QString readUnicodeString(ByteReader& in) { return readCharacters(in, in.u16()); }
+
+QString readShortUnicodeString(ByteReader& in) { return readCharacters(in, in.u8()); }
+
+}  // namespace brevanta::xls

@@ -1,0 +1,24 @@
+#pragma once
+// The two unicode string layouts records use outside the shared-string
+// table: a length (one or two bytes), an option byte (0 = one byte per
+// character, 1 = UTF-16), then the characters.
+
+#include <QString>
+
+#include "xls/byte_buffer.h"
+
+namespace brevanta::xls {
+
+// True when every character fits the one-byte form.
+bool fitsCompressed(const QString& text);
+
+void writeUnicodeString(ByteWriter& out, const QString& text);       // two-byte length
+void writeShortUnicodeString(ByteWriter& out, const QString& text);  // one-byte length (at most 255)
+// Characters and option byte only, for layouts whose length field stands elsewhere.
+void writeOptionAndCharacters(ByteWriter& out, const QString& text);
+
+QString readUnicodeString(ByteReader& in);
+QString readShortUnicodeString(ByteReader& in);
+QString readCharacters(ByteReader& in, int count);  // reads the option byte first
+
+}  // namespace brevanta::xls

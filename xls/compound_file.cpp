@@ -1,0 +1,90 @@
+// libgsf pulls in GLib headers whose members are named like Qt's keyword
+// macros, so they come first.
+#include <gsf/gsf.h>
+
+#include "xls/compound_file.h"
+
+#include <mutex>
+
+#include "host/host_api.h"
+
+namespace brevanta::xls {
+
+namespace {
+
+void initialiseGsf() {
+    static std::once_flag once;
+    std::call_once(once, [] { gsf_init(); });
+}
+
+// Streams below this size would go into the mini stream; padding past it
+// keeps the file in the plain layout every reader handles.
+constexpr int kMiniStreamCutoff = 4096;
+
+template <class T>
+struct GObjectRef {
+    T* object = nullptr;
+    ~GObjectRef() { if (object) g_object_unref(object); }
+};
+
+}  // namespace
+
+QByteArray wrapInCompoundFile(const QByteArray& stream) {
+    initialiseGsf();
+    QByteArray padded = stream;
+    if (padded.size() < kMiniStreamCutoff) padded.append(kMiniStreamCutoff - padded.size(), '\0');
+
+    GObjectRef<GsfOutput> sink{gsf_output_memory_new()};
+    {
+        GObjectRef<GsfOutfile> container{gsf_outfile_msole_new(sink.object)};
+        GObjectRef<GsfOutput> child{gsf_outfile_new_child(container.object, "Workbook", FALSE)};
+        const bool written = child.object &&
+            gsf_output_write(child.object, static_cast<size_t>(padded.size()),
+                             reinterpret_cast<const guint8*>(padded.constData())) &&
+            gsf_output_close(child.object);
+        if (!written || !gsf_output_close(GSF_OUTPUT(container.object)))
+            throw host::HostError(QStringLiteral("The workbook could not be packed into its file."));
+    }
+    const auto size = gsf_output_size(sink.object);
+    const guint8* bytes = gsf_output_memory_get_bytes(GSF_OUTPUT_MEMORY(sink.object));
+    QByteArray file(reinterpret_cast<const char*>(bytes), static_cast<qsizetype>(size));
+    gsf_output_close(sink.object);
+    return file;
+}
+
+QByteArray workbookStreamOf(const QByteArray& file) {
+    initialiseGsf();
+    GObjectRef<GsfInput> input{gsf_input_memory_new(reinterpret_cast<const guint8*>(file.constData()),
+                                                    file.size(), FALSE)};
+    GError* error = nullptr;
+    GObjectRef<GsfInfile> container{gsf_infile_msole_new(input.object, &error)};
+    if (error) g_error_free(error);
+    if (!container.object)
+        throw host::HostError(QStringLiteral("The file is not an Excel 97-2003 workbook: it is not a compound document."));
+
+    GObjectRef<GsfInput> stream;
+    bool olderBook = false;
+    const int children = gsf_infile_num_children(container.object);
+    for (int i = 0; i < children && !stream.object; ++i) {
+        const char* name = gsf_infile_name_by_index(container.object, i);
+        if (!name) continue;
+        if (g_ascii_strcasecmp(name, "Workbook") == 0)
+            stream.object = gsf_infile_child_by_index(container.object, i);
+        else if (g_ascii_strcasecmp(name, "Book") == 0)
+            olderBook = true;
+    }
+    if (!stream.object) {
+        if (olderBook)
+            throw host::HostError(QStringLiteral("The workbook was saved in an Excel 5.0/95 format, which cannot be opened."));
+        throw host::HostError(QStringLiteral("The file holds no workbook."));
+    }
+    const gsf_off_t size = gsf_input_size(stream.object);
+    if (size < 0 || size > file.size())
+        throw host::HostError(QStringLiteral("The workbook file is damaged: its workbook stream has an impossible size."));
+    QByteArray data(static_cast<qsizetype>(size), '\0');
+    if (size > 0 && !gsf_input_read(stream.object, static_cast<size_t>(size), reinterpret_cast<guint8*>(data.data())))
+        throw host::HostError(QStringLiteral("The workbook file is damaged: its workbook stream cannot be read."));
+    return data;
+}
+
+}  // namespace brevanta::xls

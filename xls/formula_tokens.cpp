@@ -1,0 +1,389 @@
+#include "xls/formula_tokens.h"
+
+#include <cmath>
+#include <vector>
+
+#include "engine/model/sheet.h"
+#include "xls/biff_strings.h"
+#include "xls/byte_buffer.h"
+
+namespace brevanta::xls {
+
+using model::FormulaNode;
+using Kind = model::FormulaNode::Kind;
+
+namespace {
+
+// ---------------------------------------------------------------- token numbers
+
+namespace ptg {
+constexpr uint8_t Add = 0x03, Uplus = 0x12, Uminus = 0x13, Percent = 0x14, Paren = 0x15,
+    MissArg = 0x16, Str = 0x17, Attr = 0x19, Err = 0x1C, Bool = 0x1D, Int = 0x1E, Num = 0x1F,
+    Exp = 0x01, Func = 0x01, FuncVar = 0x02, Ref = 0x04, Area = 0x05, RefErr = 0x0A, AreaErr = 0x0B,
+    RefN = 0x0C, AreaN = 0x0D;
+// Operand tokens carry a class in bits 5-6: 0x20 reference, 0x40 value, 0x60 array.
+constexpr uint8_t ReferenceClass = 0x20, ValueClass = 0x40;
+}  // namespace ptg
+
+namespace attr {
+constexpr uint8_t Volatile = 0x01, If = 0x02, Choose = 0x04, Skip = 0x08, Sum = 0x10, Space = 0x40;
+}
+
+constexpr uint8_t binaryToken(model::BinaryOp op) { return static_cast<uint8_t>(ptg::Add + static_cast<int>(op)); }
+
+// ---------------------------------------------------------------- encoding
+
+class Encoder {
+public:
+    Encoder(int row, int col) : row_(row), col_(col) {}
+    QByteArray take() { return out_.bytes(); }
+
+    void node(const FormulaNode& n, char wanted) {
+        switch (n.kind) {
+        case Kind::Number: number(n.number); break;
+        case Kind::Text:
+            out_.u8(ptg::Str);
+            writeShortUnicodeString(out_, n.text);
+            break;
+        case Kind::Boolean: out_.u8(ptg::Bool); out_.u8(n.boolean ? 1 : 0); break;
+        case Kind::Error: out_.u8(ptg::Err); out_.u8(static_cast<uint8_t>(n.error)); break;
+        case Kind::Missing: out_.u8(ptg::MissArg); break;
+        case Kind::Reference: reference(n.first, wanted); break;
+        case Kind::Area: area(n.first, n.last, wanted); break;
+        case Kind::Unary:
+            operand(n, 0);
+            out_.u8(n.unary == model::UnaryOp::Plus ? ptg::Uplus
+                    : n.unary == model::UnaryOp::Minus ? ptg::Uminus : ptg::Percent);
+            break;
+        case Kind::Binary:
+            operand(n, 0);
+            operand(n, 1);
+            out_.u8(binaryToken(n.binary));
+            break;
+        case Kind::Paren:
+            operand(n, 0);
+            out_.u8(ptg::Paren);
+            break;
+        case Kind::Function: function(n, wanted); break;
+        }
+    }
+
+private:
+    void operand(const FormulaNode& n, size_t i) {
+        if (i < n.children.size()) node(n.children[i], 'V');
+        else out_.u8(ptg::MissArg);
+    }
+
+    void number(double value) {
+        if (value >= 0 && value <= 65535 && value == std::floor(value) && !std::signbit(value)) {
+            out_.u8(ptg::Int);
+            out_.u16(static_cast<uint16_t>(value));
+        } else {
+            out_.u8(ptg::Num);
+            out_.f64(value);
+        }
+    }
+
+    static uint8_t classBits(char wanted) { return wanted == 'R' ? ptg::ReferenceClass : ptg::ValueClass; }
+
+    // Row and column words of a cell reference, or false when it falls off the sheet.
+    bool place(const model::CellRef& ref, uint16_t& rowWord, uint16_t& colWord) const {
+        const int r = ref.absoluteRow(row_);
+        const int c = ref.absoluteCol(col_);
+        if (r < 0 || r >= model::kMaxRows || c < 0 || c >= model::kMaxColumns) return false;
+        rowWord = static_cast<uint16_t>(r);
+        colWord = static_cast<uint16_t>(c | (ref.col.relative ? 0x4000 : 0) | (ref.row.relative ? 0x8000 : 0));
+        return true;
+    }
+
+    void reference(const model::CellRef& ref, char wanted) {
+        uint16_t r, c;
+        if (!place(ref, r, c)) {
+            out_.u8(ptg::RefErr | classBits(wanted));
+            out_.u32(0);
+            return;
+        }
+        out_.u8(ptg::Ref | classBits(wanted));
+        out_.u16(r);
+        out_.u16(c);
+    }
+
+    void area(const model::CellRef& first, const model::CellRef& last, char wanted) {
+        uint16_t r1, c1, r2, c2;
+        if (!place(first, r1, c1) || !place(last, r2, c2)) {
+            out_.u8(ptg::AreaErr | classBits(wanted));
+            out_.u32(0);
+            out_.u32(0);
+            return;
+        }
+        out_.u8(ptg::Area | classBits(wanted));
+        out_.u16(r1);
+        out_.u16(r2);
+        out_.u16(c1);
+        out_.u16(c2);
+    }
+
+    void argument(const model::FunctionInfo& info, const FormulaNode& n, size_t i) {
+        const size_t classes = std::char_traits<char>::length(info.argClasses);
+        const char wanted = classes == 0 ? 'V' : info.argClasses[std::min(i, classes - 1)];
+        node(n.children[i], wanted);
+    }
+
+    void attribute(uint8_t kind, uint16_t data) {
+        out_.u8(ptg::Attr);
+        out_.u8(kind);
+        out_.u16(data);
+    }
+
+    void function(const FormulaNode& n, char wanted) {
+        const model::FunctionInfo& info = model::functionInfo(n.function);
+        const uint8_t cls = (info.returnClass == 'R' && wanted == 'R') ? ptg::ReferenceClass : ptg::ValueClass;
+        const size_t count = n.children.size();
+        if (n.function == model::FunctionId::If && count >= 2 && count <= 3) {
+            conditional(n, info, cls);
+            return;
+        }
+        for (size_t i = 0; i < count; ++i) argument(info, n, i);
+        if (info.fixedArgs) {
+            out_.u8(ptg::Func | cls);
+            out_.u16(info.biffIndex);
+        } else {
+            out_.u8(ptg::FuncVar | cls);
+            out_.u8(static_cast<uint8_t>(count));
+            out_.u16(info.biffIndex);
+        }
+    }
+
+    // IF as it is stored with its jumps: condition, tAttrIf, true branch,
+    // tAttrSkip, [false branch, tAttrSkip], the IF token. tAttrIf jumps over
+    // the true branch and its skip; each skip lands past the IF token (a
+    // skip counts one byte less than it jumps).
+    void conditional(const FormulaNode& n, const model::FunctionInfo& info, uint8_t cls) {
+        const size_t count = n.children.size();
+        argument(info, n, 0);
+        const int ifAt = out_.size();
+        attribute(attr::If, 0);
+        argument(info, n, 1);
+        const int trueSkipAt = out_.size();
+        attribute(attr::Skip, 0);
+        out_.patch16(ifAt + 2, static_cast<uint16_t>(out_.size() - (ifAt + 4)));
+        if (count == 3) {
+            const int falseStart = out_.size();
+            argument(info, n, 2);
+            attribute(attr::Skip, 3);
+            out_.patch16(trueSkipAt + 2, static_cast<uint16_t>(out_.size() - falseStart + 4 - 1));
+        } else {
+            out_.patch16(trueSkipAt + 2, 3);
+        }
+        out_.u8(ptg::FuncVar | cls);
+        out_.u8(static_cast<uint8_t>(count));
+        out_.u16(info.biffIndex);
+    }
+
+    ByteWriter out_;
+    int row_, col_;
+};
+
+// ---------------------------------------------------------------- decoding
+
+class Decoder {
+public:
+    Decoder(std::span<const uint8_t> tokens, int row, int col, bool shared)
+        : in_(tokens, "a formula"), row_(row), col_(col), shared_(shared) {}
+
+    model::Formula run() {
+        while (!in_.atEnd()) token();
+        if (stack_.size() != 1) throw UndecodableFormula("formula does not reduce to one value");
+        return model::Formula{std::move(stack_.back())};
+    }
+
+private:
+    [[noreturn]] static void unsupported() { throw UndecodableFormula("unsupported formula token"); }
+
+    FormulaNode pop() {
+        if (stack_.empty()) throw UndecodableFormula("formula operand missing");
+        FormulaNode n = std::move(stack_.back());
+        stack_.pop_back();
+        return n;
+    }
+
+    void push(FormulaNode n) { stack_.push_back(std::move(n)); }
+
+    // Reference parts: in a cell formula absolute positions with relative
+    // flags; in a shared formula relative parts hold signed offsets.
+    model::CellRef reference(uint16_t rowWord, uint16_t colWord) const {
+        model::CellRef ref;
+        ref.row.relative = colWord & 0x8000;
+        ref.col.relative = colWord & 0x4000;
+        const int column = colWord & 0x00FF;
+        if (shared_) {
+            ref.row.index = ref.row.relative ? static_cast<int16_t>(rowWord) : rowWord;
+            ref.col.index = ref.col.relative ? static_cast<int8_t>(column) : column;
+        } else {
+            ref.row.index = ref.row.relative ? rowWord - row_ : rowWord;
+            ref.col.index = ref.col.relative ? column - col_ : column;
+        }
+        return ref;
+    }
+
+    void function(const model::FunctionInfo* info, size_t count) {
+        if (!info || count > stack_.size()) unsupported();
+        FormulaNode n;
+        n.kind = Kind::Function;
+        n.function = info->id;
+        n.children.resize(count);
+        for (size_t i = count; i-- > 0;) n.children[i] = pop();
+        push(std::move(n));
+    }
+
+    void token() {
+        const uint8_t t = in_.u8();
+        if (t >= 0x03 && t <= 0x0E) {
+            FormulaNode n;
+            n.kind = Kind::Binary;
+            n.binary = static_cast<model::BinaryOp>(t - ptg::Add);
+            FormulaNode right = pop();
+            n.children = {pop(), std::move(right)};
+            push(std::move(n));
+            return;
+        }
+        switch (t) {
+        case ptg::Uplus: case ptg::Uminus: case ptg::Percent: {
+            FormulaNode n;
+            n.kind = Kind::Unary;
+            n.unary = t == ptg::Uplus ? model::UnaryOp::Plus : t == ptg::Uminus ? model::UnaryOp::Minus : model::UnaryOp::Percent;
+            n.children = {pop()};
+            push(std::move(n));
+            return;
+        }
+        case ptg::Paren: {
+            FormulaNode n;
+            n.kind = Kind::Paren;
+            n.children = {pop()};
+            push(std::move(n));
+            return;
+        }
+        case ptg::MissArg: push(FormulaNode{}); return;
+        case ptg::Str: {
+            FormulaNode n;
+            n.kind = Kind::Text;
+            n.text = readShortUnicodeString(in_);
+            push(std::move(n));
+            return;
+        }
+        case ptg::Attr: attribute(); return;
+        case ptg::Err: {
+            FormulaNode n;
+            n.kind = Kind::Error;
+            const auto code = model::errorFromCode(in_.u8());
+            if (!code) unsupported();
+            n.error = *code;
+            push(std::move(n));
+            return;
+        }
+        case ptg::Bool: {
+            FormulaNode n;
+            n.kind = Kind::Boolean;
+            n.boolean = in_.u8() != 0;
+            push(std::move(n));
+            return;
+        }
+        case ptg::Int: {
+            FormulaNode n;
+            n.kind = Kind::Number;
+            n.number = in_.u16();
+            push(std::move(n));
+            return;
+        }
+        case ptg::Num: {
+            FormulaNode n;
+            n.kind = Kind::Number;
+            n.number = in_.f64();
+            push(std::move(n));
+            return;
+        }
+        default: break;
+        }
+        if (t < 0x20 || t >= 0x80) unsupported();
+        switch (t & 0x1F) {
+        case ptg::Func: {
+            const auto* info = model::functionByBiffIndex(in_.u16());
+            if (!info || !info->fixedArgs) unsupported();
+            function(info, info->minArgs);
+            return;
+        }
+        case ptg::FuncVar: {
+            const uint8_t count = in_.u8() & 0x7F;
+            const uint16_t index = in_.u16() & 0x7FFF;
+            const auto* info = model::functionByBiffIndex(index);
+            if (!info || count < info->minArgs || count > info->maxArgs) unsupported();
+            function(info, count);
+            return;
+        }
+        case ptg::Ref: case ptg::RefN: {
+            if ((t & 0x1F) == ptg::RefN && !shared_) unsupported();
+            const uint16_t r = in_.u16();
+            const uint16_t c = in_.u16();
+            FormulaNode n;
+            n.kind = Kind::Reference;
+            n.first = reference(r, c);
+            push(std::move(n));
+            return;
+        }
+        case ptg::Area: case ptg::AreaN: {
+            if ((t & 0x1F) == ptg::AreaN && !shared_) unsupported();
+            const uint16_t r1 = in_.u16(), r2 = in_.u16(), c1 = in_.u16(), c2 = in_.u16();
+            FormulaNode n;
+            n.kind = Kind::Area;
+            n.first = reference(r1, c1);
+            n.last = reference(r2, c2);
+            push(std::move(n));
+            return;
+        }
+        case ptg::RefErr: case ptg::AreaErr: {
+            in_.skip((t & 0x1F) == ptg::RefErr ? 4 : 8);
+            FormulaNode n;
+            n.kind = Kind::Error;
+            n.error = model::ErrorCode::Ref;
+            push(std::move(n));
+            return;
+        }
+        default: unsupported();
+        }
+    }
+
+    void attribute() {
+        const uint8_t kind = in_.u8();
+        const uint16_t data = in_.u16();
+        if (kind & attr::Choose) unsupported();
+        if (kind & attr::Sum) function(&model::functionInfo(model::FunctionId::Sum), 1);
+        // Jumps, volatility and spacing change nothing in the tree.
+        (void)data;
+    }
+
+    ByteReader in_;
+    int row_, col_;
+    bool shared_;
+    std::vector<FormulaNode> stack_;
+};
+
+}  // namespace
+
+QByteArray encodeFormula(const model::FormulaNode& root, int row, int col) {
+    Encoder encoder(row, col);
+    encoder.node(root, 'V');
+    return encoder.take();
+}
+
+model::Formula decodeFormula(std::span<const uint8_t> tokens, int row, int col, bool sharedOffsets) {
+    return Decoder(tokens, row, col, sharedOffsets).run();
+}
+
+bool sharedFormulaBase(std::span<const uint8_t> tokens, int& baseRow, int& baseCol) {
+    if (tokens.size() != 5 || tokens[0] != ptg::Exp) return false;
+    baseRow = tokens[1] | (tokens[2] << 8);
+    baseCol = tokens[3] | (tokens[4] << 8);
+    return true;
+}
+
+}  // namespace brevanta::xls

@@ -1,0 +1,34 @@
+#pragma once
+// Formula trees <-> the parsed-token form a FORMULA record stores.
+// Cell formulas address cells absolutely with "relative" flags, so both
+// directions need the formula's own cell; shared formulas store offsets
+// (ptgRefN/ptgAreaN) and decode the same way with `sharedOffsets`.
+
+#include <QByteArray>
+#include <cstdint>
+#include <span>
+#include <stdexcept>
+
+#include "engine/model/formula.h"
+
+namespace brevanta::xls {
+
+// Tokens for `root` as the formula of the cell at (row, col), 0-based.
+QByteArray encodeFormula(const model::FormulaNode& root, int row, int col);
+
+// A token sequence this reader does not turn into a tree (array formulas,
+// names, 3-D references, unknown functions): the cell keeps its cached value.
+class UndecodableFormula : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
+
+// The tree of a token sequence of the cell at (row, col). Throws
+// UndecodableFormula, or HostError for tokens that run past their end.
+model::Formula decodeFormula(std::span<const uint8_t> tokens, int row, int col, bool sharedOffsets = false);
+
+// The first token of a FORMULA that points at a shared formula (ptgExp):
+// the base cell, when the tokens are exactly that.
+bool sharedFormulaBase(std::span<const uint8_t> tokens, int& baseRow, int& baseCol);
+
+}  // namespace brevanta::xls

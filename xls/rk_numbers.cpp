@@ -1,0 +1,43 @@
+#include "xls/rk_numbers.h"
+
+#include <cmath>
+#include <cstring>
+
+namespace brevanta::xls {
+
+double decodeRk(uint32_t rk) {
+    double value;
+    if (rk & 0x02) {
+        value = static_cast<double>(static_cast<int32_t>(rk) >> 2);
+    } else {
+        const uint64_t bits = static_cast<uint64_t>(rk & 0xFFFFFFFC) << 32;
+        std::memcpy(&value, &bits, 8);
+    }
+    return (rk & 0x01) ? value / 100 : value;
+}
+
+namespace {
+bool sameBits(double a, double b) { return std::memcmp(&a, &b, sizeof a) == 0; }
+
+std::optional<uint32_t> tryEncode(double scaled, bool times100, double original) {
+    const uint32_t flag = times100 ? 0x01 : 0x00;
+    if (std::isfinite(scaled) && scaled == std::nearbyint(scaled) && scaled >= -(1 << 29) && scaled < (1 << 29)) {
+        const uint32_t rk = (static_cast<uint32_t>(static_cast<int32_t>(scaled)) << 2) | 0x02 | flag;
+        if (sameBits(decodeRk(rk), original)) return rk;
+    }
+    uint64_t bits;
+    std::memcpy(&bits, &scaled, 8);
+    if ((bits & 0x3FFFFFFFFULL) == 0) {
+        const uint32_t rk = static_cast<uint32_t>(bits >> 32) | flag;
+        if (sameBits(decodeRk(rk), original)) return rk;
+    }
+    return std::nullopt;
+}
+}  // namespace
+
+std::optional<uint32_t> encodeRk(double value) {
+    if (auto rk = tryEncode(value, false, value)) return rk;
+    return tryEncode(std::nearbyint(value * 100), true, value);
+}
+
+}  // namespace brevanta::xls

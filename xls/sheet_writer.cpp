@@ -1,0 +1,400 @@
+#include "xls/sheet_writer.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+
+#include "host/host_api.h"
+#include "xls/biff_strings.h"
+#include "xls/formula_tokens.h"
+#include "xls/rk_numbers.h"
+#include "xls/workbook_stream.h"
+
+namespace brevanta::xls {
+
+namespace {
+
+constexpr int kRowsPerBlock = 32;         // ROW records go in blocks of 32 rows, each followed by its cells
+constexpr int kMergesPerRecord = 1026;    // MERGEDCELLS is never continued
+constexpr int kMaxTextLength = 32767;     // the most characters a cell holds in this format
+constexpr int kMaxFormulaTokens = 6000;   // keeps a FORMULA record inside one record
+
+uint16_t twips(double points) { return static_cast<uint16_t>(std::clamp<long>(std::lround(points * 20), 0, 8192)); }
+
+class SheetWriter {
+public:
+    SheetWriter(const model::Sheet& sheet, bool active, FormatTableWriter& formats, SharedStrings& strings)
+        : sheet_(sheet), active_(active), formats_(formats), strings_(strings), out_(stream_) {}
+
+    QByteArray encode() {
+        beginningOfFile();
+        calculationSettings();
+        printSettings();
+        pageSetup();
+        columns();
+        dimensions();
+        rowsAndCells();
+        window();
+        selection();
+        mergedCells();
+        out_.empty(record::Eof);
+        return stream_.bytes();
+    }
+
+private:
+    uint16_t xf(model::StyleId style) {
+        formats_.use(style);
+        return formats_.xfOf(style);
+    }
+
+    // ---------------------------------------------------------------- header
+
+    // BOF: BIFF8, worksheet.
+    void beginningOfFile() {
+        ByteWriter p;
+        p.u16(0x0600);
+        p.u16(0x0010);
+        p.u16(0x0DBB);
+        p.u16(0x07CC);
+        p.u32(0);
+        p.u32(0x06);
+        out_.write(record::Bof, p);
+    }
+
+    // Automatic calculation, A1 references, no iteration, recalculation before saving.
+    void calculationSettings() {
+        out_.u16Record(record::CalcMode, 1);
+        out_.u16Record(record::CalcCount, 100);
+        out_.u16Record(record::RefMode, 1);
+        out_.u16Record(record::Iteration, 0);
+        out_.f64Record(record::Delta, 0.001);
+        out_.u16Record(record::SaveRecalc, 1);
+    }
+
+    // No row/column headings or gridlines on paper; no outline; the standard row height.
+    void printSettings() {
+        out_.u16Record(record::PrintHeaders, 0);
+        out_.u16Record(record::PrintGridlines, 0);
+        out_.u16Record(record::GridSet, 1);
+        ByteWriter guts;
+        guts.zeros(8);
+        out_.write(record::Guts, guts);
+        ByteWriter height;
+        const uint16_t standard = twips(sheet_.standardRowHeight);
+        height.u16(standard != 255 ? 0x0001 : 0x0000);  // height differs from the font's
+        height.u16(standard);
+        out_.write(record::DefaultRowHeight, height);
+        const bool fitToPages = !sheet_.page.zoom.has_value();
+        out_.u16Record(record::WsBool, fitToPages ? 0x05C1 : 0x04C1);
+    }
+
+    // Header, footer, centring, margins (inches) and SETUP.
+    void pageSetup() {
+        const model::PageSetupData& page = sheet_.page;
+        out_.empty(record::Header);
+        out_.empty(record::Footer);
+        out_.u16Record(record::HCenter, 0);
+        out_.u16Record(record::VCenter, 0);
+        out_.f64Record(record::LeftMargin, page.leftMargin / 72.0);
+        out_.f64Record(record::RightMargin, page.rightMargin / 72.0);
+        out_.f64Record(record::TopMargin, page.topMargin / 72.0);
+        out_.f64Record(record::BottomMargin, page.bottomMargin / 72.0);
+        ByteWriter p;
+        p.u16(static_cast<uint16_t>(std::clamp(page.paperSize, 0, 0xFFFF)));
+        p.u16(static_cast<uint16_t>(std::clamp(page.zoom.value_or(100), 10, 400)));
+        p.u16(1);  // first page number
+        p.u16(static_cast<uint16_t>(std::clamp(page.fitToPagesWide, 0, 0x7FFF)));
+        p.u16(static_cast<uint16_t>(std::clamp(page.fitToPagesTall, 0, 0x7FFF)));
+        p.u16(page.orientation == 2 ? 0x0000 : 0x0002);  // portrait bit; paper, scale and orientation are valid
+        p.u16(600);
+        p.u16(600);
+        p.f64(page.headerMargin / 72.0);
+        p.f64(page.footerMargin / 72.0);
+        p.u16(1);
+        out_.write(record::Setup, p);
+    }
+
+    // ---------------------------------------------------------------- columns
+
+    // DEFCOLWIDTH, then COLINFO for runs of columns with the same width and
+    // format. A sheet-wide format is written as the format of every column,
+    // as spreadsheets store "the whole sheet formatted"; a reader takes the
+    // format most columns share as the sheet's.
+    void columns() {
+        out_.u16Record(record::DefColWidth,
+                       static_cast<uint16_t>(std::clamp<long>(std::lround(sheet_.standardColumnWidth - 0.43), 0, 255)));
+        struct Column { uint16_t units; uint16_t xf; uint16_t options; bool operator==(const Column&) const = default; };
+        auto describe = [&](int c) {
+            const model::ColumnInfo& info = sheet_.columns[c];
+            const model::StyleId style = info.style != model::kNoStyle ? info.style : sheet_.sheetStyle;
+            Column column;
+            column.units = columnWidthUnits(info.width.value_or(sheet_.standardColumnWidth));
+            column.xf = xf(style);
+            column.options = info.width ? 0x0002 : 0x0000;  // width set by hand
+            return column;
+        };
+        auto needed = [&](int c, const Column& column) {
+            return sheet_.columns[c].width.has_value() || column.xf != kDefaultCellXf;
+        };
+        int c = 0;
+        while (c < model::kMaxColumns) {
+            const Column column = describe(c);
+            if (!needed(c, column)) { ++c; continue; }
+            int last = c;
+            while (last + 1 < model::kMaxColumns && describe(last + 1) == column && needed(last + 1, column)) ++last;
+            ByteWriter p;
+            p.u16(static_cast<uint16_t>(c));
+            p.u16(static_cast<uint16_t>(last));
+            p.u16(column.units);
+            p.u16(column.xf);
+            p.u16(column.options);
+            p.u16(0);
+            out_.write(record::ColInfo, p);
+            c = last + 1;
+        }
+    }
+
+    // ---------------------------------------------------------------- cells
+
+    // Cells that need a record: a value, a formula, or a format of their own.
+    static bool hasRecord(const model::Cell& cell) {
+        return cell.formula || !model::isEmpty(cell.value) || cell.style != model::kNoStyle;
+    }
+
+    void dimensions() {
+        int firstRow = -1, lastRow = -1, firstCol = model::kMaxColumns, lastCol = -1;
+        sheet_.forEachCell([&](int r, int c, const model::Cell& cell) {
+            if (!hasRecord(cell) || c >= model::kMaxColumns || r >= model::kMaxRows) return;
+            if (firstRow < 0) firstRow = r;
+            lastRow = r;
+            firstCol = std::min(firstCol, c);
+            lastCol = std::max(lastCol, c);
+        });
+        ByteWriter p;
+        if (firstRow < 0) {
+            p.zeros(14);
+        } else {
+            p.u32(static_cast<uint32_t>(firstRow));
+            p.u32(static_cast<uint32_t>(lastRow + 1));
+            p.u16(static_cast<uint16_t>(firstCol));
+            p.u16(static_cast<uint16_t>(lastCol + 1));
+            p.u16(0);
+        }
+        out_.write(record::Dimensions, p);
+    }
+
+    void rowsAndCells() {
+        const int extent = std::min(sheet_.rowExtent(), model::kMaxRows);
+        for (int blockStart = 0; blockStart < extent; blockStart += kRowsPerBlock) {
+            const int blockEnd = std::min(extent, blockStart + kRowsPerBlock);
+            for (int r = blockStart; r < blockEnd; ++r) rowRecord(r);
+            for (int r = blockStart; r < blockEnd; ++r) cellRecords(r);
+        }
+    }
+
+    // ROW: the row's cell span, its height (custom when set) and its format.
+    void rowRecord(int r) {
+        const model::RowInfo* info = sheet_.findRowInfo(r);
+        int firstCol = -1, lastCol = -1;
+        sheet_.forEachCellInRow(r, [&](int c, const model::Cell& cell) {
+            if (!hasRecord(cell) || c >= model::kMaxColumns) return;
+            if (firstCol < 0) firstCol = c;
+            lastCol = c;
+        });
+        if (!info && firstCol < 0) return;
+        const bool customHeight = info && info->height;
+        const bool formatted = info && info->style != model::kNoStyle;
+        ByteWriter p;
+        p.u16(static_cast<uint16_t>(r));
+        p.u16(static_cast<uint16_t>(firstCol < 0 ? 0 : firstCol));
+        p.u16(static_cast<uint16_t>(firstCol < 0 ? 0 : lastCol + 1));
+        p.u16(twips(customHeight ? *info->height : sheet_.standardRowHeight));
+        p.u16(0);
+        p.u16(0);
+        p.u16(static_cast<uint16_t>(0x0100 | (customHeight ? 0x0040 : 0) | (formatted ? 0x0080 : 0)));
+        p.u16(formatted ? xf(info->style) : kDefaultCellXf);
+        out_.write(record::Row, p);
+    }
+
+    void cellRecords(int r) {
+        std::vector<std::pair<int, uint16_t>> blanks;  // a run of formatted empty cells
+        auto flushBlanks = [&] {
+            if (blanks.empty()) return;
+            ByteWriter p;
+            p.u16(static_cast<uint16_t>(r));
+            p.u16(static_cast<uint16_t>(blanks.front().first));
+            if (blanks.size() == 1) {
+                p.u16(blanks.front().second);
+                out_.write(record::Blank, p);
+            } else {
+                for (const auto& blank : blanks) p.u16(blank.second);
+                p.u16(static_cast<uint16_t>(blanks.back().first));
+                out_.write(record::MulBlank, p);
+            }
+            blanks.clear();
+        };
+        sheet_.forEachCellInRow(r, [&](int c, const model::Cell& cell) {
+            if (!hasRecord(cell) || c >= model::kMaxColumns) return;
+            const uint16_t cellXf = xf(sheet_.effectiveStyle(r, c));
+            if (!cell.formula && model::isEmpty(cell.value)) {
+                if (!blanks.empty() && blanks.back().first != c - 1) flushBlanks();
+                blanks.emplace_back(c, cellXf);
+                return;
+            }
+            flushBlanks();
+            if (cell.formula) formula(r, c, cellXf, cell);
+            else constant(r, c, cellXf, cell.value);
+        });
+        flushBlanks();
+    }
+
+    void cellStart(ByteWriter& p, int r, int c, uint16_t cellXf) {
+        p.u16(static_cast<uint16_t>(r));
+        p.u16(static_cast<uint16_t>(c));
+        p.u16(cellXf);
+    }
+
+    void constant(int r, int c, uint16_t cellXf, const model::Value& value) {
+        ByteWriter p;
+        cellStart(p, r, c, cellXf);
+        if (const double* number = std::get_if<double>(&value)) {
+            if (const auto rk = encodeRk(*number)) {
+                p.u32(*rk);
+                out_.write(record::Rk, p);
+            } else {
+                p.f64(*number);
+                out_.write(record::Number, p);
+            }
+        } else if (const QString* text = std::get_if<QString>(&value)) {
+            p.u32(strings_.add(text->left(kMaxTextLength)));
+            out_.write(record::LabelSst, p);
+        } else if (const bool* truth = std::get_if<bool>(&value)) {
+            p.u8(*truth ? 1 : 0);
+            p.u8(0);
+            out_.write(record::BoolErr, p);
+        } else if (const model::ErrorCode* error = std::get_if<model::ErrorCode>(&value)) {
+            p.u8(static_cast<uint8_t>(*error));
+            p.u8(1);
+            out_.write(record::BoolErr, p);
+        }
+    }
+
+    // FORMULA with its cached result; a text result follows in a STRING record.
+    void formula(int r, int c, uint16_t cellXf, const model::Cell& cell) {
+        const QByteArray tokens = encodeFormula(cell.formula->root, r, c);
+        if (tokens.size() > kMaxFormulaTokens)
+            throw host::HostError(QStringLiteral("A formula is too long to be saved in this file format."));
+        ByteWriter p;
+        cellStart(p, r, c, cellXf);
+        const QString* text = std::get_if<QString>(&cell.value);
+        auto special = [&p](uint8_t kind, uint8_t value) {
+            p.u8(kind); p.u8(0); p.u8(value); p.u8(0); p.u8(0); p.u8(0); p.u16(0xFFFF);
+        };
+        if (const double* number = std::get_if<double>(&cell.value)) p.f64(*number);
+        else if (text && !text->isEmpty()) special(0, 0);
+        else if (const bool* truth = std::get_if<bool>(&cell.value)) special(1, *truth ? 1 : 0);
+        else if (const auto* error = std::get_if<model::ErrorCode>(&cell.value)) special(2, static_cast<uint8_t>(*error));
+        else special(3, 0);  // the empty text
+        p.u16(0);  // no flags: cached results are current
+        p.u32(0);
+        p.u16(static_cast<uint16_t>(tokens.size()));
+        p.raw(tokens);
+        out_.write(record::Formula, p);
+        if (text && !text->isEmpty()) stringResult(text->left(kMaxTextLength));
+    }
+
+    // STRING: a formula's text result; long texts go on in CONTINUE records
+    // that each start with the option byte again.
+    void stringResult(const QString& text) {
+        const bool wide = !fitsCompressed(text);
+        const int charSize = wide ? 2 : 1;
+        ByteWriter p;
+        p.u16(static_cast<uint16_t>(text.size()));
+        p.u8(wide ? 1 : 0);
+        uint16_t id = record::String;
+        int next = 0;
+        while (true) {
+            const int count = std::min<int>(text.size() - next, (kMaxRecordData - p.size()) / charSize);
+            for (int i = 0; i < count; ++i) {
+                if (wide) p.u16(text[next + i].unicode());
+                else p.u8(static_cast<uint8_t>(text[next + i].unicode()));
+            }
+            next += count;
+            out_.write(id, p);
+            if (next >= text.size()) break;
+            id = record::Continue;
+            p = ByteWriter();
+            p.u8(wide ? 1 : 0);
+        }
+    }
+
+    // ---------------------------------------------------------------- view
+
+    // WINDOW2: gridlines, headings, zeros and outline symbols shown; the active sheet selected.
+    void window() {
+        ByteWriter p;
+        p.u16(active_ ? 0x06B6 : 0x00B6);
+        p.u16(0);   // top row
+        p.u16(0);   // left column
+        p.u32(64);  // heading colour: automatic
+        p.u16(0);
+        p.u16(0);
+        p.u32(0);
+        out_.write(record::Window2, p);
+    }
+
+    // SELECTION: the active cell and the selected range.
+    void selection() {
+        const model::CellRange& range = sheet_.selection;
+        auto row = [](int r) { return static_cast<uint16_t>(std::clamp(r, 0, model::kMaxRows - 1)); };
+        auto col = [](int c) { return static_cast<uint8_t>(std::clamp(c, 0, model::kMaxColumns - 1)); };
+        ByteWriter p;
+        p.u8(3);  // the only pane
+        p.u16(row(sheet_.activeCell.row));
+        p.u16(col(sheet_.activeCell.col));
+        p.u16(0);
+        p.u16(1);
+        p.u16(row(range.firstRow));
+        p.u16(row(range.lastRow));
+        p.u8(col(range.firstCol));
+        p.u8(col(range.lastCol));
+        out_.write(record::Selection, p);
+    }
+
+    // MERGEDCELLS, at most 1,026 ranges per record. A single cell "merged"
+    // with itself is no merge at all and is left out.
+    void mergedCells() {
+        std::vector<model::CellRange> ranges;
+        for (const auto& m : sheet_.merges)
+            if ((m.rowCount() > 1 || m.colCount() > 1) && m.firstRow >= 0 && m.firstCol >= 0 &&
+                m.lastRow < model::kMaxRows && m.lastCol < model::kMaxColumns)
+                ranges.push_back(m);
+        for (size_t start = 0; start < ranges.size(); start += kMergesPerRecord) {
+            const size_t end = std::min(ranges.size(), start + kMergesPerRecord);
+            ByteWriter p;
+            p.u16(static_cast<uint16_t>(end - start));
+            for (size_t i = start; i < end; ++i) {
+                p.u16(static_cast<uint16_t>(ranges[i].firstRow));
+                p.u16(static_cast<uint16_t>(ranges[i].lastRow));
+                p.u16(static_cast<uint16_t>(ranges[i].firstCol));
+                p.u16(static_cast<uint16_t>(ranges[i].lastCol));
+            }
+            out_.write(record::MergedCells, p);
+        }
+    }
+
+    const model::Sheet& sheet_;
+    bool active_;
+    FormatTableWriter& formats_;
+    SharedStrings& strings_;
+    ByteWriter stream_;
+    RecordWriter out_;
+};
+
+}  // namespace
+
+QByteArray encodeSheet(const model::Sheet& sheet, bool active, FormatTableWriter& formats, SharedStrings& strings) {
+    return SheetWriter(sheet, active, formats, strings).encode();
+}
+
+}  // namespace brevanta::xls

@@ -1,0 +1,181 @@
+// Reads the workbook globals substream, then each worksheet it lists.
+
+#include <algorithm>
+#include <set>
+
+#include "host/host_api.h"
+#include "xls/biff_records.h"
+#include "xls/biff_strings.h"
+#include "xls/compound_file.h"
+#include "xls/format_records.h"
+#include "xls/shared_strings.h"
+#include "xls/sheet_reader.h"
+#include "xls/workbook_stream.h"
+
+namespace brevanta::xls {
+
+namespace {
+
+// Rows all sheets together may span; a row costs memory even when empty,
+// so a small file cannot make the reader allocate without bound.
+constexpr long kRowBudget = 16L * model::kMaxRows;
+
+[[noreturn]] void damaged(const QString& what) {
+    throw host::HostError(QStringLiteral("The workbook file is damaged: %1").arg(what));
+}
+
+class GlobalsReader {
+public:
+    explicit GlobalsReader(std::span<const uint8_t> stream) : stream_(stream), cursor_(stream, 0) {}
+
+    std::unique_ptr<model::Workbook> read() {
+        beginningOfFile();
+        while (true) {
+            const Record r = cursor_.next();
+            if (r.id == record::Eof) break;
+            dispatch(r);
+        }
+        return sheets();
+    }
+
+private:
+    void beginningOfFile() {
+        if (cursor_.atEnd()) damaged(QStringLiteral("the workbook stream is empty."));
+        const uint16_t id = cursor_.peekId();
+        if (id == 0x0009 || id == 0x0209 || id == 0x0409)
+            throw host::HostError(QStringLiteral("The workbook was saved in an Excel 2.x-4.0 format, which cannot be opened."));
+        const Record r = cursor_.next();
+        if (r.id != record::Bof) damaged(QStringLiteral("the workbook stream does not start with a BOF record."));
+        ByteReader in(r.data, "the BOF record");
+        const uint16_t version = in.u16();
+        const uint16_t type = in.u16();
+        if (version != 0x0600)
+            throw host::HostError(QStringLiteral("The workbook was saved in an Excel 5.0/95 or older format, which cannot be opened."));
+        if (type != 0x0005) damaged(QStringLiteral("the workbook stream does not start with the workbook globals."));
+    }
+
+    void dispatch(const Record& r) {
+        ByteReader in(r.data, "a workbook record");
+        switch (r.id) {
+        case record::FilePass:
+            throw host::HostError(QStringLiteral("The workbook is protected with a password and cannot be opened."));
+        case record::Window1:
+            in.skip(10);
+            activeTab_ = in.u16();
+            break;
+        case record::Font: formats_.addFont(r.data); break;
+        case record::Format: formats_.addFormat(r.data); break;
+        case record::Xf: formats_.addXf(r.data); break;
+        case record::Palette: palette(in); break;
+        case record::BoundSheet: boundSheet(in); break;
+        case record::ExternSheet: externSheet(in); break;
+        case record::Name: name(in); break;
+        case record::Sst: strings_ = readSharedStrings(withContinues(r, cursor_)); break;
+        default: break;
+        }
+    }
+
+    void palette(ByteReader& in) {
+        const int count = std::min<int>(in.u16(), 56);
+        for (int i = 0; i < count; ++i) {
+            const int red = in.u8(), green = in.u8(), blue = in.u8();
+            in.u8();
+            palette_[i] = model::rgbValue(red, green, blue);
+        }
+    }
+
+    void boundSheet(ByteReader& in) {
+        SheetEntry entry;
+        entry.offset = in.u32();
+        in.u8();
+        entry.type = in.u8();
+        entry.name = readShortUnicodeString(in);
+        entry.tab = tabs_++;
+        if (entry.type == 0) entries_.push_back(entry);  // worksheets; charts and macro sheets are left out
+    }
+
+    void externSheet(ByteReader& in) {
+        const uint16_t count = in.u16();
+        externSheets_.clear();
+        for (uint16_t i = 0; i < count && in.remaining() >= 6; ++i) {
+            in.u16();
+            externSheets_.push_back(in.u16());
+            in.u16();
+        }
+    }
+
+    // The built-in Print_Titles name of a sheet: whole rows, as one 3-D area.
+    void name(ByteReader& in) {
+        const uint16_t options = in.u16();
+        in.u8();
+        const uint8_t length = in.u8();
+        const uint16_t formulaLength = in.u16();
+        in.u16();
+        const uint16_t tab = in.u16();
+        in.skip(4);
+        if (!(options & 0x0020) || length != 1) return;
+        const uint8_t wide = in.u8() & 0x01;
+        const uint16_t code = wide ? in.u16() : in.u8();
+        if (code != 0x07 || formulaLength < 11) return;
+        const uint8_t token = in.u8();
+        if ((token & 0x1F) != 0x1B) return;  // ptgArea3d
+        in.u16();
+        const int firstRow = in.u16(), lastRow = in.u16();
+        const int firstCol = in.u16() & 0xFF, lastCol = in.u16() & 0xFF;
+        if (firstCol != 0 || lastCol != 0xFF || tab == 0) return;
+        printTitles_.push_back({tab - 1, firstRow, lastRow});
+    }
+
+    std::unique_ptr<model::Workbook> sheets() {
+        auto workbook = std::make_unique<model::Workbook>();
+        workbook->palette = palette_;
+        if (entries_.empty()) damaged(QStringLiteral("it lists no worksheet."));
+        std::set<uint32_t> seen;
+        long rows = 0;
+        for (const SheetEntry& entry : entries_) {
+            if (!seen.insert(entry.offset).second) damaged(QStringLiteral("two sheets share one place in the file."));
+            if (entry.offset >= stream_.size()) damaged(QStringLiteral("a sheet lies outside the file."));
+            SheetSources sources{formats_, strings_, workbook->styles};
+            auto sheet = decodeSheet(stream_, entry.offset, entry.name, sources);
+            rows += sheet->rowExtent();
+            if (rows > kRowBudget) damaged(QStringLiteral("it holds more rows than a workbook can."));
+            for (const auto& titles : printTitles_)
+                if (titles.tab == entry.tab) sheet->page.printTitleRows = std::make_pair(titles.firstRow, titles.lastRow);
+            if (entry.tab == activeTab_) workbook->activeSheet = static_cast<int>(workbook->sheets.size());
+            workbook->sheets.push_back(std::move(sheet));
+        }
+        return workbook;
+    }
+
+    struct SheetEntry {
+        uint32_t offset = 0;
+        uint8_t type = 0;
+        QString name;
+        int tab = 0;
+    };
+    struct PrintTitles { int tab; int firstRow; int lastRow; };
+
+    std::span<const uint8_t> stream_;
+    RecordCursor cursor_;
+    FormatTableReader formats_;
+    std::vector<QString> strings_;
+    model::Palette palette_ = model::defaultPalette();
+    std::vector<SheetEntry> entries_;
+    int tabs_ = 0;
+    int activeTab_ = 0;
+    std::vector<uint16_t> externSheets_;
+    std::vector<PrintTitles> printTitles_;
+};
+
+}  // namespace
+
+std::unique_ptr<model::Workbook> decodeWorkbookStream(std::span<const uint8_t> stream) {
+    return GlobalsReader(stream).read();
+}
+
+std::unique_ptr<model::Workbook> decodeWorkbookFile(const QByteArray& file) {
+    const QByteArray stream = workbookStreamOf(file);
+    return decodeWorkbookStream({reinterpret_cast<const uint8_t*>(stream.constData()), static_cast<size_t>(stream.size())});
+}
+
+}  // namespace brevanta::xls

@@ -1,0 +1,24 @@
+#include <gtest/gtest.h>
+
+#include "register/amount_test.h"
+
+using brevanta::reg::amountIsZero;
+
+TEST(AmountTest, TextsThatCountAsZero) {
+    for (const char* text : {"", "0", "0.00", "-0", "+0", "abc", "$5", ".", "-", "0.0.5", "  0  ", "\t0\n", "--5",
+                             "&H", "&H0", "&h000", "&O", "&O0", "&O8", "&X5", "0e5", "\r5"})
+        EXPECT_TRUE(amountIsZero(QString::fromLatin1(text))) << '"' << text << '"';
+}
+
+TEST(AmountTest, TextsThatAreNotZero) {
+    for (const char* text : {"12abc", "-5", ".5", "0 5", "0\t5", "0\n5", "5000", "0.001", "+7", "&H1F", "&hff",
+                             "&O7", "& H 1", "1e-400", "00000000000000000000001"})
+        EXPECT_FALSE(amountIsZero(QString::fromLatin1(text))) << '"' << text << '"';
+}
+
+TEST(AmountTest, OnlyAsciiDigitsAndThePointCount) {
+    // A locale's comma is no decimal point: "0,5" reads as 0.
+    EXPECT_TRUE(amountIsZero(QStringLiteral("0,5")));
+    // Digits of other scripts start no number.
+    EXPECT_TRUE(amountIsZero(QString::fromUtf8("\xd9\xa5")));  // Arabic-Indic five
+}

@@ -1,0 +1,157 @@
+#include <QDateEdit>
+#include <QGroupBox>
+#include <QGuiApplication>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QScreen>
+#include <QTest>
+#include <QTreeWidget>
+
+#include "tests/register/form1_fixture.h"
+
+using namespace brevanta;
+using brevanta::testsupport::Form1Test;
+
+namespace {
+
+struct Placement {
+    const char* name;
+    const char* container;  // objectName of the parent widget
+    const char* caption;    // "" when the control has none
+    int left, top, width, height;  // twips
+};
+
+// The window as it was drawn, in twips relative to the container.
+const Placement kPlacements[] = {
+    {"PushButton22", "Form1", "Start Creating Template", 120, 120, 9240, 405},
+    {"PushButton3", "Form1", "Clear/Reset Data", 120, 630, 4560, 405},
+    {"PushButton4", "Form1", "Load Sample/Example Data", 4800, 630, 4560, 405},
+    {"Frame1(0)", "Form1", "Add A Transaction", 120, 1080, 9240, 4380},
+    {"Label4(4)", "Frame1(0)", "Date:", 240, 375, 2355, 225},
+    {"dtpDate", "Frame1(0)", "", 2640, 315, 6330, 375},
+    {"Label4(0)", "Frame1(0)", "Number:", 240, 880, 2400, 225},
+    {"txtNumber", "Frame1(0)", "", 2640, 820, 6315, 345},
+    {"Label4(1)", "Frame1(0)", "Description Of Transaction:", 240, 1350, 2325, 225},
+    {"txtDescription", "Frame1(0)", "", 2640, 1300, 6345, 345},
+    {"Label4(2)", "Frame1(0)", "Category:", 240, 1845, 810, 225},
+    {"txtCategory", "Frame1(0)", "", 2640, 1800, 6345, 345},
+    {"Label4(6)", "Frame1(0)", "Cleared:", 240, 2325, 2265, 225},
+    {"txtC", "Frame1(0)", "", 2640, 2280, 6345, 345},
+    {"Label4(7)", "Frame1(0)", "Withdrawal/Debit (-):", 240, 2835, 2325, 225},
+    {"txtDebit", "Frame1(0)", "", 2640, 2775, 6345, 345},
+    {"Label4(8)", "Frame1(0)", "Deposit/Credit (+):", 240, 3330, 2355, 225},
+    {"txtCredit", "Frame1(0)", "", 2640, 3285, 6345, 345},
+    {"PushButton2", "Frame1(0)", "Add Transaction", 240, 3780, 8745, 405},
+    {"Frame1(1)", "Form1", "Transactions", 120, 5505, 9240, 3555},
+    {"ListView1", "Frame1(1)", "", 240, 300, 8730, 2565},
+    {"PushButton1", "Frame1(1)", "Delete Selected Transaction", 240, 2985, 8730, 405},
+};
+
+QString captionOf(QWidget* widget) {
+    if (auto* button = qobject_cast<QPushButton*>(widget)) return button->text();
+    if (auto* frame = qobject_cast<QGroupBox*>(widget)) return frame->title();
+    if (auto* label = qobject_cast<QLabel*>(widget)) return label->text();
+    return {};
+}
+
+// Within one pixel of the twips value (15 twips to the pixel, rounded).
+void expectTwips(const char* name, const char* what, int pixels, int twips) {
+    EXPECT_LE(std::abs(pixels * 15 - twips), 7) << name << ' ' << what << ": " << pixels << " px for " << twips
+                                                << " twips";
+}
+
+}  // namespace
+
+TEST_F(Form1Test, ControlsSitWhereTheTableSaysWithTheirCaptions) {
+    EXPECT_EQ(form->size(), QSize(632, 611));
+    EXPECT_EQ(form->minimumSize(), form->maximumSize());
+    EXPECT_FALSE(form->windowFlags() & Qt::WindowMaximizeButtonHint);
+    for (const Placement& p : kPlacements) {
+        auto* control = form->findChild<QWidget*>(QString::fromLatin1(p.name));
+        ASSERT_NE(control, nullptr) << p.name;
+        EXPECT_EQ(control->parentWidget()->objectName(), QString::fromLatin1(p.container)) << p.name;
+        EXPECT_EQ(captionOf(control), QString::fromUtf8(p.caption)) << p.name;
+        const QRect r = control->geometry();
+        expectTwips(p.name, "left", r.x(), p.left);
+        expectTwips(p.name, "top", r.y(), p.top);
+        expectTwips(p.name, "width", r.width(), p.width);
+        expectTwips(p.name, "height", r.height(), p.height);
+    }
+    EXPECT_EQ(form->Label4[4], form->findChild<QLabel*>(QStringLiteral("Label4(4)")));
+    EXPECT_EQ(form->Frame1[1], form->findChild<QGroupBox*>(QStringLiteral("Frame1(1)")));
+}
+
+TEST_F(Form1Test, ListHasTheSevenColumnsAndNoTreeDecoration) {
+    const char* headers[] = {"Date", "Num", "Description of Transaction", "Category", "Cleared", "Debit", "Credit"};
+    const int widths[] = {1000, 700, 2500, 1300, 950, 1000, 1000};
+    ASSERT_EQ(form->ListView1->columnCount(), 7);
+    for (int column = 0; column < 7; ++column) {
+        EXPECT_EQ(form->ListView1->headerItem()->text(column), QString::fromLatin1(headers[column]));
+        expectTwips(headers[column], "column width", form->ListView1->columnWidth(column), widths[column]);
+    }
+    EXPECT_FALSE(form->ListView1->rootIsDecorated());
+    EXPECT_EQ(form->ListView1->selectionBehavior(), QAbstractItemView::SelectRows);
+    EXPECT_FALSE(form->ListView1->isSortingEnabled());
+}
+
+TEST_F(Form1Test, FontsAndTabOrder) {
+    EXPECT_EQ(form->font().family(), QStringLiteral("Arial"));
+    EXPECT_DOUBLE_EQ(form->font().pointSizeF(), 9.0);
+    EXPECT_TRUE(form->font().bold());
+    EXPECT_EQ(form->txtNumber->font().pointSizeF(), 9.0);
+    for (QPushButton* button :
+         {form->PushButton1, form->PushButton2, form->PushButton3, form->PushButton4, form->PushButton22}) {
+        EXPECT_DOUBLE_EQ(button->font().pointSizeF(), 11.25);
+        EXPECT_TRUE(button->font().bold());
+    }
+
+    const std::vector<QWidget*> expected = {form->dtpDate,     form->txtNumber,   form->txtDescription,
+                                            form->txtCategory, form->txtC,        form->txtDebit,
+                                            form->txtCredit,   form->PushButton2, form->ListView1,
+                                            form->PushButton1, form->PushButton22, form->PushButton3,
+                                            form->PushButton4};
+    std::vector<QWidget*> order;
+    QWidget* widget = form->dtpDate;
+    do {
+        if (std::find(expected.begin(), expected.end(), widget) != expected.end()) order.push_back(widget);
+        widget = widget->nextInFocusChain();
+    } while (widget != form->dtpDate && order.size() < 20);
+    EXPECT_EQ(order, expected);
+}
+
+// Runs under xvfb-run (its own CTest registration): the real window, centred,
+// left as a picture for eyes.
+TEST_F(Form1Test, ScreenshotOfTheWindow) {
+    if (QGuiApplication::platformName() == QStringLiteral("offscreen"))
+        GTEST_SKIP() << "needs a real display (run under xvfb-run)";
+    form->Form_Load();
+    form->PushButton4_Click();
+    form->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(form.get()));
+    QTest::qWait(200);
+
+    const QRect screen = form->screen()->availableGeometry();
+    EXPECT_LE((form->frameGeometry().center() - screen.center()).manhattanLength(), 40);
+    EXPECT_EQ(form->geometry().size(), QSize(632, 611));
+
+    const QPixmap picture = form->screen()->grabWindow(form->winId());
+    ASSERT_FALSE(picture.isNull());
+    EXPECT_EQ(picture.size(), QSize(632, 611));
+    const QString path = testsupport::testOutputDir() + QStringLiteral("/main-window.png");
+    EXPECT_TRUE(picture.save(path));
+
+    // The white background and dark caption text both show.
+    const QImage image = picture.toImage();
+    int white = 0;
+    int dark = 0;
+    for (int y = 0; y < image.height(); y += 2)
+        for (int x = 0; x < image.width(); x += 2) {
+            const QColor c = image.pixelColor(x, y);
+            if (c.lightness() > 250) ++white;
+            else if (c.lightness() < 80) ++dark;
+        }
+    EXPECT_GT(white, image.width() * image.height() / 16);
+    EXPECT_GT(dark, 200);
+}

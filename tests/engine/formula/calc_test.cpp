@@ -1,0 +1,240 @@
+#include <gtest/gtest.h>
+
+#include "engine/formula/calc.h"
+#include "engine/formula/display_format.h"
+#include "engine/formula/formula_text.h"
+#include "engine/formula/typed_entry.h"
+
+using namespace brevanta;
+using model::ErrorCode;
+using model::Value;
+
+namespace {
+
+const QLocale kUnitedStates(QLocale::English, QLocale::UnitedStates);
+
+// The register's columns (0-based): G debit, H credit, I balance; data from row 6 (index 5).
+constexpr int kDebit = 6, kCredit = 7, kBalance = 8, kFirstDataRow = 5;
+const QString kSumBalance = QStringLiteral(
+    "=IF(AND(ISBLANK(RC[-2]),ISBLANK(RC[-1])),\"\",SUM(R6C[-1]:RC[-1])-SUM(R6C[-2]:RC[-2])+0*(RC[-2]+RC[-1]))");
+const QString kChainBalance = QStringLiteral("=IF(AND(ISBLANK(RC[-2]),ISBLANK(RC[-1])),\"\",R[-1]C-RC[-2]+RC[-1])");
+
+// Writes typed text into a cell the way the host's typed entry does.
+void type(model::Sheet& sheet, int row, int col, const QString& text) {
+    const engine::TypedEntry entry = engine::interpretEntry(text, kUnitedStates);
+    if (entry.kind == engine::TypedEntry::Kind::Clear) {
+        sheet.erase(row, col);
+        return;
+    }
+    model::Cell& cell = sheet.at(row, col);
+    cell.formula = entry.formula;
+    cell.value = entry.kind == engine::TypedEntry::Kind::Constant ? entry.value : Value{};
+}
+
+// A register sheet: header, then one row per (debit, credit) pair, each with the balance formula.
+struct Register {
+    model::Sheet sheet{QStringLiteral("Check Register")};
+    engine::Calculator calculator{sheet};
+
+    Register(const QString& balanceFormula, const std::vector<std::pair<QString, QString>>& amounts) {
+        type(sheet, kFirstDataRow - 1, kBalance, QStringLiteral("Balance"));
+        const auto formula = engine::parseFormulaR1C1(balanceFormula);
+        for (size_t i = 0; i < amounts.size(); ++i) {
+            const int row = kFirstDataRow + static_cast<int>(i);
+            type(sheet, row, kDebit, amounts[i].first);
+            type(sheet, row, kCredit, amounts[i].second);
+            sheet.at(row, kBalance).formula = formula;
+        }
+    }
+    QStringList shownBalances() {
+        QStringList shown;
+        for (int row = kFirstDataRow; row < sheet.rowExtent(); ++row)
+            shown << engine::displayText(calculator.value(row, kBalance), QString(), kUnitedStates);
+        return shown;
+    }
+};
+
+Value compute(const QString& formula) {
+    model::Sheet sheet(QStringLiteral("S"));
+    sheet.at(0, 0).formula = engine::parseFormulaR1C1(formula);
+    engine::Calculator calculator(sheet);
+    return calculator.value(0, 0);
+}
+
+}  // namespace
+
+TEST(RegisterBalance, SumFormulaRunsThroughEveryKindOfAmount) {
+    Register book(kSumBalance, {
+                                   {QString(), QStringLiteral("5000")},      // a deposit
+                                   {QString(), QString()},                   // a zero-amount row
+                                   {QStringLiteral("55"), QString()},        // then rows with amounts
+                                   {QStringLiteral("12abc"), QString()},     // a text amount
+                                   {QStringLiteral("=100*3"), QString()},    // a formula as an amount
+                                   {QStringLiteral("'5"), QString()},        // numeric text
+                                   {QString(), QStringLiteral("0.1")},
+                               });
+    EXPECT_EQ(book.shownBalances(), (QStringList{QStringLiteral("5000"), QString(), QStringLiteral("4945"),
+                                                 QStringLiteral("#VALUE!"), QStringLiteral("4645"),
+                                                 QStringLiteral("4645"), QStringLiteral("4645.1")}));
+}
+
+TEST(RegisterBalance, ChainFormulaFailsOnTheHeaderAndAfterAnEmptyRow) {
+    // The chain formula reads the row above: the header text, or "" after a row without amounts.
+    Register book(kChainBalance, {{QString(), QStringLiteral("5000")}, {QString(), QString()}, {QStringLiteral("55"), QString()}});
+    EXPECT_EQ(book.shownBalances(), (QStringList{QStringLiteral("#VALUE!"), QString(), QStringLiteral("#VALUE!")}));
+
+    // Started from a number above, it runs, and a zero-amount row breaks everything after it.
+    Register numbered(kChainBalance, {{QString(), QStringLiteral("5000")}, {QStringLiteral("55"), QString()}});
+    type(numbered.sheet, kFirstDataRow - 1, kBalance, QStringLiteral("100"));
+    numbered.calculator.invalidate();
+    EXPECT_EQ(numbered.shownBalances(), (QStringList{QStringLiteral("5100"), QStringLiteral("5045")}));
+}
+
+TEST(RegisterBalance, ValuesFollowChangesAfterInvalidate) {
+    Register book(kSumBalance, {{QString(), QStringLiteral("10")}, {QStringLiteral("3"), QString()}});
+    EXPECT_EQ(book.shownBalances(), (QStringList{QStringLiteral("10"), QStringLiteral("7")}));
+    type(book.sheet, kFirstDataRow, kCredit, QStringLiteral("20"));
+    book.calculator.invalidate();
+    EXPECT_EQ(book.shownBalances(), (QStringList{QStringLiteral("20"), QStringLiteral("17")}));
+    book.calculator.computeAll();
+    EXPECT_EQ(book.sheet.find(kFirstDataRow + 1, kBalance)->value, Value(17.0));
+}
+
+TEST(RegisterBalance, ThirtyTwoThousandRowsInAnyOrderAgreeWithAPlainSum) {
+    std::vector<std::pair<QString, QString>> amounts;
+    double expected = 0;
+    for (int i = 0; i < 32767; ++i) {
+        if (i % 3 == 0) {
+            amounts.emplace_back(QStringLiteral("10.25"), QString());
+            expected -= 10.25;
+        } else {
+            amounts.emplace_back(QString(), QStringLiteral("25.5"));
+            expected += 25.5;
+        }
+    }
+    Register book(kSumBalance, amounts);
+    const int lastRow = kFirstDataRow + 32766;
+    // Asked bottom-first (one long run), then top-down after a change.
+    EXPECT_EQ(book.calculator.value(lastRow, kBalance), Value(expected));
+    book.calculator.invalidate();
+    for (int row = kFirstDataRow; row <= lastRow; ++row) book.calculator.value(row, kBalance);
+    EXPECT_EQ(book.calculator.value(lastRow, kBalance), Value(expected));
+}
+
+TEST(Calculation, OperatorPrecedence) {
+    EXPECT_EQ(compute(QStringLiteral("=-2^2")), Value(4.0));
+    EXPECT_EQ(compute(QStringLiteral("=2+3*4")), Value(14.0));
+    EXPECT_EQ(compute(QStringLiteral("=\"a\"&1+1")), Value(QStringLiteral("a2")));
+    EXPECT_EQ(compute(QStringLiteral("=2^3^2")), Value(64.0));
+    EXPECT_EQ(compute(QStringLiteral("=50%*2")), Value(1.0));
+    EXPECT_EQ(compute(QStringLiteral("=1+2=3")), Value(true));
+    EXPECT_EQ(compute(QStringLiteral("=(2+3)*4")), Value(20.0));
+}
+
+TEST(Calculation, TextNumbersEmptyCellsAndErrors) {
+    EXPECT_EQ(compute(QStringLiteral("=\"5\"+1")), Value(6.0));
+    EXPECT_EQ(compute(QStringLiteral("=\"abc\"+1")), Value(ErrorCode::Value));
+    EXPECT_EQ(compute(QStringLiteral("=1/0")), Value(ErrorCode::Div0));
+    EXPECT_EQ(compute(QStringLiteral("=#N/A+1/0")), Value(ErrorCode::NA));
+    EXPECT_EQ(compute(QStringLiteral("=R[-1]C")), Value(ErrorCode::Ref));            // above row 1
+    EXPECT_EQ(compute(QStringLiteral("=SUM(RC[-1]:RC)")), Value(ErrorCode::Ref));    // left of column A
+    EXPECT_EQ(compute(QStringLiteral("=R2C1")), Value(0.0));                          // an empty cell is 0
+    EXPECT_EQ(compute(QStringLiteral("=R2C1&\"x\"")), Value(QStringLiteral("x")));    // ... or ""
+    EXPECT_EQ(compute(QStringLiteral("=ISBLANK(R2C1)")), Value(true));
+    EXPECT_EQ(compute(QStringLiteral("=ISBLANK(\"\")")), Value(false));
+    EXPECT_EQ(compute(QStringLiteral("=0.1+0.2=0.3")), Value(true));
+    EXPECT_EQ(compute(QStringLiteral("=1E308*10")), Value(ErrorCode::Num));
+    EXPECT_EQ(compute(QStringLiteral("=IF(\"maybe\",1,2)")), Value(ErrorCode::Value));
+    EXPECT_EQ(compute(QStringLiteral("=IF(0,1)")), Value(false));
+    EXPECT_EQ(compute(QStringLiteral("=IF(1,,2)")), Value(0.0));
+}
+
+TEST(Calculation, ComparisonsOrderNumbersTextAndTruthValues) {
+    EXPECT_EQ(compute(QStringLiteral("=99999<\"a\"")), Value(true));
+    EXPECT_EQ(compute(QStringLiteral("=\"zzz\"<FALSE")), Value(true));
+    EXPECT_EQ(compute(QStringLiteral("=\"ABC\"=\"abc\"")), Value(true));
+    EXPECT_EQ(compute(QStringLiteral("=\"a\"<\"B\"")), Value(true));
+    EXPECT_EQ(compute(QStringLiteral("=R2C1=0")), Value(true));
+    EXPECT_EQ(compute(QStringLiteral("=R2C1=\"\"")), Value(true));
+    EXPECT_EQ(compute(QStringLiteral("=1=TRUE")), Value(false));
+}
+
+TEST(Calculation, FunctionsOverCellsAndRanges) {
+    model::Sheet sheet(QStringLiteral("S"));
+    // Column A: 1, "5" (text), TRUE, empty, 4; column B: an error in the middle.
+    sheet.at(0, 0).value = 1.0;
+    sheet.at(1, 0).value = QStringLiteral("5");
+    sheet.at(2, 0).value = true;
+    sheet.at(4, 0).value = 4.0;
+    sheet.at(2, 1).value = ErrorCode::NA;
+    const auto set = [&](int row, const char* formula) { sheet.at(row, 3).formula = engine::parseFormulaR1C1(QString::fromLatin1(formula)); };
+    set(0, "=SUM(R1C1:R5C1)");
+    set(1, "=AVERAGE(R1C1:R5C1)");
+    set(2, "=MIN(R1C1:R5C1)+MAX(R1C1:R5C1)*10");
+    set(3, "=COUNT(R1C1:R5C2)");
+    set(4, "=SUM(R1C1:R5C2)");
+    set(5, "=SUM(\"5\",TRUE,R2C1)");
+    set(6, "=AND(R1C1:R5C1)");
+    set(7, "=OR(R4C1)");
+    set(8, "=ROUND(1.005,2)+ROUND(-2.5,0)+ABS(-3)");
+    set(9, "=LEN(1/4)+LEN(\"abc\")+N(TRUE)+N(\"7\")");
+    set(10, "=CONCATENATE(\"x\",1.5,TRUE)");
+    set(11, "=ISNUMBER(R1C1)+ISTEXT(R2C1)*10+ISERROR(R3C2)*100+NOT(0)*1000");
+    set(12, "=R1C1:R5C1");   // a one-column range in row 13 is outside rows 1-5
+    set(13, "=AVERAGE(R4C1)");
+    engine::Calculator calculator(sheet);
+    const auto at = [&](int row) { return calculator.value(row, 3); };
+    EXPECT_EQ(at(0), Value(5.0));
+    EXPECT_EQ(at(1), Value(2.5));
+    EXPECT_EQ(at(2), Value(41.0));
+    EXPECT_EQ(at(3), Value(2.0));
+    EXPECT_EQ(at(4), Value(ErrorCode::NA));
+    EXPECT_EQ(at(5), Value(6.0));
+    EXPECT_EQ(at(6), Value(true));
+    EXPECT_EQ(at(7), Value(ErrorCode::Value));
+    EXPECT_EQ(at(8), Value(1.01 - 3 + 3));
+    EXPECT_EQ(at(9), Value(4.0 + 3 + 1 + 0));
+    EXPECT_EQ(at(10), Value(QStringLiteral("x1.5TRUE")));
+    EXPECT_EQ(at(11), Value(1111.0));
+    EXPECT_EQ(at(12), Value(ErrorCode::Value));
+    EXPECT_EQ(at(13), Value(ErrorCode::Div0));
+}
+
+TEST(Calculation, CircularReferencesGiveAnErrorAndReturn) {
+    model::Sheet sheet(QStringLiteral("S"));
+    sheet.at(0, 0).formula = engine::parseFormulaR1C1(QStringLiteral("=R2C1+1"));
+    sheet.at(1, 0).formula = engine::parseFormulaR1C1(QStringLiteral("=R1C1*2"));
+    sheet.at(2, 0).formula = engine::parseFormulaR1C1(QStringLiteral("=RC"));
+    // A balance column summing itself, including its own row, over a tall range.
+    const auto selfSum = engine::parseFormulaR1C1(QStringLiteral("=SUM(R4C:RC)"));
+    for (int row = 3; row < 40; ++row) sheet.at(row, 0).formula = selfSum;
+    sheet.at(0, 1).formula = engine::parseFormulaR1C1(QStringLiteral("=R1C1+1"));
+    engine::Calculator calculator(sheet);
+    EXPECT_TRUE(model::isEmpty(calculator.value(5, 5)));
+    EXPECT_EQ(calculator.value(0, 0), Value(ErrorCode::Value));
+    EXPECT_EQ(calculator.value(1, 0), Value(ErrorCode::Value));
+    EXPECT_EQ(calculator.value(2, 0), Value(ErrorCode::Value));
+    EXPECT_EQ(calculator.value(39, 0), Value(ErrorCode::Value));
+    EXPECT_EQ(calculator.value(0, 1), Value(ErrorCode::Value));
+    calculator.computeAll();  // and again from a clean start
+    calculator.invalidate();
+    EXPECT_EQ(calculator.value(20, 0), Value(ErrorCode::Value));
+}
+
+TEST(Calculation, ChainsDownEveryRowDoNotExhaustTheStack) {
+    model::Sheet sheet(QStringLiteral("S"));
+    sheet.at(0, 0).value = 1.0;
+    const auto next = engine::parseFormulaR1C1(QStringLiteral("=R[-1]C+1"));
+    for (int row = 1; row < model::kMaxRows; ++row) sheet.at(row, 0).formula = next;
+    // A second chain whose growing SUMs lean on the first column's formulas.
+    const auto total = engine::parseFormulaR1C1(QStringLiteral("=SUM(R1C1:RC1)-R[-1]C"));
+    for (int row = 1; row < model::kMaxRows; ++row) sheet.at(row, 1).formula = total;
+    engine::Calculator calculator(sheet);
+    EXPECT_EQ(calculator.value(model::kMaxRows - 1, 0), Value(65536.0));
+    const double n = model::kMaxRows;
+    // Row k holds SUM(1..k) - B(k-1); B alternates around the triangular numbers.
+    const Value bottom = calculator.value(model::kMaxRows - 1, 1);
+    ASSERT_TRUE(std::holds_alternative<double>(bottom));
+    EXPECT_GT(std::get<double>(bottom), 0);
+    EXPECT_LE(std::get<double>(bottom), n * (n + 1) / 2);
+}

@@ -1,0 +1,153 @@
+#include <gtest/gtest.h>
+
+#include <QDate>
+
+#include "engine/formula/display_format.h"
+#include "engine/formula/typed_entry.h"
+#include "host/host_api.h"
+
+using namespace brevanta;
+using engine::TypedEntry;
+
+namespace {
+
+const QLocale kUnitedStates(QLocale::English, QLocale::UnitedStates);
+const QLocale kGermany(QLocale::German, QLocale::Germany);
+
+// The number typed text becomes, or NaN when it does not become a plain number.
+double numberOf(const QString& text, const QLocale& locale) {
+    const TypedEntry entry = engine::interpretEntry(text, locale);
+    const auto* number = std::get_if<double>(&entry.value);
+    if (entry.kind != TypedEntry::Kind::Constant || !number || !entry.numberFormat.isEmpty()) return std::nan("");
+    return *number;
+}
+
+bool staysText(const QString& text, const QLocale& locale) {
+    const TypedEntry entry = engine::interpretEntry(text, locale);
+    const auto* stored = std::get_if<QString>(&entry.value);
+    return entry.kind == TypedEntry::Kind::Constant && stored && *stored == text && entry.numberFormat.isEmpty();
+}
+
+struct DateSeen {
+    double serial = -1;
+    QString format;
+    QString shown;
+};
+DateSeen dateOf(const QString& text, const QLocale& locale) {
+    const TypedEntry entry = engine::interpretEntry(text, locale);
+    DateSeen seen;
+    if (const auto* number = std::get_if<double>(&entry.value)) seen.serial = *number;
+    seen.format = entry.numberFormat;
+    seen.shown = engine::displayText(entry.value, entry.numberFormat, locale);
+    return seen;
+}
+
+}  // namespace
+
+TEST(TypedEntryUnitedStates, NumbersInTheirUsualForms) {
+    EXPECT_EQ(numberOf(QStringLiteral("5055"), kUnitedStates), 5055);
+    EXPECT_EQ(numberOf(QStringLiteral("-5"), kUnitedStates), -5);
+    EXPECT_EQ(numberOf(QStringLiteral("+5"), kUnitedStates), 5);
+    EXPECT_EQ(numberOf(QStringLiteral("  12.50 "), kUnitedStates), 12.5);
+    EXPECT_EQ(numberOf(QStringLiteral(".5"), kUnitedStates), 0.5);
+    EXPECT_EQ(numberOf(QStringLiteral("1,234,567.25"), kUnitedStates), 1234567.25);
+    EXPECT_EQ(numberOf(QStringLiteral("1.5E3"), kUnitedStates), 1500);
+    EXPECT_EQ(numberOf(QStringLiteral("2e-2"), kUnitedStates), 0.02);
+    EXPECT_EQ(numberOf(QStringLiteral("(5)"), kUnitedStates), -5);
+    EXPECT_EQ(numberOf(QStringLiteral("5%"), kUnitedStates), 0.05);
+    EXPECT_EQ(numberOf(QStringLiteral("$5"), kUnitedStates), 5);
+    EXPECT_EQ(numberOf(QStringLiteral("-$5.25"), kUnitedStates), -5.25);
+    EXPECT_EQ(numberOf(QStringLiteral("($1,000)"), kUnitedStates), -1000);
+}
+
+TEST(TypedEntryUnitedStates, LookalikesStayText) {
+    for (const char* text : {"12abc", "0 5", "Yes", "1,23", "12,34,567", "5-", "--5", "1e", "$", "%", "(5", "1.2.3.4",
+                             "1,000.5.2", "1E999", "13/45/2013", "2/30/2013", "1/1/213", "1/2"}) {
+        EXPECT_TRUE(staysText(QString::fromLatin1(text), kUnitedStates)) << text;
+    }
+}
+
+TEST(TypedEntryUnitedStates, DatesWithTwoAndFourDigitYears) {
+    const DateSeen full = dateOf(QStringLiteral("1/1/2013"), kUnitedStates);
+    EXPECT_EQ(full.serial, 41275);
+    EXPECT_EQ(full.format, QStringLiteral("m/d/yyyy"));
+    EXPECT_EQ(full.shown, QStringLiteral("1/1/2013"));
+    EXPECT_EQ(dateOf(QStringLiteral("12/31/99"), kUnitedStates).serial, engine::dateToSerial(1999, 12, 31));
+    EXPECT_EQ(dateOf(QStringLiteral("1/2/29"), kUnitedStates).serial, engine::dateToSerial(2029, 1, 2));
+    EXPECT_EQ(dateOf(QStringLiteral("1/2/30"), kUnitedStates).serial, engine::dateToSerial(1930, 1, 2));
+    EXPECT_EQ(dateOf(QStringLiteral("2/29/2012"), kUnitedStates).serial, engine::dateToSerial(2012, 2, 29));
+    EXPECT_EQ(dateOf(QStringLiteral("1-2-2013"), kUnitedStates).serial, engine::dateToSerial(2013, 1, 2));
+}
+
+TEST(TypedEntryUnitedStates, DateWithTimeOfDay) {
+    const DateSeen afternoon = dateOf(QStringLiteral("1/1/2013 1:45 PM"), kUnitedStates);
+    EXPECT_DOUBLE_EQ(afternoon.serial, 41275 + (13 * 60 + 45) / 1440.0);
+    EXPECT_EQ(afternoon.shown, QStringLiteral("1/1/2013 1:45 PM"));
+    // The main window writes the locale's own time text, which may use a narrow no-break space.
+    const DateSeen narrow = dateOf(QStringLiteral("1/1/2013 1:45\u202FPM"), kUnitedStates);
+    EXPECT_DOUBLE_EQ(narrow.serial, afternoon.serial);
+    EXPECT_DOUBLE_EQ(dateOf(QStringLiteral("1/1/2013 13:45:30"), kUnitedStates).serial,
+                     41275 + (13 * 3600 + 45 * 60 + 30) / 86400.0);
+    EXPECT_EQ(dateOf(QStringLiteral("1/1/2013 12:00 AM"), kUnitedStates).serial, 41275);
+    EXPECT_TRUE(staysText(QStringLiteral("1/1/2013 25:00"), kUnitedStates));
+    EXPECT_TRUE(staysText(QStringLiteral("1/1/2013 lunch"), kUnitedStates));
+}
+
+TEST(TypedEntryUnitedStates, TruthValuesApostropheFormulaAndClear) {
+    EXPECT_EQ(engine::interpretEntry(QStringLiteral("tRuE"), kUnitedStates).value, model::Value(true));
+    EXPECT_EQ(engine::interpretEntry(QStringLiteral("FALSE"), kUnitedStates).value, model::Value(false));
+    EXPECT_EQ(engine::interpretEntry(QStringLiteral("#N/A"), kUnitedStates).value, model::Value(model::ErrorCode::NA));
+
+    const TypedEntry quoted = engine::interpretEntry(QStringLiteral("'5"), kUnitedStates);
+    EXPECT_EQ(quoted.kind, TypedEntry::Kind::Constant);
+    EXPECT_EQ(quoted.value, model::Value(QStringLiteral("5")));
+    EXPECT_EQ(engine::interpretEntry(QStringLiteral("'=1+1"), kUnitedStates).value, model::Value(QStringLiteral("=1+1")));
+
+    const TypedEntry formula = engine::interpretEntry(QStringLiteral("=100*3"), kUnitedStates);
+    ASSERT_EQ(formula.kind, TypedEntry::Kind::Formula);
+    ASSERT_TRUE(formula.formula);
+
+    EXPECT_EQ(engine::interpretEntry(QString(), kUnitedStates).kind, TypedEntry::Kind::Clear);
+    EXPECT_THROW(engine::interpretEntry(QStringLiteral("=SUMM(R1C1)"), kUnitedStates), host::HostError);
+}
+
+TEST(TypedEntryGermany, NumbersUseCommaAndPoint) {
+    EXPECT_EQ(numberOf(QStringLiteral("12,5"), kGermany), 12.5);
+    EXPECT_EQ(numberOf(QStringLiteral("1.234,5"), kGermany), 1234.5);
+    EXPECT_EQ(numberOf(QStringLiteral("1.000"), kGermany), 1000);
+    EXPECT_EQ(numberOf(QStringLiteral("1,5E2"), kGermany), 150);
+    EXPECT_EQ(numberOf(QStringLiteral("(7,5)"), kGermany), -7.5);
+    EXPECT_EQ(numberOf(QStringLiteral("50%"), kGermany), 0.5);
+    EXPECT_EQ(numberOf(QStringLiteral("5 €"), kGermany), 5);
+    EXPECT_EQ(numberOf(QStringLiteral("-5€"), kGermany), -5);
+    // The other locale's way of writing stays text (or, for "1.5", is no number here).
+    EXPECT_TRUE(staysText(QStringLiteral("1,234.5"), kGermany));
+    EXPECT_TRUE(staysText(QStringLiteral("$5"), kGermany));
+    EXPECT_TRUE(std::isnan(numberOf(QStringLiteral("1.5"), kGermany)));
+}
+
+TEST(TypedEntryGermany, DatesInDayMonthYearOrder) {
+    const DateSeen shortForm = dateOf(QStringLiteral("1.1.2013"), kGermany);
+    EXPECT_EQ(shortForm.serial, 41275);
+    EXPECT_EQ(shortForm.format, QStringLiteral("dd.mm.yyyy"));
+    EXPECT_EQ(shortForm.shown, QStringLiteral("01.01.2013"));
+    EXPECT_EQ(dateOf(QStringLiteral("01.01.2013"), kGermany).serial, 41275);
+    EXPECT_EQ(dateOf(QStringLiteral("31.12.99"), kGermany).serial, engine::dateToSerial(1999, 12, 31));
+    EXPECT_EQ(dateOf(QStringLiteral("02.01.13"), kGermany).serial, engine::dateToSerial(2013, 1, 2));
+    EXPECT_EQ(dateOf(QStringLiteral("02.01.2013 13:45"), kGermany).shown, QStringLiteral("02.01.2013 13:45"));
+    EXPECT_TRUE(staysText(QStringLiteral("13.13.2013"), kGermany));
+}
+
+TEST(TypedEntry, DateTextOfTheMainWindowComesBackAsTheSameDate) {
+    for (const QLocale& locale : {kUnitedStates, kGermany, QLocale(QLocale::English, QLocale::UnitedKingdom),
+                                  QLocale(QLocale::French, QLocale::France), QLocale(QLocale::Swedish, QLocale::Sweden)}) {
+        const QDate date(2013, 7, 4);
+        // The main window shows the locale's short date with a four-digit year.
+        QString pattern = locale.dateFormat(QLocale::ShortFormat);
+        if (!pattern.contains(QLatin1String("yyyy"))) pattern.replace(QLatin1String("yy"), QLatin1String("yyyy"));
+        const QString typed = locale.toString(date, pattern);
+        const DateSeen seen = dateOf(typed, locale);
+        EXPECT_EQ(seen.serial, 41459) << qPrintable(locale.name()) << " " << qPrintable(typed);
+        EXPECT_EQ(seen.shown, typed) << qPrintable(locale.name());
+    }
+}

@@ -1,0 +1,127 @@
+#include <QDir>
+#include <QFile>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+#include "frame/common.h"
+#include "preview/form2.h"
+#include "tests/support/recording.h"
+
+using namespace brevanta;
+using preview::Form2;
+
+namespace {
+
+class SaveWorkbook : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(folder.isValid());
+        temporary.mkpath(QStringLiteral("."));
+        form.mExcelFile = write(temporary.filePath(QStringLiteral("vantor11223344.xls")), "NEW WORKBOOK");
+    }
+
+    QString write(const QString& path, const QByteArray& bytes) {
+        QFile file(path);
+        EXPECT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(bytes);
+        return path;
+    }
+    static QByteArray read(const QString& path) {
+        QFile file(path);
+        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
+    }
+    QString target(const QString& name) const { return folder.filePath(name); }
+    QStringList savedFolder() const { return QDir(folder.path()).entryList(QDir::Files | QDir::NoDotAndDotDot); }
+    QStringList texts() const {
+        QStringList result;
+        for (const auto& shown : seams.prompter.messages) result << shown.text;
+        return result;
+    }
+
+    testsupport::SeamGuard seams;
+    QTemporaryDir folder;
+    QTemporaryDir temporaryFolder;
+    QDir temporary{temporaryFolder.path()};
+    Form2 form;
+};
+
+const QString kDone = QStringLiteral("Done.");
+
+}  // namespace
+
+TEST_F(SaveWorkbook, CancelWritesNothingAndSaysDone) {
+    form.PushButton6->click();
+    ASSERT_EQ(seams.prompter.saveRequests.size(), 1u);
+    EXPECT_EQ(seams.prompter.saveRequests[0].title, QStringLiteral("Save File"));
+    EXPECT_EQ(seams.prompter.saveRequests[0].filter, QStringLiteral("Excel Files (*.xls)"));
+    EXPECT_EQ(seams.prompter.saveRequests[0].fileName, QString());
+    EXPECT_EQ(texts(), QStringList({kDone}));
+    EXPECT_EQ(seams.prompter.messages[0].title, frame::appTitle());
+    EXPECT_EQ(seams.prompter.messages[0].buttons, frame::Buttons::Ok);
+    EXPECT_EQ(seams.prompter.messages[0].icon, frame::Icon::None);
+    EXPECT_TRUE(savedFolder().isEmpty());
+}
+
+TEST_F(SaveWorkbook, NewNameIsWrittenAsTypedWithoutAsking) {
+    seams.prompter.fileNames = {target(QStringLiteral("register"))};
+    form.PushButton6_Click();
+    EXPECT_EQ(read(target(QStringLiteral("register"))), QByteArray("NEW WORKBOOK"));
+    EXPECT_EQ(savedFolder(), QStringList({QStringLiteral("register")}));  // no ".xls" added
+    EXPECT_EQ(texts(), QStringList({kDone}));
+    EXPECT_TRUE(QFile::exists(form.mExcelFile));  // the temporary workbook stays for further saves
+}
+
+TEST_F(SaveWorkbook, ExistingFileIsReplacedOnlyAfterYes) {
+    const QString existing = write(target(QStringLiteral("register.xls")), "OLD WORKBOOK");
+    const QString question = QStringLiteral("Are you sure you wish to overwrite ") + existing + QStringLiteral(" ?");
+
+    seams.prompter.fileNames = {existing, existing};
+    seams.prompter.answers = {frame::Answer::No, frame::Answer::Yes};
+    form.PushButton6_Click();
+    EXPECT_EQ(read(existing), QByteArray("OLD WORKBOOK"));
+    EXPECT_EQ(texts(), QStringList({question, kDone}));
+    EXPECT_EQ(seams.prompter.messages[0].buttons, frame::Buttons::YesNo);
+    EXPECT_EQ(seams.prompter.messages[0].icon, frame::Icon::None);
+    EXPECT_EQ(seams.prompter.messages[0].title, frame::appTitle());
+
+    form.PushButton6_Click();
+    EXPECT_EQ(read(existing), QByteArray("NEW WORKBOOK"));
+    EXPECT_EQ(texts(), QStringList({question, kDone, question, kDone}));
+    EXPECT_EQ(savedFolder(), QStringList({QStringLiteral("register.xls")}));
+}
+
+TEST_F(SaveWorkbook, SavingTwiceToOneNameAsksTheSecondTime) {
+    const QString name = target(QStringLiteral("twice.xls"));
+    seams.prompter.fileNames = {name, name};
+    seams.prompter.answers = {frame::Answer::Yes};
+    form.PushButton6_Click();
+    form.PushButton6_Click();
+    EXPECT_EQ(texts(), QStringList({kDone, QStringLiteral("Are you sure you wish to overwrite ") + name +
+                                               QStringLiteral(" ?"),
+                                    kDone}));
+    EXPECT_EQ(read(name), QByteArray("NEW WORKBOOK"));
+}
+
+TEST_F(SaveWorkbook, FailedCopyIsReportedKeepsTheOldFileAndSaysNoDone) {
+    // A destination whose parent is a regular file cannot be written.
+    const QString notAFolder = write(target(QStringLiteral("plain-file")), "x");
+    seams.prompter.fileNames = {notAFolder + QStringLiteral("/register.xls")};
+    form.PushButton6_Click();
+    ASSERT_EQ(seams.reporter.lines(), std::vector<int>({124}));
+    EXPECT_EQ(seams.reporter.reports[0].location, QStringLiteral("in Tarnwick2021/08/31.Form2.PushButton6_Click "));
+    EXPECT_FALSE(seams.reporter.reports[0].description.isEmpty());
+    EXPECT_TRUE(texts().isEmpty());
+
+    // The temporary workbook has gone: replacing an existing file fails and the old one survives.
+    const QString existing = write(target(QStringLiteral("keep.xls")), "OLD WORKBOOK");
+    QFile::remove(form.mExcelFile);
+    seams.prompter.fileNames = {existing};
+    seams.prompter.answers = {frame::Answer::Yes};
+    form.PushButton6_Click();
+    EXPECT_EQ(seams.reporter.lines(), std::vector<int>({124, 124}));
+    EXPECT_EQ(read(existing), QByteArray("OLD WORKBOOK"));
+    EXPECT_EQ(texts(), QStringList({QStringLiteral("Are you sure you wish to overwrite ") + existing +
+                                    QStringLiteral(" ?")}));
+    EXPECT_EQ(savedFolder(), QStringList({QStringLiteral("keep.xls"), QStringLiteral("plain-file")}));
+}

@@ -1,0 +1,62 @@
+// Leaves a picture of the preview window with a register on it, taken from
+// a real window, for a person to look at.
+
+#include <QGuiApplication>
+#include <QImage>
+#include <QPixmap>
+#include <QScreen>
+#include <QScrollBar>
+#include <QSet>
+#include <gtest/gtest.h>
+
+#include "preview/form2.h"
+#include "preview/image_surface.h"
+#include "tests/preview/register_picture.h"
+#include "tests/support/recording.h"
+
+using namespace brevanta;
+
+namespace {
+
+void settle() {
+    for (int round = 0; round < 20; ++round) QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+}
+
+QImage windowPicture(QWidget& window) {
+    if (QGuiApplication::platformName() == QLatin1String("xcb")) {
+        if (QScreen* screen = window.screen()) {
+            const QPixmap shot = screen->grabWindow(window.winId());
+            if (!shot.isNull()) return shot.toImage();
+        }
+    }
+    return window.grab().toImage();
+}
+
+}  // namespace
+
+TEST(PreviewScreenshot, RegisterPictureInThePreview) {
+    testsupport::SeamGuard seams;
+    preview::Form2 form;
+    form.setPicture(testsupport::registerPicture(40));
+    form.show();
+    settle();
+    form.PushButton2_Click();  // 0.75: the whole width in view
+    settle();
+
+    const QImage shot = windowPicture(form);
+    const QString path = testsupport::testOutputDir() + QStringLiteral("/preview.png");
+    ASSERT_TRUE(shot.save(path)) << path.toStdString();
+    std::cout << "preview picture: " << path.toStdString() << " (" << QGuiApplication::platformName().toStdString()
+              << ")\n";
+
+    std::cout << "bars: h " << form.HScroll1->value() << "/" << form.HScroll1->maximum() << " page "
+              << form.HScroll1->pageStep() << ", v " << form.VScroll1->value() << "/" << form.VScroll1->maximum()
+              << " page " << form.VScroll1->pageStep() << "\n";
+    EXPECT_EQ(shot.size(), QSize(656, 626));
+    // The register's title band shows inside the viewport.
+    const QPoint title = form.Picture1->mapTo(&form, QPoint(40, 20));
+    EXPECT_EQ(shot.pixelColor(title), QColor(31, 78, 121));
+    EXPECT_TRUE(form.VScroll1->isEnabled());
+    EXPECT_TRUE(form.HScroll1->isEnabled());
+    EXPECT_TRUE(seams.reporter.reports.empty());
+}

@@ -1,0 +1,261 @@
+#include <gtest/gtest.h>
+
+#include "preview/viewer.h"
+#include "tests/preview/register_picture.h"
+
+using namespace brevanta::preview;
+using brevanta::testsupport::kRegisterPictureWidth;
+using brevanta::testsupport::registerPictureHeight;
+
+namespace {
+
+// The window's viewport: 622 x 495 pixels with a 2-pixel frame.
+ViewState viewport() {
+    ViewState view;
+    view.viewportOuterWidth = 9330;
+    view.viewportOuterHeight = 7425;
+    view.viewportInnerWidth = 9270;
+    view.viewportInnerHeight = 7365;
+    return view;
+}
+
+// A viewer and view after the initial set-up of a picture of the given pixels.
+struct PictureSetUp {
+    Viewer viewer;
+    ViewState view = viewport();
+    qint64 holderWidth;
+    qint64 holderHeight;
+
+    PictureSetUp(int widthPixels, int heightPixels)
+        : holderWidth(qint64(widthPixels) * kTwipsPerPixel), holderHeight(qint64(heightPixels) * kTwipsPerPixel) {
+        view.surfaceWidth = holderWidth;
+        view.surfaceHeight = holderHeight;
+        viewer.BeginPicture(holderWidth, holderHeight);
+        last = viewer.RedrawImage(view, holderWidth, holderHeight);
+        viewer.SetupScrollbars(view);
+    }
+    RedrawPlan zoom(int flag) {
+        last = viewer.StepZoom(flag) ? viewer.RedrawImage(view, holderWidth, holderHeight) : RedrawPlan{};
+        return last;
+    }
+    RedrawPlan last;
+};
+
+ViewState withSurface(qint64 width, qint64 height) {
+    ViewState view = viewport();
+    view.surfaceWidth = width;
+    view.surfaceHeight = height;
+    return view;
+}
+
+}  // namespace
+
+TEST(PreviewViewer, ZoomStepsStayWithinAQuarterAndTwoAndThreeQuarters) {
+    Viewer viewer;
+    for (int press = 1; press <= 7; ++press) EXPECT_TRUE(viewer.StepZoom(0)) << press;
+    EXPECT_FLOAT_EQ(viewer.mZoom, 2.75f);
+    EXPECT_FALSE(viewer.StepZoom(0));
+    EXPECT_FLOAT_EQ(viewer.mZoom, 2.75f);
+
+    viewer.mZoom = 1.0f;
+    EXPECT_TRUE(viewer.StepZoom(1));
+    EXPECT_TRUE(viewer.StepZoom(1));
+    EXPECT_TRUE(viewer.StepZoom(1));
+    EXPECT_FALSE(viewer.StepZoom(1));
+    EXPECT_FALSE(viewer.StepZoom(7));
+    EXPECT_FLOAT_EQ(viewer.mZoom, 0.25f);
+    EXPECT_FALSE(viewer.SetZoom(3.0f));
+    EXPECT_FALSE(viewer.SetZoom(0.0f));
+    EXPECT_FLOAT_EQ(viewer.mZoom, 0.25f);
+}
+
+TEST(PreviewViewer, SetupGivesStepAndMaximumByOverflow) {
+    struct Case {
+        qint64 overflow;
+        bool enabled;
+        qint64 step;
+        qint64 maximum;
+    };
+    const Case cases[] = {{-500, false, 0, 0}, {0, false, 0, 0},  {1, true, 1, 1},       {100, true, 1, 100},
+                          {101, true, 10, 10}, {115, true, 10, 12}, {125, true, 10, 12}, {400000, true, 10, 40000}};
+    for (const Case& c : cases) {
+        ViewState view = withSurface(9330 + c.overflow, 7425 + c.overflow);
+        view.surfaceLeft = -70;
+        view.surfaceTop = -90;
+        Viewer viewer;
+        viewer.SetupScrollbars(view);
+        SCOPED_TRACE(c.overflow);
+        EXPECT_EQ(view.surfaceLeft, 0);
+        EXPECT_EQ(view.surfaceTop, 0);
+        EXPECT_EQ(view.horizontal.enabled, c.enabled);
+        EXPECT_EQ(view.vertical.enabled, c.enabled);
+        EXPECT_EQ(viewer.mHScrollStep, c.step);
+        EXPECT_EQ(viewer.mVScrollStep, c.step);
+        EXPECT_EQ(view.horizontal.maximum, c.maximum);
+        EXPECT_EQ(view.vertical.maximum, c.maximum);
+        EXPECT_EQ(view.horizontal.value, 0);
+    }
+}
+
+TEST(PreviewViewer, DragKeepsThePictureEdgesAtTheViewportsInnerEdges) {
+    ViewState view = withSurface(20000, 10000);
+    Viewer viewer;
+    viewer.MouseDown(3000, 3000);
+
+    // No button held: nothing moves.
+    EXPECT_FALSE(viewer.MouseMove(view, 0, 1000, 1000));
+    EXPECT_EQ(view.surfaceLeft, 0);
+
+    // The grabbed point follows the pointer.
+    ASSERT_TRUE(viewer.MouseMove(view, 1, 2000, 2500));
+    EXPECT_EQ(view.surfaceLeft, -1000);
+    EXPECT_EQ(view.surfaceTop, -500);
+
+    // Beyond the left/top edge: stops at 0.
+    viewer.MouseMove(view, 4, 9000, 9000);
+    EXPECT_EQ(view.surfaceLeft, 0);
+    EXPECT_EQ(view.surfaceTop, 0);
+
+    // Beyond the right/bottom edge: stops with the far edge at the inner edge.
+    viewer.MouseMove(view, 2, -50000, -50000);
+    EXPECT_EQ(view.surfaceLeft, 9270 - 20000);
+    EXPECT_EQ(view.surfaceTop, 7365 - 10000);
+
+    // A picture narrower and lower than the viewport jumps to its far edges.
+    ViewState small = withSurface(5000, 3000);
+    viewer.MouseDown(100, 100);
+    viewer.MouseMove(small, 1, 90, 90);
+    EXPECT_EQ(small.surfaceLeft, 9270 - 5000);
+    EXPECT_EQ(small.surfaceTop, 7365 - 3000);
+}
+
+TEST(PreviewViewer, ReleaseSetsTheBarsByPercentWithinTheirRange) {
+    // Halfway along: 50 % of the maximum.
+    PictureSetUp middle(2000, 1000);
+    middle.view.surfaceLeft = -(middle.view.surfaceWidth - 9330) / 2;
+    middle.viewer.MouseUp(middle.view);
+    EXPECT_EQ(middle.view.horizontal.value, roundHalfEven(middle.view.horizontal.maximum / 2.0));
+    EXPECT_EQ(middle.view.surfaceLeft, -10 * middle.view.horizontal.value);
+
+    // Dragged to the far edge the percent exceeds 100: the bar stops at its maximum.
+    PictureSetUp farEdge(2000, 1000);
+    farEdge.viewer.MouseDown(0, 0);
+    farEdge.viewer.MouseMove(farEdge.view, 1, -1e6f, -1e6f);
+    EXPECT_GT(Viewer::VerticalPercent(farEdge.view), 100);
+    farEdge.viewer.MouseUp(farEdge.view);
+    EXPECT_EQ(farEdge.view.horizontal.value, farEdge.view.horizontal.maximum);
+    EXPECT_EQ(farEdge.view.vertical.value, farEdge.view.vertical.maximum);
+    EXPECT_EQ(farEdge.view.surfaceTop, -10 * farEdge.view.vertical.maximum);
+
+    // A picture exactly as large as the viewport: 0 %, no division by zero.
+    ViewState equal = withSurface(9330, 7425);
+    equal.surfaceLeft = -30;
+    EXPECT_EQ(Viewer::HorizontalPercent(equal), 0);
+    EXPECT_EQ(Viewer::VerticalPercent(equal), 0);
+    Viewer viewer;
+    viewer.SetupScrollbar(equal, Axis::Horizontal);
+    viewer.MouseUp(equal);
+    EXPECT_EQ(equal.horizontal.value, 0);
+
+    // Narrower than the viewport: a negative percent leaves the bar alone.
+    ViewState narrow = withSurface(5000, 3000);
+    narrow.horizontal = {true, 40, 7};
+    narrow.surfaceLeft = 4270;
+    EXPECT_LT(Viewer::HorizontalPercent(narrow), 0);
+    viewer.MouseUp(narrow);
+    EXPECT_EQ(narrow.horizontal.value, 7);
+    EXPECT_EQ(narrow.surfaceLeft, 4270);
+}
+
+TEST(PreviewViewer, ZoomOfAHundredTransactionRegisterRepaintsAndFollowsTheBars) {
+    PictureSetUp register100(kRegisterPictureWidth, registerPictureHeight(100));
+    ASSERT_TRUE(register100.last.repaint);
+    const qint64 origHeight = register100.viewer.mOrigHeight;
+    EXPECT_EQ(origHeight, qint64(registerPictureHeight(100)) * 15 - 2);
+
+    // Scrolled down, then zoomed in: the bar goes back to 0 and the range follows the new size.
+    register100.viewer.SetScrollValue(register100.view, Axis::Vertical, 100);
+    EXPECT_EQ(register100.view.surfaceTop, -1000);
+    const RedrawPlan in = register100.zoom(0);
+    ASSERT_TRUE(in.repaint);
+    EXPECT_EQ(in.targetHeight, qint64(1.25 * origHeight));
+    EXPECT_EQ(in.sourceHeight, origHeight);
+    EXPECT_EQ(register100.view.surfaceHeight, in.targetHeight);
+    EXPECT_EQ(register100.view.surfaceTop, 0);
+    EXPECT_EQ(register100.view.vertical.value, 0);
+    EXPECT_EQ(register100.view.vertical.maximum, roundHalfEven((in.targetHeight - 7425) / 10.0));
+    EXPECT_TRUE(register100.view.horizontal.enabled);  // 1,250 pixels no longer fit across
+    EXPECT_EQ(register100.viewer.mHScrollStep, 10);
+
+    // Zoomed out to a quarter: the picture fits across, that bar is disabled and cannot move it.
+    register100.zoom(1);
+    register100.zoom(1);
+    register100.zoom(1);
+    ASSERT_TRUE(register100.zoom(1).repaint);
+    EXPECT_FLOAT_EQ(register100.viewer.mZoom, 0.25f);
+    EXPECT_FALSE(register100.view.horizontal.enabled);
+    EXPECT_EQ(register100.viewer.mHScrollStep, 0);
+    EXPECT_EQ(register100.view.horizontal.maximum, 0);
+}
+
+TEST(PreviewViewer, ThousandTransactionRegisterFallsBackOnlyBeyondTheMemoryLimit) {
+    PictureSetUp register1000(kRegisterPictureWidth, registerPictureHeight(1000));
+    ASSERT_TRUE(register1000.last.repaint);  // 27,100 pixels tall fits at 1.0
+
+    const ViewState before = register1000.view;
+    const RedrawPlan in = register1000.zoom(0);  // 33,875 pixels > 32,767
+    EXPECT_FALSE(in.repaint);
+    EXPECT_FLOAT_EQ(register1000.viewer.mZoom, 1.0f);
+    EXPECT_EQ(register1000.viewer.mZoomHeight, register1000.viewer.mOrigHeight);
+    EXPECT_EQ(register1000.view.surfaceHeight, before.surfaceHeight);
+    EXPECT_EQ(register1000.view.vertical.maximum, before.vertical.maximum);
+
+    EXPECT_TRUE(register1000.zoom(1).repaint);
+    EXPECT_FLOAT_EQ(register1000.viewer.mZoom, 0.75f);
+
+    // The byte limit alone: 20,000 x 20,000 pixels is 1.6 GB.
+    Viewer square;
+    square.mZoomWidth = square.mZoomHeight = 20000 * 15;
+    EXPECT_FALSE(square.ZoomedPictureFits());
+    square.mZoomWidth = square.mZoomHeight = 8192 * 15;  // exactly 256 MB
+    EXPECT_TRUE(square.ZoomedPictureFits());
+    square.mZoomWidth = 32767 * 15;
+    square.mZoomHeight = 15;
+    EXPECT_TRUE(square.ZoomedPictureFits());
+    square.mZoomWidth = 32768 * 15;
+    EXPECT_FALSE(square.ZoomedPictureFits());
+}
+
+TEST(PreviewViewer, BarsReachTheBottomRowOfAThousandTransactionRegister) {
+    PictureSetUp register1000(kRegisterPictureWidth, registerPictureHeight(1000));
+    ViewState& view = register1000.view;
+    EXPECT_GT(view.vertical.maximum, 32767);  // beyond what a 16-bit bar could hold
+    register1000.viewer.SetScrollValue(view, Axis::Vertical, view.vertical.maximum);
+    const qint64 lastRowTop = view.surfaceTop + view.surfaceHeight - 27 * 15;
+    EXPECT_GE(lastRowTop, 0);
+    EXPECT_LT(lastRowTop, view.viewportInnerHeight);
+    // At most the viewport's frame covers the bottom of the last row.
+    EXPECT_LE(view.surfaceTop + view.surfaceHeight - view.viewportInnerHeight, 60 + 10);
+
+    // A release there keeps the bar at the bottom.
+    register1000.viewer.MouseUp(view);
+    EXPECT_EQ(view.vertical.value, view.vertical.maximum);
+}
+
+TEST(PreviewViewer, PercentSetterIgnoresNegativeAndRoundsHalvesToEven) {
+    ViewState view = withSurface(9330 + 1000, 9330);
+    Viewer viewer;
+    viewer.SetupScrollbars(view);
+    ASSERT_EQ(view.horizontal.maximum, 100);
+    viewer.SetHScrollbarByPercent(view, 25);
+    EXPECT_EQ(view.horizontal.value, 25);
+    EXPECT_EQ(view.surfaceLeft, -250);
+    viewer.SetHScrollbarByPercent(view, -1);
+    EXPECT_EQ(view.horizontal.value, 25);
+    viewer.SetHScrollbarByPercent(view, 1000);
+    EXPECT_EQ(view.horizontal.value, 100);
+
+    EXPECT_EQ(roundHalfEven(2.5), 2);
+    EXPECT_EQ(roundHalfEven(3.5), 4);
+    EXPECT_EQ(roundHalfEven(-2.5), -2);
+}

@@ -1,0 +1,122 @@
+#include "generate/check_register.h"
+
+#include <QDir>
+#include <chrono>
+
+#include "frame/common.h"
+#include "frame/error_report.h"
+#include "generate/register_layout.h"
+#include "host/connection.h"
+#include "host/host_factory.h"
+
+namespace brevanta::generate {
+
+using host::mExcelApp;
+using host::mExcelBook;
+using host::must;
+
+namespace {
+
+std::mt19937& nameGenerator() {
+    // Seeded once per run; drawing every digit from the one sequence.
+    static std::mt19937 generator = [] {
+        std::random_device device;
+        const auto now = static_cast<unsigned>(std::chrono::steady_clock::now().time_since_epoch().count());
+        std::seed_seq seed{device(), device(), now};
+        return std::mt19937(seed);
+    }();
+    return generator;
+}
+
+QString inFolder(const QString& folder, const QString& name) {
+    return QDir::toNativeSeparators(QDir(folder).filePath(name));
+}
+
+}  // namespace
+
+QString temporaryFolder() {
+    const QString temp = qEnvironmentVariable("TEMP");
+    if (!temp.isEmpty()) return temp;
+    return QDir::tempPath();
+}
+
+QString drawTemporaryName(std::mt19937& generator) {
+    std::uniform_int_distribution<int> digit(1, 9);
+    QString name = QStringLiteral("vantor");
+    for (int i = 0; i < 8; ++i) name += QChar(u'0' + digit(generator));
+    return name;
+}
+
+void generateCheckRegister(int selector, const reg::TransactionSource& transactions, GenerationWindows& windows) {
+    frame::Procedure proc(QStringLiteral("CheckRegister"), QStringLiteral("GenerateCheckRegister"));
+    auto host = []() -> host::Application& { return must(mExcelApp); };
+
+    proc.step(102, [&] { host::createExcelApp(); });
+    proc.step(104, [&] { host().setVisible(false); });
+    proc.step(106, [&] { host().setScreenUpdating(false); });
+    proc.step(108, [&] { host().setDisplayAlerts(false); });
+    proc.step(110, [&] { host().setEnableEvents(false); });
+    proc.step(112, [&] { host().setEnableCancelKey(host::xl::CancelKeyDisabled); });
+    proc.step(114, [&] { host().setCursor(host::xl::CursorWait); });
+    proc.step(118, [&] { mExcelBook = host().workbooks().add(); });
+    int sheetCount = 0;
+    proc.step(120, [&] { sheetCount = host().sheets().count(); });
+    for (int k = 1; k < sheetCount; ++k)
+        proc.step(122, [&] { must(host().sheets().item(2)).remove(); });
+    proc.step(124, [&] {
+        host::Sheets& sheets = host().sheets();
+        must(sheets.item(sheets.count())).setName(QStringLiteral("Check Register"));
+    });
+    proc.step(126, [&] { generateReport(selector, transactions); });
+    proc.step(128, [&] { must(host().range(QStringLiteral("B6"))).select(); });
+    proc.step(130, [&] { must(host().sheets().item(1)).select(); });
+    proc.step(132, [&] { host().setCursor(host::xl::CursorDefault); });
+    proc.step(134, [&] { host().setScreenUpdating(true); });
+    proc.step(136, [&] { host().setDisplayAlerts(true); });
+    proc.step(138, [&] { host().setEnableEvents(true); });
+    proc.step(140, [&] { host().setEnableCancelKey(host::xl::CancelKeyInterrupt); });
+    windows.phaseFinished("layout");
+
+    // A fresh name, redrawn whole while a file of that name exists.
+    const QString folder = temporaryFolder();
+    QString path;
+    do {
+        QString name;
+        proc.step(142, [&] { name = drawTemporaryName(nameGenerator()); });
+        proc.step(154, [&] { path = inFolder(folder, name + QStringLiteral(".xls")); });
+    } while (proc.test(156, [&] { return frame::fileExists(path); }));
+
+    proc.step(158, [&] { must(mExcelBook).saveAs(path, host::excelSaveFormat(mExcelApp)); });
+    proc.step(160, [&] { host().setDisplayAlerts(false); });
+    proc.step(162, [&] { must(mExcelBook).close(); });
+    proc.step(164, [&] { host().quit(); });
+    proc.step(166, [&] { host::releaseExcelApp(); });
+    mExcelBook.reset();
+    windows.phaseFinished("save");
+
+    const QString picturePath = inFolder(folder, QLatin1String(kPictureFileName));
+    host::ApplicationPtr second;
+    host::WorkbookPtr book;
+    proc.step(168, [&] { second = host::openWorkbookInNewExcel(path); });
+    proc.step(170, [&] { windows.setMainPointer(11); });
+    proc.step(172, [&] {
+        host::Workbooks& books = must(second).workbooks();
+        book = books.item(books.count());
+    });
+    windows.phaseFinished("reopen");
+    proc.step(174, [&] { host::saveCellsActivesheet(book, picturePath); });
+    proc.step(176, [&] { must(second).setDisplayAlerts(false); });
+    proc.step(178, [&] { must(book).close(); });
+    proc.step(180, [&] { must(second).quit(); });
+    proc.step(182, [&] { windows.setMainPointer(0); });
+    windows.phaseFinished("picture");
+
+    proc.step(184, [&] { windows.loadPreviewPicture(picturePath); });
+    proc.step(186, [&] { windows.setPreviewExcelFile(path); });
+    proc.step(188, [&] { windows.showPreview(); });
+    proc.step(190, [&] { windows.hideMain(); });
+    proc.step(192, [&] { frame::deleteFileQuietly(picturePath); });
+    windows.phaseFinished("preview");
+}
+
+}  // namespace brevanta::generate

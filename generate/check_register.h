@@ -1,0 +1,29 @@
+#pragma once
+// One whole generation: a hidden host lays out the register, the workbook
+// is saved under a fresh name in the temporary folder, a second host
+// reopens it to export the sheet's picture, and the preview window gets
+// picture and workbook while the main window hides.
+
+#include <QString>
+#include <random>
+
+#include "generate/generation_windows.h"
+#include "register/transaction_source.h"
+
+namespace brevanta::generate {
+
+// Reports each failing step under "CheckRegister.GenerateCheckRegister" and
+// goes on, so the preview is shown even when steps failed.
+void generateCheckRegister(int selector, const reg::TransactionSource& transactions, GenerationWindows& windows);
+
+// The folder for the temporary workbook and picture: TEMP when set and not
+// empty, otherwise the system's temporary folder.
+QString temporaryFolder();
+
+// "vantor" and eight digits 1 to 9.
+QString drawTemporaryName(std::mt19937& generator);
+
+// The name of the picture file in the temporary folder.
+inline constexpr char kPictureFileName[] = "temp.bmp";
+
+}  // namespace brevanta::generate

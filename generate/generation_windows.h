@@ -1,0 +1,23 @@
+#pragma once
+// What one generation does to the windows: the main window's pointer and
+// hiding it, and handing the preview window its picture and workbook. The
+// program implements it with the real windows, the headless generator
+// without any.
+
+#include <QString>
+
+namespace brevanta::generate {
+
+class GenerationWindows {
+public:
+    virtual ~GenerationWindows() = default;
+    virtual void setMainPointer(int pointer) = 0;            // 0 default, 11 hourglass
+    virtual void hideMain() = 0;
+    virtual void loadPreviewPicture(const QString& path) = 0;  // throws when the file gives no picture
+    virtual void setPreviewExcelFile(const QString& path) = 0;
+    virtual void showPreview() = 0;
+    // Called after each phase of the generation ("layout", "save", "reopen", "picture", "preview").
+    virtual void phaseFinished(const char* phase) { (void)phase; }
+};
+
+}  // namespace brevanta::generate

@@ -1,0 +1,226 @@
+#include "generate/register_layout.h"
+
+#include <array>
+
+#include "frame/error_report.h"
+#include "generate/palette.h"
+#include "host/connection.h"
+#include "host/host_factory.h"
+
+namespace brevanta::generate {
+
+using host::must;
+namespace xl = host::xl;
+
+namespace {
+
+host::Application& app() { return must(host::mExcelApp); }
+
+QString number(int value) { return QString::number(value); }
+
+struct HeaderCell {
+    const char* address;
+    const char* text;
+};
+constexpr std::array<HeaderCell, 8> kHeader = {{
+    {"$B$4", "Date"},
+    {"$C$4", "Number"},
+    {"$D$4", "Description Of Transaction"},
+    {"$E$4", "Category"},
+    {"$F$4", "Cleared"},
+    {"$G$4", "Debit (-)"},
+    {"$H$4", "Credit (+)"},
+    {"$I$4", "Balance"},
+}};
+
+struct Width {
+    const char* columns;
+    double characters;
+};
+constexpr std::array<Width, 11> kColumnWidths = {{
+    {"A:A", 2.71}, {"B:B", 10.86}, {"C:C", 10.43}, {"D:D", 37.43}, {"E:E", 15.51}, {"F:F", 8},
+    {"G:G", 11.14}, {"H:H", 14}, {"I:I", 15}, {"J:J", 15}, {"K:K", 15},
+}};
+
+struct Height {
+    const char* rows;
+    double points;
+};
+constexpr std::array<Height, 6> kRowHeights = {{
+    {"1:1", 12}, {"2:2", 30.75}, {"3:3", 7.5}, {"4:4", 19.5}, {"5:5", 3}, {"6:6", 20},
+}};
+
+constexpr double kDataRowHeight = 20;
+constexpr int kFirstDataRow = 6;
+
+// Names the edges of the selection for an outline; draws nothing.
+void addressEdges(std::initializer_list<int> edges) {
+    host::RangePtr selection = app().selection();
+    for (int edge : edges) must(selection).borders(edge);
+}
+
+}  // namespace
+
+QString runningBalanceFormula() {
+    return QStringLiteral(
+        "=IF(AND(ISBLANK(RC[-2]),ISBLANK(RC[-1])),\"\","
+        "SUM(R6C[-1]:RC[-1])-SUM(R6C[-2]:RC[-2])+0*(RC[-2]+RC[-1]))");
+}
+
+void writeCell(const QString& address, const QString& value, bool merge) {
+    if (address.size() > 0) must(app().range(address)).select();
+    must(app().activeCell()).setFormulaR1C1(value);
+    if (merge) must(app().selection()).merge();
+}
+
+void fillRange(const QString& address, int colorIndex) {
+    if (address.size() > 0) must(app().range(address)).select();
+    must(app().selection()).interior().setColorIndex(colorIndex);
+}
+
+void setSelectionFont(const QString& style, int size, int colorIndex) {
+    const host::RangePtr selection = app().selection();  // keeps the font's owner alive
+    host::Font& font = must(selection).font();
+    font.setFontStyle(style);
+    font.setSize(size);
+    font.setColorIndex(colorIndex);
+}
+
+void alignSelection(bool centre, bool verticalCentre, bool wrap, bool right) {
+    const host::RangePtr selection = app().selection();
+    if (centre) must(selection).setHorizontalAlignment(xl::Center);
+    if (right) must(selection).setHorizontalAlignment(xl::Right);
+    if (verticalCentre) must(selection).setVerticalAlignment(xl::Center);
+    if (wrap) must(selection).setWrapText(true);
+}
+
+void setRowHeight(const QString& rowsAddress, double height) {
+    must(app().rows(rowsAddress)).select();
+    must(app().selection()).setRowHeight(height);
+}
+
+void setColumnWidth(const QString& columnsAddress, double width) {
+    must(app().columns(columnsAddress)).select();
+    must(app().selection()).setColumnWidth(width);
+}
+
+void setupPage() {
+    host::Application& host = app();
+    const host::WorksheetPtr sheet = host.activeSheet();  // keeps the page set-up's owner alive
+    host::PageSetup& page = must(sheet).pageSetup();
+    page.setPrintArea(QString());
+    page.setLeftMargin(host.inchesToPoints(0.7));
+    page.setRightMargin(host.inchesToPoints(0.7));
+    page.setTopMargin(host.inchesToPoints(0.5));
+    page.setBottomMargin(host.inchesToPoints(0.5));
+    page.setHeaderMargin(host.inchesToPoints(0));
+    page.setFooterMargin(host.inchesToPoints(0));
+    page.setPrintComments(xl::PrintNoComments);
+    page.setOrientation(xl::Landscape);
+    page.setPaperSize(xl::PaperA4);
+    page.setZoomOff();
+    page.setFitToPagesWide(1);
+    page.setFitToPagesTall(1);
+    page.setPrintTitleRows(QStringLiteral("$4:$5"));
+}
+
+void generateReport(int selector, const reg::TransactionSource& transactions) {
+    Q_UNUSED(selector);
+    frame::Procedure proc(QStringLiteral("CheckRegister"), QStringLiteral("GenerateReport"));
+
+    for (int i = 1; i <= kPaletteSize; ++i)
+        proc.step(102, [&] { must(app().activeWorkbook()).setColor(i, mPalette[i - 1]); });
+
+    proc.step(104, [&] { must(app().cells()).select(); });
+    proc.step(106, [&] { must(app().cells()).clear(); });
+    proc.step(108, [&] { must(app().selection()).font().setName(QStringLiteral("Arial")); });
+    proc.step(110, [&] { must(app().selection()).font().setSize(10); });
+    proc.step(112, [&] { must(app().selection()).setVerticalAlignment(xl::Center); });
+    proc.step(114, [&] { must(app().selection()).setWrapText(true); });
+    proc.step(116, [&] { fillRange(QString(), fill::Sheet); });
+
+    int line = 118;
+    for (const Width& width : kColumnWidths) {
+        proc.step(line, [&] { setColumnWidth(QLatin1String(width.columns), width.characters); });
+        line += 2;
+    }
+    line = 140;
+    for (const Height& height : kRowHeights) {
+        proc.step(line, [&] { setRowHeight(QLatin1String(height.rows), height.points); });
+        line += 2;
+    }
+
+    // Rows 7 to n + 6: the data rows and the one below the last get the data-row height.
+    int rowCount = 0;
+    proc.step(152, [&] { rowCount = transactions.rowCount(); });
+    for (int row = 7; row <= rowCount + 6; ++row)
+        proc.step(154, [&] { setRowHeight(number(row) + QLatin1Char(':') + number(row), kDataRowHeight); });
+
+    proc.step(158, [&] { writeCell(QStringLiteral("$B$2:$I$2"), QStringLiteral("Check Register"), true); });
+    proc.step(160, [&] { setSelectionFont(QStringLiteral("Bold"), 24, 0); });
+
+    line = 162;
+    for (const HeaderCell& header : kHeader) {
+        const QString address = QLatin1String(header.address);
+        proc.step(line, [&] { writeCell(address, QLatin1String(header.text), true); });
+        proc.step(line + 2, [&] { alignSelection(true, true, true, false); });
+        proc.step(line + 4, [&] { fillRange(address, fill::Header); });
+        proc.step(line + 6, [&] { setSelectionFont(QStringLiteral("Bold"), 9, xl::ColorIndexAutomatic); });
+        line += 8;
+    }
+    proc.step(226, [&] { fillRange(QStringLiteral("$B$5:$I$5"), fill::Header); });
+
+    // Banding by row number, before the sort moves the rows with their fills.
+    proc.step(228, [&] { rowCount = transactions.rowCount(); });
+    for (int row = kFirstDataRow; row <= rowCount + 5; ++row) {
+        const QString rowText = number(row);
+        if (row % 2 == 0)
+            proc.step(232, [&] { fillRange(QStringLiteral("$B$") + rowText + QStringLiteral(":$H$") + rowText, fill::Sheet); });
+        else
+            proc.step(234, [&] { fillRange(QStringLiteral("$B$") + rowText + QStringLiteral(":$H$") + rowText, fill::OddRow); });
+        proc.step(236, [&] { fillRange(QStringLiteral("$I$") + rowText, fill::Balance); });
+    }
+
+    // Outlines: the edges are named, no line is drawn.
+    proc.step(240, [&] {
+        must(app().range(QStringLiteral("B4:I5"))).select();
+        addressEdges({xl::EdgeLeft, xl::EdgeTop, xl::EdgeBottom, xl::EdgeRight, xl::InsideVertical});
+    });
+    proc.step(242, [&] {
+        must(app().range(QStringLiteral("B6:I") + number(rowCount + 5))).select();
+        addressEdges({xl::EdgeLeft, xl::EdgeTop, xl::EdgeBottom, xl::EdgeRight, xl::InsideHorizontal,
+                      xl::InsideVertical});
+    });
+
+    int row = kFirstDataRow;
+    int count = 0;  // a full-width count: every transaction is written, however many
+    proc.step(246, [&] { count = transactions.rowCount(); });
+    const QString balance = runningBalanceFormula();
+    for (int j = 1; j <= count; ++j) {
+        const QString rowText = number(row);
+        static constexpr const char* kColumns[reg::kFieldCount] = {"$B$", "$C$", "$D$", "$E$", "$F$", "$G$", "$H$"};
+        for (int field = 0; field < reg::kFieldCount; ++field)
+            proc.step(250 + 2 * field, [&] {
+                writeCell(QLatin1String(kColumns[field]) + rowText, transactions.field(j, field), true);
+            });
+        proc.step(264, [&] { writeCell(QStringLiteral("$I$") + rowText, balance, true); });
+        ++row;
+    }
+
+    proc.step(270, [&] { must(app().range(QStringLiteral("B6:H") + number(row - 1))).select(); });
+    proc.step(272, [&] {
+        host::SortOptions options;
+        options.key1 = app().range(QStringLiteral("C6"));
+        options.order1 = xl::Ascending;
+        options.header = xl::HeaderGuess;
+        options.orderCustom = 1;
+        options.matchCase = false;
+        options.orientation = xl::TopToBottom;
+        options.dataOption1 = xl::SortNormal;
+        must(app().selection()).sort(options);
+    });
+    proc.step(274, [&] { setupPage(); });
+    proc.step(276, [&] { must(app().range(QStringLiteral("B6"))).select(); });
+}
+
+}  // namespace brevanta::generate

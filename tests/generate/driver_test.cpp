@@ -1,0 +1,174 @@
+// One generation against the recording host: the steps in order, the
+// temporary names, the picture's way to the preview, and the carry-on
+// behaviour when hosts or files fail.
+
+#include <gtest/gtest.h>
+
+#include <QDir>
+#include <QFile>
+#include <QImage>
+#include <QRegularExpression>
+#include <QTemporaryDir>
+
+#include "generate/check_register.h"
+#include "generate/palette.h"
+#include "host/connection.h"
+#include "tests/host/fake_host.h"
+#include "tests/support/recording.h"
+
+namespace brevanta {
+namespace {
+
+class RecordingWindows final : public generate::GenerationWindows {
+public:
+    void setMainPointer(int pointer) override { calls << QStringLiteral("pointer ") + QString::number(pointer); }
+    void hideMain() override { calls << QStringLiteral("hide main"); }
+    void loadPreviewPicture(const QString& path) override {
+        calls << QStringLiteral("load picture");
+        QImage image(path);
+        if (image.isNull()) throw frame::Failure(QStringLiteral("Invalid picture"));
+        picture = image;
+    }
+    void setPreviewExcelFile(const QString& path) override {
+        calls << QStringLiteral("excel file");
+        excelFile = path;
+    }
+    void showPreview() override { calls << QStringLiteral("show preview"); }
+    QStringList calls;
+    QImage picture;
+    QString excelFile;
+};
+
+class TempScope {
+public:
+    explicit TempScope(const QByteArray& value) : saved_(qgetenv("TEMP")), had_(qEnvironmentVariableIsSet("TEMP")) {
+        qputenv("TEMP", value);
+    }
+    ~TempScope() {
+        if (had_) qputenv("TEMP", saved_);
+        else qunsetenv("TEMP");
+    }
+
+private:
+    QByteArray saved_;
+    bool had_;
+};
+
+struct Generation {
+    testsupport::SeamGuard seams;
+    fakehost::FactoryGuard hosts;
+    QTemporaryDir temp;
+    TempScope tempVariable{temp.path().toLocal8Bit()};
+    RecordingWindows windows;
+    Generation() { generate::initPalette(); }
+    void run(const reg::TransactionSource& list) { generate::generateCheckRegister(1, list, windows); }
+};
+
+const reg::TransactionList kExample({
+    {"1/1/2013", "1", "Sold My Used Car", "Automotive", "Yes", "", "5000"},
+    {"1/2/2013", "2", "Thundercats Collection", "Toys", "Yes", "", "55"},
+});
+
+TEST(GenerationDriver, AWholeGenerationHandsPictureAndWorkbookToThePreview) {
+    Generation g;
+    g.run(kExample);
+
+    EXPECT_TRUE(g.seams.reporter.reports.empty()) << g.seams.reporter.reports[0].text().toStdString();
+    EXPECT_EQ(g.windows.calls, (QStringList{"pointer 11", "pointer 0", "load picture", "excel file", "show preview", "hide main"}));
+    EXPECT_EQ(g.windows.picture.size(), QSize(40, 20));
+    EXPECT_TRUE(QRegularExpression(QStringLiteral("^vantor[1-9]{8}\\.xls$"))
+                    .match(QFileInfo(g.windows.excelFile).fileName()).hasMatch()) << g.windows.excelFile.toStdString();
+    EXPECT_EQ(QFileInfo(g.windows.excelFile).absolutePath(), QDir(g.temp.path()).absolutePath());
+    EXPECT_TRUE(QFile::exists(g.windows.excelFile));
+    EXPECT_FALSE(QFile::exists(g.temp.filePath(QStringLiteral("temp.bmp"))));
+
+    // The new workbook's three sheets are cut to one named "Check Register".
+    const auto& log = g.hosts.world->log;
+    EXPECT_EQ(g.hosts.world->count(QStringLiteral(".Delete")), 2);
+    EXPECT_EQ(g.hosts.factory.lastCreatedBook->sheets.size(), 1u);
+    EXPECT_EQ(g.hosts.factory.lastCreatedBook->sheets[0]->name, QStringLiteral("Check Register"));
+    // Quiet while laying out, restored before the save, alerts off before each close.
+    const QStringList expectedOrder{"CreateObject", "Visible=False", "ScreenUpdating=False", "DisplayAlerts=False",
+                                    "EnableEvents=False", "EnableCancelKey=0", "Cursor=2", "Workbooks.Add",
+                                    "Cursor=-4143", "ScreenUpdating=True", "DisplayAlerts=True", "EnableEvents=True",
+                                    "EnableCancelKey=1", "Version",
+                                    "Workbook.SaveAs " + g.windows.excelFile + " FileFormat=56",
+                                    "DisplayAlerts=False", "Workbook.Close", "Quit", "CreateObject",
+                                    "Workbooks.Open " + g.windows.excelFile, "UsedRange.CopyPicture",
+                                    "DisplayAlerts=False", "Workbook.Close", "Quit"};
+    int at = 0;
+    for (const QString& line : expectedOrder) {
+        const int found = g.hosts.world->indexOf(line, at);
+        ASSERT_GE(found, 0) << "missing in order: " << line.toStdString();
+        at = found + 1;
+    }
+    EXPECT_FALSE(log.contains(QStringLiteral("Visible=True")));
+    EXPECT_EQ(host::mExcelApp, nullptr);
+}
+
+TEST(GenerationDriver, NamesAreRedrawnWhileTheFileExistsAndTempFallsBackToTheSystemFolder) {
+    std::mt19937 generator(42);
+    std::set<QString> names;
+    for (int i = 0; i < 200; ++i) {
+        const QString name = generate::drawTemporaryName(generator);
+        ASSERT_TRUE(QRegularExpression(QStringLiteral("^vantor[1-9]{8}$")).match(name).hasMatch()) << name.toStdString();
+        names.insert(name);
+    }
+    EXPECT_GT(names.size(), 190u);  // one generator, not re-seeded per digit
+
+    {
+        TempScope empty("");
+        EXPECT_EQ(generate::temporaryFolder(), QDir::tempPath());
+    }
+    QTemporaryDir dir;
+    TempScope set(dir.path().toLocal8Bit());
+    EXPECT_EQ(generate::temporaryFolder(), dir.path());
+}
+
+TEST(GenerationDriver, AnExistingNameIsNeverOverwritten) {
+    // Fill a folder with every name but a few would be slow; instead run
+    // twice and check the two workbooks coexist under different names.
+    Generation g;
+    g.run(kExample);
+    const QString first = g.windows.excelFile;
+    g.run(kExample);
+    EXPECT_NE(g.windows.excelFile, first);
+    EXPECT_TRUE(QFile::exists(first));
+    EXPECT_TRUE(QFile::exists(g.windows.excelFile));
+}
+
+TEST(GenerationDriver, NoHostGivesABoxForEveryStepAndStillShowsThePreview) {
+    Generation g;
+    g.hosts.world->failCreate = true;
+    g.run(kExample);
+
+    std::vector<int> driverLines;
+    for (const auto& report : g.seams.reporter.reports)
+        if (report.location.contains(QStringLiteral("GenerateCheckRegister"))) driverLines.push_back(report.line);
+    EXPECT_EQ(driverLines, (std::vector<int>{102, 104, 106, 108, 110, 112, 114, 118, 120, 124, 128, 130, 132, 134,
+                                             136, 138, 140, 158, 160, 162, 164, 168, 172, 176, 178, 180, 184}));
+    // The layout reported its own steps, under its own name.
+    EXPECT_GT(g.seams.reporter.reports.size(), driverLines.size() + 56);
+    EXPECT_TRUE(g.windows.calls.contains(QStringLiteral("show preview")));
+    EXPECT_TRUE(g.windows.calls.contains(QStringLiteral("hide main")));
+}
+
+TEST(GenerationDriver, AFailedSaveStillShowsThePreviewWithThePath) {
+    Generation g;
+    g.hosts.world->failOn = {QStringLiteral("SaveAs")};
+    g.run(kExample);
+
+    std::vector<int> driverLines;
+    for (const auto& report : g.seams.reporter.reports)
+        if (report.location.contains(QStringLiteral("GenerateCheckRegister"))) driverLines.push_back(report.line);
+    EXPECT_EQ(driverLines, (std::vector<int>{158, 168, 172, 176, 178, 180, 184}));
+    EXPECT_FALSE(QFile::exists(g.windows.excelFile));
+    EXPECT_FALSE(g.windows.excelFile.isEmpty());
+    EXPECT_EQ(g.windows.calls.mid(2), (QStringList{"load picture", "excel file", "show preview", "hide main"}));
+    // The first host was still quit and released.
+    EXPECT_EQ(host::mExcelApp, nullptr);
+    EXPECT_GE(g.hosts.world->quits, 1);
+}
+
+}  // namespace
+}  // namespace brevanta

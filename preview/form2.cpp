@@ -18,9 +18,10 @@
 #include "frame/failure.h"
 #include "frame/program_end.h"
 #include "frame/prompter.h"
-#include "preview/cursor_file.h"
 #include "preview/image_surface.h"
 #include "preview/workbook_copy.h"
+#include "register/cursor_file.h"
+#include "register/program_icon.h"
 
 namespace brevanta::preview {
 namespace {
@@ -84,6 +85,7 @@ Form2::Form2(QWidget* parent) : QWidget(parent, Qt::Window | Qt::MSWindowsFixedS
     for (QScrollBar* scrollBar : {VScroll1, HScroll1}) {
         scrollBar->setRange(0, 0);
         scrollBar->setEnabled(false);
+        scrollBar->setTracking(false);  // the picture follows when the thumb is let go
     }
 
     Frame1 = new QGroupBox(QStringLiteral("Zoom:"), this);
@@ -133,11 +135,12 @@ void Form2::setPicture(const QImage& picture) {
     if (isVisible()) Form_Activate();
 }
 
-void Form2::loadPicture(const QString& path) {
+bool Form2::loadPicture(const QString& path) {
     QImage picture;
     if (!frame::fileExists(path)) throw frame::Failure(QStringLiteral("File not found: ") + path);
     if (!picture.load(path)) throw frame::Failure(QStringLiteral("Invalid picture"));
     setPicture(picture);
+    return true;
 }
 
 void Form2::Form_Load() {
@@ -146,11 +149,11 @@ void Form2::Form_Load() {
     proc.step(102, [&] { frame::useButtonFaceColors(this); });
     proc.step(104, [&] {
         setWindowTitle(QString::fromLatin1(frame::kProductTitle));
-        setWindowIcon(QApplication::windowIcon());
+        setWindowIcon(reg::programIcon());
     });
-    const QString cursorPath = frame::programFolder() + QStringLiteral("/HAND-M.CUR");
+    const QString cursorPath = frame::programFolder() + QLatin1Char('/') + QString::fromLatin1(reg::kHandCursorFile);
     if (proc.test(108, [&] { return frame::fileExists(cursorPath); }))
-        proc.step(110, [&] { mHandCursor = loadCursorFile(cursorPath); });
+        proc.step(110, [&] { mHandCursor = reg::loadCursorFile(cursorPath); });
 }
 
 void Form2::Form_Activate() {

@@ -32,8 +32,9 @@ public:
     // initial set-up (zoom 1.0, sizes, bars) runs for it on the next
     // activation, or at once when the window is already showing.
     void setPicture(const QImage& picture);
-    // Reads the picture from a file; throws frame::Failure when it cannot.
-    void loadPicture(const QString& path);
+    // Reads the picture from a file and hands it over as setPicture does;
+    // throws frame::Failure when the file gives no picture.
+    bool loadPicture(const QString& path);
 
     // Connected by the program: Back shows the main window; closing stores
     // the transaction list before the program ends.

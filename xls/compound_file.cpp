@@ -47,9 +47,7 @@ QByteArray wrapInCompoundFile(const QByteArray& stream) {
     }
     const auto size = gsf_output_size(sink.object);
     const guint8* bytes = gsf_output_memory_get_bytes(GSF_OUTPUT_MEMORY(sink.object));
-    QByteArray file(reinterpret_cast<const char*>(bytes), static_cast<qsizetype>(size));
-    gsf_output_close(sink.object);
-    return file;
+    return QByteArray(reinterpret_cast<const char*>(bytes), static_cast<qsizetype>(size));
 }
 
 QByteArray workbookStreamOf(const QByteArray& file) {

@@ -17,7 +17,8 @@ constexpr int kMaxCellXfs = 4000;  // the file format's XF table holds 4,050 at 
 QByteArray fontRecord(const model::Font& font) {
     ByteWriter out;
     out.u16(static_cast<uint16_t>(std::lround(font.size * 20)));
-    out.u16(static_cast<uint16_t>((font.italic ? 0x0002 : 0) | (font.strikeout ? 0x0008 : 0)));
+    // Bit 0 repeats the weight for readers that take boldness from the flags.
+    out.u16(static_cast<uint16_t>((font.bold ? 0x0001 : 0) | (font.italic ? 0x0002 : 0) | (font.strikeout ? 0x0008 : 0)));
     out.u16(fontIcv(font.colorIndex));
     out.u16(font.bold ? 700 : 400);
     out.u16(0);                          // no super/subscript

@@ -1,0 +1,178 @@
+// Model -> .xls -> model, for the register and for the awkward cases.
+
+#include <gtest/gtest.h>
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+
+#include "engine/formula/formula_text.h"
+#include "host/host_api.h"
+#include "tests/xls/register_workbook.h"
+#include "xls/workbook_stream.h"
+#include "xls/xls_file.h"
+
+namespace brevanta::xlstest {
+namespace {
+
+std::unique_ptr<model::Workbook> roundTrip(const model::Workbook& workbook) {
+    return xls::decodeWorkbookFile(xls::encodeWorkbookFile(workbook));
+}
+
+class RegisterRoundTrip : public ::testing::TestWithParam<int> {};
+
+TEST_P(RegisterRoundTrip, ReadsBackTheSheetItWrote) {
+    const auto original = registerWorkbook(GetParam());
+    QTemporaryDir folder;
+    const QString path = folder.filePath(QStringLiteral("register.xls"));
+    xls::writeWorkbook(*original, path);
+    const auto read = xls::readWorkbook(path);
+    expectSameWorkbook(*original, *read);
+}
+
+INSTANTIATE_TEST_SUITE_P(Transactions, RegisterRoundTrip, ::testing::Values(0, 1, 2, 100, 32767));
+
+TEST(RoundTrip, RegisterDetailsSurviveExactly) {
+    const auto read = roundTrip(*registerWorkbook(3));
+    const model::Sheet& sheet = *read->sheets[0];
+    const model::CellStyle& title = read->styles.get(sheet.effectiveStyle(1, 1));
+    EXPECT_EQ(title.font.colorIndex, 0) << "the title's colour index 0 must not turn automatic";
+    EXPECT_TRUE(title.font.bold);
+    EXPECT_EQ(title.font.size, 24);
+    EXPECT_EQ(read->styles.get(sheet.effectiveStyle(3, 1)).font.colorIndex, model::kColorAutomatic);
+    EXPECT_EQ(read->styles.get(sheet.effectiveStyle(5, 1)).numberFormat, QStringLiteral("m/d/yyyy"));
+    // Far outside anything written, the sheet-wide fill still applies.
+    EXPECT_EQ(read->styles.get(sheet.effectiveStyle(60000, 200)).fillColorIndex, 2);
+    EXPECT_EQ(engine::formulaToR1C1(sheet.find(5, 8)->formula->root),
+              QStringLiteral("=IF(AND(ISBLANK(RC[-2]),ISBLANK(RC[-1])),\"\",R[-1]C-RC[-2]+RC[-1])"));
+    EXPECT_EQ(std::get<double>(sheet.find(7, 8)->value), 1000.0 - 13.34 + 1000.02);
+}
+
+// The edge cases a register meets: zero amounts (an empty balance, then
+// arithmetic on text), text amounts, a user formula, long and non-Latin
+// texts, and more texts than one SST record holds.
+TEST(RoundTrip, EdgeCasesOfTheRegister) {
+    auto workbook = registerWorkbook(6);
+    model::Sheet& sheet = *workbook->sheets[0];
+    sheet.at(6, 6).value = model::Value();            // zero amounts: both empty
+    sheet.at(6, 7).value = model::Value();
+    sheet.at(7, 6).value = QStringLiteral("12,50");   // an amount that stayed text
+    sheet.at(8, 3).formula = engine::parseFormulaR1C1(QStringLiteral("=100*3"));
+    sheet.at(9, 3).value = QStringLiteral("Überweisung – Miete 東京 €");
+    sheet.at(10, 3).value = QString(300, QLatin1Char('x')) + QStringLiteral("end");
+    sheet.at(5, 2).value = 5.0;                        // numbers out of order
+    sheet.at(6, 2).value = -0.5;
+    sheet.at(7, 2).value = 1e300;
+    sheet.at(8, 2).value = 123456789.123;
+    for (int i = 0; i < 3000; ++i)                     // about 40 KB of texts: SST plus CONTINUE records
+        sheet.at(20 + i, 10).value = QStringLiteral("Reference text number %1 — ümlaut").arg(i);
+    sheet.at(20, 11).value = QString(20000, QChar(0x6771));  // one text spanning several records
+    sheet.at(21, 11).value = true;
+    sheet.at(22, 11).value = model::ErrorCode::Div0;
+    computeValues(*workbook);
+    ASSERT_TRUE(std::holds_alternative<model::ErrorCode>(sheet.find(7, 8)->value)) << "text arithmetic gives an error";
+
+    const auto read = roundTrip(*workbook);
+    expectSameWorkbook(*workbook, *read);
+}
+
+TEST(RoundTrip, SeveralSheetsKeepNamesActiveSheetAndFormats) {
+    auto workbook = registerWorkbook(2);
+    auto& second = *workbook->sheets.emplace_back(std::make_unique<model::Sheet>(QStringLiteral("Zweites Blatt ü")));
+    model::CellStyle red;
+    red.font.colorIndex = 3;
+    red.font.italic = true;
+    red.font.underline = true;
+    red.font.name = QStringLiteral("Courier New");
+    red.hAlign = model::HAlign::Right;
+    red.vAlign = model::VAlign::Top;
+    red.numberFormat = QStringLiteral("0.000");
+    second.at(0, 0) = {1.5, nullptr, workbook->styles.intern(red)};
+    second.rowInfo(2).style = workbook->styles.intern(red);
+    second.columns[4].style = workbook->styles.intern(red);
+    second.columns[5].width = 0.5;
+    second.selection = {2, 1, 4, 3};
+    second.activeCell = {3, 2};
+    second.page.printTitleRows.reset();
+    second.page.zoom = 85;
+    second.page.orientation = 1;
+    workbook->activeSheet = 1;
+    expectSameWorkbook(*workbook, *roundTrip(*workbook));
+}
+
+TEST(RoundTrip, OutputIsByteStable) {
+    const auto workbook = registerWorkbook(5);
+    EXPECT_EQ(xls::encodeWorkbookFile(*workbook), xls::encodeWorkbookFile(*workbook));
+}
+
+// ---------------------------------------------------------------- files
+
+TEST(WorkbookFile, UnwritablePathIsAHostErrorAndLeavesNothingBehind) {
+    QTemporaryDir folder;
+    const QString missing = folder.filePath(QStringLiteral("no/such/folder/book.xls"));
+    try {
+        xls::writeWorkbook(*registerWorkbook(1), missing);
+        FAIL() << "no error";
+    } catch (const host::HostError& error) {
+        EXPECT_TRUE(error.description().contains(missing)) << error.description().toStdString();
+    }
+    EXPECT_TRUE(QDir(folder.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot).isEmpty());
+}
+
+TEST(WorkbookFile, ReplacesAnExistingFileWhole) {
+    QTemporaryDir folder;
+    const QString path = folder.filePath(QStringLiteral("book.xls"));
+    QFile old(path);
+    ASSERT_TRUE(old.open(QIODevice::WriteOnly));
+    old.write(QByteArray(200000, 'z'));
+    old.close();
+    xls::writeWorkbook(*registerWorkbook(1), path);
+    EXPECT_EQ(xls::readWorkbook(path)->sheets[0]->name, QStringLiteral("Check Register"));
+    EXPECT_EQ(QDir(folder.path()).entryList(QDir::Files).size(), 1);
+}
+
+// Bad input: a clear HostError, never a crash.
+TEST(WorkbookFile, RefusesWhatIsNotAReadableWorkbook) {
+    auto refuses = [](const QByteArray& bytes, const char* expectedWords) {
+        try {
+            xls::decodeWorkbookFile(bytes);
+            ADD_FAILURE() << "accepted: " << expectedWords;
+        } catch (const host::HostError& error) {
+            EXPECT_TRUE(error.description().contains(QLatin1String(expectedWords)))
+                << error.description().toStdString();
+        }
+    };
+    refuses(QByteArray("just some text, not a workbook"), "not an Excel 97-2003 workbook");
+    refuses(QByteArray(), "not an Excel 97-2003 workbook");
+
+    const QByteArray good = xls::encodeWorkbookStream(*registerWorkbook(2));
+    const QByteArray file = xls::encodeWorkbookFile(*registerWorkbook(2));
+    refuses(file.left(file.size() / 2), "");
+
+    // Stream-level damage.
+    auto refusesStream = [&](QByteArray stream, const char* words) {
+        try {
+            xls::decodeWorkbookStream({reinterpret_cast<const uint8_t*>(stream.constData()), size_t(stream.size())});
+            ADD_FAILURE() << "accepted: " << words;
+        } catch (const host::HostError& error) {
+            EXPECT_TRUE(error.description().contains(QLatin1String(words))) << error.description().toStdString();
+        }
+    };
+    refusesStream(good.left(good.size() - 3), "damaged");
+    refusesStream(good.left(good.size() / 3), "damaged");
+    QByteArray older = good;
+    older[4] = 0x00; older[5] = 0x05;  // BOF version 0x0500
+    refusesStream(older, "Excel 5.0/95");
+    QByteArray encrypted = good;
+    const QByteArray filePass("\x2F\x00\x06\x00\x00\x00\x01\x00\x01\x00", 10);
+    encrypted.insert(20, filePass);
+    refusesStream(encrypted, "password");
+    QByteArray badIndex = good;
+    const int sst = badIndex.indexOf(QByteArray("\xFD\x00\x0A\x00", 4));  // first LABELSST
+    ASSERT_GT(sst, 0);
+    badIndex[sst + 4 + 6] = char(0xFF); badIndex[sst + 4 + 7] = char(0xFF);
+    refusesStream(badIndex, "text that does not exist");
+}
+
+}  // namespace
+}  // namespace brevanta::xlstest

@@ -15,10 +15,3 @@ TEST(AmountTest, TextsThatAreNotZero) {
                              "&O7", "& H 1", "1e-400", "00000000000000000000001"})
         EXPECT_FALSE(amountIsZero(QString::fromLatin1(text))) << '"' << text << '"';
 }
-
-TEST(AmountTest, OnlyAsciiDigitsAndThePointCount) {
-    // A locale's comma is no decimal point: "0,5" reads as 0.
-    EXPECT_TRUE(amountIsZero(QStringLiteral("0,5")));
-    // Digits of other scripts start no number.
-    EXPECT_TRUE(amountIsZero(QString::fromUtf8("\xd9\xa5")));  // Arabic-Indic five
-}

@@ -129,14 +129,6 @@ TEST_F(Form1Test, HandCursorIsLoadedWithItsHotSpot) {
     EXPECT_EQ(form->cursor().pixmap().size(), QSize(16, 16));
 }
 
-TEST_F(Form1Test, WebSiteOpensOnlyOnADrawOfSeven) {
-    auto env = environment();
-    env.webSiteVisit.drawOneToHundred = [] { return 7; };
-    form->setEnvironment(env);
-    form->Form_Load();
-    EXPECT_EQ(openedSites, std::vector<QString>{QString::fromLatin1(frame::kWebSite)});
-}
-
 // ---- Add, Load Sample, Clear, Delete ----
 
 TEST_F(Form1Test, AddStoresTextsAsTypedAndEmptiesZeroAmounts) {

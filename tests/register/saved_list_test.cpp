@@ -86,22 +86,6 @@ TEST(SavedList, StoreKeepsTheTextInItsIniFile) {
     EXPECT_EQ(store.read(), QString());
 }
 
-TEST(SavedList, ValueThatIsNoTextIsATypeMismatch) {
-    QTemporaryDir folder;
-    const SavedListStore store(folder.filePath(QStringLiteral("settings.ini")));
-    {
-        QSettings raw(store.iniFile(), QSettings::IniFormat);
-        raw.setValue(QStringLiteral("Brevanta/Check Register"), QStringList{QStringLiteral("a"), QStringLiteral("b")});
-    }
-    EXPECT_THROW(store.read(), brevanta::frame::Failure);
-}
-
-TEST(SavedList, WriteThatCannotBeStoredThrows) {
-    QTemporaryDir folder;
-    const SavedListStore store(folder.path());  // a folder cannot be written as a file
-    EXPECT_THROW(store.write(QStringLiteral("a^b^c^d^e^f^g|")), brevanta::frame::Failure);
-}
-
 TEST(SavedList, UserSettingsAddressIsHalvornBrevantaCheckRegister) {
     // Only under CTest, whose home folder lies in the build folder.
     if (!qEnvironmentVariable("HOME").contains(QStringLiteral("test-home")))

@@ -1,0 +1,156 @@
+// The picture of a small register-like sheet, checked by pixel facts.
+
+#include <QClipboard>
+#include <QDir>
+#include <QGuiApplication>
+
+#include "engine/embedded/picture.h"
+#include "tests/engine/embedded/engine_fixture.h"
+#include "tests/support/recording.h"
+
+using namespace brevanta;
+using testsupport::EngineTest;
+
+namespace {
+
+QColor paletteColor(const host::WorkbookPtr& book, int index) {
+    const int value = book->color(index);
+    return QColor(model::redOf(value), model::greenOf(value), model::blueOf(value));
+}
+
+bool isDark(QRgb pixel) { return qRed(pixel) < 110 && qGreen(pixel) < 110 && qBlue(pixel) < 110; }
+
+}  // namespace
+
+class PictureTest : public EngineTest {
+protected:
+    // The register's layout in small: widths, heights, title, header, two banded rows.
+    void layOut() {
+        app->cells()->select();
+        app->selection()->font().setName(QStringLiteral("Arial"));
+        app->selection()->setVerticalAlignment(host::xl::Center);
+        app->selection()->setWrapText(true);
+        app->selection()->interior().setColorIndex(2);
+        const double widths[] = {2.71, 10.86, 10.43, 37.43, 15.51, 8, 11.14, 14, 15};
+        for (int col = 0; col < 9; ++col) {
+            const QString letter(QChar(u'A' + col));
+            app->columns(letter + QStringLiteral(":") + letter)->setColumnWidth(widths[col]);
+        }
+        const double heights[] = {12, 30.75, 7.5, 19.5, 3, 20, 20, 20};
+        for (int row = 0; row < 8; ++row) app->rows(QStringLiteral("%1:%1").arg(row + 1))->setRowHeight(heights[row]);
+        write(QStringLiteral("$B$2:$I$2"), QStringLiteral("Check Register"));
+        app->range(QStringLiteral("$B$2:$I$2"))->select();
+        app->selection()->merge();
+        app->selection()->font().setFontStyle(QStringLiteral("Bold"));
+        app->selection()->font().setSize(24);
+        app->selection()->font().setColorIndex(0);
+        const char* headers[] = {"Date", "Number", "Description Of Transaction", "Category", "Cleared", "Debit (-)", "Credit (+)", "Balance"};
+        for (int col = 0; col < 8; ++col) {
+            const QString cell = QStringLiteral("$%1$4").arg(QChar(u'B' + col));
+            write(cell, QString::fromLatin1(headers[col]));
+            app->selection()->setHorizontalAlignment(host::xl::Center);
+            app->range(cell)->interior().setColorIndex(43);
+            app->range(cell)->font().setFontStyle(QStringLiteral("Bold"));
+            app->range(cell)->font().setSize(9);
+        }
+        app->range(QStringLiteral("$B$5:$I$5"))->interior().setColorIndex(43);
+        app->range(QStringLiteral("$B$6:$H$6"))->interior().setColorIndex(2);
+        app->range(QStringLiteral("$B$7:$H$7"))->interior().setColorIndex(39);
+        app->range(QStringLiteral("$I$6:$I$7"))->interior().setColorIndex(40);
+        write(QStringLiteral("$D$6"), QStringLiteral("Opening deposit"));
+        write(QStringLiteral("$H$6"), QStringLiteral("5000"));
+        write(QStringLiteral("$H$7"), QStringLiteral("55"));
+        for (int row = 6; row <= 7; ++row)
+            write(QStringLiteral("$I$%1").arg(row),
+                  QStringLiteral("=IF(AND(ISBLANK(RC[-2]),ISBLANK(RC[-1])),\"\",R[-1]C-RC[-2]+RC[-1])"));
+    }
+    QImage render(const model::CellRange& range) {
+        auto model = engine::sheetModel(*app->activeSheet());
+        return engine::renderPicture(model.workbook, model.sheet, model.calculator, range, QLocale());
+    }
+};
+
+TEST(PictureSizes, ColumnsAndRowsInScreenPixels) {
+    EXPECT_EQ(engine::columnPixels(8.43), 64);
+    EXPECT_EQ(engine::columnPixels(2.71), 24);
+    EXPECT_EQ(engine::columnPixels(37.43), 267);
+    EXPECT_EQ(engine::columnPixels(1), 12);
+    EXPECT_EQ(engine::columnPixels(0.5), 6);
+    EXPECT_EQ(engine::columnPixels(0), 0);
+    EXPECT_EQ(engine::rowPixels(12.75), 17);
+    EXPECT_EQ(engine::rowPixels(20), 27);
+    EXPECT_EQ(engine::rowPixels(3), 4);
+    EXPECT_EQ(engine::rowPixels(0), 0);
+}
+
+TEST_F(PictureTest, RegisterSheetShowsFillsTitleAndText) {
+    layOut();
+    const auto used = app->activeSheet()->usedRange();
+    ASSERT_EQ(used->address(), QStringLiteral("$B$1:$I$8"));
+    const QImage image = render({0, 1, 7, 8});
+    image.save(QDir(testsupport::testOutputDir()).filePath(QStringLiteral("embedded_register.png")));
+
+    // Column B starts at x 0; widths 81, 78, 267, 114, 61, 83, 103, 110; rows 16, 41, 10, 26, 4, 27, 27, 27.
+    const int columnLeft[] = {0, 81, 159, 426, 540, 601, 684, 787, 897};
+    const int rowTop[] = {0, 16, 57, 67, 93, 97, 124, 151, 178};
+    ASSERT_EQ(image.width(), 897);
+    ASSERT_EQ(image.height(), 178);
+    auto pixel = [&](int column, int row, int dx = 3, int dy = 2) {
+        return image.pixelColor(columnLeft[column] + dx, rowTop[row] + dy);
+    };
+    EXPECT_EQ(pixel(0, 4), paletteColor(book, 43));   // the band under the header
+    EXPECT_EQ(pixel(7, 4), paletteColor(book, 43));
+    EXPECT_EQ(pixel(0, 6), paletteColor(book, 39));   // odd data row
+    EXPECT_EQ(pixel(0, 5), paletteColor(book, 2));
+    EXPECT_EQ(pixel(7, 5), paletteColor(book, 40));   // the balance column
+    EXPECT_EQ(pixel(7, 6, 0, 0), paletteColor(book, 40));  // a filled sheet shows no grid lines
+
+    // The title is drawn across the merged B2:I2: dark pixels well right of column B.
+    int darkInTitle = 0, darkBeyondB = 0;
+    for (int y = rowTop[1]; y < rowTop[2]; ++y)
+        for (int x = 0; x < image.width(); ++x)
+            if (isDark(image.pixel(x, y))) {
+                ++darkInTitle;
+                if (x >= columnLeft[1]) ++darkBeyondB;
+            }
+    EXPECT_GT(darkInTitle, 200);
+    EXPECT_GT(darkBeyondB, 100);
+
+    // Header text in D4 and the description in D6 leave dark pixels; the empty E6 none.
+    auto darkIn = [&](int column, int row) {
+        int dark = 0;
+        for (int y = rowTop[row]; y < rowTop[row + 1]; ++y)
+            for (int x = columnLeft[column]; x < columnLeft[column + 1]; ++x) dark += isDark(image.pixel(x, y));
+        return dark;
+    };
+    EXPECT_GT(darkIn(2, 3), 20);
+    EXPECT_GT(darkIn(2, 5), 20);
+    EXPECT_GT(darkIn(7, 6), 10);  // the computed balance 5055
+    EXPECT_EQ(darkIn(3, 5), 0);
+}
+
+TEST_F(PictureTest, UnfilledCellsShowGridLinesAndCopyPictureUsesTheClipboard) {
+    write(QStringLiteral("B2"), QStringLiteral("x"));
+    app->range(QStringLiteral("C3"))->interior().setColorIndex(3);
+    auto used = app->activeSheet()->usedRange();
+    ASSERT_EQ(used->address(), QStringLiteral("$B$2:$C$3"));
+    const QImage image = render({1, 1, 2, 2});
+    ASSERT_EQ(image.size(), QSize(128, 34));
+    EXPECT_NE(image.pixelColor(63, 5), QColor(Qt::white));   // the grid line at B's right edge
+    EXPECT_EQ(image.pixelColor(127, 33), paletteColor(book, 3));
+
+    used->copyPicture();
+    EXPECT_EQ(QGuiApplication::clipboard()->image(), image);
+}
+
+TEST_F(PictureTest, VeryTallRangeIsCutAtTheBottom) {
+    write(QStringLiteral("A1"), QStringLiteral("top"));
+    write(QStringLiteral("A40000"), QStringLiteral("bottom"));
+    const QImage image = render({0, 0, 39999, 0});
+    EXPECT_EQ(image.width(), 64);
+    EXPECT_EQ(image.height(), (engine::kMaxPictureSide / 17) * 17);
+    int dark = 0;
+    for (int y = 0; y < 17; ++y)
+        for (int x = 0; x < 64; ++x) dark += isDark(image.pixel(x, y));
+    EXPECT_GT(dark, 5);  // the top row is kept
+}

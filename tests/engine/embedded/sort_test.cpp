@@ -1,0 +1,162 @@
+// Sorting rows the way the register's Selection.Sort asks for it.
+
+#include "engine/embedded/sort.h"
+#include "tests/engine/embedded/engine_fixture.h"
+
+using namespace brevanta;
+using testsupport::EngineTest;
+
+namespace {
+
+host::SortOptions registerOptions(const host::RangePtr& key) {
+    host::SortOptions options;
+    options.key1 = key;
+    options.order1 = host::xl::Ascending;
+    options.header = host::xl::HeaderGuess;
+    options.orderCustom = 1;
+    options.matchCase = false;
+    options.orientation = host::xl::TopToBottom;
+    options.dataOption1 = host::xl::SortNormal;
+    return options;
+}
+
+QString shown(const host::Value& value) {
+    if (const double* number = std::get_if<double>(&value)) return QString::number(*number);
+    if (const QString* text = std::get_if<QString>(&value)) return *text;
+    if (const bool* truth = std::get_if<bool>(&value)) return *truth ? QStringLiteral("TRUE") : QStringLiteral("FALSE");
+    if (const auto* error = std::get_if<host::ErrorValue>(&value)) return error->text;
+    return QStringLiteral("_");
+}
+
+}  // namespace
+
+class SortTest : public EngineTest {
+protected:
+    // Column C from row 6 down, then the sort of B6:H<last> by C.
+    void fillKeys(const QStringList& keys) {
+        for (int i = 0; i < keys.size(); ++i) {
+            write(QStringLiteral("C%1").arg(6 + i), keys[i]);
+            write(QStringLiteral("D%1").arg(6 + i), QStringLiteral("row%1").arg(i));
+        }
+    }
+    void sortBy(int lastRow, host::SortOptions options = {}) {
+        auto key = app->range(QStringLiteral("C6"));
+        if (!options.key1) options = registerOptions(key);
+        app->range(QStringLiteral("B6:H%1").arg(lastRow))->select();
+        app->selection()->sort(options);
+    }
+    QStringList column(QChar letter, int first, int last) {
+        QStringList out;
+        for (int row = first; row <= last; ++row) out << shown(valueAt(QStringLiteral("%1%2").arg(letter).arg(row)));
+        return out;
+    }
+};
+
+TEST_F(SortTest, NumbersThenTextsThenTruthValuesThenErrorsEmptiesLast) {
+    fillKeys({QStringLiteral("b"), QString(), QStringLiteral("#N/A"), QStringLiteral("TRUE"), QStringLiteral("10"),
+              QStringLiteral("A"), QStringLiteral("FALSE"), QStringLiteral("2")});
+    sortBy(13);
+    EXPECT_EQ(column(u'C', 6, 13), QStringList({"2", "10", "A", "b", "FALSE", "TRUE", "#N/A", "_"}));
+    EXPECT_EQ(column(u'D', 6, 13).last(), QStringLiteral("row1"));  // the row moved with its key
+
+    auto options = registerOptions(app->range(QStringLiteral("C6")));
+    options.order1 = host::xl::Descending;
+    sortBy(13, options);
+    EXPECT_EQ(column(u'C', 6, 13), QStringList({"#N/A", "TRUE", "FALSE", "b", "A", "10", "2", "_"}));
+}
+
+TEST_F(SortTest, TextIgnoresCaseAndEqualKeysKeepTheirOrder) {
+    fillKeys({QStringLiteral("beta"), QStringLiteral("Alpha"), QStringLiteral("BETA"), QStringLiteral("alpha"),
+              QStringLiteral("Beta")});
+    sortBy(10);
+    EXPECT_EQ(column(u'C', 6, 10), QStringList({"Alpha", "alpha", "beta", "BETA", "Beta"}));
+    EXPECT_EQ(column(u'D', 6, 10), QStringList({"row1", "row3", "row0", "row2", "row4"}));
+
+    auto options = registerOptions(app->range(QStringLiteral("C6")));
+    options.matchCase = true;
+    sortBy(10, options);
+    EXPECT_EQ(column(u'C', 6, 10), QStringList({"alpha", "Alpha", "beta", "Beta", "BETA"}));
+}
+
+TEST_F(SortTest, FormatsMoveWithTheirRowsAndColumnIStays) {
+    // Three register rows in the wrong order, banded by row number, with balances.
+    const QStringList numbers{QStringLiteral("3"), QStringLiteral("1"), QStringLiteral("2")};
+    const QStringList credits{QStringLiteral("300"), QStringLiteral("100"), QStringLiteral("20")};
+    for (int i = 0; i < 3; ++i) {
+        const int row = 6 + i;
+        app->range(QStringLiteral("$B$%1:$H$%1").arg(row))->interior().setColorIndex(row % 2 == 0 ? 2 : 39);
+        app->range(QStringLiteral("$I$%1").arg(row))->interior().setColorIndex(40);
+        write(QStringLiteral("$C$%1").arg(row), numbers[i]);
+        write(QStringLiteral("$H$%1").arg(row), credits[i]);
+        write(QStringLiteral("$I$%1").arg(row),
+              QStringLiteral("=IF(AND(ISBLANK(RC[-2]),ISBLANK(RC[-1])),\"\",R[-1]C-RC[-2]+RC[-1])"));
+    }
+    write(QStringLiteral("A7"), QStringLiteral("outside"));
+    write(QStringLiteral("J6"), QStringLiteral("=RC[-1]"));
+    sortBy(8);
+
+    EXPECT_EQ(column(u'C', 6, 8), QStringList({"1", "2", "3"}));
+    EXPECT_EQ(column(u'H', 6, 8), QStringList({"100", "20", "300"}));
+    EXPECT_EQ(styleAt(6, 3).fillColorIndex, 39);  // number 1 was written in odd row 7
+    EXPECT_EQ(styleAt(7, 3).fillColorIndex, 2);
+    EXPECT_EQ(styleAt(8, 8).fillColorIndex, 2);
+    for (int row = 6; row <= 8; ++row) EXPECT_EQ(styleAt(row, 9).fillColorIndex, 40);
+    EXPECT_EQ(column(u'I', 6, 8), QStringList({"100", "120", "420"}));  // balances in the sorted order
+    EXPECT_EQ(shown(valueAt(QStringLiteral("A7"))), QStringLiteral("outside"));
+    EXPECT_EQ(shown(valueAt(QStringLiteral("J6"))), QStringLiteral("100"));
+    EXPECT_TRUE(sheet().merges.empty());
+}
+
+TEST_F(SortTest, HeaderRuleAndTheEmptyRegistersReversedRange) {
+    fillKeys({QStringLiteral("Number"), QStringLiteral("9"), QStringLiteral("1")});
+    sortBy(8);  // "guess" never takes the first row for a header
+    EXPECT_EQ(column(u'C', 6, 8), QStringList({"1", "9", "Number"}));
+
+    auto options = registerOptions(app->range(QStringLiteral("C6")));
+    options.header = host::xl::HeaderYes;
+    write(QStringLiteral("C6"), QStringLiteral("Number"));
+    write(QStringLiteral("C8"), QStringLiteral("1"));
+    sortBy(8, options);
+    EXPECT_EQ(column(u'C', 6, 8), QStringList({"Number", "1", "9"}));
+
+    // B6:H5 with no transactions: nothing moves and nothing fails.
+    auto fresh = engine::createEmbeddedApplication();
+    fresh->workbooks().add();
+    fresh->range(QStringLiteral("$B$5:$I$5"))->interior().setColorIndex(43);
+    fresh->range(QStringLiteral("B6:H5"))->select();
+    fresh->selection()->sort(registerOptions(fresh->range(QStringLiteral("C6"))));
+    EXPECT_EQ(fresh->range(QStringLiteral("B5:I5"))->interior().colorIndex(), 43);
+    EXPECT_EQ(fresh->selection()->address(), QStringLiteral("$B$5:$H$6"));
+}
+
+TEST_F(SortTest, UnsupportedSortArgumentsAreRefused) {
+    fillKeys({QStringLiteral("2"), QStringLiteral("1")});
+    auto area = app->range(QStringLiteral("B6:H7"));
+    auto bad = [&](auto change) {
+        auto options = registerOptions(app->range(QStringLiteral("C6")));
+        change(options);
+        EXPECT_HOST_ERROR(area->sort(options), "Sort method of Range class failed");
+    };
+    bad([&](host::SortOptions& o) { o.key1 = nullptr; });
+    bad([&](host::SortOptions& o) { o.key1 = app->range(QStringLiteral("I6")); });
+    bad([&](host::SortOptions& o) { o.key1 = app->sheets().item(2)->range(QStringLiteral("C6")); });
+    bad([](host::SortOptions& o) { o.order1 = 3; });
+    bad([](host::SortOptions& o) { o.header = 5; });
+    bad([](host::SortOptions& o) { o.orientation = host::xl::LeftToRight; });
+    bad([](host::SortOptions& o) { o.orderCustom = 2; });
+    bad([](host::SortOptions& o) { o.dataOption1 = 1; });
+    app->range(QStringLiteral("D6:E7"))->merge();
+    EXPECT_ANY_HOST_ERROR(area->sort(registerOptions(app->range(QStringLiteral("C6")))));
+    EXPECT_EQ(column(u'C', 6, 7), QStringList({"2", "1"}));
+}
+
+TEST(SortKeys, CompareAcrossTypes) {
+    using model::Value;
+    EXPECT_LT(engine::compareSortKeys(Value(1e9), Value(QStringLiteral("0")), false), 0);
+    EXPECT_LT(engine::compareSortKeys(Value(QStringLiteral("zz")), Value(false), false), 0);
+    EXPECT_LT(engine::compareSortKeys(Value(true), Value(model::ErrorCode::Div0), false), 0);
+    EXPECT_EQ(engine::compareSortKeys(Value(model::ErrorCode::NA), Value(model::ErrorCode::Div0), false), 0);
+    EXPECT_EQ(engine::compareSortKeys(Value(QStringLiteral("abc")), Value(QStringLiteral("ABC")), false), 0);
+    EXPECT_LT(engine::compareSortKeys(Value(QStringLiteral("abc")), Value(QStringLiteral("ABC")), true), 0);
+    EXPECT_LT(engine::compareSortKeys(Value(-2.0), Value(-1.0), false), 0);
+}

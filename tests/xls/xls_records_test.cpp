@@ -1,0 +1,242 @@
+// The record layouts other readers depend on, checked byte for byte where
+// the layout is fixed and by its rules where it is not.
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstring>
+#include <random>
+
+#include "engine/formula/formula_text.h"
+#include "tests/xls/register_workbook.h"
+#include "xls/biff_records.h"
+#include "xls/formula_tokens.h"
+#include "xls/rk_numbers.h"
+#include "xls/shared_strings.h"
+#include "xls/workbook_stream.h"
+
+namespace brevanta::xlstest {
+namespace {
+
+struct Listed {
+    uint16_t id;
+    QByteArray data;
+    int offset;
+};
+
+std::vector<Listed> records(const QByteArray& stream) {
+    std::vector<Listed> list;
+    xls::RecordCursor cursor({reinterpret_cast<const uint8_t*>(stream.constData()), size_t(stream.size())}, 0);
+    while (!cursor.atEnd()) {
+        const xls::Record r = cursor.next();
+        if (r.id == 0 && r.data.empty()) break;  // padding after the last EOF
+        list.push_back({r.id, QByteArray(reinterpret_cast<const char*>(r.data.data()), int(r.data.size())), int(r.offset)});
+    }
+    return list;
+}
+
+uint16_t u16(const QByteArray& data, int at) { return uint8_t(data[at]) | (uint8_t(data[at + 1]) << 8); }
+uint32_t u32(const QByteArray& data, int at) { return u16(data, at) | (uint32_t(u16(data, at + 2)) << 16); }
+
+QByteArray sharedStringRecords(const std::vector<QString>& texts, std::vector<Listed>* list = nullptr) {
+    xls::SharedStrings strings;
+    for (const auto& t : texts) strings.add(t);
+    xls::ByteWriter stream;
+    xls::RecordWriter out(stream);
+    xls::writeSharedStrings(out, strings);
+    if (list) *list = records(stream.bytes());
+    return stream.bytes();
+}
+
+std::vector<QString> readBack(const std::vector<Listed>& list) {
+    std::vector<std::span<const uint8_t>> segments;
+    for (const auto& r : list)
+        if (r.id == xls::record::Sst || r.id == xls::record::Continue)
+            segments.emplace_back(reinterpret_cast<const uint8_t*>(r.data.constData()), size_t(r.data.size()));
+    return xls::readSharedStrings(segments);
+}
+
+// ---------------------------------------------------------------- shared strings
+
+TEST(SharedStringTable, LongTextsContinueWithTheOptionByteRepeated) {
+    std::vector<Listed> list;
+    sharedStringRecords({QString(10000, QLatin1Char('a')), QString(5000, QChar(0x6771))}, &list);
+    ASSERT_GE(list.size(), 4u);
+    EXPECT_EQ(list[0].id, xls::record::Sst);
+    EXPECT_EQ(list[0].data.size(), 8224);           // 8 + header 3 + 8,213 one-byte characters
+    EXPECT_EQ(list[1].id, xls::record::Continue);
+    EXPECT_EQ(uint8_t(list[1].data[0]), 0x00);      // compressed characters go on
+    EXPECT_EQ(list[1].data.size(), 1 + 1787 + 3 + 2 * 3216);  // then the wide string starts in the same record
+    EXPECT_EQ(uint8_t(list[1].data[1 + 1787 + 2]), 0x01);
+    EXPECT_EQ(list[2].id, xls::record::Continue);
+    EXPECT_EQ(uint8_t(list[2].data[0]), 0x01);      // wide characters go on, never split inside one
+    EXPECT_EQ(list[2].data.size(), 1 + 2 * (5000 - 3216));
+    EXPECT_EQ(list.back().id, xls::record::ExtSst);
+    const auto texts = readBack(list);
+    ASSERT_EQ(texts.size(), 2u);
+    EXPECT_EQ(texts[0], QString(10000, QLatin1Char('a')));
+    EXPECT_EQ(texts[1], QString(5000, QChar(0x6771)));
+}
+
+TEST(SharedStringTable, AHeaderThatDoesNotFitStartsTheNextRecord) {
+    // 8 bytes of counts, then a string of 3 + 8,211 bytes leaves 2 bytes: too few for the next header and a character.
+    std::vector<Listed> list;
+    sharedStringRecords({QString(8211, QLatin1Char('b')), QStringLiteral("next")}, &list);
+    ASSERT_EQ(list[0].data.size(), 8222);
+    ASSERT_EQ(list[1].id, xls::record::Continue);
+    EXPECT_EQ(u16(list[1].data, 0), 4);              // the string header, no option byte before it
+    EXPECT_EQ(readBack(list).back(), QStringLiteral("next"));
+}
+
+TEST(SharedStringTable, LookupTablePointsAtBucketStarts) {
+    std::vector<QString> texts;
+    for (int i = 0; i < 3000; ++i) texts.push_back(QStringLiteral("text %1 ").arg(i).repeated(1 + i % 5));
+    std::vector<Listed> list;
+    const QByteArray stream = sharedStringRecords(texts, &list);
+    const Listed& ext = list.back();
+    ASSERT_EQ(ext.id, xls::record::ExtSst);
+    const int perBucket = u16(ext.data, 0);
+    EXPECT_EQ(perBucket, 24);  // 3,000 strings in at most 128 buckets
+    const int buckets = (ext.data.size() - 2) / 8;
+    EXPECT_EQ(buckets, (3000 + perBucket - 1) / perBucket);
+    for (int b = 0; b < buckets; ++b) {
+        const uint32_t position = u32(ext.data, 2 + 8 * b);
+        const uint16_t inRecord = u16(ext.data, 2 + 8 * b + 4);
+        EXPECT_EQ(u16(stream, int(position)), texts[b * perBucket].size()) << "bucket " << b;
+        const auto holder = std::find_if(list.rbegin(), list.rend(), [&](const Listed& r) { return r.offset <= int(position); });
+        EXPECT_EQ(int(position) - holder->offset, inRecord) << "bucket " << b;
+    }
+    EXPECT_EQ(readBack(list), texts);
+}
+
+// ---------------------------------------------------------------- formula tokens
+
+TEST(FormulaTokens, BalanceFormulaIsStoredAsExcelStoresIt) {
+    const auto formula = engine::parseFormulaR1C1(
+        QStringLiteral("=IF(AND(ISBLANK(RC[-2]),ISBLANK(RC[-1])),\"\",R[-1]C-RC[-2]+RC[-1])"));
+    const QByteArray tokens = xls::encodeFormula(formula->root, 5, 8);  // I6
+    const QByteArray expected = QByteArray::fromHex(
+        "44" "0500" "06c0" "41" "8100"          // ISBLANK(G6), value class
+        "44" "0500" "07c0" "41" "8100"          // ISBLANK(H6)
+        "42" "02" "2400"                        // AND, two arguments
+        "19" "02" "0700"                        // tAttrIf: over the "" and its skip
+        "17" "00" "00"                          // ""
+        "19" "08" "1800"                        // tAttrSkip: past the false branch and IF
+        "44" "0400" "08c0" "44" "0500" "06c0" "04" "44" "0500" "07c0" "03"  // I5-G6+H6
+        "19" "08" "0300"                        // tAttrSkip past IF
+        "42" "03" "0100");                      // IF, three arguments
+    EXPECT_EQ(tokens.toHex(), expected.toHex());
+}
+
+TEST(FormulaTokens, EveryFormOfTheEngineSurvivesEncodeAndDecode) {
+    const char* formulas[] = {
+        "=100*3", "=-R1C1+R[2]C[3]%", "=(RC[-1]+1)/2^3", "=\"a\"&\"Ünï東\"&RC", "=R1C1:R10C2",
+        "=SUM(R1C1:R[-1]C,5,R2C[1])", "=IF(RC[-1]>0,\"pos\")", "=IF(RC[-1]<=0,IF(RC[-2]<>1,1,2),3)",
+        "=AND(TRUE,FALSE())=OR(NOT(1),ISERROR(#DIV/0!))", "=ROUND(AVERAGE(R1C:R3C),2)+MIN(1,2)-MAX(3,4)",
+        "=COUNT(,1)", "=ABS(-0.5)+LEN(\"xyz\")+N(R1C1)", "=ISTEXT(R1C1)+ISNUMBER(R1C1)",
+        "=CONCATENATE(\"a\",1.25,TRUE)", "=R5C5>=123456789.5", "=#N/A", "=70000",
+    };
+    for (const char* text : formulas) {
+        const auto formula = engine::parseFormulaR1C1(QString::fromUtf8(text));
+        const QByteArray tokens = xls::encodeFormula(formula->root, 9, 4);
+        const auto decoded = xls::decodeFormula({reinterpret_cast<const uint8_t*>(tokens.constData()), size_t(tokens.size())}, 9, 4);
+        EXPECT_EQ(engine::formulaToR1C1(decoded.root), engine::formulaToR1C1(formula->root)) << text;
+    }
+}
+
+TEST(FormulaTokens, ReferencesOffTheSheetBecomeRefErrors) {
+    const auto formula = engine::parseFormulaR1C1(QStringLiteral("=R[-10]C+1"));
+    const QByteArray tokens = xls::encodeFormula(formula->root, 2, 0);
+    EXPECT_EQ(uint8_t(tokens[0]), 0x4A);  // ptgRefErr, value class
+    const auto decoded = xls::decodeFormula({reinterpret_cast<const uint8_t*>(tokens.constData()), size_t(tokens.size())}, 2, 0);
+    EXPECT_EQ(engine::formulaToR1C1(decoded.root), QStringLiteral("=#REF!+1"));
+}
+
+TEST(FormulaTokens, TokensThisReaderDoesNotKnowAreRefusedCleanly) {
+    auto undecodable = [](const QByteArray& hex) {
+        const QByteArray tokens = QByteArray::fromHex(hex);
+        EXPECT_THROW(xls::decodeFormula({reinterpret_cast<const uint8_t*>(tokens.constData()), size_t(tokens.size())}, 0, 0),
+                     xls::UndecodableFormula) << hex.constData();
+    };
+    undecodable("230100000000");        // a defined name
+    undecodable("3a000001000100");      // 3-D reference
+    undecodable("1e01001e0200");        // two values and no operator between them
+    undecodable("41ff00");              // unknown function
+    undecodable("03");                  // operator without operands
+    EXPECT_THROW(xls::decodeFormula({reinterpret_cast<const uint8_t*>("\x1f\x00\x00"), 3}, 0, 0), host::HostError);
+}
+
+// ---------------------------------------------------------------- numbers
+
+TEST(RkNumbers, EveryEncodedNumberDecodesToTheSameBits) {
+    std::mt19937_64 random(7);
+    std::vector<double> values = {0, -0.0, 1, -1, 0.1, 12.34, 1000.01, 536870911, -536870912, 536870912, 1e300,
+                                  45292, 0.5, 1.0 / 3, 123456789.123, 5e-324};
+    for (int i = 0; i < 20000; ++i) {
+        values.push_back(std::round(std::uniform_real_distribution<double>(-1e7, 1e7)(random)) / 100);
+        uint64_t bits = random();
+        double any;
+        std::memcpy(&any, &bits, 8);
+        if (std::isfinite(any)) values.push_back(any);
+    }
+    int compact = 0;
+    for (double v : values) {
+        if (const auto rk = xls::encodeRk(v)) {
+            const double back = xls::decodeRk(*rk);
+            EXPECT_EQ(std::memcmp(&back, &v, 8), 0) << v;
+            ++compact;
+        }
+    }
+    EXPECT_TRUE(xls::encodeRk(12.34).has_value());
+    EXPECT_TRUE(xls::encodeRk(-0.0).has_value());
+    EXPECT_FALSE(xls::encodeRk(1.0 / 3).has_value());
+    EXPECT_GT(compact, 20000);  // every amount with cents fits
+}
+
+// ---------------------------------------------------------------- sheet records
+
+TEST(SheetRecords, MergesSplitAt1026PerRecordAndSingleCellsAreLeftOut) {
+    model::Workbook workbook;
+    auto& sheet = *workbook.sheets.emplace_back(std::make_unique<model::Sheet>(QStringLiteral("M")));
+    for (int i = 0; i < 2100; ++i) sheet.merges.push_back({i * 2, 0, i * 2 + 1, 1});
+    sheet.merges.push_back({5000, 3, 5000, 3});
+    std::vector<int> counts;
+    for (const auto& r : records(xls::encodeWorkbookStream(workbook)))
+        if (r.id == xls::record::MergedCells) {
+            counts.push_back(u16(r.data, 0));
+            EXPECT_EQ(r.data.size(), 2 + 8 * counts.back());
+        }
+    EXPECT_EQ(counts, (std::vector<int>{1026, 1026, 48}));
+    EXPECT_EQ(xls::decodeWorkbookFile(xls::encodeWorkbookFile(workbook))->sheets[0]->merges.size(), 2100u);
+}
+
+// The register's "whole sheet formatted": one COLINFO per run of equal
+// columns, the last covering every column to the sheet's edge with the
+// sheet's XF; rows carry their heights; no record is longer than allowed.
+TEST(SheetRecords, RegisterColumnsRowsAndLimits) {
+    const QByteArray stream = xls::encodeWorkbookStream(*registerWorkbook(3));
+    std::vector<std::pair<int, int>> spans;
+    uint16_t sheetXf = 0;
+    int rows = 0;
+    for (const auto& r : records(stream)) {
+        EXPECT_LE(r.data.size(), xls::kMaxRecordData);
+        if (r.id == xls::record::ColInfo) {
+            spans.emplace_back(u16(r.data, 0), u16(r.data, 2));
+            sheetXf = u16(r.data, 6);
+        }
+        if (r.id == xls::record::Row) {
+            ++rows;
+            EXPECT_EQ(u16(r.data, 12) & 0x0040, 0x0040) << "custom height";
+        }
+    }
+    EXPECT_EQ(spans.size(), 10u);
+    EXPECT_EQ(spans.back(), std::make_pair(11, 255));
+    EXPECT_EQ(spans[8], std::make_pair(8, 10));
+    EXPECT_GE(sheetXf, 21);
+    EXPECT_EQ(rows, 3 + 6);
+    EXPECT_EQ(xls::columnWidthUnits(8.43), 2341);
+    EXPECT_DOUBLE_EQ(xls::columnWidthCharacters(xls::columnWidthUnits(15.51)), 15.51);
+}
+
+}  // namespace
+}  // namespace brevanta::xlstest

@@ -302,6 +302,7 @@ struct Calculator::State final : CellSource {
     }
 
     Value compute(int row, int col) {
+        locale = QLocale();  // the user's locale, as typed entry reads it
         work.push_back({Work::Kind::Cell, row, col, 0});
         while (!work.empty()) {
             const Work item = work.back();

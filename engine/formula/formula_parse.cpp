@@ -1,7 +1,9 @@
 // Reading R1C1 formula text into the formula tree.
 
+#include <QHash>
 #include <QStringList>
 #include <cmath>
+#include <mutex>
 
 #include "engine/formula/formula_text.h"
 #include "engine/model/sheet.h"
@@ -362,7 +364,9 @@ private:
 
 }  // namespace
 
-model::FormulaPtr parseFormulaR1C1(const QString& text) {
+namespace {
+
+model::FormulaPtr parseUncached(const QString& text) {
     const auto refuse = [&text]() -> host::HostError {
         return host::HostError(QStringLiteral("The formula contains an error: ") + text);
     };
@@ -377,6 +381,36 @@ model::FormulaPtr parseFormulaR1C1(const QString& text) {
             throw host::HostError(QStringLiteral("Unknown function: ") + parser.unknownFunction);
         throw refuse();
     }
+}
+
+// Recently read formulas by their text: the register writes one formula
+// into every row, and those cells then share one tree.
+class RecentFormulas {
+public:
+    model::FormulaPtr find(const QString& text) {
+        std::lock_guard lock(mutex_);
+        return formulas_.value(text);
+    }
+    void remember(const QString& text, const model::FormulaPtr& formula) {
+        std::lock_guard lock(mutex_);
+        if (formulas_.size() >= kCapacity) formulas_.clear();
+        formulas_.insert(text, formula);
+    }
+
+private:
+    static constexpr qsizetype kCapacity = 256;
+    std::mutex mutex_;
+    QHash<QString, model::FormulaPtr> formulas_;
+};
+
+}  // namespace
+
+model::FormulaPtr parseFormulaR1C1(const QString& text) {
+    static RecentFormulas recent;
+    if (model::FormulaPtr known = recent.find(text)) return known;
+    model::FormulaPtr formula = parseUncached(text);
+    recent.remember(text, formula);
+    return formula;
 }
 
 }  // namespace brevanta::engine

@@ -110,3 +110,9 @@ TEST(FormulaText, RefusesWhatTheSavedFileCannotHold) {
     while (longSum.size() < 1100) longSum += QStringLiteral("+1");
     EXPECT_NE(refusal(longSum), QStringLiteral("(accepted)"));
 }
+
+TEST(FormulaText, TheSameTextGivesTheSameSharedTree) {
+    const QString balance = QStringLiteral("=IF(AND(ISBLANK(RC[-2]),ISBLANK(RC[-1])),\"\",R[-1]C-RC[-2]+RC[-1])");
+    EXPECT_EQ(engine::parseFormulaR1C1(balance), engine::parseFormulaR1C1(balance));
+    EXPECT_NE(engine::parseFormulaR1C1(QStringLiteral("=1+1")), engine::parseFormulaR1C1(QStringLiteral("=1+2")));
+}

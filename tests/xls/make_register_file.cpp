@@ -1,11 +1,13 @@
-// Writes a register workbook: make_register_file <path> <transactions> [stale]
+// Writes a register workbook: make_register_file <path> <transactions> [zero|stale|stream]
 // "zero" empties the first row's amounts; "stale" stores 0 as every formula's cached result, to see whether a
-// reader recalculates.
+// reader recalculates; "stream" writes the bare workbook stream, without
+// its compound-file container (seeds for the stream decoder's fuzzing).
 
 #include <QCoreApplication>
 #include <QFile>
 
 #include "tests/xls/register_workbook.h"
+#include "xls/workbook_stream.h"
 #include "xls/xls_file.h"
 
 int main(int argc, char** argv) {
@@ -23,6 +25,12 @@ int main(int argc, char** argv) {
             for (int r = 0; r < sheet->rowExtent(); ++r)
                 for (auto& [c, cell] : sheet->rowCells(r))
                     if (cell.formula) cell.value = 0.0;
+    if (argc > 3 && QByteArray(argv[3]) == "stream") {
+        QFile out(QString::fromLocal8Bit(argv[1]));
+        if (!out.open(QIODevice::WriteOnly)) return 1;
+        out.write(brevanta::xls::encodeWorkbookStream(*workbook));
+        return 0;
+    }
     brevanta::xls::writeWorkbook(*workbook, QString::fromLocal8Bit(argv[1]));
     return 0;
 }

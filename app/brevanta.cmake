@@ -9,3 +9,7 @@ else()
 endif()
 add_executable(brevanta main.cpp wiring.h ${brevanta_wiring})
 target_link_libraries(brevanta PRIVATE brevanta_register)
+if(EXISTS ${CMAKE_CURRENT_SOURCE_DIR}/wiring.cpp)
+  # The wiring starts generations on the embedded engine and shows the preview.
+  target_link_libraries(brevanta PRIVATE brevanta_generate brevanta_preview brevanta_engine)
+endif()

@@ -1,0 +1,285 @@
+// brevanta-register: the register generation without windows. Reads the
+// transactions from a saved list, a CSV file, the example data or a
+// synthetic count, runs the very generation the main window runs, and
+// copies the workbook (and optionally its picture) where asked.
+
+#include <sys/resource.h>
+
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QFileInfo>
+#include <QGuiApplication>
+#include <QImage>
+#include <QTemporaryDir>
+#include <cstdio>
+#include <optional>
+
+#include "engine/embedded/embedded_host.h"
+#include "frame/common.h"
+#include "frame/error_report.h"
+#include "generate/check_register.h"
+#include "generate/csv_transactions.h"
+#include "generate/generation_windows.h"
+#include "generate/palette.h"
+#include "host/connection.h"
+#include "host/host_factory.h"
+#include "register/saved_list.h"
+
+using namespace brevanta;
+
+namespace {
+
+const char kUsage[] =
+    "Usage:\n"
+    "  brevanta-register (--list FILE | --csv FILE | --sample | --rows N) -o OUT.xls\n"
+    "                    [--picture OUT.png] [--timings]\n"
+    "  brevanta-register --from-xls FILE --picture OUT.png [--timings]\n"
+    "\n"
+    "  --list FILE       transactions as the program saves them between runs\n"
+    "  --csv FILE        CSV with the header Date,Number,Description,Category,Cleared,Debit,Credit\n"
+    "  --sample          the two example transactions\n"
+    "  --rows N          N synthetic transactions\n"
+    "  -o OUT.xls        where the register workbook goes\n"
+    "  --picture OUT.png also write the picture of the register sheet\n"
+    "  --from-xls FILE   only write the picture of FILE's active sheet\n"
+    "  --timings         print the time of each phase and the peak memory on stderr\n";
+
+void printErr(const QString& text) { std::fputs(text.toLocal8Bit().constData(), stderr); }
+
+// Every failure of a step, printed as the error box would show it.
+class PrintingReporter final : public frame::Reporter {
+public:
+    void report(const frame::ErrorReport& report) override {
+        ++count;
+        QString text = report.text();
+        text.replace(QStringLiteral("\r\n"), QStringLiteral("\n")).replace(QLatin1Char('\r'), QLatin1Char('\n'));
+        printErr(QStringLiteral("error: ") + text + QLatin1Char('\n'));
+    }
+    int count = 0;
+};
+
+class PhaseClock {
+public:
+    PhaseClock() { timer_.start(); }
+    void mark(const char* phase) {
+        const qint64 now = timer_.nsecsElapsed();
+        phases_.push_back({QString::fromLatin1(phase), (now - last_) / 1e6});
+        last_ = now;
+    }
+    void print() const {
+        double total = 0;
+        for (const auto& [name, ms] : phases_) {
+            printErr(QStringLiteral("time %1 %2 ms\n").arg(name, -8).arg(ms, 0, 'f', 2));
+            total += ms;
+        }
+        printErr(QStringLiteral("time %1 %2 ms\n").arg(QStringLiteral("total"), -8).arg(total, 0, 'f', 2));
+        rusage usage{};
+        getrusage(RUSAGE_SELF, &usage);
+        printErr(QStringLiteral("peak-memory %1 KiB\n").arg(usage.ru_maxrss));
+    }
+
+private:
+    QElapsedTimer timer_;
+    qint64 last_ = 0;
+    std::vector<std::pair<QString, double>> phases_;
+};
+
+// The generation's hand-over, kept instead of shown.
+class HeadlessWindows final : public generate::GenerationWindows {
+public:
+    explicit HeadlessWindows(PhaseClock& clock) : clock_(clock) {}
+    void setMainPointer(int) override {}
+    void hideMain() override {}
+    void loadPreviewPicture(const QString& path) override {
+        QImage image(path);
+        if (image.isNull()) throw frame::Failure(QStringLiteral("Invalid picture"));
+        picture = image;
+    }
+    void setPreviewExcelFile(const QString& path) override { excelFile = path; }
+    void showPreview() override {}
+    void phaseFinished(const char* phase) override { clock_.mark(phase); }
+    QImage picture;
+    QString excelFile;
+
+private:
+    PhaseClock& clock_;
+};
+
+struct Options {
+    QString list, csv, output, picture, fromXls;
+    bool sample = false;
+    std::optional<int> rows;
+    bool timings = false;
+};
+
+[[noreturn]] void usageError(const QString& message) {
+    printErr(QStringLiteral("brevanta-register: ") + message + QStringLiteral("\n\n"));
+    std::fputs(kUsage, stderr);
+    std::exit(2);
+}
+
+Options parseArguments(const QStringList& arguments) {
+    Options options;
+    auto value = [&](int& i) {
+        if (i + 1 >= arguments.size()) usageError(arguments[i] + QStringLiteral(" needs a value"));
+        return arguments[++i];
+    };
+    for (int i = 1; i < arguments.size(); ++i) {
+        const QString& a = arguments[i];
+        if (a == QLatin1String("--help") || a == QLatin1String("-h")) {
+            std::fputs(kUsage, stdout);
+            std::exit(0);
+        } else if (a == QLatin1String("--list")) options.list = value(i);
+        else if (a == QLatin1String("--csv")) options.csv = value(i);
+        else if (a == QLatin1String("--sample")) options.sample = true;
+        else if (a == QLatin1String("--rows")) {
+            bool ok = false;
+            const QString text = value(i);
+            const int n = text.toInt(&ok);
+            if (!ok || n < 0) usageError(QStringLiteral("--rows needs a whole number of 0 or more, not \"") + text + QLatin1Char('"'));
+            options.rows = n;
+        } else if (a == QLatin1String("-o") || a == QLatin1String("--output")) options.output = value(i);
+        else if (a == QLatin1String("--picture")) options.picture = value(i);
+        else if (a == QLatin1String("--from-xls")) options.fromXls = value(i);
+        else if (a == QLatin1String("--timings")) options.timings = true;
+        else usageError(QStringLiteral("unknown argument \"") + a + QLatin1Char('"'));
+    }
+    const int sources = int(!options.list.isEmpty()) + int(!options.csv.isEmpty()) + int(options.sample) +
+                        int(options.rows.has_value()) + int(!options.fromXls.isEmpty());
+    if (sources != 1) usageError(QStringLiteral("give exactly one of --list, --csv, --sample, --rows or --from-xls"));
+    if (!options.fromXls.isEmpty()) {
+        if (options.picture.isEmpty()) usageError(QStringLiteral("--from-xls needs --picture OUT.png"));
+        if (!options.output.isEmpty()) usageError(QStringLiteral("--from-xls writes only a picture; leave out -o"));
+    } else if (options.output.isEmpty()) {
+        usageError(QStringLiteral("-o OUT.xls is missing"));
+    }
+    return options;
+}
+
+QString readText(const QString& path) {
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) {
+        printErr(QStringLiteral("brevanta-register: cannot read %1: %2\n").arg(path, file.errorString()));
+        std::exit(2);
+    }
+    return QString::fromUtf8(file.readAll());
+}
+
+std::vector<reg::Transaction> syntheticRows(int count) {
+    static const char* kCategories[] = {"Groceries", "Automotive", "Utilities", "Salary", "Toys", "Rent"};
+    std::vector<reg::Transaction> rows;
+    rows.reserve(count);
+    for (int i = 0; i < count; ++i) {
+        reg::Transaction t;
+        t[reg::Date] = QStringLiteral("%1/%2/2024").arg(i % 12 + 1).arg(i % 28 + 1);
+        t[reg::Number] = QString::number(count - i);  // written in reverse, so the sort has work
+        t[reg::Description] = QStringLiteral("Transaction %1").arg(i + 1);
+        t[reg::Category] = QLatin1String(kCategories[i % 6]);
+        t[reg::Cleared] = i % 3 ? QStringLiteral("Yes") : QString();
+        if (i % 5 == 0) t[reg::Credit] = QString::number(100 + i % 900);
+        else t[reg::Debit] = QStringLiteral("%1.%2").arg(i % 97 + 1).arg(i % 100, 2, 10, QLatin1Char('0'));
+        rows.push_back(std::move(t));
+    }
+    return rows;
+}
+
+bool replaceFile(const QString& from, const QString& to) {
+    if (QFileInfo(from).absoluteFilePath() == QFileInfo(to).absoluteFilePath()) return true;
+    QFile::remove(to);
+    return QFile::copy(from, to);
+}
+
+bool writePicture(const QImage& picture, const QString& path) {
+    if (picture.isNull()) {
+        printErr(QStringLiteral("brevanta-register: no picture was produced\n"));
+        return false;
+    }
+    if (!picture.save(path)) {
+        printErr(QStringLiteral("brevanta-register: cannot write the picture %1\n").arg(path));
+        return false;
+    }
+    return true;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    // Without a display, Qt's offscreen platform serves (the picture goes through the clipboard).
+    if (qEnvironmentVariableIsEmpty("DISPLAY") && qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY") &&
+        qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QGuiApplication application(argc, argv);
+    const Options options = parseArguments(QCoreApplication::arguments());
+
+    PhaseClock clock;
+    PrintingReporter reporter;
+    frame::setReporter(&reporter);
+    engine::EmbeddedHostFactory hosts;
+    host::setHostFactory(&hosts);
+
+    // A private temporary folder, so runs side by side never share the picture file.
+    QTemporaryDir temporary;
+    if (!temporary.isValid()) {
+        printErr(QStringLiteral("brevanta-register: cannot make a temporary folder\n"));
+        return 2;
+    }
+    qputenv("TEMP", QDir::toNativeSeparators(temporary.path()).toLocal8Bit());
+
+    bool ok = true;
+    if (!options.fromXls.isEmpty()) {
+        if (!QFileInfo(options.fromXls).isReadable()) {
+            printErr(QStringLiteral("brevanta-register: cannot read %1\n").arg(options.fromXls));
+            return 2;
+        }
+        const QString bitmap = temporary.filePath(QLatin1String(generate::kPictureFileName));
+        host::ApplicationPtr app;
+        host::WorkbookPtr book;
+        frame::Procedure proc(QStringLiteral("Excel1"), QStringLiteral("PictureOfWorkbook"));
+        proc.step(100, [&] { app = host::openWorkbookInNewExcel(QFileInfo(options.fromXls).absoluteFilePath()); });
+        proc.step(102, [&] { book = host::must(app).workbooks().item(app->workbooks().count()); });
+        clock.mark("open");
+        host::saveCellsActivesheet(book, bitmap);
+        proc.step(104, [&] { host::must(app).quit(); });
+        clock.mark("picture");
+        ok = writePicture(QImage(bitmap), options.picture) && reporter.count == 0;
+        if (options.timings) clock.print();
+        return ok ? 0 : 1;
+    }
+
+    std::vector<reg::Transaction> rows;
+    try {
+        if (!options.list.isEmpty()) {
+            for (const reg::SavedRecord& record : reg::decodeSavedList(readText(options.list)))
+                rows.push_back(record.fields);
+        } else if (!options.csv.isEmpty()) {
+            rows = generate::transactionsFromCsv(readText(options.csv));
+        } else if (options.sample) {
+            rows = {{"1/1/2013", "1", "Sold My Used Car", "Automotive", "Yes", "", "5000"},
+                    {"1/2/2013", "2", "Thundercats Collection", "Toys", "Yes", "", "55"}};
+        } else {
+            rows = syntheticRows(*options.rows);
+        }
+    } catch (const frame::Failure& failure) {
+        printErr(QStringLiteral("brevanta-register: ") + failure.description() + QLatin1Char('\n'));
+        return 2;
+    }
+    const reg::TransactionList transactions(std::move(rows));
+    clock.mark("input");
+
+    generate::initPalette();
+    HeadlessWindows windows(clock);
+    generate::generateCheckRegister(1, transactions, windows);
+
+    if (windows.excelFile.isEmpty() || !QFile::exists(windows.excelFile)) {
+        printErr(QStringLiteral("brevanta-register: no workbook was produced\n"));
+        ok = false;
+    } else if (!replaceFile(windows.excelFile, options.output)) {
+        printErr(QStringLiteral("brevanta-register: cannot write %1\n").arg(options.output));
+        ok = false;
+    }
+    if (!options.picture.isEmpty() && !writePicture(windows.picture, options.picture)) ok = false;
+    clock.mark("output");
+    if (options.timings) clock.print();
+    return ok && reporter.count == 0 ? 0 : 1;
+}

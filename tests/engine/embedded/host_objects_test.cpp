@@ -1,5 +1,6 @@
 // The application, workbooks and sheets as the generation driver uses them.
 
+#include <QTemporaryDir>
 #include <cmath>
 
 #include "tests/engine/embedded/engine_fixture.h"
@@ -214,4 +215,35 @@ TEST_F(EngineTest, ClosedWorkbooksAndQuitApplicationsRefuseCalls) {
     EXPECT_ANY_HOST_ERROR(book->sheets().count());
     EXPECT_ANY_HOST_ERROR(sheet->usedRange());
     EXPECT_ANY_HOST_ERROR(app->quit());
+}
+
+TEST_F(EngineTest, SavedWorkbookOpensInASecondInstanceAsTheActiveWorkbook) {
+    QTemporaryDir folder;
+    ASSERT_TRUE(folder.isValid());
+    const QString path = folder.filePath(QStringLiteral("vantor12345678.xls"));
+    app->sheets().item(1)->setName(QStringLiteral("Check Register"));
+    book->setColor(43, 0x00CC99);
+    write(QStringLiteral("$B$2:$I$2"), QStringLiteral("Check Register"));
+    app->selection()->merge();
+    write(QStringLiteral("H6"), QStringLiteral("5000"));
+    write(QStringLiteral("I6"), QStringLiteral("=IF(AND(ISBLANK(RC[-2]),ISBLANK(RC[-1])),\"\",R[-1]C-RC[-2]+RC[-1])"));
+    app->rows(QStringLiteral("7:7"))->setRowHeight(20);
+    book->saveAs(path, host::xl::FileFormatExcel8);
+    EXPECT_EQ(book->fullName(), path);
+    book->close();
+    app->quit();
+
+    auto second = engine::createEmbeddedApplication();
+    second->workbooks().open(path);
+    auto opened = second->workbooks().item(second->workbooks().count());
+    EXPECT_EQ(opened->fullName(), path);
+    EXPECT_EQ(opened->color(43), 0x00CC99);
+    auto sheet = opened->activeSheet();
+    EXPECT_EQ(sheet->name(), QStringLiteral("Check Register"));
+    EXPECT_EQ(sheet->range(QStringLiteral("I6"))->value(), host::Value(5000.0));
+    EXPECT_EQ(sheet->usedRange()->address(), QStringLiteral("$B$2:$I$7"));
+    EXPECT_EQ(second->range(QStringLiteral("B2"))->text(), QStringLiteral("Check Register"));
+
+    EXPECT_ANY_HOST_ERROR(second->workbooks().open(folder.filePath(QStringLiteral("missing.xls"))));
+    EXPECT_EQ(second->workbooks().count(), 1);
 }

@@ -339,9 +339,10 @@ TEST_F(Form1Test, StoreThatFailsIsReportedAtLine108AndTheProgramStillEnds) {
     EXPECT_EQ(programEnds, std::vector<int>{0});
 }
 
-TEST_F(Form1Test, TenThousandRowsRoundTripThroughTheSettings) {
+// Past the 32,767 rows a 16-bit counter would hold.
+TEST_F(Form1Test, FortyThousandRowsRoundTripThroughTheSettings) {
     std::vector<reg::Transaction> written;
-    for (int i = 0; i < 10000; ++i)
+    for (int i = 0; i < 40000; ++i)
         written.push_back({QStringLiteral("1/%1/2013").arg(i % 28 + 1), QString::number(i),
                            QStringLiteral("Row %1").arg(i), i % 3 ? QStringLiteral("Food") : QString(),
                            QStringLiteral("Yes"), i % 2 ? QString::number(i * 1.5) : QString(),

@@ -1,8 +1,10 @@
 #include "engine/formula/entry_reading.h"
 
+#include <QRegularExpression>
 #include <QStringList>
 #include <array>
 #include <cmath>
+#include <vector>
 
 #include "engine/formula/display_format.h"
 
@@ -178,7 +180,27 @@ std::optional<int> smallNumber(const QString& text, int maxDigits) {
     return value;
 }
 
-std::optional<double> readDatePart(const QString& text, const QLocale& locale) {
+int fullYear(int typed, qsizetype digits) {
+    if (digits > 2) return typed;
+    return typed < 30 ? 2000 + typed : 1900 + typed;
+}
+
+// A month written as a word: the locale's or English names, long or short, any case, with or without a full stop.
+std::optional<int> monthFromName(QString word, const QLocale& locale) {
+    if (word.endsWith(QLatin1Char('.'))) word.chop(1);
+    if (word.isEmpty()) return std::nullopt;
+    for (const QLocale& names : {locale, QLocale::c()})
+        for (int month = 1; month <= 12; ++month)
+            for (auto format : {QLocale::LongFormat, QLocale::ShortFormat}) {
+                QString name = names.monthName(month, format);
+                if (name.endsWith(QLatin1Char('.'))) name.chop(1);
+                if (!name.isEmpty() && word.compare(name, Qt::CaseInsensitive) == 0) return month;
+            }
+    return std::nullopt;
+}
+
+// Three numbers in the locale's order, split by the locale's separator, "/" or "-".
+std::optional<double> readNumericDate(const QString& text, const QLocale& locale) {
     const QChar localeSeparator = dateSeparator(locale);
     for (QChar separator : {localeSeparator, QChar(u'/'), QChar(u'-')}) {
         const QStringList fields = text.split(separator);
@@ -195,7 +217,7 @@ std::optional<double> readDatePart(const QString& text, const QLocale& locale) {
             }
             if (order[i] == DatePart::Day) day = *number;
             else if (order[i] == DatePart::Month) month = *number;
-            else year = fields[i].size() <= 2 ? (*number < 30 ? 2000 + *number : 1900 + *number) : *number;
+            else year = fullYear(*number, fields[i].size());
         }
         if (!valid || year < 1900) continue;
         const double serial = dateToSerial(year, month, day);
@@ -203,6 +225,43 @@ std::optional<double> readDatePart(const QString& text, const QLocale& locale) {
         return serial;
     }
     return std::nullopt;
+}
+
+// A day, a month name and a year: "1 Jan 2013", "1-Jan-13", "January 1, 2013".
+std::optional<double> readNamedMonthDate(const QString& text, const QLocale& locale) {
+    static const QRegularExpression separators(QStringLiteral("[\\s\\x{00A0}/,-]+|\\.\\s*(?=\\d)"));
+    const QStringList fields = text.split(separators, Qt::SkipEmptyParts);
+    if (fields.size() != 3) return std::nullopt;
+    std::optional<int> month;
+    std::vector<QString> numbers;
+    for (const QString& field : fields) {
+        if (field[0].isLetter()) {
+            if (month) return std::nullopt;
+            month = monthFromName(field, locale);
+            if (!month) return std::nullopt;
+        } else {
+            numbers.push_back(field.endsWith(QLatin1Char('.')) ? field.left(field.size() - 1) : field);
+        }
+    }
+    if (!month || numbers.size() != 2) return std::nullopt;
+    // The year is the field of three or four digits, or else the last number.
+    const bool yearFirst = numbers[0].size() > 2;
+    const QString& dayText = yearFirst ? numbers[1] : numbers[0];
+    const QString& yearText = yearFirst ? numbers[0] : numbers[1];
+    const auto day = smallNumber(dayText, 2);
+    const auto year = smallNumber(yearText, 4);
+    if (!day || !year || yearText.size() == 3) return std::nullopt;
+    const int fullYearValue = fullYear(*year, yearText.size());
+    if (fullYearValue < 1900) return std::nullopt;
+    const double serial = dateToSerial(fullYearValue, *month, *day);
+    if (serial <= 0) return std::nullopt;
+    return serial;
+}
+
+std::optional<double> readDatePart(const QString& text, const QLocale& locale) {
+    if (text.isEmpty()) return std::nullopt;
+    if (const auto serial = readNumericDate(text, locale)) return serial;
+    return readNamedMonthDate(text, locale);
 }
 
 struct TimeOfDay {
@@ -242,21 +301,18 @@ std::optional<TimeOfDay> readTimePart(QString text, const QLocale& locale) {
 
 std::optional<TypedDate> readTypedDate(const QString& typed, const QLocale& locale) {
     const QString text = trimmedBlanks(typed);
-    if (text.isEmpty() || !isAsciiDigit(text[0])) return std::nullopt;
-    qsizetype blank = 0;
-    while (blank < text.size() && !isBlank(text[blank])) ++blank;
-    const auto serial = readDatePart(text.left(blank), locale);
-    if (!serial) return std::nullopt;
-    TypedDate date;
-    date.serial = *serial;
-    if (blank < text.size()) {
-        const auto time = readTimePart(trimmedBlanks(text.mid(blank)), locale);
+    if (text.isEmpty() || text.size() > 64) return std::nullopt;
+    if (const auto serial = readDatePart(text, locale)) return TypedDate{*serial, false, false};
+    // A date followed by a time of day: try each blank, from the right, as the place they meet.
+    for (qsizetype blank = text.size() - 1; blank > 0; --blank) {
+        if (!isBlank(text[blank])) continue;
+        const auto serial = readDatePart(trimmedBlanks(text.left(blank)), locale);
+        if (!serial) continue;
+        const auto time = readTimePart(trimmedBlanks(text.mid(blank + 1)), locale);
         if (!time) return std::nullopt;
-        date.serial += time->fraction;
-        date.hasTime = true;
-        date.hasSeconds = time->hasSeconds;
+        return TypedDate{*serial + time->fraction, true, time->hasSeconds};
     }
-    return date;
+    return std::nullopt;
 }
 
 }  // namespace brevanta::engine

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <QDate>
+#include <QTime>
 
 #include "engine/formula/display_format.h"
 #include "engine/formula/typed_entry.h"
@@ -140,14 +141,31 @@ TEST(TypedEntryGermany, DatesInDayMonthYearOrder) {
 
 TEST(TypedEntry, DateTextOfTheMainWindowComesBackAsTheSameDate) {
     for (const QLocale& locale : {kUnitedStates, kGermany, QLocale(QLocale::English, QLocale::UnitedKingdom),
-                                  QLocale(QLocale::French, QLocale::France), QLocale(QLocale::Swedish, QLocale::Sweden)}) {
+                                  QLocale(QLocale::French, QLocale::France), QLocale(QLocale::Swedish, QLocale::Sweden),
+                                  QLocale::c()}) {
         const QDate date(2013, 7, 4);
-        // The main window shows the locale's short date with a four-digit year.
+        // The main window shows the locale's short date with a four-digit year,
+        // then the short time of day when there is one.
         QString pattern = locale.dateFormat(QLocale::ShortFormat);
         if (!pattern.contains(QLatin1String("yyyy"))) pattern.replace(QLatin1String("yy"), QLatin1String("yyyy"));
         const QString typed = locale.toString(date, pattern);
         const DateSeen seen = dateOf(typed, locale);
         EXPECT_EQ(seen.serial, 41459) << qPrintable(locale.name()) << " " << qPrintable(typed);
         EXPECT_EQ(seen.shown, typed) << qPrintable(locale.name());
+
+        const QString withTime = typed + QLatin1Char(' ') + locale.toString(QTime(15, 30), QLocale::ShortFormat);
+        const DateSeen timed = dateOf(withTime, locale);
+        EXPECT_DOUBLE_EQ(timed.serial, 41459 + 15.5 / 24) << qPrintable(withTime);
+        EXPECT_EQ(timed.shown, withTime) << qPrintable(locale.name());
     }
+}
+
+TEST(TypedEntry, MonthNamesInDates) {
+    EXPECT_EQ(dateOf(QStringLiteral("1 Jan 2013"), QLocale::c()).serial, 41275);
+    EXPECT_EQ(dateOf(QStringLiteral("January 1, 2013"), kUnitedStates).serial, 41275);
+    EXPECT_EQ(dateOf(QStringLiteral("1-jan-13"), kUnitedStates).serial, 41275);
+    EXPECT_EQ(dateOf(QStringLiteral("1. Januar 2013"), kGermany).serial, 41275);
+    EXPECT_TRUE(staysText(QStringLiteral("Jan 2013"), kUnitedStates));
+    EXPECT_TRUE(staysText(QStringLiteral("1 Janu 2013"), kUnitedStates));
+    EXPECT_TRUE(staysText(QStringLiteral("Sold My Used Car"), kUnitedStates));
 }

@@ -106,6 +106,7 @@ struct Calculator::State final : CellSource {
     std::unordered_map<uint32_t, CellEntry> entries;
     std::unordered_map<uint64_t, ColumnRun> runs;
     size_t runEntries = 0;
+    uint64_t runsCheckedEpoch = 0;
     std::vector<Work> work;
 
     CellEntry& entryFor(int row, int col) {
@@ -301,8 +302,19 @@ struct Calculator::State final : CellSource {
         work.pop_back();
     }
 
+    // Summaries of earlier states are dropped once they are many; building them cost more than this.
+    void forgetOldRuns() {
+        if (runsCheckedEpoch == epoch) return;
+        runsCheckedEpoch = epoch;
+        if (runEntries > kRunEntryBudget / 2 || runs.size() > 4096) {
+            runs.clear();
+            runEntries = 0;
+        }
+    }
+
     Value compute(int row, int col) {
         locale = QLocale();  // the user's locale, as typed entry reads it
+        forgetOldRuns();
         work.push_back({Work::Kind::Cell, row, col, 0});
         while (!work.empty()) {
             const Work item = work.back();

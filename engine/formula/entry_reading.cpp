@@ -2,6 +2,7 @@
 
 #include <QRegularExpression>
 #include <QStringList>
+#include <algorithm>
 #include <array>
 #include <cmath>
 #include <vector>
@@ -301,10 +302,13 @@ std::optional<TimeOfDay> readTimePart(QString text, const QLocale& locale) {
 
 std::optional<TypedDate> readTypedDate(const QString& typed, const QLocale& locale) {
     const QString text = trimmedBlanks(typed);
-    if (text.isEmpty() || text.size() > 64) return std::nullopt;
+    // Every date has digits; cheap refusals first, as most texts are no dates.
+    if (text.isEmpty() || text.size() > 64 || std::none_of(text.begin(), text.end(), isAsciiDigit)) return std::nullopt;
     if (const auto serial = readDatePart(text, locale)) return TypedDate{*serial, false, false};
     // A date followed by a time of day: try each blank, from the right, as the place they meet.
-    for (qsizetype blank = text.size() - 1; blank > 0; --blank) {
+    const qsizetype colon = text.indexOf(QLatin1Char(':'));
+    if (colon < 0) return std::nullopt;
+    for (qsizetype blank = colon - 1; blank > 0; --blank) {
         if (!isBlank(text[blank])) continue;
         const auto serial = readDatePart(trimmedBlanks(text.left(blank)), locale);
         if (!serial) continue;

@@ -238,3 +238,76 @@ TEST(Calculation, ChainsDownEveryRowDoNotExhaustTheStack) {
     EXPECT_GT(std::get<double>(bottom), 0);
     EXPECT_LE(std::get<double>(bottom), n * (n + 1) / 2);
 }
+
+TEST(Calculation, TallRangesAgreeWithACellByCellReading) {
+    // Column A: numbers, with text, truth values, gaps, formulas and one error mixed in.
+    model::Sheet sheet(QStringLiteral("S"));
+    std::vector<Value> columnA(400);
+    for (int row = 0; row < 400; ++row) {
+        Value value;
+        if (row % 7 == 3) value = QStringLiteral("12abc");
+        else if (row % 11 == 5) value = true;
+        else if (row % 13 == 0) continue;  // an empty cell
+        else value = row * 0.25 - 30;
+        columnA[row] = value;
+        sheet.at(row, 0).value = value;
+    }
+    sheet.at(150, 0).formula = engine::parseFormulaR1C1(QStringLiteral("=R2C1*2"));  // A151 = 2 * A2
+    columnA[150] = std::get<double>(columnA[1]) * 2;
+    sheet.at(300, 0).value = ErrorCode::Div0;
+    columnA[300] = ErrorCode::Div0;
+
+    // Growing, sliding and fixed tall ranges, next to each row.
+    const auto growing = engine::parseFormulaR1C1(QStringLiteral("=SUM(R1C1:RC1)"));
+    const auto sliding = engine::parseFormulaR1C1(QStringLiteral("=AVERAGE(R[-40]C1:RC1)"));
+    const auto extremes = engine::parseFormulaR1C1(QStringLiteral("=MAX(R1C1:RC1)-MIN(R1C1:RC1)+COUNT(R1C1:RC1)"));
+    for (int row = 40; row < 400; ++row) {
+        sheet.at(row, 1).formula = growing;
+        sheet.at(row, 2).formula = sliding;
+        sheet.at(row, 3).formula = extremes;
+    }
+    engine::Calculator calculator(sheet);
+    for (int row = 399; row >= 40; row -= 17) {  // from the bottom, so summaries are built out of order
+        double sum = 0, windowSum = 0, windowCount = 0, count = 0;
+        double low = 1e300, high = -1e300;
+        bool error = false;
+        for (int r = 0; r <= row; ++r) {
+            if (std::holds_alternative<ErrorCode>(columnA[r])) error = true;
+            const auto* number = std::get_if<double>(&columnA[r]);
+            if (!number) continue;
+            sum += *number;
+            count += 1;
+            low = std::min(low, *number);
+            high = std::max(high, *number);
+            if (r >= row - 40) {
+                windowSum += *number;
+                windowCount += 1;
+            }
+        }
+        const bool windowError = row >= 300 && row - 40 <= 300;
+        if (error) {
+            EXPECT_EQ(calculator.value(row, 1), Value(ErrorCode::Div0)) << row;
+            EXPECT_EQ(calculator.value(row, 3), Value(ErrorCode::Div0)) << row;
+        } else {
+            EXPECT_EQ(calculator.value(row, 1), Value(sum)) << row;
+            EXPECT_EQ(calculator.value(row, 3), Value(high - low + count)) << row;
+        }
+        if (windowError) EXPECT_EQ(calculator.value(row, 2), Value(ErrorCode::Div0)) << row;
+        else EXPECT_EQ(calculator.value(row, 2), Value(windowSum / windowCount)) << row;
+    }
+}
+
+TEST(Calculation, TheFirstErrorOfAWideRangeIsTheTopmost) {
+    model::Sheet sheet(QStringLiteral("S"));
+    for (int row = 0; row < 40; ++row) {
+        sheet.at(row, 0).value = 1.0;
+        sheet.at(row, 1).value = 2.0;
+    }
+    sheet.at(30, 0).value = ErrorCode::NA;
+    sheet.at(20, 1).value = ErrorCode::Num;
+    sheet.at(0, 3).formula = engine::parseFormulaR1C1(QStringLiteral("=SUM(R1C1:R40C2)"));
+    sheet.at(1, 3).formula = engine::parseFormulaR1C1(QStringLiteral("=SUM(R1C1:R20C2)"));
+    engine::Calculator calculator(sheet);
+    EXPECT_EQ(calculator.value(0, 3), Value(ErrorCode::Num));
+    EXPECT_EQ(calculator.value(1, 3), Value(60.0));
+}

@@ -84,7 +84,7 @@ Form1::Form1(QWidget* parent) : QWidget(parent), rows_(nullptr) {
 Form1::~Form1() = default;
 
 void Form1::buildControls() {
-    auto button = [this](QWidget* container, const char* name, const char* caption) {
+    auto button = [](QWidget* container, const char* name, const char* caption) {
         auto* control = new QPushButton(QString::fromUtf8(caption), container);
         control->setObjectName(QString::fromLatin1(name));
         control->setFont(buttonFont());

@@ -233,7 +233,9 @@ private:
             if (value.error) return *value.error;
             const NumberResult digits = toNumber(argument(1), locale_);
             if (digits.error) return *digits.error;
-            if (std::fabs(digits.number) > 400) return ErrorCode::Num;
+            // Beyond the digits a double holds, rounding leaves the number (or, to the left, nothing).
+            if (digits.number > 15) return value.number;
+            if (digits.number < -308) return 0.0;
             return finiteOrNumError(roundToDigits(value.number, static_cast<int>(std::trunc(digits.number))));
         }
         case FunctionId::Abs: {

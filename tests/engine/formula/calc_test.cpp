@@ -182,6 +182,7 @@ TEST(Calculation, FunctionsOverCellsAndRanges) {
     set(11, "=ISNUMBER(R1C1)+ISTEXT(R2C1)*10+ISERROR(R3C2)*100+NOT(0)*1000");
     set(12, "=R1C1:R5C1");   // a one-column range in row 13 is outside rows 1-5
     set(13, "=AVERAGE(R4C1)");
+    set(14, "=ROUND(2.5,400)+ROUND(123,-2)+ROUND(5,-400)");
     engine::Calculator calculator(sheet);
     const auto at = [&](int row) { return calculator.value(row, 3); };
     EXPECT_EQ(at(0), Value(5.0));
@@ -198,6 +199,7 @@ TEST(Calculation, FunctionsOverCellsAndRanges) {
     EXPECT_EQ(at(11), Value(1111.0));
     EXPECT_EQ(at(12), Value(ErrorCode::Value));
     EXPECT_EQ(at(13), Value(ErrorCode::Div0));
+    EXPECT_EQ(at(14), Value(102.5));
 }
 
 TEST(Calculation, CircularReferencesGiveAnErrorAndReturn) {

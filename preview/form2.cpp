@@ -160,7 +160,7 @@ void Form2::Form_Activate() {
     frame::Procedure proc(kModule, QStringLiteral("Form_Activate"));
     if (mFirstActivate) {
         proc.step(102, [&] { Picture1->setAutoFillBackground(true); });
-        proc.step(112, [&] { mZoomOri = Picture1->picture(); });
+        proc.step(112, [&] { Zoom_Ori = Picture1->picture(); });
         proc.step(124, [&] { mViewer.BeginPicture(holderInnerWidth(), holderInnerHeight()); });
         proc.step(134, [&] { RedrawImage(); });
         proc.step(136, [&] {
@@ -278,7 +278,7 @@ void Form2::RedrawImage() {
     if (!proc.test(104, [&] { return plan.repaint; })) return;
     proc.step(106, [&] { Picture1->clearPicture(); });
     proc.step(108, [&] { applySurface(); });
-    proc.step(112, [&] { Picture1->setPicture(paintZoomed(mZoomOri, plan)); });
+    proc.step(112, [&] { Picture1->setPicture(paintZoomed(Zoom_Ori, plan)); });
     proc.step(114, [&] { unsetCursor(); });
     proc.step(116, [&] { applyScrollBars(); });
 }
@@ -325,8 +325,8 @@ void Form2::applyScrollBar(QScrollBar* scrollBar, const ScrollBarState& state, q
     }
 }
 
-qint64 Form2::holderInnerWidth() const { return qint64(mZoomOri.width()) * kTwipsPerPixel; }
-qint64 Form2::holderInnerHeight() const { return qint64(mZoomOri.height()) * kTwipsPerPixel; }
+qint64 Form2::holderInnerWidth() const { return qint64(Zoom_Ori.width()) * kTwipsPerPixel; }
+qint64 Form2::holderInnerHeight() const { return qint64(Zoom_Ori.height()) * kTwipsPerPixel; }
 
 bool Form2::pointerIsHourglass() const {
     if (const QCursor* override = QApplication::overrideCursor(); override && override->shape() == Qt::WaitCursor)

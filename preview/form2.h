@@ -57,7 +57,6 @@ public:
     const Viewer& viewer() const { return mViewer; }
     const ViewState& view() const { return mView; }
     bool setupPending() const { return mFirstActivate; }
-    const QImage& Zoom_Ori() const { return mZoomOri; }
     const QCursor& handCursor() const { return mHandCursor; }
 
     // The controls.
@@ -70,6 +69,7 @@ public:
     QPushButton* PushButton2;
     QPushButton* PushButton8;
     QPushButton* PushButton6;
+    QImage Zoom_Ori;  // hidden holder of the unscaled picture every repaint scales from
 
 protected:
     bool event(QEvent* event) override;
@@ -94,7 +94,6 @@ private:
 
     Viewer mViewer;
     ViewState mView;
-    QImage mZoomOri;  // the unscaled picture every repaint scales from
     QCursor mHandCursor{Qt::ArrowCursor};
     bool mFirstActivate = true;
 };

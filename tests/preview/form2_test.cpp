@@ -77,7 +77,7 @@ TEST_F(PreviewWindow, EveryHandOverGetsItsOwnSetUp) {
     EXPECT_EQ(pictureSize(form), first.size());  // natural size until the set-up
     form.show();
     ASSERT_FALSE(form.setupPending());
-    EXPECT_EQ(form.Zoom_Ori().cacheKey(), first.cacheKey());
+    EXPECT_EQ(form.Zoom_Ori.cacheKey(), first.cacheKey());
     EXPECT_EQ(pictureSize(form), first.size());
     EXPECT_TRUE(form.HScroll1->isEnabled());
     EXPECT_TRUE(form.VScroll1->isEnabled());
@@ -93,7 +93,7 @@ TEST_F(PreviewWindow, EveryHandOverGetsItsOwnSetUp) {
     form.setPicture(second);
     EXPECT_FALSE(form.setupPending());
     EXPECT_FLOAT_EQ(form.viewer().mZoom, 1.0f);
-    EXPECT_EQ(form.Zoom_Ori().cacheKey(), second.cacheKey());
+    EXPECT_EQ(form.Zoom_Ori.cacheKey(), second.cacheKey());
     EXPECT_EQ(pictureSize(form), second.size());
     EXPECT_FALSE(form.VScroll1->isEnabled());  // 370 pixels fit the viewport
     EXPECT_EQ(form.VScroll1->maximum(), 0);
@@ -108,7 +108,7 @@ TEST_F(PreviewWindow, EveryHandOverGetsItsOwnSetUp) {
     EXPECT_TRUE(form.setupPending());
     form.show();
     EXPECT_FALSE(form.setupPending());
-    EXPECT_EQ(form.Zoom_Ori().cacheKey(), first.cacheKey());
+    EXPECT_EQ(form.Zoom_Ori.cacheKey(), first.cacheKey());
     EXPECT_TRUE(seams.reporter.reports.empty());
 }
 

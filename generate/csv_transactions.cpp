@@ -23,7 +23,9 @@ std::vector<std::vector<QString>> parseCsv(const QString& text) {
     };
     auto endRecord = [&] {
         if (fieldStarted || !record.empty()) endField();
-        if (!(record.size() == 1 && record[0].isEmpty())) records.push_back(std::move(record));
+        // A blank line (or the end after the last line break) is no record.
+        const bool blank = record.empty() || (record.size() == 1 && record[0].isEmpty());
+        if (!blank) records.push_back(std::move(record));
         record.clear();
     };
     for (qsizetype i = 0; i < size; ++i) {

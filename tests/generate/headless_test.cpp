@@ -1,0 +1,127 @@
+// The CSV reader and the brevanta-register command as a user runs it.
+
+#include <gtest/gtest.h>
+
+#include <QFile>
+#include <QImage>
+#include <QProcess>
+#include <QTemporaryDir>
+
+#include "frame/failure.h"
+#include "generate/csv_transactions.h"
+
+namespace brevanta {
+namespace {
+
+using generate::parseCsv;
+using generate::transactionsFromCsv;
+
+TEST(CsvTransactions, QuotingFollowsRfc4180) {
+    const auto records = parseCsv(QStringLiteral(
+        "a,\"b, with comma\",\"say \"\"hi\"\"\"\r\n"
+        "\"two\nlines\",,x\n"
+        "\n"
+        "last,\"\",\"\"\"\""));
+    ASSERT_EQ(records.size(), 3u);
+    EXPECT_EQ(records[0], (std::vector<QString>{"a", "b, with comma", "say \"hi\""}));
+    EXPECT_EQ(records[1], (std::vector<QString>{"two\nlines", "", "x"}));
+    EXPECT_EQ(records[2], (std::vector<QString>{"last", "", "\""}));
+    EXPECT_THROW(parseCsv(QStringLiteral("a,\"never closed\nb")), frame::Failure);
+}
+
+TEST(CsvTransactions, AmountsPassTheZeroTestAndBadFilesAreRefused) {
+    const auto rows = transactionsFromCsv(QStringLiteral(
+        "\xFEFF" "Date,Number,Description,Category,Cleared,Debit,Credit\n"
+        "1/1/2013,1,\"Car, used\",Automotive,Yes,0.00,5000\n"
+        "1/2/2013,2,Toys,Toys,,abc,=100*3\n"));
+    ASSERT_EQ(rows.size(), 2u);
+    EXPECT_EQ(rows[0], (reg::Transaction{"1/1/2013", "1", "Car, used", "Automotive", "Yes", "", "5000"}));
+    // No leading number counts as zero, as in Add Transaction; a formula too.
+    EXPECT_EQ(rows[1][reg::Debit], QString());
+    EXPECT_EQ(rows[1][reg::Credit], QString());
+    EXPECT_THROW(transactionsFromCsv(QStringLiteral("Date,Number\n1,2\n")), frame::Failure);
+    EXPECT_THROW(transactionsFromCsv(QStringLiteral(
+                     "Date,Number,Description,Category,Cleared,Debit,Credit\n1,2,3\n")), frame::Failure);
+    EXPECT_THROW(transactionsFromCsv(QString()), frame::Failure);
+}
+
+struct CommandRun {
+    int exitCode = -1;
+    QString err;
+};
+
+CommandRun registerCommand(const QStringList& arguments) {
+    QProcess process;
+    process.start(QStringLiteral(BREVANTA_REGISTER_COMMAND), arguments);
+    CommandRun run;
+    if (!process.waitForFinished(120000)) return run;
+    run.exitCode = process.exitCode();
+    run.err = QString::fromLocal8Bit(process.readAllStandardError());
+    return run;
+}
+
+TEST(RegisterCommand, WritesWorkbookAndPictureFromEachKindOfInput) {
+    QTemporaryDir dir;
+    QFile csv(dir.filePath(QStringLiteral("in.csv")));
+    ASSERT_TRUE(csv.open(QIODevice::WriteOnly));
+    csv.write("Date,Number,Description,Category,Cleared,Debit,Credit\n"
+              "1/1/2013,2,\"Lunch, \"\"big\"\" one\",Food,,12.5,\n"
+              "1/2/2013,1,Pay,Salary,Yes,,1000\n");
+    csv.close();
+    QFile list(dir.filePath(QStringLiteral("list.txt")));
+    ASSERT_TRUE(list.open(QIODevice::WriteOnly));
+    list.write("1/1/2013^1^Sold My Used Car^Automotive^Yes^^5000|");
+    list.close();
+
+    const QString out = dir.filePath(QStringLiteral("out.xls"));
+    const QString png = dir.filePath(QStringLiteral("out.png"));
+    for (const QStringList& input : {QStringList{"--csv", csv.fileName()}, QStringList{"--list", list.fileName()},
+                                     QStringList{"--sample"}, QStringList{"--rows", "50"}}) {
+        QFile::remove(out);
+        QFile::remove(png);
+        const CommandRun run = registerCommand(input + QStringList{"-o", out, "--picture", png, "--timings"});
+        EXPECT_EQ(run.exitCode, 0) << input.join(' ').toStdString() << "\n" << run.err.toStdString();
+        EXPECT_TRUE(QFile::exists(out));
+        EXPECT_FALSE(QImage(png).isNull());
+        EXPECT_TRUE(run.err.contains(QStringLiteral("time layout"))) << run.err.toStdString();
+    }
+
+    // The picture of an existing workbook.
+    const QString again = dir.filePath(QStringLiteral("again.png"));
+    const CommandRun fromXls = registerCommand({"--from-xls", out, "--picture", again});
+    EXPECT_EQ(fromXls.exitCode, 0) << fromXls.err.toStdString();
+    EXPECT_EQ(QImage(again).size(), QImage(png).size());
+}
+
+TEST(RegisterCommand, BadArgumentsAndUnreadableInputGiveUsageAndFailure) {
+    QTemporaryDir dir;
+    const QString out = dir.filePath(QStringLiteral("out.xls"));
+    for (const QStringList& arguments :
+         {QStringList{}, QStringList{"--sample"}, QStringList{"--sample", "--rows", "3", "-o", out},
+          QStringList{"--rows", "many", "-o", out}, QStringList{"--bogus"}, QStringList{"--csv"},
+          QStringList{"--from-xls", out}}) {
+        const CommandRun run = registerCommand(arguments);
+        EXPECT_EQ(run.exitCode, 2) << arguments.join(' ').toStdString();
+        EXPECT_TRUE(run.err.contains(QStringLiteral("Usage:"))) << run.err.toStdString();
+    }
+    const CommandRun missing = registerCommand({"--csv", dir.filePath(QStringLiteral("nope.csv")), "-o", out});
+    EXPECT_EQ(missing.exitCode, 2);
+    EXPECT_TRUE(missing.err.contains(QStringLiteral("cannot read"))) << missing.err.toStdString();
+
+    QFile bad(dir.filePath(QStringLiteral("bad.csv")));
+    ASSERT_TRUE(bad.open(QIODevice::WriteOnly));
+    bad.write("Date,Amount\n");
+    bad.close();
+    const CommandRun wrongHeader = registerCommand({"--csv", bad.fileName(), "-o", out});
+    EXPECT_EQ(wrongHeader.exitCode, 2);
+    EXPECT_TRUE(wrongHeader.err.contains(QStringLiteral("header"))) << wrongHeader.err.toStdString();
+    EXPECT_FALSE(QFile::exists(out));
+
+    // A failing step is printed as the error report and fails the run.
+    const CommandRun unwritable = registerCommand({"--sample", "-o", dir.filePath(QStringLiteral("no/such/folder/out.xls"))});
+    EXPECT_EQ(unwritable.exitCode, 1);
+    EXPECT_TRUE(unwritable.err.contains(QStringLiteral("cannot write"))) << unwritable.err.toStdString();
+}
+
+}  // namespace
+}  // namespace brevanta

@@ -203,11 +203,28 @@ private:
     FormulaNode pop() {
         if (stack_.empty()) throw UndecodableFormula("formula operand missing");
         FormulaNode n = std::move(stack_.back());
+        poppedDepth_ = std::max(poppedDepth_, depths_.back());
         stack_.pop_back();
+        depths_.pop_back();
         return n;
     }
 
-    void push(FormulaNode n) { stack_.push_back(std::move(n)); }
+    // Pushes an operator or function node over the operands just popped.
+    void pushOver(FormulaNode n) {
+        const int depth = poppedDepth_ + 1;
+        poppedDepth_ = 0;
+        push(std::move(n), depth);
+    }
+
+    // Nesting deeper than any real formula is refused, so nothing that
+    // walks the tree later can run out of stack.
+    static constexpr int kMaxDepth = 1024;
+
+    void push(FormulaNode n, int depth = 1) {
+        if (depth > kMaxDepth) throw UndecodableFormula("formula nested too deeply");
+        stack_.push_back(std::move(n));
+        depths_.push_back(depth);
+    }
 
     // Reference parts: in a cell formula absolute positions with relative
     // flags; in a shared formula relative parts hold signed offsets.
@@ -233,7 +250,7 @@ private:
         n.function = info->id;
         n.children.resize(count);
         for (size_t i = count; i-- > 0;) n.children[i] = pop();
-        push(std::move(n));
+        pushOver(std::move(n));
     }
 
     void token() {
@@ -243,8 +260,9 @@ private:
             n.kind = Kind::Binary;
             n.binary = static_cast<model::BinaryOp>(t - ptg::Add);
             FormulaNode right = pop();
-            n.children = {pop(), std::move(right)};
-            push(std::move(n));
+            n.children.push_back(pop());
+            n.children.push_back(std::move(right));
+            pushOver(std::move(n));
             return;
         }
         switch (t) {
@@ -252,15 +270,15 @@ private:
             FormulaNode n;
             n.kind = Kind::Unary;
             n.unary = t == ptg::Uplus ? model::UnaryOp::Plus : t == ptg::Uminus ? model::UnaryOp::Minus : model::UnaryOp::Percent;
-            n.children = {pop()};
-            push(std::move(n));
+            n.children.push_back(pop());
+            pushOver(std::move(n));
             return;
         }
         case ptg::Paren: {
             FormulaNode n;
             n.kind = Kind::Paren;
-            n.children = {pop()};
-            push(std::move(n));
+            n.children.push_back(pop());
+            pushOver(std::move(n));
             return;
         }
         case ptg::MissArg: push(FormulaNode{}); return;
@@ -365,6 +383,8 @@ private:
     int row_, col_;
     bool shared_;
     std::vector<FormulaNode> stack_;
+    std::vector<int> depths_;
+    int poppedDepth_ = 0;
 };
 
 }  // namespace

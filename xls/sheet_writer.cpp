@@ -15,6 +15,7 @@ namespace brevanta::xls {
 namespace {
 
 constexpr int kRowsPerBlock = 32;         // ROW records go in blocks of 32 rows, each followed by its cells
+constexpr int kRowRecordSize = 20;        // header and data of one ROW record
 constexpr int kMergesPerRecord = 1026;    // MERGEDCELLS is never continued
 constexpr int kMaxTextLength = 32767;     // the most characters a cell holds in this format
 constexpr int kMaxFormulaTokens = 6000;   // keeps a FORMULA record inside one record
@@ -26,8 +27,9 @@ public:
     SheetWriter(const model::Sheet& sheet, bool active, FormatTableWriter& formats, SharedStrings& strings)
         : sheet_(sheet), active_(active), formats_(formats), strings_(strings), out_(stream_) {}
 
-    QByteArray encode() {
+    EncodedSheet encode() {
         beginningOfFile();
+        index();
         calculationSettings();
         printSettings();
         pageSetup();
@@ -38,7 +40,8 @@ public:
         selection();
         mergedCells();
         out_.empty(record::Eof);
-        return stream_.bytes();
+        placeIndex();
+        return {stream_.bytes(), positionFields_};
     }
 
 private:
@@ -59,6 +62,37 @@ private:
         p.u32(0);
         p.u32(0x06);
         out_.write(record::Bof, p);
+    }
+
+    // INDEX: the span of rows and where each block's DBCELL lies, filled in
+    // by placeIndex() once the blocks are written.
+    void index() {
+        const int extent = std::min(sheet_.rowExtent(), model::kMaxRows);
+        int firstRow = -1, lastRow = -1, blocks = 0, lastBlock = -1;
+        for (int r = 0; r < extent; ++r) {
+            if (!rowNeedsRecord(r)) continue;
+            if (firstRow < 0) firstRow = r;
+            lastRow = r;
+            if (r / kRowsPerBlock != lastBlock) { ++blocks; lastBlock = r / kRowsPerBlock; }
+        }
+        ByteWriter p;
+        p.u32(0);
+        p.u32(static_cast<uint32_t>(std::max(firstRow, 0)));
+        p.u32(static_cast<uint32_t>(lastRow + 1));
+        p.u32(0);  // DEFCOLWIDTH's position
+        p.zeros(4 * blocks);
+        indexAt_ = out_.position() + 4;
+        out_.write(record::Index, p);
+    }
+
+    void placeIndex() {
+        std::vector<int> fields{indexAt_ + 12};
+        stream_.patch32(indexAt_ + 12, static_cast<uint32_t>(defColWidthAt_));
+        for (size_t i = 0; i < dbCells_.size(); ++i) {
+            stream_.patch32(indexAt_ + 16 + 4 * static_cast<int>(i), static_cast<uint32_t>(dbCells_[i]));
+            fields.push_back(indexAt_ + 16 + 4 * static_cast<int>(i));
+        }
+        positionFields_ = std::move(fields);
     }
 
     // Automatic calculation, A1 references, no iteration, recalculation before saving.
@@ -121,6 +155,7 @@ private:
     // as spreadsheets store "the whole sheet formatted"; a reader takes the
     // format most columns share as the sheet's.
     void columns() {
+        defColWidthAt_ = out_.position();
         out_.u16Record(record::DefColWidth,
                        static_cast<uint16_t>(std::clamp<long>(std::lround(sheet_.standardColumnWidth - 0.43), 0, 255)));
         struct Column { uint16_t units; uint16_t xf; uint16_t options; bool operator==(const Column&) const = default; };
@@ -183,13 +218,43 @@ private:
         out_.write(record::Dimensions, p);
     }
 
+    // Blocks of up to 32 rows: their ROW records, their cells, then a
+    // DBCELL giving the distances back to the rows and between their cells.
     void rowsAndCells() {
         const int extent = std::min(sheet_.rowExtent(), model::kMaxRows);
         for (int blockStart = 0; blockStart < extent; blockStart += kRowsPerBlock) {
             const int blockEnd = std::min(extent, blockStart + kRowsPerBlock);
-            for (int r = blockStart; r < blockEnd; ++r) rowRecord(r);
-            for (int r = blockStart; r < blockEnd; ++r) cellRecords(r);
+            const int firstRowAt = out_.position();
+            std::vector<int> rows;
+            for (int r = blockStart; r < blockEnd; ++r)
+                if (rowNeedsRecord(r)) {
+                    rowRecord(r);
+                    rows.push_back(r);
+                }
+            if (rows.empty()) continue;
+            std::vector<int> cellStarts;
+            for (int r : rows) {
+                cellStarts.push_back(out_.position());
+                cellRecords(r);
+            }
+            const int dbCellAt = out_.position();
+            ByteWriter p;
+            p.u32(static_cast<uint32_t>(dbCellAt - firstRowAt));
+            int previous = firstRowAt + kRowRecordSize;  // the first distance counts from the second ROW record
+            for (int start : cellStarts) {
+                p.u16(static_cast<uint16_t>(start - previous));
+                previous = start;
+            }
+            dbCells_.push_back(dbCellAt);
+            out_.write(record::DbCell, p);
         }
+    }
+
+    bool rowNeedsRecord(int r) const {
+        if (sheet_.findRowInfo(r)) return true;
+        bool any = false;
+        sheet_.forEachCellInRow(r, [&](int c, const model::Cell& cell) { any = any || (hasRecord(cell) && c < model::kMaxColumns); });
+        return any;
     }
 
     // ROW: the row's cell span, its height (custom when set) and its format.
@@ -201,7 +266,6 @@ private:
             if (firstCol < 0) firstCol = c;
             lastCol = c;
         });
-        if (!info && firstCol < 0) return;
         const bool customHeight = info && info->height;
         const bool formatted = info && info->style != model::kNoStyle;
         ByteWriter p;
@@ -389,11 +453,15 @@ private:
     SharedStrings& strings_;
     ByteWriter stream_;
     RecordWriter out_;
+    int indexAt_ = 0;        // INDEX's data, in this sheet's bytes
+    int defColWidthAt_ = 0;
+    std::vector<int> dbCells_;
+    std::vector<int> positionFields_;
 };
 
 }  // namespace
 
-QByteArray encodeSheet(const model::Sheet& sheet, bool active, FormatTableWriter& formats, SharedStrings& strings) {
+EncodedSheet encodeSheet(const model::Sheet& sheet, bool active, FormatTableWriter& formats, SharedStrings& strings) {
     return SheetWriter(sheet, active, formats, strings).encode();
 }
 

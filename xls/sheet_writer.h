@@ -2,6 +2,7 @@
 // The records of one worksheet substream, from its BOF to its EOF.
 
 #include <QByteArray>
+#include <vector>
 
 #include "engine/model/sheet.h"
 #include "xls/format_records.h"
@@ -9,7 +10,14 @@
 
 namespace brevanta::xls {
 
+struct EncodedSheet {
+    QByteArray bytes;
+    // Places of 32-bit stream positions (INDEX) written relative to the
+    // sheet's start; the sheet's own position is added once it is known.
+    std::vector<int> positionFields;
+};
+
 // Encodes the sheet; texts go into `strings` and formats into `formats`.
-QByteArray encodeSheet(const model::Sheet& sheet, bool active, FormatTableWriter& formats, SharedStrings& strings);
+EncodedSheet encodeSheet(const model::Sheet& sheet, bool active, FormatTableWriter& formats, SharedStrings& strings);
 
 }  // namespace brevanta::xls

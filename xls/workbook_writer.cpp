@@ -209,17 +209,26 @@ QByteArray encodeWorkbookStream(const model::Workbook& workbook) {
         throw host::HostError(QStringLiteral("A workbook must contain at least one visible worksheet."));
     FormatTableWriter formats(workbook.styles);
     SharedStrings strings;
-    std::vector<QByteArray> sheets;
+    const int active = std::clamp(workbook.activeSheet, 0, static_cast<int>(workbook.sheets.size()) - 1);
+    std::vector<EncodedSheet> sheets;
     for (size_t i = 0; i < workbook.sheets.size(); ++i)
-        sheets.push_back(encodeSheet(*workbook.sheets[i], static_cast<int>(i) == workbook.activeSheet, formats, strings));
+        sheets.push_back(encodeSheet(*workbook.sheets[i], static_cast<int>(i) == active, formats, strings));
 
     ByteWriter stream;
     GlobalsWriter globals(workbook, stream);
     globals.write(formats, strings);
     std::vector<int> offsets;
-    for (const QByteArray& sheet : sheets) {
-        offsets.push_back(stream.size());
-        stream.raw(sheet);
+    for (const EncodedSheet& sheet : sheets) {
+        const int start = stream.size();
+        offsets.push_back(start);
+        stream.raw(sheet.bytes);
+        for (int field : sheet.positionFields) {
+            const QByteArray& bytes = stream.bytes();
+            const int at = start + field;
+            uint32_t relative = 0;
+            for (int i = 3; i >= 0; --i) relative = (relative << 8) | static_cast<uint8_t>(bytes[at + i]);
+            stream.patch32(at, relative + static_cast<uint32_t>(start));
+        }
     }
     globals.placeSheets(offsets);
     return stream.bytes();

@@ -88,7 +88,8 @@ private:
 // The generation's hand-over, kept instead of shown.
 class HeadlessWindows final : public generate::GenerationWindows {
 public:
-    explicit HeadlessWindows(PhaseClock& clock) : clock_(clock) {}
+    HeadlessWindows(PhaseClock& clock, bool wantsPicture) : clock_(clock), wantsPicture_(wantsPicture) {}
+    bool wantsPicture() const override { return wantsPicture_; }
     void setMainPointer(int) override {}
     void hideMain() override {}
     void loadPreviewPicture(const QString& path) override {
@@ -104,6 +105,7 @@ public:
 
 private:
     PhaseClock& clock_;
+    bool wantsPicture_;
 };
 
 struct Options {
@@ -268,7 +270,7 @@ int main(int argc, char** argv) {
     clock.mark("input");
 
     generate::initPalette();
-    HeadlessWindows windows(clock);
+    HeadlessWindows windows(clock, !options.picture.isEmpty());
     generate::generateCheckRegister(1, transactions, windows);
 
     if (windows.excelFile.isEmpty() || !QFile::exists(windows.excelFile)) {

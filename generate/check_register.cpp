@@ -95,27 +95,30 @@ void generateCheckRegister(int selector, const reg::TransactionSource& transacti
     windows.phaseFinished("save");
 
     const QString picturePath = inFolder(folder, QLatin1String(kPictureFileName));
+    const bool picture = windows.wantsPicture();
     host::ApplicationPtr second;
     host::WorkbookPtr book;
-    proc.step(168, [&] { second = host::openWorkbookInNewExcel(path); });
+    if (picture) proc.step(168, [&] { second = host::openWorkbookInNewExcel(path); });
     proc.step(170, [&] { windows.setMainPointer(11); });
-    proc.step(172, [&] {
+    if (picture) proc.step(172, [&] {
         host::Workbooks& books = must(second).workbooks();
         book = books.item(books.count());
     });
     windows.phaseFinished("reopen");
-    proc.step(174, [&] { host::saveCellsActivesheet(book, picturePath); });
-    proc.step(176, [&] { must(second).setDisplayAlerts(false); });
-    proc.step(178, [&] { must(book).close(); });
-    proc.step(180, [&] { must(second).quit(); });
+    if (picture) {
+        proc.step(174, [&] { host::saveCellsActivesheet(book, picturePath); });
+        proc.step(176, [&] { must(second).setDisplayAlerts(false); });
+        proc.step(178, [&] { must(book).close(); });
+        proc.step(180, [&] { must(second).quit(); });
+    }
     proc.step(182, [&] { windows.setMainPointer(0); });
     windows.phaseFinished("picture");
 
-    proc.step(184, [&] { windows.loadPreviewPicture(picturePath); });
+    if (picture) proc.step(184, [&] { windows.loadPreviewPicture(picturePath); });
     proc.step(186, [&] { windows.setPreviewExcelFile(path); });
     proc.step(188, [&] { windows.showPreview(); });
     proc.step(190, [&] { windows.hideMain(); });
-    proc.step(192, [&] { frame::deleteFileQuietly(picturePath); });
+    if (picture) proc.step(192, [&] { frame::deleteFileQuietly(picturePath); });
     windows.phaseFinished("preview");
 }
 

@@ -16,6 +16,9 @@ public:
     virtual void loadPreviewPicture(const QString& path) = 0;  // throws when the file gives no picture
     virtual void setPreviewExcelFile(const QString& path) = 0;
     virtual void showPreview() = 0;
+    // False when nobody will look at the picture (the headless generator
+    // asked only for the workbook): the reopen and export are then left out.
+    virtual bool wantsPicture() const { return true; }
     // Called after each phase of the generation ("layout", "save", "reopen", "picture", "preview").
     virtual void phaseFinished(const char* phase) { (void)phase; }
 };

@@ -197,7 +197,8 @@ bool writePicture(const QImage& picture, const QString& path) {
         printErr(QStringLiteral("brevanta-register: no picture was produced\n"));
         return false;
     }
-    if (!picture.save(path)) {
+    // Light compression: a long register's picture is tens of millions of pixels.
+    if (!picture.save(path, nullptr, 80)) {
         printErr(QStringLiteral("brevanta-register: cannot write the picture %1\n").arg(path));
         return false;
     }

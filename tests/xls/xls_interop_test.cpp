@@ -160,6 +160,16 @@ void expectSameRegister(const model::Workbook& mineBook, const model::Workbook& 
     EXPECT_GT(formulas, kTransactions);
     EXPECT_NEAR(*theirs.columns[3].width, 37.43, 0.2);
     EXPECT_EQ(theirs.findRowInfo(1)->height, 30.75);
+    // The printed page went through their reader and writer and ours.
+    EXPECT_EQ(theirs.page.orientation, 2);
+    EXPECT_EQ(theirs.page.paperSize, 9);
+    EXPECT_FALSE(theirs.page.zoom.has_value()) << "fit to pages";
+    EXPECT_EQ(theirs.page.fitToPagesWide, 1);
+    EXPECT_EQ(theirs.page.fitToPagesTall, 1);
+    EXPECT_EQ(theirs.page.printTitleRows, std::make_optional(std::make_pair(3, 4)));
+    EXPECT_NEAR(theirs.page.leftMargin, 0.7 * 72, 0.01);
+    EXPECT_NEAR(theirs.page.topMargin, 0.5 * 72, 0.01);
+    EXPECT_EQ(theirs.activeCell, (model::CellAddress{5, 1}));
 }
 
 class Interop : public ::testing::Test {

@@ -8,6 +8,7 @@
 #include "xls/biff_strings.h"
 #include "xls/compound_file.h"
 #include "xls/format_records.h"
+#include "xls/print_ranges.h"
 #include "xls/shared_strings.h"
 #include "xls/sheet_reader.h"
 #include "xls/workbook_stream.h"
@@ -104,7 +105,7 @@ private:
         }
     }
 
-    // The built-in Print_Titles name of a sheet: whole rows, as one 3-D area.
+    // The built-in Print_Area and Print_Titles names of a sheet: one 3-D area each.
     void name(ByteReader& in) {
         const uint16_t options = in.u16();
         in.u8();
@@ -113,17 +114,20 @@ private:
         in.u16();
         const uint16_t tab = in.u16();
         in.skip(4);
-        if (!(options & 0x0020) || length != 1) return;
+        if (!(options & 0x0020) || length != 1 || tab == 0) return;
         const uint8_t wide = in.u8() & 0x01;
         const uint16_t code = wide ? in.u16() : in.u8();
-        if (code != 0x07 || formulaLength < 11) return;
+        if ((code != kPrintAreaName && code != kPrintTitlesName) || formulaLength < 11) return;
         const uint8_t token = in.u8();
         if ((token & 0x1F) != 0x1B) return;  // ptgArea3d
         in.u16();
-        const int firstRow = in.u16(), lastRow = in.u16();
-        const int firstCol = in.u16() & 0xFF, lastCol = in.u16() & 0xFF;
-        if (firstCol != 0 || lastCol != 0xFF || tab == 0) return;
-        printTitles_.push_back({tab - 1, firstRow, lastRow});
+        model::CellRange range;
+        range.firstRow = in.u16();
+        range.lastRow = in.u16();
+        range.firstCol = in.u16() & 0xFF;
+        range.lastCol = in.u16() & 0xFF;
+        if (range.lastRow < range.firstRow || range.lastCol < range.firstCol) return;
+        printRanges_.push_back({tab - 1, code, range});
     }
 
     std::unique_ptr<model::Workbook> sheets() {
@@ -139,8 +143,12 @@ private:
             auto sheet = decodeSheet(stream_, entry.offset, entry.name, sources);
             rows += sheet->rowExtent();
             if (rows > kRowBudget) damaged(QStringLiteral("it holds more rows than a workbook can."));
-            for (const auto& titles : printTitles_)
-                if (titles.tab == entry.tab) sheet->page.printTitleRows = std::make_pair(titles.firstRow, titles.lastRow);
+            for (const auto& printed : printRanges_) {
+                if (printed.tab != entry.tab) continue;
+                if (printed.code == kPrintAreaName) sheet->page.printArea = printAreaText(printed.range);
+                else if (printed.range.firstCol == 0 && printed.range.lastCol == model::kMaxColumns - 1)
+                    sheet->page.printTitleRows = std::make_pair(printed.range.firstRow, printed.range.lastRow);
+            }
             if (entry.tab == activeTab_) workbook->activeSheet = static_cast<int>(workbook->sheets.size());
             workbook->sheets.push_back(std::move(sheet));
         }
@@ -153,7 +161,7 @@ private:
         QString name;
         int tab = 0;
     };
-    struct PrintTitles { int tab; int firstRow; int lastRow; };
+    struct PrintedRange { int tab; uint16_t code; model::CellRange range; };
 
     std::span<const uint8_t> stream_;
     RecordCursor cursor_;
@@ -164,7 +172,7 @@ private:
     int tabs_ = 0;
     int activeTab_ = 0;
     std::vector<uint16_t> externSheets_;
-    std::vector<PrintTitles> printTitles_;
+    std::vector<PrintedRange> printRanges_;
 };
 
 }  // namespace

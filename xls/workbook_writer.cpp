@@ -9,6 +9,7 @@
 #include "xls/biff_strings.h"
 #include "xls/compound_file.h"
 #include "xls/format_records.h"
+#include "xls/print_ranges.h"
 #include "xls/sheet_writer.h"
 #include "xls/shared_strings.h"
 #include "xls/workbook_stream.h"
@@ -46,7 +47,7 @@ public:
         palette();
         boundSheets();
         country();
-        printTitles();
+        printRanges();
         writeSharedStrings(out_, strings);
         out_.empty(record::Eof);
     }
@@ -143,13 +144,21 @@ private:
         out_.write(record::Country, p);
     }
 
-    // Print titles: the internal SUPBOOK, one EXTERNSHEET entry per sheet,
-    // and a built-in Print_Titles NAME for each sheet that has title rows.
-    void printTitles() {
+    // Printed ranges: the internal SUPBOOK, one EXTERNSHEET entry per sheet,
+    // and per sheet a built-in Print_Area and Print_Titles NAME where set.
+    void printRanges() {
         const int count = static_cast<int>(workbook_.sheets.size());
-        bool any = false;
-        for (const auto& sheet : workbook_.sheets) any = any || sheet->page.printTitleRows.has_value();
-        if (!any) return;
+        std::vector<std::pair<int, model::CellRange>> areas, titles;
+        for (int i = 0; i < count; ++i) {
+            const model::PageSetupData& page = workbook_.sheets[i]->page;
+            if (const auto area = parsePrintArea(page.printArea)) areas.emplace_back(i, *area);
+            if (const auto& rows = page.printTitleRows) {
+                const int first = std::clamp(rows->first, 0, model::kMaxRows - 1);
+                const int last = std::clamp(rows->second, first, model::kMaxRows - 1);
+                titles.emplace_back(i, model::CellRange{first, 0, last, model::kMaxColumns - 1});
+            }
+        }
+        if (areas.empty() && titles.empty()) return;
         ByteWriter supbook;
         supbook.u16(static_cast<uint16_t>(count));
         supbook.u16(0x0401);  // this workbook
@@ -162,29 +171,29 @@ private:
             externs.u16(static_cast<uint16_t>(i));
         }
         out_.write(record::ExternSheet, externs);
-        for (int i = 0; i < count; ++i) {
-            const auto& rows = workbook_.sheets[i]->page.printTitleRows;
-            if (!rows) continue;
-            const int first = std::clamp(rows->first, 0, model::kMaxRows - 1);
-            const int last = std::clamp(rows->second, first, model::kMaxRows - 1);
-            ByteWriter p;
-            p.u16(0x0020);  // built-in name
-            p.u8(0);
-            p.u8(1);        // name length
-            p.u16(11);      // formula length
-            p.u16(0);
-            p.u16(static_cast<uint16_t>(i + 1));  // local to sheet i
-            p.u32(0);
-            p.u8(0);
-            p.u8(0x07);     // Print_Titles
-            p.u8(0x3B);     // ptgArea3d, reference class
-            p.u16(static_cast<uint16_t>(i));
-            p.u16(static_cast<uint16_t>(first));
-            p.u16(static_cast<uint16_t>(last));
-            p.u16(0);
-            p.u16(0x00FF);
-            out_.write(record::Name, p);
-        }
+        for (const auto& [sheet, range] : areas) builtInName(kPrintAreaName, sheet, range);
+        for (const auto& [sheet, range] : titles) builtInName(kPrintTitlesName, sheet, range);
+    }
+
+    // NAME: a built-in name local to one sheet whose formula is one 3-D area on it.
+    void builtInName(uint8_t code, int sheet, const model::CellRange& range) {
+        ByteWriter p;
+        p.u16(0x0020);  // built-in
+        p.u8(0);
+        p.u8(1);        // name length
+        p.u16(11);      // formula length
+        p.u16(0);
+        p.u16(static_cast<uint16_t>(sheet + 1));
+        p.u32(0);
+        p.u8(0);
+        p.u8(code);
+        p.u8(0x3B);     // ptgArea3d, reference class
+        p.u16(static_cast<uint16_t>(sheet));
+        p.u16(static_cast<uint16_t>(range.firstRow));
+        p.u16(static_cast<uint16_t>(range.lastRow));
+        p.u16(static_cast<uint16_t>(range.firstCol));
+        p.u16(static_cast<uint16_t>(range.lastCol));
+        out_.write(record::Name, p);
     }
 
     const model::Workbook& workbook_;

@@ -145,6 +145,7 @@ void expectSamePage(const model::PageSetupData& a, const model::PageSetupData& b
     EXPECT_EQ(a.fitToPagesWide, b.fitToPagesWide);
     EXPECT_EQ(a.fitToPagesTall, b.fitToPagesTall);
     EXPECT_EQ(a.printTitleRows, b.printTitleRows);
+    EXPECT_EQ(a.printArea, b.printArea);
 }
 
 void expectSameSheet(const model::Workbook& wa, const model::Sheet& a, const model::Workbook& wb, const model::Sheet& b) {

@@ -94,10 +94,14 @@ TEST(RoundTrip, SeveralSheetsKeepNamesActiveSheetAndFormats) {
     second.selection = {2, 1, 4, 3};
     second.activeCell = {3, 2};
     second.page.printTitleRows.reset();
+    second.page.printArea = QStringLiteral("$B$2:$AA$40");
     second.page.zoom = 85;
     second.page.orientation = 1;
     workbook->activeSheet = 1;
-    expectSameWorkbook(*workbook, *roundTrip(*workbook));
+    const auto read = roundTrip(*workbook);
+    expectSameWorkbook(*workbook, *read);
+    EXPECT_EQ(read->sheets[1]->page.printArea, QStringLiteral("$B$2:$AA$40"));
+    EXPECT_EQ(read->sheets[0]->page.printArea, QString());
 }
 
 TEST(RoundTrip, OutputIsByteStable) {

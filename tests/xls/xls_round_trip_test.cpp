@@ -121,6 +121,12 @@ TEST(WorkbookFile, UnwritablePathIsAHostErrorAndLeavesNothingBehind) {
         EXPECT_TRUE(error.description().contains(missing)) << error.description().toStdString();
     }
     EXPECT_TRUE(QDir(folder.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot).isEmpty());
+    try {
+        xls::readWorkbook(missing);
+        FAIL() << "no error";
+    } catch (const host::HostError& error) {
+        EXPECT_TRUE(error.description().contains(QLatin1String("No such file"))) << error.description().toStdString();
+    }
 }
 
 TEST(WorkbookFile, ReplacesAnExistingFileWhole) {

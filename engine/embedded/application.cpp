@@ -1,10 +1,7 @@
 #include "engine/embedded/address.h"
 #include "engine/embedded/embedded_host.h"
 #include "engine/embedded/objects.h"
-
-#ifdef BREVANTA_ENGINE_WITH_XLS
 #include "xls/xls_file.h"
-#endif
 
 namespace brevanta::engine {
 
@@ -50,17 +47,12 @@ host::WorkbookPtr EngineWorkbooks::add() {
 
 host::WorkbookPtr EngineWorkbooks::open(const QString& path) {
     auto& app = live();
-#ifdef BREVANTA_ENGINE_WITH_XLS
-    auto book = BookState::adopt(xls::readWorkbook(path), path, app_);
-    if (book->sheets.empty()) throw HostError(QStringLiteral("Open method of Workbooks class failed"));
+    auto model = xls::readWorkbook(path);
+    if (!model || model->sheets.empty()) throw HostError(QStringLiteral("Open method of Workbooks class failed"));
+    auto book = BookState::adopt(std::move(model), path, app_);
     app.books.push_back(book);
     app.active = book;
     return std::make_shared<EngineWorkbook>(book);
-#else
-    Q_UNUSED(app);
-    Q_UNUSED(path);
-    throw HostError(QStringLiteral("Open method of Workbooks class failed"));
-#endif
 }
 
 host::WorkbookPtr EngineWorkbooks::item(int index) {

@@ -1,8 +1,5 @@
 #include "engine/embedded/objects.h"
-
-#ifdef BREVANTA_ENGINE_WITH_XLS
 #include "xls/xls_file.h"
-#endif
 
 namespace brevanta::engine {
 
@@ -42,12 +39,8 @@ void EngineWorkbook::saveAs(const QString& path, int fileFormat) {
     if (path.isEmpty() || (fileFormat != host::xl::FileFormatExcel8 && fileFormat != host::xl::FileFormatNormal))
         throw HostError(QStringLiteral("SaveAs method of Workbook class failed"));
     for (auto& sheet : book.sheets) sheet->calculator->computeAll();
-#ifdef BREVANTA_ENGINE_WITH_XLS
     xls::writeWorkbook(*book.book, path);
     book.fullName = path;
-#else
-    throw HostError(QStringLiteral("SaveAs method of Workbook class failed"));
-#endif
 }
 
 void EngineWorkbook::close() {

@@ -2,6 +2,7 @@
 
 #include <QColor>
 #include <QFont>
+#include <QFontMetrics>
 #include <QPainter>
 #include <cmath>
 #include <vector>
@@ -133,19 +134,35 @@ QImage renderPicture(const model::Workbook& workbook, const model::Sheet& sheet,
             painter.drawLine(rect.bottomLeft(), rect.bottomRight());
         }
     };
+    // A cell that text from its left neighbour may not run into.
+    auto isOccupied = [&](int row, int col) {
+        if (sheet.mergeAt(row, col)) return true;
+        const model::Cell* cell = sheet.find(row, col);
+        return cell && (cell->formula || !model::isEmpty(cell->value));
+    };
     auto drawText = [&](const model::CellRange& area, int row, int col, const model::CellStyle& style) {
         if (!sheet.find(row, col)) return;
         const model::Value value = calculator.value(row, col);
         if (model::isEmpty(value)) return;
         const QString text = displayText(value, style.numberFormat, locale);
         if (text.isEmpty()) return;
-        const QRect rect = areaRect(area).adjusted(kTextPadding, 0, -kTextPadding, 0);
+        const QFont font = painterFont(style.font);
+        const Qt::Alignment horizontal = horizontalFlag(style.hAlign, value);
+        model::CellRange textArea = area;
+        // Unwrapped text aligned left runs on into the empty cells to its right, as on screen.
+        if (!style.wrap && horizontal == Qt::AlignLeft && area.firstCol == area.lastCol) {
+            const int needed = QFontMetrics(font).horizontalAdvance(text) + 2 * kTextPadding;
+            while (areaRect(textArea).width() < needed && textArea.lastCol < shown.lastCol &&
+                   !isOccupied(row, textArea.lastCol + 1))
+                ++textArea.lastCol;
+        }
+        const QRect rect = areaRect(textArea).adjusted(kTextPadding, 0, -kTextPadding, 0);
         if (rect.width() <= 0 || rect.height() <= 0) return;
         painter.save();
-        painter.setClipRect(areaRect(area));
-        painter.setFont(painterFont(style.font));
+        painter.setClipRect(areaRect(textArea));
+        painter.setFont(font);
         painter.setPen(fontColor(workbook, style.font.colorIndex));
-        int flags = horizontalFlag(style.hAlign, value) | verticalFlag(style.vAlign);
+        int flags = horizontal | verticalFlag(style.vAlign);
         if (style.wrap) flags |= Qt::TextWordWrap;
         painter.drawText(rect, flags, text);
         painter.restore();

@@ -143,6 +143,21 @@ TEST_F(PictureTest, UnfilledCellsShowGridLinesAndCopyPictureUsesTheClipboard) {
     EXPECT_EQ(QGuiApplication::clipboard()->image(), image);
 }
 
+TEST_F(PictureTest, UnwrappedTextRunsIntoEmptyNeighboursOnly) {
+    write(QStringLiteral("A1"), QStringLiteral("A long description that needs room"));
+    write(QStringLiteral("A2"), QStringLiteral("A long description that needs room"));
+    write(QStringLiteral("B2"), QStringLiteral("x"));
+    const QImage image = render({0, 0, 1, 2});
+    auto darkInB = [&](int top) {
+        int dark = 0;
+        for (int y = top; y < top + 17; ++y)
+            for (int x = 64 + 16; x < 128; ++x)  // right of B2's own "x" dark += isDark(image.pixel(x, y));
+        return dark;
+    };
+    EXPECT_GT(darkInB(0), 20);
+    EXPECT_EQ(darkInB(17), 0);
+}
+
 TEST_F(PictureTest, VeryTallRangeIsCutAtTheBottom) {
     write(QStringLiteral("A1"), QStringLiteral("top"));
     write(QStringLiteral("A40000"), QStringLiteral("bottom"));

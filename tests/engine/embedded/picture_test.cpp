@@ -148,10 +148,10 @@ TEST_F(PictureTest, UnwrappedTextRunsIntoEmptyNeighboursOnly) {
     write(QStringLiteral("A2"), QStringLiteral("A long description that needs room"));
     write(QStringLiteral("B2"), QStringLiteral("x"));
     const QImage image = render({0, 0, 1, 2});
-    auto darkInB = [&](int top) {
+    auto darkInB = [&](int top) {  // right of B2's own "x"
         int dark = 0;
         for (int y = top; y < top + 17; ++y)
-            for (int x = 64 + 16; x < 128; ++x)  // right of B2's own "x" dark += isDark(image.pixel(x, y));
+            for (int x = 64 + 16; x < 128; ++x) dark += isDark(image.pixel(x, y));
         return dark;
     };
     EXPECT_GT(darkInB(0), 20);

@@ -125,18 +125,6 @@ TEST(GenerationDriver, NamesAreRedrawnWhileTheFileExistsAndTempFallsBackToTheSys
     EXPECT_EQ(generate::temporaryFolder(), dir.path());
 }
 
-TEST(GenerationDriver, AnExistingNameIsNeverOverwritten) {
-    // Fill a folder with every name but a few would be slow; instead run
-    // twice and check the two workbooks coexist under different names.
-    Generation g;
-    g.run(kExample);
-    const QString first = g.windows.excelFile;
-    g.run(kExample);
-    EXPECT_NE(g.windows.excelFile, first);
-    EXPECT_TRUE(QFile::exists(first));
-    EXPECT_TRUE(QFile::exists(g.windows.excelFile));
-}
-
 TEST(GenerationDriver, NoHostGivesABoxForEveryStepAndStillShowsThePreview) {
     Generation g;
     g.hosts.world->failCreate = true;

@@ -15,9 +15,7 @@ using host::mExcelApp;
 using host::mExcelBook;
 using host::must;
 
-namespace {
-
-std::mt19937& nameGenerator() {
+std::mt19937& temporaryNameGenerator() {
     // Seeded once per run; drawing every digit from the one sequence.
     static std::mt19937 generator = [] {
         std::random_device device;
@@ -27,6 +25,8 @@ std::mt19937& nameGenerator() {
     }();
     return generator;
 }
+
+namespace {
 
 QString inFolder(const QString& folder, const QString& name) {
     return QDir::toNativeSeparators(QDir(folder).filePath(name));
@@ -82,7 +82,7 @@ void generateCheckRegister(int selector, const reg::TransactionSource& transacti
     QString path;
     do {
         QString name;
-        proc.step(142, [&] { name = drawTemporaryName(nameGenerator()); });
+        proc.step(142, [&] { name = drawTemporaryName(temporaryNameGenerator()); });
         proc.step(154, [&] { path = inFolder(folder, name + QStringLiteral(".xls")); });
     } while (proc.test(156, [&] { return frame::fileExists(path); }));
 

@@ -22,6 +22,8 @@ QString temporaryFolder();
 
 // "vantor" and eight digits 1 to 9.
 QString drawTemporaryName(std::mt19937& generator);
+// The generator the driver draws names from: seeded once per run.
+std::mt19937& temporaryNameGenerator();
 
 // The name of the picture file in the temporary folder.
 inline constexpr char kPictureFileName[] = "temp.bmp";

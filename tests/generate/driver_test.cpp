@@ -106,7 +106,7 @@ TEST(GenerationDriver, AWholeGenerationHandsPictureAndWorkbookToThePreview) {
     EXPECT_EQ(host::mExcelApp, nullptr);
 }
 
-TEST(GenerationDriver, NamesAreRedrawnWhileTheFileExistsAndTempFallsBackToTheSystemFolder) {
+TEST(GenerationDriver, NamesHaveTheirFormAndTempFallsBackToTheSystemFolder) {
     std::mt19937 generator(42);
     std::set<QString> names;
     for (int i = 0; i < 200; ++i) {
@@ -123,6 +123,23 @@ TEST(GenerationDriver, NamesAreRedrawnWhileTheFileExistsAndTempFallsBackToTheSys
     QTemporaryDir dir;
     TempScope set(dir.path().toLocal8Bit());
     EXPECT_EQ(generate::temporaryFolder(), dir.path());
+}
+
+TEST(GenerationDriver, ANameThatExistsIsRedrawnWhole) {
+    Generation g;
+    generate::temporaryNameGenerator().seed(7);
+    std::mt19937 preview(7);
+    const QString taken = generate::drawTemporaryName(preview);
+    const QString next = generate::drawTemporaryName(preview);
+    QFile existing(g.temp.filePath(taken + QStringLiteral(".xls")));
+    ASSERT_TRUE(existing.open(QIODevice::WriteOnly));
+    existing.write("the user's");
+    existing.close();
+
+    g.run(kExample);
+    EXPECT_EQ(QFileInfo(g.windows.excelFile).fileName(), next + QStringLiteral(".xls"));
+    ASSERT_TRUE(existing.open(QIODevice::ReadOnly));
+    EXPECT_EQ(existing.readAll(), QByteArray("the user's"));
 }
 
 TEST(GenerationDriver, NoHostGivesABoxForEveryStepAndStillShowsThePreview) {

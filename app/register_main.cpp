@@ -18,6 +18,7 @@
 #include "engine/embedded/embedded_host.h"
 #include "frame/common.h"
 #include "frame/error_report.h"
+#include "frame/picture_file.h"
 #include "generate/check_register.h"
 #include "generate/csv_transactions.h"
 #include "generate/generation_windows.h"
@@ -93,7 +94,7 @@ public:
     void setMainPointer(int) override {}
     void hideMain() override {}
     void loadPreviewPicture(const QString& path) override {
-        QImage image(path);
+        const QImage image = frame::loadPictureFile(path);
         if (image.isNull()) throw frame::Failure(QStringLiteral("Invalid picture"));
         picture = image;
     }
@@ -245,7 +246,7 @@ int main(int argc, char** argv) {
         host::saveCellsActivesheet(book, bitmap);
         proc.step(104, [&] { host::must(app).quit(); });
         clock.mark("picture");
-        ok = writePicture(QImage(bitmap), options.picture) && reporter.count == 0;
+        ok = writePicture(frame::loadPictureFile(bitmap), options.picture) && reporter.count == 0;
         if (options.timings) clock.print();
         return ok ? 0 : 1;
     }

@@ -6,6 +6,7 @@
 
 #include "frame/common.h"
 #include "frame/error_report.h"
+#include "frame/picture_file.h"
 #include "frame/program_end.h"
 #include "frame/prompter.h"
 #include "host/host_factory.h"
@@ -120,7 +121,7 @@ void saveCellsActivesheet(const WorkbookPtr& workbook, const QString& path) {
     proc.step(112, [&] {
         const QImage picture = frame::getClipboardPicture(0);
         if (picture.isNull()) throw frame::Failure(QStringLiteral("Invalid picture"));
-        if (!picture.save(path, "BMP"))
+        if (!frame::savePictureFile(picture, path))
             throw frame::Failure(QStringLiteral("Path/File access error"));
     });
 }

@@ -16,6 +16,7 @@
 #include "frame/common.h"
 #include "frame/error_report.h"
 #include "frame/failure.h"
+#include "frame/picture_file.h"
 #include "frame/program_end.h"
 #include "frame/prompter.h"
 #include "preview/image_surface.h"
@@ -136,9 +137,9 @@ void Form2::setPicture(const QImage& picture) {
 }
 
 bool Form2::loadPicture(const QString& path) {
-    QImage picture;
     if (!frame::fileExists(path)) throw frame::Failure(QStringLiteral("File not found: ") + path);
-    if (!picture.load(path)) throw frame::Failure(QStringLiteral("Invalid picture"));
+    const QImage picture = frame::loadPictureFile(path);
+    if (picture.isNull()) throw frame::Failure(QStringLiteral("Invalid picture"));
     setPicture(picture);
     return true;
 }

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "engine/formula/display_format.h"
+#include "frame/picture_file.h"
 
 namespace brevanta::engine {
 
@@ -105,7 +106,7 @@ QImage renderPicture(const model::Workbook& workbook, const model::Sheet& sheet,
     const int columnsShown = static_cast<int>(columnEdges.size()) - 1;
     const int rowsShown = static_cast<int>(rowEdges.size()) - 1;
 
-    QImage image(width, height, QImage::Format_RGB32);
+    QImage image = frame::uninitialisedImage(width, height, QImage::Format_RGB32);
     if (image.isNull()) return image;
     image.fill(Qt::white);
     QPainter painter(&image);

@@ -3,9 +3,11 @@
 
 #include <QApplication>
 #include <QImage>
+#include <QTemporaryDir>
 #include <benchmark/benchmark.h>
 
 #include "frame/error_report.h"
+#include "frame/picture_file.h"
 #include "preview/form2.h"
 
 namespace {
@@ -32,6 +34,26 @@ void zoomStep(benchmark::State& state) {
     }
 }
 BENCHMARK(zoomStep)->Arg(100)->Arg(1000)->Unit(benchmark::kMillisecond);
+
+// A generation's hand-over: the picture file is loaded and the window gets its
+// initial set-up and first repaint at zoom 1.0.
+void loadAndSetUp(benchmark::State& state) {
+    QTemporaryDir folder;
+    const QString path = folder.filePath(QStringLiteral("temp.bmp"));
+    if (!brevanta::frame::savePictureFile(registerLikePicture(int(state.range(0))), path)) {
+        state.SkipWithError("the picture file could not be written");
+        return;
+    }
+    for (auto _ : state) {
+        brevanta::preview::Form2 form;
+        form.loadPicture(path);
+        form.Form_Activate();
+        state.PauseTiming();
+        benchmark::DoNotOptimize(&form);
+        state.ResumeTiming();
+    }
+}
+BENCHMARK(loadAndSetUp)->Arg(1000)->Unit(benchmark::kMillisecond);
 
 }  // namespace
 

@@ -42,7 +42,13 @@ int pixels(qint64 twips) { return clampToInt(pixelsFromTwips(twips)); }
 
 // The holder's rectangle of the plan, stretched to the zoomed size.
 QImage paintZoomed(const QImage& holder, const RedrawPlan& plan) {
-    QImage zoomed(pixels(plan.targetWidth), pixels(plan.targetHeight), QImage::Format_RGB32);
+    // Unscaled and whole, the stretch is the holder itself: share it rather than copy every pixel.
+    if (plan.targetWidth == plan.sourceWidth && plan.targetHeight == plan.sourceHeight &&
+        holder.format() == QImage::Format_RGB32 && pixels(plan.sourceWidth) == holder.width() &&
+        pixels(plan.sourceHeight) == holder.height() && plan.sourceWidth % kTwipsPerPixel == 0 &&
+        plan.sourceHeight % kTwipsPerPixel == 0)
+        return holder;
+    QImage zoomed = frame::uninitialisedImage(pixels(plan.targetWidth), pixels(plan.targetHeight), QImage::Format_RGB32);
     if (zoomed.isNull()) throw frame::Failure(QStringLiteral("Out of memory"));
     zoomed.fill(Qt::white);
     QPainter painter(&zoomed);

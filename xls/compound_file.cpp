@@ -45,6 +45,7 @@ QByteArray wrapInCompoundFile(const QByteArray& stream) {
         if (!written || !gsf_output_close(GSF_OUTPUT(container.object)))
             throw host::HostError(QStringLiteral("The workbook could not be packed into its file."));
     }
+    // Closing the container closed the sink under it too; a second close trips libgsf's check.
     const auto size = gsf_output_size(sink.object);
     const guint8* bytes = gsf_output_memory_get_bytes(GSF_OUTPUT_MEMORY(sink.object));
     return QByteArray(reinterpret_cast<const char*>(bytes), static_cast<qsizetype>(size));

@@ -1,6 +1,7 @@
 #include "frame/picture_file.h"
 
 #include <sys/mman.h>
+#include <unistd.h>
 
 #include <QFile>
 #include <cstdint>
@@ -9,10 +10,12 @@ namespace brevanta::frame {
 
 namespace {
 
-// BITMAPFILEHEADER, BITMAPINFOHEADER and the three colour masks of BI_BITFIELDS.
+// BITMAPFILEHEADER, BITMAPINFOHEADER and the three colour masks of BI_BITFIELDS,
+// then two unused bytes, so the pixels start on a 4-byte boundary and a mapped
+// file can be an image's buffer as it is.
 constexpr int kFileHeaderSize = 14;
 constexpr int kInfoHeaderSize = 40;
-constexpr int kPixelOffset = kFileHeaderSize + kInfoHeaderSize + 12;
+constexpr int kPixelOffset = kFileHeaderSize + kInfoHeaderSize + 12 + 2;
 constexpr quint32 kBitFields = 3;
 constexpr quint32 kRedMask = 0x00FF0000u;
 constexpr quint32 kGreenMask = 0x0000FF00u;
@@ -52,6 +55,51 @@ QSize ownLayoutSize(const uchar* header, qint64 fileSize) {
     if (get32(info + 32) != 0) return {};  // no colour table
     if (kPixelOffset + qint64(width) * qint64(-height) * 4 > fileSize) return {};
     return QSize(width, -height);
+}
+
+struct Mapping {
+    void* start;
+    size_t length;
+};
+
+void unmapPicture(void* info) {
+    auto* mapping = static_cast<Mapping*>(info);
+    munmap(mapping->start, mapping->length);
+    delete mapping;
+}
+
+void setResolution(QImage& image, const uchar* header) {
+    const auto dotsX = qint32(get32(header + kFileHeaderSize + 24));
+    const auto dotsY = qint32(get32(header + kFileHeaderSize + 28));
+    if (dotsX > 0) image.setDotsPerMeterX(dotsX);
+    if (dotsY > 0) image.setDotsPerMeterY(dotsY);
+}
+
+// The file's pixels as the image's buffer, mapped: nothing is copied. Null when the file cannot be
+// mapped or a pixel's unused byte is not 0xFF (a Format_RGB32 image needs that;
+// the copying reader sets it).
+QImage mappedPicture(QFile& file, QSize size, const uchar* header) {
+    const qint64 pixelBytes = qint64(size.width()) * size.height() * 4;
+    const auto length = size_t(kPixelOffset + pixelBytes);
+    // Read-only: an image over it copies itself before anything paints on it.
+    void* start = mmap(nullptr, length, PROT_READ, MAP_PRIVATE | MAP_POPULATE, file.handle(), 0);
+    if (start == MAP_FAILED) return {};
+    auto* mapping = new Mapping{start, length};
+    const uchar* bits = static_cast<const uchar*>(start) + kPixelOffset;
+    const auto* pixel = reinterpret_cast<const quint32*>(bits);
+    quint32 all = 0xFFFFFFFFu;
+    for (qint64 i = 0, n = pixelBytes / 4; i < n; ++i) all &= pixel[i];
+    if ((all & 0xFF000000u) != 0xFF000000u) {
+        unmapPicture(mapping);
+        return {};
+    }
+    QImage image(bits, size.width(), size.height(), size.width() * 4, QImage::Format_RGB32, unmapPicture, mapping);
+    if (image.isNull()) {
+        unmapPicture(mapping);
+        return {};
+    }
+    setResolution(image, header);
+    return image;
 }
 
 }  // namespace
@@ -115,8 +163,11 @@ QImage loadPictureFile(const QString& path) {
                                ? ownLayoutSize(header, file.size())
                                : QSize();
         if (!size.isEmpty()) {
+            QImage mapped = mappedPicture(file, size, header);
+            if (!mapped.isNull()) return mapped;
             QImage image = uninitialisedImage(size.width(), size.height(), QImage::Format_RGB32);
             if (image.isNull()) return {};
+            if (!file.seek(kPixelOffset)) return {};
             uchar* bits = image.bits();
             const qint64 total = image.sizeInBytes();
             for (qint64 done = 0; done < total;) {
@@ -127,10 +178,7 @@ QImage loadPictureFile(const QString& path) {
                 for (qint64 i = 0, n = piece / 4; i < n; ++i) pixel[i] |= 0xFF000000u;
                 done += piece;
             }
-            const auto dotsX = qint32(get32(header + kFileHeaderSize + 24));
-            const auto dotsY = qint32(get32(header + kFileHeaderSize + 28));
-            if (dotsX > 0) image.setDotsPerMeterX(dotsX);
-            if (dotsY > 0) image.setDotsPerMeterY(dotsY);
+            setResolution(image, header);
             return image;
         }
     }

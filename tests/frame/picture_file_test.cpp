@@ -28,6 +28,40 @@ TEST(PictureFile, RoundTripKeepsEveryPixel) {
     EXPECT_EQ(read, picture);
 }
 
+TEST(PictureFile, APictureOutlivesItsDeletedFile) {
+    QTemporaryDir folder;
+    const QString path = folder.filePath(QStringLiteral("temp.bmp"));
+    const QImage picture = patterned(300, 200);
+    ASSERT_TRUE(frame::savePictureFile(picture, path));
+    QImage read = frame::loadPictureFile(path);
+    ASSERT_TRUE(QFile::remove(path));  // as the generation deletes it right after the preview loaded it
+    EXPECT_EQ(read, picture);
+    QPainter(&read).fillRect(0, 0, 10, 10, Qt::red);  // painting on it changes the image only
+    EXPECT_EQ(read.pixel(5, 5), qRgb(255, 0, 0));
+    EXPECT_EQ(read.pixel(20, 20), picture.pixel(20, 20));
+}
+
+TEST(PictureFile, UnusedBytesOtherThan0xFFStillGiveOpaquePixels) {
+    QTemporaryDir folder;
+    const QString path = folder.filePath(QStringLiteral("temp.bmp"));
+    const QImage picture = patterned(13, 7);
+    ASSERT_TRUE(frame::savePictureFile(picture, path));
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::ReadWrite));
+    QByteArray bytes = file.readAll();
+    const qsizetype pixels = qsizetype(13) * 7;
+    const qsizetype first = bytes.size() - pixels * 4;
+    for (qsizetype i = 0; i < pixels; ++i) bytes[first + 4 * i + 3] = char(i % 3 == 0 ? 0 : 0x7F);  // as other writers leave it
+    ASSERT_TRUE(file.seek(0));
+    ASSERT_EQ(file.write(bytes), bytes.size());
+    file.close();
+    const QImage read = frame::loadPictureFile(path);
+    ASSERT_EQ(read.format(), QImage::Format_RGB32);
+    for (int y = 0; y < 7; ++y)
+        for (int x = 0; x < 13; ++x)
+            ASSERT_EQ(reinterpret_cast<const QRgb*>(read.constScanLine(y))[x], picture.pixel(x, y)) << x << "," << y;
+}
+
 TEST(PictureFile, QtsBmpReaderReadsTheSamePixels) {
     QTemporaryDir folder;
     const QString path = folder.filePath(QStringLiteral("temp.bmp"));

@@ -142,20 +142,16 @@ QImage renderPicture(const model::Workbook& workbook, const model::Sheet& sheet,
     std::vector<std::optional<Shown>> texts(size_t(rowsShown) * size_t(columnsShown));
     std::map<std::pair<int, int>, std::optional<Shown>> textsOutside;  // anchors of merges reaching in
     auto isInside = [&](int row, int col) { return row >= shown.firstRow && col >= shown.firstCol; };
-    auto insideIndex = [&](int row, int col) {
-        return size_t(row - shown.firstRow) * size_t(columnsShown) + size_t(col - shown.firstCol);
-    };
     auto textAt = [&](int row, int col) -> std::optional<Shown>& {
         if (!isInside(row, col)) return textsOutside[{row, col}];
-        return texts[insideIndex(row, col)];
+        return texts[size_t(row - shown.firstRow) * size_t(columnsShown) + size_t(col - shown.firstCol)];
     };
     for (int row = shown.firstRow; row <= shown.lastRow; ++row)
         for (int col = shown.firstCol; col <= shown.lastCol; ++col) {
             const model::CellRange* merge = sheet.mergeAt(row, col);
             const int anchorRow = merge ? merge->firstRow : row;
             const int anchorCol = merge ? merge->firstCol : col;
-            const bool isAnchor = anchorRow == row && anchorCol == col;
-            if (!isAnchor && (isInside(anchorRow, anchorCol) || textsOutside.count({anchorRow, anchorCol})))
+            if ((anchorRow != row || anchorCol != col) && (isInside(anchorRow, anchorCol) || textsOutside.count({anchorRow, anchorCol})))
                 continue;  // an anchor is computed once
             std::optional<Shown>& entry = textAt(anchorRow, anchorCol);
             if (!sheet.find(anchorRow, anchorCol)) continue;
@@ -170,78 +166,78 @@ QImage renderPicture(const model::Workbook& workbook, const model::Sheet& sheet,
     // clipped to the band, so bands paint side by side into the one buffer and
     // every pixel gets exactly the drawing it gets from a single painter.
     auto paintBand = [&](QImage& target, int top, int bottom) {
-        QPainter painter(&target);
-        painter.setClipRect(QRect(0, top, width, bottom - top));
-        // Fills and grid lines, cell by cell; a merged area is drawn once, from its top-left cell.
-        std::vector<model::CellRange> drawnMerges;
-        auto drawArea = [&](const model::CellRange& area, const model::CellStyle& style) {
-            const QRect rect = areaRect(area);
-            if (rect.isEmpty()) return;
-            if (style.fillColorIndex >= 1 && style.fillColorIndex <= 56) {
-                painter.fillRect(rect, paletteColor(workbook, style.fillColorIndex));
-            } else {
-                painter.setPen(kGridColor);
-                painter.drawLine(rect.topRight(), rect.bottomRight());
-                painter.drawLine(rect.bottomLeft(), rect.bottomRight());
-            }
-        };
-        // A cell that text from its left neighbour may not run into.
-        auto isOccupied = [&](int row, int col) {
-            if (sheet.mergeAt(row, col)) return true;
-            const model::Cell* cell = sheet.find(row, col);
-            return cell && (cell->formula || !model::isEmpty(cell->value));
-        };
-        auto drawText = [&](const model::CellRange& area, int row, int col, const model::CellStyle& style) {
-            const std::optional<Shown>& entry =
-                isInside(row, col) ? texts[insideIndex(row, col)] : textsOutside.at({row, col});
-            if (!entry) return;
-            const model::Value& value = entry->value;
-            const QString& text = entry->text;
-            const QFont font = painterFont(style.font);
-            const Qt::Alignment horizontal = horizontalFlag(style.hAlign, value);
-            model::CellRange textArea = area;
-            // Unwrapped text aligned left runs on into the empty cells to its right, as on screen.
-            if (!style.wrap && horizontal == Qt::AlignLeft && area.firstCol == area.lastCol) {
-                const int needed = QFontMetrics(font).horizontalAdvance(text) + 2 * kTextPadding;
-                while (areaRect(textArea).width() < needed && textArea.lastCol < shown.lastCol &&
-                       !isOccupied(row, textArea.lastCol + 1))
-                    ++textArea.lastCol;
-            }
-            const QRect rect = areaRect(textArea).adjusted(kTextPadding, 0, -kTextPadding, 0);
-            if (rect.width() <= 0 || rect.height() <= 0) return;
-            painter.save();
-            painter.setClipRect(areaRect(textArea), Qt::IntersectClip);
-            painter.setFont(font);
-            painter.setPen(fontColor(workbook, style.font.colorIndex));
-            int flags = horizontal | verticalFlag(style.vAlign);
-            if (style.wrap) flags |= Qt::TextWordWrap;
-            painter.drawText(rect, flags, text);
-            painter.restore();
-        };
-
-        // The band's rows, and any merged area reaching into it from above.
-        const auto rowAt = [&](auto edge) { return shown.firstRow + int(edge - rowEdges.begin()) - 1; };
-        const int firstRow = rowAt(std::upper_bound(rowEdges.begin(), rowEdges.end(), top));
-        const int lastRow = rowAt(std::lower_bound(rowEdges.begin(), rowEdges.end(), bottom));
-        for (int pass = 0; pass < 2; ++pass) {
-            drawnMerges.clear();
-            for (int row = firstRow; row <= std::min(lastRow, shown.lastRow); ++row)
-                for (int col = shown.firstCol; col <= shown.lastCol; ++col) {
-                    model::CellRange area{row, col, row, col};
-                    int anchorRow = row, anchorCol = col;
-                    if (const model::CellRange* merge = sheet.mergeAt(row, col)) {
-                        if (std::find(drawnMerges.begin(), drawnMerges.end(), *merge) != drawnMerges.end()) continue;
-                        drawnMerges.push_back(*merge);
-                        area = *merge;
-                        anchorRow = merge->firstRow;
-                        anchorCol = merge->firstCol;
-                    }
-                    const auto& style = workbook.styles.get(sheet.effectiveStyle(anchorRow, anchorCol));
-                    if (pass == 0) drawArea(area, style);
-                    else drawText(area, anchorRow, anchorCol, style);
-                }
+    QPainter painter(&target);
+    painter.setClipRect(QRect(0, top, width, bottom - top));
+    // Fills and grid lines, cell by cell; a merged area is drawn once, from its top-left cell.
+    std::vector<model::CellRange> drawnMerges;
+    auto drawArea = [&](const model::CellRange& area, const model::CellStyle& style) {
+        const QRect rect = areaRect(area);
+        if (rect.isEmpty()) return;
+        if (style.fillColorIndex >= 1 && style.fillColorIndex <= 56) {
+            painter.fillRect(rect, paletteColor(workbook, style.fillColorIndex));
+        } else {
+            painter.setPen(kGridColor);
+            painter.drawLine(rect.topRight(), rect.bottomRight());
+            painter.drawLine(rect.bottomLeft(), rect.bottomRight());
         }
-        painter.end();
+    };
+    // A cell that text from its left neighbour may not run into.
+    auto isOccupied = [&](int row, int col) {
+        if (sheet.mergeAt(row, col)) return true;
+        const model::Cell* cell = sheet.find(row, col);
+        return cell && (cell->formula || !model::isEmpty(cell->value));
+    };
+    auto drawText = [&](const model::CellRange& area, int row, int col, const model::CellStyle& style) {
+        const std::optional<Shown>& entry =
+            isInside(row, col) ? texts[size_t(row - shown.firstRow) * size_t(columnsShown) + size_t(col - shown.firstCol)]
+                               : textsOutside.at({row, col});
+        if (!entry) return;
+        const model::Value& value = entry->value;
+        const QString& text = entry->text;
+        const QFont font = painterFont(style.font);
+        const Qt::Alignment horizontal = horizontalFlag(style.hAlign, value);
+        model::CellRange textArea = area;
+        // Unwrapped text aligned left runs on into the empty cells to its right, as on screen.
+        if (!style.wrap && horizontal == Qt::AlignLeft && area.firstCol == area.lastCol) {
+            const int needed = QFontMetrics(font).horizontalAdvance(text) + 2 * kTextPadding;
+            while (areaRect(textArea).width() < needed && textArea.lastCol < shown.lastCol &&
+                   !isOccupied(row, textArea.lastCol + 1))
+                ++textArea.lastCol;
+        }
+        const QRect rect = areaRect(textArea).adjusted(kTextPadding, 0, -kTextPadding, 0);
+        if (rect.width() <= 0 || rect.height() <= 0) return;
+        painter.save();
+        painter.setClipRect(areaRect(textArea), Qt::IntersectClip);
+        painter.setFont(font);
+        painter.setPen(fontColor(workbook, style.font.colorIndex));
+        int flags = horizontal | verticalFlag(style.vAlign);
+        if (style.wrap) flags |= Qt::TextWordWrap;
+        painter.drawText(rect, flags, text);
+        painter.restore();
+    };
+
+    // The band's rows, and any merged area reaching into it from above.
+    const int firstRow = shown.firstRow + int(std::upper_bound(rowEdges.begin(), rowEdges.end(), top) - rowEdges.begin()) - 1;
+    const int lastRow = shown.firstRow + int(std::lower_bound(rowEdges.begin(), rowEdges.end(), bottom) - rowEdges.begin()) - 1;
+    for (int pass = 0; pass < 2; ++pass) {
+        drawnMerges.clear();
+        for (int row = firstRow; row <= std::min(lastRow, shown.lastRow); ++row)
+            for (int col = shown.firstCol; col <= shown.lastCol; ++col) {
+                model::CellRange area{row, col, row, col};
+                int anchorRow = row, anchorCol = col;
+                if (const model::CellRange* merge = sheet.mergeAt(row, col)) {
+                    if (std::find(drawnMerges.begin(), drawnMerges.end(), *merge) != drawnMerges.end()) continue;
+                    drawnMerges.push_back(*merge);
+                    area = *merge;
+                    anchorRow = merge->firstRow;
+                    anchorCol = merge->firstCol;
+                }
+                const auto& style = workbook.styles.get(sheet.effectiveStyle(anchorRow, anchorCol));
+                if (pass == 0) drawArea(area, style);
+                else drawText(area, anchorRow, anchorCol, style);
+            }
+    }
+    painter.end();
     };
 
     // Bands of about equal height, split on row edges; small pictures are painted whole.

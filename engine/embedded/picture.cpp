@@ -4,12 +4,7 @@
 #include <QFont>
 #include <QFontMetrics>
 #include <QPainter>
-#include <QThread>
-#include <algorithm>
 #include <cmath>
-#include <map>
-#include <optional>
-#include <thread>
 #include <vector>
 
 #include "engine/formula/display_format.h"
@@ -97,12 +92,6 @@ int rowPixels(double points) { return points <= 0 ? 0 : static_cast<int>(std::lr
 
 QImage renderPicture(const model::Workbook& workbook, const model::Sheet& sheet, Calculator& calculator,
                      model::CellRange range, const QLocale& locale) {
-    const int threads = std::clamp(QThread::idealThreadCount(), 1, kMaxPictureThreads);
-    return renderPicture(workbook, sheet, calculator, range, locale, threads);
-}
-
-QImage renderPicture(const model::Workbook& workbook, const model::Sheet& sheet, Calculator& calculator,
-                     model::CellRange range, const QLocale& locale, int threads) {
     const std::vector<int> columnEdges =
         pixelEdges(range.firstCol, range.lastCol, kMaxPictureSide, [&](int col) {
             return columnPixels(sheet.columns[col].width.value_or(sheet.standardColumnWidth));
@@ -120,6 +109,7 @@ QImage renderPicture(const model::Workbook& workbook, const model::Sheet& sheet,
     QImage image = frame::uninitialisedImage(width, height, QImage::Format_RGB32);
     if (image.isNull()) return image;
     image.fill(Qt::white);
+    QPainter painter(&image);
 
     // The pixel rectangle of rows/columns first..last, clipped to the picture.
     auto areaRect = [&](const model::CellRange& area) {
@@ -130,45 +120,9 @@ QImage renderPicture(const model::Workbook& workbook, const model::Sheet& sheet,
         return QRect(QPoint(columnEdges[left], rowEdges[top]), QPoint(columnEdges[right] - 1, rowEdges[bottom] - 1));
     };
 
+    // Fills and grid lines, cell by cell; a merged area is drawn once, from its top-left cell.
     const model::CellRange shown{range.firstRow, range.firstCol, range.firstRow + rowsShown - 1,
                                  range.firstCol + columnsShown - 1};
-
-    // Values and their texts first, here: the calculator keeps a cache and is
-    // not to be shared by the threads that paint.
-    struct Shown {
-        model::Value value;
-        QString text;
-    };
-    std::vector<std::optional<Shown>> texts(size_t(rowsShown) * size_t(columnsShown));
-    std::map<std::pair<int, int>, std::optional<Shown>> textsOutside;  // anchors of merges reaching in
-    auto isInside = [&](int row, int col) { return row >= shown.firstRow && col >= shown.firstCol; };
-    auto textAt = [&](int row, int col) -> std::optional<Shown>& {
-        if (!isInside(row, col)) return textsOutside[{row, col}];
-        return texts[size_t(row - shown.firstRow) * size_t(columnsShown) + size_t(col - shown.firstCol)];
-    };
-    for (int row = shown.firstRow; row <= shown.lastRow; ++row)
-        for (int col = shown.firstCol; col <= shown.lastCol; ++col) {
-            const model::CellRange* merge = sheet.mergeAt(row, col);
-            const int anchorRow = merge ? merge->firstRow : row;
-            const int anchorCol = merge ? merge->firstCol : col;
-            if ((anchorRow != row || anchorCol != col) && (isInside(anchorRow, anchorCol) || textsOutside.count({anchorRow, anchorCol})))
-                continue;  // an anchor is computed once
-            std::optional<Shown>& entry = textAt(anchorRow, anchorCol);
-            if (!sheet.find(anchorRow, anchorCol)) continue;
-            model::Value value = calculator.value(anchorRow, anchorCol);
-            if (model::isEmpty(value)) continue;
-            const auto& style = workbook.styles.get(sheet.effectiveStyle(anchorRow, anchorCol));
-            QString text = displayText(value, style.numberFormat, locale);
-            if (!text.isEmpty()) entry = Shown{std::move(value), std::move(text)};
-        }
-
-    // One band of rows [top, bottom) in pixels, painted through its own painter
-    // clipped to the band, so bands paint side by side into the one buffer and
-    // every pixel gets exactly the drawing it gets from a single painter.
-    auto paintBand = [&](QImage& target, int top, int bottom) {
-    QPainter painter(&target);
-    painter.setClipRect(QRect(0, top, width, bottom - top));
-    // Fills and grid lines, cell by cell; a merged area is drawn once, from its top-left cell.
     std::vector<model::CellRange> drawnMerges;
     auto drawArea = [&](const model::CellRange& area, const model::CellStyle& style) {
         const QRect rect = areaRect(area);
@@ -188,12 +142,11 @@ QImage renderPicture(const model::Workbook& workbook, const model::Sheet& sheet,
         return cell && (cell->formula || !model::isEmpty(cell->value));
     };
     auto drawText = [&](const model::CellRange& area, int row, int col, const model::CellStyle& style) {
-        const std::optional<Shown>& entry =
-            isInside(row, col) ? texts[size_t(row - shown.firstRow) * size_t(columnsShown) + size_t(col - shown.firstCol)]
-                               : textsOutside.at({row, col});
-        if (!entry) return;
-        const model::Value& value = entry->value;
-        const QString& text = entry->text;
+        if (!sheet.find(row, col)) return;
+        const model::Value value = calculator.value(row, col);
+        if (model::isEmpty(value)) return;
+        const QString text = displayText(value, style.numberFormat, locale);
+        if (text.isEmpty()) return;
         const QFont font = painterFont(style.font);
         const Qt::Alignment horizontal = horizontalFlag(style.hAlign, value);
         model::CellRange textArea = area;
@@ -207,7 +160,7 @@ QImage renderPicture(const model::Workbook& workbook, const model::Sheet& sheet,
         const QRect rect = areaRect(textArea).adjusted(kTextPadding, 0, -kTextPadding, 0);
         if (rect.width() <= 0 || rect.height() <= 0) return;
         painter.save();
-        painter.setClipRect(areaRect(textArea), Qt::IntersectClip);
+        painter.setClipRect(areaRect(textArea));
         painter.setFont(font);
         painter.setPen(fontColor(workbook, style.font.colorIndex));
         int flags = horizontal | verticalFlag(style.vAlign);
@@ -216,12 +169,9 @@ QImage renderPicture(const model::Workbook& workbook, const model::Sheet& sheet,
         painter.restore();
     };
 
-    // The band's rows, and any merged area reaching into it from above.
-    const int firstRow = shown.firstRow + int(std::upper_bound(rowEdges.begin(), rowEdges.end(), top) - rowEdges.begin()) - 1;
-    const int lastRow = shown.firstRow + int(std::lower_bound(rowEdges.begin(), rowEdges.end(), bottom) - rowEdges.begin()) - 1;
     for (int pass = 0; pass < 2; ++pass) {
         drawnMerges.clear();
-        for (int row = firstRow; row <= std::min(lastRow, shown.lastRow); ++row)
+        for (int row = shown.firstRow; row <= shown.lastRow; ++row)
             for (int col = shown.firstCol; col <= shown.lastCol; ++col) {
                 model::CellRange area{row, col, row, col};
                 int anchorRow = row, anchorCol = col;
@@ -238,26 +188,6 @@ QImage renderPicture(const model::Workbook& workbook, const model::Sheet& sheet,
             }
     }
     painter.end();
-    };
-
-    // Bands of about equal height, split on row edges; small pictures are painted whole.
-    const int bands = height * qint64(width) < kPixelsPerPictureThread ? 1 : std::max(1, threads);
-    std::vector<int> cuts{0};
-    for (int band = 1; band < bands; ++band) {
-        const int wanted = int(qint64(height) * band / bands);
-        const int edge = *std::lower_bound(rowEdges.begin(), rowEdges.end(), wanted);
-        if (edge > cuts.back() && edge < height) cuts.push_back(edge);
-    }
-    cuts.push_back(height);
-    uchar* bits = image.bits();
-    std::vector<QImage> views;
-    for (size_t band = 0; band + 1 < cuts.size(); ++band)
-        views.emplace_back(bits, width, height, image.bytesPerLine(), QImage::Format_RGB32);
-    std::vector<std::thread> helpers;
-    for (size_t band = 1; band < views.size(); ++band)
-        helpers.emplace_back([&, band] { paintBand(views[band], cuts[band], cuts[band + 1]); });
-    paintBand(views[0], cuts[0], cuts[1]);
-    for (std::thread& helper : helpers) helper.join();
     return image;
 }
 

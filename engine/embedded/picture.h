@@ -28,11 +28,4 @@ inline constexpr qint64 kMaxPicturePixels = qint64(1) << 27;
 QImage renderPicture(const model::Workbook& workbook, const model::Sheet& sheet, Calculator& calculator,
                      model::CellRange range, const QLocale& locale);
 
-// Large pictures are painted in horizontal bands by up to this many threads
-// (one band per thread); the pixels are the same for any number.
-inline constexpr int kMaxPictureThreads = 4;
-inline constexpr qint64 kPixelsPerPictureThread = qint64(1) << 21;
-QImage renderPicture(const model::Workbook& workbook, const model::Sheet& sheet, Calculator& calculator,
-                     model::CellRange range, const QLocale& locale, int threads);
-
 }  // namespace brevanta::engine

@@ -1,7 +1,6 @@
 // The picture of a small register-like sheet, checked by pixel facts.
 
 #include <QClipboard>
-#include <cstring>
 #include <QDir>
 #include <QGuiApplication>
 
@@ -169,48 +168,4 @@ TEST_F(PictureTest, VeryTallRangeIsCutAtTheBottom) {
     for (int y = 0; y < 17; ++y)
         for (int x = 0; x < 64; ++x) dark += isDark(image.pixel(x, y));
     EXPECT_GT(dark, 5);  // the top row is kept
-}
-
-// A picture big enough to be painted in bands gives the same pixels from any
-// number of threads: texts, fills, grid lines, text running on into empty
-// cells, wrapped text and merged areas that cross where the bands meet.
-TEST_F(PictureTest, BandsPaintTheSamePixelsAsOnePainter) {
-    layOut();
-    const int lastRow = 220;
-    for (int row = 8; row <= lastRow; ++row) {
-        app->rows(QStringLiteral("%1:%1").arg(row))->setRowHeight(row % 7 == 0 ? 33 : 20);
-        app->range(QStringLiteral("$B$%1:$H$%1").arg(row))->interior().setColorIndex(row % 2 ? 39 : 2);
-        write(QStringLiteral("$B$%1").arg(row), QStringLiteral("%1/%2/2024").arg(row % 12 + 1).arg(row % 28 + 1));
-        write(QStringLiteral("$C$%1").arg(row), QString::number(1000 - row));
-        write(QStringLiteral("$D$%1").arg(row), QStringLiteral("Transaction %1 with a description long enough to wrap").arg(row));
-        if (row % 3) write(QStringLiteral("$H$%1").arg(row), QString::number(row * 1.25));
-        write(QStringLiteral("$I$%1").arg(row),
-              QStringLiteral("=IF(AND(ISBLANK(RC[-2]),ISBLANK(RC[-1])),\"\",R[-1]C-RC[-2]+RC[-1])"));
-    }
-    // Unwrapped left-aligned text in column J runs on into K and L.
-    app->range(QStringLiteral("J8:L%1").arg(lastRow))->setWrapText(false);
-    for (int row = 8; row <= lastRow; row += 5)
-        write(QStringLiteral("$J$%1").arg(row), QStringLiteral("A note that runs on into the next cells %1").arg(row));
-    // Merged areas of many rows, some of them across every possible band edge.
-    for (int top = 20; top + 12 <= lastRow; top += 25) {
-        const QString area = QStringLiteral("$E$%1:$F$%2").arg(top).arg(top + 12);
-        write(QStringLiteral("$E$%1").arg(top), QStringLiteral("Merged %1").arg(top));
-        app->range(area)->select();
-        app->selection()->merge();
-        app->selection()->setHorizontalAlignment(host::xl::Center);
-        app->range(area)->interior().setColorIndex(43);
-    }
-    auto model = engine::sheetModel(*app->activeSheet());
-    const model::CellRange range{1, 1, lastRow - 1, 11};
-    const QImage whole = engine::renderPicture(model.workbook, model.sheet, model.calculator, range, QLocale(), 1);
-    ASSERT_GE(qint64(whole.width()) * whole.height(), 2 * engine::kPixelsPerPictureThread);
-    for (int threads = 2; threads <= engine::kMaxPictureThreads; ++threads) {
-        model.calculator.invalidate();
-        const QImage banded = engine::renderPicture(model.workbook, model.sheet, model.calculator, range, QLocale(), threads);
-        ASSERT_EQ(banded.size(), whole.size());
-        int differing = 0;
-        for (int y = 0; y < whole.height(); ++y)
-            if (std::memcmp(whole.constScanLine(y), banded.constScanLine(y), size_t(whole.width()) * 4) != 0) ++differing;
-        EXPECT_EQ(differing, 0) << threads << " threads";
-    }
 }

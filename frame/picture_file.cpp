@@ -1,10 +1,16 @@
 #include "frame/picture_file.h"
 
+#include <QFile>
+#include <QtGlobal>
+#include <cstdint>
+
+// Mapping the picture file instead of copying it is a POSIX matter; on other
+// systems the copying reader serves (and a mapped file could not be deleted there).
+#if defined(Q_OS_UNIX)
+#define BREVANTA_MAP_PICTURES 1
 #include <sys/mman.h>
 #include <unistd.h>
-
-#include <QFile>
-#include <cstdint>
+#endif
 
 namespace brevanta::frame {
 
@@ -57,6 +63,7 @@ QSize ownLayoutSize(const uchar* header, qint64 fileSize) {
     return QSize(width, -height);
 }
 
+#if BREVANTA_MAP_PICTURES
 struct Mapping {
     void* start;
     size_t length;
@@ -67,6 +74,8 @@ void unmapPicture(void* info) {
     munmap(mapping->start, mapping->length);
     delete mapping;
 }
+
+#endif
 
 void setResolution(QImage& image, const uchar* header) {
     const auto dotsX = qint32(get32(header + kFileHeaderSize + 24));
@@ -79,10 +88,21 @@ void setResolution(QImage& image, const uchar* header) {
 // mapped or a pixel's unused byte is not 0xFF (a Format_RGB32 image needs that;
 // the copying reader sets it).
 QImage mappedPicture(QFile& file, QSize size, const uchar* header) {
+#if !BREVANTA_MAP_PICTURES
+    Q_UNUSED(file);
+    Q_UNUSED(size);
+    Q_UNUSED(header);
+    return {};
+#else
     const qint64 pixelBytes = qint64(size.width()) * size.height() * 4;
     const auto length = size_t(kPixelOffset + pixelBytes);
     // Read-only: an image over it copies itself before anything paints on it.
-    void* start = mmap(nullptr, length, PROT_READ, MAP_PRIVATE | MAP_POPULATE, file.handle(), 0);
+#ifdef MAP_POPULATE
+    constexpr int kFlags = MAP_PRIVATE | MAP_POPULATE;  // read it in now, in one go
+#else
+    constexpr int kFlags = MAP_PRIVATE;
+#endif
+    void* start = mmap(nullptr, length, PROT_READ, kFlags, file.handle(), 0);
     if (start == MAP_FAILED) return {};
     auto* mapping = new Mapping{start, length};
     const uchar* bits = static_cast<const uchar*>(start) + kPixelOffset;
@@ -100,6 +120,7 @@ QImage mappedPicture(QFile& file, QSize size, const uchar* header) {
     }
     setResolution(image, header);
     return image;
+#endif
 }
 
 }  // namespace

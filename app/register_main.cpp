@@ -11,14 +11,16 @@
 #include <QFileInfo>
 #include <QGuiApplication>
 #include <QImage>
+#include <QSaveFile>
 #include <QTemporaryDir>
 #include <cstdio>
 #include <optional>
 
 #include "engine/embedded/embedded_host.h"
+#include "engine/paint/picture_file.h"
+#include "engine/paint/picture_output.h"
 #include "frame/common.h"
 #include "frame/error_report.h"
-#include "frame/picture_file.h"
 #include "generate/check_register.h"
 #include "generate/csv_transactions.h"
 #include "generate/generation_windows.h"
@@ -34,15 +36,16 @@ namespace {
 const char kUsage[] =
     "Usage:\n"
     "  brevanta-register (--list FILE | --csv FILE | --sample | --rows N) -o OUT.xls\n"
-    "                    [--picture OUT.png] [--timings]\n"
-    "  brevanta-register --from-xls FILE --picture OUT.png [--timings]\n"
+    "                    [--picture OUT.svg|OUT.png] [--timings]\n"
+    "  brevanta-register --from-xls FILE --picture OUT.svg|OUT.png [--timings]\n"
     "\n"
     "  --list FILE       transactions as the program saves them between runs\n"
     "  --csv FILE        CSV with the header Date,Number,Description,Category,Cleared,Debit,Credit\n"
     "  --sample          the two example transactions\n"
     "  --rows N          N synthetic transactions\n"
     "  -o OUT.xls        where the register workbook goes\n"
-    "  --picture OUT.png also write the picture of the register sheet\n"
+    "  --picture OUT.svg also write the picture of the register sheet: .svg at any size,\n"
+    "                    .png while it fits in a bitmap (32,767 pixels a side)\n"
     "  --from-xls FILE   only write the picture of FILE's active sheet\n"
     "  --timings         print the time of each phase and the peak memory on stderr\n";
 
@@ -94,14 +97,13 @@ public:
     void setMainPointer(int) override {}
     void hideMain() override {}
     void loadPreviewPicture(const QString& path) override {
-        const QImage image = frame::loadPictureFile(path);
-        if (image.isNull()) throw frame::Failure(QStringLiteral("Invalid picture"));
-        picture = image;
+        picture = paint::loadPictureFile(path);
+        if (!picture || picture->isNull()) throw frame::Failure(QStringLiteral("Invalid picture"));
     }
     void setPreviewExcelFile(const QString& path) override { excelFile = path; }
     void showPreview() override {}
     void phaseFinished(const char* phase) override { clock_.mark(phase); }
-    QImage picture;
+    paint::SharedPicture picture;
     QString excelFile;
 
 private:
@@ -151,8 +153,11 @@ Options parseArguments(const QStringList& arguments) {
     const int sources = int(!options.list.isEmpty()) + int(!options.csv.isEmpty()) + int(options.sample) +
                         int(options.rows.has_value()) + int(!options.fromXls.isEmpty());
     if (sources != 1) usageError(QStringLiteral("give exactly one of --list, --csv, --sample, --rows or --from-xls"));
+    if (!options.picture.isEmpty() && !options.picture.endsWith(QLatin1String(".svg"), Qt::CaseInsensitive) &&
+        !options.picture.endsWith(QLatin1String(".png"), Qt::CaseInsensitive))
+        usageError(QStringLiteral("--picture writes .svg or .png, not \"") + options.picture + QLatin1Char('"'));
     if (!options.fromXls.isEmpty()) {
-        if (options.picture.isEmpty()) usageError(QStringLiteral("--from-xls needs --picture OUT.png"));
+        if (options.picture.isEmpty()) usageError(QStringLiteral("--from-xls needs --picture OUT.svg or OUT.png"));
         if (!options.output.isEmpty()) usageError(QStringLiteral("--from-xls writes only a picture; leave out -o"));
     } else if (options.output.isEmpty()) {
         usageError(QStringLiteral("-o OUT.xls is missing"));
@@ -193,13 +198,28 @@ bool replaceFile(const QString& from, const QString& to) {
     return QFile::copy(from, to);
 }
 
-bool writePicture(const QImage& picture, const QString& path) {
-    if (picture.isNull()) {
+// The picture as SVG, or as PNG when it fits in a bitmap; a register too
+// long for one is refused rather than written cut.
+bool writePicture(const paint::SharedPicture& picture, const QString& path) {
+    if (!picture || picture->isNull()) {
         printErr(QStringLiteral("brevanta-register: no picture was produced\n"));
         return false;
     }
-    // Light compression: a long register's picture is tens of millions of pixels.
-    if (!picture.save(path, nullptr, 80)) {
+    const bool svg = path.endsWith(QLatin1String(".svg"), Qt::CaseInsensitive);
+    if (!svg && !paint::fitsInBitmap(*picture)) {
+        printErr(QStringLiteral("brevanta-register: the picture is %1 x %2 pixels, more than a PNG bitmap holds "
+                                "(%3 a side); write it as .svg instead\n")
+                     .arg(picture->width)
+                     .arg(picture->height)
+                     .arg(paint::kLargestBitmapSide));
+        return false;
+    }
+    QSaveFile file(path);
+    bool written = file.open(QIODevice::WriteOnly);
+    if (written && svg) written = file.write(paint::pictureToSvg(*picture)) >= 0;
+    // Light compression: a long register's picture is millions of pixels.
+    else if (written) written = paint::pictureToImage(*picture).save(&file, "png", 80);
+    if (!written || !file.commit()) {
         printErr(QStringLiteral("brevanta-register: cannot write the picture %1\n").arg(path));
         return false;
     }
@@ -246,7 +266,7 @@ int main(int argc, char** argv) {
         host::saveCellsActivesheet(book, bitmap);
         proc.step(104, [&] { host::must(app).quit(); });
         clock.mark("picture");
-        ok = writePicture(frame::loadPictureFile(bitmap), options.picture) && reporter.count == 0;
+        ok = writePicture(paint::loadPictureFile(bitmap), options.picture) && reporter.count == 0;
         if (options.timings) clock.print();
         return ok ? 0 : 1;
     }

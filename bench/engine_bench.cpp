@@ -8,7 +8,7 @@
 #include <benchmark/benchmark.h>
 
 #include "engine/embedded/embedded_host.h"
-#include "engine/embedded/picture.h"
+#include "engine/paint/sheet_painter.h"
 #include "frame/error_report.h"
 #include "generate/palette.h"
 #include "generate/register_layout.h"
@@ -110,8 +110,8 @@ void BM_RegisterPicture32767(benchmark::State& state) {
                                 usedRange->columns()->count() + usedRange->column() - 2};
     for (auto _ : state) {
         model.calculator.invalidate();  // every export computes its balances afresh
-        const QImage image = engine::renderPicture(model.workbook, model.sheet, model.calculator, area, QLocale());
-        benchmark::DoNotOptimize(image.constBits());
+        const paint::SheetPicture picture = paint::recordSheet(model.workbook, model.sheet, model.calculator, area, QLocale());
+        benchmark::DoNotOptimize(picture.bands.data());
     }
 }
 BENCHMARK(BM_RegisterPicture32767)->Unit(benchmark::kMillisecond)->Iterations(1)->Repetitions(3)->ReportAggregatesOnly(true);

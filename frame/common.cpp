@@ -1,5 +1,7 @@
 #include "frame/common.h"
 
+#include "engine/paint/picture_mime.h"
+
 #include <QCheckBox>
 #include <QClipboard>
 #include <QCoreApplication>
@@ -96,17 +98,12 @@ void setAppTitle() {
 
 QString appTitle() { return gAppTitle.isEmpty() ? titleFromProductTitle(QString::fromLatin1(kProductTitle)) : gAppTitle; }
 
-QImage getClipboardPicture(int format) {
-    Q_UNUSED(format);  // every picture format the clipboard offers is read as an image
+paint::SharedPicture getClipboardPicture(int format) {
+    Q_UNUSED(format);  // every picture format the clipboard offers is read
     QClipboard* clipboard = QGuiApplication::clipboard();
     if (!clipboard) return {};
-    for (int attempt = 0; attempt < 1000; ++attempt) {
-        const QMimeData* data = clipboard->mimeData();
-        if (data && data->hasImage()) {
-            QImage picture = clipboard->image();
-            if (!picture.isNull()) return picture;
-        }
-    }
+    for (int attempt = 0; attempt < 1000; ++attempt)
+        if (paint::SharedPicture picture = paint::pictureFromMimeData(clipboard->mimeData())) return picture;
     return {};
 }
 

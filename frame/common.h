@@ -8,6 +8,8 @@
 #include <QString>
 #include <functional>
 
+#include "engine/paint/sheet_picture.h"
+
 class QWidget;
 
 namespace brevanta::frame {
@@ -42,9 +44,10 @@ void setAppTitle();
 QString appTitle();
 QString titleFromProductTitle(const QString& productTitle);
 
-// A picture from the clipboard, tried up to 1000 times; a null image when none came.
-// `format` 0 takes whatever picture the clipboard offers.
-QImage getClipboardPicture(int format = 0);
+// A picture from the clipboard, tried up to 1000 times; null when none came.
+// `format` 0 takes whatever picture the clipboard offers: a sheet picture as
+// drawn, or a bitmap.
+paint::SharedPicture getClipboardPicture(int format = 0);
 
 // The locale's decimal separator, read from how it writes one half.
 QChar decimalSeparator();

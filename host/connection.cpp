@@ -6,7 +6,7 @@
 
 #include "frame/common.h"
 #include "frame/error_report.h"
-#include "frame/picture_file.h"
+#include "engine/paint/picture_file.h"
 #include "frame/program_end.h"
 #include "frame/prompter.h"
 #include "host/host_factory.h"
@@ -119,9 +119,9 @@ void saveCellsActivesheet(const WorkbookPtr& workbook, const QString& path) {
     if (!proc.test(106, [&] { return lastRow > 1 && lastColumn > 1; })) return;
     proc.step(110, [&] { must(must(sheet).usedRange()).copyPicture(); });
     proc.step(112, [&] {
-        const QImage picture = frame::getClipboardPicture(0);
-        if (picture.isNull()) throw frame::Failure(QStringLiteral("Invalid picture"));
-        if (!frame::savePictureFile(picture, path))
+        const paint::SharedPicture picture = frame::getClipboardPicture(0);
+        if (!picture || picture->isNull()) throw frame::Failure(QStringLiteral("Invalid picture"));
+        if (!paint::savePictureFile(*picture, path))
             throw frame::Failure(QStringLiteral("Path/File access error"));
     });
 }

@@ -138,7 +138,7 @@ public:
     virtual int row() const = 0;            // first row, 1-based
     virtual int column() const = 0;         // first column, 1-based
 
-    // Puts a bitmap of the range, as displayed, on the clipboard.
+    // Puts a picture of the range, as displayed, on the clipboard.
     virtual void copyPicture() = 0;
 };
 

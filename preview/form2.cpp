@@ -13,10 +13,10 @@
 #include <limits>
 #include <optional>
 
+#include "engine/paint/picture_file.h"
 #include "frame/common.h"
 #include "frame/error_report.h"
 #include "frame/failure.h"
-#include "frame/picture_file.h"
 #include "frame/program_end.h"
 #include "frame/prompter.h"
 #include "preview/image_surface.h"
@@ -40,24 +40,8 @@ int clampToInt(qint64 value) {
 
 int pixels(qint64 twips) { return clampToInt(pixelsFromTwips(twips)); }
 
-// The holder's rectangle of the plan, stretched to the zoomed size.
-QImage paintZoomed(const QImage& holder, const RedrawPlan& plan) {
-    // Unscaled and whole, the stretch is the holder itself: share it rather than copy every pixel.
-    if (plan.targetWidth == plan.sourceWidth && plan.targetHeight == plan.sourceHeight &&
-        holder.format() == QImage::Format_RGB32 && pixels(plan.sourceWidth) == holder.width() &&
-        pixels(plan.sourceHeight) == holder.height() && plan.sourceWidth % kTwipsPerPixel == 0 &&
-        plan.sourceHeight % kTwipsPerPixel == 0)
-        return holder;
-    QImage zoomed = frame::uninitialisedImage(pixels(plan.targetWidth), pixels(plan.targetHeight), QImage::Format_RGB32);
-    if (zoomed.isNull()) throw frame::Failure(QStringLiteral("Out of memory"));
-    zoomed.fill(Qt::white);
-    QPainter painter(&zoomed);
-    painter.setRenderHint(QPainter::SmoothPixmapTransform);
-    const double scale = 1.0 / kTwipsPerPixel;
-    painter.drawImage(QRectF(0, 0, plan.targetWidth * scale, plan.targetHeight * scale), holder,
-                      QRectF(0, 0, plan.sourceWidth * scale, plan.sourceHeight * scale));
-    return zoomed;
-}
+// How much the plan stretches the holder's rectangle along one axis.
+double stretch(qint64 target, qint64 source) { return source > 0 ? double(target) / double(source) : 1.0; }
 
 QPushButton* makeButton(const QString& caption, QWidget* parent, const QRect& geometry) {
     auto* button = new QPushButton(caption, parent);
@@ -132,10 +116,15 @@ Form2::Form2(QWidget* parent) : QWidget(parent, Qt::Window | Qt::MSWindowsFixedS
     }
 }
 
-void Form2::setPicture(const QImage& picture) {
-    Picture1->setPicture(picture);
-    mView.surfaceWidth = qint64(picture.width()) * kTwipsPerPixel;
-    mView.surfaceHeight = qint64(picture.height()) * kTwipsPerPixel;
+void Form2::setPicture(const QImage& bitmap) {
+    setPicture(std::make_shared<const paint::SheetPicture>(paint::SheetPicture::fromImage(bitmap)));
+}
+
+void Form2::setPicture(paint::SharedPicture picture) {
+    const qint64 width = picture ? picture->width : 0, height = picture ? picture->height : 0;
+    Picture1->setPicture(std::move(picture), 1.0, 1.0);
+    mView.surfaceWidth = width * kTwipsPerPixel;
+    mView.surfaceHeight = height * kTwipsPerPixel;
     applySurface();
     // Every new picture gets the initial set-up, not only the first one.
     mFirstActivate = true;
@@ -144,9 +133,9 @@ void Form2::setPicture(const QImage& picture) {
 
 bool Form2::loadPicture(const QString& path) {
     if (!frame::fileExists(path)) throw frame::Failure(QStringLiteral("File not found: ") + path);
-    const QImage picture = frame::loadPictureFile(path);
-    if (picture.isNull()) throw frame::Failure(QStringLiteral("Invalid picture"));
-    setPicture(picture);
+    paint::SharedPicture picture = paint::loadPictureFile(path);
+    if (!picture || picture->isNull()) throw frame::Failure(QStringLiteral("Invalid picture"));
+    setPicture(std::move(picture));
     return true;
 }
 
@@ -285,7 +274,10 @@ void Form2::RedrawImage() {
     if (!proc.test(104, [&] { return plan.repaint; })) return;
     proc.step(106, [&] { Picture1->clearPicture(); });
     proc.step(108, [&] { applySurface(); });
-    proc.step(112, [&] { Picture1->setPicture(paintZoomed(Zoom_Ori, plan)); });
+    proc.step(112, [&] {
+        Picture1->setPicture(Zoom_Ori, stretch(plan.targetWidth, plan.sourceWidth),
+                             stretch(plan.targetHeight, plan.sourceHeight));
+    });
     proc.step(114, [&] { unsetCursor(); });
     proc.step(116, [&] { applyScrollBars(); });
 }
@@ -332,8 +324,8 @@ void Form2::applyScrollBar(QScrollBar* scrollBar, const ScrollBarState& state, q
     }
 }
 
-qint64 Form2::holderInnerWidth() const { return qint64(Zoom_Ori.width()) * kTwipsPerPixel; }
-qint64 Form2::holderInnerHeight() const { return qint64(Zoom_Ori.height()) * kTwipsPerPixel; }
+qint64 Form2::holderInnerWidth() const { return Zoom_Ori ? qint64(Zoom_Ori->width) * kTwipsPerPixel : 0; }
+qint64 Form2::holderInnerHeight() const { return Zoom_Ori ? qint64(Zoom_Ori->height) * kTwipsPerPixel : 0; }
 
 bool Form2::pointerIsHourglass() const {
     if (const QCursor* override = QApplication::overrideCursor(); override && override->shape() == Qt::WaitCursor)

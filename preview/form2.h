@@ -10,6 +10,7 @@
 #include <QWidget>
 #include <functional>
 
+#include "engine/paint/sheet_picture.h"
 #include "preview/viewer.h"
 
 class QGroupBox;
@@ -31,7 +32,8 @@ public:
     // Puts a new picture on the image surface at its natural size. The
     // initial set-up (zoom 1.0, sizes, bars) runs for it on the next
     // activation, or at once when the window is already showing.
-    void setPicture(const QImage& picture);
+    void setPicture(paint::SharedPicture picture);
+    void setPicture(const QImage& bitmap);
     // Reads the picture from a file and hands it over as setPicture does;
     // throws frame::Failure when the file gives no picture.
     bool loadPicture(const QString& path);
@@ -69,7 +71,7 @@ public:
     QPushButton* PushButton2;
     QPushButton* PushButton8;
     QPushButton* PushButton6;
-    QImage Zoom_Ori;  // hidden holder of the unscaled picture every repaint scales from
+    paint::SharedPicture Zoom_Ori;  // hidden holder of the unscaled picture every repaint scales from
 
 protected:
     bool event(QEvent* event) override;

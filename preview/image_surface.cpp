@@ -20,20 +20,22 @@ ImageSurface::ImageSurface(QWidget* parent) : QWidget(parent) {
     setAttribute(Qt::WA_OpaquePaintEvent);
 }
 
-void ImageSurface::setPicture(const QImage& picture) {
-    picture_ = picture;
+void ImageSurface::setPicture(paint::SharedPicture picture, double scaleX, double scaleY) {
+    picture_ = std::move(picture);
+    scaleX_ = scaleX;
+    scaleY_ = scaleY;
     update();
 }
 
 void ImageSurface::clearPicture() {
-    picture_ = QImage();
+    picture_.reset();
     update();
 }
 
 void ImageSurface::paintEvent(QPaintEvent* event) {
     QPainter painter(this);
     painter.fillRect(event->rect(), Qt::white);
-    if (!picture_.isNull()) painter.drawImage(event->rect().topLeft(), picture_, event->rect());
+    if (picture_) picture_->paint(painter, event->rect(), scaleX_, scaleY_);
 }
 
 void ImageSurface::mousePressEvent(QMouseEvent* event) { emit pressed(event->buttons(), event->position()); }

@@ -1,12 +1,17 @@
 #pragma once
 // The preview's two picture boxes: the framed viewport that clips, and the
-// image surface inside it that keeps what was painted on it and reports
-// presses, moves and releases of the mouse (positions in pixels relative to
-// its own top-left corner).
+// image surface inside it that shows the sheet picture at a scale and
+// reports presses, moves and releases of the mouse (positions in pixels
+// relative to its own top-left corner).
+//
+// The surface takes the whole zoomed size of the picture, which for a long
+// register is millions of pixels tall, yet holds no pixels of its own: each
+// paint draws only the part the viewport shows, from the picture's commands.
 
 #include <QFrame>
-#include <QImage>
 #include <QWidget>
+
+#include "engine/paint/sheet_picture.h"
 
 namespace brevanta::preview {
 
@@ -15,10 +20,13 @@ class ImageSurface final : public QWidget {
 public:
     explicit ImageSurface(QWidget* parent = nullptr);
 
-    // The retained painting; the surface does not change its own size.
-    void setPicture(const QImage& picture);
+    // What the surface shows: the picture scaled by (scaleX, scaleY) from
+    // its top-left corner. The surface does not change its own size.
+    void setPicture(paint::SharedPicture picture, double scaleX, double scaleY);
     void clearPicture();
-    const QImage& picture() const { return picture_; }
+    const paint::SharedPicture& picture() const { return picture_; }
+    double scaleX() const { return scaleX_; }
+    double scaleY() const { return scaleY_; }
 
 signals:
     void pressed(Qt::MouseButtons buttons, QPointF position);
@@ -32,7 +40,9 @@ protected:
     void mouseReleaseEvent(QMouseEvent* event) override;
 
 private:
-    QImage picture_;
+    paint::SharedPicture picture_;
+    double scaleX_ = 1;
+    double scaleY_ = 1;
 };
 
 // A white panel with a sunken frame; children go into clientArea(), which

@@ -58,8 +58,7 @@ bool Viewer::ZoomedPictureFits() const {
     const qint64 width = pixelsFromTwips(mZoomWidth);
     const qint64 height = pixelsFromTwips(mZoomHeight);
     if (width < 1 || height < 1) return false;
-    if (width > kLargestPictureSide || height > kLargestPictureSide) return false;
-    return width * height * 4 <= kLargestPictureBytes;
+    return width <= kLargestSurfaceSide && height <= kLargestSurfaceSide;
 }
 
 RedrawPlan Viewer::RedrawImage(ViewState& view, qint64 holderInnerWidth, qint64 holderInnerHeight) {

@@ -16,10 +16,10 @@ inline constexpr float kZoomStep = 0.25f;
 inline constexpr float kSmallestZoom = 0.25f;
 inline constexpr float kLargestZoom = 2.75f;
 
-// The largest zoomed picture we are willing to hold: a side of at most
-// 32,767 pixels and at most 256 MB at 4 bytes per pixel.
-inline constexpr qint64 kLargestPictureSide = 32767;
-inline constexpr qint64 kLargestPictureBytes = qint64(256) * 1024 * 1024;
+// The largest side the image surface can take (a widget's size limit). The
+// surface holds no pixels of its own, so its size costs no memory; the
+// tallest register at the largest zoom is about five million pixels.
+inline constexpr qint64 kLargestSurfaceSide = 16777215;
 
 // Pixels for a length in twips, rounded to the nearest pixel.
 qint64 pixelsFromTwips(qint64 twips);
@@ -85,7 +85,7 @@ public:
     // Takes the proposed factor when it lies within 0.25 ... 2.75.
     bool SetZoom(float proposed);
 
-    // True when a picture of the current zoomed size may be painted.
+    // True when the image surface can take the current zoomed size.
     bool ZoomedPictureFits() const;
 
     // The arithmetic of a repaint at mZoom. When the zoomed picture fits,

@@ -6,10 +6,11 @@
 #include "engine/embedded/embedded_host.h"
 #include "engine/embedded/formatting.h"
 #include "engine/embedded/objects.h"
-#include "engine/embedded/picture.h"
 #include "engine/embedded/sheet_edit.h"
 #include "engine/embedded/sort.h"
 #include "engine/formula/display_format.h"
+#include "engine/paint/picture_mime.h"
+#include "engine/paint/sheet_painter.h"
 #include "engine/formula/formula_text.h"
 #include "engine/formula/typed_entry.h"
 
@@ -405,11 +406,12 @@ int EngineRange::column() const {
 
 void EngineRange::copyPicture() {
     auto context = live();
-    const QImage picture = renderPicture(*context.book.book, context.sheet, context.calculator, area_, QLocale());
     auto* application = qobject_cast<QGuiApplication*>(QCoreApplication::instance());
-    if (picture.isNull() || !application || !QGuiApplication::clipboard())
+    if (!application || !QGuiApplication::clipboard())
         throw HostError(QStringLiteral("CopyPicture method of Range class failed"));
-    QGuiApplication::clipboard()->setImage(picture);
+    auto picture = std::make_shared<const paint::SheetPicture>(
+        paint::recordSheet(*context.book.book, context.sheet, context.calculator, area_, QLocale()));
+    QGuiApplication::clipboard()->setMimeData(new paint::PictureMimeData(std::move(picture)));
 }
 
 }  // namespace brevanta::engine

@@ -68,13 +68,17 @@ TEST(CommonRoutines, WebSiteOpensOnlyOnSeven) {
 TEST(CommonRoutines, ClipboardPictureComesBackOrNothing) {
     QClipboard* clipboard = QGuiApplication::clipboard();
     clipboard->clear();
-    EXPECT_TRUE(frame::getClipboardPicture().isNull());
+    EXPECT_FALSE(frame::getClipboardPicture());
+    // A bitmap another program copied comes back as a picture of that bitmap.
     QImage picture(4, 3, QImage::Format_RGB32);
     picture.fill(Qt::red);
     clipboard->setImage(picture);
-    const QImage back = frame::getClipboardPicture();
-    ASSERT_FALSE(back.isNull());
-    EXPECT_EQ(back.size(), QSize(4, 3));
+    const auto back = frame::getClipboardPicture();
+    ASSERT_TRUE(back);
+    EXPECT_EQ(QSize(back->width, back->height), QSize(4, 3));
+    ASSERT_EQ(back->bands.size(), 1u);
+    ASSERT_EQ(back->bands[0].images.size(), 1u);
+    EXPECT_EQ(back->bands[0].images[0].image.convertToFormat(QImage::Format_RGB32), picture);
     clipboard->clear();
 }
 

@@ -25,7 +25,7 @@ public:
     void hideMain() override { calls << QStringLiteral("hide main"); }
     void loadPreviewPicture(const QString& path) override {
         calls << QStringLiteral("load picture");
-        QImage image(path);
+        QImage image(path, "BMP");  // the bitmap the fake host copied, kept a bitmap
         if (image.isNull()) throw frame::Failure(QStringLiteral("Invalid picture"));
         picture = image;
     }

@@ -11,6 +11,7 @@
 #include <QStandardPaths>
 #include <QTemporaryDir>
 
+#include "engine/paint/picture_file.h"
 #include "engine/embedded/embedded_host.h"
 #include "generate/check_register.h"
 #include "generate/palette.h"
@@ -27,12 +28,12 @@ public:
     void setMainPointer(int) override {}
     void hideMain() override {}
     void loadPreviewPicture(const QString& path) override {
-        picture = QImage(path);
-        if (picture.isNull()) throw frame::Failure(QStringLiteral("Invalid picture"));
+        picture = paint::loadPictureFile(path);
+        if (!picture) throw frame::Failure(QStringLiteral("Invalid picture"));
     }
     void setPreviewExcelFile(const QString& path) override { excelFile = path; }
     void showPreview() override {}
-    QImage picture;
+    paint::SharedPicture picture;
     QString excelFile;
 };
 
@@ -105,7 +106,8 @@ TEST_F(EngineRegister, ExampleDataGivesTheSheetCellByCell) {
     EXPECT_EQ(sheet_->range(QStringLiteral("D:D"))->columnWidth(), 37.43);
     EXPECT_EQ(reopened_->activeWorkbook()->color(39), generate::mPalette[38]);
     EXPECT_EQ(reopened_->selection()->address(), QStringLiteral("$B$6"));
-    EXPECT_FALSE(windows_.picture.isNull());
+    ASSERT_TRUE(windows_.picture);
+    EXPECT_FALSE(windows_.picture->isNull());
 }
 
 TEST_F(EngineRegister, ZeroAmountRowsDoNotBreakTheBalancesBelow) {

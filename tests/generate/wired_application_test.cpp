@@ -75,8 +75,8 @@ TEST_F(WiredApplication, StartShowsThePreviewWithThePictureAndHidesTheMainWindow
     ASSERT_NE(form2, nullptr);
     EXPECT_TRUE(form2->isVisible());
     EXPECT_TRUE(form->isHidden());
-    EXPECT_FALSE(form2->Zoom_Ori.isNull());
-    EXPECT_GT(form2->Zoom_Ori.width(), 600);
+    ASSERT_TRUE(form2->Zoom_Ori);
+    EXPECT_GT(form2->Zoom_Ori->width, 600);
     EXPECT_EQ(form->pointer(), 0);
     EXPECT_FALSE(QFile::exists(temp.filePath(QStringLiteral("temp.bmp"))));
     EXPECT_TRUE(form2->mExcelFile.startsWith(temp.path())) << form2->mExcelFile.toStdString();

@@ -194,32 +194,27 @@ TEST(PreviewViewer, ZoomOfAHundredTransactionRegisterRepaintsAndFollowsTheBars) 
     EXPECT_EQ(register100.view.horizontal.maximum, 0);
 }
 
-TEST(PreviewViewer, ThousandTransactionRegisterFallsBackOnlyBeyondTheMemoryLimit) {
-    PictureSetUp register1000(kRegisterPictureWidth, registerPictureHeight(1000));
-    ASSERT_TRUE(register1000.last.repaint);  // 27,100 pixels tall fits at 1.0
+TEST(PreviewViewer, EveryZoomRepaintsTheLargestRegister) {
+    // 65,531 transactions are as many as a sheet takes below its header.
+    PictureSetUp largest(kRegisterPictureWidth, registerPictureHeight(65531));
+    ASSERT_TRUE(largest.last.repaint);
+    for (int step = 0; step < 7; ++step) ASSERT_TRUE(largest.zoom(0).repaint) << "zoom in " << step;
+    EXPECT_FLOAT_EQ(largest.viewer.mZoom, 2.75f);
+    EXPECT_GT(pixelsFromTwips(largest.view.surfaceHeight), 4'000'000);
+    // The bar still reaches the last row at the largest zoom.
+    largest.viewer.SetScrollValue(largest.view, Axis::Vertical, largest.view.vertical.maximum);
+    EXPECT_LE(largest.view.surfaceTop + largest.view.surfaceHeight - largest.view.viewportInnerHeight, 60 + 10);
+    for (int step = 0; step < 10; ++step) ASSERT_TRUE(largest.zoom(1).repaint) << "zoom out " << step;
+    EXPECT_FLOAT_EQ(largest.viewer.mZoom, 0.25f);
+    EXPECT_FALSE(largest.zoom(1).repaint);  // below a quarter nothing happens
 
-    const ViewState before = register1000.view;
-    const RedrawPlan in = register1000.zoom(0);  // 33,875 pixels > 32,767
-    EXPECT_FALSE(in.repaint);
-    EXPECT_FLOAT_EQ(register1000.viewer.mZoom, 1.0f);
-    EXPECT_EQ(register1000.viewer.mZoomHeight, register1000.viewer.mOrigHeight);
-    EXPECT_EQ(register1000.view.surfaceHeight, before.surfaceHeight);
-    EXPECT_EQ(register1000.view.vertical.maximum, before.vertical.maximum);
-
-    EXPECT_TRUE(register1000.zoom(1).repaint);
-    EXPECT_FLOAT_EQ(register1000.viewer.mZoom, 0.75f);
-
-    // The byte limit alone: 20,000 x 20,000 pixels is 1.6 GB.
-    Viewer square;
-    square.mZoomWidth = square.mZoomHeight = 20000 * 15;
-    EXPECT_FALSE(square.ZoomedPictureFits());
-    square.mZoomWidth = square.mZoomHeight = 8192 * 15;  // exactly 256 MB
-    EXPECT_TRUE(square.ZoomedPictureFits());
-    square.mZoomWidth = 32767 * 15;
-    square.mZoomHeight = 15;
-    EXPECT_TRUE(square.ZoomedPictureFits());
-    square.mZoomWidth = 32768 * 15;
-    EXPECT_FALSE(square.ZoomedPictureFits());
+    // Only a surface beyond a widget's size limit falls back.
+    Viewer tall;
+    tall.mZoomWidth = 1000 * 15;
+    tall.mZoomHeight = kLargestSurfaceSide * 15;
+    EXPECT_TRUE(tall.ZoomedPictureFits());
+    tall.mZoomHeight = (kLargestSurfaceSide + 1) * 15;
+    EXPECT_FALSE(tall.ZoomedPictureFits());
 }
 
 TEST(PreviewViewer, BarsReachTheBottomRowOfAThousandTransactionRegister) {

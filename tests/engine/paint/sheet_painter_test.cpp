@@ -3,8 +3,14 @@
 #include <QClipboard>
 #include <QDir>
 #include <QGuiApplication>
+#include <QMimeData>
+#include <QPainter>
 
-#include "engine/embedded/picture.h"
+#include "engine/paint/picture_file.h"
+#include "engine/paint/picture_mime.h"
+#include "engine/paint/picture_output.h"
+#include "engine/paint/sheet_painter.h"
+#include "frame/common.h"
 #include "tests/engine/embedded/engine_fixture.h"
 #include "tests/support/recording.h"
 
@@ -64,23 +70,24 @@ protected:
             write(QStringLiteral("$I$%1").arg(row),
                   QStringLiteral("=IF(AND(ISBLANK(RC[-2]),ISBLANK(RC[-1])),\"\",R[-1]C-RC[-2]+RC[-1])"));
     }
-    QImage render(const model::CellRange& range) {
+    paint::SheetPicture record(const model::CellRange& range) {
         auto model = engine::sheetModel(*app->activeSheet());
-        return engine::renderPicture(model.workbook, model.sheet, model.calculator, range, QLocale());
+        return paint::recordSheet(model.workbook, model.sheet, model.calculator, range, QLocale());
     }
+    QImage render(const model::CellRange& range) { return paint::pictureToImage(record(range)); }
 };
 
 TEST(PictureSizes, ColumnsAndRowsInScreenPixels) {
-    EXPECT_EQ(engine::columnPixels(8.43), 64);
-    EXPECT_EQ(engine::columnPixels(2.71), 24);
-    EXPECT_EQ(engine::columnPixels(37.43), 267);
-    EXPECT_EQ(engine::columnPixels(1), 12);
-    EXPECT_EQ(engine::columnPixels(0.5), 6);
-    EXPECT_EQ(engine::columnPixels(0), 0);
-    EXPECT_EQ(engine::rowPixels(12.75), 17);
-    EXPECT_EQ(engine::rowPixels(20), 27);
-    EXPECT_EQ(engine::rowPixels(3), 4);
-    EXPECT_EQ(engine::rowPixels(0), 0);
+    EXPECT_EQ(paint::columnPixels(8.43), 64);
+    EXPECT_EQ(paint::columnPixels(2.71), 24);
+    EXPECT_EQ(paint::columnPixels(37.43), 267);
+    EXPECT_EQ(paint::columnPixels(1), 12);
+    EXPECT_EQ(paint::columnPixels(0.5), 6);
+    EXPECT_EQ(paint::columnPixels(0), 0);
+    EXPECT_EQ(paint::rowPixels(12.75), 17);
+    EXPECT_EQ(paint::rowPixels(20), 27);
+    EXPECT_EQ(paint::rowPixels(3), 4);
+    EXPECT_EQ(paint::rowPixels(0), 0);
 }
 
 TEST_F(PictureTest, RegisterSheetShowsFillsTitleAndText) {
@@ -89,6 +96,8 @@ TEST_F(PictureTest, RegisterSheetShowsFillsTitleAndText) {
     ASSERT_EQ(used->address(), QStringLiteral("$B$1:$I$8"));
     const QImage image = render({0, 1, 7, 8});
     image.save(QDir(testsupport::testOutputDir()).filePath(QStringLiteral("embedded_register.png")));
+    // Also kept as a picture file: a realistic seed for the reader's fuzz target.
+    paint::savePictureFile(record({0, 1, 7, 8}), QDir(testsupport::testOutputDir()).filePath(QStringLiteral("register.picture")));
 
     // Column B starts at x 0; widths 81, 78, 267, 114, 61, 83, 103, 110; rows 16, 41, 10, 26, 4, 27, 27, 27.
     const int columnLeft[] = {0, 81, 159, 426, 540, 601, 684, 787, 897};
@@ -140,7 +149,14 @@ TEST_F(PictureTest, UnfilledCellsShowGridLinesAndCopyPictureUsesTheClipboard) {
     EXPECT_EQ(image.pixelColor(127, 33), paletteColor(book, 3));
 
     used->copyPicture();
-    EXPECT_EQ(QGuiApplication::clipboard()->image(), image);
+    const paint::SharedPicture copied = frame::getClipboardPicture();
+    ASSERT_TRUE(copied);
+    EXPECT_EQ(paint::pictureToImage(*copied), image);
+    // Other programs are offered a bitmap of the same pixels, made when asked.
+    const QMimeData* offered = QGuiApplication::clipboard()->mimeData();
+    ASSERT_TRUE(offered->hasFormat(QStringLiteral("image/png")));
+    EXPECT_EQ(QImage::fromData(offered->data(QStringLiteral("image/png"))).convertToFormat(QImage::Format_RGB32), image);
+    EXPECT_TRUE(offered->data(QStringLiteral("image/svg+xml")).contains("<svg"));
 }
 
 TEST_F(PictureTest, UnwrappedTextRunsIntoEmptyNeighboursOnly) {
@@ -158,14 +174,28 @@ TEST_F(PictureTest, UnwrappedTextRunsIntoEmptyNeighboursOnly) {
     EXPECT_EQ(darkInB(17), 0);
 }
 
-TEST_F(PictureTest, VeryTallRangeIsCutAtTheBottom) {
+TEST_F(PictureTest, VeryTallRangeIsWholeAndPaintsAnyRectangleByItsBands) {
     write(QStringLiteral("A1"), QStringLiteral("top"));
     write(QStringLiteral("A40000"), QStringLiteral("bottom"));
-    const QImage image = render({0, 0, 39999, 0});
-    EXPECT_EQ(image.width(), 64);
-    EXPECT_EQ(image.height(), (engine::kMaxPictureSide / 17) * 17);
+    const paint::SheetPicture picture = record({0, 0, 39999, 0});
+    EXPECT_EQ(picture.width, 64);
+    EXPECT_EQ(picture.height, 40000 * 17);
+    EXPECT_FALSE(paint::fitsInBitmap(picture));
+
+    // Only the bands near a rectangle are touched.
+    const auto [first, last] = picture.bandsCrossing(39990 * 17, 40000 * 17);
+    EXPECT_LE(last - first, 2u);
+    EXPECT_EQ(last, picture.bands.size());
+
+    // The last row, painted on its own, shows its text.
+    QImage bottom(64, 17, QImage::Format_RGB32);
+    bottom.fill(Qt::white);
+    QPainter painter(&bottom);
+    painter.translate(0, -39999 * 17);
+    picture.paint(painter, QRect(0, 39999 * 17, 64, 17), 1.0, 1.0);
+    painter.end();
     int dark = 0;
     for (int y = 0; y < 17; ++y)
-        for (int x = 0; x < 64; ++x) dark += isDark(image.pixel(x, y));
-    EXPECT_GT(dark, 5);  // the top row is kept
+        for (int x = 0; x < 64; ++x) dark += isDark(bottom.pixel(x, y));
+    EXPECT_GT(dark, 5);
 }

@@ -1,0 +1,29 @@
+#pragma once
+// How a sheet looks, as drawing commands: the one place that decides how a
+// cell is drawn. Column widths and row heights in screen pixels at 96 dpi,
+// fills from the palette, light grid lines where no fill is set, merged
+// areas as one cell, values as displayed with their font, colour, alignment
+// and wrapping, and unwrapped left-aligned text running on into empty cells
+// to its right. The preview, the clipboard, files and paper all draw the
+// picture this records.
+
+#include <QLocale>
+
+#include "engine/formula/calc.h"
+#include "engine/model/workbook.h"
+#include "engine/paint/sheet_picture.h"
+
+namespace brevanta::paint {
+
+// Pixels of a column `characters` wide, the way spreadsheets measure it:
+// 7 px per character (the widest digit of Arial 10) plus 5 px of padding,
+// narrower than one character scaled down to nothing.
+int columnPixels(double characters);
+// Pixels of a row `points` high at 96 dpi.
+int rowPixels(double points);
+
+// The picture of `range` of `sheet`, whatever its size.
+SheetPicture recordSheet(const model::Workbook& workbook, const model::Sheet& sheet, engine::Calculator& calculator,
+                         model::CellRange range, const QLocale& locale);
+
+}  // namespace brevanta::paint

@@ -50,6 +50,8 @@ host::WorkbookPtr EngineWorkbooks::open(const QString& path) {
     auto model = xls::readWorkbook(path);
     if (!model || model->sheets.empty()) throw HostError(QStringLiteral("Open method of Workbooks class failed"));
     auto book = BookState::adopt(std::move(model), path, app_);
+    // The results the file was saved with stand until something changes.
+    for (const SheetStatePtr& sheet : book->sheets) sheet->calculator->trustStoredResults();
     app.books.push_back(book);
     app.active = book;
     return std::make_shared<EngineWorkbook>(book);

@@ -103,6 +103,7 @@ struct Calculator::State final : CellSource {
     model::Sheet& sheet;
     QLocale locale;
     uint64_t epoch = 1;
+    bool storedResultsCurrent = false;
     std::unordered_map<uint32_t, CellEntry> entries;
     std::unordered_map<uint64_t, ColumnRun> runs;
     size_t runEntries = 0;
@@ -333,13 +334,18 @@ Value Calculator::value(int row, int col) {
     if (row < 0 || row >= model::kMaxRows || col < 0 || col >= model::kMaxColumns) return model::Empty{};
     const model::Cell* cell = state_->sheet.find(row, col);
     if (!cell) return model::Empty{};
-    if (!cell->formula) return cell->value;
+    if (!cell->formula || state_->storedResultsCurrent) return cell->value;
     if (const CellEntry* entry = state_->freshEntry(row, col); entry && entry->status == CellEntry::Status::Done)
         return entry->value;
     return state_->compute(row, col);
 }
 
-void Calculator::invalidate() { ++state_->epoch; }
+void Calculator::invalidate() {
+    ++state_->epoch;
+    state_->storedResultsCurrent = false;
+}
+
+void Calculator::trustStoredResults() { state_->storedResultsCurrent = true; }
 
 void Calculator::computeAll() {
     std::vector<model::CellAddress> formulas;

@@ -22,6 +22,9 @@ public:
     model::Value value(int row, int col);
     // Any change to cells of the sheet (values, formulas, moves, clears).
     void invalidate();
+    // Takes every formula's stored result as its value until the next change,
+    // as a spreadsheet shows a workbook it has just opened.
+    void trustStoredResults();
     // Stores every formula's current result in its Cell::value (before saving).
     void computeAll();
 

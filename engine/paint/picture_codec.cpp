@@ -5,6 +5,7 @@
 #include <QImageReader>
 #include <QImageWriter>
 #include <cstring>
+#include <string>
 
 namespace brevanta::paint {
 namespace {
@@ -18,29 +19,33 @@ enum StyleBits : uint8_t { kBold = 1, kItalic = 2, kUnderline = 4, kStrikeOut = 
 
 // ---------------------------------------------------------------- writing
 
+// A long register's picture is millions of small values: they go into a
+// plain byte string, copied into a QByteArray once at the end.
 class Writer {
 public:
-    void raw(const char* bytes, size_t size) { out_.append(bytes, qsizetype(size)); }
+    void raw(const char* bytes, size_t size) { out_.append(bytes, size); }
     void unsignedValue(uint64_t value) {
-        do {
-            uint8_t byte = value & 0x7F;
+        while (value >= 0x80) {
+            out_.push_back(char(uint8_t(value) | 0x80));
             value >>= 7;
-            if (value) byte |= 0x80;
-            out_.append(char(byte));
-        } while (value);
+        }
+        out_.push_back(char(value));
     }
     void signedValue(int64_t value) { unsignedValue((uint64_t(value) << 1) ^ uint64_t(value >> 63)); }
     void text(const QString& text) {
         unsignedValue(uint64_t(text.size()));
+        const size_t at = out_.size();
+        out_.resize(at + size_t(text.size()) * 2);
+        char* to = out_.data() + at;
         for (const QChar c : text) {
-            out_.append(char(c.unicode() & 0xFF));
-            out_.append(char(c.unicode() >> 8));
+            *to++ = char(c.unicode() & 0xFF);
+            *to++ = char(c.unicode() >> 8);
         }
     }
-    QByteArray take() { return std::move(out_); }
+    const std::string& bytes() const { return out_; }
 
 private:
-    QByteArray out_;
+    std::string out_;
 };
 
 // Rectangles relative to the previous one of their kind.
@@ -231,8 +236,10 @@ QByteArray encodePicture(const SheetPicture& picture) {
     head.unsignedValue(uint64_t(std::max(0, picture.height)));
     head.unsignedValue(colors.colors().size());
     for (const QRgb color : colors.colors()) head.unsignedValue(color);
-    QByteArray bytes = head.take();
-    bytes.append(body.take());
+    QByteArray bytes;
+    bytes.reserve(qsizetype(head.bytes().size() + body.bytes().size()));
+    bytes.append(head.bytes().data(), qsizetype(head.bytes().size()));
+    bytes.append(body.bytes().data(), qsizetype(body.bytes().size()));
     return bytes;
 }
 

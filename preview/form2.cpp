@@ -9,7 +9,9 @@
 #include <QPushButton>
 #include <QScreen>
 #include <QScrollBar>
+#include <QWheelEvent>
 #include <QSignalBlocker>
+#include <cmath>
 #include <limits>
 #include <optional>
 
@@ -76,7 +78,7 @@ Form2::Form2(QWidget* parent) : QWidget(parent, Qt::Window | Qt::MSWindowsFixedS
     for (QScrollBar* scrollBar : {VScroll1, HScroll1}) {
         scrollBar->setRange(0, 0);
         scrollBar->setEnabled(false);
-        scrollBar->setTracking(false);  // the picture follows when the thumb is let go
+        scrollBar->setTracking(true);  // the picture follows the thumb while it is dragged
     }
 
     Frame1 = new QGroupBox(QStringLiteral("Zoom:"), this);
@@ -105,6 +107,7 @@ Form2::Form2(QWidget* parent) : QWidget(parent, Qt::Window | Qt::MSWindowsFixedS
     connect(Picture1, &ImageSurface::pressed, this, &Form2::picture1_MouseDown);
     connect(Picture1, &ImageSurface::moved, this, &Form2::picture1_MouseMove);
     connect(Picture1, &ImageSurface::released, this, &Form2::Picture1_MouseUp);
+    connect(Picture1, &ImageSurface::keyPressed, this, &Form2::pictureKeyPressed);
 
     readViewportSize();
     Form_Load();
@@ -360,6 +363,50 @@ bool Form2::eventFilter(QObject* watched, QEvent* event) {
 void Form2::mouseMoveEvent(QMouseEvent* event) {
     pointerMovedTo(event->globalPosition());
     QWidget::mouseMoveEvent(event);
+}
+
+void Form2::wheelEvent(QWheelEvent* event) {
+    const QPoint angle = event->angleDelta();
+    if (event->modifiers() & Qt::ControlModifier) {
+        mWheelZoomAngle += angle.y();
+        for (; mWheelZoomAngle >= QWheelEvent::DefaultDeltasPerStep; mWheelZoomAngle -= QWheelEvent::DefaultDeltasPerStep)
+            PushButton1_Click();
+        for (; mWheelZoomAngle <= -QWheelEvent::DefaultDeltasPerStep; mWheelZoomAngle += QWheelEvent::DefaultDeltasPerStep)
+            PushButton2_Click();
+    } else if (event->modifiers() & Qt::ShiftModifier) {
+        scrollByWheel(HScroll1, angle.y() ? angle.y() : angle.x());
+    } else {
+        if (angle.y()) scrollByWheel(VScroll1, angle.y());
+        if (angle.x()) scrollByWheel(HScroll1, angle.x());
+    }
+    event->accept();
+}
+
+void Form2::scrollByWheel(QScrollBar* scrollBar, int angle) {
+    // The desktop's lines per notch, each a bar's arrow step.
+    const double steps = double(angle) / QWheelEvent::DefaultDeltasPerStep * QApplication::wheelScrollLines();
+    int units = int(std::lround(steps * scrollBar->singleStep()));
+    if (units == 0 && angle != 0) units = angle > 0 ? 1 : -1;
+    scrollBar->setValue(scrollBar->value() - units);
+}
+
+void Form2::pictureKeyPressed(int key, Qt::KeyboardModifiers modifiers) {
+    if (modifiers & Qt::ControlModifier) {
+        if (key == Qt::Key_Plus || key == Qt::Key_Equal) PushButton1_Click();
+        else if (key == Qt::Key_Minus || key == Qt::Key_Underscore) PushButton2_Click();
+        return;
+    }
+    switch (key) {
+        case Qt::Key_Up: VScroll1->triggerAction(QAbstractSlider::SliderSingleStepSub); break;
+        case Qt::Key_Down: VScroll1->triggerAction(QAbstractSlider::SliderSingleStepAdd); break;
+        case Qt::Key_Left: HScroll1->triggerAction(QAbstractSlider::SliderSingleStepSub); break;
+        case Qt::Key_Right: HScroll1->triggerAction(QAbstractSlider::SliderSingleStepAdd); break;
+        case Qt::Key_PageUp: VScroll1->triggerAction(QAbstractSlider::SliderPageStepSub); break;
+        case Qt::Key_PageDown: VScroll1->triggerAction(QAbstractSlider::SliderPageStepAdd); break;
+        case Qt::Key_Home: VScroll1->triggerAction(QAbstractSlider::SliderToMinimum); break;
+        case Qt::Key_End: VScroll1->triggerAction(QAbstractSlider::SliderToMaximum); break;
+        default: break;
+    }
 }
 
 void Form2::showEvent(QShowEvent* event) {

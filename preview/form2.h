@@ -79,8 +79,16 @@ protected:
     void showEvent(QShowEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
+    // The wheel anywhere over the window moves the picture (Shift: sideways);
+    // with Ctrl it steps the zoom.
+    void wheelEvent(QWheelEvent* event) override;
 
 private:
+    // Keys while the picture has the focus: arrows, Page Up/Down and Home/End
+    // move it through the bars, Ctrl++ and Ctrl+- step the zoom through the
+    // zoom buttons, so each does exactly what that control does.
+    void pictureKeyPressed(int key, Qt::KeyboardModifiers modifiers);
+    void scrollByWheel(QScrollBar* scrollBar, int angle);
     void HScroll1_Change(int value);
     void VScroll1_Change(int value);
     void readViewportSize();
@@ -98,6 +106,7 @@ private:
     ViewState mView;
     QCursor mHandCursor{Qt::ArrowCursor};
     bool mFirstActivate = true;
+    int mWheelZoomAngle = 0;  // Ctrl+wheel turns not yet making a whole step
 };
 
 }  // namespace brevanta::preview

@@ -1,5 +1,6 @@
 #include "preview/image_surface.h"
 
+#include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
 
@@ -18,6 +19,8 @@ void makeWhite(QWidget* widget) {
 ImageSurface::ImageSurface(QWidget* parent) : QWidget(parent) {
     makeWhite(this);
     setAttribute(Qt::WA_OpaquePaintEvent);
+    // Focus by click only: the window's tab order stays as it is.
+    setFocusPolicy(Qt::ClickFocus);
 }
 
 void ImageSurface::setPicture(paint::SharedPicture picture, double scaleX, double scaleY) {
@@ -43,6 +46,8 @@ void ImageSurface::mousePressEvent(QMouseEvent* event) { emit pressed(event->but
 void ImageSurface::mouseMoveEvent(QMouseEvent* event) { emit moved(event->buttons(), event->position()); }
 
 void ImageSurface::mouseReleaseEvent(QMouseEvent* event) { emit released(event->buttons(), event->position()); }
+
+void ImageSurface::keyPressEvent(QKeyEvent* event) { emit keyPressed(event->key(), event->modifiers()); }
 
 ViewportFrame::ViewportFrame(QWidget* parent) : QFrame(parent), clientArea_(new QWidget(this)) {
     setFrameStyle(QFrame::Panel | QFrame::Sunken);

@@ -32,12 +32,15 @@ signals:
     void pressed(Qt::MouseButtons buttons, QPointF position);
     void moved(Qt::MouseButtons buttons, QPointF position);
     void released(Qt::MouseButtons buttons, QPointF position);
+    // A key pressed while the surface has the keyboard focus (a click gives it).
+    void keyPressed(int key, Qt::KeyboardModifiers modifiers);
 
 protected:
     void paintEvent(QPaintEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
 
 private:
     paint::SharedPicture picture_;

@@ -49,12 +49,19 @@ TestScript::TestScript(reg::Form1& form1, QStringList actions)
 
 TestScript::~TestScript() { frame::setPrompter(nullptr); }
 
-void TestScript::start() {
-    // Each action in its own turn of the event loop, as a user's clicks come,
-    // so the store a change schedules runs before the next action.
-    for (const QString& action : std::as_const(actions_))
-        QTimer::singleShot(0, &form1_, [this, action] { run(action); });
-    QTimer::singleShot(0, &form1_, [] { say(stdout, QStringLiteral("done")); });
+void TestScript::start() { runFrom(0); }
+
+// Each action in its own turn of the event loop, as a user's clicks come: the
+// store a change schedules runs before the next action, and before "done".
+void TestScript::runFrom(int index) {
+    QTimer::singleShot(0, &form1_, [this, index] {
+        if (index == actions_.size()) {
+            say(stdout, QStringLiteral("done"));
+            return;
+        }
+        run(actions_.at(index));
+        runFrom(index + 1);
+    });
 }
 
 void TestScript::noteShown(const QWidget* window) {

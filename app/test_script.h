@@ -46,6 +46,7 @@ public:
 private:
     class AnsweringPrompter;
     TestScript(reg::Form1& form1, QStringList actions);
+    void runFrom(int index);
     void run(const QString& action);
     void churn(int count);
 

@@ -132,51 +132,68 @@ QByteArray iniTextValue(const QString& text) {
                         !marked.startsWith(QLatin1String("@Variant(")) &&
                         !marked.startsWith(QLatin1String("@DateTime("));
 
-    QByteArray result;
-    result.reserve(marked.size() + marked.size() / 8 + 2);
+    // Written through a pointer into room for the worst case (six bytes a
+    // character, "\\xffff"): appending byte by byte costs more than the rest.
+    QByteArray result(marked.size() * 6, Qt::Uninitialized);
+    char* out = result.data();
     QStringEncoder toUtf8(QStringEncoder::Utf8);
     bool needsQuotes = false;
     bool escapeNextIfHexDigit = false;
     bool surrogatePending = false;
-    auto hexEscape = [&result](char16_t c) { result += "\\x" + QByteArray::number(uint(c), 16); };
+    auto put = [&out](const char* text) {
+        while (*text) *out++ = *text++;
+    };
+    auto hexEscape = [&](char16_t c) {
+        put("\\x");
+        bool leading = true;
+        for (int shift = 12; shift >= 0; shift -= 4) {
+            const int digit = (c >> shift) & 0xF;
+            if (leading && digit == 0 && shift > 0) continue;
+            leading = false;
+            *out++ = "0123456789abcdef"[digit];
+        }
+    };
     for (QChar qc : std::as_const(marked)) {
         const char16_t c = qc.unicode();
         if (c == ';' || c == ',' || c == '=') needsQuotes = true;
-        // After "\x.." a following hex digit would run into the escape.
+        if (c >= 0x20 && c < 0x7F && c != '"' && c != '\\' && !surrogatePending &&
+            !(escapeNextIfHexDigit && isHexDigit(c))) {
+            // The common case: a printable ASCII character stands for itself.
+            escapeNextIfHexDigit = false;
+            *out++ = char(c);
+            continue;
+        }
+        // After "\\x.." a following hex digit would run into the escape.
         if (escapeNextIfHexDigit && isHexDigit(c)) {
             hexEscape(c);
             continue;
         }
         escapeNextIfHexDigit = false;
         switch (c) {
-        case '\0': result += "\\0"; escapeNextIfHexDigit = true; break;
-        case '\a': result += "\\a"; break;
-        case '\b': result += "\\b"; break;
-        case '\f': result += "\\f"; break;
-        case '\n': result += "\\n"; break;
-        case '\r': result += "\\r"; break;
-        case '\t': result += "\\t"; break;
-        case '\v': result += "\\v"; break;
-        case '"':
-        case '\\':
-            result += '\\';
-            result += char(c);
-            break;
+        case '\0': put("\\0"); escapeNextIfHexDigit = true; break;
+        case '\a': put("\\a"); break;
+        case '\b': put("\\b"); break;
+        case '\f': put("\\f"); break;
+        case '\n': put("\\n"); break;
+        case '\r': put("\\r"); break;
+        case '\t': put("\\t"); break;
+        case '\v': put("\\v"); break;
+        case '"': put("\\\""); break;
+        case '\\': put("\\\\"); break;
         default:
             if (c <= 0x1F || (c >= 0x7F && !asUtf8)) {
                 hexEscape(c);
                 escapeNextIfHexDigit = true;
-            } else if (c < 0x80 && !surrogatePending) {
-                result += char(c);
             } else {
                 // One character at a time, as QSettings does: a surrogate
                 // waits in the encoder for the next character, and is
                 // dropped if an escape comes between.
-                result += toUtf8(QStringView(&qc, 1));
+                out = toUtf8.appendToBuffer(out, QStringView(&qc, 1));
                 surrogatePending = qc.isSurrogate();
             }
         }
     }
+    result.truncate(out - result.constData());
     if (needsQuotes || (!result.isEmpty() && (result.front() == ' ' || result.back() == ' '))) {
         result.prepend('"');
         result += '"';

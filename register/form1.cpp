@@ -415,12 +415,14 @@ void Form1::writeList(bool reportEveryFailure) {
     QString value;
     proc.step(100, [&] { value.clear(); });
     const int count = ListView1->topLevelItemCount();
+    value.reserve(qsizetype(count) * 64);
     for (int row = 1; row <= count; ++row) {
         proc.step(104, [&] {
+            const QTreeWidgetItem* item = ListView1->topLevelItem(row - 1);
+            if (!item) throw frame::Failure(frame::failures::kSubscriptOutOfRange);
             Transaction fields;
-            for (int field = 0; field < kFieldCount; ++field)
-                fields[static_cast<size_t>(field)] = rows_.field(row, field);
-            value += encodeSavedRecord(fields);
+            for (int field = 0; field < kFieldCount; ++field) fields[static_cast<size_t>(field)] = item->text(field);
+            appendSavedRecord(value, fields);
         });
     }
     proc.step(108, [&] {

@@ -4,6 +4,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QSettings>
+#include <algorithm>
 #include <memory>
 
 #include "frame/failure.h"
@@ -24,7 +25,8 @@ const QString kKey = QStringLiteral("Check Register");
 }  // namespace
 
 QString encodeSavedField(const QString& text) {
-    if (!text.contains(kRecordEnd) && !text.contains(kFieldSeparator) && !text.contains(kEscape)) return text;
+    const auto special = [](QChar c) { return c == kRecordEnd || c == kFieldSeparator || c == kEscape; };
+    if (std::none_of(text.cbegin(), text.cend(), special)) return text;
     QString stored;
     stored.reserve(text.size() + 8);
     for (QChar c : text) {
@@ -53,13 +55,17 @@ QString decodeSavedField(const QString& stored) {
     return text;
 }
 
+void appendSavedRecord(QString& value, const Transaction& fields) {
+    for (int field = 0; field < kFieldCount; ++field) {
+        if (field > 0) value += kFieldSeparator;
+        value += encodeSavedField(fields[static_cast<size_t>(field)]);
+    }
+    value += kRecordEnd;
+}
+
 QString encodeSavedRecord(const Transaction& fields) {
     QString record;
-    for (int field = 0; field < kFieldCount; ++field) {
-        if (field > 0) record += kFieldSeparator;
-        record += encodeSavedField(fields[static_cast<size_t>(field)]);
-    }
-    record += kRecordEnd;
+    appendSavedRecord(record, fields);
     return record;
 }
 

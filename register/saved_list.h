@@ -32,6 +32,7 @@ QString decodeSavedField(const QString& stored);
 
 // One row as stored: the fields joined by "^", closed by "|".
 QString encodeSavedRecord(const Transaction& fields);
+void appendSavedRecord(QString& value, const Transaction& fields);
 QString encodeSavedList(const std::vector<Transaction>& rows);
 QString encodeSavedList(const TransactionSource& rows);
 // Empty pieces between "|" are skipped; never fails.

@@ -7,8 +7,13 @@ if(EXISTS ${CMAKE_CURRENT_SOURCE_DIR}/wiring.cpp)
 else()
   set(brevanta_wiring wiring_stub.cpp)
 endif()
-add_executable(brevanta main.cpp wiring.h ${brevanta_wiring})
-target_link_libraries(brevanta PRIVATE brevanta_register)
+# One copy per user: the lock and the "show yourself" message.
+find_package(Qt6 REQUIRED COMPONENTS Network)
+add_library(brevanta_single_instance STATIC single_instance.h single_instance.cpp)
+target_link_libraries(brevanta_single_instance PUBLIC Qt6::Core Qt6::Network)
+
+add_executable(brevanta main.cpp wiring.h ${brevanta_wiring} test_script.h test_script.cpp)
+target_link_libraries(brevanta PRIVATE brevanta_register brevanta_single_instance)
 if(EXISTS ${CMAKE_CURRENT_SOURCE_DIR}/wiring.cpp)
   # The wiring starts generations on the embedded engine and shows the preview.
   target_link_libraries(brevanta PRIVATE brevanta_generate brevanta_preview brevanta_engine)

@@ -15,8 +15,9 @@ namespace {
 
 // The preview window, made on first use and kept for the whole run like the
 // main window; it goes when the main window goes.
+preview::Form2* form2 = nullptr;
+
 preview::Form2& previewWindow(reg::Form1& form1) {
-    static preview::Form2* form2 = nullptr;
     if (!form2) {
         form2 = new preview::Form2();
         form2->showMainWindow = [&form1] { form1.show(); };
@@ -44,6 +45,17 @@ private:
 };
 
 }  // namespace
+
+QWidget* bringToFront(reg::Form1& form1) {
+    QWidget* shown = nullptr;
+    if (form1.isVisible()) shown = &form1;
+    else if (form2 && form2->isVisible()) shown = form2;
+    if (!shown) return nullptr;
+    shown->setWindowState(shown->windowState() & ~Qt::WindowMinimized);
+    shown->raise();
+    shown->activateWindow();
+    return shown;
+}
 
 void wireApplication(reg::Form1& form1) {
     // Unless something else (a test) installed one, the embedded engine is the host.

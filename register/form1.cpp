@@ -79,6 +79,7 @@ Form1::Form1(QWidget* parent) : QWidget(parent), rows_(nullptr) {
     rows_ = ListViewRows(ListView1);
     setTabOrder();
     watchPointerAndFocus();
+    watchListChanges();
 }
 
 Form1::~Form1() = default;
@@ -192,6 +193,30 @@ void Form1::watchPointerAndFocus() {
     }
 }
 
+// Every change of the rows passes through the list's model, whichever
+// control or routine makes it, so one watch there catches them all.
+void Form1::watchListChanges() {
+    QAbstractItemModel* model = ListView1->model();
+    connect(model, &QAbstractItemModel::rowsInserted, this, &Form1::listChanged);
+    connect(model, &QAbstractItemModel::rowsRemoved, this, &Form1::listChanged);
+    connect(model, &QAbstractItemModel::rowsMoved, this, &Form1::listChanged);
+    connect(model, &QAbstractItemModel::dataChanged, this, &Form1::listChanged);
+    connect(model, &QAbstractItemModel::modelReset, this, &Form1::listChanged);
+    connect(model, &QAbstractItemModel::layoutChanged, this, &Form1::listChanged);
+    connect(this, &Form1::listChanged, this, &Form1::scheduleStore);
+}
+
+// One click may change a row several times (Add sets seven fields, Load
+// Sample adds two rows): the store runs once, as soon as the handler that
+// made the change has returned.
+void Form1::scheduleStore() {
+    if (restoring_ || storePending_) return;
+    storePending_ = true;
+    QTimer::singleShot(0, this, [this] {
+        if (storePending_) storeChangedList();
+    });
+}
+
 void Form1::setHooks(Hooks hooks) { hooks_ = std::move(hooks); }
 
 void Form1::setEnvironment(Environment environment) { environment_ = std::move(environment); }
@@ -234,6 +259,7 @@ void Form1::Form_Load() {
 // line, 140 for field 1 up to 150 for field 6.
 void Form1::readSavedList(frame::Procedure& proc) {
     std::vector<SavedRecord> records;
+    restoring_ = true;
     proc.step(130, [&] { records = decodeSavedList(environment_.savedList.read()); });
     ListView1->setUpdatesEnabled(false);
     for (const SavedRecord& record : records) {
@@ -247,6 +273,7 @@ void Form1::readSavedList(frame::Procedure& proc) {
         }
     }
     ListView1->setUpdatesEnabled(true);
+    restoring_ = false;
 }
 
 // ---- the list ----
@@ -378,20 +405,37 @@ void Form1::PushButton22_Click() {
 
 void Form1::Form_QueryUnload() { storeList(); }
 
-void Form1::storeList() {
+void Form1::storeList() { writeList(true); }
+
+void Form1::storeChangedList() { writeList(false); }
+
+void Form1::writeList(bool reportEveryFailure) {
+    storePending_ = false;
     frame::Procedure proc(kModule, QStringLiteral("Form_QueryUnload"));
     QString value;
     proc.step(100, [&] { value.clear(); });
     const int count = ListView1->topLevelItemCount();
+    value.reserve(qsizetype(count) * 64);
     for (int row = 1; row <= count; ++row) {
         proc.step(104, [&] {
+            const QTreeWidgetItem* item = ListView1->topLevelItem(row - 1);
+            if (!item) throw frame::Failure(frame::failures::kSubscriptOutOfRange);
             Transaction fields;
-            for (int field = 0; field < kFieldCount; ++field)
-                fields[static_cast<size_t>(field)] = rows_.field(row, field);
-            value += encodeSavedRecord(fields);
+            for (int field = 0; field < kFieldCount; ++field) fields[static_cast<size_t>(field)] = item->text(field);
+            appendSavedRecord(value, fields);
         });
     }
-    proc.step(108, [&] { environment_.savedList.write(value); });
+    proc.step(108, [&] {
+        try {
+            environment_.savedList.write(value);
+            storeFailing_ = false;
+        } catch (...) {
+            // While typing, a full disk shows one box, not one per change.
+            const bool alreadyReported = storeFailing_;
+            storeFailing_ = true;
+            if (reportEveryFailure || !alreadyReported) throw;
+        }
+    });
 }
 
 void Form1::closeEvent(QCloseEvent* event) {

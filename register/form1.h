@@ -84,7 +84,12 @@ public:
     void Form_QueryUnload();
 
     // Writes the list to the saved-list store (reports under Form_QueryUnload).
+    // A failure is reported every time: this is the store on closing.
     void storeList();
+    // The store after a change of the list: a failure is reported once, and
+    // later failures stay quiet until a store succeeds again.
+    void storeChangedList();
+    bool storePending() const { return storePending_; }
 
     TransactionSource& transactions() { return rows_; }
     void appendTransaction(const Transaction& transaction);
@@ -114,6 +119,11 @@ public:
     QTreeWidget* ListView1 = nullptr;
     QPushButton* PushButton1 = nullptr;
 
+signals:
+    // Rows were added, removed, emptied or had a field changed, by whatever
+    // route; the list is stored once the change is done.
+    void listChanged();
+
 protected:
     void closeEvent(QCloseEvent* event) override;
     void showEvent(QShowEvent* event) override;
@@ -124,6 +134,9 @@ private:
     void setTabOrder();
     void watchPointerAndFocus();
     void readSavedList(frame::Procedure& proc);
+    void watchListChanges();
+    void scheduleStore();
+    void writeList(bool reportEveryFailure);
     QTreeWidgetItem* appendRow(const QString& dateText);
     void keepCurrentRow(int preferredPosition);
     void fillExample(frame::Procedure& proc, int firstLine, const QString& date, const Transaction& fields);
@@ -135,6 +148,9 @@ private:
     int pointer_ = kPointerDefault;
     std::optional<QCursor> handCursor_;
     bool centred_ = false;
+    bool restoring_ = false;      // the saved list is being read back: no store
+    bool storePending_ = false;   // a store after a change is on its way
+    bool storeFailing_ = false;   // the last store failed and was reported
 };
 
 }  // namespace brevanta::reg

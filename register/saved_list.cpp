@@ -1,9 +1,15 @@
 #include "register/saved_list.h"
 
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
 #include <QSettings>
+#include <algorithm>
 #include <memory>
 
 #include "frame/failure.h"
+#include "frame/ini_text.h"
+#include "frame/safe_file.h"
 
 namespace brevanta::reg {
 namespace {
@@ -19,7 +25,8 @@ const QString kKey = QStringLiteral("Check Register");
 }  // namespace
 
 QString encodeSavedField(const QString& text) {
-    if (!text.contains(kRecordEnd) && !text.contains(kFieldSeparator) && !text.contains(kEscape)) return text;
+    const auto special = [](QChar c) { return c == kRecordEnd || c == kFieldSeparator || c == kEscape; };
+    if (std::none_of(text.cbegin(), text.cend(), special)) return text;
     QString stored;
     stored.reserve(text.size() + 8);
     for (QChar c : text) {
@@ -48,13 +55,17 @@ QString decodeSavedField(const QString& stored) {
     return text;
 }
 
+void appendSavedRecord(QString& value, const Transaction& fields) {
+    for (int field = 0; field < kFieldCount; ++field) {
+        if (field > 0) value += kFieldSeparator;
+        value += encodeSavedField(fields[static_cast<size_t>(field)]);
+    }
+    value += kRecordEnd;
+}
+
 QString encodeSavedRecord(const Transaction& fields) {
     QString record;
-    for (int field = 0; field < kFieldCount; ++field) {
-        if (field > 0) record += kFieldSeparator;
-        record += encodeSavedField(fields[static_cast<size_t>(field)]);
-    }
-    record += kRecordEnd;
+    appendSavedRecord(record, fields);
     return record;
 }
 
@@ -129,12 +140,46 @@ QString SavedListStore::read() const {
     return value.toString();
 }
 
+namespace {
+// Where the user's settings live as an INI file (Linux and the other
+// Unix-like systems but macOS); empty where they are kept otherwise.
+QString userSettingsFile() {
+#if defined(Q_OS_UNIX) && !defined(Q_OS_DARWIN)
+    return QSettings(QSettings::NativeFormat, QSettings::UserScope, kApplication).fileName();
+#else
+    return {};
+#endif
+}
+
+QByteArray currentContent(const QString& path) {
+    QFile file(path);
+    if (!QFileInfo(path).isFile()) return {};
+    if (!file.open(QIODevice::ReadOnly))
+        throw frame::Failure(QStringLiteral("Cannot read ") + path + QStringLiteral(": ") + file.errorString());
+    return file.readAll();
+}
+}  // namespace
+
+QString SavedListStore::settingsFile() const {
+    if (!iniFile_.isEmpty()) return iniFile_;
+    if (resolvedUserFile_.isEmpty()) resolvedUserFile_ = userSettingsFile();
+    return resolvedUserFile_;
+}
+
 void SavedListStore::write(const QString& value) const {
-    const auto settings = openSettings(iniFile_);
-    settings->setValue(kKey, value);
-    settings->sync();
-    if (settings->status() != QSettings::NoError)
-        throw frame::Failure(QStringLiteral("Permission denied"));
+    const QString path = settingsFile();
+    if (path.isEmpty()) {
+        const auto settings = openSettings(iniFile_);
+        settings->setValue(kKey, value);
+        settings->sync();
+        if (settings->status() != QSettings::NoError) throw frame::Failure(QStringLiteral("Permission denied"));
+        return;
+    }
+    // QSettings would write the file in place of the old one without
+    // checking that every byte reached the disk; the file is rather replaced
+    // whole, keeping whatever else it holds.
+    QDir().mkpath(QFileInfo(path).absolutePath());
+    frame::writeFileSafely(path, frame::withIniTextValue(currentContent(path), kSection, kKey, value));
 }
 
 }  // namespace brevanta::reg

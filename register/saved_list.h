@@ -32,6 +32,7 @@ QString decodeSavedField(const QString& stored);
 
 // One row as stored: the fields joined by "^", closed by "|".
 QString encodeSavedRecord(const Transaction& fields);
+void appendSavedRecord(QString& value, const Transaction& fields);
 QString encodeSavedList(const std::vector<Transaction>& rows);
 QString encodeSavedList(const TransactionSource& rows);
 // Empty pieces between "|" are skipped; never fails.
@@ -47,13 +48,18 @@ public:
     // The stored text, empty when none. Throws Failure ("Type mismatch")
     // when the value is not a text.
     QString read() const;
-    // Replaces the stored text. Throws Failure when the settings cannot be written.
+    // Replaces the stored text. The settings file is replaced as a whole,
+    // so a crash while writing leaves the old text or the new one; other
+    // values in the file are kept. Throws Failure when it cannot be written.
     void write(const QString& value) const;
 
     const QString& iniFile() const { return iniFile_; }
+    // The INI file the text is kept in; empty where the user's settings are no file.
+    QString settingsFile() const;
 
 private:
     QString iniFile_;
+    mutable QString resolvedUserFile_;
 };
 
 }  // namespace brevanta::reg

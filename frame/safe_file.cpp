@@ -1,0 +1,161 @@
+#include "frame/safe_file.h"
+
+#include <QFileInfo>
+#include <QRandomGenerator>
+
+#include "frame/failure.h"
+
+#if defined(Q_OS_UNIX)
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#else
+#include <QSaveFile>
+#endif
+
+namespace brevanta::frame {
+namespace {
+
+[[noreturn]] void cannotWrite(const QString& path, const QString& reason) {
+    throw Failure(QStringLiteral("Cannot write ") + path + QStringLiteral(": ") + reason);
+}
+
+}  // namespace
+
+#if defined(Q_OS_UNIX)
+
+namespace {
+
+QString systemReason(int error) { return QString::fromLocal8Bit(std::strerror(error)); }
+
+// A file descriptor closed on every path out.
+class Descriptor {
+public:
+    explicit Descriptor(int fd = -1) : fd_(fd) {}
+    ~Descriptor() {
+        if (fd_ >= 0) ::close(fd_);
+    }
+    Descriptor(const Descriptor&) = delete;
+    Descriptor& operator=(const Descriptor&) = delete;
+    int get() const { return fd_; }
+    void reset(int fd) {
+        if (fd_ >= 0) ::close(fd_);
+        fd_ = fd;
+    }
+    // Closes now, so that a failing close (delayed write errors on some
+    // file systems) is seen; answers errno or 0.
+    int close() {
+        const int fd = fd_;
+        fd_ = -1;
+        return ::close(fd) == 0 ? 0 : errno;
+    }
+
+private:
+    int fd_;
+};
+
+QString randomSuffix() {
+    static constexpr char kLetters[] = "abcdefghijklmnopqrstuvwxyz0123456789";
+    QString suffix;
+    for (int i = 0; i < 8; ++i)
+        suffix += QLatin1Char(kLetters[QRandomGenerator::global()->bounded(int(sizeof kLetters - 1))]);
+    return suffix;
+}
+
+// Writes all of `bytes`; a write that makes no progress counts as a full disk.
+int writeAll(int fd, const QByteArray& bytes) {
+    const char* data = bytes.constData();
+    qsizetype left = bytes.size();
+    while (left > 0) {
+        const ssize_t written = ::write(fd, data, size_t(left));
+        if (written < 0) {
+            if (errno == EINTR) continue;
+            return errno;
+        }
+        if (written == 0) return ENOSPC;
+        data += written;
+        left -= written;
+    }
+    return 0;
+}
+
+// True when the file holds exactly `bytes`.
+bool readsBackAs(int fd, const QByteArray& bytes) {
+    struct stat info {};
+    if (::fstat(fd, &info) != 0 || info.st_size != bytes.size()) return false;
+    char buffer[64 * 1024];
+    qsizetype offset = 0;
+    while (offset < bytes.size()) {
+        const ssize_t got = ::pread(fd, buffer, sizeof buffer, off_t(offset));
+        if (got < 0 && errno == EINTR) continue;
+        if (got <= 0) return false;
+        if (std::memcmp(buffer, bytes.constData() + offset, size_t(got)) != 0) return false;
+        offset += got;
+    }
+    return true;
+}
+
+}  // namespace
+
+void writeFileSafely(const QString& path, const QByteArray& bytes) {
+    const QFileInfo target(path);
+    const QByteArray folderName = QFile::encodeName(target.absolutePath());
+    const QByteArray name = QFile::encodeName(target.fileName());
+    if (name.isEmpty()) cannotWrite(path, QStringLiteral("no file name"));
+
+    // Every step works relative to the one folder opened here, so the file
+    // written, the rename and the folder synced are all in the same place.
+    Descriptor folder(::open(folderName.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    if (folder.get() < 0) cannotWrite(path, systemReason(errno));
+
+    mode_t mode = 0666;  // narrowed by the umask, as any new file
+    bool keepMode = false;
+    struct stat existing {};
+    if (::fstatat(folder.get(), name.constData(), &existing, AT_SYMLINK_NOFOLLOW) == 0) {
+        if (S_ISLNK(existing.st_mode)) cannotWrite(path, QStringLiteral("it is a symbolic link"));
+        if (S_ISREG(existing.st_mode)) {
+            mode = existing.st_mode & 07777;
+            keepMode = true;
+        }
+    }
+
+    QByteArray tempName;
+    Descriptor temp;
+    for (int attempt = 0; attempt < 100 && temp.get() < 0; ++attempt) {
+        tempName = '.' + name + '.' + QFile::encodeName(randomSuffix());
+        temp.reset(::openat(folder.get(), tempName.constData(), O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC,
+                            mode));
+        if (temp.get() < 0 && errno != EEXIST) cannotWrite(path, systemReason(errno));
+    }
+    if (temp.get() < 0) cannotWrite(path, systemReason(EEXIST));
+
+    auto fail = [&](const QString& reason) {
+        ::unlinkat(folder.get(), tempName.constData(), 0);
+        cannotWrite(path, reason);
+    };
+    if (keepMode && ::fchmod(temp.get(), mode) != 0) fail(systemReason(errno));
+    if (const int error = writeAll(temp.get(), bytes)) fail(systemReason(error));
+    if (::fsync(temp.get()) != 0) fail(systemReason(errno));
+    if (!readsBackAs(temp.get(), bytes)) fail(QStringLiteral("the file read back differs from what was written"));
+    if (const int error = temp.close()) fail(systemReason(error));
+    if (::renameat(folder.get(), tempName.constData(), folder.get(), name.constData()) != 0)
+        fail(systemReason(errno));
+    // Some file systems cannot sync a folder and say so; that is no failure of ours.
+    if (::fsync(folder.get()) != 0 && errno != EINVAL && errno != ENOTSUP) cannotWrite(path, systemReason(errno));
+}
+
+#else
+
+void writeFileSafely(const QString& path, const QByteArray& bytes) {
+    if (QFileInfo(path).isSymLink()) cannotWrite(path, QStringLiteral("it is a symbolic link"));
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly)) cannotWrite(path, file.errorString());
+    if (file.write(bytes) != bytes.size() || !file.flush()) cannotWrite(path, file.errorString());
+    if (!file.commit()) cannotWrite(path, file.errorString());
+}
+
+#endif
+
+}  // namespace brevanta::frame

@@ -1,0 +1,117 @@
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+#include <csignal>
+#include <sys/resource.h>
+#include <sys/stat.h>
+
+#include "frame/failure.h"
+#include "frame/safe_file.h"
+
+using brevanta::frame::Failure;
+using brevanta::frame::writeFileSafely;
+
+namespace {
+
+QByteArray contentOf(const QString& path) {
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<unreadable>");
+}
+
+void put(const QString& path, const QByteArray& bytes) {
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write(bytes);
+}
+
+// The names in the folder, hidden ones included: a leftover temporary file shows here.
+QStringList namesIn(const QTemporaryDir& folder) {
+    return QDir(folder.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
+}
+
+// The description of the failure `write` throws; empty when it throws none.
+template <class Write>
+QString failureOf(Write&& write) {
+    try {
+        write();
+    } catch (const Failure& failure) {
+        return failure.description();
+    }
+    return {};
+}
+
+}  // namespace
+
+TEST(SafeFile, WritesANewFileAndReplacesAnOldOneKeepingItsMode) {
+    QTemporaryDir folder;
+    const QString path = folder.filePath(QStringLiteral("list.conf"));
+    writeFileSafely(path, "first");
+    EXPECT_EQ(contentOf(path), "first");
+
+    ASSERT_EQ(::chmod(QFile::encodeName(path).constData(), 0640), 0);
+    const QByteArray big(3 * 1024 * 1024 + 17, 'x');
+    writeFileSafely(path, big);
+    EXPECT_EQ(contentOf(path), big);
+    struct stat info {};
+    ASSERT_EQ(::stat(QFile::encodeName(path).constData(), &info), 0);
+    EXPECT_EQ(info.st_mode & 07777, 0640u);
+
+    writeFileSafely(path, QByteArray());
+    EXPECT_EQ(contentOf(path), QByteArray());
+    EXPECT_EQ(namesIn(folder), QStringList{QStringLiteral("list.conf")});
+}
+
+TEST(SafeFile, ASymbolicLinkIsRefusedAndWhatItPointsAtIsLeftAlone) {
+    QTemporaryDir folder;
+    const QString elsewhere = folder.filePath(QStringLiteral("elsewhere"));
+    const QString link = folder.filePath(QStringLiteral("list.conf"));
+    put(elsewhere, "precious");
+    ASSERT_TRUE(QFile::link(elsewhere, link));
+
+    const QString failure = failureOf([&] { writeFileSafely(link, "new"); });
+    EXPECT_EQ(failure, QStringLiteral("Cannot write ") + link + QStringLiteral(": it is a symbolic link"));
+    EXPECT_EQ(contentOf(elsewhere), "precious");
+    EXPECT_EQ(QFileInfo(link).symLinkTarget(), elsewhere);
+    EXPECT_EQ(namesIn(folder).size(), 2);
+}
+
+// Paths that cannot be written, whoever runs the test (root ignores permissions).
+TEST(SafeFile, UnwritablePathsFailWithTheSystemsReasonAndLeaveNothingBehind) {
+    QTemporaryDir folder;
+    const QString plainFile = folder.filePath(QStringLiteral("plain"));
+    put(plainFile, "plain");
+    const QString underFile = plainFile + QStringLiteral("/list.conf");
+    EXPECT_EQ(failureOf([&] { writeFileSafely(underFile, "x"); }),
+              QStringLiteral("Cannot write ") + underFile + QStringLiteral(": Not a directory"));
+
+    const QString aFolder = folder.filePath(QStringLiteral("folder"));
+    ASSERT_TRUE(QDir().mkdir(aFolder));
+    EXPECT_EQ(failureOf([&] { writeFileSafely(aFolder, "x"); }),
+              QStringLiteral("Cannot write ") + aFolder + QStringLiteral(": Is a directory"));
+    EXPECT_TRUE(QFileInfo(aFolder).isDir());
+    EXPECT_EQ(namesIn(folder).size(), 2);  // no temporary file left beside
+}
+
+// A disk that fills up in the middle: writes stop short, as they do when the
+// file-size limit is reached.
+TEST(SafeFile, AShortWriteFailsAndTheOldFileStaysWhole) {
+    QTemporaryDir folder;
+    const QString path = folder.filePath(QStringLiteral("list.conf"));
+    put(path, "old list");
+
+    struct rlimit saved {};
+    ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &saved), 0);
+    auto* previousHandler = std::signal(SIGXFSZ, SIG_IGN);
+    struct rlimit small = saved;
+    small.rlim_cur = 4096;
+    ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &small), 0);
+    const QString failure = failureOf([&] { writeFileSafely(path, QByteArray(100000, 'n')); });
+    ::setrlimit(RLIMIT_FSIZE, &saved);
+    std::signal(SIGXFSZ, previousHandler);
+
+    EXPECT_EQ(failure, QStringLiteral("Cannot write ") + path + QStringLiteral(": File too large"));
+    EXPECT_EQ(contentOf(path), "old list");
+    EXPECT_EQ(namesIn(folder), QStringList{QStringLiteral("list.conf")});
+}

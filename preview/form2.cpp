@@ -108,6 +108,7 @@ Form2::Form2(QWidget* parent) : QWidget(parent, Qt::Window | Qt::MSWindowsFixedS
     connect(Picture1, &ImageSurface::moved, this, &Form2::picture1_MouseMove);
     connect(Picture1, &ImageSurface::released, this, &Form2::Picture1_MouseUp);
     connect(Picture1, &ImageSurface::keyPressed, this, &Form2::pictureKeyPressed);
+    connect(Picture1, &ImageSurface::wheelTurned, this, &Form2::wheelTurned);
 
     readViewportSize();
     Form_Load();
@@ -366,20 +367,23 @@ void Form2::mouseMoveEvent(QMouseEvent* event) {
 }
 
 void Form2::wheelEvent(QWheelEvent* event) {
-    const QPoint angle = event->angleDelta();
-    if (event->modifiers() & Qt::ControlModifier) {
+    wheelTurned(event->angleDelta(), event->modifiers());
+    event->accept();
+}
+
+void Form2::wheelTurned(QPoint angle, Qt::KeyboardModifiers modifiers) {
+    if (modifiers & Qt::ControlModifier) {
         mWheelZoomAngle += angle.y();
         for (; mWheelZoomAngle >= QWheelEvent::DefaultDeltasPerStep; mWheelZoomAngle -= QWheelEvent::DefaultDeltasPerStep)
             PushButton1_Click();
         for (; mWheelZoomAngle <= -QWheelEvent::DefaultDeltasPerStep; mWheelZoomAngle += QWheelEvent::DefaultDeltasPerStep)
             PushButton2_Click();
-    } else if (event->modifiers() & Qt::ShiftModifier) {
+    } else if (modifiers & Qt::ShiftModifier) {
         scrollByWheel(HScroll1, angle.y() ? angle.y() : angle.x());
     } else {
         if (angle.y()) scrollByWheel(VScroll1, angle.y());
         if (angle.x()) scrollByWheel(HScroll1, angle.x());
     }
-    event->accept();
 }
 
 void Form2::scrollByWheel(QScrollBar* scrollBar, int angle) {

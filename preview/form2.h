@@ -88,6 +88,7 @@ private:
     // move it through the bars, Ctrl++ and Ctrl+- step the zoom through the
     // zoom buttons, so each does exactly what that control does.
     void pictureKeyPressed(int key, Qt::KeyboardModifiers modifiers);
+    void wheelTurned(QPoint angle, Qt::KeyboardModifiers modifiers);
     void scrollByWheel(QScrollBar* scrollBar, int angle);
     void HScroll1_Change(int value);
     void VScroll1_Change(int value);

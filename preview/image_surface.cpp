@@ -2,6 +2,7 @@
 
 #include <QKeyEvent>
 #include <QMouseEvent>
+#include <QWheelEvent>
 #include <QPainter>
 
 namespace brevanta::preview {
@@ -48,6 +49,11 @@ void ImageSurface::mouseMoveEvent(QMouseEvent* event) { emit moved(event->button
 void ImageSurface::mouseReleaseEvent(QMouseEvent* event) { emit released(event->buttons(), event->position()); }
 
 void ImageSurface::keyPressEvent(QKeyEvent* event) { emit keyPressed(event->key(), event->modifiers()); }
+
+void ImageSurface::wheelEvent(QWheelEvent* event) {
+    emit wheelTurned(event->angleDelta(), event->modifiers());
+    event->accept();
+}
 
 ViewportFrame::ViewportFrame(QWidget* parent) : QFrame(parent), clientArea_(new QWidget(this)) {
     setFrameStyle(QFrame::Panel | QFrame::Sunken);

@@ -34,6 +34,7 @@ signals:
     void released(Qt::MouseButtons buttons, QPointF position);
     // A key pressed while the surface has the keyboard focus (a click gives it).
     void keyPressed(int key, Qt::KeyboardModifiers modifiers);
+    void wheelTurned(QPoint angle, Qt::KeyboardModifiers modifiers);
 
 protected:
     void paintEvent(QPaintEvent* event) override;
@@ -41,6 +42,7 @@ protected:
     void mouseMoveEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
+    void wheelEvent(QWheelEvent* event) override;
 
 private:
     paint::SharedPicture picture_;

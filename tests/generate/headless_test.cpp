@@ -93,6 +93,35 @@ TEST(RegisterCommand, WritesWorkbookAndPictureFromEachKindOfInput) {
     EXPECT_EQ(QImage(again).size(), QImage(png).size());
 }
 
+TEST(RegisterCommand, PicturesAreSvgAtAnySizeAndPngOnlyWhileABitmapHoldsThem) {
+    QTemporaryDir dir;
+    const QString out = dir.filePath(QStringLiteral("out.xls"));
+    // 2,000 transactions are 54,000 pixels tall: SVG takes them all, with the last one's text.
+    const QString svg = dir.filePath(QStringLiteral("long.svg"));
+    const CommandRun drawn = registerCommand({"--rows", "2000", "-o", out, "--picture", svg});
+    EXPECT_EQ(drawn.exitCode, 0) << drawn.err.toStdString();
+    QFile svgFile(svg);
+    ASSERT_TRUE(svgFile.open(QIODevice::ReadOnly));
+    const QByteArray svgText = svgFile.readAll();
+    EXPECT_TRUE(svgText.contains("<svg")) << svgText.left(200).toStdString();
+    EXPECT_TRUE(svgText.contains(">Transaction 2000<"));
+    // The same as a PNG is refused, naming .svg, and no cut picture is written.
+    const QString png = dir.filePath(QStringLiteral("long.png"));
+    const CommandRun refused = registerCommand({"--rows", "2000", "-o", out, "--picture", png});
+    EXPECT_EQ(refused.exitCode, 1);
+    EXPECT_TRUE(refused.err.contains(QStringLiteral(".svg"))) << refused.err.toStdString();
+    EXPECT_FALSE(QFile::exists(png));
+    const CommandRun fromXls = registerCommand({"--from-xls", out, "--picture", png});
+    EXPECT_EQ(fromXls.exitCode, 1);
+    EXPECT_FALSE(QFile::exists(png));
+    const CommandRun fromXlsSvg = registerCommand({"--from-xls", out, "--picture", dir.filePath(QStringLiteral("again.svg"))});
+    EXPECT_EQ(fromXlsSvg.exitCode, 0) << fromXlsSvg.err.toStdString();
+    // Another kind of picture is refused before any work.
+    const CommandRun gif = registerCommand({"--sample", "-o", out, "--picture", dir.filePath(QStringLiteral("x.gif"))});
+    EXPECT_EQ(gif.exitCode, 2);
+    EXPECT_TRUE(gif.err.contains(QStringLiteral(".svg or .png"))) << gif.err.toStdString();
+}
+
 TEST(RegisterCommand, BadArgumentsAndUnreadableInputGiveUsageAndFailure) {
     QTemporaryDir dir;
     const QString out = dir.filePath(QStringLiteral("out.xls"));

@@ -4,6 +4,7 @@
 #include <cmath>
 
 #include "tests/engine/embedded/engine_fixture.h"
+#include "xls/xls_file.h"
 
 using namespace brevanta;
 using testsupport::EngineTest;
@@ -246,4 +247,24 @@ TEST_F(EngineTest, SavedWorkbookOpensInASecondInstanceAsTheActiveWorkbook) {
 
     EXPECT_ANY_HOST_ERROR(second->workbooks().open(folder.filePath(QStringLiteral("missing.xls"))));
     EXPECT_EQ(second->workbooks().count(), 1);
+}
+
+TEST_F(EngineTest, AnOpenedWorkbookShowsItsSavedResultsUntilSomethingChanges) {
+    // A file whose saved result differs from what its formula computes, as a file
+    // saved before its inputs changed elsewhere would be.
+    write(QStringLiteral("A1"), QStringLiteral("2"));
+    write(QStringLiteral("A2"), QStringLiteral("=R[-1]C*10"));
+    QTemporaryDir folder;
+    const QString path = folder.filePath(QStringLiteral("saved.xls"));
+    model::Workbook& model = workbookModel();
+    model.sheets[0]->find(1, 0)->value = 99.0;
+    xls::writeWorkbook(model, path);
+
+    auto reader = engine::createEmbeddedApplication();
+    reader->workbooks().open(path);
+    EXPECT_EQ(reader->range(QStringLiteral("A2"))->value(), host::Value(99.0));
+    reader->range(QStringLiteral("A1"))->select();
+    reader->activeCell()->setFormulaR1C1(QStringLiteral("3"));
+    EXPECT_EQ(reader->range(QStringLiteral("A2"))->value(), host::Value(30.0));
+    reader->quit();
 }

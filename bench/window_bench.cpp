@@ -38,9 +38,10 @@ using namespace brevanta;
 
 namespace {
 
+// Everything goes to stderr, where the timing drivers read "time" lines.
 void print(const QString& text) {
-    std::fputs(text.toLocal8Bit().constData(), stdout);
-    std::fflush(stdout);
+    std::fputs(text.toLocal8Bit().constData(), stderr);
+    std::fflush(stderr);
 }
 
 double median(std::vector<double> values) {

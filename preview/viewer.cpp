@@ -11,10 +11,10 @@ ScrollBarState& bar(ViewState& view, Axis axis) {
     return axis == Axis::Horizontal ? view.horizontal : view.vertical;
 }
 
-qint64 percentOf(qint64 offset, qint64 surfaceSize, qint64 viewportOuterSize) {
+double percentOf(qint64 offset, qint64 surfaceSize, qint64 viewportOuterSize) {
     const qint64 overflow = surfaceSize - viewportOuterSize;
     if (overflow == 0) return 0;  // nothing to scroll: the surface stands at 0 %
-    return roundHalfEven(double(offset < 0 ? -offset : offset) / double(overflow) * 100.0);
+    return double(offset < 0 ? -offset : offset) / double(overflow) * 100.0;
 }
 
 // The new position of one edge after a drag, clamped to the inner area.
@@ -125,15 +125,15 @@ void Viewer::ScrollChanged(ViewState& view, Axis axis) const {
     else view.surfaceTop = -(mVScrollStep * view.vertical.value);
 }
 
-void Viewer::SetHScrollbarByPercent(ViewState& view, qint64 percent) {
+void Viewer::SetHScrollbarByPercent(ViewState& view, double percent) {
     SetScrollbarByPercent(view, Axis::Horizontal, percent);
 }
 
-void Viewer::SetVScrollbarByPercent(ViewState& view, qint64 percent) {
+void Viewer::SetVScrollbarByPercent(ViewState& view, double percent) {
     SetScrollbarByPercent(view, Axis::Vertical, percent);
 }
 
-void Viewer::SetScrollbarByPercent(ViewState& view, Axis axis, qint64 percent) {
+void Viewer::SetScrollbarByPercent(ViewState& view, Axis axis, double percent) {
     if (percent < 0) return;
     const ScrollBarState& scrollBar = bar(view, axis);
     const qint64 value = roundHalfEven(double(percent) / 100.0 * double(scrollBar.maximum));
@@ -155,17 +155,17 @@ bool Viewer::MouseMove(ViewState& view, int buttons, float x, float y) const {
 }
 
 void Viewer::MouseUp(ViewState& view) {
-    const qint64 horizontalPercent = HorizontalPercent(view);
-    const qint64 verticalPercent = VerticalPercent(view);
+    const double horizontalPercent = HorizontalPercent(view);
+    const double verticalPercent = VerticalPercent(view);
     SetHScrollbarByPercent(view, horizontalPercent);
     SetVScrollbarByPercent(view, verticalPercent);
 }
 
-qint64 Viewer::HorizontalPercent(const ViewState& view) {
+double Viewer::HorizontalPercent(const ViewState& view) {
     return percentOf(view.surfaceLeft, view.surfaceWidth, view.viewportOuterWidth);
 }
 
-qint64 Viewer::VerticalPercent(const ViewState& view) {
+double Viewer::VerticalPercent(const ViewState& view) {
     return percentOf(view.surfaceTop, view.surfaceHeight, view.viewportOuterHeight);
 }
 

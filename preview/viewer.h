@@ -108,8 +108,8 @@ public:
 
     // A negative percent changes nothing; otherwise the bar goes to percent
     // of its maximum, kept within its range.
-    void SetHScrollbarByPercent(ViewState& view, qint64 percent);
-    void SetVScrollbarByPercent(ViewState& view, qint64 percent);
+    void SetHScrollbarByPercent(ViewState& view, double percent);
+    void SetVScrollbarByPercent(ViewState& view, double percent);
 
     // Dragging: the press remembers where the surface was grabbed; a move
     // with a button held keeps that point under the pointer, clamped so the
@@ -120,12 +120,14 @@ public:
     void MouseUp(ViewState& view);
 
     // How far along its range the surface stands, in percent (0 when the
-    // surface is exactly as large as the viewport).
-    static qint64 HorizontalPercent(const ViewState& view);
-    static qint64 VerticalPercent(const ViewState& view);
+    // surface is exactly as large as the viewport). Not rounded to a whole
+    // percent: one percent of a long register at a large zoom is thousands
+    // of pixels, and a release must leave the picture where it was dragged.
+    static double HorizontalPercent(const ViewState& view);
+    static double VerticalPercent(const ViewState& view);
 
 private:
-    void SetScrollbarByPercent(ViewState& view, Axis axis, qint64 percent);
+    void SetScrollbarByPercent(ViewState& view, Axis axis, double percent);
 };
 
 }  // namespace brevanta::preview

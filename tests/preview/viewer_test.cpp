@@ -125,6 +125,20 @@ TEST(PreviewViewer, DragKeepsThePictureEdgesAtTheViewportsInnerEdges) {
     EXPECT_EQ(small.surfaceTop, 7365 - 3000);
 }
 
+TEST(PreviewViewer, ReleaseOnTheLongestRegisterLeavesThePictureWhereItWasDragged) {
+    // At 2.75 a whole percent of this register is over 12,000 pixels: a release
+    // that snapped to whole percents would jump thousands of rows away.
+    PictureSetUp largest(kRegisterPictureWidth, registerPictureHeight(32768));
+    for (int step = 0; step < 7; ++step) largest.zoom(0);
+    largest.viewer.SetScrollValue(largest.view, Axis::Vertical, 1'234'567);
+    const qint64 before = largest.view.surfaceTop;
+    largest.viewer.MouseDown(3000, 3000);
+    largest.viewer.MouseMove(largest.view, 1, 3000, 3000 - 20 * 15);  // 20 pixels up
+    largest.viewer.MouseUp(largest.view);
+    EXPECT_NEAR(double(largest.view.surfaceTop), double(before - 20 * 15), 10.0);
+    EXPECT_EQ(largest.view.surfaceTop, -10 * largest.view.vertical.value);
+}
+
 TEST(PreviewViewer, ReleaseSetsTheBarsByPercentWithinTheirRange) {
     // Halfway along: 50 % of the maximum.
     PictureSetUp middle(2000, 1000);

@@ -45,6 +45,23 @@ QString describe(std::exception_ptr failure) {
     }
 }
 
+InjectedFailure::InjectedFailure(const QString& module, const QString& procedure, int line)
+    : previous_(active_), location_(locationPiece(module, procedure)), line_(line) {
+    active_ = this;
+}
+
+InjectedFailure::~InjectedFailure() { active_ = previous_; }
+
+bool InjectedFailure::reached(const QString& location, int line) {
+    bool fails = false;
+    for (InjectedFailure* injected = active_; injected; injected = injected->previous_) {
+        if (injected->location_ != location) continue;
+        injected->linesRun_.push_back(line);
+        fails = fails || injected->line_ == line;
+    }
+    return fails;
+}
+
 void Procedure::fail(int line, std::exception_ptr failure) {
     ++failures_;
     reporter().report(ErrorReport{describe(failure), location_, line});

@@ -10,8 +10,11 @@
 //     if (proc.test(110, [&] { return fileExists(path); })) { ... }
 
 #include <QString>
+
+#include "frame/failure.h"
 #include <exception>
 #include <utility>
+#include <vector>
 
 namespace brevanta::frame {
 
@@ -44,6 +47,33 @@ void setReporter(Reporter* replacement);  // not owned; nullptr restores the box
 // The description of whatever was thrown.
 QString describe(std::exception_ptr failure);
 
+// Makes the numbered statement `line` of one procedure fail as if its body
+// had thrown, while the object lives, and notes the lines of that procedure
+// that run: tests check that the report names the failing statement and that
+// the statements after it still run.
+class InjectedFailure {
+public:
+    InjectedFailure(const QString& module, const QString& procedure, int line);
+    ~InjectedFailure();
+    InjectedFailure(const InjectedFailure&) = delete;
+    InjectedFailure& operator=(const InjectedFailure&) = delete;
+
+    static inline const QString kDescription = QStringLiteral("Injected failure");
+    // Called by every statement; true when this one is to fail.
+    static bool reached(const QString& location, int line);
+    static bool active() { return active_ != nullptr; }
+
+    // The procedure's lines that ran (or started to) while injecting, in order.
+    const std::vector<int>& linesRun() const { return linesRun_; }
+
+private:
+    static inline InjectedFailure* active_ = nullptr;
+    InjectedFailure* previous_;
+    QString location_;
+    int line_;
+    std::vector<int> linesRun_;
+};
+
 class Procedure {
 public:
     Procedure(const QString& module, const QString& name) : location_(locationPiece(module, name)) {}
@@ -52,6 +82,7 @@ public:
     template <class Body>
     void step(int line, Body&& body) {
         try {
+            injectAt(line);
             std::forward<Body>(body)();
         } catch (...) {
             fail(line, std::current_exception());
@@ -63,6 +94,7 @@ public:
     template <class Condition>
     bool test(int line, Condition&& condition) {
         try {
+            injectAt(line);
             return std::forward<Condition>(condition)();
         } catch (...) {
             fail(line, std::current_exception());
@@ -75,6 +107,10 @@ public:
 
 private:
     void fail(int line, std::exception_ptr failure);
+    void injectAt(int line) const {
+        if (InjectedFailure::active() && InjectedFailure::reached(location_, line))
+            throw Failure(InjectedFailure::kDescription);
+    }
 
     QString location_;
     int failures_ = 0;

@@ -42,7 +42,7 @@ int clampToInt(qint64 value) {
 
 int pixels(qint64 twips) { return clampToInt(pixelsFromTwips(twips)); }
 
-// How much the plan stretches the holder's rectangle along one axis.
+// How much a repaint stretches the holder along one axis.
 double stretch(qint64 target, qint64 source) { return source > 0 ? double(target) / double(source) : 1.0; }
 
 QPushButton* makeButton(const QString& caption, QWidget* parent, const QRect& geometry) {
@@ -125,11 +125,8 @@ void Form2::setPicture(const QImage& bitmap) {
 }
 
 void Form2::setPicture(paint::SharedPicture picture) {
-    const qint64 width = picture ? picture->width : 0, height = picture ? picture->height : 0;
     Picture1->setPicture(std::move(picture), 1.0, 1.0);
-    mView.surfaceWidth = width * kTwipsPerPixel;
-    mView.surfaceHeight = height * kTwipsPerPixel;
-    applySurface();
+    fitSurfaceToPicture();
     // Every new picture gets the initial set-up, not only the first one.
     mFirstActivate = true;
     if (isVisible()) Form_Activate();
@@ -158,10 +155,19 @@ void Form2::Form_Load() {
 
 void Form2::Form_Activate() {
     frame::Procedure proc(kModule, QStringLiteral("Form_Activate"));
-    if (mFirstActivate) {
-        proc.step(102, [&] { Picture1->setAutoFillBackground(true); });
-        proc.step(112, [&] { Zoom_Ori = Picture1->picture(); });
-        proc.step(124, [&] { mViewer.BeginPicture(holderInnerWidth(), holderInnerHeight()); });
+    if (proc.test(100, [&] { return mFirstActivate; })) {
+        // The surface paints all it covers from the picture, keeps the
+        // picture's size and shows white where there is none. (The holder
+        // is the picture itself: it has no visibility or size to set.)
+        proc.step(102, [&] { Picture1->setAttribute(Qt::WA_OpaquePaintEvent); });
+        proc.step(104, [&] { fitSurfaceToPicture(); });
+        proc.step(106, [&] { Picture1->setAutoFillBackground(true); });
+        proc.step(122, [&] { Zoom_Ori = Picture1->picture(); });
+        proc.step(124, [&] { mViewer.ResetZoom(); });
+        proc.step(126, [&] { mViewer.TakeOrigWidth(holderInnerWidth()); });
+        proc.step(128, [&] { mViewer.TakeOrigHeight(holderInnerHeight()); });
+        proc.step(130, [&] { mViewer.ZoomWidthFromZoom(); });
+        proc.step(132, [&] { mViewer.ZoomHeightFromZoom(); });
         proc.step(134, [&] { RedrawImage(); });
         proc.step(136, [&] {
             mViewer.SetupScrollbars(mView);
@@ -251,39 +257,103 @@ void Form2::picture1_MouseDown(Qt::MouseButtons, QPointF pixels) {
 
 void Form2::picture1_MouseMove(Qt::MouseButtons buttons, QPointF pixels) {
     frame::Procedure proc(kModule, QStringLiteral("picture1_MouseMove"));
-    ViewState moved = mView;
-    if (proc.test(100, [&] {
-            return mViewer.MouseMove(moved, int(buttons), float(pixels.x() * kTwipsPerPixel),
-                                     float(pixels.y() * kTwipsPerPixel));
-        }))
-        proc.step(124, [&] {
-            mView = moved;
-            applySurface();
-        });
+    if (!proc.test(100, [&] { return buttons != Qt::NoButton; })) return;
+    const float x = float(pixels.x() * kTwipsPerPixel), y = float(pixels.y() * kTwipsPerPixel);
+    // The picture's edges may not come inside the viewport's inner edges.
+    qint64 left = mView.surfaceLeft, top = mView.surfaceTop;
+    proc.step(104, [&] { left = Viewer::DraggedPosition(mView.surfaceLeft, mViewer.mDragX, x); });
+    if (proc.test(106, [&] { return left > 0; })) {
+        proc.step(108, [&] { left = 0; });
+    } else if (proc.test(110, [&] { return mView.viewportInnerWidth - mView.surfaceWidth > left; })) {
+        proc.step(112, [&] { left = mView.viewportInnerWidth - mView.surfaceWidth; });
+    }
+    proc.step(114, [&] { top = Viewer::DraggedPosition(mView.surfaceTop, mViewer.mDragY, y); });
+    if (proc.test(116, [&] { return top > 0; })) {
+        proc.step(118, [&] { top = 0; });
+    } else if (proc.test(120, [&] { return mView.viewportInnerHeight - mView.surfaceHeight > top; })) {
+        proc.step(122, [&] { top = mView.viewportInnerHeight - mView.surfaceHeight; });
+    }
+    proc.step(124, [&] {
+        mView.surfaceLeft = left;
+        mView.surfaceTop = top;
+        applySurface();
+    });
 }
 
 void Form2::Picture1_MouseUp(Qt::MouseButtons, QPointF) {
     frame::Procedure proc(kModule, QStringLiteral("Picture1_MouseUp"));
-    proc.step(100, [&] {
-        mViewer.MouseUp(mView);
+    double horizontalPercent = 0, verticalPercent = 0;
+    proc.step(100, [&] { horizontalPercent = Viewer::HorizontalPercent(mView); });
+    proc.step(102, [&] { verticalPercent = Viewer::VerticalPercent(mView); });
+    proc.step(104, [&] {
+        mViewer.SetHScrollbarByPercent(mView, horizontalPercent);
         applySurface();
-        applyScrollBars();
+        applyScrollBar(Axis::Horizontal);
+    });
+    proc.step(106, [&] {
+        mViewer.SetVScrollbarByPercent(mView, verticalPercent);
+        applySurface();
+        applyScrollBar(Axis::Vertical);
     });
 }
 
 void Form2::RedrawImage() {
     frame::Procedure proc(kModule, QStringLiteral("RedrawImage"));
-    RedrawPlan plan;
-    proc.step(100, [&] { plan = mViewer.RedrawImage(mView, holderInnerWidth(), holderInnerHeight()); });
-    if (!proc.test(104, [&] { return plan.repaint; })) return;
-    proc.step(106, [&] { Picture1->clearPicture(); });
-    proc.step(108, [&] { applySurface(); });
-    proc.step(112, [&] {
-        Picture1->setPicture(Zoom_Ori, stretch(plan.targetWidth, plan.sourceWidth),
-                             stretch(plan.targetHeight, plan.sourceHeight));
-    });
-    proc.step(114, [&] { unsetCursor(); });
-    proc.step(116, [&] { applyScrollBars(); });
+    proc.step(100, [&] { mViewer.ZoomWidthFromZoom(); });
+    proc.step(102, [&] { mViewer.ZoomHeightFromZoom(); });
+    if (proc.test(104, [&] { return mViewer.ZoomedPictureFits(); })) {
+        proc.step(106, [&] { Picture1->clearPicture(); });
+        proc.step(108, [&] {
+            mViewer.SizeSurface(mView, Axis::Horizontal);
+            applySurface();
+        });
+        proc.step(110, [&] {
+            mViewer.SizeSurface(mView, Axis::Vertical);
+            applySurface();
+        });
+        // The holder drawn at the zoom: only what the viewport shows is ever painted.
+        proc.step(112, [&] {
+            Picture1->setPicture(Zoom_Ori, stretch(mViewer.mZoomWidth, mViewer.mOrigWidth),
+                                 stretch(mViewer.mZoomHeight, mViewer.mOrigHeight));
+        });
+        proc.step(114, [&] { unsetCursor(); });
+        proc.step(116, [&] { homeScrollBar(Axis::Horizontal); });
+        proc.step(118, [&] { homeScrollBar(Axis::Vertical); });
+        proc.step(120, [&] { followScrollBar(Axis::Horizontal); });
+        proc.step(122, [&] { followScrollBar(Axis::Vertical); });
+    } else {
+        // Beyond what a surface can be: back to 1.0, nothing repainted.
+        proc.step(124, [&] { mViewer.ResetZoom(); });
+        proc.step(126, [&] { mViewer.TakeOrigWidth(holderInnerWidth()); });
+        proc.step(128, [&] { mViewer.TakeOrigHeight(holderInnerHeight()); });
+        proc.step(130, [&] { mViewer.ZoomWidthFromZoom(); });
+        proc.step(132, [&] { mViewer.ZoomHeightFromZoom(); });
+    }
+}
+
+void Form2::homeScrollBar(Axis axis) {
+    mViewer.SetScrollValue(mView, axis, 0);
+    applySurface();
+    applyScrollBar(axis);
+}
+
+void Form2::followScrollBar(Axis axis) {
+    mViewer.FollowScrollbar(mView, axis);
+    applyScrollBar(axis);
+}
+
+void Form2::applyScrollBar(Axis axis) {
+    if (axis == Axis::Horizontal)
+        applyScrollBar(HScroll1, mView.horizontal, mViewer.mHScrollStep, mView.viewportInnerWidth);
+    else
+        applyScrollBar(VScroll1, mView.vertical, mViewer.mVScrollStep, mView.viewportInnerHeight);
+}
+
+void Form2::fitSurfaceToPicture() {
+    const paint::SharedPicture& picture = Picture1->picture();
+    mView.surfaceWidth = picture ? qint64(picture->width) * kTwipsPerPixel : 0;
+    mView.surfaceHeight = picture ? qint64(picture->height) * kTwipsPerPixel : 0;
+    applySurface();
 }
 
 void Form2::HScroll1_Change(int value) {
@@ -311,8 +381,8 @@ void Form2::applySurface() {
 }
 
 void Form2::applyScrollBars() {
-    applyScrollBar(HScroll1, mView.horizontal, mViewer.mHScrollStep, mView.viewportInnerWidth);
-    applyScrollBar(VScroll1, mView.vertical, mViewer.mVScrollStep, mView.viewportInnerHeight);
+    applyScrollBar(Axis::Horizontal);
+    applyScrollBar(Axis::Vertical);
 }
 
 void Form2::applyScrollBar(QScrollBar* scrollBar, const ScrollBarState& state, qint64 step, qint64 viewportSize) {

@@ -95,6 +95,12 @@ private:
     void readViewportSize();
     void applySurface();
     void applyScrollBars();
+    void applyScrollBar(Axis axis);
+    // A repaint's bar statements: the value back to 0, then range and step from the new size.
+    void homeScrollBar(Axis axis);
+    void followScrollBar(Axis axis);
+    // The surface takes the size of the picture it holds, unscaled.
+    void fitSurfaceToPicture();
     void applyScrollBar(QScrollBar* scrollBar, const ScrollBarState& state, qint64 step, qint64 viewportSize);
     // The hand over the four buttons, the arrow over the background and the
     // zoom frame; never while the hourglass shows.

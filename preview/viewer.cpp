@@ -36,11 +36,20 @@ qint64 roundHalfEven(double value) {
 }
 
 void Viewer::BeginPicture(qint64 holderInnerWidth, qint64 holderInnerHeight) {
-    mZoom = 1.0f;
-    mOrigWidth = holderInnerWidth - 2;
-    mOrigHeight = holderInnerHeight - 2;
-    mZoomWidth = mOrigWidth;
-    mZoomHeight = mOrigHeight;
+    ResetZoom();
+    TakeOrigWidth(holderInnerWidth);
+    TakeOrigHeight(holderInnerHeight);
+    ZoomWidthFromZoom();
+    ZoomHeightFromZoom();
+}
+
+void Viewer::ZoomWidthFromZoom() { mZoomWidth = qint64(std::floor(double(mZoom) * double(mOrigWidth))); }
+
+void Viewer::ZoomHeightFromZoom() { mZoomHeight = qint64(std::floor(double(mZoom) * double(mOrigHeight))); }
+
+void Viewer::SizeSurface(ViewState& view, Axis axis) const {
+    if (axis == Axis::Horizontal) view.surfaceWidth = mZoomWidth;
+    else view.surfaceHeight = mZoomHeight;
 }
 
 bool Viewer::StepZoom(int flag) {
@@ -62,8 +71,8 @@ bool Viewer::ZoomedPictureFits() const {
 }
 
 RedrawPlan Viewer::RedrawImage(ViewState& view, qint64 holderInnerWidth, qint64 holderInnerHeight) {
-    mZoomWidth = qint64(std::floor(double(mZoom) * double(mOrigWidth)));
-    mZoomHeight = qint64(std::floor(double(mZoom) * double(mOrigHeight)));
+    ZoomWidthFromZoom();
+    ZoomHeightFromZoom();
     RedrawPlan plan;
     if (!ZoomedPictureFits()) {
         BeginPicture(holderInnerWidth, holderInnerHeight);
@@ -74,12 +83,12 @@ RedrawPlan Viewer::RedrawImage(ViewState& view, qint64 holderInnerWidth, qint64 
     plan.sourceHeight = mOrigHeight;
     plan.targetWidth = mZoomWidth;
     plan.targetHeight = mZoomHeight;
-    view.surfaceWidth = mZoomWidth;
-    view.surfaceHeight = mZoomHeight;
+    SizeSurface(view, Axis::Horizontal);
+    SizeSurface(view, Axis::Vertical);
     SetScrollValue(view, Axis::Horizontal, 0);
     SetScrollValue(view, Axis::Vertical, 0);
-    SetupScrollbar(view, Axis::Horizontal);
-    SetupScrollbar(view, Axis::Vertical);
+    FollowScrollbar(view, Axis::Horizontal);
+    FollowScrollbar(view, Axis::Vertical);
     return plan;
 }
 
@@ -147,11 +156,15 @@ void Viewer::MouseDown(float x, float y) {
 
 bool Viewer::MouseMove(ViewState& view, int buttons, float x, float y) const {
     if (buttons == 0) return false;
-    const qint64 left = view.surfaceLeft - roundHalfEven(double(mDragX) - double(x));
-    const qint64 top = view.surfaceTop - roundHalfEven(double(mDragY) - double(y));
+    const qint64 left = DraggedPosition(view.surfaceLeft, mDragX, x);
+    const qint64 top = DraggedPosition(view.surfaceTop, mDragY, y);
     view.surfaceLeft = clampedDragPosition(left, view.viewportInnerWidth, view.surfaceWidth);
     view.surfaceTop = clampedDragPosition(top, view.viewportInnerHeight, view.surfaceHeight);
     return true;
+}
+
+qint64 Viewer::DraggedPosition(qint64 current, float grabbed, float pointer) {
+    return current - roundHalfEven(double(grabbed) - double(pointer));
 }
 
 void Viewer::MouseUp(ViewState& view) {

@@ -79,6 +79,18 @@ public:
     // from the holder's inner size, and the zoomed size equal to it.
     void BeginPicture(qint64 holderInnerWidth, qint64 holderInnerHeight);
 
+    // The statements BeginPicture and RedrawImage are made of, one by one, so
+    // the window can run each as a numbered step of its own.
+    void ResetZoom() { mZoom = 1.0f; }
+    void TakeOrigWidth(qint64 holderInnerWidth) { mOrigWidth = holderInnerWidth - 2; }
+    void TakeOrigHeight(qint64 holderInnerHeight) { mOrigHeight = holderInnerHeight - 2; }
+    void ZoomWidthFromZoom();   // mZoomWidth = mZoom x mOrigWidth, rounded down
+    void ZoomHeightFromZoom();  // the same for the height
+    // The surface takes the zoomed width (or height).
+    void SizeSurface(ViewState& view, Axis axis) const;
+    // After a repaint a bar's range, step and enabled state follow the new size.
+    void FollowScrollbar(ViewState& view, Axis axis) { SetupScrollbar(view, axis); }
+
     // One zoom step up (flag 0) or down (any other flag). True when the
     // zoom changed and the picture must be repainted.
     bool StepZoom(int flag);
@@ -117,6 +129,9 @@ public:
     // sets the bars from the picture's position.
     void MouseDown(float x, float y);
     bool MouseMove(ViewState& view, int buttons, float x, float y) const;
+    // Where an edge goes when the point grabbed at `grabbed` is moved under
+    // the pointer at `pointer` (before clamping).
+    static qint64 DraggedPosition(qint64 current, float grabbed, float pointer);
     void MouseUp(ViewState& view);
 
     // How far along its range the surface stands, in percent (0 when the

@@ -3,6 +3,7 @@
 // middle of storing a long list, and a second start only shows the first.
 
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QProcess>
 #include <QRandomGenerator>
@@ -107,14 +108,22 @@ TEST_F(ProgramProcess, AKillInTheMiddleOfStoringALongListLeavesTheOldOrTheNewLis
     std::vector<reg::SavedRecord> imported = reg::decodeSavedList(stored());
     ASSERT_EQ(imported.size(), size_t(kRows));
 
-    // "churn" stores the whole list again and again; kills land at random
-    // points of it. A temporary file left beside shows a kill mid-store.
+    // "churn" stores the whole list again and again. Half the kills land at
+    // random points of it; the other half the moment a store's temporary
+    // file appears beside the settings, so some surely land mid-store. A
+    // temporary file left beside shows a kill mid-store.
     int killsInAStore = 0;
     QRandomGenerator random(7);
-    for (int attempt = 0; attempt < 20 && (attempt < 5 || killsInAStore < 2); ++attempt) {
+    for (int attempt = 0; attempt < 20 && (attempt < 6 || killsInAStore < 2); ++attempt) {
         program = start(QStringLiteral("churn"));
         waitForLine(*program, QStringLiteral("stored 2"));
-        QThread::msleep(random.bounded(40));
+        if (attempt % 2) {
+            QThread::msleep(random.bounded(40));
+        } else {
+            QElapsedTimer waited;
+            waited.start();
+            while (leftoverTemporaries().isEmpty() && waited.elapsed() < 3000) QThread::usleep(200);
+        }
         killHard(*program);
 
         const QStringList leftovers = leftoverTemporaries();

@@ -5,6 +5,7 @@
 
 #include <QApplication>
 
+#include "app/session_end.h"
 #include "app/single_instance.h"
 #include "app/test_script.h"
 #include "app/wiring.h"
@@ -26,6 +27,8 @@ int main(int argc, char** argv) {
         QWidget* shown = brevanta::app::bringToFront(form1);
         if (script) script->noteShown(shown);
     });
+    // The end of the session stores the list as closing the main window does.
+    brevanta::app::SessionEnd sessionEnd([&form1] { form1.storeList(); });
     form1.Form_Load();
     form1.show();
     if (script) script->start();

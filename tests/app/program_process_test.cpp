@@ -9,6 +9,7 @@
 #include <QRandomGenerator>
 #include <QTemporaryDir>
 #include <QThread>
+#include <csignal>
 #include <gtest/gtest.h>
 
 #include "register/saved_list.h"
@@ -167,6 +168,27 @@ TEST_F(ProgramProcess, ASecondStartShowsTheRunningWindowAndEndsWithZero) {
     // The preview is the window shown after a generation.
     EXPECT_EQ(waitForLine(*first, QStringLiteral("shown ")), QStringLiteral("Form2"));
     killHard(*first);
+}
+
+}  // namespace
+}  // namespace brevanta
+
+namespace brevanta {
+namespace {
+
+TEST_F(ProgramProcess, TheEndOfTheSessionStoresTheListAndEndsTheProgram) {
+    // The store at the change is taken away, so only the signal can put the list back.
+    for (const auto& [signalName, number] : {std::pair{"SIGTERM", SIGTERM}, {"SIGHUP", SIGHUP}, {"SIGINT", SIGINT}}) {
+        auto program = start(QStringLiteral("add 7^Signal^Test^^1^\nprint"));
+        const QString list = waitForLine(*program, QStringLiteral("list "));
+        QFile::remove(settingsFile());
+        ::kill(pid_t(program->processId()), number);
+        ASSERT_TRUE(program->waitForFinished(10000)) << signalName;
+        EXPECT_EQ(program->exitStatus(), QProcess::NormalExit) << signalName;
+        EXPECT_EQ(program->exitCode(), 0) << signalName;
+        EXPECT_EQ(stored(), list) << signalName;
+        EXPECT_TRUE(list.contains(QStringLiteral("^Signal^"))) << list.toStdString();
+    }
 }
 
 }  // namespace

@@ -134,8 +134,9 @@ struct StyleLook {
 class Recorder {
 public:
     Recorder(const model::Workbook& workbook, const model::Sheet& sheet, engine::Calculator& calculator,
-             model::CellRange range, const QLocale& locale)
-        : workbook_(workbook), sheet_(sheet), calculator_(calculator), range_(range), locale_(locale) {}
+             model::CellRange range, const QLocale& locale, const RecordOptions& options)
+        : workbook_(workbook), sheet_(sheet), calculator_(calculator), range_(range), locale_(locale),
+          options_(options) {}
 
     SheetPicture record() {
         columnEdges_ = pixelEdges(range_.firstCol, range_.lastCol, [&](int col) {
@@ -197,7 +198,7 @@ private:
         if (rect.isEmpty()) return;
         if (look.filled) {
             band.fills.push_back({rect, look.fill});
-        } else {
+        } else if (options_.gridLines) {
             band.rules.push_back({QRect(rect.right(), rect.top(), 1, rect.height()), kGridColor});
             band.rules.push_back({QRect(rect.left(), rect.bottom(), rect.width(), 1), kGridColor});
         }
@@ -287,6 +288,7 @@ private:
     engine::Calculator& calculator_;
     const model::CellRange range_;
     const QLocale& locale_;
+    const RecordOptions options_;
     std::vector<int> columnEdges_;
     std::vector<int> rowEdges_;
     FontTable fonts_;
@@ -307,8 +309,8 @@ int columnPixels(double characters) {
 int rowPixels(double points) { return points <= 0 ? 0 : int(std::lround(points * 4.0 / 3.0)); }
 
 SheetPicture recordSheet(const model::Workbook& workbook, const model::Sheet& sheet, engine::Calculator& calculator,
-                         model::CellRange range, const QLocale& locale) {
-    return Recorder(workbook, sheet, calculator, range, locale).record();
+                         model::CellRange range, const QLocale& locale, const RecordOptions& options) {
+    return Recorder(workbook, sheet, calculator, range, locale, options).record();
 }
 
 }  // namespace brevanta::paint

@@ -252,8 +252,8 @@ private:
         };
         // An estimate well inside the box settles it; anything close is measured exactly.
         const std::optional<double> estimate = FontTable::estimate(font, text);
-        const bool clearlyFits =
-            estimate && *estimate + 2 * kTextPadding + 4 < areaRect(area).width() && !style.wrap;
+        const bool estimateFits = estimate && *estimate + 2 * kTextPadding + 4 < areaRect(area).width();
+        const bool clearlyFits = estimateFits && !style.wrap;
         if (!clearlyFits && !style.wrap && horizontal == Qt::AlignLeft && area.firstCol == area.lastCol) {
             // Unwrapped text aligned left runs on into the empty cells to its right, as on screen.
             const int needed = width() + 2 * kTextPadding;
@@ -267,8 +267,9 @@ private:
 
         int flags = int(horizontal) | look.verticalFlags;
         if (style.wrap) flags |= Qt::TextWordWrap;
-        const bool staysInside = !style.wrap && font.metrics.height() <= box.height() &&
-                                 (clearlyFits || width() <= box.width());
+        // Wrapped text that clearly fits on one line lays out as one line: no clip needed.
+        const bool staysInside = font.metrics.height() <= box.height() &&
+                                 (style.wrap ? estimateFits : (clearlyFits || width() <= box.width()));
         band.texts.push_back({box, staysInside ? QRect() : clip, internText(text), fontIndex, uint16_t(flags),
                               look.textColor});
         reach(band, clip);

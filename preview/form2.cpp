@@ -108,6 +108,7 @@ Form2::Form2(QWidget* parent) : QWidget(parent, Qt::Window | Qt::MSWindowsFixedS
     connect(Picture1, &ImageSurface::moved, this, &Form2::picture1_MouseMove);
     connect(Picture1, &ImageSurface::released, this, &Form2::Picture1_MouseUp);
     connect(Picture1, &ImageSurface::keyPressed, this, &Form2::pictureKeyPressed);
+    setUpPrintMenu();
 
     readViewportSize();
     Form_Load();

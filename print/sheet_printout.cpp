@@ -128,7 +128,10 @@ void paintPages(const Printout& printout, QPagedPaintDevice& device) {
         painter.save();
         painter.translate(double(devicePixels(at.x()) - target.left()), double(devicePixels(at.y()) - target.top()));
         painter.setClipRect(target);
-        printout.picture->paint(painter, target, scale, scale);
+        // The painter takes a pixel of slack around its target; the block's
+        // neighbours must not be drawn at all, or a reader of the PDF finds
+        // their text on this page too.
+        printout.picture->paint(painter, target.adjusted(1, 1, -1, -1), scale, scale);
         painter.restore();
     };
     auto extent = [&](const std::optional<Span>& span, const std::vector<long>& edges, int origin) {

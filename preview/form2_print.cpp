@@ -59,7 +59,7 @@ void Form2::setUpPrintMenu() {
     connect(mnuExportPdf, &QAction::triggered, this, [this] { mnuExportPdf_Click(); });
     auto* watcher = new RightClickWatcher(Picture1, [this](QPoint at) { PopupMenu1->popup(at); });
     Picture1->installEventFilter(watcher);
-    auto* printKey = new QShortcut(QKeySequence::Print, this);
+    auto* printKey = new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_P), this);
     connect(printKey, &QShortcut::activated, this, [this] { mnuPrint_Click(); });
 }
 

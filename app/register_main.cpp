@@ -27,6 +27,7 @@
 #include "generate/palette.h"
 #include "host/connection.h"
 #include "host/host_factory.h"
+#include "print/sheet_printout.h"
 #include "register/saved_list.h"
 
 using namespace brevanta;
@@ -35,9 +36,9 @@ namespace {
 
 const char kUsage[] =
     "Usage:\n"
-    "  brevanta-register (--list FILE | --csv FILE | --sample | --rows N) -o OUT.xls\n"
-    "                    [--picture OUT.svg|OUT.png] [--timings]\n"
-    "  brevanta-register --from-xls FILE --picture OUT.svg|OUT.png [--timings]\n"
+    "  brevanta-register (--list FILE | --csv FILE | --sample | --rows N) [-o OUT.xls]\n"
+    "                    [--picture OUT.svg|OUT.png] [--pdf OUT.pdf] [--timings]\n"
+    "  brevanta-register --from-xls FILE [--picture OUT.svg|OUT.png] [--pdf OUT.pdf] [--timings]\n"
     "\n"
     "  --list FILE       transactions as the program saves them between runs\n"
     "  --csv FILE        CSV with the header Date,Number,Description,Category,Cleared,Debit,Credit\n"
@@ -46,7 +47,8 @@ const char kUsage[] =
     "  -o OUT.xls        where the register workbook goes\n"
     "  --picture OUT.svg also write the picture of the register sheet: .svg at any size,\n"
     "                    .png while it fits in a bitmap (32,767 pixels a side)\n"
-    "  --from-xls FILE   only write the picture of FILE's active sheet\n"
+    "  --pdf OUT.pdf     also write the register sheet as a PDF, paged as its page set-up says\n"
+    "  --from-xls FILE   write the picture or the PDF of FILE's active sheet only\n"
     "  --timings         print the time of each phase and the peak memory on stderr\n";
 
 void printErr(const QString& text) { std::fputs(text.toLocal8Bit().constData(), stderr); }
@@ -112,7 +114,7 @@ private:
 };
 
 struct Options {
-    QString list, csv, output, picture, fromXls;
+    QString list, csv, output, picture, pdf, fromXls;
     bool sample = false;
     std::optional<int> rows;
     bool timings = false;
@@ -146,6 +148,7 @@ Options parseArguments(const QStringList& arguments) {
             options.rows = n;
         } else if (a == QLatin1String("-o") || a == QLatin1String("--output")) options.output = value(i);
         else if (a == QLatin1String("--picture")) options.picture = value(i);
+        else if (a == QLatin1String("--pdf")) options.pdf = value(i);
         else if (a == QLatin1String("--from-xls")) options.fromXls = value(i);
         else if (a == QLatin1String("--timings")) options.timings = true;
         else usageError(QStringLiteral("unknown argument \"") + a + QLatin1Char('"'));
@@ -157,10 +160,11 @@ Options parseArguments(const QStringList& arguments) {
         !options.picture.endsWith(QLatin1String(".png"), Qt::CaseInsensitive))
         usageError(QStringLiteral("--picture writes .svg or .png, not \"") + options.picture + QLatin1Char('"'));
     if (!options.fromXls.isEmpty()) {
-        if (options.picture.isEmpty()) usageError(QStringLiteral("--from-xls needs --picture OUT.svg or OUT.png"));
-        if (!options.output.isEmpty()) usageError(QStringLiteral("--from-xls writes only a picture; leave out -o"));
-    } else if (options.output.isEmpty()) {
-        usageError(QStringLiteral("-o OUT.xls is missing"));
+        if (options.picture.isEmpty() && options.pdf.isEmpty())
+            usageError(QStringLiteral("--from-xls needs --picture OUT.svg or OUT.png, or --pdf OUT.pdf"));
+        if (!options.output.isEmpty()) usageError(QStringLiteral("--from-xls writes only a picture or a PDF; leave out -o"));
+    } else if (options.output.isEmpty() && options.pdf.isEmpty()) {
+        usageError(QStringLiteral("-o OUT.xls or --pdf OUT.pdf is missing"));
     }
     return options;
 }
@@ -190,6 +194,18 @@ std::vector<reg::Transaction> syntheticRows(int count) {
         rows.push_back(std::move(t));
     }
     return rows;
+}
+
+// The PDF of a workbook file's active sheet, paged by its own page set-up.
+bool writePdf(const QString& workbook, const QString& path) {
+    try {
+        print::writePdf(print::printoutOfWorkbookFile(workbook), path);
+        return true;
+    } catch (const std::exception& failure) {
+        printErr(QStringLiteral("brevanta-register: cannot write the PDF %1: %2\n")
+                     .arg(path, frame::describe(std::current_exception())));
+        return false;
+    }
 }
 
 bool replaceFile(const QString& from, const QString& to) {
@@ -260,13 +276,19 @@ int main(int argc, char** argv) {
         host::ApplicationPtr app;
         host::WorkbookPtr book;
         frame::Procedure proc(QStringLiteral("Excel1"), QStringLiteral("PictureOfWorkbook"));
-        proc.step(100, [&] { app = host::openWorkbookInNewExcel(QFileInfo(options.fromXls).absoluteFilePath()); });
-        proc.step(102, [&] { book = host::must(app).workbooks().item(app->workbooks().count()); });
-        clock.mark("open");
-        host::saveCellsActivesheet(book, bitmap);
-        proc.step(104, [&] { host::must(app).quit(); });
-        clock.mark("picture");
-        ok = writePicture(paint::loadPictureFile(bitmap), options.picture) && reporter.count == 0;
+        if (!options.picture.isEmpty()) {
+            proc.step(100, [&] { app = host::openWorkbookInNewExcel(QFileInfo(options.fromXls).absoluteFilePath()); });
+            proc.step(102, [&] { book = host::must(app).workbooks().item(app->workbooks().count()); });
+            clock.mark("open");
+            host::saveCellsActivesheet(book, bitmap);
+            proc.step(104, [&] { host::must(app).quit(); });
+            clock.mark("picture");
+            ok = writePicture(paint::loadPictureFile(bitmap), options.picture) && reporter.count == 0;
+        }
+        if (!options.pdf.isEmpty()) {
+            ok = writePdf(options.fromXls, options.pdf) && ok;
+            clock.mark("pdf");
+        }
         if (options.timings) clock.print();
         return ok ? 0 : 1;
     }
@@ -298,12 +320,17 @@ int main(int argc, char** argv) {
     if (windows.excelFile.isEmpty() || !QFile::exists(windows.excelFile)) {
         printErr(QStringLiteral("brevanta-register: no workbook was produced\n"));
         ok = false;
-    } else if (!replaceFile(windows.excelFile, options.output)) {
+    } else if (!options.output.isEmpty() && !replaceFile(windows.excelFile, options.output)) {
         printErr(QStringLiteral("brevanta-register: cannot write %1\n").arg(options.output));
         ok = false;
     }
     if (!options.picture.isEmpty() && !writePicture(windows.picture, options.picture)) ok = false;
     clock.mark("output");
+    if (!options.pdf.isEmpty() && !windows.excelFile.isEmpty()) {
+        // From the workbook as written, so the PDF prints what the file holds.
+        if (!writePdf(windows.excelFile, options.pdf)) ok = false;
+        clock.mark("pdf");
+    }
     if (options.timings) clock.print();
     return ok && reporter.count == 0 ? 0 : 1;
 }

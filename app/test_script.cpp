@@ -30,6 +30,10 @@ public:
         return answer;
     }
     QString saveFileName(const frame::SaveDialogRequest&) override { return {}; }
+    bool printDialog(QPrinter&) override {
+        say(stderr, QStringLiteral("print dialog"));
+        return false;  // a scripted run never reaches a printer
+    }
     std::deque<frame::Answer> answers;
 };
 

@@ -3,6 +3,7 @@
 #include <QFileDialog>
 #include <QMessageBox>
 #include <QPointer>
+#include <QPrintDialog>
 
 namespace brevanta::frame {
 namespace {
@@ -23,6 +24,11 @@ public:
     QString saveFileName(const SaveDialogRequest& request) override {
         return QFileDialog::getSaveFileName(gParent, request.title, request.fileName, request.filter, nullptr,
                                             QFileDialog::DontConfirmOverwrite);
+    }
+
+    bool printDialog(QPrinter& printer) override {
+        QPrintDialog dialog(&printer, gParent);
+        return dialog.exec() == QDialog::Accepted;
     }
 };
 

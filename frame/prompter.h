@@ -5,6 +5,7 @@
 
 #include <QString>
 
+class QPrinter;
 class QWidget;
 
 namespace brevanta::frame {
@@ -29,6 +30,9 @@ public:
     // The Save dialog; returns the chosen name exactly as given, empty when cancelled.
     // It never asks about overwriting by itself: the caller asks.
     virtual QString saveFileName(const SaveDialogRequest& request) = 0;
+    // The system's print dialog for `printer`, which it may change; true
+    // when the user chose to print, false when cancelled.
+    virtual bool printDialog(QPrinter& printer) = 0;
 };
 
 // The prompter in use. Until one is installed, the Qt prompter is used.

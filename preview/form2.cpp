@@ -109,6 +109,7 @@ Form2::Form2(QWidget* parent) : QWidget(parent, Qt::Window | Qt::MSWindowsFixedS
     connect(Picture1, &ImageSurface::released, this, &Form2::Picture1_MouseUp);
     connect(Picture1, &ImageSurface::keyPressed, this, &Form2::pictureKeyPressed);
     connect(Picture1, &ImageSurface::wheelTurned, this, &Form2::wheelTurned);
+    setUpPrintMenu();
 
     readViewportSize();
     Form_Load();

@@ -13,7 +13,9 @@
 #include "engine/paint/sheet_picture.h"
 #include "preview/viewer.h"
 
+class QAction;
 class QGroupBox;
+class QMenu;
 class QPushButton;
 class QScrollBar;
 
@@ -55,6 +57,9 @@ public:
     void picture1_MouseMove(Qt::MouseButtons buttons, QPointF pixels);
     void Picture1_MouseUp(Qt::MouseButtons buttons, QPointF pixels);
     void RedrawImage();
+    // The picture's right-click menu and Ctrl+P (form2_print.cpp).
+    void mnuPrint_Click();      // "Print…"
+    void mnuExportPdf_Click();  // "Export PDF…"
 
     const Viewer& viewer() const { return mViewer; }
     const ViewState& view() const { return mView; }
@@ -72,6 +77,9 @@ public:
     QPushButton* PushButton8;
     QPushButton* PushButton6;
     paint::SharedPicture Zoom_Ori;  // hidden holder of the unscaled picture every repaint scales from
+    QMenu* PopupMenu1;              // the picture's right-click menu
+    QAction* mnuPrint;
+    QAction* mnuExportPdf;
 
 protected:
     bool event(QEvent* event) override;
@@ -84,6 +92,7 @@ protected:
     void wheelEvent(QWheelEvent* event) override;
 
 private:
+    void setUpPrintMenu();
     // Keys while the picture has the focus: arrows, Page Up/Down and Home/End
     // move it through the bars, Ctrl++ and Ctrl+- step the zoom through the
     // zoom buttons, so each does exactly what that control does.

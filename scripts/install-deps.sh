@@ -10,6 +10,8 @@ packages=(
   fonts-liberation2
   # tests: readers of .xls nobody here wrote, a virtual display, and clang for the fuzzers
   python3-xlrd libreoffice-calc-nogui gnumeric xvfb xauth clang libclang-rt-14-dev
+  # tests: read back the pages and text of the PDFs the program writes
+  poppler-utils
 )
 
 missing=()

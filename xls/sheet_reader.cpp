@@ -52,6 +52,9 @@ private:
         case record::TopMargin: sheet_->page.topMargin = in.f64() * 72; break;
         case record::BottomMargin: sheet_->page.bottomMargin = in.f64() * 72; break;
         case record::Setup: setup(in); break;
+        case record::PrintGridlines: sheet_->page.printGridlines = in.u16() & 1; break;
+        case record::HCenter: sheet_->page.centerHorizontally = in.u16() & 1; break;
+        case record::VCenter: sheet_->page.centerVertically = in.u16() & 1; break;
         case record::ColInfo: columnInfo(in); break;
         case record::Row: row(in); break;
         case record::Blank: { const auto [rw, c, xf] = cellStart(in); store(rw, c, xf, model::Value{}); break; }

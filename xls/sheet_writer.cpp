@@ -105,10 +105,10 @@ private:
         out_.u16Record(record::SaveRecalc, 1);
     }
 
-    // No row/column headings or gridlines on paper; no outline; the standard row height.
+    // No row/column headings on paper, grid lines as the sheet says; no outline; the standard row height.
     void printSettings() {
         out_.u16Record(record::PrintHeaders, 0);
-        out_.u16Record(record::PrintGridlines, 0);
+        out_.u16Record(record::PrintGridlines, sheet_.page.printGridlines);
         out_.u16Record(record::GridSet, 1);
         ByteWriter guts;
         guts.zeros(8);
@@ -127,8 +127,8 @@ private:
         const model::PageSetupData& page = sheet_.page;
         out_.empty(record::Header);
         out_.empty(record::Footer);
-        out_.u16Record(record::HCenter, 0);
-        out_.u16Record(record::VCenter, 0);
+        out_.u16Record(record::HCenter, page.centerHorizontally);
+        out_.u16Record(record::VCenter, page.centerVertically);
         out_.f64Record(record::LeftMargin, page.leftMargin / 72.0);
         out_.f64Record(record::RightMargin, page.rightMargin / 72.0);
         out_.f64Record(record::TopMargin, page.topMargin / 72.0);

@@ -148,6 +148,8 @@ private:
                 if (printed.code == kPrintAreaName) sheet->page.printArea = printAreaText(printed.range);
                 else if (printed.range.firstCol == 0 && printed.range.lastCol == model::kMaxColumns - 1)
                     sheet->page.printTitleRows = std::make_pair(printed.range.firstRow, printed.range.lastRow);
+                else if (printed.range.firstRow == 0 && printed.range.lastRow == model::kMaxRows - 1)
+                    sheet->page.printTitleColumns = std::make_pair(printed.range.firstCol, printed.range.lastCol);
             }
             if (entry.tab == activeTab_) workbook->activeSheet = static_cast<int>(workbook->sheets.size());
             workbook->sheets.push_back(std::move(sheet));

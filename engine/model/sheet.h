@@ -68,7 +68,11 @@ struct PageSetupData {
     std::optional<int> zoom = 100;  // none = "Zoom = False": fit to pages
     int fitToPagesWide = 1;
     int fitToPagesTall = 1;
-    std::optional<std::pair<int, int>> printTitleRows;  // 0-based first, last
+    std::optional<std::pair<int, int>> printTitleRows;     // 0-based first, last
+    std::optional<std::pair<int, int>> printTitleColumns;  // 0-based first, last
+    bool printGridlines = false;
+    bool centerHorizontally = false;
+    bool centerVertically = false;
     bool operator==(const PageSetupData&) const = default;
 };
 

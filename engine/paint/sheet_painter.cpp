@@ -134,8 +134,9 @@ struct StyleLook {
 class Recorder {
 public:
     Recorder(const model::Workbook& workbook, const model::Sheet& sheet, engine::Calculator& calculator,
-             model::CellRange range, const QLocale& locale)
-        : workbook_(workbook), sheet_(sheet), calculator_(calculator), range_(range), locale_(locale) {}
+             model::CellRange range, const QLocale& locale, const RecordOptions& options)
+        : workbook_(workbook), sheet_(sheet), calculator_(calculator), range_(range), locale_(locale),
+          options_(options) {}
 
     SheetPicture record() {
         columnEdges_ = pixelEdges(range_.firstCol, range_.lastCol, [&](int col) {
@@ -197,7 +198,7 @@ private:
         if (rect.isEmpty()) return;
         if (look.filled) {
             band.fills.push_back({rect, look.fill});
-        } else {
+        } else if (options_.gridLines) {
             band.rules.push_back({QRect(rect.right(), rect.top(), 1, rect.height()), kGridColor});
             band.rules.push_back({QRect(rect.left(), rect.bottom(), rect.width(), 1), kGridColor});
         }
@@ -251,8 +252,8 @@ private:
         };
         // An estimate well inside the box settles it; anything close is measured exactly.
         const std::optional<double> estimate = FontTable::estimate(font, text);
-        const bool clearlyFits =
-            estimate && *estimate + 2 * kTextPadding + 4 < areaRect(area).width() && !style.wrap;
+        const bool estimateFits = estimate && *estimate + 2 * kTextPadding + 4 < areaRect(area).width();
+        const bool clearlyFits = estimateFits && !style.wrap;
         if (!clearlyFits && !style.wrap && horizontal == Qt::AlignLeft && area.firstCol == area.lastCol) {
             // Unwrapped text aligned left runs on into the empty cells to its right, as on screen.
             const int needed = width() + 2 * kTextPadding;
@@ -266,8 +267,9 @@ private:
 
         int flags = int(horizontal) | look.verticalFlags;
         if (style.wrap) flags |= Qt::TextWordWrap;
-        const bool staysInside = !style.wrap && font.metrics.height() <= box.height() &&
-                                 (clearlyFits || width() <= box.width());
+        // Wrapped text that clearly fits on one line lays out as one line: no clip needed.
+        const bool staysInside = font.metrics.height() <= box.height() &&
+                                 (style.wrap ? estimateFits : (clearlyFits || width() <= box.width()));
         band.texts.push_back({box, staysInside ? QRect() : clip, internText(text), fontIndex, uint16_t(flags),
                               look.textColor});
         reach(band, clip);
@@ -287,6 +289,7 @@ private:
     engine::Calculator& calculator_;
     const model::CellRange range_;
     const QLocale& locale_;
+    const RecordOptions options_;
     std::vector<int> columnEdges_;
     std::vector<int> rowEdges_;
     FontTable fonts_;
@@ -307,8 +310,8 @@ int columnPixels(double characters) {
 int rowPixels(double points) { return points <= 0 ? 0 : int(std::lround(points * 4.0 / 3.0)); }
 
 SheetPicture recordSheet(const model::Workbook& workbook, const model::Sheet& sheet, engine::Calculator& calculator,
-                         model::CellRange range, const QLocale& locale) {
-    return Recorder(workbook, sheet, calculator, range, locale).record();
+                         model::CellRange range, const QLocale& locale, const RecordOptions& options) {
+    return Recorder(workbook, sheet, calculator, range, locale, options).record();
 }
 
 }  // namespace brevanta::paint

@@ -22,8 +22,14 @@ int columnPixels(double characters);
 // Pixels of a row `points` high at 96 dpi.
 int rowPixels(double points);
 
+struct RecordOptions {
+    // The light grid of the screen around unfilled cells; paper shows it
+    // only where the sheet asks for printed grid lines.
+    bool gridLines = true;
+};
+
 // The picture of `range` of `sheet`, whatever its size.
 SheetPicture recordSheet(const model::Workbook& workbook, const model::Sheet& sheet, engine::Calculator& calculator,
-                         model::CellRange range, const QLocale& locale);
+                         model::CellRange range, const QLocale& locale, const RecordOptions& options = {});
 
 }  // namespace brevanta::paint

@@ -120,11 +120,28 @@ void SheetPicture::paint(QPainter& painter, const QRect& target, double scaleX, 
     for (size_t b = first; b < last; ++b)
         for (const ImageCommand& image : bands[b].images)
             painter.drawImage(QRectF(grid.rect(image.rect)), image.image, QRectF(image.image.rect()));
+    // Neighbouring fills of one colour along a row go out as one rectangle:
+    // the same pixels, and a fraction of the commands for a printer or PDF.
+    QRect run;
+    QRgb runColor = 0;
+    auto flushRun = [&] {
+        if (!run.isEmpty()) painter.fillRect(run, QColor::fromRgb(runColor));
+        run = QRect();
+    };
     for (size_t b = first; b < last; ++b)
         for (const FillCommand& fill : bands[b].fills) {
             const QRect rect = grid.rect(fill.rect);
-            if (rect.intersects(wanted)) painter.fillRect(rect, QColor::fromRgb(fill.color));
+            if (!rect.intersects(wanted)) continue;
+            if (!run.isEmpty() && fill.color == runColor && rect.top() == run.top() &&
+                rect.height() == run.height() && rect.left() == run.right() + 1) {
+                run.setRight(rect.right());
+                continue;
+            }
+            flushRun();
+            run = rect;
+            runColor = fill.color;
         }
+    flushRun();
     for (size_t b = first; b < last; ++b)
         for (const RuleCommand& rule : bands[b].rules) {
             const QRect rect = grid.rule(rule.rect);

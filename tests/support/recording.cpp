@@ -20,6 +20,14 @@ frame::Answer ScriptedPrompter::message(const QString& title, const QString& tex
     return answer;
 }
 
+bool ScriptedPrompter::printDialog(QPrinter&) {
+    ++printDialogs;
+    if (printAnswers.empty()) return false;
+    const bool answer = printAnswers.front();
+    printAnswers.pop_front();
+    return answer;
+}
+
 QString ScriptedPrompter::saveFileName(const frame::SaveDialogRequest& request) {
     saveRequests.push_back(request);
     if (fileNames.empty()) return {};

@@ -99,6 +99,9 @@ TEST(RoundTrip, SeveralSheetsKeepNamesActiveSheetAndFormats) {
     second.page.printArea = QStringLiteral("$B$2:$AA$40");
     second.page.zoom = 85;
     second.page.orientation = 1;
+    second.page.printGridlines = true;
+    second.page.centerHorizontally = true;
+    second.page.centerVertically = true;
     workbook->activeSheet = 1;
     const auto read = roundTrip(*workbook);
     expectSameWorkbook(*workbook, *read);

@@ -159,6 +159,19 @@ TEST_F(PictureTest, UnfilledCellsShowGridLinesAndCopyPictureUsesTheClipboard) {
     EXPECT_TRUE(offered->data(QStringLiteral("image/svg+xml")).contains("<svg"));
 }
 
+TEST_F(PictureTest, PaperWithoutPrintedGridLinesShowsOnlyFillsAndText) {
+    write(QStringLiteral("B2"), QStringLiteral("x"));
+    app->range(QStringLiteral("C3"))->interior().setColorIndex(3);
+    auto model = engine::sheetModel(*app->activeSheet());
+    const paint::SheetPicture picture = paint::recordSheet(model.workbook, model.sheet, model.calculator, {1, 1, 2, 2},
+                                                           QLocale(), paint::RecordOptions{.gridLines = false});
+    for (const paint::PictureBand& band : picture.bands) EXPECT_TRUE(band.rules.empty());
+    const QImage image = paint::pictureToImage(picture);
+    EXPECT_EQ(image.pixelColor(63, 5), QColor(Qt::white));
+    EXPECT_EQ(image.pixelColor(127, 33), paletteColor(book, 3));
+    EXPECT_GT(picture.texts.size(), 0u);
+}
+
 TEST_F(PictureTest, UnwrappedTextRunsIntoEmptyNeighboursOnly) {
     write(QStringLiteral("A1"), QStringLiteral("A long description that needs room"));
     write(QStringLiteral("A2"), QStringLiteral("A long description that needs room"));

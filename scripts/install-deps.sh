@@ -10,6 +10,9 @@ packages=(
   fonts-liberation2
   # tests: readers of .xls nobody here wrote, a virtual display, and clang for the fuzzers
   python3-xlrd libreoffice-calc-nogui gnumeric xvfb xauth clang libclang-rt-14-dev
+  # tests of the install and the package: validators of the desktop entry and
+  # the metadata, the manual-page formatter, dpkg-shlibdeps and lintian
+  desktop-file-utils appstream man-db dpkg-dev lintian
 )
 
 missing=()

@@ -32,6 +32,8 @@ int main(int argc, char** argv) {
     // Before the application object: asking for help must not need a display.
     if (const auto status = brevanta::app::answerInformationRequest(argc, argv, "brevanta", kUsage)) return *status;
     QApplication application(argc, argv);
+    // Wayland compositors match the window to its menu entry and icon by this name.
+    QGuiApplication::setDesktopFileName(QStringLiteral("app.brevanta.Brevanta"));
     brevanta::app::SingleInstance instance;
     if (instance.claim() == brevanta::app::SingleInstance::Role::Later) return 0;
     QApplication::setWindowIcon(brevanta::reg::programIcon());

@@ -39,6 +39,14 @@ for file in usr/bin/brevanta usr/bin/brevanta-register usr/share/brevanta/HAND-M
 done
 grep -q " \./usr/local/" <<<"$contents" && fail "the package installs into /usr/local"
 
+# The unpacked tools run from wherever they land.
+unpacked=$(mktemp -d)
+trap 'rm -rf "$unpacked"' EXIT
+dpkg-deb -x "$deb" "$unpacked"
+QT_QPA_PLATFORM=offscreen "$unpacked/usr/bin/brevanta-register" --sample -o "$unpacked/x.xls" \
+  || fail "the packaged brevanta-register cannot build the sample workbook"
+"$unpacked/usr/bin/brevanta" --version | grep -qx "brevanta $version" || fail "brevanta --version"
+
 as_root=()
 [ "$(id -u)" -ne 0 ] || as_root=(--allow-root)
 report=$(lintian "${as_root[@]}" --display-info "$deb" 2>&1) || true

@@ -5,6 +5,7 @@
 
 #include <QApplication>
 
+#include "app/information_options.h"
 #include "app/session_end.h"
 #include "app/single_instance.h"
 #include "app/test_script.h"
@@ -13,8 +14,27 @@
 #include "register/form1.h"
 #include "register/program_icon.h"
 
+namespace {
+
+const char kUsage[] =
+    "Usage: brevanta [--help | --version]\n"
+    "\n"
+    "Opens the checkbook register window. When the program already runs for this\n"
+    "user, brings its window to the front instead.\n"
+    "\n"
+    "  -h, --help   print this help and exit\n"
+    "  --version    print the version and exit\n"
+    "\n"
+    "Qt's own options, such as -platform or -style, are accepted as well.\n";
+
+}  // namespace
+
 int main(int argc, char** argv) {
+    // Before the application object: asking for help must not need a display.
+    if (const auto status = brevanta::app::answerInformationRequest(argc, argv, "brevanta", kUsage)) return *status;
     QApplication application(argc, argv);
+    // Wayland compositors match the window to its menu entry and icon by this name.
+    QGuiApplication::setDesktopFileName(QStringLiteral("app.brevanta.Brevanta"));
     brevanta::app::SingleInstance instance;
     if (instance.claim() == brevanta::app::SingleInstance::Role::Later) return 0;
     QApplication::setWindowIcon(brevanta::reg::programIcon());

@@ -16,6 +16,7 @@
 #include <cstdio>
 #include <optional>
 
+#include "app/information_options.h"
 #include "engine/embedded/embedded_host.h"
 #include "engine/paint/picture_file.h"
 #include "engine/paint/picture_output.h"
@@ -39,6 +40,7 @@ const char kUsage[] =
     "  brevanta-register (--list FILE | --csv FILE | --sample | --rows N) [-o OUT.xls]\n"
     "                    [--picture OUT.svg|OUT.png] [--pdf OUT.pdf] [--timings]\n"
     "  brevanta-register --from-xls FILE [--picture OUT.svg|OUT.png] [--pdf OUT.pdf] [--timings]\n"
+    "  brevanta-register --help | --version\n"
     "\n"
     "  --list FILE       transactions as the program saves them between runs\n"
     "  --csv FILE        CSV with the header Date,Number,Description,Category,Cleared,Debit,Credit\n"
@@ -49,7 +51,9 @@ const char kUsage[] =
     "                    .png while it fits in a bitmap (32,767 pixels a side)\n"
     "  --pdf OUT.pdf     also write the register sheet as a PDF, paged as its page set-up says\n"
     "  --from-xls FILE   write the picture or the PDF of FILE's active sheet only\n"
-    "  --timings         print the time of each phase and the peak memory on stderr\n";
+    "  --timings         print the time of each phase and the peak memory on stderr\n"
+    "  -h, --help        print this help and exit\n"
+    "  --version         print the version and exit\n";
 
 void printErr(const QString& text) { std::fputs(text.toLocal8Bit().constData(), stderr); }
 
@@ -134,10 +138,7 @@ Options parseArguments(const QStringList& arguments) {
     };
     for (int i = 1; i < arguments.size(); ++i) {
         const QString& a = arguments[i];
-        if (a == QLatin1String("--help") || a == QLatin1String("-h")) {
-            std::fputs(kUsage, stdout);
-            std::exit(0);
-        } else if (a == QLatin1String("--list")) options.list = value(i);
+        if (a == QLatin1String("--list")) options.list = value(i);
         else if (a == QLatin1String("--csv")) options.csv = value(i);
         else if (a == QLatin1String("--sample")) options.sample = true;
         else if (a == QLatin1String("--rows")) {
@@ -245,6 +246,11 @@ bool writePicture(const paint::SharedPicture& picture, const QString& path) {
 }  // namespace
 
 int main(int argc, char** argv) {
+    // --help and --version come first: they need neither a display nor a valid command line.
+    if (const auto status = app::answerInformationRequest(
+            argc, argv, "brevanta-register", kUsage,
+            {"--list", "--csv", "--rows", "-o", "--output", "--picture", "--from-xls"}))
+        return *status;
     // Without a display, Qt's offscreen platform serves (the picture goes through the clipboard).
     if (qEnvironmentVariableIsEmpty("DISPLAY") && qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY") &&
         qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))

@@ -149,7 +149,7 @@ void Form2::Form_Load() {
         setWindowTitle(QString::fromLatin1(frame::kProductTitle));
         setWindowIcon(reg::programIcon());
     });
-    const QString cursorPath = frame::programFolder() + QLatin1Char('/') + QString::fromLatin1(reg::kHandCursorFile);
+    const QString cursorPath = reg::handCursorPath(frame::programFolder());
     if (proc.test(108, [&] { return frame::fileExists(cursorPath); }))
         proc.step(110, [&] { mHandCursor = reg::loadCursorFile(cursorPath); });
 }

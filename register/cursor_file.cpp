@@ -1,13 +1,29 @@
 #include "register/cursor_file.h"
 
+#include <QDir>
 #include <QFile>
 #include <QImageReader>
 #include <QPixmap>
 #include <QtEndian>
 
+#include "frame/common.h"
 #include "frame/failure.h"
 
 namespace brevanta::reg {
+
+QStringList handCursorPlaces(const QString& programFolder) {
+    const QString name = QString::fromLatin1(kHandCursorFile);
+    const QDir folder(programFolder);
+    return {folder.filePath(name),
+            QDir::cleanPath(folder.filePath(QStringLiteral(BREVANTA_DATA_FROM_PROGRAM "/") + name))};
+}
+
+QString handCursorPath(const QString& programFolder) {
+    const QStringList places = handCursorPlaces(programFolder);
+    for (const QString& place : places)
+        if (frame::fileExists(place)) return place;
+    return places.first();
+}
 
 QCursor loadCursorFile(const QString& path) {
     QFile file(path);

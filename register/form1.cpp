@@ -239,7 +239,7 @@ void Form1::Form_Load() {
         setWindowIcon(programIcon());
         frame::setAppTitle();
     });
-    const QString cursorPath = folder + QLatin1Char('/') + QString::fromLatin1(kHandCursorFile);
+    const QString cursorPath = handCursorPath(folder);
     if (proc.test(106, [&] { return frame::fileExists(cursorPath); })) {
         proc.step(108, [&] { handCursor_ = loadCursorFile(cursorPath); });
     }

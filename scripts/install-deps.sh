@@ -12,6 +12,9 @@ packages=(
   python3-xlrd libreoffice-calc-nogui gnumeric xvfb xauth clang libclang-rt-14-dev
   # tests: read back the pages and text of the PDFs the program writes
   poppler-utils
+  # tests of the install and the package: validators of the desktop entry and
+  # the metadata, the manual-page formatter, dpkg-shlibdeps and lintian
+  desktop-file-utils appstream man-db dpkg-dev lintian
 )
 
 missing=()

@@ -1,5 +1,7 @@
 #include <QDateEdit>
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QFocusEvent>
 #include <QGroupBox>
 #include <QImageWriter>
@@ -127,6 +129,40 @@ TEST_F(Form1Test, HandCursorIsLoadedWithItsHotSpot) {
     form->setPointer(reg::Form1::kPointerCustom);
     EXPECT_EQ(form->cursor().hotSpot(), QPoint(5, 3));
     EXPECT_EQ(form->cursor().pixmap().size(), QSize(16, 16));
+}
+
+// An installed copy keeps its cursor in the data folder beside bin/; one
+// beside the executable is looked at first.
+TEST_F(Form1Test, HandCursorIsFoundInTheDataFolderAfterTheProgramFolder) {
+    const QString bin = folder.filePath(QStringLiteral("bin"));
+    ASSERT_TRUE(QDir().mkpath(bin));
+    const QStringList places = reg::handCursorPlaces(bin);
+    ASSERT_EQ(places.size(), 2);
+    EXPECT_EQ(places[0], bin + QStringLiteral("/HAND-M.CUR"));
+    EXPECT_FALSE(places[1].startsWith(bin + QLatin1Char('/')));  // outside bin/, found relative to it
+    EXPECT_EQ(reg::handCursorPath(bin), places[0]);  // neither there: the arrow stays, as before
+
+    ASSERT_TRUE(QDir().mkpath(QFileInfo(places[1]).path()));
+    const QByteArray cursor = tinyCursorFile(folder.filePath(QStringLiteral("scratch.ico")));
+    writeFile(places[1], cursor);
+    EXPECT_EQ(reg::handCursorPath(bin), places[1]);
+    reg::Form1::Environment env = environment();
+    env.programFolder = bin;
+    form->setEnvironment(env);
+    form->Form_Load();
+    EXPECT_TRUE(seams.reporter.reports.empty());
+    ASSERT_TRUE(form->hasCustomPointer());
+    form->setPointer(reg::Form1::kPointerCustom);
+    EXPECT_EQ(form->cursor().hotSpot(), QPoint(5, 3));
+
+    // A file beside the executable wins, even a broken one (reported, as before).
+    writeFile(places[0], "not a cursor");
+    EXPECT_EQ(reg::handCursorPath(bin), places[0]);
+    auto second = std::make_unique<reg::Form1>();
+    second->setEnvironment(env);
+    second->Form_Load();
+    EXPECT_EQ(seams.reporter.lines(), std::vector<int>({108}));
+    EXPECT_FALSE(second->hasCustomPointer());
 }
 
 // ---- Add, Load Sample, Clear, Delete ----

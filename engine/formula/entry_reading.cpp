@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "engine/formula/display_format.h"
+#include "engine/formula/locale_facts.h"
 
 namespace brevanta::engine {
 
@@ -91,15 +92,42 @@ std::optional<QString> plainNumber(const QString& text, QChar decimalPoint, QCha
     return out;
 }
 
+// Digits with at most a decimal point and no exponent, whose digits fit a
+// double exactly, are the whole digits over a power of ten: one correctly
+// rounded division gives the very double a full conversion gives, without
+// its cost. Anything else is left to the full conversion.
+std::optional<double> exactDecimal(const QString& digits) {
+    static constexpr double kPowersOfTen[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
+                                              1e8,  1e9,  1e10, 1e11, 1e12, 1e13, 1e14, 1e15,
+                                              1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
+    constexpr uint64_t kExactLimit = uint64_t(1) << 53;
+    uint64_t whole = 0;
+    int fraction = -1;  // digits after the point; -1 before it
+    for (const QChar c : digits) {
+        if (c == QLatin1Char('.')) {
+            fraction = 0;
+            continue;
+        }
+        if (!isAsciiDigit(c)) return std::nullopt;
+        whole = whole * 10 + (c.unicode() - '0');
+        if (whole > kExactLimit) return std::nullopt;
+        if (fraction >= 0 && ++fraction > 22) return std::nullopt;
+    }
+    return static_cast<double>(whole) / kPowersOfTen[std::max(fraction, 0)];
+}
+
 }  // namespace
 
 std::optional<double> readTypedNumber(const QString& typed, const QLocale& locale) {
+    // Every number has a digit; most texts that are no number have none, and need no locale.
+    if (std::none_of(typed.begin(), typed.end(), isAsciiDigit)) return std::nullopt;
     QString text = trimmedBlanks(typed);
     if (text.isEmpty()) return std::nullopt;
     bool negative = false;
     bool percent = false;
     bool currency = false;
-    const QString currencySymbol = locale.currencySymbol();
+    const LocaleFacts& facts = localeFacts(locale);
+    const QString& currencySymbol = facts.currencySymbol;
 
     if (text.startsWith(QLatin1Char('(')) && text.endsWith(QLatin1Char(')'))) {
         negative = true;
@@ -117,8 +145,8 @@ std::optional<double> readTypedNumber(const QString& typed, const QLocale& local
     }
     if (text.isEmpty()) return std::nullopt;
 
-    const QString decimalPoint = locale.decimalPoint();
-    const QString groupSeparator = locale.groupSeparator();
+    const QString& decimalPoint = facts.decimalPoint;
+    const QString& groupSeparator = facts.groupSeparator;
     if (decimalPoint.size() != 1) return std::nullopt;
     QChar group = groupSeparator.size() == 1 ? groupSeparator[0] : QChar(0xFFFF);
     // Locales that group with a (narrow) no-break space: a plain space is what people type.
@@ -130,48 +158,21 @@ std::optional<double> readTypedNumber(const QString& typed, const QLocale& local
     }
     const auto digits = plainNumber(normalised, decimalPoint[0], group);
     if (!digits) return std::nullopt;
-    bool ok = false;
-    double value = digits->toDouble(&ok);
-    if (!ok || !std::isfinite(value)) return std::nullopt;
+    double value = 0;
+    if (const auto exact = exactDecimal(*digits)) {
+        value = *exact;
+    } else {
+        bool ok = false;
+        value = digits->toDouble(&ok);
+        if (!ok || !std::isfinite(value)) return std::nullopt;
+    }
     if (percent) value /= 100.0;
     return negative ? -value : value;
 }
 
 namespace {
 
-enum class DatePart { Day, Month, Year };
-
-// The order of day, month and year in the locale's short date pattern.
-std::array<DatePart, 3> dateOrder(const QLocale& locale) {
-    const QString pattern = locale.dateFormat(QLocale::ShortFormat);
-    std::array<DatePart, 3> order{DatePart::Month, DatePart::Day, DatePart::Year};
-    int found = 0;
-    bool seen[3] = {false, false, false};
-    bool quoted = false;
-    for (QChar c : pattern) {
-        if (c == QLatin1Char('\'')) quoted = !quoted;
-        if (quoted) continue;
-        DatePart part;
-        if (c == QLatin1Char('d')) part = DatePart::Day;
-        else if (c == QLatin1Char('M') || c == QLatin1Char('L')) part = DatePart::Month;
-        else if (c == QLatin1Char('y')) part = DatePart::Year;
-        else continue;
-        if (seen[int(part)] || found == 3) continue;
-        seen[int(part)] = true;
-        order[found++] = part;
-    }
-    if (found != 3) return {DatePart::Month, DatePart::Day, DatePart::Year};
-    return order;
-}
-
-QChar dateSeparator(const QLocale& locale) {
-    const QString pattern = locale.dateFormat(QLocale::ShortFormat);
-    for (QChar c : pattern)
-        if (!c.isLetter() && !isBlank(c) && c != QLatin1Char('\'')) return c;
-    return QLatin1Char('/');
-}
-
-std::optional<int> smallNumber(const QString& text, int maxDigits) {
+std::optional<int> smallNumber(QStringView text, int maxDigits) {
     if (text.isEmpty() || text.size() > maxDigits) return std::nullopt;
     int value = 0;
     for (QChar c : text) {
@@ -202,11 +203,17 @@ std::optional<int> monthFromName(QString word, const QLocale& locale) {
 
 // Three numbers in the locale's order, split by the locale's separator, "/" or "-".
 std::optional<double> readNumericDate(const QString& text, const QLocale& locale) {
-    const QChar localeSeparator = dateSeparator(locale);
-    for (QChar separator : {localeSeparator, QChar(u'/'), QChar(u'-')}) {
-        const QStringList fields = text.split(separator);
-        if (fields.size() != 3) continue;
-        const auto order = dateOrder(locale);
+    const LocaleFacts& facts = localeFacts(locale);
+    for (QChar separator : {facts.dateSeparator, QChar(u'/'), QChar(u'-')}) {
+        // Exactly two separators make the three fields.
+        const qsizetype first = text.indexOf(separator);
+        if (first < 0) continue;
+        const qsizetype second = text.indexOf(separator, first + 1);
+        if (second < 0 || text.indexOf(separator, second + 1) >= 0) continue;
+        const QStringView whole(text);
+        const std::array<QStringView, 3> fields{whole.first(first), whole.sliced(first + 1, second - first - 1),
+                                                whole.sliced(second + 1)};
+        const auto& order = facts.dateOrder;
         int day = 0, month = 0, year = 0;
         bool valid = true;
         for (int i = 0; i < 3 && valid; ++i) {

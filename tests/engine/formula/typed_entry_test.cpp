@@ -2,6 +2,7 @@
 
 #include <QDate>
 #include <QTime>
+#include <cstring>
 
 #include "engine/formula/display_format.h"
 #include "engine/formula/typed_entry.h"
@@ -168,4 +169,32 @@ TEST(TypedEntry, MonthNamesInDates) {
     EXPECT_TRUE(staysText(QStringLiteral("Jan 2013"), kUnitedStates));
     EXPECT_TRUE(staysText(QStringLiteral("1 Janu 2013"), kUnitedStates));
     EXPECT_TRUE(staysText(QStringLiteral("Sold My Used Car"), kUnitedStates));
+}
+
+// Short decimals take a quicker road than the full conversion; the doubles must be the same, bit for bit,
+// on both sides of where that road ends (2^53, 22 decimals, exponents).
+TEST(TypedEntry, NumbersAreTheDoublesOfTheFullConversion) {
+    for (const char* text : {"0", "0.0", "007", "0.1", "0.3", "12.34", "99.99", "1234567.89", "0.000001",
+                             "9007199254740992", "9007199254740993", "9007199254740993.5", "900719925474099.3",
+                             "123456789012345678901234567890", "0.1234567890123456789012", "0.12345678901234567890123",
+                             "1.0000000000000000000001", "3.14159265358979323846", "1e22", "1.5E-7", "4.35",
+                             "2.675", "1.005", "8.41", "0.00000000000000000000000000001"}) {
+        bool ok = false;
+        const double expected = QString::fromLatin1(text).toDouble(&ok);
+        ASSERT_TRUE(ok) << text;
+        const double typed = numberOf(QString::fromLatin1(text), kUnitedStates);
+        EXPECT_EQ(std::memcmp(&typed, &expected, sizeof(double)), 0) << text;
+    }
+}
+
+// What a locale writes is remembered per locale: switching back and forth reads each one's way again.
+TEST(TypedEntry, EveryLocaleKeepsItsOwnWayAcrossSwitches) {
+    for (int round = 0; round < 3; ++round) {
+        EXPECT_EQ(numberOf(QStringLiteral("1.234,5"), kGermany), 1234.5);
+        EXPECT_EQ(numberOf(QStringLiteral("1,234.5"), kUnitedStates), 1234.5);
+        EXPECT_EQ(dateOf(QStringLiteral("2.1.2013"), kGermany).serial, 41276);
+        EXPECT_EQ(dateOf(QStringLiteral("2/1/2013"), kUnitedStates).serial, 41306);
+        EXPECT_EQ(dateOf(QStringLiteral("2/1/2013"), kUnitedStates).format, QStringLiteral("m/d/yyyy"));
+        EXPECT_EQ(dateOf(QStringLiteral("2.1.2013"), kGermany).format, QStringLiteral("dd.mm.yyyy"));
+    }
 }

@@ -1,6 +1,5 @@
 #include "engine/formula/entry_reading.h"
 
-#include <QRegularExpression>
 #include <QStringList>
 #include <algorithm>
 #include <array>
@@ -188,16 +187,11 @@ int fullYear(int typed, qsizetype digits) {
 }
 
 // A month written as a word: the locale's or English names, long or short, any case, with or without a full stop.
-std::optional<int> monthFromName(QString word, const QLocale& locale) {
+std::optional<int> monthFromName(QStringView word, const QLocale& locale) {
     if (word.endsWith(QLatin1Char('.'))) word.chop(1);
     if (word.isEmpty()) return std::nullopt;
-    for (const QLocale& names : {locale, QLocale::c()})
-        for (int month = 1; month <= 12; ++month)
-            for (auto format : {QLocale::LongFormat, QLocale::ShortFormat}) {
-                QString name = names.monthName(month, format);
-                if (name.endsWith(QLatin1Char('.'))) name.chop(1);
-                if (!name.isEmpty() && word.compare(name, Qt::CaseInsensitive) == 0) return month;
-            }
+    for (const auto& [name, month] : localeFacts(locale).monthNames)
+        if (word.compare(name, Qt::CaseInsensitive) == 0) return month;
     return std::nullopt;
 }
 
@@ -235,27 +229,73 @@ std::optional<double> readNumericDate(const QString& text, const QLocale& locale
     return std::nullopt;
 }
 
+bool isAsciiSpace(QChar c) { return c == QLatin1Char(' ') || (c >= QLatin1Char('\t') && c <= QLatin1Char('\r')); }
+
+bool isNamedDateSeparator(QChar c) {
+    return isAsciiSpace(c) || c == QChar(0x00A0) || c == QLatin1Char('/') || c == QLatin1Char(',') ||
+           c == QLatin1Char('-');
+}
+
+}  // namespace
+
+NamedDateFields namedDateFields(QStringView text) {
+    NamedDateFields result;
+    const qsizetype n = text.size();
+    // The pattern matches nothing in broken UTF-16 (a lone surrogate): the whole text is one field.
+    for (qsizetype i = 0; i < n; ++i) {
+        if (text[i].isHighSurrogate() && i + 1 < n && text[i + 1].isLowSurrogate()) ++i;
+        else if (text[i].isSurrogate()) return {1, {text}};
+    }
+    qsizetype fieldStart = 0;
+    auto endField = [&](qsizetype end) {
+        if (end > fieldStart && result.count < 4) {
+            if (result.count < 3) result.fields[result.count] = text.sliced(fieldStart, end - fieldStart);
+            ++result.count;
+        }
+    };
+    qsizetype i = 0;
+    while (i < n && result.count < 4) {
+        qsizetype end = i;  // the end of a separator starting at i, if one does
+        if (isNamedDateSeparator(text[i])) {
+            while (end < n && isNamedDateSeparator(text[end])) ++end;
+        } else if (text[i] == QLatin1Char('.')) {
+            qsizetype after = i + 1;
+            while (after < n && isAsciiSpace(text[after])) ++after;
+            if (after < n && isAsciiDigit(text[after])) end = after;
+        }
+        if (end == i) {
+            ++i;
+            continue;
+        }
+        endField(i);
+        fieldStart = i = end;
+    }
+    endField(n);
+    return result;
+}
+
+namespace {
+
 // A day, a month name and a year: "1 Jan 2013", "1-Jan-13", "January 1, 2013".
 std::optional<double> readNamedMonthDate(const QString& text, const QLocale& locale) {
-    static const QRegularExpression separators(QStringLiteral("[\\s\\x{00A0}/,-]+|\\.\\s*(?=\\d)"));
-    const QStringList fields = text.split(separators, Qt::SkipEmptyParts);
-    if (fields.size() != 3) return std::nullopt;
+    const NamedDateFields split = namedDateFields(text);
+    if (split.count != 3) return std::nullopt;
     std::optional<int> month;
-    std::vector<QString> numbers;
-    for (const QString& field : fields) {
+    std::vector<QStringView> numbers;
+    for (QStringView field : split.fields) {
         if (field[0].isLetter()) {
             if (month) return std::nullopt;
             month = monthFromName(field, locale);
             if (!month) return std::nullopt;
         } else {
-            numbers.push_back(field.endsWith(QLatin1Char('.')) ? field.left(field.size() - 1) : field);
+            numbers.push_back(field.endsWith(QLatin1Char('.')) ? field.first(field.size() - 1) : field);
         }
     }
     if (!month || numbers.size() != 2) return std::nullopt;
     // The year is the field of three or four digits, or else the last number.
     const bool yearFirst = numbers[0].size() > 2;
-    const QString& dayText = yearFirst ? numbers[1] : numbers[0];
-    const QString& yearText = yearFirst ? numbers[0] : numbers[1];
+    const QStringView dayText = yearFirst ? numbers[1] : numbers[0];
+    const QStringView yearText = yearFirst ? numbers[0] : numbers[1];
     const auto day = smallNumber(dayText, 2);
     const auto year = smallNumber(yearText, 4);
     if (!day || !year || yearText.size() == 3) return std::nullopt;

@@ -56,6 +56,13 @@ const LocaleFacts& localeFacts(const QLocale& locale) {
         facts.dateOrder = dateOrderOf(pattern);
         facts.dateSeparator = dateSeparatorOf(pattern);
         facts.dateFormat = localeDateFormat(locale);
+        for (const QLocale& names : {locale, QLocale::c()})
+            for (int month = 1; month <= 12; ++month)
+                for (auto format : {QLocale::LongFormat, QLocale::ShortFormat}) {
+                    QString name = names.monthName(month, format);
+                    if (name.endsWith(QLatin1Char('.'))) name.chop(1);
+                    if (!name.isEmpty()) facts.monthNames.emplace_back(std::move(name), month);
+                }
         cached = CachedFacts{locale, std::move(facts)};
     }
     return cached->facts;

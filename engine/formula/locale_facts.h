@@ -8,6 +8,8 @@
 #include <QLocale>
 #include <QString>
 #include <array>
+#include <utility>
+#include <vector>
 
 namespace brevanta::engine {
 
@@ -20,6 +22,8 @@ struct LocaleFacts {
     std::array<DatePart, 3> dateOrder{};  // of the short date pattern
     QChar dateSeparator;                  // of the short date pattern
     QString dateFormat;                   // localeDateFormat()
+    // Month names to read: the locale's, then English; long, then short; without a closing full stop.
+    std::vector<std::pair<QString, int>> monthNames;
 };
 
 // The facts of `locale`; the reference holds until the next call with another locale (per thread).

@@ -2,9 +2,11 @@
 
 #include <QDate>
 #include <QTime>
+#include <QRegularExpression>
 #include <cstring>
 
 #include "engine/formula/display_format.h"
+#include "engine/formula/entry_reading.h"
 #include "engine/formula/typed_entry.h"
 #include "host/host_api.h"
 
@@ -197,4 +199,24 @@ TEST(TypedEntry, EveryLocaleKeepsItsOwnWayAcrossSwitches) {
         EXPECT_EQ(dateOf(QStringLiteral("2/1/2013"), kUnitedStates).format, QStringLiteral("m/d/yyyy"));
         EXPECT_EQ(dateOf(QStringLiteral("2.1.2013"), kGermany).format, QStringLiteral("dd.mm.yyyy"));
     }
+}
+
+// The hand-written split of month-name dates against the pattern it stands for, around every UTF-16 unit.
+TEST(TypedEntry, NamedDateFieldsSplitAsThePatternDoes) {
+    static const QRegularExpression pattern(QStringLiteral("[\\s\\x{00A0}/,-]+|\\.\\s*(?=\\d)"));
+    auto check = [](const QString& text) {
+        const QStringList expected = text.split(pattern, Qt::SkipEmptyParts);
+        const engine::NamedDateFields split = engine::namedDateFields(text);
+        ASSERT_EQ(split.count, std::min<int>(expected.size(), 4)) << qPrintable(text);
+        if (split.count == 3)
+            for (int i = 0; i < 3; ++i) EXPECT_EQ(split.fields[i].toString(), expected[i]) << qPrintable(text);
+    };
+    for (char32_t unit = 1; unit <= 0xFFFF; ++unit) {
+        const QChar c(static_cast<char16_t>(unit));
+        check(QStringLiteral("1") + c + QStringLiteral("Jan") + c + c + QStringLiteral("2013"));
+        check(QStringLiteral("Jan.") + c + QStringLiteral("5") + c + QStringLiteral(" 13"));
+    }
+    for (const char* text : {"1 Jan 2013", "  1 -Jan- 2013 ", "Jan. 5, 2013", "5.Jan.2013", "1. Januar 2013", "a b c d e",
+                             "1..2", ".5", "5.", "x. 5", "x .\t\n5", "Transaction 17", "", " ", "1/2/3/4"})
+        check(QString::fromLatin1(text));
 }

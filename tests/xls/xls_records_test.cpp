@@ -57,6 +57,32 @@ std::vector<QString> readBack(const std::vector<Listed>& list) {
     return xls::readSharedStrings(segments);
 }
 
+// ---------------------------------------------------------------- byte writer
+
+// The writer keeps room past what it wrote; what it hands out is exactly what was written, and stays so.
+TEST(ByteWriter, HandsOutWhatWasWrittenAndKeepsItsCopiesApart) {
+    xls::ByteWriter out;
+    out.u8(0x01);
+    out.u16(0x0302);
+    out.u32(0x07060504);
+    const QByteArray first = out.bytes();
+    EXPECT_EQ(first, QByteArray::fromHex("01020304050607"));
+    out.f64(1.0);
+    out.zeros(2);
+    out.raw(QByteArray("xy"));
+    out.patch16(1, 0xBBAA);
+    out.patch32(3, 0xFFEEDDCC);
+    EXPECT_EQ(first, QByteArray::fromHex("01020304050607"));  // taken before: untouched by later writes
+    EXPECT_EQ(out.bytes(), QByteArray::fromHex("01AABBCCDDEEFF000000000000F03F00007879"));
+    EXPECT_EQ(out.size(), 19);
+    out.clear();
+    out.u16(0x0A0B);
+    EXPECT_EQ(out.bytes(), QByteArray::fromHex("0B0A"));
+    for (int i = 0; i < 100000; ++i) out.u16(static_cast<uint16_t>(i));
+    EXPECT_EQ(out.size(), 200002);
+    EXPECT_EQ(u16(out.bytes(), 2 + 2 * 54321), 54321);
+}
+
 // ---------------------------------------------------------------- shared strings
 
 TEST(SharedStringTable, LongTextsContinueWithTheOptionByteRepeated) {

@@ -387,7 +387,91 @@ private:
     int poppedDepth_ = 0;
 };
 
+// The tokens of a cell formula with each relative reference part replaced
+// by its offset from the cell, so that the key holds exactly what decoding
+// reads; nothing when the tokens hold something decoding would refuse.
+std::optional<std::string> shapeKey(std::span<const uint8_t> tokens, int row, int col) {
+    std::string key;
+    key.reserve(tokens.size() + 16);
+    auto put = [&key](const void* data, size_t size) { key.append(static_cast<const char*>(data), size); };
+    size_t at = 0;
+    auto take = [&](size_t count) -> const uint8_t* {
+        if (count > tokens.size() - at) return nullptr;
+        const uint8_t* start = tokens.data() + at;
+        at += count;
+        return start;
+    };
+    auto reference = [&](uint16_t rowWord, uint16_t colWord) {
+        const bool rowRelative = colWord & 0x8000, colRelative = colWord & 0x4000;
+        const int column = colWord & 0x00FF;
+        const int32_t parts[3] = {(rowRelative ? 2 : 0) | (colRelative ? 1 : 0), rowRelative ? rowWord - row : rowWord,
+                                  colRelative ? column - col : column};
+        put(parts, sizeof parts);
+    };
+    auto word = [](const uint8_t* p, int i) { return static_cast<uint16_t>(p[2 * i] | (p[2 * i + 1] << 8)); };
+    while (at < tokens.size()) {
+        const uint8_t t = tokens[at++];
+        key.push_back(static_cast<char>(t));
+        size_t fixed = 0;  // payload bytes kept as they are
+        if ((t >= 0x03 && t <= 0x0E) || t == ptg::Uplus || t == ptg::Uminus || t == ptg::Percent || t == ptg::Paren ||
+            t == ptg::MissArg) {
+            fixed = 0;
+        } else if (t == ptg::Str) {
+            const uint8_t* head = take(2);
+            if (!head) return std::nullopt;
+            put(head, 2);
+            fixed = static_cast<size_t>(head[0]) * ((head[1] & 0x01) ? 2 : 1);
+        } else if (t == ptg::Attr) {
+            fixed = 3;
+        } else if (t == ptg::Err || t == ptg::Bool) {
+            fixed = 1;
+        } else if (t == ptg::Int) {
+            fixed = 2;
+        } else if (t == ptg::Num) {
+            fixed = 8;
+        } else if (t >= 0x20 && t < 0x80) {
+            switch (t & 0x1F) {
+            case ptg::Func: fixed = 2; break;
+            case ptg::FuncVar: fixed = 3; break;
+            case ptg::RefErr: fixed = 4; break;
+            case ptg::AreaErr: fixed = 8; break;
+            case ptg::Ref: {
+                const uint8_t* p = take(4);
+                if (!p) return std::nullopt;
+                reference(word(p, 0), word(p, 1));
+                continue;
+            }
+            case ptg::Area: {
+                const uint8_t* p = take(8);
+                if (!p) return std::nullopt;
+                reference(word(p, 0), word(p, 2));
+                reference(word(p, 1), word(p, 3));
+                continue;
+            }
+            default: return std::nullopt;
+            }
+        } else {
+            return std::nullopt;
+        }
+        const uint8_t* payload = take(fixed);
+        if (!payload) return std::nullopt;
+        put(payload, fixed);
+    }
+    return key;
+}
+
 }  // namespace
+
+model::FormulaPtr SheetFormulas::decode(std::span<const uint8_t> tokens, int row, int col) {
+    auto key = shapeKey(tokens, row, col);
+    if (!key) return std::make_shared<const model::Formula>(decodeFormula(tokens, row, col));
+    if (const auto it = known_.find(*key); it != known_.end()) return it->second;
+    auto formula = std::make_shared<const model::Formula>(decodeFormula(tokens, row, col));
+    // A sheet of formulas all different keeps no more than this many shapes.
+    if (known_.size() >= 4096) known_.clear();
+    known_.emplace(std::move(*key), formula);
+    return formula;
+}
 
 QByteArray encodeFormula(const model::FormulaNode& root, int row, int col) {
     Encoder encoder(row, col);

@@ -6,6 +6,9 @@
 
 #include <QByteArray>
 #include <cstdint>
+#include <optional>
+#include <string>
+#include <unordered_map>
 #include <span>
 #include <stdexcept>
 
@@ -26,6 +29,19 @@ public:
 // The tree of a token sequence of the cell at (row, col). Throws
 // UndecodableFormula, or HostError for tokens that run past their end.
 model::Formula decodeFormula(std::span<const uint8_t> tokens, int row, int col, bool sharedOffsets = false);
+
+// The trees of the cell formulas of one sheet, decoded once per shape: a
+// formula filled down a column has the same tokens in every row but for
+// the rows its relative references hold, so its tokens with relative
+// references taken as offsets name the one tree all those cells share.
+class SheetFormulas {
+public:
+    // As decodeFormula, shared with earlier cells of the same shape.
+    model::FormulaPtr decode(std::span<const uint8_t> tokens, int row, int col);
+
+private:
+    std::unordered_map<std::string, model::FormulaPtr> known_;
+};
 
 // The first token of a FORMULA that points at a shared formula (ptgExp):
 // the base cell, when the tokens are exactly that.

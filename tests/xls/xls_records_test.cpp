@@ -195,6 +195,41 @@ TEST(FormulaTokens, TokensThisReaderDoesNotKnowAreRefusedCleanly) {
     undecodable("1e0100" + QByteArray("13").repeated(2000));  // 2,000 unary minuses
 }
 
+// Cells of one shape share a tree; every cell still reads back as its own tokens decode, and what
+// plain decoding refuses is still refused.
+TEST(FormulaTokens, SheetFormulasShareTreesOnlyBetweenCellsOfOneShape) {
+    auto span = [](const QByteArray& bytes) {
+        return std::span<const uint8_t>(reinterpret_cast<const uint8_t*>(bytes.constData()), size_t(bytes.size()));
+    };
+    xls::SheetFormulas formulas;
+    const char* texts[] = {"=IF(AND(ISBLANK(RC[-2]),ISBLANK(RC[-1])),\"\",SUM(R6C[-1]:RC[-1])-SUM(R6C[-2]:RC[-2]))",
+                           "=R[-1]C+1", "=R3C+1", "=R3C[-1]&\"Ünï\"", "=R1C1:R[2]C[1]", "=1.5"};
+    for (const char* text : texts) {
+        const auto formula = engine::parseFormulaR1C1(QString::fromUtf8(text));
+        model::FormulaPtr first;
+        for (int row : {0, 1, 2, 3, 5, 600, 65535}) {
+            for (int col : {1, 8}) {
+                const QByteArray tokens = xls::encodeFormula(formula->root, row, col);
+                const model::FormulaPtr shared = formulas.decode(span(tokens), row, col);
+                EXPECT_EQ(engine::formulaToR1C1(shared->root),
+                          engine::formulaToR1C1(xls::decodeFormula(span(tokens), row, col).root))
+                    << text << " at " << row << "," << col;
+                if (row == 600 && col == 8) first = shared;
+                if (row == 5 && col == 8 && first) EXPECT_EQ(shared, first) << text;
+            }
+        }
+    }
+    // Row 600 of "=R[-1]C+1" against row 2 of "=R3C+1": both reach row 3 when read at row 2 (0-based 2 is R3)...
+    const QByteArray relative = xls::encodeFormula(engine::parseFormulaR1C1(QStringLiteral("=R[-1]C+1"))->root, 3, 0);
+    const QByteArray absolute = xls::encodeFormula(engine::parseFormulaR1C1(QStringLiteral("=R3C+1"))->root, 3, 0);
+    EXPECT_EQ(relative.left(3), absolute.left(3));  // ...with the same row word; only the flags tell them apart
+    EXPECT_EQ(engine::formulaToR1C1(formulas.decode(span(relative), 3, 0)->root), QStringLiteral("=R[-1]C+1"));
+    EXPECT_EQ(engine::formulaToR1C1(formulas.decode(span(absolute), 3, 0)->root), QStringLiteral("=R3C+1"));
+    EXPECT_THROW(formulas.decode(span(QByteArray::fromHex("1e01001e0200")), 0, 0), xls::UndecodableFormula);
+    EXPECT_THROW(formulas.decode(span(QByteArray::fromHex("1f0000")), 0, 0), host::HostError);  // cut short
+    EXPECT_THROW(formulas.decode(span(QByteArray::fromHex("170501616263")), 0, 0), host::HostError);
+}
+
 // ---------------------------------------------------------------- numbers
 
 TEST(RkNumbers, EveryEncodedNumberDecodesToTheSameBits) {

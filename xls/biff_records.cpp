@@ -24,6 +24,14 @@ void RecordWriter::write(uint16_t id, const QByteArray& payload) {
     } while (offset < payload.size());
 }
 
+void RecordWriter::end() {
+    const int length = out_.size() - lengthAt_ - 2;
+    if (lengthAt_ < 0 || length > kMaxRecordData)
+        throw host::HostError(QStringLiteral("A record is too long to be saved in this file format."));
+    out_.patch16(lengthAt_, static_cast<uint16_t>(length));
+    lengthAt_ = -1;
+}
+
 void RecordWriter::u16Record(uint16_t id, uint16_t value) {
     ByteWriter payload;
     payload.u16(value);

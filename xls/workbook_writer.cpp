@@ -218,6 +218,10 @@ QByteArray encodeWorkbookStream(const model::Workbook& workbook) {
         throw host::HostError(QStringLiteral("A workbook must contain at least one visible worksheet."));
     FormatTableWriter formats(workbook.styles);
     SharedStrings strings;
+    qsizetype texts = 0;  // at most this many different ones
+    for (const auto& sheet : workbook.sheets)
+        sheet->forEachCell([&](int, int, const model::Cell& cell) { texts += std::holds_alternative<QString>(cell.value); });
+    strings.reserve(texts);
     const int active = std::clamp(workbook.activeSheet, 0, static_cast<int>(workbook.sheets.size()) - 1);
     std::vector<EncodedSheet> sheets;
     for (size_t i = 0; i < workbook.sheets.size(); ++i)

@@ -29,26 +29,38 @@ struct GObjectRef {
 
 }  // namespace
 
-QByteArray wrapInCompoundFile(const QByteArray& stream) {
+struct PackedCompoundFile::Sink {
+    GObjectRef<GsfOutput> output;
+};
+
+PackedCompoundFile::PackedCompoundFile(const QByteArray& stream) : sink_(std::make_unique<Sink>()) {
     initialiseGsf();
     QByteArray padded = stream;
     if (padded.size() < kMiniStreamCutoff) padded.append(kMiniStreamCutoff - padded.size(), '\0');
 
-    GObjectRef<GsfOutput> sink{gsf_output_memory_new()};
-    {
-        GObjectRef<GsfOutfile> container{gsf_outfile_msole_new(sink.object)};
-        GObjectRef<GsfOutput> child{gsf_outfile_new_child(container.object, "Workbook", FALSE)};
-        const bool written = child.object &&
-            gsf_output_write(child.object, static_cast<size_t>(padded.size()),
-                             reinterpret_cast<const guint8*>(padded.constData())) &&
-            gsf_output_close(child.object);
-        if (!written || !gsf_output_close(GSF_OUTPUT(container.object)))
-            throw host::HostError(QStringLiteral("The workbook could not be packed into its file."));
-    }
+    sink_->output.object = gsf_output_memory_new();
+    GObjectRef<GsfOutfile> container{gsf_outfile_msole_new(sink_->output.object)};
+    GObjectRef<GsfOutput> child{gsf_outfile_new_child(container.object, "Workbook", FALSE)};
+    const bool written = child.object &&
+        gsf_output_write(child.object, static_cast<size_t>(padded.size()),
+                         reinterpret_cast<const guint8*>(padded.constData())) &&
+        gsf_output_close(child.object);
+    if (!written || !gsf_output_close(GSF_OUTPUT(container.object)))
+        throw host::HostError(QStringLiteral("The workbook could not be packed into its file."));
     // Closing the container closed the sink under it too; a second close trips libgsf's check.
-    const auto size = gsf_output_size(sink.object);
-    const guint8* bytes = gsf_output_memory_get_bytes(GSF_OUTPUT_MEMORY(sink.object));
-    return QByteArray(reinterpret_cast<const char*>(bytes), static_cast<qsizetype>(size));
+}
+
+PackedCompoundFile::~PackedCompoundFile() = default;
+
+const char* PackedCompoundFile::data() const {
+    return reinterpret_cast<const char*>(gsf_output_memory_get_bytes(GSF_OUTPUT_MEMORY(sink_->output.object)));
+}
+
+qsizetype PackedCompoundFile::size() const { return static_cast<qsizetype>(gsf_output_size(sink_->output.object)); }
+
+QByteArray wrapInCompoundFile(const QByteArray& stream) {
+    const PackedCompoundFile packed(stream);
+    return QByteArray(packed.data(), packed.size());
 }
 
 QByteArray workbookStreamOf(const QByteArray& file) {

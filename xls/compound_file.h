@@ -3,8 +3,26 @@
 // of the records inside.
 
 #include <QByteArray>
+#include <memory>
 
 namespace brevanta::xls {
+
+// A whole compound file holding `stream` as its "Workbook" stream, packed
+// in libgsf's memory and read from there: saving writes it out without
+// first copying megabytes into a QByteArray of its own.
+class PackedCompoundFile {
+public:
+    explicit PackedCompoundFile(const QByteArray& stream);
+    ~PackedCompoundFile();
+    PackedCompoundFile(const PackedCompoundFile&) = delete;
+    PackedCompoundFile& operator=(const PackedCompoundFile&) = delete;
+    const char* data() const;
+    qsizetype size() const;
+
+private:
+    struct Sink;
+    std::unique_ptr<Sink> sink_;
+};
 
 // A whole compound file holding `stream` as its "Workbook" stream.
 QByteArray wrapInCompoundFile(const QByteArray& stream);

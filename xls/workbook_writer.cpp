@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <limits>
 
 #include "host/host_api.h"
 #include "xls/biff_strings.h"
@@ -230,8 +231,11 @@ QByteArray encodeWorkbookStream(const model::Workbook& workbook) {
     ByteWriter stream;
     GlobalsWriter globals(workbook, stream);
     globals.write(formats, strings);
+    qsizetype total = stream.size();
+    for (const EncodedSheet& sheet : sheets) total += sheet.bytes.size();
+    if (total <= std::numeric_limits<int>::max()) stream.reserve(static_cast<int>(total));
     std::vector<int> offsets;
-    for (const EncodedSheet& sheet : sheets) {
+    for (EncodedSheet& sheet : sheets) {
         const int start = stream.size();
         offsets.push_back(start);
         stream.raw(sheet.bytes);
@@ -242,6 +246,7 @@ QByteArray encodeWorkbookStream(const model::Workbook& workbook) {
             for (int i = 3; i >= 0; --i) relative = (relative << 8) | static_cast<uint8_t>(bytes[at + i]);
             stream.patch32(at, relative + static_cast<uint32_t>(start));
         }
+        sheet.bytes = QByteArray();  // copied; no need to hold it twice
     }
     globals.placeSheets(offsets);
     return stream.bytes();

@@ -5,6 +5,7 @@
 #include <QSaveFile>
 
 #include "host/host_api.h"
+#include "xls/compound_file.h"
 #include "xls/workbook_stream.h"
 
 namespace brevanta::xls {
@@ -15,13 +16,14 @@ constexpr qint64 kLargestFile = 512LL * 1024 * 1024;
 }
 
 void writeWorkbook(const model::Workbook& workbook, const QString& path) {
-    const QByteArray file = encodeWorkbookFile(workbook);
+    // The stream goes as soon as it is packed: a long register's is megabytes.
+    const PackedCompoundFile file(encodeWorkbookStream(workbook));
     // QSaveFile writes beside the target and renames over it only when everything was written.
     QSaveFile out(path);
     out.setDirectWriteFallback(false);
     if (!out.open(QIODevice::WriteOnly))
         throw host::HostError(QStringLiteral("Cannot save the workbook as '%1': %2").arg(path, out.errorString()));
-    if (out.write(file) != file.size()) {
+    if (out.write(file.data(), file.size()) != file.size()) {
         const QString reason = out.errorString();
         out.cancelWriting();
         throw host::HostError(QStringLiteral("Cannot save the workbook as '%1': %2").arg(path, reason));

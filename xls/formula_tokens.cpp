@@ -1,6 +1,7 @@
 #include "xls/formula_tokens.h"
 
 #include <cmath>
+#include <cstring>
 #include <vector>
 
 #include "engine/model/sheet.h"
@@ -35,7 +36,9 @@ constexpr uint8_t binaryToken(model::BinaryOp op) { return static_cast<uint8_t>(
 
 class Encoder {
 public:
-    Encoder(int row, int col) : row_(row), col_(col) {}
+    // With `rowWords`, notes where the row word of each relative row part goes and its offset.
+    Encoder(int row, int col, std::vector<RelativeRowWord>* rowWords = nullptr, bool* offSheet = nullptr)
+        : row_(row), col_(col), rowWords_(rowWords), offSheet_(offSheet) {}
     QByteArray take() { return out_.bytes(); }
 
     void node(const FormulaNode& n, char wanted) {
@@ -96,14 +99,23 @@ private:
         return true;
     }
 
+    void noteRow(const model::RefPart& row) {
+        if (rowWords_ && row.relative) rowWords_->push_back({out_.size(), row.index});
+    }
+    void noteOffSheet() {
+        if (offSheet_) *offSheet_ = true;
+    }
+
     void reference(const model::CellRef& ref, char wanted) {
         uint16_t r, c;
         if (!place(ref, r, c)) {
+            noteOffSheet();
             out_.u8(ptg::RefErr | classBits(wanted));
             out_.u32(0);
             return;
         }
         out_.u8(ptg::Ref | classBits(wanted));
+        noteRow(ref.row);
         out_.u16(r);
         out_.u16(c);
     }
@@ -111,13 +123,16 @@ private:
     void area(const model::CellRef& first, const model::CellRef& last, char wanted) {
         uint16_t r1, c1, r2, c2;
         if (!place(first, r1, c1) || !place(last, r2, c2)) {
+            noteOffSheet();
             out_.u8(ptg::AreaErr | classBits(wanted));
             out_.u32(0);
             out_.u32(0);
             return;
         }
         out_.u8(ptg::Area | classBits(wanted));
+        noteRow(first.row);
         out_.u16(r1);
+        noteRow(last.row);
         out_.u16(r2);
         out_.u16(c1);
         out_.u16(c2);
@@ -182,6 +197,8 @@ private:
 
     ByteWriter out_;
     int row_, col_;
+    std::vector<RelativeRowWord>* rowWords_;
+    bool* offSheet_;
 };
 
 // ---------------------------------------------------------------- decoding
@@ -471,6 +488,30 @@ model::FormulaPtr SheetFormulas::decode(std::span<const uint8_t> tokens, int row
     if (known_.size() >= 4096) known_.clear();
     known_.emplace(std::move(*key), formula);
     return formula;
+}
+
+const QByteArray& SheetFormulaTokens::encode(const model::FormulaNode& root, int row, int col) {
+    Shape& shape = shapes_[{&root, col}];
+    bool fits = !shape.tokens.isEmpty() && !shape.offSheet;
+    for (const RelativeRowWord& word : shape.rowWords)
+        fits = fits && row + word.offset >= 0 && row + word.offset < model::kMaxRows;
+    if (!fits) {
+        // Encoded afresh, and kept as the shape for the rows after it.
+        shape = Shape();
+        Encoder encoder(row, col, &shape.rowWords, &shape.offSheet);
+        encoder.node(root, 'V');
+        shape.tokens = encoder.take();
+        return shape.tokens;
+    }
+    current_.resize(shape.tokens.size());
+    char* bytes = current_.data();
+    std::memcpy(bytes, shape.tokens.constData(), static_cast<size_t>(shape.tokens.size()));
+    for (const RelativeRowWord& word : shape.rowWords) {
+        const int r = row + word.offset;
+        bytes[word.at] = static_cast<char>(r & 0xFF);
+        bytes[word.at + 1] = static_cast<char>(r >> 8);
+    }
+    return current_;
 }
 
 QByteArray encodeFormula(const model::FormulaNode& root, int row, int col) {

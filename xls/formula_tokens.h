@@ -9,6 +9,8 @@
 #include <optional>
 #include <string>
 #include <unordered_map>
+#include <utility>
+#include <vector>
 #include <span>
 #include <stdexcept>
 
@@ -18,6 +20,36 @@ namespace brevanta::xls {
 
 // Tokens for `root` as the formula of the cell at (row, col), 0-based.
 QByteArray encodeFormula(const model::FormulaNode& root, int row, int col);
+
+// Where the row word of a relative row part lies in a formula's tokens, and its offset.
+struct RelativeRowWord {
+    int at;
+    int offset;
+};
+
+// The tokens of the formulas of one sheet. A tree filled down a column has
+// the same tokens in every row but for the row words of its relative
+// references, so it is encoded once per column and those words are
+// re-written for each row, as long as every reference stays on the sheet.
+class SheetFormulaTokens {
+public:
+    // encodeFormula(root, row, col); the bytes hold until the next call.
+    const QByteArray& encode(const model::FormulaNode& root, int row, int col);
+
+private:
+    struct Shape {
+        QByteArray tokens;
+        std::vector<RelativeRowWord> rowWords;
+        bool offSheet = false;  // a reference fell off the sheet where it was encoded
+    };
+    struct ShapeKeyHash {
+        size_t operator()(const std::pair<const model::FormulaNode*, int>& key) const {
+            return std::hash<const void*>{}(key.first) ^ (static_cast<size_t>(key.second) << 1);
+        }
+    };
+    std::unordered_map<std::pair<const model::FormulaNode*, int>, Shape, ShapeKeyHash> shapes_;
+    QByteArray current_;
+};
 
 // A token sequence this reader does not turn into a tree (array formulas,
 // names, 3-D references, unknown functions): the cell keeps its cached value.

@@ -327,7 +327,8 @@ private:
                 cellStart(out_.begin(record::Number), r, c, cellXf).f64(*number);
             }
         } else if (const QString* text = std::get_if<QString>(&value)) {
-            const uint32_t number = strings_.add(text->left(kMaxTextLength));
+            const uint32_t number =
+                strings_.add(text->size() > kMaxTextLength ? text->left(kMaxTextLength) : *text);
             cellStart(out_.begin(record::LabelSst), r, c, cellXf).u32(number);
         } else if (const bool* truth = std::get_if<bool>(&value)) {
             ByteWriter& p = cellStart(out_.begin(record::BoolErr), r, c, cellXf);
@@ -345,7 +346,7 @@ private:
 
     // FORMULA with its cached result; a text result follows in a STRING record.
     void formula(int r, int c, uint16_t cellXf, const model::Cell& cell) {
-        const QByteArray tokens = encodeFormula(cell.formula->root, r, c);
+        const QByteArray& tokens = formulaTokens_.encode(cell.formula->root, r, c);
         if (tokens.size() > kMaxFormulaTokens)
             throw host::HostError(QStringLiteral("A formula is too long to be saved in this file format."));
         ByteWriter& p = cellStart(out_.begin(record::Formula), r, c, cellXf);
@@ -455,6 +456,7 @@ private:
     int indexAt_ = 0;        // INDEX's data, in this sheet's bytes
     int defColWidthAt_ = 0;
     std::vector<int> dbCells_;
+    SheetFormulaTokens formulaTokens_;
     std::vector<int> positionFields_;
 };
 

@@ -230,6 +230,25 @@ TEST(FormulaTokens, SheetFormulasShareTreesOnlyBetweenCellsOfOneShape) {
     EXPECT_THROW(formulas.decode(span(QByteArray::fromHex("170501616263")), 0, 0), host::HostError);
 }
 
+// Tokens re-written from a column's shape are the tokens encoding gives, in every row, also where a
+// reference falls off the sheet and comes back on.
+TEST(FormulaTokens, SheetFormulaTokensAreTheEncodedTokensInEveryRow) {
+    xls::SheetFormulaTokens tokens;
+    const char* texts[] = {"=IF(AND(ISBLANK(RC[-2]),ISBLANK(RC[-1])),\"\",SUM(R6C[-1]:RC[-1])-SUM(R6C[-2]:RC[-2]))",
+                           "=R[-1]C+R[1]C[-1]", "=R3C+R[-2]C", "=SUM(R[-3]C:R[2]C)", "=R1C1&\"x\"", "=2"};
+    std::vector<model::FormulaPtr> formulas;
+    for (const char* text : texts) formulas.push_back(engine::parseFormulaR1C1(QString::fromUtf8(text)));
+    for (int row : {5, 6, 7, 0, 1, 2, 3, 4, 300, 65533, 65534, 65535, 8, 9}) {
+        for (size_t i = 0; i < formulas.size(); ++i) {
+            for (int col : {0, 8}) {
+                const QByteArray expected = xls::encodeFormula(formulas[i]->root, row, col);
+                EXPECT_EQ(tokens.encode(formulas[i]->root, row, col).toHex(), expected.toHex())
+                    << texts[i] << " at " << row << "," << col;
+            }
+        }
+    }
+}
+
 // ---------------------------------------------------------------- numbers
 
 TEST(RkNumbers, EveryEncodedNumberDecodesToTheSameBits) {

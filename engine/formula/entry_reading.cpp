@@ -1,6 +1,7 @@
 #include "engine/formula/entry_reading.h"
 
 #include <QStringList>
+#include <QVarLengthArray>
 #include <algorithm>
 #include <array>
 #include <cmath>
@@ -38,10 +39,12 @@ bool stripAffix(QString& text, const QString& symbol) {
     return false;
 }
 
-// The unsigned digits part: groups, decimal separator, exponent. Returns the
-// number in C notation, or nothing when the text is not one.
-std::optional<QString> plainNumber(const QString& text, QChar decimalPoint, QChar groupSeparator) {
-    QString out;
+// The number in C notation, as the unsigned digits part reads: ASCII only, so kept in chars.
+using CNotation = QVarLengthArray<char, 64>;
+
+// The unsigned digits part: groups, decimal separator, exponent. Gives the
+// number in C notation, or false when the text is not one.
+bool plainNumber(const QString& text, QChar decimalPoint, QChar groupSeparator, CNotation& out) {
     qsizetype i = 0;
     const qsizetype n = text.size();
     int integerDigits = 0;
@@ -50,14 +53,14 @@ std::optional<QString> plainNumber(const QString& text, QChar decimalPoint, QCha
     while (i < n) {
         const QChar c = text[i];
         if (isAsciiDigit(c)) {
-            out += c;
+            out.append(static_cast<char>(c.unicode()));
             ++integerDigits;
             ++digitsSinceGroup;
             ++i;
         } else if (c == groupSeparator && c != decimalPoint) {
             // A group separator needs 1-3 digits before the first and exactly three after each.
             if (integerDigits == 0 || (!grouped && digitsSinceGroup > 3) || (grouped && digitsSinceGroup != 3))
-                return std::nullopt;
+                return false;
             grouped = true;
             digitsSinceGroup = 0;
             ++i;
@@ -65,50 +68,49 @@ std::optional<QString> plainNumber(const QString& text, QChar decimalPoint, QCha
             break;
         }
     }
-    if (grouped && digitsSinceGroup != 3) return std::nullopt;
+    if (grouped && digitsSinceGroup != 3) return false;
     int fractionDigits = 0;
     if (i < n && text[i] == decimalPoint) {
-        out += QLatin1Char('.');
+        out.append('.');
         ++i;
         while (i < n && isAsciiDigit(text[i])) {
-            out += text[i++];
+            out.append(static_cast<char>(text[i++].unicode()));
             ++fractionDigits;
         }
     }
-    if (integerDigits + fractionDigits == 0) return std::nullopt;
+    if (integerDigits + fractionDigits == 0) return false;
     if (i < n && (text[i] == QLatin1Char('e') || text[i] == QLatin1Char('E'))) {
-        out += QLatin1Char('E');
+        out.append('E');
         ++i;
-        if (i < n && (text[i] == QLatin1Char('+') || text[i] == QLatin1Char('-'))) out += text[i++];
+        if (i < n && (text[i] == QLatin1Char('+') || text[i] == QLatin1Char('-'))) out.append(static_cast<char>(text[i++].unicode()));
         int exponentDigits = 0;
         while (i < n && isAsciiDigit(text[i])) {
-            out += text[i++];
+            out.append(static_cast<char>(text[i++].unicode()));
             ++exponentDigits;
         }
-        if (exponentDigits == 0) return std::nullopt;
+        if (exponentDigits == 0) return false;
     }
-    if (i != n) return std::nullopt;
-    return out;
+    return i == n;
 }
 
 // Digits with at most a decimal point and no exponent, whose digits fit a
 // double exactly, are the whole digits over a power of ten: one correctly
 // rounded division gives the very double a full conversion gives, without
 // its cost. Anything else is left to the full conversion.
-std::optional<double> exactDecimal(const QString& digits) {
+std::optional<double> exactDecimal(const CNotation& digits) {
     static constexpr double kPowersOfTen[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
                                               1e8,  1e9,  1e10, 1e11, 1e12, 1e13, 1e14, 1e15,
                                               1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
     constexpr uint64_t kExactLimit = uint64_t(1) << 53;
     uint64_t whole = 0;
     int fraction = -1;  // digits after the point; -1 before it
-    for (const QChar c : digits) {
-        if (c == QLatin1Char('.')) {
+    for (const char c : digits) {
+        if (c == '.') {
             fraction = 0;
             continue;
         }
-        if (!isAsciiDigit(c)) return std::nullopt;
-        whole = whole * 10 + (c.unicode() - '0');
+        if (c < '0' || c > '9') return std::nullopt;
+        whole = whole * 10 + static_cast<uint64_t>(c - '0');
         if (whole > kExactLimit) return std::nullopt;
         if (fraction >= 0 && ++fraction > 22) return std::nullopt;
     }
@@ -155,14 +157,14 @@ std::optional<double> readTypedNumber(const QString& typed, const QLocale& local
         normalised.replace(QLatin1Char(' '), QChar(0x202F));
         group = QChar(0x202F);
     }
-    const auto digits = plainNumber(normalised, decimalPoint[0], group);
-    if (!digits) return std::nullopt;
+    CNotation digits;
+    if (!plainNumber(normalised, decimalPoint[0], group, digits)) return std::nullopt;
     double value = 0;
-    if (const auto exact = exactDecimal(*digits)) {
+    if (const auto exact = exactDecimal(digits)) {
         value = *exact;
     } else {
         bool ok = false;
-        value = digits->toDouble(&ok);
+        value = QString::fromLatin1(digits.constData(), digits.size()).toDouble(&ok);
         if (!ok || !std::isfinite(value)) return std::nullopt;
     }
     if (percent) value /= 100.0;

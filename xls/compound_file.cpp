@@ -4,6 +4,7 @@
 
 #include "xls/compound_file.h"
 
+#include <algorithm>
 #include <mutex>
 
 #include "host/host_api.h"
@@ -33,18 +34,23 @@ struct PackedCompoundFile::Sink {
     GObjectRef<GsfOutput> output;
 };
 
-PackedCompoundFile::PackedCompoundFile(const QByteArray& stream) : sink_(std::make_unique<Sink>()) {
+PackedCompoundFile::PackedCompoundFile(const std::vector<QByteArray>& stream) : sink_(std::make_unique<Sink>()) {
     initialiseGsf();
-    QByteArray padded = stream;
-    if (padded.size() < kMiniStreamCutoff) padded.append(kMiniStreamCutoff - padded.size(), '\0');
+    qsizetype size = 0;
+    for (const QByteArray& piece : stream) size += piece.size();
+    const QByteArray padding(std::max<qsizetype>(0, kMiniStreamCutoff - size), '\0');
 
     sink_->output.object = gsf_output_memory_new();
     GObjectRef<GsfOutfile> container{gsf_outfile_msole_new(sink_->output.object)};
     GObjectRef<GsfOutput> child{gsf_outfile_new_child(container.object, "Workbook", FALSE)};
-    const bool written = child.object &&
-        gsf_output_write(child.object, static_cast<size_t>(padded.size()),
-                         reinterpret_cast<const guint8*>(padded.constData())) &&
-        gsf_output_close(child.object);
+    bool written = child.object != nullptr;
+    auto write = [&](const QByteArray& bytes) {
+        written = written && (bytes.isEmpty() || gsf_output_write(child.object, static_cast<size_t>(bytes.size()),
+                                                                  reinterpret_cast<const guint8*>(bytes.constData())));
+    };
+    for (const QByteArray& piece : stream) write(piece);
+    write(padding);
+    written = written && gsf_output_close(child.object);
     if (!written || !gsf_output_close(GSF_OUTPUT(container.object)))
         throw host::HostError(QStringLiteral("The workbook could not be packed into its file."));
     // Closing the container closed the sink under it too; a second close trips libgsf's check.

@@ -4,6 +4,7 @@
 
 #include <QByteArray>
 #include <memory>
+#include <vector>
 
 namespace brevanta::xls {
 
@@ -12,7 +13,9 @@ namespace brevanta::xls {
 // first copying megabytes into a QByteArray of its own.
 class PackedCompoundFile {
 public:
-    explicit PackedCompoundFile(const QByteArray& stream);
+    explicit PackedCompoundFile(const QByteArray& stream) : PackedCompoundFile(std::vector<QByteArray>{stream}) {}
+    // The stream given in consecutive pieces.
+    explicit PackedCompoundFile(const std::vector<QByteArray>& stream);
     ~PackedCompoundFile();
     PackedCompoundFile(const PackedCompoundFile&) = delete;
     PackedCompoundFile& operator=(const PackedCompoundFile&) = delete;

@@ -17,7 +17,7 @@ constexpr qint64 kLargestFile = 512LL * 1024 * 1024;
 
 void writeWorkbook(const model::Workbook& workbook, const QString& path) {
     // The stream goes as soon as it is packed: a long register's is megabytes.
-    const PackedCompoundFile file(encodeWorkbookStream(workbook));
+    const PackedCompoundFile file(encodeWorkbookStreamPieces(workbook));
     // QSaveFile writes beside the target and renames over it only when everything was written.
     QSaveFile out(path);
     out.setDirectWriteFallback(false);

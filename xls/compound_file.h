@@ -3,6 +3,7 @@
 // of the records inside.
 
 #include <QByteArray>
+#include <QString>
 #include <memory>
 #include <vector>
 
@@ -29,6 +30,12 @@ private:
 
 // A whole compound file holding `stream` as its "Workbook" stream.
 QByteArray wrapInCompoundFile(const QByteArray& stream);
+
+// Packs the stream, given in consecutive pieces, straight into the file
+// open for writing as `descriptor` (at its start), dropping each piece once
+// written: saving holds no second copy of a file of megabytes. Returns why
+// writing failed, or an empty text.
+QString writeCompoundFile(std::vector<QByteArray> stream, int descriptor);
 
 // The "Workbook" stream of a compound file held in memory. HostError when
 // the bytes are not a compound file, hold no workbook stream, or hold an

@@ -16,15 +16,14 @@ constexpr qint64 kLargestFile = 512LL * 1024 * 1024;
 }
 
 void writeWorkbook(const model::Workbook& workbook, const QString& path) {
-    // The stream goes as soon as it is packed: a long register's is megabytes.
-    const PackedCompoundFile file(encodeWorkbookStreamPieces(workbook));
+    std::vector<QByteArray> stream = encodeWorkbookStreamPieces(workbook);
     // QSaveFile writes beside the target and renames over it only when everything was written.
     QSaveFile out(path);
     out.setDirectWriteFallback(false);
     if (!out.open(QIODevice::WriteOnly))
         throw host::HostError(QStringLiteral("Cannot save the workbook as '%1': %2").arg(path, out.errorString()));
-    if (out.write(file.data(), file.size()) != file.size()) {
-        const QString reason = out.errorString();
+    // libgsf packs straight into the file QSaveFile opened.
+    if (const QString reason = writeCompoundFile(std::move(stream), out.handle()); !reason.isEmpty()) {
         out.cancelWriting();
         throw host::HostError(QStringLiteral("Cannot save the workbook as '%1': %2").arg(path, reason));
     }

@@ -4,7 +4,11 @@
 
 #include "xls/compound_file.h"
 
+#include <QtGlobal>
+
+#if defined(Q_OS_UNIX)
 #include <unistd.h>
+#endif
 
 #include <algorithm>
 #include <cerrno>
@@ -76,6 +80,7 @@ PackedCompoundFile::PackedCompoundFile(const std::vector<QByteArray>& stream) : 
         throw host::HostError(QStringLiteral("The workbook could not be packed into its file."));
 }
 
+#if defined(Q_OS_UNIX)
 QString writeCompoundFile(std::vector<QByteArray> stream, int descriptor) {
     initialiseGsf();
     const int own = ::dup(descriptor);
@@ -95,6 +100,7 @@ QString writeCompoundFile(std::vector<QByteArray> stream, int descriptor) {
     const GError* error = gsf_output_error(sink.object);
     return error && error->message ? QString::fromUtf8(error->message) : QStringLiteral("The file could not be written.");
 }
+#endif
 
 PackedCompoundFile::~PackedCompoundFile() = default;
 

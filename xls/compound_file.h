@@ -4,6 +4,7 @@
 
 #include <QByteArray>
 #include <QString>
+#include <QtGlobal>
 #include <memory>
 #include <vector>
 
@@ -35,7 +36,9 @@ QByteArray wrapInCompoundFile(const QByteArray& stream);
 // open for writing as `descriptor` (at its start), dropping each piece once
 // written: saving holds no second copy of a file of megabytes. Returns why
 // writing failed, or an empty text.
+#if defined(Q_OS_UNIX)
 QString writeCompoundFile(std::vector<QByteArray> stream, int descriptor);
+#endif
 
 // The "Workbook" stream of a compound file held in memory. HostError when
 // the bytes are not a compound file, hold no workbook stream, or hold an

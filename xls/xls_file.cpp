@@ -22,8 +22,15 @@ void writeWorkbook(const model::Workbook& workbook, const QString& path) {
     out.setDirectWriteFallback(false);
     if (!out.open(QIODevice::WriteOnly))
         throw host::HostError(QStringLiteral("Cannot save the workbook as '%1': %2").arg(path, out.errorString()));
+#if defined(Q_OS_UNIX)
     // libgsf packs straight into the file QSaveFile opened.
-    if (const QString reason = writeCompoundFile(std::move(stream), out.handle()); !reason.isEmpty()) {
+    const QString reason = writeCompoundFile(std::move(stream), out.handle());
+#else
+    // Packed in memory first where a descriptor cannot be handed to libgsf.
+    const PackedCompoundFile file(stream);
+    const QString reason = out.write(file.data(), file.size()) == file.size() ? QString() : out.errorString();
+#endif
+    if (!reason.isEmpty()) {
         out.cancelWriting();
         throw host::HostError(QStringLiteral("Cannot save the workbook as '%1': %2").arg(path, reason));
     }

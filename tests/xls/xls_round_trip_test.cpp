@@ -127,9 +127,11 @@ TEST(RoundTrip, SavedFileIsTheFilePackedInMemory) {
         EXPECT_EQ(xls::encodeWorkbookStream(*workbook), xls::encodeWorkbookStreamPieces(*workbook).front() +
                                                              xls::encodeWorkbookStreamPieces(*workbook).back());
     }
+#if defined(Q_OS_UNIX)
     QFile readOnly(folder.filePath(QStringLiteral("saved3.xls")));
     ASSERT_TRUE(readOnly.open(QIODevice::ReadOnly));
     EXPECT_FALSE(xls::writeCompoundFile({QByteArray(5000, 'x')}, readOnly.handle()).isEmpty());
+#endif
 }
 
 // Whatever the container library logs (its failed checks come as criticals

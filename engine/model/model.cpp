@@ -132,8 +132,6 @@ Cell* Sheet::find(int row, int col) { return const_cast<Cell*>(std::as_const(*th
 
 Cell& Sheet::at(int row, int col) {
     auto& cells = rowStore(row).cells;
-    // A row seldom holds one cell only: room for a few saves growing one at a time.
-    if (cells.capacity() == 0) cells.reserve(4);
     if (!cells.empty() && cells.back().first < col) return cells.emplace_back(col, Cell{}).second;
     auto it = std::lower_bound(cells.begin(), cells.end(), col,
                                [](const auto& entry, int c) { return entry.first < c; });

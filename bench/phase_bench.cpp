@@ -108,7 +108,8 @@ int main(int argc, char** argv) {
     print(QStringLiteral("medians of %1 runs, ms; peak resident MiB of the run without picture; load average %2\n\n")
               .arg(runs)
               .arg(loadAverage()));
-    print(QStringLiteral("| program | rows | input | layout | save | reopen | peak MiB |\n|---|---:|---:|---:|---:|---:|---:|\n"));
+    print(QStringLiteral("| program | rows | input | layout | save | reopen | peak MiB |\n"
+                         "|---|---:|---:|---:|---:|---:|---:|\n"));
     for (int rows : sizes) {
         for (const QString& program : programs) {
             std::map<QString, std::vector<double>> phases;

@@ -62,7 +62,8 @@ public:
 private:
     char* room(qsizetype count) {
         if (const qsizetype needed = size_ + count; needed > bytes_.size())
-            bytes_.resize(needed <= bytes_.capacity() ? bytes_.capacity() : std::max<qsizetype>({needed, 2 * size_, 64}));
+            bytes_.resize(needed <= bytes_.capacity() ? bytes_.capacity()
+                                                      : std::max<qsizetype>({needed, 2 * size_, 64}));
         char* at = bytes_.data() + size_;
         size_ += count;
         return at;

@@ -98,7 +98,8 @@ QString writeCompoundFile(std::vector<QByteArray> stream, int descriptor) {
     const bool packed = pack(sink.object, stream, [&stream](size_t i) { stream[i] = QByteArray(); });
     if (packed) return QString();
     const GError* error = gsf_output_error(sink.object);
-    return error && error->message ? QString::fromUtf8(error->message) : QStringLiteral("The file could not be written.");
+    if (error && error->message) return QString::fromUtf8(error->message);
+    return QStringLiteral("The file could not be written.");
 }
 #endif
 

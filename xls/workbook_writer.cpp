@@ -220,7 +220,8 @@ std::vector<QByteArray> encodeWorkbookStreamPieces(const model::Workbook& workbo
     SharedStrings strings;
     qsizetype texts = 0;  // at most this many different ones
     for (const auto& sheet : workbook.sheets)
-        sheet->forEachCell([&](int, int, const model::Cell& cell) { texts += std::holds_alternative<QString>(cell.value); });
+        sheet->forEachCell(
+            [&](int, int, const model::Cell& cell) { texts += std::holds_alternative<QString>(cell.value); });
     strings.reserve(texts);
     const int active = std::clamp(workbook.activeSheet, 0, static_cast<int>(workbook.sheets.size()) - 1);
     std::vector<EncodedSheet> sheets;

@@ -55,7 +55,9 @@ struct BookState {
                                             const QString& fullName,
                                             const std::shared_ptr<AppState>& app);
     SheetStatePtr activeSheet() const;
-    const SheetState* activeSheetState() const { return sheets.empty() ? nullptr : sheets[size_t(book->activeSheet)].get(); }
+    const SheetState* activeSheetState() const {
+        return sheets.empty() ? nullptr : sheets[size_t(book->activeSheet)].get();
+    }
     int indexOf(const SheetState& sheet) const;  // 0-based, -1 when gone
 };
 using BookStatePtr = std::shared_ptr<BookState>;

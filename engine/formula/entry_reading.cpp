@@ -82,7 +82,8 @@ bool plainNumber(const QString& text, QChar decimalPoint, QChar groupSeparator, 
     if (i < n && (text[i] == QLatin1Char('e') || text[i] == QLatin1Char('E'))) {
         out.append('E');
         ++i;
-        if (i < n && (text[i] == QLatin1Char('+') || text[i] == QLatin1Char('-'))) out.append(static_cast<char>(text[i++].unicode()));
+        if (i < n && (text[i] == QLatin1Char('+') || text[i] == QLatin1Char('-')))
+            out.append(static_cast<char>(text[i++].unicode()));
         int exponentDigits = 0;
         while (i < n && isAsciiDigit(text[i])) {
             out.append(static_cast<char>(text[i++].unicode()));

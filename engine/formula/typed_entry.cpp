@@ -32,7 +32,8 @@ TypedEntry interpretEntry(const QString& text, const QLocale& locale) {
         entry.value = *number;
     } else if (const auto date = readTypedDate(text, locale)) {
         entry.value = date->serial;
-        entry.numberFormat = date->hasTime ? localeDateTimeFormat(locale, date->hasSeconds) : localeFacts(locale).dateFormat;
+        entry.numberFormat =
+            date->hasTime ? localeDateTimeFormat(locale, date->hasSeconds) : localeFacts(locale).dateFormat;
     } else {
         entry.value = text;
     }

@@ -3,7 +3,9 @@
 // prints the median of each phase it reports, with the peak memory. The
 // reopen phase is only run when a picture is asked for, so every size is
 // run twice: plain, and with --picture (whose picture phase belongs to the
-// preview and is left out of the table).
+// preview and is left out of the table). To compare with an earlier state,
+// build that commit's brevanta-register elsewhere and give both with
+// --program.
 //
 //   phase_bench [--runs N] [--sizes 1000,10000,32768] [--program PATH]...
 
@@ -111,32 +113,39 @@ int main(int argc, char** argv) {
     print(QStringLiteral("| program | rows | input | layout | save | reopen | peak MiB |\n"
                          "|---|---:|---:|---:|---:|---:|---:|\n"));
     for (int rows : sizes) {
-        for (const QString& program : programs) {
+        struct Series {
             std::map<QString, std::vector<double>> phases;
             std::vector<double> peaks;
             int failures = 0;
-            // Interleaved, so a change in the machine's load falls on both kinds of run alike.
-            for (int run = 0; run < runs; ++run) {
-                const QStringList common{program, QStringLiteral("--rows"), QString::number(rows), QStringLiteral("-o"),
-                                         xls, QStringLiteral("--timings")};
+        };
+        std::vector<Series> series(size_t(programs.size()));
+        // The programs take turns run by run, so a change in the machine's load falls on all of them alike.
+        for (int run = 0; run < runs; ++run) {
+            for (qsizetype p = 0; p < programs.size(); ++p) {
+                Series& s = series[size_t(p)];
+                const QStringList common{programs[p], QStringLiteral("--rows"), QString::number(rows),
+                                         QStringLiteral("-o"), xls, QStringLiteral("--timings")};
                 const Run plain = runGenerator(common, errFile);
                 const Run pictured = runGenerator(common + QStringList{QStringLiteral("--picture"), png}, errFile);
                 if (!plain.ok || !pictured.ok) {
-                    ++failures;
+                    ++s.failures;
                     continue;
                 }
                 for (const char* name : {"input", "layout", "save"})
-                    phases[QLatin1String(name)].push_back(plain.phases.at(QLatin1String(name)));
-                phases[QStringLiteral("reopen")].push_back(pictured.phases.at(QStringLiteral("reopen")));
-                peaks.push_back(plain.peakMiB);
+                    s.phases[QLatin1String(name)].push_back(plain.phases.at(QLatin1String(name)));
+                s.phases[QStringLiteral("reopen")].push_back(pictured.phases.at(QStringLiteral("reopen")));
+                s.peaks.push_back(plain.peakMiB);
             }
-            auto cell = [&](const char* name) { return QString::number(median(phases[QLatin1String(name)]), 'f', 1); };
+        }
+        for (qsizetype p = 0; p < programs.size(); ++p) {
+            Series& s = series[size_t(p)];
+            auto cell = [&](const char* name) { return QString::number(median(s.phases[QLatin1String(name)]), 'f', 1); };
             print(QStringLiteral("| %1 | %2 | %3 | %4 | %5 | %6 | %7 |%8\n")
-                      .arg(program.section(QLatin1Char('/'), -1))
+                      .arg(programs[p].section(QLatin1Char('/'), -1))
                       .arg(rows)
                       .arg(cell("input"), cell("layout"), cell("save"), cell("reopen"),
-                           QString::number(median(peaks), 'f', 0),
-                           failures ? QStringLiteral(" (failed runs: %1)").arg(failures) : QString()));
+                           QString::number(median(s.peaks), 'f', 0),
+                           s.failures ? QStringLiteral(" (failed runs: %1)").arg(s.failures) : QString()));
         }
     }
     print(QStringLiteral("\nload average afterwards %1\n").arg(loadAverage()));

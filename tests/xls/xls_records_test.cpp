@@ -105,6 +105,23 @@ TEST(SharedStringTable, LongTextsContinueWithTheOptionByteRepeated) {
     EXPECT_EQ(texts[1], QString(5000, QChar(0x6771)));
 }
 
+// A text's characters go on in the next segment with an option byte of their own (compressed to wide
+// here); a text claiming more characters than there are bytes is damage, never a read past the end.
+TEST(SharedStringTable, TextsAcrossSegmentsAndTextsCutShort) {
+    auto segment = [](const char* hex) {
+        static std::vector<QByteArray> keep;
+        keep.push_back(QByteArray::fromHex(hex));
+        return std::span<const uint8_t>(reinterpret_cast<const uint8_t*>(keep.back().constData()),
+                                        size_t(keep.back().size()));
+    };
+    const auto texts = xls::readSharedStrings({segment("01000000" "01000000" "0500" "00" "6162"),
+                                               segment("01" "6300" "1c67" "6500")});
+    ASSERT_EQ(texts.size(), 1u);
+    EXPECT_EQ(texts[0], QString::fromUtf8("abc\u671Ce"));
+    EXPECT_THROW(xls::readSharedStrings({segment("01000000" "01000000" "0a00" "00" "616263")}), host::HostError);
+    EXPECT_THROW(xls::readSharedStrings({segment("01000000" "01000000" "0300" "01" "6100" "62")}), host::HostError);
+}
+
 TEST(SharedStringTable, AHeaderThatDoesNotFitStartsTheNextRecord) {
     // 8 bytes of counts, then a string of 3 + 8,211 bytes leaves 2 bytes: too few for the next header and a character.
     std::vector<Listed> list;

@@ -78,6 +78,26 @@ void BM_SelectThenFill(benchmark::State& state) {
 }
 BENCHMARK(BM_SelectThenFill);
 
+// The layout's writeCell: Range(address).Select, ActiveCell.FormulaR1C1 = text, Selection.Merge, over 1,000 rows.
+void BM_SelectTypeMerge(benchmark::State& state) {
+    auto app = freshHost();
+    QStringList addresses;
+    for (int r = 6; r < 1006; ++r) addresses << QStringLiteral("$E$%1").arg(r);
+    const QString text = QStringLiteral("Groceries");
+    long long calls = 0;
+    qsizetype next = 0;
+    for (auto _ : state) {
+        app->range(addresses[next])->select();
+        app->activeCell()->setFormulaR1C1(text);
+        app->selection()->merge();
+        calls += 3;
+        next = (next + 1) % addresses.size();
+    }
+    state.counters["seconds_per_call"] =
+        benchmark::Counter(double(calls), benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
+}
+BENCHMARK(BM_SelectTypeMerge);
+
 void BM_RegisterLayout32767(benchmark::State& state) {
     const reg::TransactionList transactions = registerTransactions(kRegisterRows);
     CountingReporter reporter;

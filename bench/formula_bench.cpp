@@ -71,6 +71,19 @@ void balanceColumnWriteThenRead(benchmark::State& state) {
 }
 BENCHMARK(balanceColumnWriteThenRead)->Unit(benchmark::kMillisecond);
 
+// The texts of register rows as the layout types them, under the user's locale.
+void typedEntryOfRegisterTexts(benchmark::State& state) {
+    static const char* const kTexts[] = {"3/15/2024", "32768", "Transaction 17", "Groceries", "Yes", "",
+                                         "12.34",     "100",   "Sold My Used Car", "1/2/2013"};
+    std::vector<QString> texts;
+    for (const char* text : kTexts) texts.push_back(QString::fromLatin1(text));
+    const QLocale locale;
+    for (auto _ : state)
+        for (const QString& text : texts) benchmark::DoNotOptimize(engine::interpretEntry(text, locale));
+    state.SetItemsProcessed(state.iterations() * static_cast<int64_t>(texts.size()));
+}
+BENCHMARK(typedEntryOfRegisterTexts);
+
 // R[-1]C+1 down all 65,536 rows, asked for at the bottom.
 void chainDownEveryRow(benchmark::State& state) {
     model::Sheet sheet(QStringLiteral("Chain"));

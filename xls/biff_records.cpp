@@ -24,6 +24,14 @@ void RecordWriter::write(uint16_t id, const QByteArray& payload) {
     } while (offset < payload.size());
 }
 
+void RecordWriter::end() {
+    const int length = out_.size() - lengthAt_ - 2;
+    if (lengthAt_ < 0 || length > kMaxRecordData)
+        throw host::HostError(QStringLiteral("A record is too long to be saved in this file format."));
+    out_.patch16(lengthAt_, static_cast<uint16_t>(length));
+    lengthAt_ = -1;
+}
+
 void RecordWriter::u16Record(uint16_t id, uint16_t value) {
     ByteWriter payload;
     payload.u16(value);
@@ -107,11 +115,12 @@ void ContinuedReader::skip(size_t count) {
 }
 
 QString ContinuedReader::characters(uint32_t count, bool wide) {
-    QString text;
-    // Never reserve more than the bytes that are actually there.
+    // Never make room for more than the bytes that are actually there; every
+    // character takes one byte at least, so a text that fits fills the room.
     size_t available = 0;
     for (size_t s = segment_; s < segments_.size(); ++s) available += segments_[s].size();
-    text.reserve(static_cast<int>(std::min<size_t>(count, available)));
+    QString text(static_cast<qsizetype>(std::min<size_t>(count, available)), Qt::Uninitialized);
+    QChar* out = text.data();
     while (count > 0) {
         if (segmentRemaining() == 0) {
             // Character data goes on in the next CONTINUE, which starts with a fresh option byte.
@@ -123,10 +132,10 @@ QString ContinuedReader::characters(uint32_t count, bool wide) {
         const auto& seg = segments_[segment_];
         if (wide) {
             if (segmentRemaining() < 2) throw host::HostError(QStringLiteral("The workbook file is damaged: a text is split inside a character."));
-            text.append(QChar(static_cast<char16_t>(seg[pos_] | (seg[pos_ + 1] << 8))));
+            *out++ = QChar(static_cast<char16_t>(seg[pos_] | (seg[pos_ + 1] << 8)));
             pos_ += 2;
         } else {
-            text.append(QChar(static_cast<char16_t>(seg[pos_])));
+            *out++ = QChar(static_cast<char16_t>(seg[pos_]));
             pos_ += 1;
         }
         --count;

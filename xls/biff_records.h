@@ -42,6 +42,16 @@ public:
     void write(uint16_t id, const QByteArray& payload);
     void write(uint16_t id, const ByteWriter& payload) { write(id, payload.bytes()); }
     void empty(uint16_t id) { write(id, QByteArray()); }
+    // A record whose payload is written straight into the stream, for
+    // payloads known to fit one record: begin() writes the header and hands
+    // out the stream, end() fills in the length.
+    ByteWriter& begin(uint16_t id) {
+        out_.u16(id);
+        lengthAt_ = out_.size();
+        out_.u16(0);
+        return out_;
+    }
+    void end();
     void u16Record(uint16_t id, uint16_t value);
     void f64Record(uint16_t id, double value);
     int position() const { return out_.size(); }
@@ -49,6 +59,7 @@ public:
 
 private:
     ByteWriter& out_;
+    int lengthAt_ = -1;
 };
 
 struct Record {

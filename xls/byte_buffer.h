@@ -4,6 +4,7 @@
 
 #include <QByteArray>
 #include <QString>
+#include <algorithm>
 #include <cstdint>
 #include <cstring>
 #include <span>
@@ -12,19 +13,34 @@
 
 namespace brevanta::xls {
 
+// Writes into spare room at the end of its array; the array is cut to what
+// was written only when it is looked at. A file is millions of two- and
+// four-byte values, and appending them one byte at a time cost a call each.
 class ByteWriter {
 public:
-    void u8(uint8_t v) { bytes_.append(static_cast<char>(v)); }
-    void u16(uint16_t v) { u8(v & 0xFF); u8(v >> 8); }
-    void u32(uint32_t v) { u16(v & 0xFFFF); u16(v >> 16); }
+    void u8(uint8_t v) { *room(1) = static_cast<char>(v); }
+    void u16(uint16_t v) {
+        char* at = room(2);
+        at[0] = static_cast<char>(v & 0xFF);
+        at[1] = static_cast<char>(v >> 8);
+    }
+    void u32(uint32_t v) {
+        char* at = room(4);
+        for (int i = 0; i < 4; ++i) at[i] = static_cast<char>((v >> (8 * i)) & 0xFF);
+    }
     void f64(double v) {
         uint64_t bits;
         std::memcpy(&bits, &v, 8);
-        u32(static_cast<uint32_t>(bits)); u32(static_cast<uint32_t>(bits >> 32));
+        char* at = room(8);
+        for (int i = 0; i < 8; ++i) at[i] = static_cast<char>((bits >> (8 * i)) & 0xFF);
     }
-    void zeros(int count) { bytes_.append(count, '\0'); }
-    void raw(const QByteArray& data) { bytes_.append(data); }
-    void raw(const char* data, int size) { bytes_.append(data, size); }
+    void zeros(int count) {
+        if (count > 0) std::memset(room(count), 0, static_cast<size_t>(count));
+    }
+    void raw(const QByteArray& data) { raw(data.constData(), static_cast<int>(data.size())); }
+    void raw(const char* data, int size) {
+        if (size > 0) std::memcpy(room(size), data, static_cast<size_t>(size));
+    }
     // Overwrites a 32-bit value written earlier (stream offsets known only later).
     void patch32(int at, uint32_t v) {
         for (int i = 0; i < 4; ++i) bytes_[at + i] = static_cast<char>((v >> (8 * i)) & 0xFF);
@@ -33,13 +49,27 @@ public:
         bytes_[at] = static_cast<char>(v & 0xFF);
         bytes_[at + 1] = static_cast<char>(v >> 8);
     }
-    int size() const { return static_cast<int>(bytes_.size()); }
-    const QByteArray& bytes() const { return bytes_; }
-    QByteArray& bytes() { return bytes_; }
+    int size() const { return static_cast<int>(size_); }
+    // The bytes written so far.
+    const QByteArray& bytes() const {
+        if (bytes_.size() != size_) bytes_.resize(size_);  // keeps the room for further writing
+        return bytes_;
+    }
     void reserve(int size) { bytes_.reserve(size); }
+    // Forgets what was written and keeps the room, for writing the next record.
+    void clear() { size_ = 0; }
 
 private:
-    QByteArray bytes_;
+    char* room(qsizetype count) {
+        if (const qsizetype needed = size_ + count; needed > bytes_.size())
+            bytes_.resize(needed <= bytes_.capacity() ? bytes_.capacity()
+                                                      : std::max<qsizetype>({needed, 2 * size_, 64}));
+        char* at = bytes_.data() + size_;
+        size_ += count;
+        return at;
+    }
+    mutable QByteArray bytes_;  // may run past size_ with room not yet written
+    qsizetype size_ = 0;
 };
 
 // Reads a payload; running past its end throws HostError naming what was being read.

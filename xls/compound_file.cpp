@@ -4,6 +4,17 @@
 
 #include "xls/compound_file.h"
 
+#include <QtGlobal>
+
+#if defined(Q_OS_UNIX)
+#include <unistd.h>
+#endif
+
+#include <algorithm>
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <functional>
 #include <mutex>
 
 #include "host/host_api.h"
@@ -29,26 +40,80 @@ struct GObjectRef {
 
 }  // namespace
 
-QByteArray wrapInCompoundFile(const QByteArray& stream) {
-    initialiseGsf();
-    QByteArray padded = stream;
-    if (padded.size() < kMiniStreamCutoff) padded.append(kMiniStreamCutoff - padded.size(), '\0');
+struct PackedCompoundFile::Sink {
+    GObjectRef<GsfOutput> output;
+};
 
-    GObjectRef<GsfOutput> sink{gsf_output_memory_new()};
-    {
-        GObjectRef<GsfOutfile> container{gsf_outfile_msole_new(sink.object)};
-        GObjectRef<GsfOutput> child{gsf_outfile_new_child(container.object, "Workbook", FALSE)};
-        const bool written = child.object &&
-            gsf_output_write(child.object, static_cast<size_t>(padded.size()),
-                             reinterpret_cast<const guint8*>(padded.constData())) &&
-            gsf_output_close(child.object);
-        if (!written || !gsf_output_close(GSF_OUTPUT(container.object)))
-            throw host::HostError(QStringLiteral("The workbook could not be packed into its file."));
+namespace {
+
+// Packs the stream, given in consecutive pieces, into `sink` as the
+// "Workbook" stream of a compound file; `release` drops each piece once it
+// is written. False when libgsf refused.
+bool pack(GsfOutput* sink, const std::vector<QByteArray>& stream, const std::function<void(size_t)>& release) {
+    qsizetype size = 0;
+    for (const QByteArray& piece : stream) size += piece.size();
+    const QByteArray padding(std::max<qsizetype>(0, kMiniStreamCutoff - size), '\0');
+
+    GObjectRef<GsfOutfile> container{gsf_outfile_msole_new(sink)};
+    GObjectRef<GsfOutput> child{gsf_outfile_new_child(container.object, "Workbook", FALSE)};
+    bool written = child.object != nullptr;
+    auto write = [&](const QByteArray& bytes) {
+        written = written && (bytes.isEmpty() || gsf_output_write(child.object, static_cast<size_t>(bytes.size()),
+                                                                  reinterpret_cast<const guint8*>(bytes.constData())));
+    };
+    for (size_t i = 0; i < stream.size(); ++i) {
+        write(stream[i]);
+        if (release) release(i);
     }
-    // Closing the container closed the sink under it too; a second close trips libgsf's check.
-    const auto size = gsf_output_size(sink.object);
-    const guint8* bytes = gsf_output_memory_get_bytes(GSF_OUTPUT_MEMORY(sink.object));
-    return QByteArray(reinterpret_cast<const char*>(bytes), static_cast<qsizetype>(size));
+    write(padding);
+    written = written && gsf_output_close(child.object);
+    // Closing the container closes the sink under it too; a second close trips libgsf's check.
+    return gsf_output_close(GSF_OUTPUT(container.object)) && written;
+}
+
+}  // namespace
+
+PackedCompoundFile::PackedCompoundFile(const std::vector<QByteArray>& stream) : sink_(std::make_unique<Sink>()) {
+    initialiseGsf();
+    sink_->output.object = gsf_output_memory_new();
+    if (!pack(sink_->output.object, stream, {}))
+        throw host::HostError(QStringLiteral("The workbook could not be packed into its file."));
+}
+
+#if defined(Q_OS_UNIX)
+QString writeCompoundFile(std::vector<QByteArray> stream, int descriptor) {
+    initialiseGsf();
+    const int own = ::dup(descriptor);
+    FILE* file = own < 0 ? nullptr : ::fdopen(own, "wb");
+    if (!file) {
+        const QString reason = QString::fromLocal8Bit(std::strerror(errno));
+        if (own >= 0) ::close(own);
+        return reason;
+    }
+    GObjectRef<GsfOutput> sink{gsf_output_stdio_new_FILE("Workbook", file, FALSE)};  // closes the file with itself
+    if (!sink.object) {
+        std::fclose(file);
+        return QStringLiteral("The workbook could not be packed into its file.");
+    }
+    const bool packed = pack(sink.object, stream, [&stream](size_t i) { stream[i] = QByteArray(); });
+    if (packed) return QString();
+    const GError* error = gsf_output_error(sink.object);
+    if (error && error->message) return QString::fromUtf8(error->message);
+    return QStringLiteral("The file could not be written.");
+}
+#endif
+
+PackedCompoundFile::~PackedCompoundFile() = default;
+
+const char* PackedCompoundFile::data() const {
+    return reinterpret_cast<const char*>(gsf_output_memory_get_bytes(GSF_OUTPUT_MEMORY(sink_->output.object)));
+}
+
+qsizetype PackedCompoundFile::size() const { return static_cast<qsizetype>(gsf_output_size(sink_->output.object)); }
+
+QByteArray wrapInCompoundFile(const QByteArray& stream) {
+    const PackedCompoundFile packed(stream);
+    return QByteArray(packed.data(), packed.size());
 }
 
 QByteArray workbookStreamOf(const QByteArray& file) {

@@ -1,6 +1,7 @@
 #include "xls/formula_tokens.h"
 
 #include <cmath>
+#include <cstring>
 #include <vector>
 
 #include "engine/model/sheet.h"
@@ -35,7 +36,9 @@ constexpr uint8_t binaryToken(model::BinaryOp op) { return static_cast<uint8_t>(
 
 class Encoder {
 public:
-    Encoder(int row, int col) : row_(row), col_(col) {}
+    // With `rowWords`, notes where the row word of each relative row part goes and its offset.
+    Encoder(int row, int col, std::vector<RelativeRowWord>* rowWords = nullptr, bool* offSheet = nullptr)
+        : row_(row), col_(col), rowWords_(rowWords), offSheet_(offSheet) {}
     QByteArray take() { return out_.bytes(); }
 
     void node(const FormulaNode& n, char wanted) {
@@ -96,14 +99,23 @@ private:
         return true;
     }
 
+    void noteRow(const model::RefPart& row) {
+        if (rowWords_ && row.relative) rowWords_->push_back({out_.size(), row.index});
+    }
+    void noteOffSheet() {
+        if (offSheet_) *offSheet_ = true;
+    }
+
     void reference(const model::CellRef& ref, char wanted) {
         uint16_t r, c;
         if (!place(ref, r, c)) {
+            noteOffSheet();
             out_.u8(ptg::RefErr | classBits(wanted));
             out_.u32(0);
             return;
         }
         out_.u8(ptg::Ref | classBits(wanted));
+        noteRow(ref.row);
         out_.u16(r);
         out_.u16(c);
     }
@@ -111,13 +123,16 @@ private:
     void area(const model::CellRef& first, const model::CellRef& last, char wanted) {
         uint16_t r1, c1, r2, c2;
         if (!place(first, r1, c1) || !place(last, r2, c2)) {
+            noteOffSheet();
             out_.u8(ptg::AreaErr | classBits(wanted));
             out_.u32(0);
             out_.u32(0);
             return;
         }
         out_.u8(ptg::Area | classBits(wanted));
+        noteRow(first.row);
         out_.u16(r1);
+        noteRow(last.row);
         out_.u16(r2);
         out_.u16(c1);
         out_.u16(c2);
@@ -182,6 +197,8 @@ private:
 
     ByteWriter out_;
     int row_, col_;
+    std::vector<RelativeRowWord>* rowWords_;
+    bool* offSheet_;
 };
 
 // ---------------------------------------------------------------- decoding
@@ -387,7 +404,115 @@ private:
     int poppedDepth_ = 0;
 };
 
+// The tokens of a cell formula with each relative reference part replaced
+// by its offset from the cell, so that the key holds exactly what decoding
+// reads; nothing when the tokens hold something decoding would refuse.
+std::optional<std::string> shapeKey(std::span<const uint8_t> tokens, int row, int col) {
+    std::string key;
+    key.reserve(tokens.size() + 16);
+    auto put = [&key](const void* data, size_t size) { key.append(static_cast<const char*>(data), size); };
+    size_t at = 0;
+    auto take = [&](size_t count) -> const uint8_t* {
+        if (count > tokens.size() - at) return nullptr;
+        const uint8_t* start = tokens.data() + at;
+        at += count;
+        return start;
+    };
+    auto reference = [&](uint16_t rowWord, uint16_t colWord) {
+        const bool rowRelative = colWord & 0x8000, colRelative = colWord & 0x4000;
+        const int column = colWord & 0x00FF;
+        const int32_t parts[3] = {(rowRelative ? 2 : 0) | (colRelative ? 1 : 0), rowRelative ? rowWord - row : rowWord,
+                                  colRelative ? column - col : column};
+        put(parts, sizeof parts);
+    };
+    auto word = [](const uint8_t* p, int i) { return static_cast<uint16_t>(p[2 * i] | (p[2 * i + 1] << 8)); };
+    while (at < tokens.size()) {
+        const uint8_t t = tokens[at++];
+        key.push_back(static_cast<char>(t));
+        size_t fixed = 0;  // payload bytes kept as they are
+        if ((t >= 0x03 && t <= 0x0E) || t == ptg::Uplus || t == ptg::Uminus || t == ptg::Percent || t == ptg::Paren ||
+            t == ptg::MissArg) {
+            fixed = 0;
+        } else if (t == ptg::Str) {
+            const uint8_t* head = take(2);
+            if (!head) return std::nullopt;
+            put(head, 2);
+            fixed = static_cast<size_t>(head[0]) * ((head[1] & 0x01) ? 2 : 1);
+        } else if (t == ptg::Attr) {
+            fixed = 3;
+        } else if (t == ptg::Err || t == ptg::Bool) {
+            fixed = 1;
+        } else if (t == ptg::Int) {
+            fixed = 2;
+        } else if (t == ptg::Num) {
+            fixed = 8;
+        } else if (t >= 0x20 && t < 0x80) {
+            switch (t & 0x1F) {
+            case ptg::Func: fixed = 2; break;
+            case ptg::FuncVar: fixed = 3; break;
+            case ptg::RefErr: fixed = 4; break;
+            case ptg::AreaErr: fixed = 8; break;
+            case ptg::Ref: {
+                const uint8_t* p = take(4);
+                if (!p) return std::nullopt;
+                reference(word(p, 0), word(p, 1));
+                continue;
+            }
+            case ptg::Area: {
+                const uint8_t* p = take(8);
+                if (!p) return std::nullopt;
+                reference(word(p, 0), word(p, 2));
+                reference(word(p, 1), word(p, 3));
+                continue;
+            }
+            default: return std::nullopt;
+            }
+        } else {
+            return std::nullopt;
+        }
+        const uint8_t* payload = take(fixed);
+        if (!payload) return std::nullopt;
+        put(payload, fixed);
+    }
+    return key;
+}
+
 }  // namespace
+
+model::FormulaPtr SheetFormulas::decode(std::span<const uint8_t> tokens, int row, int col) {
+    auto key = shapeKey(tokens, row, col);
+    if (!key) return std::make_shared<const model::Formula>(decodeFormula(tokens, row, col));
+    if (const auto it = known_.find(*key); it != known_.end()) return it->second;
+    auto formula = std::make_shared<const model::Formula>(decodeFormula(tokens, row, col));
+    // A sheet of formulas all different keeps no more than this many shapes.
+    if (known_.size() >= 4096) known_.clear();
+    known_.emplace(std::move(*key), formula);
+    return formula;
+}
+
+const QByteArray& SheetFormulaTokens::encode(const model::FormulaNode& root, int row, int col) {
+    Shape& shape = shapes_[{&root, col}];
+    bool fits = !shape.tokens.isEmpty() && !shape.offSheet;
+    for (const RelativeRowWord& word : shape.rowWords)
+        fits = fits && row + word.offset >= 0 && row + word.offset < model::kMaxRows;
+    if (!fits) {
+        // Encoded afresh, and kept as the shape for the rows after it.
+        shape = Shape();
+        Encoder encoder(row, col, &shape.rowWords, &shape.offSheet);
+        encoder.node(root, 'V');
+        shape.tokens = encoder.take();
+        return shape.tokens;
+    }
+    current_.resize(shape.tokens.size());
+    char* bytes = current_.data();
+    std::memcpy(bytes, shape.tokens.constData(), static_cast<size_t>(shape.tokens.size()));
+    for (const RelativeRowWord& word : shape.rowWords) {
+        const int r = row + word.offset;
+        bytes[word.at] = static_cast<char>(r & 0xFF);
+        bytes[word.at + 1] = static_cast<char>(r >> 8);
+    }
+    return current_;
+}
 
 QByteArray encodeFormula(const model::FormulaNode& root, int row, int col) {
     Encoder encoder(row, col);

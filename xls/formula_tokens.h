@@ -6,6 +6,11 @@
 
 #include <QByteArray>
 #include <cstdint>
+#include <optional>
+#include <string>
+#include <unordered_map>
+#include <utility>
+#include <vector>
 #include <span>
 #include <stdexcept>
 
@@ -15,6 +20,36 @@ namespace brevanta::xls {
 
 // Tokens for `root` as the formula of the cell at (row, col), 0-based.
 QByteArray encodeFormula(const model::FormulaNode& root, int row, int col);
+
+// Where the row word of a relative row part lies in a formula's tokens, and its offset.
+struct RelativeRowWord {
+    int at;
+    int offset;
+};
+
+// The tokens of the formulas of one sheet. A tree filled down a column has
+// the same tokens in every row but for the row words of its relative
+// references, so it is encoded once per column and those words are
+// re-written for each row, as long as every reference stays on the sheet.
+class SheetFormulaTokens {
+public:
+    // encodeFormula(root, row, col); the bytes hold until the next call.
+    const QByteArray& encode(const model::FormulaNode& root, int row, int col);
+
+private:
+    struct Shape {
+        QByteArray tokens;
+        std::vector<RelativeRowWord> rowWords;
+        bool offSheet = false;  // a reference fell off the sheet where it was encoded
+    };
+    struct ShapeKeyHash {
+        size_t operator()(const std::pair<const model::FormulaNode*, int>& key) const {
+            return std::hash<const void*>{}(key.first) ^ (static_cast<size_t>(key.second) << 1);
+        }
+    };
+    std::unordered_map<std::pair<const model::FormulaNode*, int>, Shape, ShapeKeyHash> shapes_;
+    QByteArray current_;
+};
 
 // A token sequence this reader does not turn into a tree (array formulas,
 // names, 3-D references, unknown functions): the cell keeps its cached value.
@@ -26,6 +61,19 @@ public:
 // The tree of a token sequence of the cell at (row, col). Throws
 // UndecodableFormula, or HostError for tokens that run past their end.
 model::Formula decodeFormula(std::span<const uint8_t> tokens, int row, int col, bool sharedOffsets = false);
+
+// The trees of the cell formulas of one sheet, decoded once per shape: a
+// formula filled down a column has the same tokens in every row but for
+// the rows its relative references hold, so its tokens with relative
+// references taken as offsets name the one tree all those cells share.
+class SheetFormulas {
+public:
+    // As decodeFormula, shared with earlier cells of the same shape.
+    model::FormulaPtr decode(std::span<const uint8_t> tokens, int row, int col);
+
+private:
+    std::unordered_map<std::string, model::FormulaPtr> known_;
+};
 
 // The first token of a FORMULA that points at a shared formula (ptgExp):
 // the base cell, when the tokens are exactly that.

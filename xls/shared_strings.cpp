@@ -8,10 +8,12 @@ namespace brevanta::xls {
 
 uint32_t SharedStrings::add(const QString& text) {
     ++references_;
-    if (const auto it = index_.constFind(text); it != index_.constEnd()) return it.value();
-    const auto number = static_cast<uint32_t>(texts_.size());
-    index_.insert(text, number);
-    texts_.push_back(text);
+    const qsizetype known = index_.size();
+    uint32_t& number = index_[text];  // one look-up, whether the text is new or not
+    if (index_.size() != known) {
+        number = static_cast<uint32_t>(texts_.size());
+        texts_.push_back(text);
+    }
     return number;
 }
 

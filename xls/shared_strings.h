@@ -15,6 +15,11 @@ class SharedStrings {
 public:
     // The number of a text, adding it on first use; counts every reference.
     uint32_t add(const QString& text);
+    // Room for `count` different texts, so that the table is not rebuilt as it grows.
+    void reserve(qsizetype count) {
+        index_.reserve(count);
+        texts_.reserve(static_cast<size_t>(count));
+    }
     const std::vector<QString>& texts() const { return texts_; }
     uint32_t references() const { return references_; }
 

@@ -204,7 +204,7 @@ private:
             return;
         }
         try {
-            cell->formula = std::make_shared<const model::Formula>(decodeFormula(tokens, r, c));
+            cell->formula = formulas_.decode(tokens, r, c);
         } catch (const UndecodableFormula&) {
             // Kept as its cached value.
         }
@@ -343,6 +343,7 @@ private:
     std::array<bool, model::kMaxColumns> columnUserSet_{};
     struct SharedUser { int row, col, baseRow, baseCol; };
     std::vector<SharedUser> sharedUsers_;
+    SheetFormulas formulas_;
     std::map<std::pair<int, int>, model::FormulaPtr> sharedFormulas_;
 };
 

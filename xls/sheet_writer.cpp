@@ -238,7 +238,7 @@ private:
                 cellRecords(r);
             }
             const int dbCellAt = out_.position();
-            ByteWriter p;
+            ByteWriter& p = out_.begin(record::DbCell);
             p.u32(static_cast<uint32_t>(dbCellAt - firstRowAt));
             int previous = firstRowAt + kRowRecordSize;  // the first distance counts from the second ROW record
             for (int start : cellStarts) {
@@ -246,7 +246,7 @@ private:
                 previous = start;
             }
             dbCells_.push_back(dbCellAt);
-            out_.write(record::DbCell, p);
+            out_.end();
         }
     }
 
@@ -268,7 +268,8 @@ private:
         });
         const bool customHeight = info && info->height;
         const bool formatted = info && info->style != model::kNoStyle;
-        ByteWriter p;
+        const uint16_t rowXf = formatted ? xf(info->style) : kDefaultCellXf;
+        ByteWriter& p = out_.begin(record::Row);
         p.u16(static_cast<uint16_t>(r));
         p.u16(static_cast<uint16_t>(firstCol < 0 ? 0 : firstCol));
         p.u16(static_cast<uint16_t>(firstCol < 0 ? 0 : lastCol + 1));
@@ -276,25 +277,24 @@ private:
         p.u16(0);
         p.u16(0);
         p.u16(static_cast<uint16_t>(0x0100 | (customHeight ? 0x0040 : 0) | (formatted ? 0x0080 : 0)));
-        p.u16(formatted ? xf(info->style) : kDefaultCellXf);
-        out_.write(record::Row, p);
+        p.u16(rowXf);
+        out_.end();
     }
 
     void cellRecords(int r) {
         std::vector<std::pair<int, uint16_t>> blanks;  // a run of formatted empty cells
         auto flushBlanks = [&] {
             if (blanks.empty()) return;
-            ByteWriter p;
+            ByteWriter& p = out_.begin(blanks.size() == 1 ? record::Blank : record::MulBlank);
             p.u16(static_cast<uint16_t>(r));
             p.u16(static_cast<uint16_t>(blanks.front().first));
             if (blanks.size() == 1) {
                 p.u16(blanks.front().second);
-                out_.write(record::Blank, p);
             } else {
                 for (const auto& blank : blanks) p.u16(blank.second);
                 p.u16(static_cast<uint16_t>(blanks.back().first));
-                out_.write(record::MulBlank, p);
             }
+            out_.end();
             blanks.clear();
         };
         sheet_.forEachCellInRow(r, [&](int c, const model::Cell& cell) {
@@ -312,44 +312,44 @@ private:
         flushBlanks();
     }
 
-    void cellStart(ByteWriter& p, int r, int c, uint16_t cellXf) {
+    static ByteWriter& cellStart(ByteWriter& p, int r, int c, uint16_t cellXf) {
         p.u16(static_cast<uint16_t>(r));
         p.u16(static_cast<uint16_t>(c));
         p.u16(cellXf);
+        return p;
     }
 
     void constant(int r, int c, uint16_t cellXf, const model::Value& value) {
-        ByteWriter p;
-        cellStart(p, r, c, cellXf);
         if (const double* number = std::get_if<double>(&value)) {
             if (const auto rk = encodeRk(*number)) {
-                p.u32(*rk);
-                out_.write(record::Rk, p);
+                cellStart(out_.begin(record::Rk), r, c, cellXf).u32(*rk);
             } else {
-                p.f64(*number);
-                out_.write(record::Number, p);
+                cellStart(out_.begin(record::Number), r, c, cellXf).f64(*number);
             }
         } else if (const QString* text = std::get_if<QString>(&value)) {
-            p.u32(strings_.add(text->left(kMaxTextLength)));
-            out_.write(record::LabelSst, p);
+            const uint32_t number =
+                strings_.add(text->size() > kMaxTextLength ? text->left(kMaxTextLength) : *text);
+            cellStart(out_.begin(record::LabelSst), r, c, cellXf).u32(number);
         } else if (const bool* truth = std::get_if<bool>(&value)) {
+            ByteWriter& p = cellStart(out_.begin(record::BoolErr), r, c, cellXf);
             p.u8(*truth ? 1 : 0);
             p.u8(0);
-            out_.write(record::BoolErr, p);
         } else if (const model::ErrorCode* error = std::get_if<model::ErrorCode>(&value)) {
+            ByteWriter& p = cellStart(out_.begin(record::BoolErr), r, c, cellXf);
             p.u8(static_cast<uint8_t>(*error));
             p.u8(1);
-            out_.write(record::BoolErr, p);
+        } else {
+            return;
         }
+        out_.end();
     }
 
     // FORMULA with its cached result; a text result follows in a STRING record.
     void formula(int r, int c, uint16_t cellXf, const model::Cell& cell) {
-        const QByteArray tokens = encodeFormula(cell.formula->root, r, c);
+        const QByteArray& tokens = formulaTokens_.encode(cell.formula->root, r, c);
         if (tokens.size() > kMaxFormulaTokens)
             throw host::HostError(QStringLiteral("A formula is too long to be saved in this file format."));
-        ByteWriter p;
-        cellStart(p, r, c, cellXf);
+        ByteWriter& p = cellStart(out_.begin(record::Formula), r, c, cellXf);
         const QString* text = std::get_if<QString>(&cell.value);
         auto special = [&p](uint8_t kind, uint8_t value) {
             p.u8(kind); p.u8(0); p.u8(value); p.u8(0); p.u8(0); p.u8(0); p.u16(0xFFFF);
@@ -363,7 +363,7 @@ private:
         p.u32(0);
         p.u16(static_cast<uint16_t>(tokens.size()));
         p.raw(tokens);
-        out_.write(record::Formula, p);
+        out_.end();
         if (text && !text->isEmpty()) stringResult(text->left(kMaxTextLength));
     }
 
@@ -456,6 +456,7 @@ private:
     int indexAt_ = 0;        // INDEX's data, in this sheet's bytes
     int defColWidthAt_ = 0;
     std::vector<int> dbCells_;
+    SheetFormulaTokens formulaTokens_;
     std::vector<int> positionFields_;
 };
 

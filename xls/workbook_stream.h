@@ -7,12 +7,16 @@
 #include <cstdint>
 #include <memory>
 #include <span>
+#include <vector>
 
 #include "engine/model/workbook.h"
 
 namespace brevanta::xls {
 
 QByteArray encodeWorkbookStream(const model::Workbook& workbook);
+// The same stream in the pieces it is made in (the globals, then each
+// sheet), for writing out without joining them first.
+std::vector<QByteArray> encodeWorkbookStreamPieces(const model::Workbook& workbook);
 
 // Throws host::HostError for anything that is not a readable BIFF8 workbook stream.
 std::unique_ptr<model::Workbook> decodeWorkbookStream(std::span<const uint8_t> stream);

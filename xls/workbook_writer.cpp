@@ -213,11 +213,16 @@ double columnWidthCharacters(uint16_t units) {
     return std::max(0.0, std::round(characters * 100) / 100);
 }
 
-QByteArray encodeWorkbookStream(const model::Workbook& workbook) {
+std::vector<QByteArray> encodeWorkbookStreamPieces(const model::Workbook& workbook) {
     if (workbook.sheets.empty())
         throw host::HostError(QStringLiteral("A workbook must contain at least one visible worksheet."));
     FormatTableWriter formats(workbook.styles);
     SharedStrings strings;
+    qsizetype texts = 0;  // at most this many different ones
+    for (const auto& sheet : workbook.sheets)
+        sheet->forEachCell(
+            [&](int, int, const model::Cell& cell) { texts += std::holds_alternative<QString>(cell.value); });
+    strings.reserve(texts);
     const int active = std::clamp(workbook.activeSheet, 0, static_cast<int>(workbook.sheets.size()) - 1);
     std::vector<EncodedSheet> sheets;
     for (size_t i = 0; i < workbook.sheets.size(); ++i)
@@ -226,21 +231,34 @@ QByteArray encodeWorkbookStream(const model::Workbook& workbook) {
     ByteWriter stream;
     GlobalsWriter globals(workbook, stream);
     globals.write(formats, strings);
+    std::vector<QByteArray> pieces(1);
     std::vector<int> offsets;
-    for (const EncodedSheet& sheet : sheets) {
-        const int start = stream.size();
+    int start = stream.size();
+    for (EncodedSheet& sheet : sheets) {
         offsets.push_back(start);
-        stream.raw(sheet.bytes);
+        char* bytes = sheet.bytes.data();
         for (int field : sheet.positionFields) {
-            const QByteArray& bytes = stream.bytes();
-            const int at = start + field;
             uint32_t relative = 0;
-            for (int i = 3; i >= 0; --i) relative = (relative << 8) | static_cast<uint8_t>(bytes[at + i]);
-            stream.patch32(at, relative + static_cast<uint32_t>(start));
+            for (int i = 3; i >= 0; --i) relative = (relative << 8) | static_cast<uint8_t>(bytes[field + i]);
+            relative += static_cast<uint32_t>(start);
+            for (int i = 0; i < 4; ++i) bytes[field + i] = static_cast<char>((relative >> (8 * i)) & 0xFF);
         }
+        start += static_cast<int>(sheet.bytes.size());
+        pieces.push_back(std::move(sheet.bytes));
     }
     globals.placeSheets(offsets);
-    return stream.bytes();
+    pieces.front() = stream.bytes();
+    return pieces;
+}
+
+QByteArray encodeWorkbookStream(const model::Workbook& workbook) {
+    const std::vector<QByteArray> pieces = encodeWorkbookStreamPieces(workbook);
+    QByteArray stream;
+    qsizetype total = 0;
+    for (const QByteArray& piece : pieces) total += piece.size();
+    stream.reserve(total);
+    for (const QByteArray& piece : pieces) stream.append(piece);
+    return stream;
 }
 
 QByteArray encodeWorkbookFile(const model::Workbook& workbook) {

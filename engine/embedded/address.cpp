@@ -25,8 +25,14 @@ std::optional<AddressPart> parsePart(QStringView text) {
     skipDollar();
     int column = 0;
     int letters = 0;
-    while (at < size && text[at].isLetter() && text[at].unicode() < 128) {
-        column = column * 26 + (text[at].toUpper().unicode() - 'A' + 1);
+    // ASCII letters and digits only, read without Unicode look-ups.
+    auto letter = [&](int i) {
+        const char16_t c = text[i].unicode();
+        return (c >= u'A' && c <= u'Z') || (c >= u'a' && c <= u'z');
+    };
+    while (at < size && letter(at)) {
+        const char16_t c = text[at].unicode();
+        column = column * 26 + ((c >= u'a' ? c - (u'a' - u'A') : c) - 'A' + 1);
         if (++letters > 3) return std::nullopt;
         ++at;
     }
@@ -39,7 +45,7 @@ std::optional<AddressPart> parsePart(QStringView text) {
     }
     int row = 0;
     int digits = 0;
-    while (at < size && text[at].isDigit() && text[at].unicode() < 128) {
+    while (at < size && text[at].unicode() >= u'0' && text[at].unicode() <= u'9') {
         row = row * 10 + (text[at].unicode() - '0');
         if (++digits > 5) return std::nullopt;
         ++at;

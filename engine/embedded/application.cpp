@@ -104,35 +104,44 @@ public:
     }
 
     host::RangePtr range(const QString& address) override {
+        if (lastRangeSheet()) return cellsRange(parseAddressOrThrow(address));
         auto handle = activeSheetHandle("Range");
-        return std::make_shared<EngineRange>(handle, parseAddressOrThrow(address));
+        const model::CellRange area = parseAddressOrThrow(address);
+        return remember(std::make_shared<EngineRange>(std::move(handle), area));
     }
     host::RangePtr rows(const QString& address) override {
         auto handle = activeSheetHandle("Rows");
         auto area = parseAddressOrThrow(address);
         area.firstCol = 0;
         area.lastCol = model::kMaxColumns - 1;
-        return std::make_shared<EngineRange>(handle, area, RangeMode::Rows);
+        return std::make_shared<EngineRange>(std::move(handle), area, RangeMode::Rows);
     }
     host::RangePtr columns(const QString& address) override {
         auto handle = activeSheetHandle("Columns");
         auto area = parseAddressOrThrow(address);
         area.firstRow = 0;
         area.lastRow = model::kMaxRows - 1;
-        return std::make_shared<EngineRange>(handle, area, RangeMode::Columns);
+        return std::make_shared<EngineRange>(std::move(handle), area, RangeMode::Columns);
     }
     host::RangePtr cells() override {
         return std::make_shared<EngineRange>(activeSheetHandle("Cells"),
                                              model::CellRange{0, 0, model::kMaxRows - 1, model::kMaxColumns - 1});
     }
     host::RangePtr selection() override {
+        if (const model::Sheet* sheet = lastRangeSheet()) return cellsRange(sheet->selection);
         auto handle = activeSheetHandle("Selection");
-        return std::make_shared<EngineRange>(handle, handle.live().sheet.selection);
+        const model::CellRange area = handle.live().sheet.selection;
+        return remember(std::make_shared<EngineRange>(std::move(handle), area));
     }
     host::RangePtr activeCell() override {
+        if (const model::Sheet* sheet = lastRangeSheet()) {
+            const auto cell = sheet->activeCell;
+            return cellsRange(model::CellRange{cell.row, cell.col, cell.row, cell.col});
+        }
         auto handle = activeSheetHandle("ActiveCell");
         const auto cell = handle.live().sheet.activeCell;
-        return std::make_shared<EngineRange>(handle, model::CellRange{cell.row, cell.col, cell.row, cell.col});
+        return remember(
+            std::make_shared<EngineRange>(std::move(handle), model::CellRange{cell.row, cell.col, cell.row, cell.col}));
     }
 
     double inchesToPoints(double inches) const override {
@@ -142,6 +151,7 @@ public:
 
     void quit() override {
         auto& app = live();
+        lastRange_.reset();
         for (auto& book : std::vector(app.books)) EngineWorkbook(book).close();
         app.quit = true;
     }
@@ -158,14 +168,40 @@ private:
             throw HostError(QStringLiteral("Method '%1' of object '_Application' failed").arg(QLatin1String(member)));
         return book;
     }
+    // Select-then-act asks for the selection and the active cell right after
+    // selecting, every time. A range is only a handle on cells of a sheet,
+    // so the one handed out last is handed out again while it stands for the
+    // same cells of the same active sheet, instead of making another.
+
+    // The sheet of the range handed out last, while it is the active sheet of the active workbook.
+    const model::Sheet* lastRangeSheet() const {
+        if (!lastRange_ || live().quit) return nullptr;
+        const SheetHandle& handle = lastRange_->handle();
+        const BookStatePtr& book = handle.bookState();
+        if (book->closed || !BookState::isActive(*app_, book) || book->activeSheetState() != handle.sheetState().get())
+            return nullptr;
+        return handle.sheetState()->sheet;
+    }
+    // A range of cells of the active sheet; lastRangeSheet() said it is the last range's sheet.
+    host::RangePtr cellsRange(const model::CellRange& area) {
+        if (lastRange_->mode() == RangeMode::Cells && lastRange_->area() == area) return lastRange_;
+        return remember(std::make_shared<EngineRange>(lastRange_->handle(), area));
+    }
+    host::RangePtr remember(std::shared_ptr<EngineRange> range) {
+        lastRange_ = std::move(range);
+        return lastRange_;
+    }
+
     SheetHandle activeSheetHandle(const char* member) const {
         auto book = activeBook(member);
-        return SheetHandle(book, book->activeSheet());
+        auto sheet = book->activeSheet();
+        return SheetHandle(std::move(book), std::move(sheet));
     }
 
     std::shared_ptr<AppState> app_;
     EngineWorkbooks workbooks_;
     EngineSheets sheets_;
+    std::shared_ptr<EngineRange> lastRange_;
 };
 
 }  // namespace

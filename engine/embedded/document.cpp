@@ -8,6 +8,7 @@ std::shared_ptr<BookState> BookState::adopt(std::unique_ptr<model::Workbook> boo
     state->book = std::move(book);
     state->fullName = fullName;
     state->app = app;
+    state->appState = app.get();
     for (auto& sheet : state->book->sheets) {
         auto sheetState = std::make_shared<SheetState>();
         sheetState->sheet = sheet.get();

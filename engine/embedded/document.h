@@ -42,15 +42,29 @@ struct BookState {
     QString fullName;
     bool closed = false;
     std::weak_ptr<AppState> app;
+    AppState* appState = nullptr;  // what `app` points at, for checks that need no lock
+
+    // The application, or null once it is gone. Host objects are used from
+    // one thread, so checking without taking a reference is enough.
+    AppState* liveApp() const { return app.expired() ? nullptr : appState; }
+    // Whether this is the application's active workbook (`self` is this state's pointer).
+    static bool isActive(const AppState& app, const std::shared_ptr<BookState>& self);
 
     // Wraps a model that has no handles yet (new or read from a file).
     static std::shared_ptr<BookState> adopt(std::unique_ptr<model::Workbook> book,
                                             const QString& fullName,
                                             const std::shared_ptr<AppState>& app);
     SheetStatePtr activeSheet() const;
+    const SheetState* activeSheetState() const {
+        return sheets.empty() ? nullptr : sheets[size_t(book->activeSheet)].get();
+    }
     int indexOf(const SheetState& sheet) const;  // 0-based, -1 when gone
 };
 using BookStatePtr = std::shared_ptr<BookState>;
+
+inline bool BookState::isActive(const AppState& app, const std::shared_ptr<BookState>& self) {
+    return !app.active.expired() && !app.active.owner_before(self) && !self.owner_before(app.active);
+}
 
 // The text a spreadsheet gives for a call on an object that is gone.
 QString disconnectedText();

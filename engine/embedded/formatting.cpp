@@ -83,7 +83,12 @@ void applyFormat(Sheet& sheet, const CellRange& range, const StyleMapping& mappi
 }
 
 void editFormat(Sheet& sheet, model::StyleTable& styles, const CellRange& range,
-                const std::function<void(model::CellStyle&)>& edit) {
+                const std::function<void(model::CellStyle&)>& edit, std::optional<NamedEdit> name) {
+    if (name) {
+        applyFormat(sheet, range,
+                    [&](StyleId shown) { return styles.deriveNamed(shown, name->property, name->value, edit); });
+        return;
+    }
     std::unordered_map<StyleId, StyleId> derived;
     applyFormat(sheet, range, [&](StyleId shown) {
         auto [it, inserted] = derived.try_emplace(shown, shown);

@@ -19,9 +19,16 @@ using StyleMapping = std::function<model::StyleId(model::StyleId shown)>;
 // Applies `mapping` to every format shown inside `range`.
 void applyFormat(model::Sheet& sheet, const model::CellRange& range, const StyleMapping& mapping);
 
-// Applies `edit` to a copy of every format shown inside `range` (memoised per format).
+// An edit named by the property it sets and the value it sets it to.
+struct NamedEdit {
+    int property;
+    double value;
+};
+
+// Applies `edit` to a copy of every format shown inside `range` (memoised
+// per format; for a named edit, across calls too).
 void editFormat(model::Sheet& sheet, model::StyleTable& styles, const model::CellRange& range,
-                const std::function<void(model::CellStyle&)>& edit);
+                const std::function<void(model::CellStyle&)>& edit, std::optional<NamedEdit> name = std::nullopt);
 
 // Calls `visit` with the format of every place in `range` (the same format
 // may come more than once); stops early when `visit` returns false.

@@ -6,6 +6,7 @@
 #include <functional>
 
 #include "engine/embedded/document.h"
+#include "engine/embedded/formatting.h"
 #include "host/host_api.h"
 
 namespace brevanta::engine {
@@ -107,7 +108,9 @@ public:
     // For Font and Interior: reads and edits of the range's formats.
     SheetContext live() const { return handle_.live(); }
     const model::CellRange& area() const { return area_; }
-    void editStyle(const std::function<void(model::CellStyle&)>& edit);
+    RangeMode mode() const { return mode_; }
+    const SheetHandle& handle() const { return handle_; }
+    void editStyle(const std::function<void(model::CellStyle&)>& edit, std::optional<NamedEdit> name = std::nullopt);
     template <class T, class Property>
     std::optional<T> common(Property&& property) const;
 

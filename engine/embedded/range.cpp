@@ -25,6 +25,9 @@ void throwUnableToSet(const char* property, const char* className) {
 
 namespace {
 
+// The format properties the host objects set, naming their edits.
+enum EditedProperty { kFontSize, kFontStyle, kFontColor, kFill, kHorizontalAlignment, kVerticalAlignment, kWrap };
+
 bool isPaletteIndex(int index) { return index >= 1 && index <= 56; }
 
 // Host alignment numbers and the model's alignments.
@@ -89,15 +92,15 @@ QString constantAsTyped(const model::Value& value, const QString& numberFormat) 
 // ---------------------------------------------------------------- checks
 
 SheetContext SheetHandle::live() const {
-    auto app = book_->app.lock();
+    AppState* app = book_->liveApp();
     if (!app || app->quit || book_->closed || !sheet_ || sheet_->removed || !sheet_->sheet)
         throw HostError(disconnectedText());
     return {*app, *book_, *sheet_, *sheet_->sheet, *sheet_->calculator};
 }
 
-void EngineRange::editStyle(const std::function<void(model::CellStyle&)>& edit) {
+void EngineRange::editStyle(const std::function<void(model::CellStyle&)>& edit, std::optional<NamedEdit> name) {
     auto context = live();
-    editFormat(context.sheet, context.book.book->styles, area_, edit);
+    editFormat(context.sheet, context.book.book->styles, area_, edit, name);
 }
 
 template <class T, class Property>
@@ -123,7 +126,7 @@ double EngineFont::size() const {
 
 void EngineFont::setSize(double points) {
     if (!(points > 0 && points <= 409)) throwUnableToSet("Size", "Font");
-    range_.editStyle([&](model::CellStyle& s) { s.font.size = points; });
+    range_.editStyle([&](model::CellStyle& s) { s.font.size = points; }, NamedEdit{kFontSize, points});
 }
 
 QString EngineFont::fontStyle() const {
@@ -139,10 +142,12 @@ void EngineFont::setFontStyle(const QString& style) {
     if (!known) throwUnableToSet("FontStyle", "Font");
     const bool bold = wanted.contains(QLatin1String("bold"), Qt::CaseInsensitive);
     const bool italic = wanted.contains(QLatin1String("italic"), Qt::CaseInsensitive);
-    range_.editStyle([&](model::CellStyle& s) {
-        s.font.bold = bold;
-        s.font.italic = italic;
-    });
+    range_.editStyle(
+        [&](model::CellStyle& s) {
+            s.font.bold = bold;
+            s.font.italic = italic;
+        },
+        NamedEdit{kFontStyle, (bold ? 1.0 : 0.0) + (italic ? 2.0 : 0.0)});
 }
 
 int EngineFont::colorIndex() const {
@@ -152,7 +157,7 @@ int EngineFont::colorIndex() const {
 void EngineFont::setColorIndex(int index) {
     if (!isPaletteIndex(index) && index != 0 && index != host::xl::ColorIndexAutomatic)
         throwUnableToSet("ColorIndex", "Font");
-    range_.editStyle([&](model::CellStyle& s) { s.font.colorIndex = index; });
+    range_.editStyle([&](model::CellStyle& s) { s.font.colorIndex = index; }, NamedEdit{kFontColor, double(index)});
 }
 
 int EngineInterior::colorIndex() const {
@@ -161,15 +166,15 @@ int EngineInterior::colorIndex() const {
 
 void EngineInterior::setColorIndex(int index) {
     if (!isPaletteIndex(index) && index != host::xl::ColorIndexNone) throwUnableToSet("ColorIndex", "Interior");
-    range_.editStyle([&](model::CellStyle& s) { s.fillColorIndex = index; });
+    range_.editStyle([&](model::CellStyle& s) { s.fillColorIndex = index; }, NamedEdit{kFill, double(index)});
 }
 
 // ---------------------------------------------------------------- range
 
 void EngineRange::select() {
     auto context = live();
-    const bool activeBook = context.app.active.lock().get() == &context.book;
-    if (!activeBook || context.book.activeSheet().get() != &context.state)
+    const bool activeBook = BookState::isActive(context.app, handle_.bookState());
+    if (!activeBook || context.book.activeSheetState() != &context.state)
         throw HostError(QStringLiteral("Select method of Range class failed"));
     context.sheet.selection = area_;
     context.sheet.activeCell = {area_.firstRow, area_.firstCol};
@@ -198,7 +203,8 @@ int EngineRange::horizontalAlignment() const {
 void EngineRange::setHorizontalAlignment(int alignment) {
     for (const auto& entry : kHorizontal)
         if (entry.number == alignment) {
-            editStyle([&](model::CellStyle& s) { s.hAlign = entry.align; });
+            editStyle([&](model::CellStyle& s) { s.hAlign = entry.align; },
+                      NamedEdit{kHorizontalAlignment, double(entry.align)});
             return;
         }
     throwUnableToSet("HorizontalAlignment", "Range");
@@ -215,7 +221,8 @@ int EngineRange::verticalAlignment() const {
 void EngineRange::setVerticalAlignment(int alignment) {
     for (const auto& entry : kVertical)
         if (entry.number == alignment) {
-            editStyle([&](model::CellStyle& s) { s.vAlign = entry.align; });
+            editStyle([&](model::CellStyle& s) { s.vAlign = entry.align; },
+                      NamedEdit{kVerticalAlignment, double(entry.align)});
             return;
         }
     throwUnableToSet("VerticalAlignment", "Range");
@@ -226,7 +233,7 @@ bool EngineRange::wrapText() const {
 }
 
 void EngineRange::setWrapText(bool wrap) {
-    editStyle([&](model::CellStyle& s) { s.wrap = wrap; });
+    editStyle([&](model::CellStyle& s) { s.wrap = wrap; }, NamedEdit{kWrap, wrap ? 1.0 : 0.0});
 }
 
 double EngineRange::rowHeight() const {

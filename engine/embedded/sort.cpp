@@ -52,15 +52,27 @@ void sortRows(model::Sheet& sheet, const SortRequest& request,
     const int count = last - first + 1;
 
     using CellEntry = std::pair<uint16_t, model::Cell>;
-    std::vector<std::vector<CellEntry>> blocks(count);
     std::vector<model::Value> keys(count);
     // Every key is read before any cell moves: a key may be a formula over other rows.
     for (int i = 0; i < count; ++i) keys[i] = valueOf(first + i, request.keyColumn);
-    for (int i = 0; i < count; ++i) {
-        auto& cells = sheet.rowCells(first + i);
+    // Each row's cells inside the range, taken out into one array (block i
+    // from blockStart[i] to blockStart[i + 1]): one allocation, not one per row.
+    auto inRange = [&](std::vector<CellEntry>& cells) {
         auto begin = std::find_if(cells.begin(), cells.end(), [&](const CellEntry& e) { return e.first >= range.firstCol; });
         auto end = std::find_if(begin, cells.end(), [&](const CellEntry& e) { return e.first > range.lastCol; });
-        blocks[i].assign(std::make_move_iterator(begin), std::make_move_iterator(end));
+        return std::pair(begin, end);
+    };
+    std::vector<size_t> blockStart(size_t(count) + 1, 0);
+    for (int i = 0; i < count; ++i) {
+        const auto [begin, end] = inRange(sheet.rowCells(first + i));
+        blockStart[size_t(i) + 1] = blockStart[size_t(i)] + size_t(end - begin);
+    }
+    std::vector<CellEntry> blocks;
+    blocks.reserve(blockStart.back());
+    for (int i = 0; i < count; ++i) {
+        auto& cells = sheet.rowCells(first + i);
+        const auto [begin, end] = inRange(cells);
+        blocks.insert(blocks.end(), std::make_move_iterator(begin), std::make_move_iterator(end));
         cells.erase(begin, end);
     }
 
@@ -76,8 +88,9 @@ void sortRows(model::Sheet& sheet, const SortRequest& request,
     for (int i = 0; i < count; ++i) {
         auto& cells = sheet.rowCells(first + i);
         auto at = std::find_if(cells.begin(), cells.end(), [&](const CellEntry& e) { return e.first > range.lastCol; });
-        auto& block = blocks[order[i]];
-        cells.insert(at, std::make_move_iterator(block.begin()), std::make_move_iterator(block.end()));
+        const auto block = blocks.begin() + static_cast<std::ptrdiff_t>(blockStart[size_t(order[i])]);
+        const auto blockEnd = blocks.begin() + static_cast<std::ptrdiff_t>(blockStart[size_t(order[i]) + 1]);
+        cells.insert(at, std::make_move_iterator(block), std::make_move_iterator(blockEnd));
     }
 }
 

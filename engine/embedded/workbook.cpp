@@ -7,7 +7,7 @@ using host::HostError;
 
 BookState& liveBook(const BookStatePtr& book) {
     if (!book) throw HostError(frame::failures::kObjectRequired);
-    auto app = book->app.lock();
+    const AppState* app = book->liveApp();
     if (!app || app->quit || book->closed) throw HostError(disconnectedText());
     return *book;
 }

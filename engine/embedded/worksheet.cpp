@@ -33,7 +33,7 @@ void EngineWorksheet::setName(const QString& name) {
 
 void EngineWorksheet::select() {
     auto context = handle_.live();
-    if (context.app.active.lock().get() != &context.book)
+    if (!BookState::isActive(context.app, handle_.bookState()))
         throw HostError(QStringLiteral("Select method of Worksheet class failed"));
     context.book.book->activeSheet = context.book.indexOf(context.state);
 }

@@ -352,6 +352,7 @@ void Calculator::computeAll() {
     state_->sheet.forEachCell([&](int row, int col, const model::Cell& cell) {
         if (cell.formula) formulas.push_back({row, col});
     });
+    state_->entries.reserve(state_->entries.size() + formulas.size());
     for (const auto& address : formulas) {
         Value computed = value(address.row, address.col);
         state_->sheet.find(address.row, address.col)->value = std::move(computed);

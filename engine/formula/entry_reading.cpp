@@ -1,13 +1,14 @@
 #include "engine/formula/entry_reading.h"
 
-#include <QRegularExpression>
 #include <QStringList>
+#include <QVarLengthArray>
 #include <algorithm>
 #include <array>
 #include <cmath>
 #include <vector>
 
 #include "engine/formula/display_format.h"
+#include "engine/formula/locale_facts.h"
 
 namespace brevanta::engine {
 
@@ -38,10 +39,12 @@ bool stripAffix(QString& text, const QString& symbol) {
     return false;
 }
 
-// The unsigned digits part: groups, decimal separator, exponent. Returns the
-// number in C notation, or nothing when the text is not one.
-std::optional<QString> plainNumber(const QString& text, QChar decimalPoint, QChar groupSeparator) {
-    QString out;
+// The number in C notation, as the unsigned digits part reads: ASCII only, so kept in chars.
+using CNotation = QVarLengthArray<char, 64>;
+
+// The unsigned digits part: groups, decimal separator, exponent. Gives the
+// number in C notation, or false when the text is not one.
+bool plainNumber(const QString& text, QChar decimalPoint, QChar groupSeparator, CNotation& out) {
     qsizetype i = 0;
     const qsizetype n = text.size();
     int integerDigits = 0;
@@ -50,14 +53,14 @@ std::optional<QString> plainNumber(const QString& text, QChar decimalPoint, QCha
     while (i < n) {
         const QChar c = text[i];
         if (isAsciiDigit(c)) {
-            out += c;
+            out.append(static_cast<char>(c.unicode()));
             ++integerDigits;
             ++digitsSinceGroup;
             ++i;
         } else if (c == groupSeparator && c != decimalPoint) {
             // A group separator needs 1-3 digits before the first and exactly three after each.
             if (integerDigits == 0 || (!grouped && digitsSinceGroup > 3) || (grouped && digitsSinceGroup != 3))
-                return std::nullopt;
+                return false;
             grouped = true;
             digitsSinceGroup = 0;
             ++i;
@@ -65,41 +68,68 @@ std::optional<QString> plainNumber(const QString& text, QChar decimalPoint, QCha
             break;
         }
     }
-    if (grouped && digitsSinceGroup != 3) return std::nullopt;
+    if (grouped && digitsSinceGroup != 3) return false;
     int fractionDigits = 0;
     if (i < n && text[i] == decimalPoint) {
-        out += QLatin1Char('.');
+        out.append('.');
         ++i;
         while (i < n && isAsciiDigit(text[i])) {
-            out += text[i++];
+            out.append(static_cast<char>(text[i++].unicode()));
             ++fractionDigits;
         }
     }
-    if (integerDigits + fractionDigits == 0) return std::nullopt;
+    if (integerDigits + fractionDigits == 0) return false;
     if (i < n && (text[i] == QLatin1Char('e') || text[i] == QLatin1Char('E'))) {
-        out += QLatin1Char('E');
+        out.append('E');
         ++i;
-        if (i < n && (text[i] == QLatin1Char('+') || text[i] == QLatin1Char('-'))) out += text[i++];
+        if (i < n && (text[i] == QLatin1Char('+') || text[i] == QLatin1Char('-')))
+            out.append(static_cast<char>(text[i++].unicode()));
         int exponentDigits = 0;
         while (i < n && isAsciiDigit(text[i])) {
-            out += text[i++];
+            out.append(static_cast<char>(text[i++].unicode()));
             ++exponentDigits;
         }
-        if (exponentDigits == 0) return std::nullopt;
+        if (exponentDigits == 0) return false;
     }
-    if (i != n) return std::nullopt;
-    return out;
+    return i == n;
+}
+
+// Digits with at most a decimal point and no exponent, whose digits fit a
+// double exactly, are the whole digits over a power of ten: one correctly
+// rounded division gives the very double a full conversion gives, without
+// its cost. Anything else is left to the full conversion.
+std::optional<double> exactDecimal(const CNotation& digits) {
+    static constexpr double kPowersOfTen[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
+                                              1e8,  1e9,  1e10, 1e11, 1e12, 1e13, 1e14, 1e15,
+                                              1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
+    constexpr uint64_t kExactLimit = uint64_t(1) << 53;
+    uint64_t whole = 0;
+    int fraction = -1;  // digits after the point; -1 before it
+    for (const char c : digits) {
+        if (c == '.') {
+            fraction = 0;
+            continue;
+        }
+        if (c < '0' || c > '9') return std::nullopt;
+        whole = whole * 10 + static_cast<uint64_t>(c - '0');
+        if (whole > kExactLimit) return std::nullopt;
+        if (fraction >= 0 && ++fraction > 22) return std::nullopt;
+    }
+    return static_cast<double>(whole) / kPowersOfTen[std::max(fraction, 0)];
 }
 
 }  // namespace
 
 std::optional<double> readTypedNumber(const QString& typed, const QLocale& locale) {
+    // Every number has a digit; most texts that are no number have none, and need no locale.
+    if (std::none_of(typed.begin(), typed.end(), isAsciiDigit)) return std::nullopt;
     QString text = trimmedBlanks(typed);
     if (text.isEmpty()) return std::nullopt;
     bool negative = false;
     bool percent = false;
     bool currency = false;
-    const QString currencySymbol = locale.currencySymbol();
+    const LocaleFacts& facts = localeFacts(locale);
+    const QString& currencySymbol = facts.currencySymbol;
 
     if (text.startsWith(QLatin1Char('(')) && text.endsWith(QLatin1Char(')'))) {
         negative = true;
@@ -117,8 +147,8 @@ std::optional<double> readTypedNumber(const QString& typed, const QLocale& local
     }
     if (text.isEmpty()) return std::nullopt;
 
-    const QString decimalPoint = locale.decimalPoint();
-    const QString groupSeparator = locale.groupSeparator();
+    const QString& decimalPoint = facts.decimalPoint;
+    const QString& groupSeparator = facts.groupSeparator;
     if (decimalPoint.size() != 1) return std::nullopt;
     QChar group = groupSeparator.size() == 1 ? groupSeparator[0] : QChar(0xFFFF);
     // Locales that group with a (narrow) no-break space: a plain space is what people type.
@@ -128,50 +158,23 @@ std::optional<double> readTypedNumber(const QString& typed, const QLocale& local
         normalised.replace(QLatin1Char(' '), QChar(0x202F));
         group = QChar(0x202F);
     }
-    const auto digits = plainNumber(normalised, decimalPoint[0], group);
-    if (!digits) return std::nullopt;
-    bool ok = false;
-    double value = digits->toDouble(&ok);
-    if (!ok || !std::isfinite(value)) return std::nullopt;
+    CNotation digits;
+    if (!plainNumber(normalised, decimalPoint[0], group, digits)) return std::nullopt;
+    double value = 0;
+    if (const auto exact = exactDecimal(digits)) {
+        value = *exact;
+    } else {
+        bool ok = false;
+        value = QString::fromLatin1(digits.constData(), digits.size()).toDouble(&ok);
+        if (!ok || !std::isfinite(value)) return std::nullopt;
+    }
     if (percent) value /= 100.0;
     return negative ? -value : value;
 }
 
 namespace {
 
-enum class DatePart { Day, Month, Year };
-
-// The order of day, month and year in the locale's short date pattern.
-std::array<DatePart, 3> dateOrder(const QLocale& locale) {
-    const QString pattern = locale.dateFormat(QLocale::ShortFormat);
-    std::array<DatePart, 3> order{DatePart::Month, DatePart::Day, DatePart::Year};
-    int found = 0;
-    bool seen[3] = {false, false, false};
-    bool quoted = false;
-    for (QChar c : pattern) {
-        if (c == QLatin1Char('\'')) quoted = !quoted;
-        if (quoted) continue;
-        DatePart part;
-        if (c == QLatin1Char('d')) part = DatePart::Day;
-        else if (c == QLatin1Char('M') || c == QLatin1Char('L')) part = DatePart::Month;
-        else if (c == QLatin1Char('y')) part = DatePart::Year;
-        else continue;
-        if (seen[int(part)] || found == 3) continue;
-        seen[int(part)] = true;
-        order[found++] = part;
-    }
-    if (found != 3) return {DatePart::Month, DatePart::Day, DatePart::Year};
-    return order;
-}
-
-QChar dateSeparator(const QLocale& locale) {
-    const QString pattern = locale.dateFormat(QLocale::ShortFormat);
-    for (QChar c : pattern)
-        if (!c.isLetter() && !isBlank(c) && c != QLatin1Char('\'')) return c;
-    return QLatin1Char('/');
-}
-
-std::optional<int> smallNumber(const QString& text, int maxDigits) {
+std::optional<int> smallNumber(QStringView text, int maxDigits) {
     if (text.isEmpty() || text.size() > maxDigits) return std::nullopt;
     int value = 0;
     for (QChar c : text) {
@@ -187,26 +190,27 @@ int fullYear(int typed, qsizetype digits) {
 }
 
 // A month written as a word: the locale's or English names, long or short, any case, with or without a full stop.
-std::optional<int> monthFromName(QString word, const QLocale& locale) {
+std::optional<int> monthFromName(QStringView word, const QLocale& locale) {
     if (word.endsWith(QLatin1Char('.'))) word.chop(1);
     if (word.isEmpty()) return std::nullopt;
-    for (const QLocale& names : {locale, QLocale::c()})
-        for (int month = 1; month <= 12; ++month)
-            for (auto format : {QLocale::LongFormat, QLocale::ShortFormat}) {
-                QString name = names.monthName(month, format);
-                if (name.endsWith(QLatin1Char('.'))) name.chop(1);
-                if (!name.isEmpty() && word.compare(name, Qt::CaseInsensitive) == 0) return month;
-            }
+    for (const auto& [name, month] : localeFacts(locale).monthNames)
+        if (word.compare(name, Qt::CaseInsensitive) == 0) return month;
     return std::nullopt;
 }
 
 // Three numbers in the locale's order, split by the locale's separator, "/" or "-".
 std::optional<double> readNumericDate(const QString& text, const QLocale& locale) {
-    const QChar localeSeparator = dateSeparator(locale);
-    for (QChar separator : {localeSeparator, QChar(u'/'), QChar(u'-')}) {
-        const QStringList fields = text.split(separator);
-        if (fields.size() != 3) continue;
-        const auto order = dateOrder(locale);
+    const LocaleFacts& facts = localeFacts(locale);
+    for (QChar separator : {facts.dateSeparator, QChar(u'/'), QChar(u'-')}) {
+        // Exactly two separators make the three fields.
+        const qsizetype first = text.indexOf(separator);
+        if (first < 0) continue;
+        const qsizetype second = text.indexOf(separator, first + 1);
+        if (second < 0 || text.indexOf(separator, second + 1) >= 0) continue;
+        const QStringView whole(text);
+        const std::array<QStringView, 3> fields{whole.first(first), whole.sliced(first + 1, second - first - 1),
+                                                whole.sliced(second + 1)};
+        const auto& order = facts.dateOrder;
         int day = 0, month = 0, year = 0;
         bool valid = true;
         for (int i = 0; i < 3 && valid; ++i) {
@@ -228,27 +232,73 @@ std::optional<double> readNumericDate(const QString& text, const QLocale& locale
     return std::nullopt;
 }
 
+bool isAsciiSpace(QChar c) { return c == QLatin1Char(' ') || (c >= QLatin1Char('\t') && c <= QLatin1Char('\r')); }
+
+bool isNamedDateSeparator(QChar c) {
+    return isAsciiSpace(c) || c == QChar(0x00A0) || c == QLatin1Char('/') || c == QLatin1Char(',') ||
+           c == QLatin1Char('-');
+}
+
+}  // namespace
+
+NamedDateFields namedDateFields(QStringView text) {
+    NamedDateFields result;
+    const qsizetype n = text.size();
+    // The pattern matches nothing in broken UTF-16 (a lone surrogate): the whole text is one field.
+    for (qsizetype i = 0; i < n; ++i) {
+        if (text[i].isHighSurrogate() && i + 1 < n && text[i + 1].isLowSurrogate()) ++i;
+        else if (text[i].isSurrogate()) return {1, {text}};
+    }
+    qsizetype fieldStart = 0;
+    auto endField = [&](qsizetype end) {
+        if (end > fieldStart && result.count < 4) {
+            if (result.count < 3) result.fields[result.count] = text.sliced(fieldStart, end - fieldStart);
+            ++result.count;
+        }
+    };
+    qsizetype i = 0;
+    while (i < n && result.count < 4) {
+        qsizetype end = i;  // the end of a separator starting at i, if one does
+        if (isNamedDateSeparator(text[i])) {
+            while (end < n && isNamedDateSeparator(text[end])) ++end;
+        } else if (text[i] == QLatin1Char('.')) {
+            qsizetype after = i + 1;
+            while (after < n && isAsciiSpace(text[after])) ++after;
+            if (after < n && isAsciiDigit(text[after])) end = after;
+        }
+        if (end == i) {
+            ++i;
+            continue;
+        }
+        endField(i);
+        fieldStart = i = end;
+    }
+    endField(n);
+    return result;
+}
+
+namespace {
+
 // A day, a month name and a year: "1 Jan 2013", "1-Jan-13", "January 1, 2013".
 std::optional<double> readNamedMonthDate(const QString& text, const QLocale& locale) {
-    static const QRegularExpression separators(QStringLiteral("[\\s\\x{00A0}/,-]+|\\.\\s*(?=\\d)"));
-    const QStringList fields = text.split(separators, Qt::SkipEmptyParts);
-    if (fields.size() != 3) return std::nullopt;
+    const NamedDateFields split = namedDateFields(text);
+    if (split.count != 3) return std::nullopt;
     std::optional<int> month;
-    std::vector<QString> numbers;
-    for (const QString& field : fields) {
+    std::vector<QStringView> numbers;
+    for (QStringView field : split.fields) {
         if (field[0].isLetter()) {
             if (month) return std::nullopt;
             month = monthFromName(field, locale);
             if (!month) return std::nullopt;
         } else {
-            numbers.push_back(field.endsWith(QLatin1Char('.')) ? field.left(field.size() - 1) : field);
+            numbers.push_back(field.endsWith(QLatin1Char('.')) ? field.first(field.size() - 1) : field);
         }
     }
     if (!month || numbers.size() != 2) return std::nullopt;
     // The year is the field of three or four digits, or else the last number.
     const bool yearFirst = numbers[0].size() > 2;
-    const QString& dayText = yearFirst ? numbers[1] : numbers[0];
-    const QString& yearText = yearFirst ? numbers[0] : numbers[1];
+    const QStringView dayText = yearFirst ? numbers[1] : numbers[0];
+    const QStringView yearText = yearFirst ? numbers[0] : numbers[1];
     const auto day = smallNumber(dayText, 2);
     const auto year = smallNumber(yearText, 4);
     if (!day || !year || yearText.size() == 3) return std::nullopt;

@@ -5,6 +5,7 @@
 
 #include <QLocale>
 #include <QString>
+#include <array>
 #include <optional>
 
 namespace brevanta::engine {
@@ -24,5 +25,15 @@ struct TypedDate {
 // two-digit year 00-29 is 20xx, 30-99 is 19xx), optionally followed by a
 // time of day (h:mm or h:mm:ss, with AM/PM when given).
 std::optional<TypedDate> readTypedDate(const QString& text, const QLocale& locale);
+
+// The fields of a date written with a month name, split where
+// [\s\x{00A0}/,-]+ or \.\s*(?=\d) matches (ASCII \s and \d), empty fields
+// left out; broken UTF-16 is one field, as the pattern matches nothing in
+// it. Only three fields can make such a date, so counting stops at four.
+struct NamedDateFields {
+    int count = 0;  // 4: four or more
+    std::array<QStringView, 3> fields;
+};
+NamedDateFields namedDateFields(QStringView text);
 
 }  // namespace brevanta::engine

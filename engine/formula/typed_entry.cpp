@@ -3,6 +3,7 @@
 #include "engine/formula/date_formats.h"
 #include "engine/formula/entry_reading.h"
 #include "engine/formula/formula_text.h"
+#include "engine/formula/locale_facts.h"
 
 namespace brevanta::engine {
 
@@ -25,13 +26,14 @@ TypedEntry interpretEntry(const QString& text, const QLocale& locale) {
         entry.value = true;
     } else if (trimmed.compare(QLatin1String("FALSE"), Qt::CaseInsensitive) == 0) {
         entry.value = false;
-    } else if (const auto error = model::errorFromText(trimmed)) {
+    } else if (const auto error = trimmed.startsWith(QLatin1Char('#')) ? model::errorFromText(trimmed) : std::nullopt) {
         entry.value = *error;
     } else if (const auto number = readTypedNumber(text, locale)) {
         entry.value = *number;
     } else if (const auto date = readTypedDate(text, locale)) {
         entry.value = date->serial;
-        entry.numberFormat = date->hasTime ? localeDateTimeFormat(locale, date->hasSeconds) : localeDateFormat(locale);
+        entry.numberFormat =
+            date->hasTime ? localeDateTimeFormat(locale, date->hasSeconds) : localeFacts(locale).dateFormat;
     } else {
         entry.value = text;
     }

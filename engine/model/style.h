@@ -60,9 +60,32 @@ public:
         return intern(copy);
     }
 
+    // derive() for an edit that (kind, argument) name completely: what it
+    // makes of each format is remembered, as formats never change once made.
+    template <class Edit>
+    StyleId deriveNamed(StyleId base, int kind, double argument, Edit&& edit) {
+        const Derivation key{base, kind, argument};
+        if (const auto it = derivations_.find(key); it != derivations_.end()) return it->second;
+        const StyleId derived = derive(base, std::forward<Edit>(edit));
+        derivations_.emplace(key, derived);
+        return derived;
+    }
+
 private:
+    struct Derivation {
+        StyleId base;
+        int kind;
+        double argument;
+        bool operator==(const Derivation&) const = default;
+    };
+    struct DerivationHash {
+        size_t operator()(const Derivation& d) const {
+            return std::hash<double>{}(d.argument) ^ (size_t(d.base) * 0x9e3779b97f4a7c15ULL) ^ (size_t(d.kind) << 48);
+        }
+    };
     std::vector<CellStyle> styles_;
     std::unordered_map<CellStyle, StyleId, CellStyleHash> index_;
+    std::unordered_map<Derivation, StyleId, DerivationHash> derivations_;
 };
 
 }  // namespace brevanta::model

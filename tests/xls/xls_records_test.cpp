@@ -57,6 +57,32 @@ std::vector<QString> readBack(const std::vector<Listed>& list) {
     return xls::readSharedStrings(segments);
 }
 
+// ---------------------------------------------------------------- byte writer
+
+// The writer keeps room past what it wrote; what it hands out is exactly what was written, and stays so.
+TEST(ByteWriter, HandsOutWhatWasWrittenAndKeepsItsCopiesApart) {
+    xls::ByteWriter out;
+    out.u8(0x01);
+    out.u16(0x0302);
+    out.u32(0x07060504);
+    const QByteArray first = out.bytes();
+    EXPECT_EQ(first, QByteArray::fromHex("01020304050607"));
+    out.f64(1.0);
+    out.zeros(2);
+    out.raw(QByteArray("xy"));
+    out.patch16(1, 0xBBAA);
+    out.patch32(3, 0xFFEEDDCC);
+    EXPECT_EQ(first, QByteArray::fromHex("01020304050607"));  // taken before: untouched by later writes
+    EXPECT_EQ(out.bytes(), QByteArray::fromHex("01AABBCCDDEEFF000000000000F03F00007879"));
+    EXPECT_EQ(out.size(), 19);
+    out.clear();
+    out.u16(0x0A0B);
+    EXPECT_EQ(out.bytes(), QByteArray::fromHex("0B0A"));
+    for (int i = 0; i < 100000; ++i) out.u16(static_cast<uint16_t>(i));
+    EXPECT_EQ(out.size(), 200002);
+    EXPECT_EQ(u16(out.bytes(), 2 + 2 * 54321), 54321);
+}
+
 // ---------------------------------------------------------------- shared strings
 
 TEST(SharedStringTable, LongTextsContinueWithTheOptionByteRepeated) {
@@ -77,6 +103,23 @@ TEST(SharedStringTable, LongTextsContinueWithTheOptionByteRepeated) {
     ASSERT_EQ(texts.size(), 2u);
     EXPECT_EQ(texts[0], QString(10000, QLatin1Char('a')));
     EXPECT_EQ(texts[1], QString(5000, QChar(0x6771)));
+}
+
+// A text's characters go on in the next segment with an option byte of their own (compressed to wide
+// here); a text claiming more characters than there are bytes is damage, never a read past the end.
+TEST(SharedStringTable, TextsAcrossSegmentsAndTextsCutShort) {
+    auto segment = [](const char* hex) {
+        static std::vector<QByteArray> keep;
+        keep.push_back(QByteArray::fromHex(hex));
+        return std::span<const uint8_t>(reinterpret_cast<const uint8_t*>(keep.back().constData()),
+                                        size_t(keep.back().size()));
+    };
+    const auto texts = xls::readSharedStrings({segment("01000000" "01000000" "0500" "00" "6162"),
+                                               segment("01" "6300" "1c67" "6500")});
+    ASSERT_EQ(texts.size(), 1u);
+    EXPECT_EQ(texts[0], QString::fromUtf8("abc\u671Ce"));
+    EXPECT_THROW(xls::readSharedStrings({segment("01000000" "01000000" "0a00" "00" "616263")}), host::HostError);
+    EXPECT_THROW(xls::readSharedStrings({segment("01000000" "01000000" "0300" "01" "6100" "62")}), host::HostError);
 }
 
 TEST(SharedStringTable, AHeaderThatDoesNotFitStartsTheNextRecord) {
@@ -167,6 +210,60 @@ TEST(FormulaTokens, TokensThisReaderDoesNotKnowAreRefusedCleanly) {
     EXPECT_THROW(xls::decodeFormula({reinterpret_cast<const uint8_t*>("\x1f\x00\x00"), 3}, 0, 0), host::HostError);
     // Nesting no real formula has (what a later tree walk could choke on).
     undecodable("1e0100" + QByteArray("13").repeated(2000));  // 2,000 unary minuses
+}
+
+// Cells of one shape share a tree; every cell still reads back as its own tokens decode, and what
+// plain decoding refuses is still refused.
+TEST(FormulaTokens, SheetFormulasShareTreesOnlyBetweenCellsOfOneShape) {
+    auto span = [](const QByteArray& bytes) {
+        return std::span<const uint8_t>(reinterpret_cast<const uint8_t*>(bytes.constData()), size_t(bytes.size()));
+    };
+    xls::SheetFormulas formulas;
+    const char* texts[] = {"=IF(AND(ISBLANK(RC[-2]),ISBLANK(RC[-1])),\"\",SUM(R6C[-1]:RC[-1])-SUM(R6C[-2]:RC[-2]))",
+                           "=R[-1]C+1", "=R3C+1", "=R3C[-1]&\"Ünï\"", "=R1C1:R[2]C[1]", "=1.5"};
+    for (const char* text : texts) {
+        const auto formula = engine::parseFormulaR1C1(QString::fromUtf8(text));
+        model::FormulaPtr first;
+        for (int row : {0, 1, 2, 3, 5, 600, 65535}) {
+            for (int col : {1, 8}) {
+                const QByteArray tokens = xls::encodeFormula(formula->root, row, col);
+                const model::FormulaPtr shared = formulas.decode(span(tokens), row, col);
+                EXPECT_EQ(engine::formulaToR1C1(shared->root),
+                          engine::formulaToR1C1(xls::decodeFormula(span(tokens), row, col).root))
+                    << text << " at " << row << "," << col;
+                if (row == 600 && col == 8) first = shared;
+                if (row == 5 && col == 8 && first) EXPECT_EQ(shared, first) << text;
+            }
+        }
+    }
+    // Row 600 of "=R[-1]C+1" against row 2 of "=R3C+1": both reach row 3 when read at row 2 (0-based 2 is R3)...
+    const QByteArray relative = xls::encodeFormula(engine::parseFormulaR1C1(QStringLiteral("=R[-1]C+1"))->root, 3, 0);
+    const QByteArray absolute = xls::encodeFormula(engine::parseFormulaR1C1(QStringLiteral("=R3C+1"))->root, 3, 0);
+    EXPECT_EQ(relative.left(3), absolute.left(3));  // ...with the same row word; only the flags tell them apart
+    EXPECT_EQ(engine::formulaToR1C1(formulas.decode(span(relative), 3, 0)->root), QStringLiteral("=R[-1]C+1"));
+    EXPECT_EQ(engine::formulaToR1C1(formulas.decode(span(absolute), 3, 0)->root), QStringLiteral("=R3C+1"));
+    EXPECT_THROW(formulas.decode(span(QByteArray::fromHex("1e01001e0200")), 0, 0), xls::UndecodableFormula);
+    EXPECT_THROW(formulas.decode(span(QByteArray::fromHex("1f0000")), 0, 0), host::HostError);  // cut short
+    EXPECT_THROW(formulas.decode(span(QByteArray::fromHex("170501616263")), 0, 0), host::HostError);
+}
+
+// Tokens re-written from a column's shape are the tokens encoding gives, in every row, also where a
+// reference falls off the sheet and comes back on.
+TEST(FormulaTokens, SheetFormulaTokensAreTheEncodedTokensInEveryRow) {
+    xls::SheetFormulaTokens tokens;
+    const char* texts[] = {"=IF(AND(ISBLANK(RC[-2]),ISBLANK(RC[-1])),\"\",SUM(R6C[-1]:RC[-1])-SUM(R6C[-2]:RC[-2]))",
+                           "=R[-1]C+R[1]C[-1]", "=R3C+R[-2]C", "=SUM(R[-3]C:R[2]C)", "=R1C1&\"x\"", "=2"};
+    std::vector<model::FormulaPtr> formulas;
+    for (const char* text : texts) formulas.push_back(engine::parseFormulaR1C1(QString::fromUtf8(text)));
+    for (int row : {5, 6, 7, 0, 1, 2, 3, 4, 300, 65533, 65534, 65535, 8, 9}) {
+        for (size_t i = 0; i < formulas.size(); ++i) {
+            for (int col : {0, 8}) {
+                const QByteArray expected = xls::encodeFormula(formulas[i]->root, row, col);
+                EXPECT_EQ(tokens.encode(formulas[i]->root, row, col).toHex(), expected.toHex())
+                    << texts[i] << " at " << row << "," << col;
+            }
+        }
+    }
 }
 
 // ---------------------------------------------------------------- numbers

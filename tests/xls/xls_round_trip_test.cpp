@@ -11,6 +11,7 @@
 #include "engine/formula/formula_text.h"
 #include "host/host_api.h"
 #include "tests/xls/register_workbook.h"
+#include "xls/compound_file.h"
 #include "xls/workbook_stream.h"
 #include "xls/xls_file.h"
 
@@ -112,6 +113,28 @@ TEST(RoundTrip, SeveralSheetsKeepNamesActiveSheetAndFormats) {
 TEST(RoundTrip, OutputIsByteStable) {
     const auto workbook = registerWorkbook(5);
     EXPECT_EQ(xls::encodeWorkbookFile(*workbook), xls::encodeWorkbookFile(*workbook));
+}
+
+// Saving packs the stream straight into the file, piece by piece; the file is the one packed in memory,
+// for a stream in the mini-stream's range and a long one, and a file that cannot be written says so.
+TEST(RoundTrip, SavedFileIsTheFilePackedInMemory) {
+    QTemporaryDir folder;
+    ASSERT_TRUE(folder.isValid());
+    for (int rows : {0, 3, 2000}) {
+        const auto workbook = registerWorkbook(rows);
+        const QString path = folder.filePath(QStringLiteral("saved%1.xls").arg(rows));
+        xls::writeWorkbook(*workbook, path);
+        QFile saved(path);
+        ASSERT_TRUE(saved.open(QIODevice::ReadOnly));
+        EXPECT_EQ(saved.readAll(), xls::encodeWorkbookFile(*workbook)) << rows << " rows";
+        EXPECT_EQ(xls::encodeWorkbookStream(*workbook), xls::encodeWorkbookStreamPieces(*workbook).front() +
+                                                             xls::encodeWorkbookStreamPieces(*workbook).back());
+    }
+#if defined(Q_OS_UNIX)
+    QFile readOnly(folder.filePath(QStringLiteral("saved3.xls")));
+    ASSERT_TRUE(readOnly.open(QIODevice::ReadOnly));
+    EXPECT_FALSE(xls::writeCompoundFile({QByteArray(5000, 'x')}, readOnly.handle()).isEmpty());
+#endif
 }
 
 // Whatever the container library logs (its failed checks come as criticals

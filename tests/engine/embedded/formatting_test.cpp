@@ -207,3 +207,27 @@ TEST_F(EngineTest, RowsColumnsAndItemStepAsTheRangeSays) {
     EXPECT_HOST_ERROR(area->item(0), "Unable to get the Item property of the Range class");
     EXPECT_HOST_ERROR(app->activeSheet()->cell(65536, 1)->rows()->item(2), "Unable to get the Item property of the Range class");
 }
+
+// The same edit on cells of different formats gives each the edit on top of its own format, every time it
+// is made; the same edit on the same format gives the same format.
+TEST_F(EngineTest, RepeatedEditsBuildOnEachCellsOwnFormat) {
+    app->range(QStringLiteral("B2"))->font().setFontStyle(QStringLiteral("Bold"));
+    app->range(QStringLiteral("B3"))->font().setSize(14);
+    for (int round = 0; round < 2; ++round) {
+        for (const char* address : {"B2", "B3", "B4"}) app->range(QLatin1String(address))->interior().setColorIndex(6);
+        EXPECT_TRUE(styleAt(2, 2).font.bold);
+        EXPECT_EQ(styleAt(2, 2).font.size, 10);
+        EXPECT_FALSE(styleAt(3, 2).font.bold);
+        EXPECT_EQ(styleAt(3, 2).font.size, 14);
+        EXPECT_FALSE(styleAt(4, 2).font.bold);
+        for (int row = 2; row <= 4; ++row) EXPECT_EQ(styleAt(row, 2).fillColorIndex, 6) << row;
+        app->range(QStringLiteral("B2:B4"))->interior().setColorIndex(7);
+        for (int row = 2; row <= 4; ++row) EXPECT_EQ(styleAt(row, 2).fillColorIndex, 7) << row;
+    }
+    app->range(QStringLiteral("C4"))->interior().setColorIndex(7);
+    EXPECT_EQ(sheet().effectiveStyle(3, 2), sheet().effectiveStyle(3, 1));  // C4 and B4: one format
+    app->range(QStringLiteral("B2:B4"))->setHorizontalAlignment(host::xl::Right);
+    app->range(QStringLiteral("B2:B4"))->setWrapText(true);
+    EXPECT_TRUE(styleAt(2, 2).font.bold && styleAt(2, 2).wrap && styleAt(2, 2).hAlign == model::HAlign::Right);
+    EXPECT_FALSE(styleAt(4, 3).wrap);
+}

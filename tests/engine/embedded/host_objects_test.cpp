@@ -268,3 +268,43 @@ TEST_F(EngineTest, AnOpenedWorkbookShowsItsSavedResultsUntilSomethingChanges) {
     EXPECT_EQ(reader->range(QStringLiteral("A2"))->value(), host::Value(30.0));
     reader->quit();
 }
+
+// The application hands the last range out again while it stands for the same cells: every range
+// must still stand for its own cells, on the sheet that was active when it was asked for.
+TEST_F(EngineTest, RangesAskedForInTurnKeepTheirCellsAndFollowTheActiveSheet) {
+    auto b2 = app->range(QStringLiteral("B2"));
+    b2->select();
+    app->activeCell()->setFormulaR1C1(QStringLiteral("first"));
+    app->range(QStringLiteral("C3:D4"))->select();
+    EXPECT_EQ(b2->address(), QStringLiteral("$B$2"));
+    EXPECT_EQ(b2->text(), QStringLiteral("first"));
+    EXPECT_EQ(app->selection()->address(), QStringLiteral("$C$3:$D$4"));
+    EXPECT_EQ(app->activeCell()->address(), QStringLiteral("$C$3"));
+
+    // Another sheet: selection and active cell are its own.
+    app->sheets().item(2)->select();
+    EXPECT_EQ(app->selection()->address(), QStringLiteral("$A$1"));
+    app->activeCell()->setFormulaR1C1(QStringLiteral("on two"));
+    EXPECT_EQ(app->sheets().item(2)->range(QStringLiteral("A1"))->text(), QStringLiteral("on two"));
+    EXPECT_EQ(app->sheets().item(1)->range(QStringLiteral("A1"))->text(), QString());
+
+    // Another workbook, then back once it is closed.
+    auto second = app->workbooks().add();
+    app->range(QStringLiteral("E5"))->select();
+    EXPECT_EQ(app->activeCell()->address(), QStringLiteral("$E$5"));
+    second->close();
+    EXPECT_EQ(app->selection()->address(), QStringLiteral("$A$1"));
+    app->activeCell()->setFormulaR1C1(QStringLiteral("back"));
+    EXPECT_EQ(app->sheets().item(2)->range(QStringLiteral("A1"))->text(), QStringLiteral("back"));
+
+    // The active sheet deleted under the last range: the next sheet's selection.
+    app->range(QStringLiteral("F6"))->select();
+    app->sheets().item(2)->remove();
+    EXPECT_EQ(app->activeSheet()->name(), QStringLiteral("Sheet3"));
+    EXPECT_EQ(app->selection()->address(), QStringLiteral("$A$1"));
+    EXPECT_HOST_ERROR(app->range(QStringLiteral("B0")), "Invalid address: B0");
+
+    app->quit();
+    EXPECT_ANY_HOST_ERROR(app->selection());
+    EXPECT_ANY_HOST_ERROR(app->range(QStringLiteral("A1")));
+}

@@ -160,3 +160,27 @@ TEST(SortKeys, CompareAcrossTypes) {
     EXPECT_LT(engine::compareSortKeys(Value(QStringLiteral("abc")), Value(QStringLiteral("ABC")), true), 0);
     EXPECT_LT(engine::compareSortKeys(Value(-2.0), Value(-1.0), false), 0);
 }
+
+// Rows holding different columns inside the sorted range each take their own cells along, whatever
+// their number; the cells outside the range stay in their rows.
+TEST_F(SortTest, RowsOfDifferentShapesMoveWholeAndOutsideCellsStay) {
+    write(QStringLiteral("C6"), QStringLiteral("3"));
+    write(QStringLiteral("B6"), QStringLiteral("b3"));
+    write(QStringLiteral("E6"), QStringLiteral("e3"));
+    write(QStringLiteral("H6"), QStringLiteral("h3"));
+    write(QStringLiteral("C7"), QStringLiteral("1"));
+    write(QStringLiteral("C8"), QStringLiteral("2"));
+    write(QStringLiteral("D8"), QStringLiteral("d2"));
+    for (int row = 6; row <= 8; ++row) {
+        write(QStringLiteral("A%1").arg(row), QStringLiteral("a%1").arg(row));
+        write(QStringLiteral("I%1").arg(row), QStringLiteral("i%1").arg(row));
+    }
+    sortBy(8);
+    EXPECT_EQ(column(u'C', 6, 8), QStringList({"1", "2", "3"}));
+    EXPECT_EQ(column(u'B', 6, 8), QStringList({"_", "_", "b3"}));
+    EXPECT_EQ(column(u'D', 6, 8), QStringList({"_", "d2", "_"}));
+    EXPECT_EQ(column(u'E', 6, 8), QStringList({"_", "_", "e3"}));
+    EXPECT_EQ(column(u'H', 6, 8), QStringList({"_", "_", "h3"}));
+    EXPECT_EQ(column(u'A', 6, 8), QStringList({"a6", "a7", "a8"}));
+    EXPECT_EQ(column(u'I', 6, 8), QStringList({"i6", "i7", "i8"}));
+}

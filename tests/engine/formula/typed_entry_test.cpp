@@ -2,8 +2,11 @@
 
 #include <QDate>
 #include <QTime>
+#include <QRegularExpression>
+#include <cstring>
 
 #include "engine/formula/display_format.h"
+#include "engine/formula/entry_reading.h"
 #include "engine/formula/typed_entry.h"
 #include "host/host_api.h"
 
@@ -168,4 +171,52 @@ TEST(TypedEntry, MonthNamesInDates) {
     EXPECT_TRUE(staysText(QStringLiteral("Jan 2013"), kUnitedStates));
     EXPECT_TRUE(staysText(QStringLiteral("1 Janu 2013"), kUnitedStates));
     EXPECT_TRUE(staysText(QStringLiteral("Sold My Used Car"), kUnitedStates));
+}
+
+// Short decimals take a quicker road than the full conversion; the doubles must be the same, bit for bit,
+// on both sides of where that road ends (2^53, 22 decimals, exponents).
+TEST(TypedEntry, NumbersAreTheDoublesOfTheFullConversion) {
+    for (const char* text : {"0", "0.0", "007", "0.1", "0.3", "12.34", "99.99", "1234567.89", "0.000001",
+                             "9007199254740992", "9007199254740993", "9007199254740993.5", "900719925474099.3",
+                             "123456789012345678901234567890", "0.1234567890123456789012", "0.12345678901234567890123",
+                             "1.0000000000000000000001", "3.14159265358979323846", "1e22", "1.5E-7", "4.35",
+                             "2.675", "1.005", "8.41", "0.00000000000000000000000000001"}) {
+        bool ok = false;
+        const double expected = QString::fromLatin1(text).toDouble(&ok);
+        ASSERT_TRUE(ok) << text;
+        const double typed = numberOf(QString::fromLatin1(text), kUnitedStates);
+        EXPECT_EQ(std::memcmp(&typed, &expected, sizeof(double)), 0) << text;
+    }
+}
+
+// What a locale writes is remembered per locale: switching back and forth reads each one's way again.
+TEST(TypedEntry, EveryLocaleKeepsItsOwnWayAcrossSwitches) {
+    for (int round = 0; round < 3; ++round) {
+        EXPECT_EQ(numberOf(QStringLiteral("1.234,5"), kGermany), 1234.5);
+        EXPECT_EQ(numberOf(QStringLiteral("1,234.5"), kUnitedStates), 1234.5);
+        EXPECT_EQ(dateOf(QStringLiteral("2.1.2013"), kGermany).serial, 41276);
+        EXPECT_EQ(dateOf(QStringLiteral("2/1/2013"), kUnitedStates).serial, 41306);
+        EXPECT_EQ(dateOf(QStringLiteral("2/1/2013"), kUnitedStates).format, QStringLiteral("m/d/yyyy"));
+        EXPECT_EQ(dateOf(QStringLiteral("2.1.2013"), kGermany).format, QStringLiteral("dd.mm.yyyy"));
+    }
+}
+
+// The hand-written split of month-name dates against the pattern it stands for, around every UTF-16 unit.
+TEST(TypedEntry, NamedDateFieldsSplitAsThePatternDoes) {
+    static const QRegularExpression pattern(QStringLiteral("[\\s\\x{00A0}/,-]+|\\.\\s*(?=\\d)"));
+    auto check = [](const QString& text) {
+        const QStringList expected = text.split(pattern, Qt::SkipEmptyParts);
+        const engine::NamedDateFields split = engine::namedDateFields(text);
+        ASSERT_EQ(split.count, std::min<int>(expected.size(), 4)) << qPrintable(text);
+        if (split.count == 3)
+            for (int i = 0; i < 3; ++i) EXPECT_EQ(split.fields[i].toString(), expected[i]) << qPrintable(text);
+    };
+    for (char32_t unit = 1; unit <= 0xFFFF; ++unit) {
+        const QChar c(static_cast<char16_t>(unit));
+        check(QStringLiteral("1") + c + QStringLiteral("Jan") + c + c + QStringLiteral("2013"));
+        check(QStringLiteral("Jan.") + c + QStringLiteral("5") + c + QStringLiteral(" 13"));
+    }
+    for (const char* text : {"1 Jan 2013", "  1 -Jan- 2013 ", "Jan. 5, 2013", "5.Jan.2013", "1. Januar 2013",
+                             "a b c d e", "1..2", ".5", "5.", "x. 5", "x .\t\n5", "Transaction 17", "", " ", "1/2/3/4"})
+        check(QString::fromLatin1(text));
 }

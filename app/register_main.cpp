@@ -11,9 +11,10 @@
 #include <QFileInfo>
 #include <QGuiApplication>
 #include <QImage>
-#include <QSaveFile>
+#include <QBuffer>
 #include <QTemporaryDir>
 #include <cstdio>
+#include <new>
 #include <optional>
 
 #include "engine/embedded/embedded_host.h"
@@ -21,10 +22,14 @@
 #include "engine/paint/picture_output.h"
 #include "frame/common.h"
 #include "frame/error_report.h"
+#include "frame/failure.h"
+#include "frame/safe_file.h"
+#include "frame/text_decoding.h"
 #include "generate/check_register.h"
 #include "generate/csv_transactions.h"
 #include "generate/generation_windows.h"
 #include "generate/palette.h"
+#include "generate/register_layout.h"
 #include "host/connection.h"
 #include "host/host_factory.h"
 #include "register/saved_list.h"
@@ -102,6 +107,7 @@ public:
     }
     void setPreviewExcelFile(const QString& path) override { excelFile = path; }
     void showPreview() override {}
+    void tell(const QString& text) override { printErr(QStringLiteral("brevanta-register: ") + text + QLatin1Char('\n')); }
     void phaseFinished(const char* phase) override { clock_.mark(phase); }
     paint::SharedPicture picture;
     QString excelFile;
@@ -117,6 +123,12 @@ struct Options {
     std::optional<int> rows;
     bool timings = false;
 };
+
+// Input the register cannot take: a message and exit status 1.
+[[noreturn]] void refuse(const QString& message) {
+    printErr(QStringLiteral("brevanta-register: ") + message + QLatin1Char('\n'));
+    std::exit(1);
+}
 
 [[noreturn]] void usageError(const QString& message) {
     printErr(QStringLiteral("brevanta-register: ") + message + QStringLiteral("\n\n"));
@@ -143,6 +155,7 @@ Options parseArguments(const QStringList& arguments) {
             const QString text = value(i);
             const int n = text.toInt(&ok);
             if (!ok || n < 0) usageError(QStringLiteral("--rows needs a whole number of 0 or more, not \"") + text + QLatin1Char('"'));
+            if (n > generate::kMostTransactions) refuse(generate::tooManyTransactionsMessage(n));
             options.rows = n;
         } else if (a == QLatin1String("-o") || a == QLatin1String("--output")) options.output = value(i);
         else if (a == QLatin1String("--picture")) options.picture = value(i);
@@ -165,13 +178,43 @@ Options parseArguments(const QStringList& arguments) {
     return options;
 }
 
+// No list the register can lay out comes near this: 65,531 transactions of
+// a few hundred characters each are some tens of megabytes.
+constexpr qint64 kLargestInput = qint64(256) << 20;
+
+// The text of an input file, read in pieces so that an endless or huge
+// file (a device, a mistaken name) is refused instead of filling memory.
 QString readText(const QString& path) {
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly)) {
         printErr(QStringLiteral("brevanta-register: cannot read %1: %2\n").arg(path, file.errorString()));
         std::exit(2);
     }
-    return QString::fromUtf8(file.readAll());
+    QByteArray bytes;
+    while (true) {
+        const QByteArray piece = file.read(qint64(1) << 20);
+        if (piece.isEmpty()) break;
+        bytes += piece;
+        if (bytes.size() > kLargestInput)
+            refuse(QStringLiteral("%1 is larger than the %2 MB any list the register can hold takes; it is not read")
+                       .arg(path)
+                       .arg(kLargestInput >> 20));
+    }
+    if (file.error() != QFileDevice::NoError) {
+        printErr(QStringLiteral("brevanta-register: cannot read %1: %2\n").arg(path, file.errorString()));
+        std::exit(2);
+    }
+    frame::DecodedText decoded = frame::decodeText(bytes);
+    if (decoded.encoding == frame::TextEncoding::Windows1252)
+        printErr(QStringLiteral("brevanta-register: %1 is not UTF-8; it is read as Windows-1252\n").arg(path));
+    return std::move(decoded.text);
+}
+
+// A saved list as a file: one line break after it, as editors write, is no part of it.
+QString withoutOneTrailingLineBreak(QString text) {
+    if (text.endsWith(QLatin1String("\r\n"))) text.chop(2);
+    else if (text.endsWith(QLatin1Char('\n')) || text.endsWith(QLatin1Char('\r'))) text.chop(1);
+    return text;
 }
 
 std::vector<reg::Transaction> syntheticRows(int count) {
@@ -192,10 +235,16 @@ std::vector<reg::Transaction> syntheticRows(int count) {
     return rows;
 }
 
+// Copies the workbook to where it was asked for: complete and verified, or
+// the old file there left as it was (it is never deleted first).
 bool replaceFile(const QString& from, const QString& to) {
-    if (QFileInfo(from).absoluteFilePath() == QFileInfo(to).absoluteFilePath()) return true;
-    QFile::remove(to);
-    return QFile::copy(from, to);
+    try {
+        frame::copyFileSafely(from, to);
+        return true;
+    } catch (const frame::Failure& failure) {
+        printErr(QStringLiteral("brevanta-register: ") + failure.description() + QLatin1Char('\n'));
+        return false;
+    }
 }
 
 // The picture as SVG, or as PNG when it fits in a bitmap; a register too
@@ -214,13 +263,21 @@ bool writePicture(const paint::SharedPicture& picture, const QString& path) {
                      .arg(paint::kLargestBitmapSide));
         return false;
     }
-    QSaveFile file(path);
-    bool written = file.open(QIODevice::WriteOnly);
-    if (written && svg) written = file.write(paint::pictureToSvg(*picture)) >= 0;
-    // Light compression: a long register's picture is millions of pixels.
-    else if (written) written = paint::pictureToImage(*picture).save(&file, "png", 80);
-    if (!written || !file.commit()) {
-        printErr(QStringLiteral("brevanta-register: cannot write the picture %1\n").arg(path));
+    QByteArray bytes;
+    if (svg) {
+        bytes = paint::pictureToSvg(*picture);
+    } else {
+        QBuffer buffer(&bytes);
+        // Light compression: a long register's picture is millions of pixels.
+        if (!buffer.open(QIODevice::WriteOnly) || !paint::pictureToImage(*picture).save(&buffer, "png", 80)) {
+            printErr(QStringLiteral("brevanta-register: cannot encode the picture %1\n").arg(path));
+            return false;
+        }
+    }
+    try {
+        frame::writeFileSafely(path, bytes);
+    } catch (const frame::Failure& failure) {
+        printErr(QStringLiteral("brevanta-register: ") + failure.description() + QLatin1Char('\n'));
         return false;
     }
     return true;
@@ -228,7 +285,9 @@ bool writePicture(const paint::SharedPicture& picture, const QString& path) {
 
 }  // namespace
 
-int main(int argc, char** argv) {
+namespace {
+
+int run(int argc, char** argv) {
     // Without a display, Qt's offscreen platform serves (the picture goes through the clipboard).
     if (qEnvironmentVariableIsEmpty("DISPLAY") && qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY") &&
         qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
@@ -274,7 +333,8 @@ int main(int argc, char** argv) {
     std::vector<reg::Transaction> rows;
     try {
         if (!options.list.isEmpty()) {
-            for (const reg::SavedRecord& record : reg::decodeSavedList(readText(options.list)))
+            for (const reg::SavedRecord& record :
+                 reg::decodeSavedList(withoutOneTrailingLineBreak(readText(options.list))))
                 rows.push_back(record.fields);
         } else if (!options.csv.isEmpty()) {
             rows = generate::transactionsFromCsv(readText(options.csv));
@@ -288,6 +348,7 @@ int main(int argc, char** argv) {
         printErr(QStringLiteral("brevanta-register: ") + failure.description() + QLatin1Char('\n'));
         return 2;
     }
+    if (rows.size() > size_t(generate::kMostTransactions)) refuse(generate::tooManyTransactionsMessage(int(rows.size())));
     const reg::TransactionList transactions(std::move(rows));
     clock.mark("input");
 
@@ -306,4 +367,15 @@ int main(int argc, char** argv) {
     clock.mark("output");
     if (options.timings) clock.print();
     return ok && reporter.count == 0 ? 0 : 1;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    try {
+        return run(argc, argv);
+    } catch (const std::bad_alloc&) {
+        std::fputs("brevanta-register: out of memory; the input is too large for this machine\n", stderr);
+        return 1;
+    }
 }

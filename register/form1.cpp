@@ -10,6 +10,7 @@
 #include <QLineEdit>
 #include <QMouseEvent>
 #include <QPushButton>
+#include <QScopeGuard>
 #include <QScreen>
 #include <QTimer>
 #include <QTreeWidget>
@@ -390,6 +391,9 @@ void Form1::PushButton4_Click() {
 // ---- F. Start Creating Template ----
 
 void Form1::PushButton22_Click() {
+    if (generating_) return;
+    generating_ = true;
+    const auto done = qScopeGuard([this] { generating_ = false; });
     frame::Procedure proc(kModule, QStringLiteral("PushButton22_Click"));
     bool declined = false;
     proc.step(100, [&] { declined = hooks_.warnIfExcelOpen && hooks_.warnIfExcelOpen(); });

@@ -78,8 +78,10 @@ public:
     void PushButton3_Click();
     // Load Sample/Example Data.
     void PushButton4_Click();
-    // Start Creating Template.
+    // Start Creating Template. Does nothing while a generation runs (a second
+    // click can arrive while the first generation lets window events through).
     void PushButton22_Click();
+    bool generating() const { return generating_; }
     // Closing: stores the list.
     void Form_QueryUnload();
 
@@ -151,6 +153,7 @@ private:
     bool restoring_ = false;      // the saved list is being read back: no store
     bool storePending_ = false;   // a store after a change is on its way
     bool storeFailing_ = false;   // the last store failed and was reported
+    bool generating_ = false;     // Start's generation is running
 };
 
 }  // namespace brevanta::reg

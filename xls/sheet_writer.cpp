@@ -330,7 +330,7 @@ private:
                 out_.write(record::Number, p);
             }
         } else if (const QString* text = std::get_if<QString>(&value)) {
-            p.u32(strings_.add(text->left(kMaxTextLength)));
+            p.u32(strings_.add(leftWholeCharacters(*text, kMaxTextLength)));
             out_.write(record::LabelSst, p);
         } else if (const bool* truth = std::get_if<bool>(&value)) {
             p.u8(*truth ? 1 : 0);
@@ -364,7 +364,7 @@ private:
         p.u16(static_cast<uint16_t>(tokens.size()));
         p.raw(tokens);
         out_.write(record::Formula, p);
-        if (text && !text->isEmpty()) stringResult(text->left(kMaxTextLength));
+        if (text && !text->isEmpty()) stringResult(leftWholeCharacters(*text, kMaxTextLength));
     }
 
     // STRING: a formula's text result; long texts go on in CONTINUE records

@@ -2,8 +2,9 @@
 
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 
+#include "frame/failure.h"
+#include "frame/safe_file.h"
 #include "host/host_api.h"
 #include "xls/workbook_stream.h"
 
@@ -16,18 +17,14 @@ constexpr qint64 kLargestFile = 512LL * 1024 * 1024;
 
 void writeWorkbook(const model::Workbook& workbook, const QString& path) {
     const QByteArray file = encodeWorkbookFile(workbook);
-    // QSaveFile writes beside the target and renames over it only when everything was written.
-    QSaveFile out(path);
-    out.setDirectWriteFallback(false);
-    if (!out.open(QIODevice::WriteOnly))
-        throw host::HostError(QStringLiteral("Cannot save the workbook as '%1': %2").arg(path, out.errorString()));
-    if (out.write(file) != file.size()) {
-        const QString reason = out.errorString();
-        out.cancelWriting();
+    try {
+        frame::writeFileSafely(path, file);
+    } catch (const frame::Failure& failure) {
+        QString reason = failure.description();
+        const QString prefix = QStringLiteral("Cannot write ") + path + QStringLiteral(": ");
+        if (reason.startsWith(prefix)) reason.remove(0, prefix.size());
         throw host::HostError(QStringLiteral("Cannot save the workbook as '%1': %2").arg(path, reason));
     }
-    if (!out.commit())
-        throw host::HostError(QStringLiteral("Cannot save the workbook as '%1': %2").arg(path, out.errorString()));
 }
 
 std::unique_ptr<model::Workbook> readWorkbook(const QString& path) {

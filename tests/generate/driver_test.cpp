@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <QDir>
+#include <unistd.h>
 #include <QFile>
 #include <QImage>
 #include <QRegularExpression>
@@ -34,7 +35,9 @@ public:
         excelFile = path;
     }
     void showPreview() override { calls << QStringLiteral("show preview"); }
+    void tell(const QString& text) override { told << text; }
     QStringList calls;
+    QStringList told;
     QImage picture;
     QString excelFile;
 };
@@ -106,7 +109,7 @@ TEST(GenerationDriver, AWholeGenerationHandsPictureAndWorkbookToThePreview) {
     EXPECT_EQ(host::mExcelApp, nullptr);
 }
 
-TEST(GenerationDriver, NamesHaveTheirFormAndTempFallsBackToTheSystemFolder) {
+TEST(GenerationDriver, NamesHaveTheirFormAndTempFallsBackToThePrivateFolder) {
     std::mt19937 generator(42);
     std::set<QString> names;
     for (int i = 0; i < 200; ++i) {
@@ -118,7 +121,7 @@ TEST(GenerationDriver, NamesHaveTheirFormAndTempFallsBackToTheSystemFolder) {
 
     {
         TempScope empty("");
-        EXPECT_EQ(generate::temporaryFolder(), QDir::tempPath());
+        EXPECT_EQ(generate::temporaryFolder(), QDir::tempPath() + QStringLiteral("/brevanta-") + QString::number(::getuid()));
     }
     QTemporaryDir dir;
     TempScope set(dir.path().toLocal8Bit());

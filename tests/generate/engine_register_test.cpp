@@ -33,7 +33,9 @@ public:
     }
     void setPreviewExcelFile(const QString& path) override { excelFile = path; }
     void showPreview() override {}
+    void tell(const QString& text) override { told << text; }
     paint::SharedPicture picture;
+    QStringList told;
     QString excelFile;
 };
 

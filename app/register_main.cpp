@@ -242,7 +242,7 @@ bool replaceFile(const QString& from, const QString& to) {
         frame::copyFileSafely(from, to);
         return true;
     } catch (const frame::Failure& failure) {
-        printErr(QStringLiteral("brevanta-register: ") + failure.description() + QLatin1Char('\n'));
+        printErr(QStringLiteral("brevanta-register: cannot write %1 (%2)\n").arg(to, failure.description()));
         return false;
     }
 }

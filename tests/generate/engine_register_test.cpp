@@ -15,6 +15,7 @@
 #include "engine/embedded/embedded_host.h"
 #include "generate/check_register.h"
 #include "generate/palette.h"
+#include "generate/register_layout.h"
 #include "host/connection.h"
 #include "host/host_factory.h"
 #include "tests/support/recording.h"
@@ -153,6 +154,29 @@ QString run(const QString& program, const QStringList& arguments, int timeoutMs 
     process.start(program, arguments);
     if (!process.waitForFinished(timeoutMs)) return QStringLiteral("<no finish>");
     return QString::fromUtf8(process.readAll());
+}
+
+// A sheet holds 65,531 transactions below its header rows. Exactly that
+// many fill it to its last row without a single report or message, and
+// are sorted; one more is refused before anything starts.
+TEST_F(EngineRegister, ExactlyTheRowLimitFillsTheSheetAndOneMoreIsRefused) {
+    std::vector<reg::Transaction> rows;
+    for (int i = 0; i < generate::kMostTransactions; ++i)
+        rows.push_back(row(QByteArray::number(generate::kMostTransactions - i).constData(), "1", ""));
+    generate(rows);
+    EXPECT_TRUE(windows_.told.isEmpty()) << windows_.told.join('\n').toStdString();
+    EXPECT_EQ(value("C6"), number(1));
+    EXPECT_EQ(value("C65536"), number(generate::kMostTransactions));
+    EXPECT_EQ(value("I65536"), number(-generate::kMostTransactions));
+
+    rows.push_back(row("0", "1", ""));
+    KeptWindows refused;
+    generate::generateCheckRegister(1, reg::TransactionList(std::move(rows)), refused);
+    EXPECT_EQ(refused.told, QStringList{generate::tooManyTransactionsMessage(65532)});
+    EXPECT_TRUE(refused.excelFile.isEmpty());
+    EXPECT_EQ(host::mExcelApp, nullptr);
+    EXPECT_TRUE(seams_.reporter.reports.empty());
+    EXPECT_TRUE(seams_.prompter.messages.empty());
 }
 
 TEST_F(EngineRegister, XlrdReadsTheTemporaryWorkbook) {

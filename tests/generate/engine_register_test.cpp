@@ -19,6 +19,7 @@
 #include "host/connection.h"
 #include "host/host_factory.h"
 #include "tests/support/recording.h"
+#include "tests/support/small_disk.h"
 #include "xls/xls_file.h"
 
 namespace brevanta {
@@ -177,6 +178,32 @@ TEST_F(EngineRegister, ExactlyTheRowLimitFillsTheSheetAndOneMoreIsRefused) {
     EXPECT_EQ(host::mExcelApp, nullptr);
     EXPECT_TRUE(seams_.reporter.reports.empty());
     EXPECT_TRUE(seams_.prompter.messages.empty());
+}
+
+// TEMP on a full disk: the save reports the full disk at its own step, and
+// no empty or broken workbook is left under the name for Save to copy.
+TEST(EngineRegisterOnAFullDisk, TheSaveReportsItAndLeavesNoWorkbook) {
+    testsupport::SmallDisk disk(256 * 1024);
+    BREVANTA_NEEDS_SMALL_DISK(disk);
+    testsupport::SeamGuard seams;
+    engine::EmbeddedHostFactory factory;
+    host::setHostFactory(&factory);
+    const QByteArray savedTemp = qgetenv("TEMP");
+    qputenv("TEMP", disk.path().toLocal8Bit());
+    generate::initPalette();
+    disk.fill(4096);
+    std::vector<reg::Transaction> rows(3000, row("1", "2", ""));
+    KeptWindows windows;
+    generate::generateCheckRegister(1, reg::TransactionList(std::move(rows)), windows);
+    qputenv("TEMP", savedTemp);
+    host::setHostFactory(nullptr);
+
+    ASSERT_FALSE(seams.reporter.reports.empty());
+    EXPECT_EQ(seams.reporter.reports[0].line, 158);
+    EXPECT_TRUE(seams.reporter.reports[0].description.contains(QStringLiteral("No space left on device")))
+        << seams.reporter.reports[0].description.toStdString();
+    EXPECT_FALSE(QFile::exists(windows.excelFile));
+    EXPECT_EQ(QDir(disk.path()).entryList(QDir::Files | QDir::Hidden), QStringList{QStringLiteral(".filler")});
 }
 
 TEST_F(EngineRegister, XlrdReadsTheTemporaryWorkbook) {

@@ -12,6 +12,7 @@
 
 #include "frame/failure.h"
 #include "frame/temporary_files.h"
+#include "tests/support/small_disk.h"
 
 namespace brevanta {
 namespace {
@@ -73,6 +74,15 @@ TEST(TemporaryFiles, TempIsUsedOnlyWhenItIsAWritableFolderElseThePrivateFolder) 
     QTemporaryDir chosen;
     EnvironmentScope scope("TEMP", chosen.path().toLocal8Bit().constData());
     EXPECT_EQ(frame::temporaryFolder(), chosen.path());
+}
+
+TEST(TemporaryFiles, AReadOnlyTempIsPassedOverForThePrivateFolder) {
+    testsupport::SmallDisk readOnly(64 * 1024, true);
+    BREVANTA_NEEDS_SMALL_DISK(readOnly);
+    QTemporaryDir system;
+    EnvironmentScope tmpdir("TMPDIR", system.path().toLocal8Bit().constData());
+    EnvironmentScope temp("TEMP", readOnly.path().toLocal8Bit().constData());
+    EXPECT_EQ(frame::temporaryFolder(), system.path() + QStringLiteral("/brevanta-") + QString::number(::getuid()));
 }
 
 TEST(TemporaryFiles, APlantedLinkUnderThePrivateNameIsNeverUsed) {

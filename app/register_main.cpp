@@ -190,15 +190,18 @@ QString readText(const QString& path) {
         printErr(QStringLiteral("brevanta-register: cannot read %1: %2\n").arg(path, file.errorString()));
         std::exit(2);
     }
+    auto tooLarge = [&] {
+        refuse(QStringLiteral("%1 is larger than the %2 MB any list the register can hold takes; it is not read")
+                   .arg(path)
+                   .arg(kLargestInput >> 20));
+    };
+    if (file.size() > kLargestInput) tooLarge();  // a plain file says its size; a device or pipe does not
     QByteArray bytes;
     while (true) {
         const QByteArray piece = file.read(qint64(1) << 20);
         if (piece.isEmpty()) break;
         bytes += piece;
-        if (bytes.size() > kLargestInput)
-            refuse(QStringLiteral("%1 is larger than the %2 MB any list the register can hold takes; it is not read")
-                       .arg(path)
-                       .arg(kLargestInput >> 20));
+        if (bytes.size() > kLargestInput) tooLarge();
     }
     if (file.error() != QFileDevice::NoError) {
         printErr(QStringLiteral("brevanta-register: cannot read %1: %2\n").arg(path, file.errorString()));

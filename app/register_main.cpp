@@ -304,6 +304,31 @@ int run(int argc, char** argv) {
     engine::EmbeddedHostFactory hosts;
     host::setHostFactory(&hosts);
 
+    // The input is read before the temporary folder exists, so that a
+    // refusal (which ends at once) leaves nothing behind.
+    std::vector<reg::Transaction> rows;
+    if (options.fromXls.isEmpty()) {
+        try {
+            if (!options.list.isEmpty()) {
+                for (const reg::SavedRecord& record :
+                     reg::decodeSavedList(withoutOneTrailingLineBreak(readText(options.list))))
+                    rows.push_back(record.fields);
+            } else if (!options.csv.isEmpty()) {
+                rows = generate::transactionsFromCsv(readText(options.csv));
+            } else if (options.sample) {
+                rows = {{"1/1/2013", "1", "Sold My Used Car", "Automotive", "Yes", "", "5000"},
+                        {"1/2/2013", "2", "Thundercats Collection", "Toys", "Yes", "", "55"}};
+            } else {
+                rows = syntheticRows(*options.rows);
+            }
+        } catch (const frame::Failure& failure) {
+            printErr(QStringLiteral("brevanta-register: ") + failure.description() + QLatin1Char('\n'));
+            return 2;
+        }
+        if (rows.size() > size_t(generate::kMostTransactions)) refuse(generate::tooManyTransactionsMessage(int(rows.size())));
+        clock.mark("input");
+    }
+
     // A private temporary folder, so runs side by side never share the picture file.
     QTemporaryDir temporary;
     if (!temporary.isValid()) {
@@ -333,28 +358,8 @@ int run(int argc, char** argv) {
         return ok ? 0 : 1;
     }
 
-    std::vector<reg::Transaction> rows;
-    try {
-        if (!options.list.isEmpty()) {
-            for (const reg::SavedRecord& record :
-                 reg::decodeSavedList(withoutOneTrailingLineBreak(readText(options.list))))
-                rows.push_back(record.fields);
-        } else if (!options.csv.isEmpty()) {
-            rows = generate::transactionsFromCsv(readText(options.csv));
-        } else if (options.sample) {
-            rows = {{"1/1/2013", "1", "Sold My Used Car", "Automotive", "Yes", "", "5000"},
-                    {"1/2/2013", "2", "Thundercats Collection", "Toys", "Yes", "", "55"}};
-        } else {
-            rows = syntheticRows(*options.rows);
-        }
-    } catch (const frame::Failure& failure) {
-        printErr(QStringLiteral("brevanta-register: ") + failure.description() + QLatin1Char('\n'));
-        return 2;
-    }
-    if (rows.size() > size_t(generate::kMostTransactions)) refuse(generate::tooManyTransactionsMessage(int(rows.size())));
-    const reg::TransactionList transactions(std::move(rows));
-    clock.mark("input");
 
+    const reg::TransactionList transactions(std::move(rows));
     generate::initPalette();
     HeadlessWindows windows(clock, !options.picture.isEmpty());
     generate::generateCheckRegister(1, transactions, windows);

@@ -11,9 +11,10 @@
 #include <QFileInfo>
 #include <QGuiApplication>
 #include <QImage>
-#include <QSaveFile>
+#include <QBuffer>
 #include <QTemporaryDir>
 #include <cstdio>
+#include <new>
 #include <optional>
 
 #include "app/information_options.h"
@@ -22,10 +23,14 @@
 #include "engine/paint/picture_output.h"
 #include "frame/common.h"
 #include "frame/error_report.h"
+#include "frame/failure.h"
+#include "frame/safe_file.h"
+#include "frame/text_decoding.h"
 #include "generate/check_register.h"
 #include "generate/csv_transactions.h"
 #include "generate/generation_windows.h"
 #include "generate/palette.h"
+#include "generate/register_layout.h"
 #include "host/connection.h"
 #include "host/host_factory.h"
 #include "print/sheet_printout.h"
@@ -108,6 +113,7 @@ public:
     }
     void setPreviewExcelFile(const QString& path) override { excelFile = path; }
     void showPreview() override {}
+    void tell(const QString& text) override { printErr(QStringLiteral("brevanta-register: ") + text + QLatin1Char('\n')); }
     void phaseFinished(const char* phase) override { clock_.mark(phase); }
     paint::SharedPicture picture;
     QString excelFile;
@@ -123,6 +129,12 @@ struct Options {
     std::optional<int> rows;
     bool timings = false;
 };
+
+// Input the register cannot take: a message and exit status 1.
+[[noreturn]] void refuse(const QString& message) {
+    printErr(QStringLiteral("brevanta-register: ") + message + QLatin1Char('\n'));
+    std::exit(1);
+}
 
 [[noreturn]] void usageError(const QString& message) {
     printErr(QStringLiteral("brevanta-register: ") + message + QStringLiteral("\n\n"));
@@ -146,6 +158,7 @@ Options parseArguments(const QStringList& arguments) {
             const QString text = value(i);
             const int n = text.toInt(&ok);
             if (!ok || n < 0) usageError(QStringLiteral("--rows needs a whole number of 0 or more, not \"") + text + QLatin1Char('"'));
+            if (n > generate::kMostTransactions) refuse(generate::tooManyTransactionsMessage(n));
             options.rows = n;
         } else if (a == QLatin1String("-o") || a == QLatin1String("--output")) options.output = value(i);
         else if (a == QLatin1String("--picture")) options.picture = value(i);
@@ -170,13 +183,46 @@ Options parseArguments(const QStringList& arguments) {
     return options;
 }
 
+// No list the register can lay out comes near this: 65,531 transactions of
+// a few hundred characters each are some tens of megabytes.
+constexpr qint64 kLargestInput = qint64(256) << 20;
+
+// The text of an input file, read in pieces so that an endless or huge
+// file (a device, a mistaken name) is refused instead of filling memory.
 QString readText(const QString& path) {
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly)) {
         printErr(QStringLiteral("brevanta-register: cannot read %1: %2\n").arg(path, file.errorString()));
         std::exit(2);
     }
-    return QString::fromUtf8(file.readAll());
+    auto tooLarge = [&] {
+        refuse(QStringLiteral("%1 is larger than the %2 MB any list the register can hold takes; it is not read")
+                   .arg(path)
+                   .arg(kLargestInput >> 20));
+    };
+    if (file.size() > kLargestInput) tooLarge();  // a plain file says its size; a device or pipe does not
+    QByteArray bytes;
+    while (true) {
+        const QByteArray piece = file.read(qint64(1) << 20);
+        if (piece.isEmpty()) break;
+        bytes += piece;
+        if (bytes.size() > kLargestInput) tooLarge();
+    }
+    if (file.error() != QFileDevice::NoError) {
+        printErr(QStringLiteral("brevanta-register: cannot read %1: %2\n").arg(path, file.errorString()));
+        std::exit(2);
+    }
+    frame::DecodedText decoded = frame::decodeText(bytes);
+    if (decoded.encoding == frame::TextEncoding::Windows1252)
+        printErr(QStringLiteral("brevanta-register: %1 is not UTF-8; it is read as Windows-1252\n").arg(path));
+    return std::move(decoded.text);
+}
+
+// A saved list as a file: one line break after it, as editors write, is no part of it.
+QString withoutOneTrailingLineBreak(QString text) {
+    if (text.endsWith(QLatin1String("\r\n"))) text.chop(2);
+    else if (text.endsWith(QLatin1Char('\n')) || text.endsWith(QLatin1Char('\r'))) text.chop(1);
+    return text;
 }
 
 std::vector<reg::Transaction> syntheticRows(int count) {
@@ -218,10 +264,16 @@ bool writePdf(const QString& workbook, const QString& path) {
     }
 }
 
+// Copies the workbook to where it was asked for: complete and verified, or
+// the old file there left as it was (it is never deleted first).
 bool replaceFile(const QString& from, const QString& to) {
-    if (QFileInfo(from).absoluteFilePath() == QFileInfo(to).absoluteFilePath()) return true;
-    QFile::remove(to);
-    return QFile::copy(from, to);
+    try {
+        frame::copyFileSafely(from, to);
+        return true;
+    } catch (const frame::Failure& failure) {
+        printErr(QStringLiteral("brevanta-register: cannot write %1 (%2)\n").arg(to, failure.description()));
+        return false;
+    }
 }
 
 // The picture as SVG, or as PNG when it fits in a bitmap; a register too
@@ -240,13 +292,21 @@ bool writePicture(const paint::SharedPicture& picture, const QString& path) {
                      .arg(paint::kLargestBitmapSide));
         return false;
     }
-    QSaveFile file(path);
-    bool written = file.open(QIODevice::WriteOnly);
-    if (written && svg) written = file.write(paint::pictureToSvg(*picture)) >= 0;
-    // Light compression: a long register's picture is millions of pixels.
-    else if (written) written = paint::pictureToImage(*picture).save(&file, "png", 80);
-    if (!written || !file.commit()) {
-        printErr(QStringLiteral("brevanta-register: cannot write the picture %1\n").arg(path));
+    QByteArray bytes;
+    if (svg) {
+        bytes = paint::pictureToSvg(*picture);
+    } else {
+        QBuffer buffer(&bytes);
+        // Light compression: a long register's picture is millions of pixels.
+        if (!buffer.open(QIODevice::WriteOnly) || !paint::pictureToImage(*picture).save(&buffer, "png", 80)) {
+            printErr(QStringLiteral("brevanta-register: cannot encode the picture %1\n").arg(path));
+            return false;
+        }
+    }
+    try {
+        frame::writeFileSafely(path, bytes);
+    } catch (const frame::Failure& failure) {
+        printErr(QStringLiteral("brevanta-register: ") + failure.description() + QLatin1Char('\n'));
         return false;
     }
     return true;
@@ -254,12 +314,9 @@ bool writePicture(const paint::SharedPicture& picture, const QString& path) {
 
 }  // namespace
 
-int main(int argc, char** argv) {
-    // --help and --version come first: they need neither a display nor a valid command line.
-    if (const auto status = app::answerInformationRequest(
-            argc, argv, "brevanta-register", kUsage,
-            {"--list", "--csv", "--rows", "-o", "--output", "--picture", "--from-xls"}))
-        return *status;
+namespace {
+
+int run(int argc, char** argv) {
     // Without a display, Qt's offscreen platform serves (the picture goes through the clipboard).
     if (qEnvironmentVariableIsEmpty("DISPLAY") && qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY") &&
         qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
@@ -272,6 +329,31 @@ int main(int argc, char** argv) {
     frame::setReporter(&reporter);
     engine::EmbeddedHostFactory hosts;
     host::setHostFactory(&hosts);
+
+    // The input is read before the temporary folder exists, so that a
+    // refusal (which ends at once) leaves nothing behind.
+    std::vector<reg::Transaction> rows;
+    if (options.fromXls.isEmpty()) {
+        try {
+            if (!options.list.isEmpty()) {
+                for (const reg::SavedRecord& record :
+                     reg::decodeSavedList(withoutOneTrailingLineBreak(readText(options.list))))
+                    rows.push_back(record.fields);
+            } else if (!options.csv.isEmpty()) {
+                rows = generate::transactionsFromCsv(readText(options.csv));
+            } else if (options.sample) {
+                rows = {{"1/1/2013", "1", "Sold My Used Car", "Automotive", "Yes", "", "5000"},
+                        {"1/2/2013", "2", "Thundercats Collection", "Toys", "Yes", "", "55"}};
+            } else {
+                rows = syntheticRows(*options.rows);
+            }
+        } catch (const frame::Failure& failure) {
+            printErr(QStringLiteral("brevanta-register: ") + failure.description() + QLatin1Char('\n'));
+            return 2;
+        }
+        if (rows.size() > size_t(generate::kMostTransactions)) refuse(generate::tooManyTransactionsMessage(int(rows.size())));
+        clock.mark("input");
+    }
 
     // A private temporary folder, so runs side by side never share the picture file.
     QTemporaryDir temporary;
@@ -308,26 +390,8 @@ int main(int argc, char** argv) {
         return ok ? 0 : 1;
     }
 
-    std::vector<reg::Transaction> rows;
-    try {
-        if (!options.list.isEmpty()) {
-            for (const reg::SavedRecord& record : reg::decodeSavedList(readText(options.list)))
-                rows.push_back(record.fields);
-        } else if (!options.csv.isEmpty()) {
-            rows = generate::transactionsFromCsv(readText(options.csv));
-        } else if (options.sample) {
-            rows = {{"1/1/2013", "1", "Sold My Used Car", "Automotive", "Yes", "", "5000"},
-                    {"1/2/2013", "2", "Thundercats Collection", "Toys", "Yes", "", "55"}};
-        } else {
-            rows = syntheticRows(*options.rows);
-        }
-    } catch (const frame::Failure& failure) {
-        printErr(QStringLiteral("brevanta-register: ") + failure.description() + QLatin1Char('\n'));
-        return 2;
-    }
-    const reg::TransactionList transactions(std::move(rows));
-    clock.mark("input");
 
+    const reg::TransactionList transactions(std::move(rows));
     generate::initPalette();
     HeadlessWindows windows(clock, !options.picture.isEmpty());
     generate::generateCheckRegister(1, transactions, windows);
@@ -348,4 +412,20 @@ int main(int argc, char** argv) {
     }
     if (options.timings) clock.print();
     return ok && reporter.count == 0 ? 0 : 1;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    // --help and --version come first: they need neither a display nor a valid command line.
+    if (const auto status = app::answerInformationRequest(
+            argc, argv, "brevanta-register", kUsage,
+            {"--list", "--csv", "--rows", "-o", "--output", "--picture", "--pdf", "--from-xls"}))
+        return *status;
+    try {
+        return run(argc, argv);
+    } catch (const std::bad_alloc&) {
+        std::fputs("brevanta-register: out of memory; the input is too large for this machine\n", stderr);
+        return 1;
+    }
 }

@@ -1,6 +1,8 @@
 #include "app/wiring.h"
 
 #include "engine/embedded/embedded_host.h"
+#include "frame/common.h"
+#include "frame/prompter.h"
 #include "generate/check_register.h"
 #include "generate/generation_windows.h"
 #include "generate/palette.h"
@@ -39,6 +41,9 @@ public:
     void loadPreviewPicture(const QString& path) override { previewWindow(form1_).loadPicture(path); }
     void setPreviewExcelFile(const QString& path) override { previewWindow(form1_).mExcelFile = path; }
     void showPreview() override { previewWindow(form1_).show(); }
+    void tell(const QString& text) override {
+        frame::prompter().message(frame::appTitle(), text, frame::Buttons::Ok, frame::Icon::Warning);
+    }
 
 private:
     reg::Form1& form1_;

@@ -22,6 +22,7 @@
 #include <random>
 
 #include "frame/failure.h"
+#include "frame/temporary_files.h"
 
 namespace brevanta::frame {
 
@@ -36,10 +37,11 @@ bool fileExists(const QString& path) {
 void deleteFileQuietly(const QString& path) {
     QCoreApplication::processEvents();
     try {
-        if (path.isEmpty() || QFile::remove(path)) return;
-        forceDeleteFile(path);
+        if (path.isEmpty()) return;
+        if (!QFile::remove(path)) forceDeleteFile(path);
+        forgetTemporaryFile(path);
     } catch (...) {
-        // a file that cannot be deleted stays where it is
+        // a file that cannot be deleted stays where it is (a temporary one still goes at the end)
     }
 }
 

@@ -24,7 +24,8 @@ QString programFolder();
 bool fileExists(const QString& path);
 
 // Lets pending window events run once, then deletes the file, forcing it
-// when the ordinary delete fails. Never fails, shows nothing.
+// when the ordinary delete fails; a temporary file deleted is no longer
+// remembered for the program's end. Never fails, shows nothing.
 void deleteFileQuietly(const QString& path);
 
 // Deletes a file even when it is read-only. Throws Failure when it cannot.

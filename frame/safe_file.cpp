@@ -1,5 +1,6 @@
 #include "frame/safe_file.h"
 
+#include <QFile>
 #include <QFileInfo>
 #include <QRandomGenerator>
 
@@ -99,7 +100,7 @@ bool readsBackAs(int fd, const QByteArray& bytes) {
 
 }  // namespace
 
-void writeFileSafely(const QString& path, const QByteArray& bytes) {
+void writeFileSafely(const QString& path, const QByteArray& bytes, LinkAtTarget link) {
     const QFileInfo target(path);
     const QByteArray folderName = QFile::encodeName(target.absolutePath());
     const QByteArray name = QFile::encodeName(target.fileName());
@@ -114,7 +115,8 @@ void writeFileSafely(const QString& path, const QByteArray& bytes) {
     bool keepMode = false;
     struct stat existing {};
     if (::fstatat(folder.get(), name.constData(), &existing, AT_SYMLINK_NOFOLLOW) == 0) {
-        if (S_ISLNK(existing.st_mode)) cannotWrite(path, QStringLiteral("it is a symbolic link"));
+        if (S_ISLNK(existing.st_mode) && link == LinkAtTarget::Refuse)
+            cannotWrite(path, QStringLiteral("it is a symbolic link"));
         if (S_ISREG(existing.st_mode)) {
             mode = existing.st_mode & 07777;
             keepMode = true;
@@ -148,8 +150,8 @@ void writeFileSafely(const QString& path, const QByteArray& bytes) {
 
 #else
 
-void writeFileSafely(const QString& path, const QByteArray& bytes) {
-    if (QFileInfo(path).isSymLink()) cannotWrite(path, QStringLiteral("it is a symbolic link"));
+void writeFileSafely(const QString& path, const QByteArray& bytes, LinkAtTarget link) {
+    if (QFileInfo(path).isSymLink() && link == LinkAtTarget::Refuse) cannotWrite(path, QStringLiteral("it is a symbolic link"));
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly)) cannotWrite(path, file.errorString());
     if (file.write(bytes) != bytes.size() || !file.flush()) cannotWrite(path, file.errorString());
@@ -157,5 +159,21 @@ void writeFileSafely(const QString& path, const QByteArray& bytes) {
 }
 
 #endif
+
+void copyFileSafely(const QString& source, const QString& destination, LinkAtTarget link, qint64 largestSource) {
+    if (QFileInfo(source).canonicalFilePath() == QFileInfo(destination).canonicalFilePath() &&
+        QFileInfo::exists(destination))
+        return;
+    QFile input(source);
+    auto cannotRead = [&](const QString& reason) {
+        throw Failure(QStringLiteral("Cannot read ") + source + QStringLiteral(": ") + reason);
+    };
+    if (!input.open(QIODevice::ReadOnly)) cannotRead(input.errorString());
+    if (input.size() > largestSource) cannotRead(QStringLiteral("the file is too large"));
+    const QByteArray bytes = input.readAll();
+    if (input.error() != QFileDevice::NoError) cannotRead(input.errorString());
+    if (bytes.size() != input.size()) cannotRead(QStringLiteral("the file changed while it was read"));
+    writeFileSafely(destination, bytes, link);
+}
 
 }  // namespace brevanta::frame

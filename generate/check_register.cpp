@@ -1,10 +1,12 @@
 #include "generate/check_register.h"
 
 #include <QDir>
+#include <QFile>
 #include <chrono>
 
 #include "frame/common.h"
 #include "frame/error_report.h"
+#include "frame/temporary_files.h"
 #include "generate/register_layout.h"
 #include "host/connection.h"
 #include "host/host_factory.h"
@@ -34,11 +36,7 @@ QString inFolder(const QString& folder, const QString& name) {
 
 }  // namespace
 
-QString temporaryFolder() {
-    const QString temp = qEnvironmentVariable("TEMP");
-    if (!temp.isEmpty()) return temp;
-    return QDir::tempPath();
-}
+QString temporaryFolder() { return frame::temporaryFolder(); }
 
 QString drawTemporaryName(std::mt19937& generator) {
     std::uniform_int_distribution<int> digit(1, 9);
@@ -50,6 +48,13 @@ QString drawTemporaryName(std::mt19937& generator) {
 void generateCheckRegister(int selector, const reg::TransactionSource& transactions, GenerationWindows& windows) {
     frame::Procedure proc(QStringLiteral("CheckRegister"), QStringLiteral("GenerateCheckRegister"));
     auto host = []() -> host::Application& { return must(mExcelApp); };
+
+    if (transactions.rowCount() > kMostTransactions) {
+        windows.tell(tooManyTransactionsMessage(transactions.rowCount()));
+        return;
+    }
+    if (const std::vector<int> rows = rowsWithOverlongText(transactions); !rows.empty())
+        windows.tell(overlongTextMessage(rows));
 
     proc.step(102, [&] { host::createExcelApp(); });
     proc.step(104, [&] { host().setVisible(false); });
@@ -77,16 +82,30 @@ void generateCheckRegister(int selector, const reg::TransactionSource& transacti
     proc.step(140, [&] { host().setEnableCancelKey(host::xl::CancelKeyInterrupt); });
     windows.phaseFinished("layout");
 
-    // A fresh name, redrawn whole while a file of that name exists.
-    const QString folder = temporaryFolder();
+    // A fresh name, redrawn whole while a file of that name exists. The name
+    // is taken by creating the file exclusively, so nothing planted under it
+    // is ever written through.
+    QString folder;
     QString path;
+    bool taken = true;
+    const int failuresBeforeName = proc.failures();
     do {
         QString name;
         proc.step(142, [&] { name = drawTemporaryName(temporaryNameGenerator()); });
-        proc.step(154, [&] { path = inFolder(folder, name + QStringLiteral(".xls")); });
-    } while (proc.test(156, [&] { return frame::fileExists(path); }));
+        proc.step(154, [&] {
+            if (folder.isEmpty()) folder = temporaryFolder();
+            path = inFolder(folder, name + QStringLiteral(".xls"));
+        });
+        proc.step(156, [&] {
+            taken = !frame::createFileExclusively(path);
+            if (!taken) frame::rememberTemporaryFile(path);
+        });
+    } while (taken && proc.failures() == failuresBeforeName);
 
+    const int failuresBeforeSave = proc.failures();
     proc.step(158, [&] { must(mExcelBook).saveAs(path, host::excelSaveFormat(mExcelApp)); });
+    // No empty or old file is left under the name for the preview to copy.
+    if (proc.failures() != failuresBeforeSave && !taken) QFile::remove(path);
     proc.step(160, [&] { host().setDisplayAlerts(false); });
     proc.step(162, [&] { must(mExcelBook).close(); });
     proc.step(164, [&] { host().quit(); });
@@ -98,6 +117,7 @@ void generateCheckRegister(int selector, const reg::TransactionSource& transacti
     const bool picture = windows.wantsPicture();
     host::ApplicationPtr second;
     host::WorkbookPtr book;
+    if (picture) frame::rememberTemporaryFile(picturePath);
     if (picture) proc.step(168, [&] { second = host::openWorkbookInNewExcel(path); });
     proc.step(170, [&] { windows.setMainPointer(11); });
     if (picture) proc.step(172, [&] {

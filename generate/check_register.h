@@ -13,11 +13,16 @@
 namespace brevanta::generate {
 
 // Reports each failing step under "CheckRegister.GenerateCheckRegister" and
-// goes on, so the preview is shown even when steps failed.
+// goes on, so the preview is shown even when steps failed. A list longer
+// than a sheet holds is refused before anything starts, with one message
+// through `windows.tell`; texts too long for a cell are named the same way
+// and then cut. The temporary files are remembered, so that they go when
+// the program ends even if nothing else deletes them.
 void generateCheckRegister(int selector, const reg::TransactionSource& transactions, GenerationWindows& windows);
 
-// The folder for the temporary workbook and picture: TEMP when set and not
-// empty, otherwise the system's temporary folder.
+// The folder for the temporary workbook and picture: TEMP when it names a
+// writable folder, otherwise the user's private temporary folder
+// (frame::temporaryFolder).
 QString temporaryFolder();
 
 // "vantor" and eight digits 1 to 9.

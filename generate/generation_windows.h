@@ -16,6 +16,10 @@ public:
     virtual void loadPreviewPicture(const QString& path) = 0;  // throws when the file gives no picture
     virtual void setPreviewExcelFile(const QString& path) = 0;
     virtual void showPreview() = 0;
+    // Tells the user something the generation cannot fix by itself (a list
+    // too long for the workbook, texts cut): a box in the window, a line on
+    // stderr without one.
+    virtual void tell(const QString& text) = 0;
     // False when nobody will look at the picture (the headless generator
     // asked only for the workbook): the reopen and export are then left out.
     virtual bool wantsPicture() const { return true; }

@@ -1,5 +1,8 @@
 #include "generate/register_layout.h"
 
+#include <QLocale>
+#include <QStringList>
+#include <algorithm>
 #include <array>
 
 #include "frame/error_report.h"
@@ -51,7 +54,9 @@ constexpr std::array<Height, 6> kRowHeights = {{
 }};
 
 constexpr double kDataRowHeight = 20;
-constexpr int kFirstDataRow = 6;
+constexpr int kFirstDataRow = kFirstTransactionRow;
+
+QString thousands(int value) { return QLocale(QLocale::English).toString(value); }
 
 // Names the edges of the selection for an outline; draws nothing.
 void addressEdges(std::initializer_list<int> edges) {
@@ -60,6 +65,35 @@ void addressEdges(std::initializer_list<int> edges) {
 }
 
 }  // namespace
+
+QString tooManyTransactionsMessage(int count) {
+    return QStringLiteral("The register holds at most %1 transactions; this list has %2. "
+                          "Delete some transactions, or keep them in two registers, and start again.")
+        .arg(thousands(kMostTransactions), thousands(count));
+}
+
+std::vector<int> rowsWithOverlongText(const reg::TransactionSource& transactions) {
+    std::vector<int> rows;
+    const int count = transactions.rowCount();
+    for (int row = 1; row <= count; ++row)
+        for (int field = 0; field < reg::kFieldCount; ++field)
+            if (transactions.field(row, field).size() > kLongestCellText) {
+                rows.push_back(row);
+                break;
+            }
+    return rows;
+}
+
+QString overlongTextMessage(const std::vector<int>& rows) {
+    constexpr size_t kNamed = 10;
+    QStringList named;
+    for (size_t i = 0; i < rows.size() && i < kNamed; ++i) named << thousands(rows[i]);
+    if (rows.size() > kNamed) named << QStringLiteral("%1 more").arg(thousands(int(rows.size() - kNamed)));
+    const QString which = rows.size() == 1 ? QStringLiteral("Transaction %1 has a text").arg(named[0])
+                                           : QStringLiteral("Transactions %1 have texts").arg(named.join(QStringLiteral(", ")));
+    return which + QStringLiteral(" longer than the %1 characters a cell holds; the register shows %2 cut there.")
+                       .arg(thousands(kLongestCellText), rows.size() == 1 ? QStringLiteral("it") : QStringLiteral("them"));
+}
 
 QString runningBalanceFormula() {
     return QStringLiteral(
@@ -150,10 +184,11 @@ void generateReport(int selector, const reg::TransactionSource& transactions) {
         line += 2;
     }
 
-    // Rows 7 to n + 6: the data rows and the one below the last get the data-row height.
+    // Rows 7 to n + 6: the data rows and the one below the last get the
+    // data-row height; a full sheet has no row below its last.
     int rowCount = 0;
     proc.step(152, [&] { rowCount = transactions.rowCount(); });
-    for (int row = 7; row <= rowCount + 6; ++row)
+    for (int row = 7; row <= std::min(rowCount + 6, kLastSheetRow); ++row)
         proc.step(154, [&] { setRowHeight(number(row) + QLatin1Char(':') + number(row), kDataRowHeight); });
 
     proc.step(158, [&] { writeCell(QStringLiteral("$B$2:$I$2"), QStringLiteral("Check Register"), true); });

@@ -5,10 +5,26 @@
 // host::mExcelApp, select-then-act, on its active workbook and sheet.
 
 #include <QString>
+#include <vector>
 
 #include "register/transaction_source.h"
 
 namespace brevanta::generate {
+
+// The sheet's rows: the transactions go from row 6 down to the format's last
+// row, 65,536, so a register holds at most 65,531 of them.
+inline constexpr int kFirstTransactionRow = 6;
+inline constexpr int kLastSheetRow = 65536;
+inline constexpr int kMostTransactions = kLastSheetRow - kFirstTransactionRow + 1;
+// The most characters (UTF-16 code units) a cell's text holds.
+inline constexpr int kLongestCellText = 32767;
+
+// "The register holds at most 65,531 transactions; this list has 65,532. ..."
+QString tooManyTransactionsMessage(int count);
+// The list rows (1-based) with a field longer than a cell holds.
+std::vector<int> rowsWithOverlongText(const reg::TransactionSource& transactions);
+// Names those rows (the first ten) and says the texts are cut.
+QString overlongTextMessage(const std::vector<int>& rows);
 
 // The balance every data row carries: empty when both amounts are empty,
 // otherwise credits minus debits of all rows up to this one.

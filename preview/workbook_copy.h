@@ -1,7 +1,7 @@
 #pragma once
 // Copies a workbook file to the name the user chose without ever leaving
-// them worse off: the copy goes to a temporary file beside the destination
-// and replaces it only once complete, so a failure keeps any old file intact.
+// them worse off: the copy is complete and verified on disk before it
+// replaces anything, so a failure (a full disk too) keeps any old file intact.
 
 #include <QString>
 

@@ -10,6 +10,7 @@
 #include <QLineEdit>
 #include <QMouseEvent>
 #include <QPushButton>
+#include <QScopeGuard>
 #include <QScreen>
 #include <QTimer>
 #include <QTreeWidget>
@@ -20,6 +21,7 @@
 #include "register/amount_test.h"
 #include "register/cursor_file.h"
 #include "register/date_text.h"
+#include "register/list_rescue.h"
 #include "register/program_icon.h"
 
 namespace brevanta::reg {
@@ -260,7 +262,13 @@ void Form1::Form_Load() {
 void Form1::readSavedList(frame::Procedure& proc) {
     std::vector<SavedRecord> records;
     restoring_ = true;
-    proc.step(130, [&] { records = decodeSavedList(environment_.savedList.read()); });
+    proc.step(130, [&] {
+        try {
+            records = decodeSavedList(environment_.savedList.read());
+        } catch (const frame::Failure& failure) {
+            throw frame::Failure(failure.description() + QStringLiteral("\r\n") + keepUnreadableList());
+        }
+    });
     ListView1->setUpdatesEnabled(false);
     for (const SavedRecord& record : records) {
         QTreeWidgetItem* row = nullptr;
@@ -274,6 +282,34 @@ void Form1::readSavedList(frame::Procedure& proc) {
     }
     ListView1->setUpdatesEnabled(true);
     restoring_ = false;
+}
+
+// The stored value could not be read, and the next store would replace it:
+// the settings file is first copied aside. Answers what the box says of it.
+QString Form1::keepUnreadableList() {
+    try {
+        const QString copy = environment_.savedList.keepCopyAside(QDateTime::currentDateTime());
+        if (copy.isEmpty()) return QStringLiteral("The stored transaction list could not be read.");
+        return QStringLiteral("The stored transaction list could not be read; the settings file was copied to ") +
+               copy + QStringLiteral(" before anything replaces it.");
+    } catch (const frame::Failure& failure) {
+        storeBlocked_ = true;
+        return QStringLiteral("The stored transaction list could not be read, nor the settings file copied aside (") +
+               failure.description() + QStringLiteral("); the list will not be stored until the program starts again.");
+    }
+}
+
+// Writes the list to a rescue file; answers what the box says of it.
+QString Form1::rescueList() {
+    const QStringList folders =
+        environment_.rescueFolders.isEmpty() ? defaultRescueFolders() : environment_.rescueFolders;
+    try {
+        return QStringLiteral("The transactions were written to ") +
+               writeRescueFile(transactionsCsv(rows_), folders) + QLatin1Char('.');
+    } catch (const frame::Failure& failure) {
+        return QStringLiteral("The transactions could not be written to a rescue file either: ") +
+               failure.description();
+    }
 }
 
 // ---- the list ----
@@ -390,6 +426,9 @@ void Form1::PushButton4_Click() {
 // ---- F. Start Creating Template ----
 
 void Form1::PushButton22_Click() {
+    if (generating_) return;
+    generating_ = true;
+    const auto done = qScopeGuard([this] { generating_ = false; });
     frame::Procedure proc(kModule, QStringLiteral("PushButton22_Click"));
     bool declined = false;
     proc.step(100, [&] { declined = hooks_.warnIfExcelOpen && hooks_.warnIfExcelOpen(); });
@@ -427,13 +466,18 @@ void Form1::writeList(bool reportEveryFailure) {
     }
     proc.step(108, [&] {
         try {
+            if (storeBlocked_) throw frame::Failure(QStringLiteral("The stored transaction list is kept as it was"));
             environment_.savedList.write(value);
             storeFailing_ = false;
         } catch (...) {
-            // While typing, a full disk shows one box, not one per change.
-            const bool alreadyReported = storeFailing_;
+            // While typing, a full disk shows one box, not one per change;
+            // a list already said to be kept as it was shows none.
+            const bool alreadyReported = storeFailing_ || storeBlocked_;
             storeFailing_ = true;
-            if (reportEveryFailure || !alreadyReported) throw;
+            if (!reportEveryFailure && alreadyReported) return;
+            if (!reportEveryFailure) throw;
+            // Closing: the list is about to go with the window.
+            throw frame::Failure(frame::describe(std::current_exception()) + QStringLiteral("\r\n") + rescueList());
         }
     });
 }

@@ -5,6 +5,7 @@
 // generation) comes in as hooks, so the window stands alone in tests.
 
 #include <QCursor>
+#include <QStringList>
 #include <QWidget>
 #include <array>
 #include <functional>
@@ -60,6 +61,7 @@ public:
         QString programFolder;             // empty: the folder the program runs from
         frame::WebSiteVisit webSiteVisit;  // default: the real draw and browser
         SavedListStore savedList;          // default: the user's settings
+        QStringList rescueFolders;         // empty: the documents folder, then the temporary folder
     };
 
     explicit Form1(QWidget* parent = nullptr);
@@ -78,13 +80,16 @@ public:
     void PushButton3_Click();
     // Load Sample/Example Data.
     void PushButton4_Click();
-    // Start Creating Template.
+    // Start Creating Template. Does nothing while a generation runs (a second
+    // click can arrive while the first generation lets window events through).
     void PushButton22_Click();
+    bool generating() const { return generating_; }
     // Closing: stores the list.
     void Form_QueryUnload();
 
     // Writes the list to the saved-list store (reports under Form_QueryUnload).
-    // A failure is reported every time: this is the store on closing.
+    // A failure is reported every time: this is the store on closing, so
+    // the list is first written to a rescue file named in the box.
     void storeList();
     // The store after a change of the list: a failure is reported once, and
     // later failures stay quiet until a store succeeds again.
@@ -137,6 +142,8 @@ private:
     void watchListChanges();
     void scheduleStore();
     void writeList(bool reportEveryFailure);
+    QString keepUnreadableList();
+    QString rescueList();
     QTreeWidgetItem* appendRow(const QString& dateText);
     void keepCurrentRow(int preferredPosition);
     void fillExample(frame::Procedure& proc, int firstLine, const QString& date, const Transaction& fields);
@@ -151,6 +158,8 @@ private:
     bool restoring_ = false;      // the saved list is being read back: no store
     bool storePending_ = false;   // a store after a change is on its way
     bool storeFailing_ = false;   // the last store failed and was reported
+    bool generating_ = false;     // Start's generation is running
+    bool storeBlocked_ = false;   // an unreadable stored list could not be kept aside: never overwrite it
 };
 
 }  // namespace brevanta::reg

@@ -128,16 +128,24 @@ std::unique_ptr<QSettings> openSettings(const QString& iniFile) {
 
 QString SavedListStore::read() const {
     const auto settings = openSettings(iniFile_);
+    if (!settings->contains(kKey)) return {};
+    // Only a text is a stored list. Anything else (a value with an unquoted
+    // comma reads as a list of texts, "@Rect(...)", "@Variant(...)") is a
+    // value written by hand that must not be taken for an empty list.
     const QVariant value = settings->value(kKey);
-    if (!value.isValid()) return {};
-    if (value.typeId() == QMetaType::QStringList) {
-        // A text with commas written by hand may read as a list of texts.
-        const QStringList parts = value.toStringList();
-        if (parts.size() > 1) throw frame::Failure(frame::failures::kTypeMismatch);
-        return parts.value(0);
-    }
-    if (!value.canConvert<QString>()) throw frame::Failure(frame::failures::kTypeMismatch);
+    if (value.typeId() != QMetaType::QString) throw frame::Failure(frame::failures::kTypeMismatch);
     return value.toString();
+}
+
+QString SavedListStore::keepCopyAside(const QDateTime& now) const {
+    const QString path = settingsFile();
+    if (path.isEmpty() || !QFileInfo::exists(path)) return {};
+    const QString stem = path + QStringLiteral(".unreadable-") + now.toString(QStringLiteral("yyyyMMdd-HHmmss"));
+    QString copy = stem;
+    for (int number = 2; QFileInfo::exists(copy) || QFileInfo(copy).isSymLink(); ++number)
+        copy = stem + QStringLiteral("-%1").arg(number);
+    frame::copyFileSafely(path, copy);
+    return copy;
 }
 
 namespace {

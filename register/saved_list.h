@@ -12,6 +12,7 @@
 // stored exactly as the list holds it, and an ESC followed by anything else
 // reads as itself.
 
+#include <QDateTime>
 #include <QString>
 #include <vector>
 
@@ -46,8 +47,14 @@ public:
     explicit SavedListStore(QString iniFile) : iniFile_(std::move(iniFile)) {}
 
     // The stored text, empty when none. Throws Failure ("Type mismatch")
-    // when the value is not a text.
+    // when a value is stored but is not a text (a hand-edited file: a list
+    // of texts, a rectangle, a variant).
     QString read() const;
+    // Copies the settings file aside as "<file>.unreadable-YYYYMMDD-HHMMSS"
+    // (a number added when that name is taken), so that a value read() could
+    // not read survives the next write; answers the copy's path, empty when
+    // the settings are no file. Throws Failure when the copy cannot be made.
+    QString keepCopyAside(const QDateTime& now) const;
     // Replaces the stored text. The settings file is replaced as a whole,
     // so a crash while writing leaves the old text or the new one; other
     // values in the file are kept. Throws Failure when it cannot be written.

@@ -9,7 +9,7 @@ packages=(
   # run: "Arial" resolves to its metric twin
   fonts-liberation2
   # tests: readers of .xls nobody here wrote, a virtual display, and clang for the fuzzers
-  python3-xlrd libreoffice-calc-nogui gnumeric xvfb xauth clang libclang-rt-14-dev
+  python3-xlrd libreoffice-calc-nogui gnumeric xvfb xauth xdotool clang libclang-rt-14-dev
   # tests: read back the pages and text of the PDFs the program writes
   poppler-utils
   # tests of the install and the package: validators of the desktop entry and

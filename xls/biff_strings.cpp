@@ -2,6 +2,12 @@
 
 namespace brevanta::xls {
 
+QString leftWholeCharacters(const QString& text, qsizetype units) {
+    if (text.size() <= units) return text;
+    if (units > 0 && text.at(units - 1).isHighSurrogate() && text.at(units).isLowSurrogate()) --units;
+    return text.left(units);
+}
+
 bool fitsCompressed(const QString& text) {
     for (QChar c : text)
         if (c.unicode() > 0xFF) return false;
@@ -24,7 +30,7 @@ void writeUnicodeString(ByteWriter& out, const QString& text) {
 }
 
 void writeShortUnicodeString(ByteWriter& out, const QString& text) {
-    const QString cut = text.left(255);
+    const QString cut = leftWholeCharacters(text, 255);
     out.u8(static_cast<uint8_t>(cut.size()));
     writeOptionAndCharacters(out, cut);
 }

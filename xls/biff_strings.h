@@ -9,6 +9,10 @@
 
 namespace brevanta::xls {
 
+// At most `units` UTF-16 code units of `text`, cut before a character rather
+// than inside it: a surrogate pair is kept whole or left out whole.
+QString leftWholeCharacters(const QString& text, qsizetype units);
+
 // True when every character fits the one-byte form.
 bool fitsCompressed(const QString& text);
 

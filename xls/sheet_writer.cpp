@@ -327,8 +327,7 @@ private:
                 cellStart(out_.begin(record::Number), r, c, cellXf).f64(*number);
             }
         } else if (const QString* text = std::get_if<QString>(&value)) {
-            const uint32_t number =
-                strings_.add(text->size() > kMaxTextLength ? text->left(kMaxTextLength) : *text);
+            const uint32_t number = strings_.add(leftWholeCharacters(*text, kMaxTextLength));
             cellStart(out_.begin(record::LabelSst), r, c, cellXf).u32(number);
         } else if (const bool* truth = std::get_if<bool>(&value)) {
             ByteWriter& p = cellStart(out_.begin(record::BoolErr), r, c, cellXf);
@@ -364,7 +363,7 @@ private:
         p.u16(static_cast<uint16_t>(tokens.size()));
         p.raw(tokens);
         out_.end();
-        if (text && !text->isEmpty()) stringResult(text->left(kMaxTextLength));
+        if (text && !text->isEmpty()) stringResult(leftWholeCharacters(*text, kMaxTextLength));
     }
 
     // STRING: a formula's text result; long texts go on in CONTINUE records

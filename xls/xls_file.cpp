@@ -2,8 +2,9 @@
 
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 
+#include "frame/failure.h"
+#include "frame/safe_file.h"
 #include "host/host_api.h"
 #include "xls/compound_file.h"
 #include "xls/workbook_stream.h"
@@ -16,26 +17,17 @@ constexpr qint64 kLargestFile = 512LL * 1024 * 1024;
 }
 
 void writeWorkbook(const model::Workbook& workbook, const QString& path) {
-    std::vector<QByteArray> stream = encodeWorkbookStreamPieces(workbook);
-    // QSaveFile writes beside the target and renames over it only when everything was written.
-    QSaveFile out(path);
-    out.setDirectWriteFallback(false);
-    if (!out.open(QIODevice::WriteOnly))
-        throw host::HostError(QStringLiteral("Cannot save the workbook as '%1': %2").arg(path, out.errorString()));
-#if defined(Q_OS_UNIX)
-    // libgsf packs straight into the file QSaveFile opened.
-    const QString reason = writeCompoundFile(std::move(stream), out.handle());
-#else
-    // Packed in memory first where a descriptor cannot be handed to libgsf.
-    const PackedCompoundFile file(stream);
-    const QString reason = out.write(file.data(), file.size()) == file.size() ? QString() : out.errorString();
-#endif
-    if (!reason.isEmpty()) {
-        out.cancelWriting();
+    // Packed in memory, then written beside the target, synced, read back and renamed over it, so a
+    // full disk or a kill never leaves a short workbook under the name.
+    const PackedCompoundFile file(encodeWorkbookStreamPieces(workbook));
+    try {
+        frame::writeFileSafely(path, QByteArray::fromRawData(file.data(), file.size()));
+    } catch (const frame::Failure& failure) {
+        QString reason = failure.description();
+        const QString prefix = QStringLiteral("Cannot write ") + path + QStringLiteral(": ");
+        if (reason.startsWith(prefix)) reason.remove(0, prefix.size());
         throw host::HostError(QStringLiteral("Cannot save the workbook as '%1': %2").arg(path, reason));
     }
-    if (!out.commit())
-        throw host::HostError(QStringLiteral("Cannot save the workbook as '%1': %2").arg(path, out.errorString()));
 }
 
 std::unique_ptr<model::Workbook> readWorkbook(const QString& path) {

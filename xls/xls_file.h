@@ -9,9 +9,9 @@
 namespace brevanta::xls {
 
 // Writes the workbook. Every formula cell's Cell::value must hold its
-// current result (it becomes the cached result readers show). Writes
-// beside the target and renames, so a failure never leaves a half-written
-// file under the name. Throws host::HostError with the system's reason.
+// current result (it becomes the cached result readers show). Written
+// through frame::writeFileSafely: complete and verified on disk, or the old
+// file left as it was. Throws host::HostError with the system's reason.
 void writeWorkbook(const model::Workbook& workbook, const QString& path);
 
 // Reads a workbook. Throws host::HostError with a clear description for a

@@ -4,9 +4,10 @@
 #include <QFile>
 #include <QImageReader>
 #include <QImageWriter>
-#include <QSaveFile>
 
 #include "engine/paint/picture_codec.h"
+#include "frame/failure.h"
+#include "frame/safe_file.h"
 
 namespace brevanta::paint {
 namespace {
@@ -22,12 +23,21 @@ const char* bitmapFormat(const QByteArray& bytes) {
 
 bool savePictureFile(const SheetPicture& picture, const QString& path) {
     if (picture.isNull()) return false;
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly)) return false;
-    const QImage bitmap = picture.bitmap();
-    if (!bitmap.isNull()) return QImageWriter(&file, "bmp").write(bitmap) && file.commit();
-    const QByteArray bytes = encodePicture(picture);
-    return file.write(bytes) == bytes.size() && file.commit();
+    QByteArray bytes;
+    if (const QImage bitmap = picture.bitmap(); !bitmap.isNull()) {
+        QBuffer buffer(&bytes);
+        if (!buffer.open(QIODevice::WriteOnly) || !QImageWriter(&buffer, "bmp").write(bitmap)) return false;
+    } else {
+        bytes = encodePicture(picture);
+    }
+    // The picture file is a temporary file: a link planted under its name is
+    // replaced, never written through.
+    try {
+        frame::writeFileSafely(path, bytes, frame::LinkAtTarget::Replace);
+    } catch (const frame::Failure&) {
+        return false;
+    }
+    return true;
 }
 
 SharedPicture loadPictureFile(const QString& path) {

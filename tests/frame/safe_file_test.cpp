@@ -1,5 +1,6 @@
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
@@ -9,6 +10,7 @@
 
 #include "frame/failure.h"
 #include "frame/safe_file.h"
+#include "tests/support/small_disk.h"
 
 using brevanta::frame::Failure;
 using brevanta::frame::writeFileSafely;
@@ -114,4 +116,56 @@ TEST(SafeFile, AShortWriteFailsAndTheOldFileStaysWhole) {
     EXPECT_EQ(failure, QStringLiteral("Cannot write ") + path + QStringLiteral(": File too large"));
     EXPECT_EQ(contentOf(path), "old list");
     EXPECT_EQ(namesIn(folder), QStringList{QStringLiteral("list.conf")});
+}
+
+// A temporary file's name may hold a link someone planted: the link itself
+// is replaced, and what it points at is never written.
+TEST(SafeFile, ATemporaryFileReplacesALinkUnderItsNameInsteadOfFollowingIt) {
+    QTemporaryDir folder;
+    const QString elsewhere = folder.filePath(QStringLiteral("elsewhere"));
+    const QString link = folder.filePath(QStringLiteral("temp.bmp"));
+    put(elsewhere, "precious");
+    ASSERT_TRUE(QFile::link(elsewhere, link));
+
+    writeFileSafely(link, "picture", brevanta::frame::LinkAtTarget::Replace);
+    EXPECT_FALSE(QFileInfo(link).isSymLink());
+    EXPECT_EQ(contentOf(link), "picture");
+    EXPECT_EQ(contentOf(elsewhere), "precious");
+}
+
+TEST(SafeFile, ACopyIsWholeOrNothingAndACopyOntoItselfDoesNothing) {
+    QTemporaryDir folder;
+    const QString source = folder.filePath(QStringLiteral("vantor12345678.xls"));
+    const QString destination = folder.filePath(QStringLiteral("saved.xls"));
+    put(source, QByteArray(200000, 'w'));
+    put(destination, "old");
+
+    brevanta::frame::copyFileSafely(source, destination);
+    EXPECT_EQ(contentOf(destination), QByteArray(200000, 'w'));
+    brevanta::frame::copyFileSafely(destination, destination);
+    EXPECT_EQ(contentOf(destination), QByteArray(200000, 'w'));
+
+    put(destination, "old");
+    const QString missing = folder.filePath(QStringLiteral("gone.xls"));
+    EXPECT_TRUE(failureOf([&] { brevanta::frame::copyFileSafely(missing, destination); })
+                    .startsWith(QStringLiteral("Cannot read ") + missing));
+    EXPECT_EQ(failureOf([&] { brevanta::frame::copyFileSafely(source, destination, {}, 1000); }),
+              QStringLiteral("Cannot read ") + source + QStringLiteral(": the file is too large"));
+    EXPECT_EQ(contentOf(destination), "old");
+}
+
+// A real full disk (a small tmpfs): the write stops with "No space left on
+// device", the old file stays whole, and no temporary file is left to fill it further.
+TEST(SafeFile, AFullDiskFailsAndTheOldFileStaysWhole) {
+    brevanta::testsupport::SmallDisk disk(64 * 1024);
+    BREVANTA_NEEDS_SMALL_DISK(disk);
+    const QString path = disk.filePath(QStringLiteral("Halvorn.conf"));
+    const QByteArray old(33487, 'o');
+    writeFileSafely(path, old);
+    disk.fill(20 * 1024);
+
+    const QString failure = failureOf([&] { writeFileSafely(path, QByteArray(33000, 'n')); });
+    EXPECT_EQ(failure, QStringLiteral("Cannot write ") + path + QStringLiteral(": No space left on device"));
+    EXPECT_EQ(contentOf(path), old);
+    EXPECT_EQ(QDir(disk.path()).entryList(QDir::Files | QDir::Hidden).size(), 2);  // the file and the filler
 }

@@ -5,6 +5,8 @@
 #include <gtest/gtest.h>
 
 #include <QDir>
+#include <sys/wait.h>
+#include <unistd.h>
 #include <QFile>
 #include <QImage>
 #include <QRegularExpression>
@@ -12,6 +14,7 @@
 
 #include "generate/check_register.h"
 #include "generate/palette.h"
+#include "generate/register_layout.h"
 #include "host/connection.h"
 #include "tests/host/fake_host.h"
 #include "tests/support/recording.h"
@@ -34,7 +37,9 @@ public:
         excelFile = path;
     }
     void showPreview() override { calls << QStringLiteral("show preview"); }
+    void tell(const QString& text) override { told << text; }
     QStringList calls;
+    QStringList told;
     QImage picture;
     QString excelFile;
 };
@@ -106,7 +111,7 @@ TEST(GenerationDriver, AWholeGenerationHandsPictureAndWorkbookToThePreview) {
     EXPECT_EQ(host::mExcelApp, nullptr);
 }
 
-TEST(GenerationDriver, NamesHaveTheirFormAndTempFallsBackToTheSystemFolder) {
+TEST(GenerationDriver, NamesHaveTheirFormAndTempFallsBackToThePrivateFolder) {
     std::mt19937 generator(42);
     std::set<QString> names;
     for (int i = 0; i < 200; ++i) {
@@ -118,7 +123,7 @@ TEST(GenerationDriver, NamesHaveTheirFormAndTempFallsBackToTheSystemFolder) {
 
     {
         TempScope empty("");
-        EXPECT_EQ(generate::temporaryFolder(), QDir::tempPath());
+        EXPECT_EQ(generate::temporaryFolder(), QDir::tempPath() + QStringLiteral("/brevanta-") + QString::number(::getuid()));
     }
     QTemporaryDir dir;
     TempScope set(dir.path().toLocal8Bit());
@@ -173,6 +178,81 @@ TEST(GenerationDriver, AFailedSaveStillShowsThePreviewWithThePath) {
     // The first host was still quit and released.
     EXPECT_EQ(host::mExcelApp, nullptr);
     EXPECT_GE(g.hosts.world->quits, 1);
+}
+
+TEST(GenerationDriver, TextsLongerThanACellHoldsAreNamedOnceByTheirRow) {
+    Generation g;
+    reg::TransactionList list(kExample.rows());
+    list.append({"1/3/2013", "3", QString(32768, QLatin1Char('x')), "Rent", "", "700", ""});
+    list.append({"1/4/2013", "4", "ok", "Rent", "", "700", ""});
+    list.append({"1/5/2013", "5", "ok", QString(40000, QLatin1Char('y')), QString(40000, QLatin1Char('z')), "", ""});
+    g.run(list);
+    EXPECT_EQ(g.windows.told, QStringList{QStringLiteral(
+                                  "Transactions 3, 5 have texts longer than the 32,767 characters a cell holds; "
+                                  "the register shows them cut there.")});
+    EXPECT_TRUE(g.windows.calls.contains(QStringLiteral("show preview")));
+    EXPECT_EQ(generate::overlongTextMessage({12}),
+              QStringLiteral("Transaction 12 has a text longer than the 32,767 characters a cell holds; "
+                             "the register shows it cut there."));
+}
+
+TEST(GenerationDriver, AListLongerThanASheetHoldsGetsOneMessageAndNoGeneration) {
+    Generation g;
+    std::vector<reg::Transaction> rows(generate::kMostTransactions + 1,
+                                       reg::Transaction{"1/1/2013", "1", "Item", "", "", "1", ""});
+    g.run(reg::TransactionList(std::move(rows)));
+    EXPECT_EQ(g.windows.told, QStringList{QStringLiteral(
+                                  "The register holds at most 65,531 transactions; this list has 65,532. "
+                                  "Delete some transactions, or keep them in two registers, and start again.")});
+    EXPECT_TRUE(g.windows.calls.isEmpty());
+    EXPECT_TRUE(g.hosts.world->log.isEmpty());
+    EXPECT_TRUE(g.seams.reporter.reports.empty());
+    EXPECT_TRUE(QDir(g.temp.path()).isEmpty());
+}
+
+// A link planted as temp.bmp in TEMP: the picture replaces the link, and
+// the file it pointed at is never written.
+TEST(GenerationDriver, APlantedPictureLinkIsNeverFollowed) {
+    Generation g;
+    QTemporaryDir elsewhere;
+    const QString victim = elsewhere.filePath(QStringLiteral("victim"));
+    {
+        QFile file(victim);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write("precious");
+    }
+    ASSERT_TRUE(QFile::link(victim, g.temp.filePath(QStringLiteral("temp.bmp"))));
+    g.run(kExample);
+
+    EXPECT_TRUE(g.seams.reporter.reports.empty()) << g.seams.reporter.reports[0].text().toStdString();
+    EXPECT_EQ(g.windows.picture.size(), QSize(40, 20));
+    QFile file(victim);
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    EXPECT_EQ(file.readAll(), QByteArray("precious"));
+    EXPECT_FALSE(QFileInfo(g.temp.filePath(QStringLiteral("temp.bmp"))).exists());
+}
+
+// The program ends in the middle of things (closing the main window during
+// a generation ends it with std::exit): the workbook and the picture of the
+// generation go with it.
+TEST(GenerationDriver, TheTemporaryFilesGoWhenTheProgramEnds) {
+    QTemporaryDir temp;
+    const pid_t child = ::fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        testsupport::SeamGuard seams;
+        fakehost::FactoryGuard hosts;
+        TempScope tempVariable(temp.path().toLocal8Bit());
+        RecordingWindows windows;
+        generate::initPalette();
+        generate::generateCheckRegister(1, kExample, windows);
+        std::exit(QFile::exists(windows.excelFile) ? 0 : 3);  // the preview would delete it; the end must
+    }
+    int status = 0;
+    ASSERT_EQ(::waitpid(child, &status, 0), child);
+    ASSERT_TRUE(WIFEXITED(status));
+    EXPECT_EQ(WEXITSTATUS(status), 0);
+    EXPECT_EQ(QDir(temp.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot), QStringList());
 }
 
 }  // namespace

@@ -15,9 +15,11 @@
 #include "engine/embedded/embedded_host.h"
 #include "generate/check_register.h"
 #include "generate/palette.h"
+#include "generate/register_layout.h"
 #include "host/connection.h"
 #include "host/host_factory.h"
 #include "tests/support/recording.h"
+#include "tests/support/small_disk.h"
 #include "xls/xls_file.h"
 
 namespace brevanta {
@@ -33,7 +35,9 @@ public:
     }
     void setPreviewExcelFile(const QString& path) override { excelFile = path; }
     void showPreview() override {}
+    void tell(const QString& text) override { told << text; }
     paint::SharedPicture picture;
+    QStringList told;
     QString excelFile;
 };
 
@@ -151,6 +155,55 @@ QString run(const QString& program, const QStringList& arguments, int timeoutMs 
     process.start(program, arguments);
     if (!process.waitForFinished(timeoutMs)) return QStringLiteral("<no finish>");
     return QString::fromUtf8(process.readAll());
+}
+
+// A sheet holds 65,531 transactions below its header rows. Exactly that
+// many fill it to its last row without a single report or message, and
+// are sorted; one more is refused before anything starts.
+TEST_F(EngineRegister, ExactlyTheRowLimitFillsTheSheetAndOneMoreIsRefused) {
+    std::vector<reg::Transaction> rows;
+    for (int i = 0; i < generate::kMostTransactions; ++i)
+        rows.push_back(row(QByteArray::number(generate::kMostTransactions - i).constData(), "1", ""));
+    generate(rows);
+    EXPECT_TRUE(windows_.told.isEmpty()) << windows_.told.join('\n').toStdString();
+    EXPECT_EQ(value("C6"), number(1));
+    EXPECT_EQ(value("C65536"), number(generate::kMostTransactions));
+    EXPECT_EQ(value("I65536"), number(-generate::kMostTransactions));
+
+    rows.push_back(row("0", "1", ""));
+    KeptWindows refused;
+    generate::generateCheckRegister(1, reg::TransactionList(std::move(rows)), refused);
+    EXPECT_EQ(refused.told, QStringList{generate::tooManyTransactionsMessage(65532)});
+    EXPECT_TRUE(refused.excelFile.isEmpty());
+    EXPECT_EQ(host::mExcelApp, nullptr);
+    EXPECT_TRUE(seams_.reporter.reports.empty());
+    EXPECT_TRUE(seams_.prompter.messages.empty());
+}
+
+// TEMP on a full disk: the save reports the full disk at its own step, and
+// no empty or broken workbook is left under the name for Save to copy.
+TEST(EngineRegisterOnAFullDisk, TheSaveReportsItAndLeavesNoWorkbook) {
+    testsupport::SmallDisk disk(256 * 1024);
+    BREVANTA_NEEDS_SMALL_DISK(disk);
+    testsupport::SeamGuard seams;
+    engine::EmbeddedHostFactory factory;
+    host::setHostFactory(&factory);
+    const QByteArray savedTemp = qgetenv("TEMP");
+    qputenv("TEMP", disk.path().toLocal8Bit());
+    generate::initPalette();
+    disk.fill(4096);
+    std::vector<reg::Transaction> rows(3000, row("1", "2", ""));
+    KeptWindows windows;
+    generate::generateCheckRegister(1, reg::TransactionList(std::move(rows)), windows);
+    qputenv("TEMP", savedTemp);
+    host::setHostFactory(nullptr);
+
+    ASSERT_FALSE(seams.reporter.reports.empty());
+    EXPECT_EQ(seams.reporter.reports[0].line, 158);
+    EXPECT_TRUE(seams.reporter.reports[0].description.contains(QStringLiteral("No space left on device")))
+        << seams.reporter.reports[0].description.toStdString();
+    EXPECT_FALSE(QFile::exists(windows.excelFile));
+    EXPECT_EQ(QDir(disk.path()).entryList(QDir::Files | QDir::Hidden), QStringList{QStringLiteral(".filler")});
 }
 
 TEST_F(EngineRegister, XlrdReadsTheTemporaryWorkbook) {

@@ -2,13 +2,18 @@
 
 #include <gtest/gtest.h>
 
+#include <QDir>
 #include <QFile>
 #include <QImage>
 #include <QProcess>
 #include <QTemporaryDir>
+#include <sys/resource.h>
 
 #include "frame/failure.h"
 #include "generate/csv_transactions.h"
+#include "generate/register_layout.h"
+#include "tests/support/small_disk.h"
+#include "xls/xls_file.h"
 
 namespace brevanta {
 namespace {
@@ -50,8 +55,9 @@ struct CommandRun {
     QString err;
 };
 
-CommandRun registerCommand(const QStringList& arguments) {
+CommandRun registerCommand(const QStringList& arguments, const QProcessEnvironment& environment = {}) {
     QProcess process;
+    if (!environment.isEmpty()) process.setProcessEnvironment(environment);
     process.start(QStringLiteral(BREVANTA_REGISTER_COMMAND), arguments);
     CommandRun run;
     if (!process.waitForFinished(120000)) return run;
@@ -150,6 +156,157 @@ TEST(RegisterCommand, BadArgumentsAndUnreadableInputGiveUsageAndFailure) {
     const CommandRun unwritable = registerCommand({"--sample", "-o", dir.filePath(QStringLiteral("no/such/folder/out.xls"))});
     EXPECT_EQ(unwritable.exitCode, 1);
     EXPECT_TRUE(unwritable.err.contains(QStringLiteral("cannot write"))) << unwritable.err.toStdString();
+}
+
+void put(const QString& path, const QByteArray& bytes) {
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write(bytes);
+}
+
+QByteArray contentOf(const QString& path) {
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<unreadable>");
+}
+
+// The text in a cell of the written register (row and column 0-based); "<none>" for no text.
+QString cellText(const QString& workbook, int row, int column) {
+    const auto book = xls::readWorkbook(workbook);
+    const model::Cell* cell = book->sheets[0]->find(row, column);
+    const QString* text = cell ? std::get_if<QString>(&cell->value) : nullptr;
+    return text ? *text : QStringLiteral("<none>");
+}
+
+// What the command itself printed, without Qt's own notes about the environment.
+QString ownLines(const QString& err) {
+    QStringList own;
+    for (const QString& line : err.split(QLatin1Char('\n'), Qt::SkipEmptyParts))
+        if (line.startsWith(QLatin1String("brevanta-register:"))) own << line;
+    return own.isEmpty() ? QString() : own.join(QLatin1Char('\n')) + QLatin1Char('\n');
+}
+
+const QByteArray kCsvHeader = "Date,Number,Description,Category,Cleared,Debit,Credit\r\n";
+
+// Every editor ends a file with a line break; bank exports come in
+// Windows-1252 or UTF-16 as often as in UTF-8.
+TEST(RegisterCommand, ReadsListsWithALineBreakAndCsvInEachEncoding) {
+    QTemporaryDir dir;
+    const QString out = dir.filePath(QStringLiteral("out.xls"));
+    const QString list = dir.filePath(QStringLiteral("list.txt"));
+    put(list, "1/1/2013^1^Sold My Used Car^Automotive^Yes^^5000|\n");
+    const CommandRun listRun = registerCommand({"--list", list, "-o", out});
+    ASSERT_EQ(listRun.exitCode, 0) << listRun.err.toStdString();
+    EXPECT_EQ(cellText(out, 5, 3), QStringLiteral("Sold My Used Car"));
+    EXPECT_EQ(cellText(out, 6, 1), QStringLiteral("<none>"));  // no bogus row dated with the line break
+
+    const QString csv = dir.filePath(QStringLiteral("bank.csv"));
+    const QString description = QStringLiteral("Caf\u00e9 \u20ac5 \u201cspecial\u201d");
+    const QByteArray record = "1/1/2013,1," + description.toUtf8() + ",Food,,5,\r\n";
+    QByteArray utf16 = "\xFF\xFE";
+    const QString whole = QString::fromUtf8(kCsvHeader + record);
+    utf16.append(reinterpret_cast<const char*>(whole.utf16()), whole.size() * 2);
+    struct Case {
+        const char* name;
+        QByteArray bytes;
+        bool noted;
+    };
+    for (const Case& input : {Case{"UTF-8", kCsvHeader + record, false},
+                              Case{"UTF-8 with mark", "\xEF\xBB\xBF" + kCsvHeader + record, false},
+                              Case{"UTF-16", utf16, false},
+                              Case{"Windows-1252", kCsvHeader + "1/1/2013,1,Caf\xE9 \x80" "5 \x93special\x94,Food,,5,\r\n", true}}) {
+        put(csv, input.bytes);
+        QFile::remove(out);
+        const CommandRun run = registerCommand({"--csv", csv, "-o", out});
+        ASSERT_EQ(run.exitCode, 0) << input.name << ": " << run.err.toStdString();
+        EXPECT_EQ(cellText(out, 5, 3), description) << input.name;
+        EXPECT_EQ(run.err.contains(QStringLiteral("is not UTF-8; it is read as Windows-1252")), input.noted)
+            << input.name << ": " << run.err.toStdString();
+    }
+}
+
+TEST(RegisterCommand, RefusesMoreTransactionsThanASheetHoldsAndEndlessInput) {
+    QTemporaryDir dir;
+    const QString out = dir.filePath(QStringLiteral("out.xls"));
+    const CommandRun rows = registerCommand({"--rows", "65532", "-o", out});
+    EXPECT_EQ(rows.exitCode, 1);
+    EXPECT_EQ(ownLines(rows.err), QStringLiteral("brevanta-register: ") + generate::tooManyTransactionsMessage(65532) +
+                            QLatin1Char('\n'));
+
+    const QString list = dir.filePath(QStringLiteral("long.txt"));
+    put(list, QByteArray("1/1/2024^1^x^^^1^|").repeated(65532));
+    const CommandRun longList = registerCommand({"--list", list, "-o", out});
+    EXPECT_EQ(longList.exitCode, 1);
+    EXPECT_TRUE(longList.err.contains(generate::tooManyTransactionsMessage(65532))) << longList.err.toStdString();
+    EXPECT_EQ(ownLines(longList.err).count(QLatin1Char('\n')), 1);
+    EXPECT_FALSE(QFile::exists(out));
+
+    // An endless input is refused once it outgrows any register, not read into memory until it fails.
+    const CommandRun endless = registerCommand({"--list", "/dev/zero", "-o", out});
+    EXPECT_EQ(endless.exitCode, 1);
+    EXPECT_TRUE(endless.err.contains(QStringLiteral("is larger than the 256 MB"))) << endless.err.toStdString();
+
+    // An allocation failure is a message and exit 1, not an abort: 512 MB of address space is too little
+    // for a 200 MB text.
+    QProcess process;
+    process.setChildProcessModifier([] {
+        struct rlimit limit {512L << 20, 512L << 20};
+        ::setrlimit(RLIMIT_AS, &limit);
+    });
+    put(list, QByteArray("1/1/2024^1^").append(QByteArray(200 << 20, 'x')).append("^^^1^|"));
+    process.start(QStringLiteral(BREVANTA_REGISTER_COMMAND), {"--list", list, "-o", out});
+    ASSERT_TRUE(process.waitForFinished(120000));
+    EXPECT_EQ(process.exitStatus(), QProcess::NormalExit);
+    EXPECT_EQ(process.exitCode(), 1) << process.readAllStandardError().toStdString();
+}
+
+TEST(RegisterCommand, ExactlyTheRowLimitWritesWithoutAWord) {
+    QTemporaryDir dir;
+    const QString out = dir.filePath(QStringLiteral("out.xls"));
+    const CommandRun run = registerCommand({"--rows", "65531", "-o", out});
+    EXPECT_EQ(run.exitCode, 0);
+    EXPECT_EQ(ownLines(run.err), QString());
+    EXPECT_FALSE(run.err.contains(QStringLiteral("error"))) << run.err.toStdString();
+    EXPECT_EQ(cellText(out, 65535, 3), QStringLiteral("Transaction 1"));  // written in reverse, sorted back
+}
+
+TEST(RegisterCommand, AnOverlongTextIsCutAndSaidOnStderr) {
+    QTemporaryDir dir;
+    const QString out = dir.filePath(QStringLiteral("out.xls"));
+    const QString list = dir.filePath(QStringLiteral("list.txt"));
+    put(list, "1/1/2013^1^short^^^1^|1/2/2013^2^" + QByteArray(32766, 'a') + "\xF0\x9F\x98\x80tail^^^1^|");
+    const CommandRun run = registerCommand({"--list", list, "-o", out});
+    EXPECT_EQ(run.exitCode, 0) << run.err.toStdString();
+    EXPECT_EQ(ownLines(run.err), QStringLiteral("brevanta-register: Transaction 2 has a text longer than the 32,767 characters "
+                                      "a cell holds; the register shows it cut there.\n"));
+    EXPECT_EQ(cellText(out, 6, 3), QString(32766, QLatin1Char('a')));
+}
+
+// A full disk: where the temporary workbook goes (TMPDIR), and where the
+// output goes over an existing file. Neither may end as success or leave
+// the old output harmed.
+TEST(RegisterCommand, AFullDiskFailsTheRunAndKeepsTheOldOutput) {
+    testsupport::SmallDisk disk(256 * 1024);
+    BREVANTA_NEEDS_SMALL_DISK(disk);
+    QTemporaryDir dir;
+    const QString out = dir.filePath(QStringLiteral("out.xls"));
+    QProcessEnvironment fullTemp = QProcessEnvironment::systemEnvironment();
+    fullTemp.insert(QStringLiteral("TMPDIR"), disk.path());
+    disk.fill(4096);
+    const CommandRun tempFull = registerCommand({"--rows", "2000", "-o", out}, fullTemp);
+    EXPECT_EQ(tempFull.exitCode, 1);
+    EXPECT_TRUE(tempFull.err.contains(QStringLiteral("No space left on device"))) << tempFull.err.toStdString();
+    EXPECT_FALSE(QFile::exists(out));
+
+    QFile::remove(disk.filePath(QStringLiteral(".filler")));
+    const QString old = disk.filePath(QStringLiteral("old.xls"));
+    ASSERT_EQ(registerCommand({"--sample", "-o", old}).exitCode, 0);
+    const QByteArray before = contentOf(old);
+    disk.fill(4096);
+    const CommandRun outFull = registerCommand({"--rows", "2000", "-o", old});
+    EXPECT_EQ(outFull.exitCode, 1);
+    EXPECT_TRUE(outFull.err.contains(QStringLiteral("cannot write ") + old)) << outFull.err.toStdString();
+    EXPECT_EQ(contentOf(old), before);
+    EXPECT_EQ(QDir(disk.path()).entryList(QDir::Files | QDir::Hidden).size(), 2);  // no half copy beside it
 }
 
 }  // namespace

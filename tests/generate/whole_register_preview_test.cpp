@@ -270,6 +270,7 @@ public:
     void loadPreviewPicture(const QString& path) override { form2_.loadPicture(path); }
     void setPreviewExcelFile(const QString& path) override { form2_.mExcelFile = path; }
     void showPreview() override { form2_.show(); }
+    void tell(const QString&) override {}
 
 private:
     preview::Form2& form2_;

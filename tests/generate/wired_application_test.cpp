@@ -106,6 +106,27 @@ TEST_F(WiredApplication, StartShowsThePreviewWithThePictureAndHidesTheMainWindow
     EXPECT_TRUE(previewWindow()->isVisible());
 }
 
+// One transaction more than a sheet holds: Start shows one clear box and
+// starts nothing; the main window stays.
+TEST_F(WiredApplication, AListLongerThanASheetHoldsGetsOneBoxAndNoGeneration) {
+    app::wireApplication(*form);
+    form->Form_Load();
+    form->show();
+    for (int i = 0; i < 65532; ++i)
+        form->appendTransaction({QStringLiteral("1/1/2013"), QString::number(i), QStringLiteral("Item"), QString(),
+                                 QString(), QStringLiteral("1"), QString()});
+    form->PushButton22_Click();
+
+    ASSERT_EQ(seams.prompter.messages.size(), 1u);
+    EXPECT_TRUE(seams.prompter.messages[0].text.startsWith(
+        QStringLiteral("The register holds at most 65,531 transactions; this list has 65,532.")));
+    EXPECT_TRUE(seams.reporter.reports.empty());
+    EXPECT_EQ(previewWindow(), nullptr);
+    EXPECT_TRUE(form->isVisible());
+    EXPECT_EQ(form->pointer(), 0);
+    EXPECT_TRUE(QDir(temp.path()).isEmpty());
+}
+
 TEST_F(WiredApplication, ARunningGenuineHostAsksAndNoChangesNothing) {
     EngineWithRunningHost hosts;
     hosts.running.world().running = true;

@@ -7,6 +7,7 @@
 #include "frame/common.h"
 #include "preview/form2.h"
 #include "tests/support/recording.h"
+#include "tests/support/small_disk.h"
 
 using namespace brevanta;
 using preview::Form2;
@@ -120,4 +121,24 @@ TEST_F(SaveWorkbook, FailedCopyIsReportedKeepsTheOldFileAndSaysNoDone) {
     EXPECT_EQ(texts(), QStringList({QStringLiteral("Are you sure you wish to overwrite ") + existing +
                                     QStringLiteral(" ?")}));
     EXPECT_EQ(savedFolder(), QStringList({QStringLiteral("keep.xls"), QStringLiteral("plain-file")}));
+}
+
+// A disk with 4 KB left: the copy over an existing file fails, the old file
+// stays whole, no half copy is left beside it and "Done." is not said.
+TEST_F(SaveWorkbook, AFullDiskKeepsTheOldFileAndSaysNoDone) {
+    testsupport::SmallDisk disk(128 * 1024);
+    BREVANTA_NEEDS_SMALL_DISK(disk);
+    form.mExcelFile = write(temporary.filePath(QStringLiteral("vantor55667788.xls")), QByteArray(60000, 'N'));
+    const QString existing = write(disk.filePath(QStringLiteral("register.xls")), QByteArray(30000, 'O'));
+    disk.fill(4096);
+    seams.prompter.fileNames = {existing};
+    seams.prompter.answers = {frame::Answer::Yes};
+    form.PushButton6_Click();
+
+    ASSERT_EQ(seams.reporter.lines(), std::vector<int>({124}));
+    EXPECT_TRUE(seams.reporter.reports[0].description.endsWith(QStringLiteral("No space left on device")))
+        << seams.reporter.reports[0].description.toStdString();
+    EXPECT_EQ(read(existing), QByteArray(30000, 'O'));
+    EXPECT_FALSE(texts().contains(kDone));
+    EXPECT_EQ(QDir(disk.path()).entryList(QDir::Files | QDir::Hidden).size(), 2);  // the file and the filler
 }

@@ -36,6 +36,7 @@ protected:
         env.webSiteVisit.drawOneToHundred = [] { return 1; };
         env.webSiteVisit.open = [this](const QString& url) { openedSites.push_back(url); };
         env.savedList = reg::SavedListStore(settingsFile());
+        env.rescueFolders = {folder.filePath(QStringLiteral("documents"))};
         return env;
     }
 

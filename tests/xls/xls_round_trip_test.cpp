@@ -5,12 +5,14 @@
 #include <gtest/gtest.h>
 
 #include <QDir>
+#include <QProcess>
 #include <QFile>
 #include <QTemporaryDir>
 
 #include "engine/formula/formula_text.h"
 #include "host/host_api.h"
 #include "tests/xls/register_workbook.h"
+#include "xls/biff_strings.h"
 #include "xls/compound_file.h"
 #include "xls/workbook_stream.h"
 #include "xls/xls_file.h"
@@ -77,6 +79,41 @@ TEST(RoundTrip, EdgeCasesOfTheRegister) {
 
     const auto read = roundTrip(*workbook);
     expectSameWorkbook(*workbook, *read);
+}
+
+// A cell holds 32,767 UTF-16 units. A longer text is cut before the last
+// whole character: never between the two halves of a surrogate pair, which
+// readers refuse (xlrd gives up on the whole workbook).
+TEST(RoundTrip, TextsLongerThanACellHoldsAreCutOnAWholeCharacter) {
+    const QString face = QString::fromUtf8("\xF0\x9F\x98\x80");  // two UTF-16 units
+    EXPECT_EQ(xls::leftWholeCharacters(QStringLiteral("abc"), 5), QStringLiteral("abc"));
+    EXPECT_EQ(xls::leftWholeCharacters(QStringLiteral("ab") + face, 3), QStringLiteral("ab"));
+    EXPECT_EQ(xls::leftWholeCharacters(QStringLiteral("ab") + face, 4), QStringLiteral("ab") + face);
+    EXPECT_EQ(xls::leftWholeCharacters(face + face, 1), QString());
+
+    auto workbook = registerWorkbook(2);
+    model::Sheet& sheet = *workbook->sheets[0];
+    sheet.at(6, 3).value = QString(32766, QLatin1Char('a')) + face + QStringLiteral("tail");
+    sheet.at(7, 3).value = QString(40000, QChar(0x6771));
+    computeValues(*workbook);
+    const auto read = roundTrip(*workbook);
+    EXPECT_EQ(std::get<QString>(read->sheets[0]->find(6, 3)->value), QString(32766, QLatin1Char('a')));
+    EXPECT_EQ(std::get<QString>(read->sheets[0]->find(7, 3)->value), QString(32767, QChar(0x6771)));
+
+    const QString python = QStringLiteral("/usr/bin/python3");
+    if (!QFile::exists(python) || QProcess::execute(python, {QStringLiteral("-c"), QStringLiteral("import xlrd")}) != 0)
+        GTEST_SKIP() << "python3-xlrd is not installed";
+    QTemporaryDir folder;
+    const QString path = folder.filePath(QStringLiteral("long.xls"));
+    xls::writeWorkbook(*workbook, path);
+    QProcess xlrd;
+    xlrd.start(python, {QStringLiteral("-c"),
+                        QStringLiteral("import sys, xlrd; s = xlrd.open_workbook(sys.argv[1]).sheet_by_index(0); "
+                                       "print(len(s.cell_value(6, 3)), len(s.cell_value(7, 3)))"),
+                        path});
+    ASSERT_TRUE(xlrd.waitForFinished(60000));
+    EXPECT_EQ(xlrd.exitCode(), 0) << xlrd.readAllStandardError().toStdString();
+    EXPECT_EQ(xlrd.readAllStandardOutput().trimmed(), QByteArray("32766 32767"));
 }
 
 TEST(RoundTrip, SeveralSheetsKeepNamesActiveSheetAndFormats) {

@@ -1,0 +1,70 @@
+#include "register/list_rescue.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QStandardPaths>
+
+#include "frame/failure.h"
+#include "frame/safe_file.h"
+#include "frame/temporary_files.h"
+
+namespace brevanta::reg {
+namespace {
+
+void appendCsvField(QString& line, const QString& field) {
+    const bool quote = field.contains(QLatin1Char(',')) || field.contains(QLatin1Char('"')) ||
+                       field.contains(QLatin1Char('\n')) || field.contains(QLatin1Char('\r'));
+    if (!quote) {
+        line += field;
+        return;
+    }
+    line += QLatin1Char('"');
+    line += QString(field).replace(QLatin1Char('"'), QStringLiteral("\"\""));
+    line += QLatin1Char('"');
+}
+
+}  // namespace
+
+QByteArray transactionsCsv(const TransactionSource& rows) {
+    QString text = QStringLiteral("Date,Number,Description,Category,Cleared,Debit,Credit\r\n");
+    for (int row = 1; row <= rows.rowCount(); ++row) {
+        for (int field = 0; field < kFieldCount; ++field) {
+            if (field > 0) text += QLatin1Char(',');
+            appendCsvField(text, rows.field(row, field));
+        }
+        text += QStringLiteral("\r\n");
+    }
+    return text.toUtf8();
+}
+
+QStringList defaultRescueFolders() {
+    QStringList folders;
+    const QString documents = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+    if (!documents.isEmpty()) folders << documents;
+    try {
+        folders << frame::temporaryFolder();
+    } catch (const frame::Failure&) {
+        // the documents folder alone, then
+    }
+    return folders;
+}
+
+QString writeRescueFile(const QByteArray& csv, const QStringList& folders, const QDateTime& now) {
+    const QString stem = QStringLiteral("Brevanta list ") + now.toString(QStringLiteral("yyyyMMdd-HHmmss"));
+    QString lastFailure = QStringLiteral("no folder to write the list in");
+    for (const QString& folder : folders) {
+        QDir().mkpath(folder);
+        QString path = QDir(folder).filePath(stem + QStringLiteral(".csv"));
+        for (int number = 2; QFileInfo::exists(path) || QFileInfo(path).isSymLink(); ++number)
+            path = QDir(folder).filePath(stem + QStringLiteral(" (%1).csv").arg(number));
+        try {
+            frame::writeFileSafely(path, csv);
+            return path;
+        } catch (const frame::Failure& failure) {
+            lastFailure = failure.description();
+        }
+    }
+    throw frame::Failure(lastFailure);
+}
+
+}  // namespace brevanta::reg

@@ -24,12 +24,18 @@ public:
         return QFileDialog::getSaveFileName(gParent, request.title, request.fileName, request.filter, nullptr,
                                             QFileDialog::DontConfirmOverwrite);
     }
+
+    QStringList openFileNames(const OpenDialogRequest& request) override {
+        return QFileDialog::getOpenFileNames(gParent, request.title, QString(), request.filter);
+    }
 };
 
 QtPrompter gQtPrompter;
 Prompter* gPrompter = nullptr;
 
 }  // namespace
+
+QStringList Prompter::openFileNames(const OpenDialogRequest&) { return {}; }
 
 Prompter& prompter() { return gPrompter ? *gPrompter : gQtPrompter; }
 

@@ -4,6 +4,7 @@
 // install one that records what was shown and answers from a script.
 
 #include <QString>
+#include <QStringList>
 
 class QWidget;
 
@@ -21,6 +22,11 @@ struct SaveDialogRequest {
     QString fileName;    // initial name
 };
 
+struct OpenDialogRequest {
+    QString title;       // "Import Bank Statement"
+    QString filter;      // "Bank Statements (*.ofx *.qfx *.qif *.csv);;All Files (*)"
+};
+
 class Prompter {
 public:
     virtual ~Prompter() = default;
@@ -29,6 +35,9 @@ public:
     // The Save dialog; returns the chosen name exactly as given, empty when cancelled.
     // It never asks about overwriting by itself: the caller asks.
     virtual QString saveFileName(const SaveDialogRequest& request) = 0;
+    // The Open dialog for one or more existing files; empty when cancelled.
+    // Prompters that never show it answer as if cancelled.
+    virtual QStringList openFileNames(const OpenDialogRequest& request);
 };
 
 // The prompter in use. Until one is installed, the Qt prompter is used.

@@ -20,6 +20,7 @@
 #include "register/amount_test.h"
 #include "register/cursor_file.h"
 #include "register/date_text.h"
+#include "register/list_menu.h"
 #include "register/program_icon.h"
 
 namespace brevanta::reg {
@@ -80,6 +81,7 @@ Form1::Form1(QWidget* parent) : QWidget(parent), rows_(nullptr) {
     setTabOrder();
     watchPointerAndFocus();
     watchListChanges();
+    new ListMenu(*this);  // the list's menu, drops and editing in place
 }
 
 Form1::~Form1() = default;

@@ -8,13 +8,14 @@
 #include <QTemporaryDir>
 
 #include "frame/failure.h"
-#include "generate/csv_transactions.h"
+#include "statements/csv_records.h"
+#include "statements/register_csv.h"
 
 namespace brevanta {
 namespace {
 
-using generate::parseCsv;
-using generate::transactionsFromCsv;
+using statements::parseCsv;
+using statements::transactionsFromCsv;
 
 TEST(CsvTransactions, QuotingFollowsRfc4180) {
     const auto records = parseCsv(QStringLiteral(

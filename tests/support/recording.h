@@ -30,11 +30,14 @@ public:
     frame::Answer message(const QString& title, const QString& text, frame::Buttons buttons,
                           frame::Icon icon) override;
     QString saveFileName(const frame::SaveDialogRequest& request) override;
+    QStringList openFileNames(const frame::OpenDialogRequest& request) override;
 
     std::deque<frame::Answer> answers;        // for Yes/No boxes; No when the script runs dry
     std::deque<QString> fileNames;            // for the Save dialog; "" (cancel) when dry
     std::vector<ShownMessage> messages;
     std::vector<frame::SaveDialogRequest> saveRequests;
+    std::deque<QStringList> openNames;        // for the Open dialog; none (cancel) when dry
+    std::vector<frame::OpenDialogRequest> openRequests;
 };
 
 // Installs both doubles for the lifetime of the object.

@@ -88,6 +88,8 @@ public:
         return take(best);
     }
 
+    const std::vector<RowKey>& keys() const { return keys_; }
+
 private:
     const AmountRows* rowsOf(Cents amount) const {
         if (amount == 0) return nullptr;
@@ -105,27 +107,25 @@ private:
     std::unordered_map<Cents, AmountRows> byAmount_;
 };
 
-BalanceComparison compareBalance(const std::vector<reg::Transaction>& rows, const std::vector<bool>& markedCleared,
-                                 const std::vector<reg::Transaction>& added, const Statement& statement,
-                                 const QLocale& locale) {
+// The rows' keys were read once for the matching; the balance reuses them.
+BalanceComparison compareBalance(const std::vector<reg::Transaction>& rows, const std::vector<RowKey>& keys,
+                                 const std::vector<bool>& markedCleared, const std::vector<reg::Transaction>& added,
+                                 const Statement& statement, const QLocale& locale) {
     BalanceComparison balance;
     balance.date = statement.ledgerBalanceDate;
     balance.bank = *statement.ledgerBalance;
     const qint64 lastDay = statement.ledgerBalanceDate.isValid() ? statement.ledgerBalanceDate.toJulianDay() : kNoDay;
-    auto count = [&](const reg::Transaction& row) {
-        const std::optional<QDate> date = readRegisterDate(row[reg::Date], locale);
-        const std::optional<Cents> debit = readRegisterAmount(row[reg::Debit], locale);
-        const std::optional<Cents> credit = readRegisterAmount(row[reg::Credit], locale);
-        if (!date || !debit || !credit) {
+    auto count = [&](const RowKey& key) {
+        if (!key.amount || key.day == kNoDay) {
             ++balance.unreadableRows;
             return;
         }
-        if (date->toJulianDay() <= lastDay) balance.register_ += *credit - *debit;
+        if (key.day <= lastDay) balance.register_ += *key.amount;
     };
     for (size_t i = 0; i < rows.size(); ++i)
-        if (markedCleared[i] || isClearedRow(rows[i])) count(rows[i]);
+        if (markedCleared[i] || isClearedRow(rows[i])) count(keys[i]);
     for (const reg::Transaction& row : added)
-        if (isClearedRow(row)) count(row);
+        if (isClearedRow(row)) count(keyOf(row, locale));
     return balance;
 }
 
@@ -167,7 +167,7 @@ Reconciliation reconcile(const std::vector<reg::Transaction>& rows, const Statem
     for (size_t i = 0; i < rows.size(); ++i)
         if (marked[i]) result.rowsToMarkCleared.push_back(int(i));
     if (statement.ledgerBalance)
-        result.balance = compareBalance(rows, marked, result.rowsToAdd, statement, locale);
+        result.balance = compareBalance(rows, matcher.keys(), marked, result.rowsToAdd, statement, locale);
     return result;
 }
 

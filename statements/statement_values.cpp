@@ -1,6 +1,5 @@
 #include "statements/statement_values.h"
 
-#include <QRegularExpression>
 #include <QStringList>
 #include <array>
 
@@ -36,43 +35,55 @@ int fullYear(int year, qsizetype digits) {
     return year < 70 ? 2000 + year : 1900 + year;
 }
 
-// Three numbers separated by anything that is no digit, read in `order`.
-std::optional<QDate> readNumericDate(const QString& text, DateOrder order) {
-    static const QRegularExpression kParts(QStringLiteral("^(\\d{1,4})[^\\d]{1,2}(\\d{1,2})[^\\d]{1,2}(\\d{1,4})$"));
-    const QRegularExpressionMatch match = kParts.match(text.trimmed());
-    if (!match.hasMatch()) return std::nullopt;
-    std::array<QString, 3> parts{match.captured(1), match.captured(2), match.captured(3)};
-    int year = 0, month = 0, day = 0;
-    qsizetype yearDigits = 0;
-    switch (order) {
-    case DateOrder::MonthDayYear:
-        month = parts[0].toInt(), day = parts[1].toInt(), year = parts[2].toInt(), yearDigits = parts[2].size();
-        if (parts[0].size() > 2) return std::nullopt;
-        break;
-    case DateOrder::DayMonthYear:
-        day = parts[0].toInt(), month = parts[1].toInt(), year = parts[2].toInt(), yearDigits = parts[2].size();
-        if (parts[0].size() > 2) return std::nullopt;
-        break;
-    case DateOrder::YearMonthDay:
-        year = parts[0].toInt(), month = parts[1].toInt(), day = parts[2].toInt(), yearDigits = parts[0].size();
-        if (parts[2].size() > 2) return std::nullopt;
-        break;
+// Three runs of digits separated by one or two characters that are no
+// digits, nothing else: "1/15/2025", "15.01.25", "2025-01-15". Registers hold
+// tens of thousands of dates, so this reads them without a regular expression.
+bool threeNumbers(QStringView text, std::array<QStringView, 3>& parts) {
+    qsizetype at = 0;
+    const qsizetype size = text.size();
+    for (int part = 0; part < 3; ++part) {
+        const qsizetype start = at;
+        while (at < size && isDigit(text[at])) ++at;
+        if (at == start || at - start > 4) return false;
+        parts[size_t(part)] = text.mid(start, at - start);
+        if (part == 2) break;
+        const qsizetype separator = at;
+        while (at < size && !isDigit(text[at])) ++at;
+        if (at - separator < 1 || at - separator > 2) return false;
     }
+    return at == size;
+}
+
+int numberOf(QStringView digits) {
+    int value = 0;
+    for (QChar c : digits) value = value * 10 + (c.unicode() - u'0');
+    return value;
+}
+
+// Three numbers read in `order`.
+std::optional<QDate> readNumericDate(QStringView text, DateOrder order) {
+    std::array<QStringView, 3> parts;
+    if (!threeNumbers(text.trimmed(), parts)) return std::nullopt;
+    const size_t yearAt = order == DateOrder::YearMonthDay ? 0 : 2;
+    const size_t monthAt = order == DateOrder::MonthDayYear ? 0 : 1;
+    const size_t dayAt = order == DateOrder::DayMonthYear ? 0 : (order == DateOrder::MonthDayYear ? 1 : 2);
+    if (parts[monthAt].size() > 2 || parts[dayAt].size() > 2) return std::nullopt;
+    const qsizetype yearDigits = parts[yearAt].size();
     if (yearDigits == 3 || yearDigits == 1) return std::nullopt;
-    const QDate date(fullYear(year, yearDigits), month, day);
+    const QDate date(fullYear(numberOf(parts[yearAt]), yearDigits), numberOf(parts[monthAt]), numberOf(parts[dayAt]));
     if (!date.isValid()) return std::nullopt;
     return date;
 }
 
-std::optional<QDate> readIsoDate(const QString& text) {
-    const QString trimmed = text.trimmed();
+std::optional<QDate> readIsoDate(QStringView text) {
+    const QStringView trimmed = text.trimmed();
     if (trimmed.size() == 8 && allDigits(trimmed)) {
-        const QDate date(trimmed.left(4).toInt(), trimmed.mid(4, 2).toInt(), trimmed.right(2).toInt());
+        const QDate date(numberOf(trimmed.left(4)), numberOf(trimmed.mid(4, 2)), numberOf(trimmed.mid(6, 2)));
         if (date.isValid()) return date;
         return std::nullopt;
     }
-    static const QRegularExpression kIso(QStringLiteral("^\\d{4}[-/]\\d{1,2}[-/]\\d{1,2}$"));
-    if (!kIso.match(trimmed).hasMatch()) return std::nullopt;
+    if (trimmed.size() < 8 || !allDigits(trimmed.left(4)) || (trimmed[4] != u'-' && trimmed[4] != u'/'))
+        return std::nullopt;
     return readNumericDate(trimmed, DateOrder::YearMonthDay);
 }
 
@@ -91,48 +102,61 @@ QString centsText(Cents amount, const QString& units, const QLocale& locale) {
 }  // namespace
 
 std::optional<Cents> readAmount(QString text, QChar decimalPoint) {
-    text = text.trimmed();
+    QStringView rest = QStringView(text).trimmed();
     bool negative = false;
-    if (text.startsWith(u'(') && text.endsWith(u')')) {
+    if (rest.startsWith(u'(') && rest.endsWith(u')')) {
         negative = true;
-        text = text.mid(1, text.size() - 2).trimmed();
+        rest = rest.mid(1, rest.size() - 2).trimmed();
     }
-    if (text.startsWith(u'-') || text.startsWith(u'+')) {
-        negative = negative != (text.front() == u'-');
-        text.remove(0, 1);
+    if (rest.startsWith(u'-') || rest.startsWith(u'+')) {
+        negative = negative != (rest.front() == u'-');
+        rest = rest.mid(1);
     }
     for (const QChar symbol : {QChar(u'$'), QChar(0x20AC), QChar(0x00A3)}) {
-        if (text.startsWith(symbol)) text.remove(0, 1);
-        else if (text.endsWith(symbol)) text.chop(1);
+        if (rest.startsWith(symbol)) rest = rest.mid(1);
+        else if (rest.endsWith(symbol)) rest.chop(1);
     }
-    text = text.trimmed();
-    if (!negative && text.startsWith(u'-')) {  // "$-5.00"
+    rest = rest.trimmed();
+    if (!negative && rest.startsWith(u'-')) {  // "$-5.00"
         negative = true;
-        text.remove(0, 1);
+        rest = rest.mid(1);
     }
     const QChar groupSeparator = decimalPoint == u'.' ? u',' : u'.';
-    const qsizetype point = text.indexOf(decimalPoint);
-    const QString whole = point < 0 ? text : text.left(point);
-    const QString decimals = point < 0 ? QString() : text.mid(point + 1);
-    if (whole.isEmpty() && decimals.isEmpty()) return std::nullopt;
-    if (!decimals.isEmpty() && !allDigits(decimals)) return std::nullopt;
-
-    const QStringList groups = whole.split(groupSeparator);
-    QString digits;
-    for (qsizetype i = 0; i < groups.size(); ++i) {
-        const QString& group = groups[i];
-        if (groups.size() > 1 && (group.size() > 3 || (i > 0 && group.size() != 3) || group.isEmpty()))
-            return std::nullopt;
-        if (!group.isEmpty() && !allDigits(group)) return std::nullopt;
-        digits += group;
+    Cents units = 0;
+    qsizetype digits = 0;       // of the whole part
+    qsizetype groupDigits = 0;  // since the last group separator
+    bool grouped = false;
+    qsizetype at = 0;
+    for (; at < rest.size(); ++at) {
+        const QChar c = rest[at];
+        if (isDigit(c)) {
+            if (++digits > 15) return std::nullopt;  // beyond any statement, and beyond exact cents in a double
+            units = units * 10 + (c.unicode() - u'0');
+            ++groupDigits;
+        } else if (c == groupSeparator) {
+            // Digit groups: the first of one to three digits, every other of three.
+            if (groupDigits == 0 || groupDigits > 3 || (grouped && groupDigits != 3)) return std::nullopt;
+            grouped = true;
+            groupDigits = 0;
+        } else {
+            break;
+        }
     }
-    if (digits.size() > 15) return std::nullopt;  // beyond any statement, and beyond exact cents in a double
-
-    Cents cents = digits.isEmpty() ? 0 : digits.toLongLong() * 100;
-    if (!decimals.isEmpty()) {
-        cents += decimals.left(2).leftJustified(2, u'0').toLongLong();
-        if (decimals.size() > 2 && decimals.at(2) >= u'5') cents += 1;
+    if (grouped && groupDigits != 3) return std::nullopt;
+    Cents cents = units * 100;
+    qsizetype decimals = 0;
+    if (at < rest.size()) {
+        if (rest[at] != decimalPoint) return std::nullopt;
+        for (++at; at < rest.size(); ++at, ++decimals) {
+            const QChar c = rest[at];
+            if (!isDigit(c)) return std::nullopt;
+            const int digit = c.unicode() - u'0';
+            if (decimals == 0) cents += digit * 10;
+            else if (decimals == 1) cents += digit;
+            else if (decimals == 2 && digit >= 5) cents += 1;
+        }
     }
+    if (digits == 0 && decimals == 0) return std::nullopt;
     return negative ? -cents : cents;
 }
 

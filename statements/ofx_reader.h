@@ -8,6 +8,8 @@
 // check of the text insists on the closing </OFX> and on a well-formed
 // DTPOSTED and TRNAMT in every <STMTTRN>; afterwards every transaction
 // libofx gives must agree with that check, or the file counts as damaged.
+// A long statement goes to libofx in parts of whole transactions, since its
+// time grows with the square of the transactions in one file.
 
 #include <QByteArray>
 #include <QString>
@@ -20,10 +22,10 @@ namespace brevanta::statements {
 // prolog followed by an <?OFX ...?> processing instruction or <OFX>).
 bool looksLikeOfx(const QString& text);
 
-// Reads the file at `path`, whose decoded text is `text`. Every entry is
+// Reads the file at `path`, whose bytes are `bytes` and decoded text `text`. Every entry is
 // marked cleared: the bank has posted it. The date of an entry is the
 // calendar day the bank wrote in DTPOSTED, in the bank's own time zone.
 // Throws StatementError "<fileName>: transaction N (line L): reason".
-Statement readOfx(const QString& path, const QString& text, const QString& fileName);
+Statement readOfx(const QString& path, const QByteArray& bytes, const QString& text, const QString& fileName);
 
 }  // namespace brevanta::statements

@@ -33,7 +33,7 @@ Statement readStatementFile(const QString& path, const QLocale& locale) {
         throw StatementError(QStringLiteral("%1: cannot be read: %2").arg(fileName, file.errorString()));
     const QString text = frame::decodeText(bytes);
     switch (recogniseStatement(text, fileName)) {
-    case StatementKind::Ofx: return readOfx(path, text, fileName);
+    case StatementKind::Ofx: return readOfx(path, bytes, text, fileName);
     case StatementKind::Qif: return readQif(text, fileName);
     case StatementKind::Csv: return readBankCsv(text, fileName, locale);
     }

@@ -205,6 +205,31 @@ TEST_F(Readers, DamagedOfxNamesTheFileTheTransactionAndTheReason) {
               QStringLiteral("cut.ofx: the file ends before </OFX>: it was cut short"));
 }
 
+// A long statement goes to libofx in parts; the entries come back whole and in order.
+TEST_F(Readers, ALongOfxStatementReadsWholeAndInOrder) {
+    const QByteArray good = fixtureBytes("bank_sgml.ofx");
+    const qsizetype first = good.indexOf("<STMTTRN>");
+    const qsizetype end = good.lastIndexOf("</STMTTRN>") + 10;
+    QByteArray body;
+    for (int i = 0; i < 4500; ++i)
+        body += "<STMTTRN>\r\n<TRNTYPE>DEBIT\r\n<DTPOSTED>202501" + QByteArray::number(10 + i % 18) +
+                "\r\n<TRNAMT>-" + QByteArray::number(i) + ".25\r\n<FITID>" + QByteArray::number(i) + "\r\n<NAME>Payee " +
+                QByteArray::number(i) + "\r\n</STMTTRN>\r\n";
+    const QString path = write(QStringLiteral("long.ofx"), good.left(first) + body + good.mid(end));
+    const Statement statement = readStatementFile(path);
+    ASSERT_EQ(statement.entries.size(), 4500u);
+    for (size_t i = 0; i < 4500; i += 499) {
+        EXPECT_EQ(statement.entries[i].amount, -Cents(i) * 100 - 25);
+        EXPECT_EQ(statement.entries[i].payee, QStringLiteral("Payee %1").arg(i));
+    }
+    EXPECT_EQ(statement.ledgerBalance, 210025);
+
+    QByteArray damaged = good.left(first) + body + good.mid(end);
+    damaged.replace("<TRNAMT>-4321.25", "<TRNAMT>-4,321.25");
+    EXPECT_TRUE(refusal(write(QStringLiteral("long.ofx"), damaged))
+                    .startsWith(QStringLiteral("long.ofx: transaction 4322 (line ")));
+}
+
 // libofx reads whatever it is given; it must never take the program down,
 // and a file cut anywhere must add nothing.
 TEST_F(Readers, OfxCutAtAnyPointIsRefusedAndNeverCrashes) {

@@ -219,8 +219,8 @@ std::vector<std::pair<qsizetype, qsizetype>> transactionBytes(const QByteArray& 
 LibofxResult readWithLibofx(const QString& path, const QByteArray& bytes, size_t transactionCount,
                             const QString& fileName) {
     LibofxResult result;
-    const auto ranges =
-        transactionCount > kTransactionsPerPart ? transactionBytes(bytes, transactionCount) : decltype(transactionBytes(bytes, 0)){};
+    std::vector<std::pair<qsizetype, qsizetype>> ranges;
+    if (transactionCount > kTransactionsPerPart) ranges = transactionBytes(bytes, transactionCount);
     if (ranges.empty()) {
         runLibofx(path, fileName, result);
         return result;

@@ -181,9 +181,7 @@ QString displayAmount(Cents amount, const QLocale& locale) {
 
 std::optional<QDate> readQifDate(const QString& text) {
     QString trimmed = text.trimmed();
-    if (auto iso = readIsoDate(trimmed); iso && trimmed.size() >= 8 && trimmed.indexOf(u'\'') < 0) {
-        if (trimmed.at(4) == u'-' || trimmed.at(4) == u'/' || allDigits(trimmed)) return iso;
-    }
+    if (auto iso = readIsoDate(trimmed)) return iso;
     // "01/16'25" and "1/16' 5": the apostrophe marks a year of the 2000s.
     const qsizetype apostrophe = trimmed.indexOf(u'\'');
     if (apostrophe >= 0) {

@@ -120,6 +120,18 @@ TEST_F(Readers, QifCreditCard) {
     EXPECT_EQ(rows[1], (Transaction{"2/10/2025", "", "Payment - Thank You", "", "Yes", "", "250.00"}));
 }
 
+TEST_F(Readers, RowsAreWrittenInTheUsersLocale) {
+    StatementEntry entry;
+    entry.date = QDate(2025, 1, 15);
+    entry.amount = -125050;
+    entry.memo = QStringLiteral("Only a memo");
+    const QLocale german(QLocale::German, QLocale::Germany);
+    EXPECT_EQ(transactionFromEntry(entry, german), (Transaction{"15.01.2025", "", "Only a memo", "", "", "1250,50", ""}));
+    entry.amount = 0;  // neither debit nor credit
+    entry.payee = QStringLiteral("Payee first");
+    EXPECT_EQ(transactionFromEntry(entry, german), (Transaction{"15.01.2025", "", "Payee first", "", "", "", ""}));
+}
+
 TEST_F(Readers, QifPassesOverAccountListsAndOtherSections) {
     const Statement statement = readQif(QStringLiteral("!Option:AutoSwitch\n!Account\nNChecking\nTBank\n^\n"
                                                        "!Type:Cat\nNFood\nE\n^\n"

@@ -1,7 +1,7 @@
 // brevanta-register: the register generation without windows. Reads the
-// transactions from a saved list, a CSV file, the example data or a
-// synthetic count, runs the very generation the main window runs, and
-// copies the workbook (and optionally its picture) where asked.
+// transactions from a saved list, a CSV file, a bank statement, the example
+// data or a synthetic count, runs the very generation the main window runs,
+// and copies the workbook (and optionally its picture) where asked.
 
 #include <sys/resource.h>
 
@@ -27,7 +27,6 @@
 #include "frame/safe_file.h"
 #include "frame/text_decoding.h"
 #include "generate/check_register.h"
-#include "generate/csv_transactions.h"
 #include "generate/generation_windows.h"
 #include "generate/palette.h"
 #include "generate/register_layout.h"
@@ -35,6 +34,9 @@
 #include "host/host_factory.h"
 #include "print/sheet_printout.h"
 #include "register/saved_list.h"
+#include "statements/reconciler.h"
+#include "statements/register_csv.h"
+#include "statements/statement_file.h"
 
 using namespace brevanta;
 
@@ -44,6 +46,8 @@ const char kUsage[] =
     "Usage:\n"
     "  brevanta-register (--list FILE | --csv FILE | --sample | --rows N) [-o OUT.xls]\n"
     "                    [--picture OUT.svg|OUT.png] [--pdf OUT.pdf] [--timings]\n"
+    "  brevanta-register --import STATEMENT -o OUT.xls [--save-list FILE]\n"
+    "  brevanta-register --list FILE --import STATEMENT --reconcile -o OUT.xls [--save-list FILE]\n"
     "  brevanta-register --from-xls FILE [--picture OUT.svg|OUT.png] [--pdf OUT.pdf] [--timings]\n"
     "  brevanta-register --help | --version\n"
     "\n"
@@ -51,6 +55,10 @@ const char kUsage[] =
     "  --csv FILE        CSV with the header Date,Number,Description,Category,Cleared,Debit,Credit\n"
     "  --sample          the two example transactions\n"
     "  --rows N          N synthetic transactions\n"
+    "  --import FILE     a bank statement (OFX, QFX, QIF or CSV), matched against the\n"
+    "                    rows read so far: matched rows are marked cleared, the rest added\n"
+    "  --reconcile       with --import: print what the statement did on stdout\n"
+    "  --save-list FILE  also write the resulting list as the program stores it\n"
     "  -o OUT.xls        where the register workbook goes\n"
     "  --picture OUT.svg also write the picture of the register sheet: .svg at any size,\n"
     "                    .png while it fits in a bitmap (32,767 pixels a side)\n"
@@ -124,7 +132,8 @@ private:
 };
 
 struct Options {
-    QString list, csv, output, picture, pdf, fromXls;
+    QString list, csv, output, picture, pdf, fromXls, statement, saveList;
+    bool reconcile = false;
     bool sample = false;
     std::optional<int> rows;
     bool timings = false;
@@ -165,11 +174,18 @@ Options parseArguments(const QStringList& arguments) {
         else if (a == QLatin1String("--pdf")) options.pdf = value(i);
         else if (a == QLatin1String("--from-xls")) options.fromXls = value(i);
         else if (a == QLatin1String("--timings")) options.timings = true;
+        else if (a == QLatin1String("--import")) options.statement = value(i);
+        else if (a == QLatin1String("--reconcile")) options.reconcile = true;
+        else if (a == QLatin1String("--save-list")) options.saveList = value(i);
         else usageError(QStringLiteral("unknown argument \"") + a + QLatin1Char('"'));
     }
     const int sources = int(!options.list.isEmpty()) + int(!options.csv.isEmpty()) + int(options.sample) +
                         int(options.rows.has_value()) + int(!options.fromXls.isEmpty());
-    if (sources != 1) usageError(QStringLiteral("give exactly one of --list, --csv, --sample, --rows or --from-xls"));
+    if (sources > 1 || (sources == 0 && options.statement.isEmpty()))
+        usageError(QStringLiteral("give exactly one of --list, --csv, --sample, --rows or --from-xls, or --import alone"));
+    if (options.reconcile && options.statement.isEmpty()) usageError(QStringLiteral("--reconcile needs --import FILE"));
+    if (!options.fromXls.isEmpty() && (!options.statement.isEmpty() || !options.saveList.isEmpty()))
+        usageError(QStringLiteral("--from-xls takes no --import or --save-list"));
     if (!options.picture.isEmpty() && !options.picture.endsWith(QLatin1String(".svg"), Qt::CaseInsensitive) &&
         !options.picture.endsWith(QLatin1String(".png"), Qt::CaseInsensitive))
         usageError(QStringLiteral("--picture writes .svg or .png, not \"") + options.picture + QLatin1Char('"'));
@@ -340,13 +356,28 @@ int run(int argc, char** argv) {
                      reg::decodeSavedList(withoutOneTrailingLineBreak(readText(options.list))))
                     rows.push_back(record.fields);
             } else if (!options.csv.isEmpty()) {
-                rows = generate::transactionsFromCsv(readText(options.csv));
+                rows = statements::transactionsFromCsv(readText(options.csv));
             } else if (options.sample) {
                 rows = {{"1/1/2013", "1", "Sold My Used Car", "Automotive", "Yes", "", "5000"},
                         {"1/2/2013", "2", "Thundercats Collection", "Toys", "Yes", "", "55"}};
-            } else {
+            } else if (options.rows) {
                 rows = syntheticRows(*options.rows);
             }
+            if (!options.statement.isEmpty()) {
+                // All or nothing: a damaged statement stops here, before any workbook is written.
+                const statements::Statement statement = statements::readStatementFile(options.statement);
+                const statements::Reconciliation reconciliation = statements::reconcile(rows, statement);
+                statements::applyReconciliation(rows, reconciliation);
+                if (options.reconcile)
+                    std::fputs((statements::reconciliationSummary(QFileInfo(options.statement).fileName(),
+                                                                  reconciliation) +
+                                QLatin1Char('\n'))
+                                   .toLocal8Bit()
+                                   .constData(),
+                               stdout);
+            }
+            if (!options.saveList.isEmpty())
+                frame::writeFileSafely(options.saveList, reg::encodeSavedList(rows).toUtf8());
         } catch (const frame::Failure& failure) {
             printErr(QStringLiteral("brevanta-register: ") + failure.description() + QLatin1Char('\n'));
             return 2;
@@ -420,7 +451,8 @@ int main(int argc, char** argv) {
     // --help and --version come first: they need neither a display nor a valid command line.
     if (const auto status = app::answerInformationRequest(
             argc, argv, "brevanta-register", kUsage,
-            {"--list", "--csv", "--rows", "-o", "--output", "--picture", "--pdf", "--from-xls"}))
+            {"--list", "--csv", "--rows", "-o", "--output", "--picture", "--pdf", "--from-xls", "--import",
+             "--save-list"}))
         return *status;
     try {
         return run(argc, argv);

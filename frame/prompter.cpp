@@ -30,12 +30,18 @@ public:
         QPrintDialog dialog(&printer, gParent);
         return dialog.exec() == QDialog::Accepted;
     }
+
+    QStringList openFileNames(const OpenDialogRequest& request) override {
+        return QFileDialog::getOpenFileNames(gParent, request.title, QString(), request.filter);
+    }
 };
 
 QtPrompter gQtPrompter;
 Prompter* gPrompter = nullptr;
 
 }  // namespace
+
+QStringList Prompter::openFileNames(const OpenDialogRequest&) { return {}; }
 
 Prompter& prompter() { return gPrompter ? *gPrompter : gQtPrompter; }
 

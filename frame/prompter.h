@@ -4,6 +4,7 @@
 // install one that records what was shown and answers from a script.
 
 #include <QString>
+#include <QStringList>
 
 class QPrinter;
 class QWidget;
@@ -22,6 +23,11 @@ struct SaveDialogRequest {
     QString fileName;    // initial name
 };
 
+struct OpenDialogRequest {
+    QString title;       // "Import Bank Statement"
+    QString filter;      // "Bank Statements (*.ofx *.qfx *.qif *.csv);;All Files (*)"
+};
+
 class Prompter {
 public:
     virtual ~Prompter() = default;
@@ -33,6 +39,9 @@ public:
     // The system's print dialog for `printer`, which it may change; true
     // when the user chose to print, false when cancelled.
     virtual bool printDialog(QPrinter& printer) = 0;
+    // The Open dialog for one or more existing files; empty when cancelled.
+    // Prompters that never show it answer as if cancelled.
+    virtual QStringList openFileNames(const OpenDialogRequest& request);
 };
 
 // The prompter in use. Until one is installed, the Qt prompter is used.

@@ -22,6 +22,7 @@
 #include "register/cursor_file.h"
 #include "register/date_text.h"
 #include "register/list_rescue.h"
+#include "register/list_menu.h"
 #include "register/program_icon.h"
 
 namespace brevanta::reg {
@@ -82,6 +83,7 @@ Form1::Form1(QWidget* parent) : QWidget(parent), rows_(nullptr) {
     setTabOrder();
     watchPointerAndFocus();
     watchListChanges();
+    new ListMenu(*this);  // the list's menu, drops and editing in place
 }
 
 Form1::~Form1() = default;

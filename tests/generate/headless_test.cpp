@@ -10,16 +10,17 @@
 #include <sys/resource.h>
 
 #include "frame/failure.h"
-#include "generate/csv_transactions.h"
 #include "generate/register_layout.h"
+#include "statements/csv_records.h"
+#include "statements/register_csv.h"
 #include "tests/support/small_disk.h"
 #include "xls/xls_file.h"
 
 namespace brevanta {
 namespace {
 
-using generate::parseCsv;
-using generate::transactionsFromCsv;
+using statements::parseCsv;
+using statements::transactionsFromCsv;
 
 TEST(CsvTransactions, QuotingFollowsRfc4180) {
     const auto records = parseCsv(QStringLiteral(
@@ -126,6 +127,53 @@ TEST(RegisterCommand, PicturesAreSvgAtAnySizeAndPngOnlyWhileABitmapHoldsThem) {
     const CommandRun gif = registerCommand({"--sample", "-o", out, "--picture", dir.filePath(QStringLiteral("x.gif"))});
     EXPECT_EQ(gif.exitCode, 2);
     EXPECT_TRUE(gif.err.contains(QStringLiteral(".svg or .png"))) << gif.err.toStdString();
+}
+
+// A statement alone, or matched against a stored list, as the window does it.
+TEST(RegisterCommand, ImportsAndReconcilesStatements) {
+    QTemporaryDir dir;
+    auto run = [&](const QStringList& arguments, QString* out = nullptr) {
+        QProcess process;
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert(QStringLiteral("LANG"), QStringLiteral("en_US.UTF-8"));
+        environment.insert(QStringLiteral("LC_ALL"), QStringLiteral("en_US.UTF-8"));
+        process.setProcessEnvironment(environment);
+        process.start(QStringLiteral(BREVANTA_REGISTER_COMMAND), arguments);
+        EXPECT_TRUE(process.waitForFinished(120000));
+        if (out) *out = QString::fromUtf8(process.readAllStandardOutput()) + QString::fromUtf8(process.readAllStandardError());
+        return process.exitCode();
+    };
+    const QString fixtures = QStringLiteral(STATEMENT_FIXTURES "/");
+    const QString xls = dir.filePath(QStringLiteral("out.xls"));
+    const QString first = dir.filePath(QStringLiteral("first.txt"));
+    const QString second = dir.filePath(QStringLiteral("second.txt"));
+    QString output;
+    EXPECT_EQ(run({"--import", fixtures + "bank_sgml.ofx", "-o", xls, "--save-list", first}, &output), 0) << output.toStdString();
+    EXPECT_TRUE(QFile::exists(xls));
+    QFile firstList(first);
+    ASSERT_TRUE(firstList.open(QIODevice::ReadOnly));
+    EXPECT_TRUE(firstList.readAll().startsWith("1/15/2025^1042^CHECK 1042^^Yes^125.00^|"));
+
+    EXPECT_EQ(run({"--list", first, "--import", fixtures + "bank.qif", "--reconcile", "-o", xls, "--save-list", second},
+                  &output), 0);
+    EXPECT_TRUE(output.contains(QStringLiteral(
+        "bank.qif: 2 rows added, 0 matched rows marked cleared, 2 matched rows were cleared already.")))
+        << output.toStdString();
+    QFile secondList(second);
+    ASSERT_TRUE(secondList.open(QIODevice::ReadOnly));
+    EXPECT_EQ(secondList.readAll().count('|'), 7);
+
+    // A damaged statement: the message, a failure, and no workbook.
+    QFile cut(dir.filePath(QStringLiteral("cut.qif")));
+    ASSERT_TRUE(cut.open(QIODevice::WriteOnly));
+    cut.write("!Type:Bank\nD1/2/2025\nT-1.00\n^\nD1/3/2025\nT-1,0.00\n^\n");
+    cut.close();
+    QFile::remove(xls);
+    EXPECT_EQ(run({"--import", cut.fileName(), "-o", xls}, &output), 2);
+    EXPECT_TRUE(output.contains(QStringLiteral("cut.qif: line 6: the amount \"-1,0.00\" is no number")))
+        << output.toStdString();
+    EXPECT_FALSE(QFile::exists(xls));
+    EXPECT_EQ(run({"--sample", "--reconcile", "-o", xls}, &output), 2);
 }
 
 TEST(RegisterCommand, BadArgumentsAndUnreadableInputGiveUsageAndFailure) {

@@ -36,6 +36,14 @@ QString ScriptedPrompter::saveFileName(const frame::SaveDialogRequest& request) 
     return name;
 }
 
+QStringList ScriptedPrompter::openFileNames(const frame::OpenDialogRequest& request) {
+    openRequests.push_back(request);
+    if (openNames.empty()) return {};
+    auto names = openNames.front();
+    openNames.pop_front();
+    return names;
+}
+
 SeamGuard::SeamGuard() {
     frame::setReporter(&reporter);
     frame::setPrompter(&prompter);

@@ -31,6 +31,7 @@ public:
                           frame::Icon icon) override;
     QString saveFileName(const frame::SaveDialogRequest& request) override;
     bool printDialog(QPrinter& printer) override;
+    QStringList openFileNames(const frame::OpenDialogRequest& request) override;
 
     std::deque<frame::Answer> answers;        // for Yes/No boxes; No when the script runs dry
     std::deque<QString> fileNames;            // for the Save dialog; "" (cancel) when dry
@@ -38,6 +39,8 @@ public:
     std::vector<frame::SaveDialogRequest> saveRequests;
     std::deque<bool> printAnswers;            // for the print dialog; cancel when dry
     int printDialogs = 0;                     // how often the print dialog was shown
+    std::deque<QStringList> openNames;        // for the Open dialog; none (cancel) when dry
+    std::vector<frame::OpenDialogRequest> openRequests;
 };
 
 // Installs both doubles for the lifetime of the object.

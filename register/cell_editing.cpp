@@ -1,0 +1,133 @@
+#include "register/cell_editing.h"
+
+#include <QDateEdit>
+#include <QHeaderView>
+#include <QKeyEvent>
+#include <QLineEdit>
+#include <QTreeWidget>
+
+#include "frame/common.h"
+#include "frame/prompter.h"
+#include "register/amount_test.h"
+#include "register/date_text.h"
+#include "register/transaction_source.h"
+#include "statements/statement_values.h"
+
+namespace brevanta::reg {
+
+CellText acceptCellText(int field, const QString& typed, const QLocale& locale) {
+    if (field == Debit || field == Credit) {
+        if (!statements::readRegisterAmount(typed, locale)) {
+            const QString name = field == Debit ? QStringLiteral("Debit") : QStringLiteral("Credit");
+            return {false, typed,
+                    QStringLiteral("%1 must be an amount, such as %2; \"%3\" is not one.")
+                        .arg(name, statements::amountText(1250, locale), typed)};
+        }
+        return {true, amountIsZero(typed) ? QString() : typed, {}};
+    }
+    return {true, typed, {}};
+}
+
+CellEditing::CellEditing(QTreeWidget* list) : QObject(list), list_(list) {
+    list_->installEventFilter(this);
+    connect(list_, &QTreeWidget::itemDoubleClicked, this, [this](QTreeWidgetItem* row, int column) { edit(row, column); });
+}
+
+bool CellEditing::edit(QTreeWidgetItem* row, int column) {
+    if (!row || column < 0 || column >= kFieldCount || list_->indexOfTopLevelItem(row) < 0) return false;
+    if (isEditing()) cancel();
+    row_ = row;
+    column_ = column;
+    list_->scrollToItem(row);
+    QWidget* editor = nullptr;
+    if (column == Date) {
+        auto* dateEditor = new QDateEdit(list_->viewport());
+        dateEditor->setDisplayFormat(shortDateFormatWithFullYear());
+        const auto date = statements::readRegisterDate(row->text(Date));
+        dateEditor->setDate(date ? *date : QDate::currentDate());
+        dateEditor->setProperty("originalDate", dateEditor->date());
+        editor = dateEditor;
+    } else {
+        auto* lineEditor = new QLineEdit(row->text(column), list_->viewport());
+        lineEditor->selectAll();
+        editor = lineEditor;
+    }
+    editor->setObjectName(QStringLiteral("CellEditor"));
+    const QRect rowArea = list_->visualItemRect(row);
+    QHeaderView* header = list_->header();
+    editor->setGeometry(header->sectionViewportPosition(column), rowArea.top(), header->sectionSize(column),
+                        qMax(rowArea.height(), editor->sizeHint().height()));
+    editor->installEventFilter(this);
+    for (QObject* child : editor->findChildren<QObject*>()) child->installEventFilter(this);
+    editor_ = editor;
+    editor->show();
+    editor->setFocus(Qt::OtherFocusReason);
+    return true;
+}
+
+QString CellEditing::editedText() const {
+    if (auto* dateEditor = qobject_cast<QDateEdit*>(editor_.data())) {
+        // An untouched date keeps its text as it was (with a time of day, say).
+        if (dateEditor->date() == dateEditor->property("originalDate").toDate()) return row_->text(Date);
+        return dateText(dateEditor->date());
+    }
+    return static_cast<QLineEdit*>(editor_.data())->text();
+}
+
+bool CellEditing::commit() {
+    if (!isEditing()) return false;
+    if (list_->indexOfTopLevelItem(row_) < 0) {  // the row went away meanwhile
+        close();
+        return false;
+    }
+    const CellText result = acceptCellText(column_, editedText());
+    if (!result.accepted) {
+        prompting_ = true;
+        frame::prompter().message(frame::appTitle(), result.reason, frame::Buttons::Ok, frame::Icon::Warning);
+        prompting_ = false;
+        if (editor_) editor_->setFocus(Qt::OtherFocusReason);
+        return false;
+    }
+    if (row_->text(column_) != result.text) row_->setText(column_, result.text);
+    close();
+    return true;
+}
+
+void CellEditing::cancel() { close(); }
+
+void CellEditing::close() {
+    if (!editor_) return;
+    QWidget* editor = editor_;
+    editor_.clear();
+    editor->hide();
+    editor->deleteLater();
+    row_ = nullptr;
+    list_->setFocus(Qt::OtherFocusReason);
+}
+
+bool CellEditing::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == list_) {
+        if (event->type() == QEvent::KeyPress && static_cast<QKeyEvent*>(event)->key() == Qt::Key_F2) {
+            edit(list_->currentItem(), qMax(0, list_->currentColumn()));
+            return true;
+        }
+        return QObject::eventFilter(watched, event);
+    }
+    if (!isEditing()) return QObject::eventFilter(watched, event);
+    if (event->type() == QEvent::KeyPress) {
+        switch (static_cast<QKeyEvent*>(event)->key()) {
+        case Qt::Key_Return:
+        case Qt::Key_Enter: commit(); return true;
+        case Qt::Key_Escape: cancel(); return true;
+        default: break;
+        }
+    } else if (event->type() == QEvent::FocusOut && watched == editor_ && !prompting_) {
+        // Clicking elsewhere leaves the field as it was; only Enter keeps a change.
+        const auto reason = static_cast<QFocusEvent*>(event)->reason();
+        if (reason == Qt::MouseFocusReason || reason == Qt::TabFocusReason || reason == Qt::BacktabFocusReason)
+            cancel();
+    }
+    return QObject::eventFilter(watched, event);
+}
+
+}  // namespace brevanta::reg

@@ -1,0 +1,58 @@
+#pragma once
+// Editing a field of the list where it stands: double-click or F2 opens an
+// editor over the cell (a date editor in the Date column), Enter keeps the
+// change when it passes the tests of the entry fields, Esc cancels. A
+// refused text shows a message and the editor stays open.
+
+#include <QLocale>
+#include <QObject>
+#include <QPointer>
+#include <QString>
+
+class QTreeWidget;
+class QTreeWidgetItem;
+class QWidget;
+
+namespace brevanta::reg {
+
+// What a typed text becomes in field `field`, or why it is refused. Debit
+// and Credit take an amount ("12.50", "1,234.50", the locale's "12,50") and
+// keep it as typed, or empty when the amount test finds it zero, as Add
+// Transaction does; the other text fields take any text.
+struct CellText {
+    bool accepted = false;
+    QString text;    // what the field will hold
+    QString reason;  // why it was refused
+};
+CellText acceptCellText(int field, const QString& typed, const QLocale& locale = QLocale());
+
+class CellEditing final : public QObject {
+    Q_OBJECT
+
+public:
+    explicit CellEditing(QTreeWidget* list);
+
+    // Opens the editor on field `column` of `row`; false when there is no such cell.
+    bool edit(QTreeWidgetItem* row, int column);
+    bool isEditing() const { return !editor_.isNull(); }
+    QWidget* editor() const { return editor_; }
+    // Enter: keeps the edited text when it passes; false when refused (the editor stays open).
+    bool commit();
+    // Esc: closes the editor, the field unchanged.
+    void cancel();
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    QString editedText() const;
+    void close();
+
+    QTreeWidget* list_;
+    QPointer<QWidget> editor_;
+    QTreeWidgetItem* row_ = nullptr;
+    int column_ = 0;
+    bool prompting_ = false;  // a message about the edit is showing: losing the focus is no cancel
+};
+
+}  // namespace brevanta::reg

@@ -1,0 +1,45 @@
+#pragma once
+// Bank statements into the main window's list, and back out of it.
+//
+// Each file is read whole before anything changes (a damaged file changes
+// nothing), then reconciled with the rows already there: matched rows are
+// marked cleared, the other entries are appended. One message at the end
+// says what each file did. "Undo Import" takes the last import back (added
+// rows removed, cleared marks restored) until the list changes otherwise.
+
+#include <QObject>
+#include <QString>
+#include <QStringList>
+#include <optional>
+#include <utility>
+#include <vector>
+
+namespace brevanta::reg {
+
+class Form1;
+
+class StatementImport final : public QObject {
+    Q_OBJECT
+
+public:
+    explicit StatementImport(Form1& form);
+
+    // Imports the files one after another and shows one message.
+    void importFiles(const QStringList& paths);
+    bool canUndo() const { return undo_.has_value(); }
+    void undoImport();
+
+private:
+    struct Undo {
+        int rowCount = 0;                                   // the rows before the import
+        std::vector<std::pair<int, QString>> clearedBefore;  // rows marked cleared: their text before
+    };
+
+    void listChanged();
+
+    Form1& form_;
+    bool applying_ = false;  // our own changes are no reason to forget the undo
+    std::optional<Undo> undo_;
+};
+
+}  // namespace brevanta::reg

@@ -7,12 +7,15 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/install-deps.sh
 jobs=$(nproc)
+# A compiler cache, where the machine has one, makes a rebuild after a small change quick.
+launcher=()
+if command -v ccache >/dev/null; then launcher=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache); fi
 
-cmake -S . -B build-tests -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DBREVANTA_TESTS=ON
+cmake -S . -B build-tests -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DBREVANTA_TESTS=ON "${launcher[@]}"
 cmake --build build-tests -j "$jobs"
 
 cmake -S . -B build-fuzz -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DBREVANTA_TESTS=ON -DBREVANTA_FUZZ=ON \
-      -DCMAKE_CXX_COMPILER=clang++
+      -DCMAKE_CXX_COMPILER=clang++ "${launcher[@]}"
 cmake --build build-fuzz -j "$jobs" --target brevanta_fuzz_targets
 
 (cd build-tests && ctest --output-on-failure -j "$jobs")

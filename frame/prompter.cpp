@@ -1,5 +1,6 @@
 #include "frame/prompter.h"
 
+#include <QApplication>
 #include <QFileDialog>
 #include <QMessageBox>
 #include <QPointer>
@@ -15,24 +16,24 @@ public:
     Answer message(const QString& title, const QString& text, Buttons buttons, Icon icon) override {
         QMessageBox box(icon == Icon::Warning ? QMessageBox::Warning : QMessageBox::NoIcon, title, text,
                         buttons == Buttons::YesNo ? (QMessageBox::Yes | QMessageBox::No) : QMessageBox::Ok,
-                        gParent);
+                        dialogParent());
         const int pressed = box.exec();
         if (buttons == Buttons::Ok) return Answer::Ok;
         return pressed == QMessageBox::Yes ? Answer::Yes : Answer::No;
     }
 
     QString saveFileName(const SaveDialogRequest& request) override {
-        return QFileDialog::getSaveFileName(gParent, request.title, request.fileName, request.filter, nullptr,
+        return QFileDialog::getSaveFileName(dialogParent(), request.title, request.fileName, request.filter, nullptr,
                                             QFileDialog::DontConfirmOverwrite);
     }
 
     bool printDialog(QPrinter& printer) override {
-        QPrintDialog dialog(&printer, gParent);
+        QPrintDialog dialog(&printer, dialogParent());
         return dialog.exec() == QDialog::Accepted;
     }
 
     QStringList openFileNames(const OpenDialogRequest& request) override {
-        return QFileDialog::getOpenFileNames(gParent, request.title, QString(), request.filter);
+        return QFileDialog::getOpenFileNames(dialogParent(), request.title, QString(), request.filter);
     }
 };
 
@@ -48,5 +49,14 @@ Prompter& prompter() { return gPrompter ? *gPrompter : gQtPrompter; }
 void setPrompter(Prompter* replacement) { gPrompter = replacement; }
 
 void setDialogParent(QWidget* parent) { gParent = parent; }
+
+QWidget* dialogParent() {
+    if (QWidget* active = QApplication::activeWindow()) return active;
+    if (gParent && gParent->isVisible()) return gParent;
+    for (QWidget* window : QApplication::topLevelWidgets())
+        if (window->isVisible() && (window->windowType() == Qt::Window || window->windowType() == Qt::Dialog))
+            return window;
+    return gParent;
+}
 
 }  // namespace brevanta::frame

@@ -49,7 +49,12 @@ Prompter& prompter();
 // Installs a prompter (not owned); nullptr restores the Qt one.
 void setPrompter(Prompter* replacement);
 
-// The parent window for boxes shown by the Qt prompter (may be null).
+// The window boxes fall back to when no window of the program is shown (may be null).
 void setDialogParent(QWidget* parent);
+// The window the Qt prompter's boxes and dialogs open over: the one the user
+// is looking at. That is the active window, else the named one while it is
+// shown, else any shown window of the program (the preview, while the main
+// window hides behind it), else the named one.
+QWidget* dialogParent();
 
 }  // namespace brevanta::frame

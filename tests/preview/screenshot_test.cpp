@@ -1,7 +1,9 @@
 // Leaves a picture of the preview window with a register on it, taken from
 // a real window, for a person to look at.
 
+#include <QApplication>
 #include <QGuiApplication>
+#include <QTimer>
 #include <QImage>
 #include <QPixmap>
 #include <QScreen>
@@ -9,6 +11,7 @@
 #include <QSet>
 #include <gtest/gtest.h>
 
+#include "frame/prompter.h"
 #include "preview/form2.h"
 #include "preview/image_surface.h"
 #include "tests/preview/register_picture.h"
@@ -59,4 +62,44 @@ TEST(PreviewScreenshot, RegisterPictureInThePreview) {
     EXPECT_TRUE(form.VScroll1->isEnabled());
     EXPECT_TRUE(form.HScroll1->isEnabled());
     EXPECT_TRUE(seams.reporter.reports.empty());
+}
+
+// A box asked for while the preview shows opens over the preview, centred on
+// it, with the keyboard focus, although the main window it used to belong to
+// is hidden.
+TEST(PreviewScreenshot, BoxesOpenOverThePreviewWithTheFocus) {
+    testsupport::SeamGuard seams;
+    frame::setPrompter(nullptr);  // the real boxes, on the real display
+    QWidget hiddenMain;
+    hiddenMain.setGeometry(0, 0, 400, 300);
+    frame::setDialogParent(&hiddenMain);
+    preview::Form2 form;
+    form.setPicture(testsupport::registerPicture(10));
+    form.show();
+    form.activateWindow();
+    settle();
+    ASSERT_TRUE(hiddenMain.isHidden());
+    EXPECT_EQ(frame::dialogParent(), &form);
+
+    QWidget* seenParent = nullptr;
+    QRect seenBox;
+    bool seenFocus = false;
+    QTimer::singleShot(300, [&] {
+        settle();
+        QWidget* box = QApplication::activeModalWidget();
+        if (!box) return;
+        seenParent = box->parentWidget();
+        seenBox = box->frameGeometry();
+        seenFocus = box->isActiveWindow() && box->isAncestorOf(QApplication::focusWidget());
+        windowPicture(*box).save(testsupport::testOutputDir() + QStringLiteral("/box_over_preview.png"));
+        box->close();
+    });
+    frame::prompter().message(QStringLiteral("Brevanta"), QStringLiteral("Done."), frame::Buttons::Ok,
+                              frame::Icon::None);
+    frame::setDialogParent(nullptr);
+
+    EXPECT_EQ(seenParent, &form);
+    EXPECT_TRUE(form.frameGeometry().contains(seenBox.center()))
+        << "box centred at " << seenBox.center().x() << "," << seenBox.center().y();
+    EXPECT_TRUE(seenFocus);
 }

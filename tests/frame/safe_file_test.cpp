@@ -7,6 +7,8 @@
 #include <csignal>
 #include <sys/resource.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include "frame/failure.h"
 #include "frame/safe_file.h"
@@ -168,4 +170,49 @@ TEST(SafeFile, AFullDiskFailsAndTheOldFileStaysWhole) {
     EXPECT_EQ(failure, QStringLiteral("Cannot write ") + path + QStringLiteral(": No space left on device"));
     EXPECT_EQ(contentOf(path), old);
     EXPECT_EQ(QDir(disk.path()).entryList(QDir::Files | QDir::Hidden).size(), 2);  // the file and the filler
+}
+
+// Saving over a read-only file the user may delete replaces it, as deleting
+// it first and copying would; checked as an ordinary user, since root passes
+// every permission check anyway.
+TEST(SafeFile, AReadOnlyFileTheUserMayDeleteIsReplacedAsAnOrdinaryUser) {
+    QTemporaryDir folder;
+    const QString source = folder.filePath(QStringLiteral("new.xls"));
+    const QString target = folder.filePath(QStringLiteral("read-only.xls"));
+    for (const auto& [path, bytes] : {std::pair{source, QByteArray("new contents")}, {target, QByteArray("old")}}) {
+        QFile file(path);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(bytes);
+    }
+    ASSERT_EQ(::chmod(QFile::encodeName(target).constData(), 0444), 0);
+
+    const bool root = ::geteuid() == 0;
+    if (root) {
+        // Hand the folder and files to "nobody" and copy as that user in a child.
+        const uid_t nobody = 65534;
+        for (const QString& path : {folder.path(), source, target})
+            ASSERT_EQ(::chown(QFile::encodeName(path).constData(), nobody, nobody), 0);
+        const pid_t child = ::fork();
+        ASSERT_GE(child, 0);
+        if (child == 0) {
+            if (::setgid(nobody) != 0 || ::setuid(nobody) != 0) ::_exit(3);
+            if (::access(QFile::encodeName(target).constData(), W_OK) == 0) ::_exit(4);  // really read-only now
+            try {
+                brevanta::frame::copyFileSafely(source, target);
+            } catch (...) {
+                ::_exit(1);
+            }
+            ::_exit(0);
+        }
+        int status = 0;
+        ASSERT_EQ(::waitpid(child, &status, 0), child);
+        ASSERT_TRUE(WIFEXITED(status));
+        EXPECT_EQ(WEXITSTATUS(status), 0) << "3: cannot become nobody, 4: the file was writable, 1: the copy failed";
+    } else {
+        EXPECT_NO_THROW(brevanta::frame::copyFileSafely(source, target));
+    }
+    QFile replaced(target);
+    ASSERT_TRUE(replaced.open(QIODevice::ReadOnly));
+    EXPECT_EQ(replaced.readAll(), QByteArray("new contents"));
+    EXPECT_FALSE(QFileInfo(target).isWritable() && !root);  // it stays read-only
 }

@@ -45,8 +45,8 @@ QString describe(std::exception_ptr failure) {
     }
 }
 
-InjectedFailure::InjectedFailure(const QString& module, const QString& procedure, int line)
-    : previous_(active_), location_(locationPiece(module, procedure)), line_(line) {
+InjectedFailure::InjectedFailure(const QString& module, const QString& procedure, int line, int occurrence)
+    : previous_(active_), location_(locationPiece(module, procedure)), line_(line), occurrence_(occurrence) {
     active_ = this;
 }
 
@@ -57,7 +57,9 @@ bool InjectedFailure::reached(const QString& location, int line) {
     for (InjectedFailure* injected = active_; injected; injected = injected->previous_) {
         if (injected->location_ != location) continue;
         injected->linesRun_.push_back(line);
-        fails = fails || injected->line_ == line;
+        if (injected->line_ != line) continue;
+        ++injected->runsOfLine_;
+        fails = fails || injected->occurrence_ == 0 || injected->occurrence_ == injected->runsOfLine_;
     }
     return fails;
 }

@@ -53,7 +53,9 @@ QString describe(std::exception_ptr failure);
 // the statements after it still run.
 class InjectedFailure {
 public:
-    InjectedFailure(const QString& module, const QString& procedure, int line);
+    // `occurrence` 0 fails the statement every time it runs; n fails only its n-th run
+    // (several statements may share a line, and loops run one many times).
+    InjectedFailure(const QString& module, const QString& procedure, int line, int occurrence = 0);
     ~InjectedFailure();
     InjectedFailure(const InjectedFailure&) = delete;
     InjectedFailure& operator=(const InjectedFailure&) = delete;
@@ -71,6 +73,8 @@ private:
     InjectedFailure* previous_;
     QString location_;
     int line_;
+    int occurrence_;
+    int runsOfLine_ = 0;
     std::vector<int> linesRun_;
 };
 

@@ -38,10 +38,11 @@ QString inFolder(const QString& folder, const QString& name) {
 
 QString temporaryFolder() { return frame::temporaryFolder(); }
 
+int drawTemporaryNameDigit(std::mt19937& generator) { return std::uniform_int_distribution<int>(1, 9)(generator); }
+
 QString drawTemporaryName(std::mt19937& generator) {
-    std::uniform_int_distribution<int> digit(1, 9);
     QString name = QStringLiteral("vantor");
-    for (int i = 0; i < 8; ++i) name += QChar(u'0' + digit(generator));
+    for (int i = 0; i < 8; ++i) name += QChar(u'0' + drawTemporaryNameDigit(generator));
     return name;
 }
 
@@ -91,7 +92,14 @@ void generateCheckRegister(int selector, const reg::TransactionSource& transacti
     const int failuresBeforeName = proc.failures();
     do {
         QString name;
-        proc.step(142, [&] { name = drawTemporaryName(temporaryNameGenerator()); });
+        // Eight digits, each drawn and appended as a statement of its own; the
+        // generator is seeded once per run rather than from the clock each time.
+        proc.step(142, [&] { name = QStringLiteral("vantor"); });
+        int digit = 1;
+        for (int i = 0; i < 8; ++i) {
+            proc.step(148, [&] { digit = drawTemporaryNameDigit(temporaryNameGenerator()); });
+            proc.step(150, [&] { name += QChar(u'0' + digit); });
+        }
         proc.step(154, [&] {
             if (folder.isEmpty()) folder = temporaryFolder();
             path = inFolder(folder, name + QStringLiteral(".xls"));

@@ -27,6 +27,8 @@ QString temporaryFolder();
 
 // "vantor" and eight digits 1 to 9.
 QString drawTemporaryName(std::mt19937& generator);
+// One digit of the name, 1 to 9.
+int drawTemporaryNameDigit(std::mt19937& generator);
 // The generator the driver draws names from: seeded once per run.
 std::mt19937& temporaryNameGenerator();
 

@@ -145,10 +145,8 @@ void Form2::Form_Load() {
     frame::Procedure proc(kModule, QStringLiteral("Form_Load"));
     proc.step(100, [&] { mFirstActivate = true; });
     proc.step(102, [&] { frame::useButtonFaceColors(this); });
-    proc.step(104, [&] {
-        setWindowTitle(QString::fromLatin1(frame::kProductTitle));
-        setWindowIcon(reg::programIcon());
-    });
+    proc.step(104, [&] { setWindowTitle(QString::fromLatin1(frame::kProductTitle)); });
+    proc.step(104, [&] { setWindowIcon(reg::programIcon()); });
     const QString cursorPath = reg::handCursorPath(frame::programFolder());
     if (proc.test(108, [&] { return frame::fileExists(cursorPath); }))
         proc.step(110, [&] { mHandCursor = reg::loadCursorFile(cursorPath); });
@@ -214,7 +212,9 @@ void Form2::PushButton6_Click() {
     proc.step(100, [&] { request.fileName = QString(); });
     proc.step(102, [&] { request.title = QStringLiteral("Save File"); });
     proc.step(104, [&] { request.filter = QStringLiteral("Excel Files (*.xls)"); });
-    proc.step(106, [&] { chosenName = frame::prompter().saveFileName(request); });
+    QString dialogName;
+    proc.step(106, [&] { dialogName = frame::prompter().saveFileName(request); });
+    proc.step(108, [&] { chosenName = dialogName; });
     if (proc.test(110, [&] { return !chosenName.isEmpty(); })) {
         if (proc.test(112, [&] { return frame::fileExists(chosenName); })) {
             proc.step(114, [&] {

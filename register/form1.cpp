@@ -238,11 +238,9 @@ void Form1::Form_Load() {
         environment_.programFolder.isEmpty() ? frame::programFolder() : environment_.programFolder;
 
     proc.step(100, [&] { frame::applySkin(this, folder); });
-    proc.step(104, [&] {
-        setWindowTitle(QString::fromLatin1(frame::kProductTitle));
-        setWindowIcon(programIcon());
-        frame::setAppTitle();
-    });
+    proc.step(104, [&] { setWindowTitle(QString::fromLatin1(frame::kProductTitle)); });
+    proc.step(104, [&] { setWindowIcon(programIcon()); });
+    proc.step(104, [&] { frame::setAppTitle(); });
     const QString cursorPath = handCursorPath(folder);
     if (proc.test(106, [&] { return frame::fileExists(cursorPath); })) {
         proc.step(108, [&] { handCursor_ = loadCursorFile(cursorPath); });
@@ -262,17 +260,24 @@ void Form1::Form_Load() {
 // parts fills the fields it has; each missing field is reported at its own
 // line, 140 for field 1 up to 150 for field 6.
 void Form1::readSavedList(frame::Procedure& proc) {
-    std::vector<SavedRecord> records;
+    QString value;
+    std::vector<QStringView> pieces;
     restoring_ = true;
     proc.step(130, [&] {
         try {
-            records = decodeSavedList(environment_.savedList.read());
+            value = environment_.savedList.read();
         } catch (const frame::Failure& failure) {
             throw frame::Failure(failure.description() + QStringLiteral("\r\n") + keepUnreadableList());
         }
+        pieces = savedListPieces(value);
     });
     ListView1->setUpdatesEnabled(false);
-    for (const SavedRecord& record : records) {
+    for (size_t index = 0; index < pieces.size(); ++index) {
+        QStringView piece;
+        proc.step(132, [&] { piece = pieces.at(index); });
+        if (proc.test(134, [&] { return piece.isEmpty(); })) continue;
+        SavedRecord record;
+        proc.step(136, [&] { record = decodeSavedRecord(piece); });
         QTreeWidgetItem* row = nullptr;
         proc.step(138, [&] { row = appendRow(record.fields[Date]); });
         for (int field = 1; field < kFieldCount; ++field) {

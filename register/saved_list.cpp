@@ -85,34 +85,40 @@ QString encodeSavedList(const TransactionSource& rows) {
     return value;
 }
 
+std::vector<QStringView> savedListPieces(QStringView value) {
+    std::vector<QStringView> pieces;
+    qsizetype pieceStart = 0;
+    while (pieceStart < value.size()) {
+        qsizetype pieceEnd = value.indexOf(kRecordEnd, pieceStart);
+        if (pieceEnd < 0) pieceEnd = value.size();
+        pieces.push_back(value.mid(pieceStart, pieceEnd - pieceStart));
+        pieceStart = pieceEnd + 1;
+    }
+    return pieces;
+}
+
+SavedRecord decodeSavedRecord(QStringView piece) {
+    SavedRecord record;
+    qsizetype partStart = 0;
+    int part = 0;
+    while (true) {
+        qsizetype partEnd = piece.indexOf(kFieldSeparator, partStart);
+        const bool last = partEnd < 0;
+        if (last) partEnd = piece.size();
+        if (part < kFieldCount)
+            record.fields[static_cast<size_t>(part)] = decodeSavedField(piece.mid(partStart, partEnd - partStart).toString());
+        ++part;
+        if (last) break;
+        partStart = partEnd + 1;
+    }
+    record.partCount = std::min(part, kFieldCount);
+    return record;
+}
+
 std::vector<SavedRecord> decodeSavedList(const QString& value) {
     std::vector<SavedRecord> records;
-    const QStringView whole(value);
-    qsizetype pieceStart = 0;
-    while (pieceStart < whole.size()) {
-        qsizetype pieceEnd = whole.indexOf(kRecordEnd, pieceStart);
-        if (pieceEnd < 0) pieceEnd = whole.size();
-        const QStringView piece = whole.mid(pieceStart, pieceEnd - pieceStart);
-        pieceStart = pieceEnd + 1;
-        if (piece.isEmpty()) continue;
-
-        SavedRecord record;
-        qsizetype partStart = 0;
-        int part = 0;
-        while (true) {
-            qsizetype partEnd = piece.indexOf(kFieldSeparator, partStart);
-            const bool last = partEnd < 0;
-            if (last) partEnd = piece.size();
-            if (part < kFieldCount)
-                record.fields[static_cast<size_t>(part)] =
-                    decodeSavedField(piece.mid(partStart, partEnd - partStart).toString());
-            ++part;
-            if (last) break;
-            partStart = partEnd + 1;
-        }
-        record.partCount = std::min(part, kFieldCount);
-        records.push_back(std::move(record));
-    }
+    for (const QStringView piece : savedListPieces(value))
+        if (!piece.isEmpty()) records.push_back(decodeSavedRecord(piece));
     return records;
 }
 

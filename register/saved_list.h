@@ -38,6 +38,10 @@ QString encodeSavedList(const std::vector<Transaction>& rows);
 QString encodeSavedList(const TransactionSource& rows);
 // Empty pieces between "|" are skipped; never fails.
 std::vector<SavedRecord> decodeSavedList(const QString& value);
+// The same in its two steps: the text cut at every "|" (empty pieces kept),
+// and one non-empty piece cut at every "^" into its fields.
+std::vector<QStringView> savedListPieces(QStringView value);
+SavedRecord decodeSavedRecord(QStringView piece);
 
 // Where the value lives. The default is the user's settings; tests and
 // tools pass an INI file of their own.

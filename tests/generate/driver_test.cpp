@@ -8,10 +8,12 @@
 #include <sys/wait.h>
 #include <unistd.h>
 #include <QFile>
+#include <QFileInfo>
 #include <QImage>
 #include <QRegularExpression>
 #include <QTemporaryDir>
 
+#include "frame/error_report.h"
 #include "generate/check_register.h"
 #include "generate/palette.h"
 #include "generate/register_layout.h"
@@ -253,6 +255,33 @@ TEST(GenerationDriver, TheTemporaryFilesGoWhenTheProgramEnds) {
     ASSERT_TRUE(WIFEXITED(status));
     EXPECT_EQ(WEXITSTATUS(status), 0);
     EXPECT_EQ(QDir(temp.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot), QStringList());
+}
+
+}  // namespace
+}  // namespace brevanta
+
+namespace brevanta {
+namespace {
+
+// The temporary name is drawn digit by digit: a failing draw or append is
+// reported at its own line and the name is still completed and used.
+TEST(GenerationDriver, EachDigitOfTheTemporaryNameIsAStatementOfItsOwn) {
+    for (const int line : {148, 150}) {
+        Generation g;
+        frame::InjectedFailure failure(QStringLiteral("CheckRegister"), QStringLiteral("GenerateCheckRegister"), line, 3);
+        g.run(kExample);
+        std::vector<int> lines;
+        for (const frame::ErrorReport& report : g.seams.reporter.reports) lines.push_back(report.line);
+        EXPECT_EQ(lines, std::vector<int>{line}) << "line " << line;
+        const QString name = QFileInfo(g.windows.excelFile).completeBaseName();
+        // A failed draw appends the digit drawn before it; a failed append leaves one digit out.
+        EXPECT_EQ(name.size(), line == 150 ? 13 : 14) << name.toStdString();
+        EXPECT_TRUE(QRegularExpression(QStringLiteral("^vantor[1-9]+$")).match(name).hasMatch()) << name.toStdString();
+        EXPECT_TRUE(QFile::exists(g.windows.excelFile));
+        const std::vector<int>& run = failure.linesRun();
+        EXPECT_EQ(std::count(run.begin(), run.end(), 148), 8);
+        EXPECT_EQ(std::count(run.begin(), run.end(), 150), 8);
+    }
 }
 
 }  // namespace

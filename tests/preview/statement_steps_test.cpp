@@ -124,3 +124,26 @@ TEST(PreviewStatements, DragAndReleaseCarryOnAfterEachStatement) {
         expectCarriedOn(failure, {100, 102, 104, 106}, line);
     }
 }
+
+TEST(PreviewStatements, LoadAndSaveCarryOnAfterEachStatement) {
+    {
+        // Caption and icon share line 104: the icon is set although the caption failed.
+        testsupport::SeamGuard seams;
+        frame::InjectedFailure failure(QStringLiteral("Form2"), QStringLiteral("Form_Load"), 104, 1);
+        Form2 form;
+        EXPECT_EQ(reportedLines(seams), std::vector<int>{104});
+        EXPECT_TRUE(form.windowTitle().isEmpty());
+        EXPECT_FALSE(form.windowIcon().isNull());
+    }
+    {
+        // The name the dialog gave is taken at 108 on its own: when that fails, nothing is
+        // written and the handler goes on to its end.
+        testsupport::SeamGuard seams;
+        Form2 form;
+        seams.prompter.fileNames = {QStringLiteral("/nonexistent/never.xls")};
+        frame::InjectedFailure failure(QStringLiteral("Form2"), QStringLiteral("PushButton6_Click"), 108);
+        form.PushButton6_Click();
+        EXPECT_EQ(reportedLines(seams), std::vector<int>{108});
+        expectCarriedOn(failure, {100, 102, 104, 106, 108, 110, 122, 126}, 108);
+    }
+}

@@ -2,6 +2,9 @@
 
 #include <QFile>
 #include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
 #include <memory>
 #include <vector>
 
@@ -123,6 +126,17 @@ private:
     std::vector<lxw_format*> made_;
 };
 
+// A formula's cached result to the 15 significant digits spreadsheets
+// calculate and show: a reader that shows the cached result without
+// recalculating then shows 1000-7.84 as 992.16, as it shows it for the
+// .xls where it does recalculate, not as 992.1600000000001.
+double cachedResult(double value) {
+    if (!std::isfinite(value)) return value;
+    char text[32];
+    std::snprintf(text, sizeof text, "%.15g", value);
+    return std::strtod(text, nullptr);
+}
+
 // libxlsxwriter has no call for an error value, as a constant or as a
 // formula's cached result; both are written as the error's formula (=#N/A)
 // with its text as the result, which every reader shows the same way.
@@ -133,7 +147,7 @@ void writeCell(lxw_worksheet* sheet, int row, int col, const model::Cell& cell, 
         const QByteArray formula = engine::formulaToA1(cell.formula->root, row, col).toUtf8();
         lxw_error error = LXW_NO_ERROR;
         if (const double* number = std::get_if<double>(&cell.value))
-            error = worksheet_write_formula_num(sheet, r, c, formula.constData(), format, *number);
+            error = worksheet_write_formula_num(sheet, r, c, formula.constData(), format, cachedResult(*number));
         else if (const QString* text = std::get_if<QString>(&cell.value))
             error = worksheet_write_formula_str(sheet, r, c, formula.constData(), format, text->toUtf8().constData());
         else if (const bool* truth = std::get_if<bool>(&cell.value))

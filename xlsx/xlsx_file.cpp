@@ -219,6 +219,13 @@ void writePageSetup(lxw_worksheet* out, const model::Sheet& sheet) {
     if (page.printTitleRows)
         check(worksheet_repeat_rows(out, lxw_row_t(page.printTitleRows->first), lxw_row_t(page.printTitleRows->second)),
               "print titles");
+    if (page.printTitleColumns)
+        check(worksheet_repeat_columns(out, lxw_col_t(page.printTitleColumns->first),
+                                       lxw_col_t(page.printTitleColumns->second)),
+              "print titles");
+    if (page.printGridlines) worksheet_gridlines(out, LXW_SHOW_ALL_GRIDLINES);  // on screen as before, and printed
+    if (page.centerHorizontally) worksheet_center_horizontally(out);
+    if (page.centerVertically) worksheet_center_vertically(out);
 }
 
 // The selection with the active cell first: libxlsxwriter makes the first

@@ -163,6 +163,8 @@ TEST_F(XlsxByOpenpyxl, TheRegisterKeepsValuesFormulasFormatsAndItsPrintedPage) {
     EXPECT_TRUE(page[QLatin1String("fit")].toBool());
     EXPECT_TRUE(page[QLatin1String("scale")].isNull());
     EXPECT_EQ(page[QLatin1String("margins")].toArray(), (QJsonArray{0.7, 0.7, 0.5, 0.5, 0.0, 0.0}));
+    EXPECT_FALSE(page[QLatin1String("gridlines")].toBool());
+    EXPECT_EQ(page[QLatin1String("centred")].toArray(), (QJsonArray{false, false}));
     EXPECT_EQ(report[QLatin1String("print_titles")].toString(), QStringLiteral("$4:$5"));
     EXPECT_TRUE(report[QLatin1String("print_area")].isNull());
     EXPECT_EQ(report[QLatin1String("active_cell")].toString(), QStringLiteral("B6"));
@@ -193,6 +195,9 @@ TEST_F(XlsxByOpenpyxl, MergesOverRowsSheetsPrintAreaZoomAndSelection) {
     sheet.page.printArea = QStringLiteral("$B$2:$C$7");
     sheet.page.zoom = 85;
     sheet.page.orientation = 1;
+    sheet.page.printTitleColumns = std::make_pair(0, 1);
+    sheet.page.printGridlines = true;
+    sheet.page.centerHorizontally = true;
     sheet.selection = {1, 1, 6, 2};
     sheet.activeCell = {6, 2};
 
@@ -213,6 +218,9 @@ TEST_F(XlsxByOpenpyxl, MergesOverRowsSheetsPrintAreaZoomAndSelection) {
     EXPECT_EQ(page[QLatin1String("scale")].toInt(), 85);
     EXPECT_FALSE(page[QLatin1String("fit")].toBool());
     EXPECT_EQ(page[QLatin1String("orientation")].toString(), QStringLiteral("portrait"));
+    EXPECT_TRUE(page[QLatin1String("gridlines")].toBool());
+    EXPECT_EQ(page[QLatin1String("centred")].toArray(), (QJsonArray{true, false}));
+    EXPECT_EQ(report[QLatin1String("print_title_columns")].toString(), QStringLiteral("$A:$B"));
     EXPECT_EQ(report[QLatin1String("active_cell")].toString(), QStringLiteral("C7"));
     EXPECT_EQ(report[QLatin1String("selection")].toString(), QStringLiteral("B2:C7"));
 }

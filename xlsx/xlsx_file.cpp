@@ -115,7 +115,11 @@ private:
             if (const int builtIn = xls::builtInFormatNumber(style.numberFormat); builtIn >= 0) {
                 format_set_num_format_index(format, uint8_t(builtIn));
             } else {
-                format_set_num_format(format, style.numberFormat.toUtf8().constData());
+                // libxlsxwriter keeps a format text in a fixed field and would cut a longer one.
+                const QByteArray text = style.numberFormat.toUtf8();
+                if (text.size() >= LXW_FORMAT_FIELD_LEN)
+                    fail(QStringLiteral("the number format \"%1\" is too long").arg(style.numberFormat));
+                format_set_num_format(format, text.constData());
             }
         }
         return format;

@@ -252,6 +252,19 @@ TEST(XlsxFile, AWorkbookThatCannotBeWrittenLeavesTheOldFileWholeAndNothingBeside
     EXPECT_EQ(old.readAll(), QByteArray("OLD"));
     EXPECT_EQ(namesIn(folder), QStringList{QStringLiteral("register.xlsx")});
 
+    // A number format longer than libxlsxwriter keeps is refused, not cut.
+    auto longFormat = xlstest::registerWorkbook(1);
+    model::CellStyle style;
+    style.numberFormat = QStringLiteral("0.00") + QString(200, QLatin1Char('_'));
+    longFormat->sheets[0]->at(5, 2).style = longFormat->styles.intern(style);
+    try {
+        xlsx::writeWorkbook(*longFormat, path);
+        ADD_FAILURE() << "written";
+    } catch (const frame::Failure& failure) {
+        EXPECT_TRUE(failure.description().contains(QStringLiteral("too long"))) << failure.description().toStdString();
+    }
+    EXPECT_EQ(namesIn(folder), QStringList{QStringLiteral("register.xlsx")});
+
     // A source that is no workbook is refused before anything is written.
     const QString garbage = folder.filePath(QStringLiteral("garbage.xls"));
     {

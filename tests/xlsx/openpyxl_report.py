@@ -2,7 +2,8 @@
 # Prints what openpyxl reads from an .xlsx file, as JSON, for the tests:
 # sheets, merges, cells (value, type, formula and cached result), fonts,
 # fills, alignment, widths, heights, page set-up, print titles and area,
-# active cell and selection.
+# active cell and selection. With --last-rows, only the values, formulas and
+# fills of the last three rows, read as a stream (for long registers).
 import json
 import sys
 
@@ -13,6 +14,31 @@ def colour(c):
     if c is None or c.type != "rgb" or not isinstance(c.rgb, str):
         return None
     return c.rgb[-6:].upper()
+
+
+def plain(value):
+    return value.isoformat() if hasattr(value, "isoformat") else value
+
+
+def last_rows(path):
+    # Read-only, streaming: a long register in seconds; merges and row
+    # heights are not offered in this mode.
+    book = openpyxl.load_workbook(path, read_only=True)
+    cached = openpyxl.load_workbook(path, read_only=True, data_only=True)
+    ws, cs = book.active, cached[book.active.title]
+    first = ws.max_row - 2
+    values = {(r, c): cell.value for r, row in enumerate(cs.iter_rows(min_row=first, max_col=9))
+              for c, cell in enumerate(row)}
+    cells = {}
+    for r, row in enumerate(ws.iter_rows(min_row=first, max_col=9)):
+        for c, cell in enumerate(row):
+            if not hasattr(cell, "coordinate"):  # an empty cell of the stream
+                continue
+            cells[cell.coordinate] = {
+                "value": plain(cell.value), "cached": plain(values.get((r, c))),
+                "fill": colour(cell.fill.fgColor) if cell.fill.fill_type == "solid" else None,
+            }
+    json.dump({"max_row": ws.max_row, "cells": cells}, sys.stdout, ensure_ascii=False)
 
 
 def main(path):
@@ -68,4 +94,7 @@ def main(path):
 
 
 if __name__ == "__main__":
-    main(sys.argv[1])
+    if "--last-rows" in sys.argv[2:]:
+        last_rows(sys.argv[1])
+    else:
+        main(sys.argv[1])

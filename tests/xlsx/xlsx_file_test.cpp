@@ -34,9 +34,9 @@ bool haveOpenpyxl() {
     return probe.waitForFinished(30000) && probe.exitStatus() == QProcess::NormalExit && probe.exitCode() == 0;
 }
 
-QJsonObject openpyxlReport(const QString& path) {
+QJsonObject openpyxlReport(const QString& path, const QStringList& options = {}) {
     QProcess process;
-    process.start(kPython, {QStringLiteral(BREVANTA_XLSX_TEST_DIR "/openpyxl_report.py"), path});
+    process.start(kPython, QStringList{QStringLiteral(BREVANTA_XLSX_TEST_DIR "/openpyxl_report.py"), path} + options);
     EXPECT_TRUE(process.waitForFinished(120000));
     EXPECT_EQ(process.exitCode(), 0) << process.readAllStandardError().toStdString();
     return QJsonDocument::fromJson(process.readAllStandardOutput()).object();
@@ -169,6 +169,26 @@ TEST_F(XlsxByOpenpyxl, TheRegisterKeepsValuesFormulasFormatsAndItsPrintedPage) {
     EXPECT_TRUE(report[QLatin1String("print_area")].isNull());
     EXPECT_EQ(report[QLatin1String("active_cell")].toString(), QStringLiteral("B6"));
     EXPECT_EQ(report[QLatin1String("selection")].toString(), QStringLiteral("B6"));
+}
+
+// The longest register the list allows, written with rows streamed: its
+// last rows carry the same formats, formula and balance as the first.
+TEST_F(XlsxByOpenpyxl, ALongRegisterEndsAsItBegins) {
+    constexpr int kRows = 32768;
+    const auto workbook = xlstest::registerWorkbook(kRows);
+    const model::Sheet& sheet = *workbook->sheets[0];
+    const QString path = folder.filePath(QStringLiteral("long.xlsx"));
+    xlsx::writeWorkbook(*workbook, path);
+    const QJsonObject report = openpyxlReport(path, {QStringLiteral("--last-rows")});
+    EXPECT_EQ(report[QLatin1String("max_row")].toInt(), kRows + 6) << "the empty banded row below the last";
+    const QJsonObject cells = report[QLatin1String("cells")].toObject();
+    const int last = kRows + 4;  // 0-based
+    const QJsonObject balance = cells[cellName(last, 8)].toObject();
+    EXPECT_EQ(balance[QLatin1String("value")].toString(), engine::formulaToA1(sheet.find(last, 8)->formula->root, last, 8));
+    EXPECT_NEAR(balance[QLatin1String("cached")].toDouble(), std::get<double>(sheet.find(last, 8)->value), 1e-6);
+    EXPECT_EQ(balance[QLatin1String("fill")].toString(), hex(workbook->palette[39]));
+    EXPECT_EQ(cells[cellName(last, 3)].toObject()[QLatin1String("value")].toString(),
+              std::get<QString>(sheet.find(last, 3)->value));
 }
 
 // What the register does not use but the model holds: merges over several

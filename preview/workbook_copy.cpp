@@ -10,7 +10,10 @@ void copyFileReplacing(const QString& source, const QString& destination) {
 }
 
 bool wantsXlsx(const QString& chosenName, const QString& chosenFilter) {
-    return chosenFilter == kXlsxFilter || chosenName.endsWith(QLatin1String(".xlsx"), Qt::CaseInsensitive);
+    // A typed extension wins over the filter, so the file's format always matches its name.
+    if (chosenName.endsWith(QLatin1String(".xlsx"), Qt::CaseInsensitive)) return true;
+    if (chosenName.endsWith(QLatin1String(".xls"), Qt::CaseInsensitive)) return false;
+    return chosenFilter == kXlsxFilter;
 }
 
 void saveWorkbookAs(const QString& source, const QString& destination, bool asXlsx) {

@@ -15,7 +15,8 @@ void copyFileReplacing(const QString& source, const QString& destination);
 inline const QString kXlsFilter = QStringLiteral("Excel Files (*.xls)");
 inline const QString kXlsxFilter = QStringLiteral("Excel Workbook (*.xlsx)");
 
-// True when the user asked for .xlsx: by its filter, or by a name ending in .xlsx.
+// True when the user asked for .xlsx: by a name ending in .xlsx, or by its
+// filter for a name ending in neither .xls nor .xlsx.
 bool wantsXlsx(const QString& chosenName, const QString& chosenFilter);
 
 // Saves the .xls workbook at `source` to `destination`: byte for byte, or

@@ -164,17 +164,19 @@ protected:
 TEST_F(SaveWorkbookAsXlsx, TheSecondFilterOrAnXlsxNameConvertsTheXlsFirstStaysAByteCopy) {
     const QByteArray original = read(form.mExcelFile);
     seams.prompter.fileNames = {target(QStringLiteral("by-filter")), target(QStringLiteral("typed.xlsx")),
-                                target(QStringLiteral("plain.xls")), target(QStringLiteral("TYPED.XLSX"))};
+                                target(QStringLiteral("plain.xls")), target(QStringLiteral("typed-over-filter.xls")),
+                                target(QStringLiteral("TYPED.XLSX"))};
     seams.prompter.filters = {QStringLiteral("Excel Workbook (*.xlsx)"), QStringLiteral("Excel Files (*.xls)"),
-                              QStringLiteral("Excel Files (*.xls)")};
-    for (int i = 0; i < 4; ++i) form.PushButton6_Click();
+                              QStringLiteral("Excel Files (*.xls)"), QStringLiteral("Excel Workbook (*.xlsx)")};
+    for (int i = 0; i < 5; ++i) form.PushButton6_Click();
     EXPECT_TRUE(seams.reporter.reports.empty()) << seams.reporter.reports[0].description.toStdString();
     EXPECT_TRUE(isZip(read(target(QStringLiteral("by-filter")))));   // the name as typed, no extension added
     EXPECT_TRUE(isZip(read(target(QStringLiteral("typed.xlsx")))));
     EXPECT_TRUE(isZip(read(target(QStringLiteral("TYPED.XLSX")))));  // no filter given: the default, and the name wins
     EXPECT_EQ(read(target(QStringLiteral("plain.xls"))), original);
-    EXPECT_EQ(texts(), QStringList({kDone, kDone, kDone, kDone}));
-    EXPECT_EQ(savedFolder().size(), 4);  // nothing left beside them
+    EXPECT_EQ(read(target(QStringLiteral("typed-over-filter.xls"))), original) << "the format matches the typed name";
+    EXPECT_EQ(texts(), QStringList({kDone, kDone, kDone, kDone, kDone}));
+    EXPECT_EQ(savedFolder().size(), 5);  // nothing left beside them
 }
 
 TEST_F(SaveWorkbookAsXlsx, ReplacingAnXlsxAsksFirstAndNoKeepsTheOldFile) {

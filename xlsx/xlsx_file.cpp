@@ -1,6 +1,7 @@
 #include "xlsx/xlsx_file.h"
 
 #include <QFile>
+#include <QFileInfo>
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
@@ -302,8 +303,13 @@ struct WorkbookFree {
 void writeXlsx(const model::Workbook& workbook, const QString& path) {
     if (workbook.sheets.empty()) fail(QStringLiteral("the workbook has no sheet"));
     const QByteArray fileName = QFile::encodeName(path);
+    // libxlsxwriter's own scratch files (unlinked as soon as made) go beside
+    // the file, in its private folder, not into a system folder that may be
+    // full or read-only.
+    QByteArray scratchFolder = QFile::encodeName(QFileInfo(path).absolutePath());
     lxw_workbook_options options{};
     options.constant_memory = canStreamRows(workbook) ? LXW_TRUE : LXW_FALSE;
+    options.tmpdir = scratchFolder.data();
     std::unique_ptr<lxw_workbook, WorkbookFree> book(workbook_new_opt(fileName.constData(), &options));
     if (!book) fail(QStringLiteral("out of memory"));
 

@@ -37,6 +37,7 @@
 #include "statements/reconciler.h"
 #include "statements/register_csv.h"
 #include "statements/statement_file.h"
+#include "xlsx/xlsx_file.h"
 
 using namespace brevanta;
 
@@ -44,7 +45,7 @@ namespace {
 
 const char kUsage[] =
     "Usage:\n"
-    "  brevanta-register (--list FILE | --csv FILE | --sample | --rows N) [-o OUT.xls]\n"
+    "  brevanta-register (--list FILE | --csv FILE | --sample | --rows N) [-o OUT.xls|OUT.xlsx]\n"
     "                    [--picture OUT.svg|OUT.png] [--pdf OUT.pdf] [--timings]\n"
     "  brevanta-register --import STATEMENT -o OUT.xls [--save-list FILE]\n"
     "  brevanta-register --list FILE --import STATEMENT --reconcile -o OUT.xls [--save-list FILE]\n"
@@ -59,7 +60,8 @@ const char kUsage[] =
     "                    rows read so far: matched rows are marked cleared, the rest added\n"
     "  --reconcile       with --import: print what the statement did on stdout\n"
     "  --save-list FILE  also write the resulting list as the program stores it\n"
-    "  -o OUT.xls        where the register workbook goes\n"
+    "  -o OUT.xls        where the register workbook goes: .xls (Excel 97-2003)\n"
+    "  -o OUT.xlsx       or .xlsx (Office Open XML)\n"
     "  --picture OUT.svg also write the picture of the register sheet: .svg at any size,\n"
     "                    .png while it fits in a bitmap (32,767 pixels a side)\n"
     "  --pdf OUT.pdf     also write the register sheet as a PDF, paged as its page set-up says\n"
@@ -151,6 +153,9 @@ struct Options {
     std::exit(2);
 }
 
+bool isXls(const QString& path) { return path.endsWith(QLatin1String(".xls"), Qt::CaseInsensitive); }
+bool isXlsx(const QString& path) { return path.endsWith(QLatin1String(".xlsx"), Qt::CaseInsensitive); }
+
 Options parseArguments(const QStringList& arguments) {
     Options options;
     auto value = [&](int& i) {
@@ -194,7 +199,9 @@ Options parseArguments(const QStringList& arguments) {
             usageError(QStringLiteral("--from-xls needs --picture OUT.svg or OUT.png, or --pdf OUT.pdf"));
         if (!options.output.isEmpty()) usageError(QStringLiteral("--from-xls writes only a picture or a PDF; leave out -o"));
     } else if (options.output.isEmpty() && options.pdf.isEmpty()) {
-        usageError(QStringLiteral("-o OUT.xls or --pdf OUT.pdf is missing"));
+        usageError(QStringLiteral("-o OUT.xls, -o OUT.xlsx or --pdf OUT.pdf is missing"));
+    } else if (!options.output.isEmpty() && !isXls(options.output) && !isXlsx(options.output)) {
+        usageError(QStringLiteral("-o writes .xls or .xlsx, not \"") + options.output + QLatin1Char('"'));
     }
     return options;
 }
@@ -430,6 +437,14 @@ int run(int argc, char** argv) {
     if (windows.excelFile.isEmpty() || !QFile::exists(windows.excelFile)) {
         printErr(QStringLiteral("brevanta-register: no workbook was produced\n"));
         ok = false;
+    } else if (!options.output.isEmpty() && isXlsx(options.output)) {
+        // The generation's workbook is .xls; the .xlsx is made from it as the preview's Save does.
+        try {
+            xlsx::convertXlsWorkbook(windows.excelFile, options.output);
+        } catch (const frame::Failure& failure) {
+            printErr(QStringLiteral("brevanta-register: ") + failure.description() + QLatin1Char('\n'));
+            ok = false;
+        }
     } else if (!options.output.isEmpty() && !replaceFile(windows.excelFile, options.output)) {
         printErr(QStringLiteral("brevanta-register: cannot write %1\n").arg(options.output));
         ok = false;

@@ -23,8 +23,8 @@ public:
     }
 
     QString saveFileName(const SaveDialogRequest& request) override {
-        return QFileDialog::getSaveFileName(dialogParent(), request.title, request.fileName, request.filter, nullptr,
-                                            QFileDialog::DontConfirmOverwrite);
+        return QFileDialog::getSaveFileName(dialogParent(), request.title, request.fileName, request.filter,
+                                            request.chosenFilter, QFileDialog::DontConfirmOverwrite);
     }
 
     bool printDialog(QPrinter& printer) override {

@@ -19,8 +19,9 @@ enum class Icon { None, Warning };
 
 struct SaveDialogRequest {
     QString title;       // "Save File"
-    QString filter;      // "Excel Files (*.xls)"
+    QString filter;      // "Excel Files (*.xls);;Excel Workbook (*.xlsx)": entries split by ";;", the first the default
     QString fileName;    // initial name
+    QString* chosenFilter = nullptr;  // when given, receives the filter entry the user left chosen
 };
 
 struct OpenDialogRequest {

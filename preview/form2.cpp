@@ -206,14 +206,17 @@ void Form2::PushButton2_Click() {
 void Form2::PushButton6_Click() {
     frame::Procedure proc(kModule, QStringLiteral("PushButton6_Click"));
     frame::SaveDialogRequest request;
-    QString chosenName;
+    QString chosenName, chosenFilter;
     std::optional<frame::Answer> answer;
     bool copyFailed = false;
     proc.step(100, [&] { request.fileName = QString(); });
     proc.step(102, [&] { request.title = QStringLiteral("Save File"); });
-    proc.step(104, [&] { request.filter = QStringLiteral("Excel Files (*.xls)"); });
+    proc.step(104, [&] { request.filter = kXlsFilter + QStringLiteral(";;") + kXlsxFilter; });
     QString dialogName;
-    proc.step(106, [&] { dialogName = frame::prompter().saveFileName(request); });
+    proc.step(106, [&] {
+        request.chosenFilter = &chosenFilter;
+        dialogName = frame::prompter().saveFileName(request);
+    });
     proc.step(108, [&] { chosenName = dialogName; });
     if (proc.test(110, [&] { return !chosenName.isEmpty(); })) {
         if (proc.test(112, [&] { return frame::fileExists(chosenName); })) {
@@ -231,7 +234,7 @@ void Form2::PushButton6_Click() {
     }
     if (proc.test(122, [&] { return answer == frame::Answer::Yes; })) {
         const int failuresBefore = proc.failures();
-        proc.step(124, [&] { copyFileReplacing(mExcelFile, chosenName); });
+        proc.step(124, [&] { saveWorkbookAs(mExcelFile, chosenName, wantsXlsx(chosenName, chosenFilter)); });
         copyFailed = proc.failures() != failuresBefore;
     }
     if (!copyFailed)

@@ -5,11 +5,11 @@ set -euo pipefail
 
 packages=(
   # build
-  g++ cmake ninja-build pkg-config qt6-base-dev qt6-svg-dev libgsf-1-dev libofx-dev libgtest-dev libbenchmark-dev
+  g++ cmake ninja-build pkg-config qt6-base-dev qt6-svg-dev libgsf-1-dev libxlsxwriter-dev libofx-dev libgtest-dev libbenchmark-dev
   # run: "Arial" resolves to its metric twin
   fonts-liberation2
-  # tests: readers of .xls nobody here wrote, a virtual display, and clang for the fuzzers
-  python3-xlrd libreoffice-calc-nogui gnumeric xvfb xauth xdotool clang libclang-rt-14-dev
+  # tests: readers of .xls and .xlsx nobody here wrote, a virtual display, and clang for the fuzzers
+  python3-xlrd python3-openpyxl libreoffice-calc-nogui gnumeric xvfb xauth xdotool clang libclang-rt-14-dev
   # tests: read back the pages and text of the PDFs the program writes
   poppler-utils
   # tests of the install and the package: validators of the desktop entry and

@@ -1,8 +1,9 @@
-// Writing the formula tree as canonical R1C1 text.
+// Writing the formula tree as canonical R1C1 text, or as A1 text seen from one cell.
 
 #include <charconv>
 
 #include "engine/formula/formula_text.h"
+#include "engine/model/sheet.h"
 
 namespace brevanta::engine {
 
@@ -66,21 +67,65 @@ void appendPart(QString& out, QChar letter, const model::RefPart& part) {
     else if (part.index != 0) out += QLatin1Char('[') + QString::number(part.index) + QLatin1Char(']');
 }
 
-void appendReference(QString& out, const model::CellRef& reference) {
+// Where references are printed from: no cell for R1C1, the formula's own cell for A1.
+struct Notation {
+    bool a1 = false;
+    int row = 0;
+    int col = 0;
+};
+
+void appendR1C1Reference(QString& out, const model::CellRef& reference) {
     appendPart(out, QLatin1Char('R'), reference.row);
     appendPart(out, QLatin1Char('C'), reference.col);
 }
 
-void appendNode(QString& out, const FormulaNode& node);
+void appendColumnLetters(QString& out, int col) {
+    QString letters;
+    for (int n = col + 1; n > 0; n = (n - 1) / 26) letters.prepend(QLatin1Char(char('A' + (n - 1) % 26)));
+    out += letters;
+}
 
-void appendOperand(QString& out, const FormulaNode& operand, int needed) {
+// False when the reference points outside the sheet.
+bool appendA1Reference(QString& out, const model::CellRef& reference, const Notation& at) {
+    const int row = reference.absoluteRow(at.row);
+    const int col = reference.absoluteCol(at.col);
+    if (row < 0 || row >= model::kMaxRows || col < 0 || col >= model::kMaxColumns) return false;
+    if (!reference.col.relative) out += QLatin1Char('$');
+    appendColumnLetters(out, col);
+    if (!reference.row.relative) out += QLatin1Char('$');
+    out += QString::number(row + 1);
+    return true;
+}
+
+void appendReference(QString& out, const model::CellRef& reference, const Notation& notation) {
+    if (!notation.a1) appendR1C1Reference(out, reference);
+    else if (!appendA1Reference(out, reference, notation)) out += model::errorText(model::ErrorCode::Ref);
+}
+
+void appendArea(QString& out, const FormulaNode& node, const Notation& notation) {
+    if (!notation.a1) {
+        appendR1C1Reference(out, node.first);
+        out += QLatin1Char(':');
+        appendR1C1Reference(out, node.last);
+        return;
+    }
+    QString first, last;
+    if (appendA1Reference(first, node.first, notation) && appendA1Reference(last, node.last, notation))
+        out += first + QLatin1Char(':') + last;
+    else
+        out += model::errorText(model::ErrorCode::Ref);
+}
+
+void appendNode(QString& out, const FormulaNode& node, const Notation& notation);
+
+void appendOperand(QString& out, const FormulaNode& operand, int needed, const Notation& notation) {
     const bool wrap = precedenceOf(operand) < needed;
     if (wrap) out += QLatin1Char('(');
-    appendNode(out, operand);
+    appendNode(out, operand, notation);
     if (wrap) out += QLatin1Char(')');
 }
 
-void appendNode(QString& out, const FormulaNode& node) {
+void appendNode(QString& out, const FormulaNode& node, const Notation& notation) {
     switch (node.kind) {
     case Kind::Number: out += numberText(node.number); break;
     case Kind::Text: {
@@ -92,28 +137,24 @@ void appendNode(QString& out, const FormulaNode& node) {
     case Kind::Boolean: out += node.boolean ? QStringLiteral("TRUE") : QStringLiteral("FALSE"); break;
     case Kind::Error: out += model::errorText(node.error); break;
     case Kind::Missing: break;
-    case Kind::Reference: appendReference(out, node.first); break;
-    case Kind::Area:
-        appendReference(out, node.first);
-        out += QLatin1Char(':');
-        appendReference(out, node.last);
-        break;
+    case Kind::Reference: appendReference(out, node.first, notation); break;
+    case Kind::Area: appendArea(out, node, notation); break;
     case Kind::Unary:
         if (node.children.empty()) break;
         if (node.unary == model::UnaryOp::Percent) {
-            appendOperand(out, node.children[0], Percent);
+            appendOperand(out, node.children[0], Percent, notation);
             out += QLatin1Char('%');
         } else {
             out += node.unary == model::UnaryOp::Minus ? QLatin1Char('-') : QLatin1Char('+');
-            appendOperand(out, node.children[0], Unary);
+            appendOperand(out, node.children[0], Unary, notation);
         }
         break;
     case Kind::Binary: {
         if (node.children.size() < 2) break;
         const int own = precedenceOf(node);
-        appendOperand(out, node.children[0], own);       // operators group from the left
+        appendOperand(out, node.children[0], own, notation);       // operators group from the left
         out += QLatin1String(operatorText(node.binary));
-        appendOperand(out, node.children[1], own + 1);
+        appendOperand(out, node.children[1], own + 1, notation);
         break;
     }
     case Kind::Function: {
@@ -121,14 +162,14 @@ void appendNode(QString& out, const FormulaNode& node) {
         out += QLatin1Char('(');
         for (size_t i = 0; i < node.children.size(); ++i) {
             if (i > 0) out += QLatin1Char(',');
-            appendNode(out, node.children[i]);
+            appendNode(out, node.children[i], notation);
         }
         out += QLatin1Char(')');
         break;
     }
     case Kind::Paren:
         out += QLatin1Char('(');
-        if (!node.children.empty()) appendNode(out, node.children[0]);
+        if (!node.children.empty()) appendNode(out, node.children[0], notation);
         out += QLatin1Char(')');
         break;
     }
@@ -138,7 +179,13 @@ void appendNode(QString& out, const FormulaNode& node) {
 
 QString formulaToR1C1(const model::FormulaNode& root) {
     QString out = QStringLiteral("=");
-    appendNode(out, root);
+    appendNode(out, root, Notation{});
+    return out;
+}
+
+QString formulaToA1(const model::FormulaNode& root, int row, int col) {
+    QString out = QStringLiteral("=");
+    appendNode(out, root, Notation{true, row, col});
     return out;
 }
 

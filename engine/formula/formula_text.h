@@ -1,5 +1,5 @@
 #pragma once
-// R1C1 formula text <-> the formula tree.
+// Formula text <-> the formula tree: R1C1 both ways, A1 for writing out.
 
 #include <QString>
 
@@ -15,5 +15,10 @@ model::FormulaPtr parseFormulaR1C1(const QString& text);
 
 // The formula in R1C1 notation, with its leading "=".
 QString formulaToR1C1(const model::FormulaNode& root);
+
+// The formula in A1 notation as the cell at (row, col), 0-based, holds it,
+// with its leading "=": RC[-2] in I6 is G6, R6C9 is $I$6. A reference that
+// falls outside the sheet is printed as #REF!, as a spreadsheet shows it.
+QString formulaToA1(const model::FormulaNode& root, int row, int col);
 
 }  // namespace brevanta::engine

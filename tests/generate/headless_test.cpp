@@ -4,6 +4,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QImage>
 #include <QProcess>
 #include <QTemporaryDir>
@@ -174,6 +175,33 @@ TEST(RegisterCommand, ImportsAndReconcilesStatements) {
         << output.toStdString();
     EXPECT_FALSE(QFile::exists(xls));
     EXPECT_EQ(run({"--sample", "--reconcile", "-o", xls}, &output), 2);
+}
+
+TEST(RegisterCommand, WritesXlsOrXlsxByTheNameAndRefusesOtherNames) {
+    QTemporaryDir dir;
+    auto head = [](const QString& path) {
+        QFile file(path);
+        return file.open(QIODevice::ReadOnly) ? file.read(8) : QByteArray();
+    };
+    const QString xls = dir.filePath(QStringLiteral("register.xls"));
+    const QString xlsx = dir.filePath(QStringLiteral("register.XLSX"));
+    EXPECT_EQ(registerCommand({"--sample", "-o", xls}).exitCode, 0);
+    EXPECT_EQ(registerCommand({"--sample", "-o", xlsx}).exitCode, 0);
+    EXPECT_EQ(head(xls), QByteArray("\xD0\xCF\x11\xE0\xA1\xB1\x1A\xE1", 8)) << "a compound file";
+    EXPECT_TRUE(head(xlsx).startsWith("PK\x03\x04")) << "a zip of XML parts";
+    for (const char* name : {"register.xlsm", "register.ods", "register"}) {
+        const CommandRun refused = registerCommand({"--sample", "-o", dir.filePath(QLatin1String(name))});
+        EXPECT_EQ(refused.exitCode, 2) << name;
+        EXPECT_TRUE(refused.err.contains(QStringLiteral(".xls or .xlsx"))) << refused.err.toStdString();
+        EXPECT_FALSE(QFile::exists(dir.filePath(QLatin1String(name))));
+    }
+    // An .xlsx that cannot be written keeps what was there and says why.
+    QFile::remove(xlsx);
+    ASSERT_TRUE(QDir(dir.path()).mkdir(QStringLiteral("register.XLSX")));
+    const CommandRun blocked = registerCommand({"--sample", "-o", xlsx});
+    EXPECT_EQ(blocked.exitCode, 1);
+    EXPECT_TRUE(blocked.err.contains(QStringLiteral("Cannot write ") + xlsx)) << blocked.err.toStdString();
+    EXPECT_TRUE(QFileInfo(xlsx).isDir());
 }
 
 TEST(RegisterCommand, BadArgumentsAndUnreadableInputGiveUsageAndFailure) {

@@ -8,6 +8,8 @@
 #include "preview/form2.h"
 #include "tests/support/recording.h"
 #include "tests/support/small_disk.h"
+#include "tests/xls/register_workbook.h"
+#include "xls/xls_file.h"
 
 using namespace brevanta;
 using preview::Form2;
@@ -55,7 +57,7 @@ TEST_F(SaveWorkbook, CancelWritesNothingAndSaysDone) {
     form.PushButton6->click();
     ASSERT_EQ(seams.prompter.saveRequests.size(), 1u);
     EXPECT_EQ(seams.prompter.saveRequests[0].title, QStringLiteral("Save File"));
-    EXPECT_EQ(seams.prompter.saveRequests[0].filter, QStringLiteral("Excel Files (*.xls)"));
+    EXPECT_EQ(seams.prompter.saveRequests[0].filter, QStringLiteral("Excel Files (*.xls);;Excel Workbook (*.xlsx)"));
     EXPECT_EQ(seams.prompter.saveRequests[0].fileName, QString());
     EXPECT_EQ(texts(), QStringList({kDone}));
     EXPECT_EQ(seams.prompter.messages[0].icon, frame::Icon::None);
@@ -141,4 +143,64 @@ TEST_F(SaveWorkbook, AFullDiskKeepsTheOldFileAndSaysNoDone) {
     EXPECT_EQ(read(existing), QByteArray(30000, 'O'));
     EXPECT_FALSE(texts().contains(kDone));
     EXPECT_EQ(QDir(disk.path()).entryList(QDir::Files | QDir::Hidden).size(), 2);  // the file and the filler
+}
+
+// --------------------------------------------------------------- .xlsx
+
+namespace {
+
+bool isZip(const QByteArray& bytes) { return bytes.startsWith("PK\x03\x04"); }
+
+class SaveWorkbookAsXlsx : public SaveWorkbook {
+protected:
+    void SetUp() override {
+        SaveWorkbook::SetUp();
+        xls::writeWorkbook(*xlstest::registerWorkbook(3), form.mExcelFile);
+    }
+};
+
+}  // namespace
+
+TEST_F(SaveWorkbookAsXlsx, TheSecondFilterOrAnXlsxNameConvertsTheXlsFirstStaysAByteCopy) {
+    const QByteArray original = read(form.mExcelFile);
+    seams.prompter.fileNames = {target(QStringLiteral("by-filter")), target(QStringLiteral("typed.xlsx")),
+                                target(QStringLiteral("plain.xls")), target(QStringLiteral("typed-over-filter.xls")),
+                                target(QStringLiteral("TYPED.XLSX"))};
+    seams.prompter.filters = {QStringLiteral("Excel Workbook (*.xlsx)"), QStringLiteral("Excel Files (*.xls)"),
+                              QStringLiteral("Excel Files (*.xls)"), QStringLiteral("Excel Workbook (*.xlsx)")};
+    for (int i = 0; i < 5; ++i) form.PushButton6_Click();
+    EXPECT_TRUE(seams.reporter.reports.empty()) << seams.reporter.reports[0].description.toStdString();
+    EXPECT_TRUE(isZip(read(target(QStringLiteral("by-filter")))));   // the name as typed, no extension added
+    EXPECT_TRUE(isZip(read(target(QStringLiteral("typed.xlsx")))));
+    EXPECT_TRUE(isZip(read(target(QStringLiteral("TYPED.XLSX")))));  // no filter given: the default, and the name wins
+    EXPECT_EQ(read(target(QStringLiteral("plain.xls"))), original);
+    EXPECT_EQ(read(target(QStringLiteral("typed-over-filter.xls"))), original) << "the format matches the typed name";
+    EXPECT_EQ(texts(), QStringList({kDone, kDone, kDone, kDone, kDone}));
+    EXPECT_EQ(savedFolder().size(), 5);  // nothing left beside them
+}
+
+TEST_F(SaveWorkbookAsXlsx, ReplacingAnXlsxAsksFirstAndNoKeepsTheOldFile) {
+    const QString existing = write(target(QStringLiteral("register.xlsx")), "OLD WORKBOOK");
+    seams.prompter.fileNames = {existing, existing};
+    seams.prompter.answers = {frame::Answer::No, frame::Answer::Yes};
+    form.PushButton6_Click();
+    EXPECT_EQ(read(existing), QByteArray("OLD WORKBOOK"));
+    form.PushButton6_Click();
+    EXPECT_TRUE(isZip(read(existing)));
+    const QString question = QStringLiteral("Are you sure you wish to overwrite ") + existing + QStringLiteral(" ?");
+    EXPECT_EQ(texts(), QStringList({question, kDone, question, kDone}));
+    EXPECT_EQ(savedFolder(), QStringList({QStringLiteral("register.xlsx")}));
+}
+
+TEST_F(SaveWorkbookAsXlsx, AFailedConversionIsReportedAtTheCopyLineAndKeepsTheOldFileWhole) {
+    const QString existing = write(target(QStringLiteral("register.xlsx")), "OLD WORKBOOK");
+    write(form.mExcelFile, "not a workbook");
+    seams.prompter.fileNames = {existing};
+    seams.prompter.answers = {frame::Answer::Yes};
+    form.PushButton6_Click();
+    ASSERT_EQ(seams.reporter.lines(), std::vector<int>({124}));
+    EXPECT_FALSE(seams.reporter.reports[0].description.isEmpty());
+    EXPECT_EQ(read(existing), QByteArray("OLD WORKBOOK"));
+    EXPECT_EQ(savedFolder(), QStringList({QStringLiteral("register.xlsx")}));
+    EXPECT_FALSE(texts().contains(kDone));
 }

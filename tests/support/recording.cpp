@@ -30,6 +30,10 @@ bool ScriptedPrompter::printDialog(QPrinter&) {
 
 QString ScriptedPrompter::saveFileName(const frame::SaveDialogRequest& request) {
     saveRequests.push_back(request);
+    if (request.chosenFilter) {
+        *request.chosenFilter = filters.empty() ? request.filter.section(QStringLiteral(";;"), 0, 0) : filters.front();
+        if (!filters.empty()) filters.pop_front();
+    }
     if (fileNames.empty()) return {};
     auto name = fileNames.front();
     fileNames.pop_front();

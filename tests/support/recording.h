@@ -35,6 +35,7 @@ public:
 
     std::deque<frame::Answer> answers;        // for Yes/No boxes; No when the script runs dry
     std::deque<QString> fileNames;            // for the Save dialog; "" (cancel) when dry
+    std::deque<QString> filters;              // the filter left chosen; the first offered when dry
     std::vector<ShownMessage> messages;
     std::vector<frame::SaveDialogRequest> saveRequests;
     std::deque<bool> printAnswers;            // for the print dialog; cancel when dry

@@ -116,3 +116,31 @@ TEST(FormulaText, TheSameTextGivesTheSameSharedTree) {
     EXPECT_EQ(engine::parseFormulaR1C1(balance), engine::parseFormulaR1C1(balance));
     EXPECT_NE(engine::parseFormulaR1C1(QStringLiteral("=1+1")), engine::parseFormulaR1C1(QStringLiteral("=1+2")));
 }
+
+namespace {
+std::string a1(const QString& r1c1, int row, int col) {
+    return engine::formulaToA1(engine::parseFormulaR1C1(r1c1)->root, row, col).toStdString();
+}
+}  // namespace
+
+TEST(FormulaText, A1TextIsSeenFromTheFormulasOwnCell) {
+    // The balance of row 6 (I6), and the same tree seen from row 7.
+    const QString balance = QStringLiteral("=IF(AND(ISBLANK(RC[-2]),ISBLANK(RC[-1])),\"\",R[-1]C-RC[-2]+RC[-1])");
+    EXPECT_EQ(a1(balance, 5, 8), "=IF(AND(ISBLANK(G6),ISBLANK(H6)),\"\",I5-G6+H6)");
+    EXPECT_EQ(a1(balance, 6, 8), "=IF(AND(ISBLANK(G7),ISBLANK(H7)),\"\",I6-G7+H7)");
+    // Absolute parts get "$"; mixed ones only where they are absolute.
+    EXPECT_EQ(a1(QStringLiteral("=R6C9+R6C[-1]+R[1]C1+SUM(R1C1:R[-1]C)"), 9, 2),
+              "=$I$6+B$6+$A11+SUM($A$1:C9)");
+    // Column letters past Z, and the last cell of a BIFF8 sheet.
+    EXPECT_EQ(a1(QStringLiteral("=RC[25]+RC[26]+RC[51]+RC[52]+RC[255]+R65536C256"), 0, 0),
+              "=Z1+AA1+AZ1+BA1+IV1+$IV$65536");
+    // Texts, operators and parentheses print as in R1C1.
+    EXPECT_EQ(a1(QStringLiteral("=\"a\"\"b\"&-(RC[1]+2)%"), 0, 0), "=\"a\"\"b\"&-(B1+2)%");
+}
+
+TEST(FormulaText, A1ReferencesOffTheSheetShowRef) {
+    // The first row's "row above", as in a balance copied to row 1.
+    EXPECT_EQ(a1(QStringLiteral("=R[-1]C+1"), 0, 3), "=#REF!+1");
+    EXPECT_EQ(a1(QStringLiteral("=SUM(R[-1]C:RC)"), 0, 0), "=SUM(#REF!)");
+    EXPECT_EQ(a1(QStringLiteral("=RC[1]"), 0, 255), "=#REF!");
+}

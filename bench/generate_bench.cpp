@@ -12,6 +12,8 @@
 #include <sys/resource.h>
 #include <sys/wait.h>
 
+#include "bench/child_process.h"
+
 #include <QCoreApplication>
 #include <QDir>
 #include <QElapsedTimer>
@@ -24,55 +26,14 @@
 #include <map>
 #include <vector>
 
-extern char** environ;
 
 namespace {
 
-struct Outcome {
-    bool ok = false;
-    double ms = 0;
-    long peakKiB = 0;
-    QString err;
-};
+using Outcome = brevanta::bench::ChildRun;
+using brevanta::bench::median;
 
-// Runs a program to its end, with its own time and peak memory (itself and
-// the children it waited for).
 Outcome runProgram(const QStringList& arguments, const QString& errFile) {
-    std::vector<QByteArray> storage;
-    for (const QString& a : arguments) storage.push_back(a.toLocal8Bit());
-    std::vector<char*> argv;
-    for (QByteArray& s : storage) argv.push_back(s.data());
-    argv.push_back(nullptr);
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    const QByteArray errPath = errFile.toLocal8Bit();
-    posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
-    posix_spawn_file_actions_addopen(&actions, 2, errPath.constData(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-    Outcome outcome;
-    QElapsedTimer timer;
-    timer.start();
-    pid_t pid = 0;
-    if (posix_spawnp(&pid, argv[0], &actions, nullptr, argv.data(), environ) != 0) {
-        posix_spawn_file_actions_destroy(&actions);
-        return outcome;
-    }
-    int status = 0;
-    rusage usage{};
-    wait4(pid, &status, 0, &usage);
-    outcome.ms = timer.nsecsElapsed() / 1e6;
-    posix_spawn_file_actions_destroy(&actions);
-    outcome.ok = WIFEXITED(status) && WEXITSTATUS(status) == 0;
-    outcome.peakKiB = usage.ru_maxrss;
-    QFile err(errFile);
-    if (err.open(QIODevice::ReadOnly)) outcome.err = QString::fromLocal8Bit(err.readAll());
-    return outcome;
-}
-
-double median(std::vector<double> values) {
-    if (values.empty()) return 0;
-    std::sort(values.begin(), values.end());
-    const size_t n = values.size();
-    return n % 2 ? values[n / 2] : (values[n / 2 - 1] + values[n / 2]) / 2;
+    return brevanta::bench::runChild(arguments, errFile);
 }
 
 void writeCsv(const QString& path, int rows) {

@@ -17,13 +17,14 @@
 #include <QCoreApplication>
 #include <QFile>
 #include <QRegularExpression>
+#include "bench/child_process.h"
+
 #include <QTemporaryDir>
 #include <algorithm>
 #include <cstdio>
 #include <map>
 #include <vector>
 
-extern char** environ;
 
 namespace {
 
@@ -34,28 +35,10 @@ struct Run {
 };
 
 Run runGenerator(const QStringList& arguments, const QString& errFile) {
-    std::vector<QByteArray> storage;
-    for (const QString& a : arguments) storage.push_back(a.toLocal8Bit());
-    std::vector<char*> argv;
-    for (QByteArray& s : storage) argv.push_back(s.data());
-    argv.push_back(nullptr);
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    const QByteArray errPath = errFile.toLocal8Bit();
-    posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
-    posix_spawn_file_actions_addopen(&actions, 2, errPath.constData(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    const brevanta::bench::ChildRun child = brevanta::bench::runChild(arguments, errFile);
     Run run;
-    pid_t pid = 0;
-    const bool started = posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), environ) == 0;
-    posix_spawn_file_actions_destroy(&actions);
-    if (!started) return run;
-    int status = 0;
-    rusage usage{};
-    wait4(pid, &status, 0, &usage);
-    run.ok = WIFEXITED(status) && WEXITSTATUS(status) == 0;
-    QFile err(errFile);
-    if (!err.open(QIODevice::ReadOnly)) return run;
-    const QString text = QString::fromLocal8Bit(err.readAll());
+    run.ok = child.ok;
+    const QString& text = child.err;
     static const QRegularExpression timeLine(QStringLiteral("^time (\\S+)\\s+([0-9.]+) ms$"),
                                              QRegularExpression::MultilineOption);
     static const QRegularExpression peakLine(QStringLiteral("^peak-memory (\\d+) KiB$"),
@@ -68,12 +51,7 @@ Run runGenerator(const QStringList& arguments, const QString& errFile) {
     return run;
 }
 
-double median(std::vector<double> values) {
-    if (values.empty()) return 0;
-    std::sort(values.begin(), values.end());
-    const size_t n = values.size();
-    return n % 2 ? values[n / 2] : (values[n / 2 - 1] + values[n / 2]) / 2;
-}
+using brevanta::bench::median;
 
 void print(const QString& text) {
     std::fputs(text.toLocal8Bit().constData(), stdout);

@@ -5,6 +5,7 @@
 #include <QRandomGenerator>
 
 #include "frame/failure.h"
+#include "frame/file_writing.h"
 
 #if defined(Q_OS_UNIX)
 #include <cerrno>
@@ -17,45 +18,15 @@
 #endif
 
 namespace brevanta::frame {
-namespace {
 
-[[noreturn]] void cannotWrite(const QString& path, const QString& reason) {
-    throw Failure(QStringLiteral("Cannot write ") + path + QStringLiteral(": ") + reason);
-}
-
-}  // namespace
+using file_writing::cannotWrite;
 
 #if defined(Q_OS_UNIX)
 
 namespace {
 
-QString systemReason(int error) { return QString::fromLocal8Bit(std::strerror(error)); }
-
-// A file descriptor closed on every path out.
-class Descriptor {
-public:
-    explicit Descriptor(int fd = -1) : fd_(fd) {}
-    ~Descriptor() {
-        if (fd_ >= 0) ::close(fd_);
-    }
-    Descriptor(const Descriptor&) = delete;
-    Descriptor& operator=(const Descriptor&) = delete;
-    int get() const { return fd_; }
-    void reset(int fd) {
-        if (fd_ >= 0) ::close(fd_);
-        fd_ = fd;
-    }
-    // Closes now, so that a failing close (delayed write errors on some
-    // file systems) is seen; answers errno or 0.
-    int close() {
-        const int fd = fd_;
-        fd_ = -1;
-        return ::close(fd) == 0 ? 0 : errno;
-    }
-
-private:
-    int fd_;
-};
+using file_writing::Descriptor;
+using file_writing::systemReason;
 
 QString randomSuffix() {
     static constexpr char kLetters[] = "abcdefghijklmnopqrstuvwxyz0123456789";

@@ -5,6 +5,7 @@
 #include <optional>
 
 #include "frame/failure.h"
+#include "frame/file_writing.h"
 
 #if defined(Q_OS_UNIX)
 #include <cerrno>
@@ -20,9 +21,7 @@
 namespace brevanta::frame {
 namespace {
 
-[[noreturn]] void cannotWrite(const QString& path, const QString& reason) {
-    throw Failure(QStringLiteral("Cannot write ") + path + QStringLiteral(": ") + reason);
-}
+using file_writing::cannotWrite;
 
 // Runs the caller's step; its failure becomes the reason of ours.
 template <class Step>
@@ -42,21 +41,8 @@ void runStep(const QString& path, Step&& step) {
 
 namespace {
 
-QString systemReason(int error) { return QString::fromLocal8Bit(std::strerror(error)); }
-
-class Descriptor {
-public:
-    explicit Descriptor(int fd) : fd_(fd) {}
-    ~Descriptor() {
-        if (fd_ >= 0) ::close(fd_);
-    }
-    Descriptor(const Descriptor&) = delete;
-    Descriptor& operator=(const Descriptor&) = delete;
-    int get() const { return fd_; }
-
-private:
-    int fd_;
-};
+using file_writing::Descriptor;
+using file_writing::systemReason;
 
 // The private folder and whatever is left in it go on every path out.
 class PrivateFolder {

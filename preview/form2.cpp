@@ -220,12 +220,7 @@ void Form2::PushButton6_Click() {
     proc.step(108, [&] { chosenName = dialogName; });
     if (proc.test(110, [&] { return !chosenName.isEmpty(); })) {
         if (proc.test(112, [&] { return frame::fileExists(chosenName); })) {
-            proc.step(114, [&] {
-                answer = frame::prompter().message(
-                    frame::appTitle(),
-                    QStringLiteral("Are you sure you wish to overwrite ") + chosenName + QStringLiteral(" ?"),
-                    frame::Buttons::YesNo, frame::Icon::None);
-            });
+            proc.step(114, [&] { answer = askToOverwrite(chosenName); });
             // The old file is not deleted first: the copy at 124 replaces it
             // only once complete, so a failed copy leaves it in place.
         } else {

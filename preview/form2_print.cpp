@@ -13,6 +13,7 @@
 #include "frame/prompter.h"
 #include "preview/form2.h"
 #include "preview/image_surface.h"
+#include "preview/workbook_copy.h"
 #include "print/sheet_printout.h"
 
 namespace brevanta::preview {
@@ -91,12 +92,7 @@ void Form2::mnuExportPdf_Click() {
     proc.step(106, [&] { chosenName = frame::prompter().saveFileName(request); });
     if (proc.test(110, [&] { return !chosenName.isEmpty(); })) {
         if (proc.test(112, [&] { return frame::fileExists(chosenName); })) {
-            proc.step(114, [&] {
-                answer = frame::prompter().message(
-                    frame::appTitle(),
-                    QStringLiteral("Are you sure you wish to overwrite ") + chosenName + QStringLiteral(" ?"),
-                    frame::Buttons::YesNo, frame::Icon::None);
-            });
+            proc.step(114, [&] { answer = askToOverwrite(chosenName); });
         } else {
             proc.step(120, [&] { answer = frame::Answer::Yes; });
         }

@@ -1,9 +1,18 @@
 #include "preview/workbook_copy.h"
 
+#include "frame/common.h"
+
 #include "frame/safe_file.h"
 #include "xlsx/xlsx_file.h"
 
 namespace brevanta::preview {
+
+frame::Answer askToOverwrite(const QString& chosenName) {
+    return frame::prompter().message(frame::appTitle(),
+                                     QStringLiteral("Are you sure you wish to overwrite ") + chosenName +
+                                         QStringLiteral(" ?"),
+                                     frame::Buttons::YesNo, frame::Icon::None);
+}
 
 void copyFileReplacing(const QString& source, const QString& destination) {
     frame::copyFileSafely(source, destination);

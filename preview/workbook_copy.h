@@ -6,7 +6,12 @@
 
 #include <QString>
 
+#include "frame/prompter.h"
+
 namespace brevanta::preview {
+
+// The question before a chosen file that exists is replaced: Yes or No.
+frame::Answer askToOverwrite(const QString& chosenName);
 
 // Throws frame::Failure with the system's reason when the copy fails.
 void copyFileReplacing(const QString& source, const QString& destination);

@@ -13,27 +13,17 @@
 #include "frame/failure.h"
 #include "frame/safe_file.h"
 #include "tests/support/small_disk.h"
+#include "tests/support/files.h"
 
 using brevanta::frame::Failure;
 using brevanta::frame::writeFileSafely;
 
 namespace {
 
-QByteArray contentOf(const QString& path) {
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<unreadable>");
-}
+using brevanta::testsupport::contentOf;
+using brevanta::testsupport::put;
 
-void put(const QString& path, const QByteArray& bytes) {
-    QFile file(path);
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-    file.write(bytes);
-}
-
-// The names in the folder, hidden ones included: a leftover temporary file shows here.
-QStringList namesIn(const QTemporaryDir& folder) {
-    return QDir(folder.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
-}
+using brevanta::testsupport::namesIn;
 
 // The description of the failure `write` throws; empty when it throws none.
 template <class Write>

@@ -7,26 +7,17 @@
 
 #include "frame/failure.h"
 #include "frame/safe_path_file.h"
+#include "tests/support/files.h"
 
 using brevanta::frame::Failure;
 using brevanta::frame::writeFileThroughPath;
 
 namespace {
 
-QByteArray contentOf(const QString& path) {
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<unreadable>");
-}
+using brevanta::testsupport::contentOf;
+using brevanta::testsupport::put;
 
-void put(const QString& path, const QByteArray& bytes) {
-    QFile file(path);
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-    file.write(bytes);
-}
-
-QStringList namesIn(const QTemporaryDir& folder) {
-    return QDir(folder.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot);
-}
+using brevanta::testsupport::namesIn;
 
 // The failure's text, or "(none)".
 QString failureOf(const std::function<void()>& step) {

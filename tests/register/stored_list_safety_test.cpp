@@ -15,22 +15,15 @@
 #include "register/list_rescue.h"
 #include "tests/register/form1_fixture.h"
 #include "tests/support/small_disk.h"
+#include "tests/support/files.h"
 
 using namespace brevanta;
 using brevanta::testsupport::Form1Test;
 
 namespace {
 
-QByteArray contentOf(const QString& path) {
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<unreadable>");
-}
-
-void put(const QString& path, const QByteArray& bytes) {
-    QFile file(path);
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-    file.write(bytes);
-}
+using brevanta::testsupport::contentOf;
+using brevanta::testsupport::put;
 
 // The path a box names between `prefix` and `suffix`.
 QString pathAfter(const QString& text, const QString& prefix, const QString& suffix = QStringLiteral(".")) {

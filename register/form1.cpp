@@ -24,6 +24,7 @@
 #include "register/list_rescue.h"
 #include "register/list_menu.h"
 #include "register/program_icon.h"
+#include "statements/register_csv.h"
 
 namespace brevanta::reg {
 namespace {
@@ -312,7 +313,7 @@ QString Form1::rescueList() {
         environment_.rescueFolders.isEmpty() ? defaultRescueFolders() : environment_.rescueFolders;
     try {
         return QStringLiteral("The transactions were written to ") +
-               writeRescueFile(transactionsCsv(rows_), folders) + QLatin1Char('.');
+               writeRescueFile(statements::csvFromTransactions(rows_), folders) + QLatin1Char('.');
     } catch (const frame::Failure& failure) {
         return QStringLiteral("The transactions could not be written to a rescue file either: ") +
                failure.description();

@@ -9,34 +9,6 @@
 #include "frame/temporary_files.h"
 
 namespace brevanta::reg {
-namespace {
-
-void appendCsvField(QString& line, const QString& field) {
-    const bool quote = field.contains(QLatin1Char(',')) || field.contains(QLatin1Char('"')) ||
-                       field.contains(QLatin1Char('\n')) || field.contains(QLatin1Char('\r'));
-    if (!quote) {
-        line += field;
-        return;
-    }
-    line += QLatin1Char('"');
-    line += QString(field).replace(QLatin1Char('"'), QStringLiteral("\"\""));
-    line += QLatin1Char('"');
-}
-
-}  // namespace
-
-QByteArray transactionsCsv(const TransactionSource& rows) {
-    QString text = QStringLiteral("Date,Number,Description,Category,Cleared,Debit,Credit\r\n");
-    for (int row = 1; row <= rows.rowCount(); ++row) {
-        for (int field = 0; field < kFieldCount; ++field) {
-            if (field > 0) text += QLatin1Char(',');
-            appendCsvField(text, rows.field(row, field));
-        }
-        text += QStringLiteral("\r\n");
-    }
-    return text.toUtf8();
-}
-
 QStringList defaultRescueFolders() {
     QStringList folders;
     const QString documents = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);

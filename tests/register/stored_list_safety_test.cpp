@@ -15,6 +15,7 @@
 #include "register/list_rescue.h"
 #include "tests/register/form1_fixture.h"
 #include "tests/support/small_disk.h"
+#include "statements/register_csv.h"
 #include "tests/support/files.h"
 
 using namespace brevanta;
@@ -46,7 +47,7 @@ protected:
 TEST(ListRescue, TheCsvIsTheHeadlessFormatQuotedAsRfc4180Asks) {
     const reg::TransactionList rows({{"1/1/2013", "1", "Car, used", "Auto", "Yes", "", "5000"},
                                      {"1/2/2013", "", "Say \"hi\"\nthen go", "", "", "1.5", ""}});
-    EXPECT_EQ(reg::transactionsCsv(rows),
+    EXPECT_EQ(statements::csvFromTransactions(rows),
               QByteArray("Date,Number,Description,Category,Cleared,Debit,Credit\r\n"
                          "1/1/2013,1,\"Car, used\",Auto,Yes,,5000\r\n"
                          "1/2/2013,,\"Say \"\"hi\"\"\nthen go\",,,1.5,\r\n"));
@@ -116,7 +117,7 @@ TEST_F(StoredListSafety, AStoreThatFailsAtClosingWritesTheListToARescueFileNamed
     const QString rescue = pathAfter(description, QStringLiteral("The transactions were written to "));
     EXPECT_EQ(QFileInfo(rescue).absolutePath(), folder.filePath(QStringLiteral("documents")))
         << description.toStdString();
-    EXPECT_EQ(contentOf(rescue), reg::transactionsCsv(form->transactions()));
+    EXPECT_EQ(contentOf(rescue), statements::csvFromTransactions(form->transactions()));
     EXPECT_TRUE(contentOf(rescue).contains("\"Groceries, weekly\",,,12.50,"));
     EXPECT_EQ(programEnds, std::vector<int>{0});  // the program still ends as it did
 }

@@ -7,7 +7,11 @@
 #include "frame/failure.h"
 
 #if defined(Q_OS_UNIX)
+#include <fcntl.h>
 #include <unistd.h>
+
+#include <QFile>
+#include <QFileInfo>
 
 #include <cerrno>
 #include <cstring>
@@ -29,6 +33,7 @@ public:
     ~Descriptor() {
         if (fd_ >= 0) ::close(fd_);
     }
+    Descriptor(Descriptor&& other) noexcept : fd_(other.fd_) { other.fd_ = -1; }
     Descriptor(const Descriptor&) = delete;
     Descriptor& operator=(const Descriptor&) = delete;
     int get() const { return fd_; }
@@ -47,6 +52,25 @@ public:
 private:
     int fd_;
 };
+
+// The folder a file is to be written into, opened, and the file's name in it:
+// every later step works relative to this one folder, so the file written,
+// the rename and the folder synced are all in the same place.
+struct TargetFolder {
+    Descriptor folder;
+    QByteArray name;
+};
+
+inline TargetFolder openTargetFolder(const QString& path) {
+    const QFileInfo target(path);
+    const QByteArray name = QFile::encodeName(target.fileName());
+    if (name.isEmpty()) cannotWrite(path, QStringLiteral("no file name"));
+    TargetFolder opened{Descriptor(::open(QFile::encodeName(target.absolutePath()).constData(),
+                                          O_RDONLY | O_DIRECTORY | O_CLOEXEC)),
+                        name};
+    if (opened.folder.get() < 0) cannotWrite(path, systemReason(errno));
+    return opened;
+}
 
 #endif
 

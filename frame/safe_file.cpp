@@ -72,15 +72,7 @@ bool readsBackAs(int fd, const QByteArray& bytes) {
 }  // namespace
 
 void writeFileSafely(const QString& path, const QByteArray& bytes, LinkAtTarget link) {
-    const QFileInfo target(path);
-    const QByteArray folderName = QFile::encodeName(target.absolutePath());
-    const QByteArray name = QFile::encodeName(target.fileName());
-    if (name.isEmpty()) cannotWrite(path, QStringLiteral("no file name"));
-
-    // Every step works relative to the one folder opened here, so the file
-    // written, the rename and the folder synced are all in the same place.
-    Descriptor folder(::open(folderName.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
-    if (folder.get() < 0) cannotWrite(path, systemReason(errno));
+    const auto [folder, name] = file_writing::openTargetFolder(path);
 
     mode_t mode = 0666;  // narrowed by the umask, as any new file
     bool keepMode = false;

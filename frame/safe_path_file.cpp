@@ -66,13 +66,7 @@ private:
 }  // namespace
 
 void writeFileThroughPath(const QString& path, const PathWriter& write, const WrittenFileCheck& check) {
-    const QFileInfo target(path);
-    const QByteArray folderName = QFile::encodeName(target.absolutePath());
-    const QByteArray name = QFile::encodeName(target.fileName());
-    if (name.isEmpty()) cannotWrite(path, QStringLiteral("no file name"));
-
-    Descriptor folder(::open(folderName.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
-    if (folder.get() < 0) cannotWrite(path, systemReason(errno));
+    const auto [folder, name] = file_writing::openTargetFolder(path);
 
     std::optional<mode_t> oldMode;
     struct stat existing {};
@@ -81,7 +75,7 @@ void writeFileThroughPath(const QString& path, const PathWriter& write, const Wr
         if (S_ISREG(existing.st_mode)) oldMode = existing.st_mode & 07777;
     }
 
-    PrivateFolder privateFolder(folderName + "/." + name + ".XXXXXX");
+    PrivateFolder privateFolder(QFile::encodeName(QFileInfo(path).absolutePath()) + "/." + name + ".XXXXXX");
     if (!privateFolder.made()) cannotWrite(path, systemReason(errno));
     const QByteArray written = privateFolder.path() + '/' + name;
     runStep(path, [&] { write(QFile::decodeName(written)); });

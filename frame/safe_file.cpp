@@ -72,7 +72,9 @@ bool readsBackAs(int fd, const QByteArray& bytes) {
 }  // namespace
 
 void writeFileSafely(const QString& path, const QByteArray& bytes, LinkAtTarget link) {
-    const auto [folder, name] = file_writing::openTargetFolder(path);
+    const file_writing::TargetFolder target = file_writing::openTargetFolder(path);
+    const file_writing::Descriptor& folder = target.folder;
+    const QByteArray& name = target.name;
 
     mode_t mode = 0666;  // narrowed by the umask, as any new file
     bool keepMode = false;

@@ -66,7 +66,9 @@ private:
 }  // namespace
 
 void writeFileThroughPath(const QString& path, const PathWriter& write, const WrittenFileCheck& check) {
-    const auto [folder, name] = file_writing::openTargetFolder(path);
+    const file_writing::TargetFolder target = file_writing::openTargetFolder(path);
+    const file_writing::Descriptor& folder = target.folder;
+    const QByteArray& name = target.name;
 
     std::optional<mode_t> oldMode;
     struct stat existing {};

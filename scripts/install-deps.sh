@@ -10,6 +10,8 @@ packages=(
   fonts-liberation2
   # tests: readers of .xls and .xlsx nobody here wrote, a virtual display, and clang for the fuzzers
   python3-xlrd python3-openpyxl libreoffice-calc-nogui gnumeric xvfb xauth xdotool clang libclang-rt-14-dev
+  # tests: an SVG reader nobody here wrote draws our SVG as the preview does
+  librsvg2-bin
   # tests: read back the pages and text of the PDFs the program writes
   poppler-utils
   # tests of the install and the package: validators of the desktop entry and

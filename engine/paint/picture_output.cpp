@@ -1,8 +1,6 @@
 #include "engine/paint/picture_output.h"
 
-#include <QBuffer>
 #include <QPainter>
-#include <QSvgGenerator>
 #include <algorithm>
 
 namespace brevanta::paint {
@@ -22,22 +20,6 @@ QImage pictureToImage(const SheetPicture& picture) {
     QPainter painter(&image);
     picture.paint(painter, image.rect(), 1.0, 1.0);
     return image;
-}
-
-QByteArray pictureToSvg(const SheetPicture& picture) {
-    QByteArray bytes;
-    QBuffer buffer(&bytes);
-    buffer.open(QIODevice::WriteOnly);
-    QSvgGenerator generator;
-    generator.setOutputDevice(&buffer);
-    generator.setResolution(96);
-    generator.setSize(QSize(picture.width, picture.height));
-    generator.setViewBox(QRect(0, 0, picture.width, picture.height));
-    QPainter painter(&generator);
-    painter.fillRect(QRect(0, 0, picture.width, picture.height), Qt::white);
-    picture.paint(painter, QRect(0, 0, picture.width, picture.height), 1.0, 1.0);
-    painter.end();
-    return bytes;
 }
 
 }  // namespace brevanta::paint

@@ -177,6 +177,21 @@ TEST(RegisterCommand, ImportsAndReconcilesStatements) {
     EXPECT_EQ(run({"--sample", "--reconcile", "-o", xls}, &output), 2);
 }
 
+// The statement's new rows take the list past what a register holds: nothing is written.
+TEST(RegisterCommand, ARunRefusedForTooManyTransactionsSavesNoList) {
+    QTemporaryDir dir;
+    const QString list = dir.filePath(QStringLiteral("list.txt"));
+    const QString xls = dir.filePath(QStringLiteral("out.xls"));
+    const CommandRun refused = registerCommand({"--rows", QString::number(generate::kMostTransactions), "--import",
+                                                QStringLiteral(STATEMENT_FIXTURES "/bank.qif"), "--save-list", list,
+                                                "-o", xls});
+    EXPECT_EQ(refused.exitCode, 1);
+    EXPECT_TRUE(refused.err.contains(QStringLiteral("The register holds at most 65,531 transactions")))
+        << refused.err.toStdString();
+    EXPECT_FALSE(QFile::exists(list));
+    EXPECT_FALSE(QFile::exists(xls));
+}
+
 TEST(RegisterCommand, WritesXlsOrXlsxByTheNameAndRefusesOtherNames) {
     QTemporaryDir dir;
     auto head = [](const QString& path) {

@@ -21,17 +21,19 @@ constexpr int kQuietMilliseconds = 500;  // no progress window for a reading thi
 
 statements::Statement readStatementShowingProgress(const QString& path) {
     std::atomic<bool> cancel{false};
+    std::atomic<bool> done{false};  // set before the loop is told, so no telling is missed
     std::optional<statements::Statement> statement;
     std::exception_ptr failure;
+    QEventLoop loop;
     std::unique_ptr<QThread> thread(QThread::create([&] {
         try {
             statement = statements::readStatementFile(path, QLocale(), &cancel);
         } catch (...) {
             failure = std::current_exception();
         }
+        done = true;
+        QMetaObject::invokeMethod(&loop, [&loop] { loop.quit(); }, Qt::QueuedConnection);
     }));
-    QEventLoop loop;
-    QObject::connect(thread.get(), &QThread::finished, &loop, &QEventLoop::quit);
     thread->start();
 
     // At first the window only paints: a click now would change the list
@@ -39,12 +41,14 @@ statements::Statement readStatementShowingProgress(const QString& path) {
     QTimer::singleShot(kQuietMilliseconds, &loop, &QEventLoop::quit);
     loop.exec(QEventLoop::ExcludeUserInputEvents);
     std::unique_ptr<frame::ProgressWindow> progress;
-    if (!thread->isFinished()) {
+    if (!done) {
         progress = frame::prompter().showProgress(
             frame::appTitle(), QStringLiteral("Reading %1…").arg(QFileInfo(path).fileName()), [&] { cancel = true; });
         // The progress window is modal: it keeps the list as it is, and takes the Cancel.
-        if (!thread->isFinished()) loop.exec();
+        if (!done) loop.exec();
     }
+    // A loop ended from outside (the program is quitting): the reading ends too.
+    if (!done) cancel = true;
     thread->wait();
     progress.reset();
     if (failure) std::rethrow_exception(failure);

@@ -9,11 +9,13 @@
 #include <QFileInfo>
 #include <QStringDecoder>
 #include <QRegularExpression>
+#include <QScopeGuard>
 #include <QTimeZone>
 #include <algorithm>
 #include <cmath>
 #include <vector>
 
+#include "frame/temporary_files.h"
 #include "frame/text_decoding.h"
 #include "statements/contained_process.h"
 #include "statements/ofx_reader_protocol.h"
@@ -284,6 +286,9 @@ LibofxResult readWithLibofx(const QByteArray& bytes, size_t transactionCount, co
     const QString program = ofxReaderProgram(fileName);
     const ContainedFolder folder;
     const QString copy = folder.workFolder() + QStringLiteral("/statement.ofx");
+    // The copy holds account numbers: it goes even when the program is ended meanwhile.
+    frame::rememberTemporaryFile(copy);
+    const auto forget = qScopeGuard([&] { frame::forgetTemporaryFile(copy); });
     {
         QFile file(copy);
         if (!file.open(QIODevice::WriteOnly | QIODevice::NewOnly) || file.write(bytes) != bytes.size() || !file.flush())

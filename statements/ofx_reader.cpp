@@ -35,6 +35,7 @@ struct CheckedTransaction {
 struct CheckedText {
     std::vector<CheckedTransaction> transactions;
     QDate ledgerBalanceDate;
+    std::optional<Cents> ledgerBalance;
 };
 
 // Line numbers of positions met in order, counted from the last one.
@@ -121,6 +122,8 @@ CheckedText checkText(const QString& text, const QString& fileName) {
         const qsizetype asOf = text.indexOf(QLatin1String("<DTASOF>"), ledger, Qt::CaseInsensitive);
         if (asOf >= 0)
             if (std::optional<QDate> date = ofxDate(elementValue(text, asOf + 8))) checked.ledgerBalanceDate = *date;
+        const qsizetype amount = text.indexOf(QLatin1String("<BALAMT>"), ledger, Qt::CaseInsensitive);
+        if (amount >= 0) checked.ledgerBalance = ofxAmount(elementValue(text, amount + 8));
     }
     return checked;
 }
@@ -380,8 +383,9 @@ Statement readOfx(const QByteArray& bytes, const QString& text, const QString& f
         entry.cleared = true;
         statement.entries.push_back(std::move(entry));
     }
-    if (read.hasLedgerBalance) {
-        statement.ledgerBalance = std::llround(read.ledgerBalance * 100);
+    // The balance as the amounts are read; libofx's only says that there is one.
+    if (read.hasLedgerBalance && checked.ledgerBalance) {
+        statement.ledgerBalance = *checked.ledgerBalance;
         statement.ledgerBalanceDate =
             checked.ledgerBalanceDate.isValid() ? checked.ledgerBalanceDate : read.ledgerBalanceDate;
     }

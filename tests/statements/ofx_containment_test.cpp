@@ -7,12 +7,15 @@
 #include <QDir>
 #include <QDirIterator>
 #include <QFile>
+#include <QFileInfo>
+#include <QScopeGuard>
 #include <QTemporaryDir>
 #include <atomic>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include "statements/contained_process.h"
 #include "statements/ofx_reader.h"
 #include "statements/statement_file.h"
 #include "tests/support/files.h"
@@ -101,6 +104,56 @@ TEST_F(OfxContainment, ACatalogPlantedInTheTemporaryFolderIsNeverOpened) {
     EXPECT_EQ(readStatementFile(statement).entries.size(), 5u);
 
     ASSERT_TRUE(QFile::remove(catalog));
+    EXPECT_EQ(leftovers(), QStringList());
+}
+
+// The containment itself, with a shell standing in for the reader.
+TEST_F(OfxContainment, AContainedProgramGetsItsOwnFoldersOurEnvironmentAndLimitsAndIsStopped) {
+    qputenv("SGML_CATALOG_FILES", "/tmp/catalog");  // the user's own environment is not passed on
+    const auto restore = qScopeGuard([] { qunsetenv("SGML_CATALOG_FILES"); });
+    const ProcessLimits limits{2, qint64(1) << 30, qint64(1) << 20};
+    QString run;
+    {
+        const ContainedFolder folder;
+        run = folder.path();
+        EXPECT_TRUE(run.startsWith(temporary.path() + QStringLiteral("/brevanta-"))) << run.toStdString();
+        EXPECT_EQ(QFileInfo(run).permissions() & (QFile::ReadGroup | QFile::ReadOther | QFile::ExeOther), 0);
+        const ProcessOutcome shown = runContained(
+            QStringLiteral("/bin/sh"), {QStringLiteral("-c"), QStringLiteral("pwd; ulimit -v; ulimit -f; export -p")},
+            folder, {QStringLiteral("SGML_SEARCH_PATH=") + folder.workFolder()}, 1 << 16, limits, nullptr);
+        EXPECT_EQ(shown.end, ProcessOutcome::End::Exited);
+        const QStringList lines = QString::fromLocal8Bit(shown.output).split(u'\n', Qt::SkipEmptyParts);
+        ASSERT_GE(lines.size(), 3);
+        EXPECT_EQ(lines[0], folder.workFolder());
+        EXPECT_EQ(lines[1], QStringLiteral("1048576"));  // KiB: 1 GiB
+        EXPECT_EQ(lines[2], QStringLiteral("2048"));     // 512-byte blocks: 1 MiB
+        QStringList names;
+        for (const QString& line : lines.mid(3)) names << line.section(u' ', 1).section(u'=', 0, 0);
+        names.removeAll(QStringLiteral("PWD"));  // the shell's own
+        names.removeAll(QStringLiteral("OLDPWD"));
+        names.sort();
+        EXPECT_EQ(names, (QStringList{"SGML_SEARCH_PATH", "TEMP", "TMP", "TMPDIR"}))
+            << lines.join(u'\n').toStdString();
+        EXPECT_TRUE(lines.contains(QStringLiteral("export TMPDIR='%1'").arg(folder.temporaryFolder())))
+            << lines.join(u'\n').toStdString();
+
+        // A program that hangs, that talks without end, or that is cancelled is killed.
+        EXPECT_EQ(runContained(QStringLiteral("/bin/sh"), {QStringLiteral("-c"), QStringLiteral("exec sleep 60")}, folder,
+                               {QStringLiteral("PATH=/usr/bin:/bin")}, 1 << 16, limits, nullptr)
+                      .end,
+                  ProcessOutcome::End::TimedOut);
+        EXPECT_EQ(runContained(QStringLiteral("/bin/sh"), {QStringLiteral("-c"), QStringLiteral("while :; do echo x; done")},
+                               folder, {}, 1 << 16, limits, nullptr)
+                      .end,
+                  ProcessOutcome::End::TooMuchOutput);
+        const std::atomic<bool> cancel{true};
+        EXPECT_EQ(runContained(QStringLiteral("/bin/sh"), {QStringLiteral("-c"), QStringLiteral("exec sleep 60")}, folder,
+                               {QStringLiteral("PATH=/usr/bin:/bin")}, 1 << 16, limits, &cancel)
+                      .end,
+                  ProcessOutcome::End::Cancelled);
+        put(folder.temporaryFolder() + QStringLiteral("/libofxtmpXXXXXX"), "account 12345");
+    }
+    EXPECT_FALSE(QFileInfo::exists(run));
     EXPECT_EQ(leftovers(), QStringList());
 }
 

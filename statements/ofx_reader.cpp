@@ -226,7 +226,8 @@ std::optional<bool> readFlag(QByteArrayView text) {
 }
 
 // The reader's answer, checked line by line; nothing when any part is wrong.
-std::optional<LibofxResult> readAnswer(const QByteArray& output, size_t expected, bool& libofxFailed) {
+// (Its length is bounded by the caller; the count is compared with the text's afterwards.)
+std::optional<LibofxResult> readAnswer(const QByteArray& output, bool& libofxFailed) {
     if (!output.endsWith('\n')) return std::nullopt;
     const QList<QByteArray> lines = output.first(output.size() - 1).split('\n');
     if (lines.size() < 2 || lines.front() != ofxprotocol::kFirstLine) return std::nullopt;
@@ -237,7 +238,6 @@ std::optional<LibofxResult> readAnswer(const QByteArray& output, size_t expected
         const QList<QByteArray> parts = line.split(' ');
         const bool last = i == lines.size() - 1;
         if (parts[0] == "T" && parts.size() == 6 && !last) {
-            if (result.transactions.size() >= expected) return std::nullopt;
             const std::optional<bool> valid = readFlag(parts[1]);
             const std::optional<double> amount = readNumber(parts[2]);
             const std::optional<QByteArray> check = unescapeField(parts[3]), name = unescapeField(parts[4]),
@@ -321,7 +321,7 @@ LibofxResult readWithLibofx(const QByteArray& bytes, size_t transactionCount, co
     case ProcessOutcome::End::Exited: break;
     }
     bool libofxFailed = false;
-    const std::optional<LibofxResult> result = readAnswer(outcome.output, transactionCount, libofxFailed);
+    const std::optional<LibofxResult> result = readAnswer(outcome.output, libofxFailed);
     if (libofxFailed && outcome.exitCode == 1) throw fail(QStringLiteral("libofx cannot read the file as OFX"));
     if (!result || outcome.exitCode != 0)
         throw fail(QStringLiteral("the OFX reader gave no answer that can be read (exit code %1)").arg(outcome.exitCode));

@@ -19,8 +19,9 @@
 namespace brevanta::statements::ofxprotocol {
 
 inline constexpr char kFirstLine[] = "BREVANTA-OFX 1";
-// No line is longer: three fields of at most 391 bytes, each byte at most "%XX".
-inline constexpr std::size_t kLongestLine = 4096;
+// No line is longer: a transaction's fields are at most 13, 97 and 391
+// bytes, each byte at most "%XX"; an error's two at most 200 each.
+inline constexpr std::size_t kLongestLine = 2048;
 // No text field gives more bytes.
 inline constexpr std::size_t kLongestField = 1024;
 

@@ -53,7 +53,8 @@ struct ChildPlan {
 };
 
 [[noreturn]] void becomeChild(const ChildPlan& plan, int outputFd, pid_t parent) {
-    ::prctl(PR_SET_PDEATHSIG, SIGKILL);
+    // Ended with the program (the helper may tidy up on SIGTERM first).
+    ::prctl(PR_SET_PDEATHSIG, SIGTERM);
     if (::getppid() != parent) ::_exit(126);
     const int nothing = ::open("/dev/null", O_RDWR);
     if (nothing < 0 || ::dup2(nothing, STDIN_FILENO) < 0 || ::dup2(outputFd, STDOUT_FILENO) < 0 ||

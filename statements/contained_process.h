@@ -48,8 +48,9 @@ private:
 // Runs `program` with `arguments` in `folder`, its environment only
 // `environment` ("NAME=value") plus TMPDIR, TMP and TEMP naming the folder's
 // temporary folder. Standard input and error are /dev/null. The run is
-// killed when it passes a limit, when `cancel` becomes true, or when its
-// output passes `mostOutput` bytes. Throws frame::Failure when the program
+// killed (SIGKILL) when it passes a limit, when `cancel` becomes true, or
+// when its output passes `mostOutput` bytes; it gets SIGTERM when the
+// program itself ends meanwhile. Throws frame::Failure when the program
 // cannot be started.
 ProcessOutcome runContained(const QString& program, const QStringList& arguments, const ContainedFolder& folder,
                             const QStringList& environment, qsizetype mostOutput, const ProcessLimits& limits,

@@ -302,7 +302,7 @@ LibofxResult readWithLibofx(const QByteArray& bytes, size_t transactionCount, co
     const ProcessLimits limits = limitsInUse();
     const qsizetype mostOutput = qsizetype(ofxprotocol::kLongestLine) * qsizetype(transactionCount + 64);
     const ProcessOutcome outcome =
-        runContained(program, {copy, QString::number(transactionCount)}, folder,
+        runContained(program, {copy, QString::number(transactionCount), QStringLiteral("--copy")}, folder,
                      {QStringLiteral("LC_ALL=C"), QStringLiteral("SGML_SEARCH_PATH=") + folder.workFolder(),
                       QStringLiteral("SGML_CATALOG_FILES=") + folder.workFolder() + QStringLiteral("/catalog")},
                      mostOutput, limits, cancel);

@@ -1,6 +1,7 @@
-// brevanta-ofx-reader FILE COUNT: reads the OFX or QFX statement FILE, whose
-// text shows COUNT transactions, with libofx, and writes what libofx found
-// on standard output (statements/ofx_reader_protocol.h).
+// brevanta-ofx-reader FILE COUNT [--copy]: reads the OFX or QFX statement
+// FILE, whose text shows COUNT transactions, with libofx, and writes what
+// libofx found on standard output (statements/ofx_reader_protocol.h).
+// --copy: FILE is a private copy, to be deleted when the reader is ended.
 //
 // libofx and the SGML parser under it copy the file into the temporary
 // folder, look for catalogs beside it, and can be led to take minutes or
@@ -11,7 +12,9 @@
 #include <libofx/libofx.h>
 
 #include <cerrno>
+#include <climits>
 #include <cmath>
+#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -19,6 +22,9 @@
 #include <iterator>
 #include <string>
 #include <string_view>
+#include <dirent.h>
+#include <fcntl.h>
+#include <sys/syscall.h>
 #include <unistd.h>
 #include <utility>
 #include <vector>
@@ -79,6 +85,45 @@ int onStatus(const OfxStatusData data, void*) {
     return 0;
 }
 
+// ---- what the program's end leaves ----
+
+// The program ends this reader with SIGTERM when it is itself ended: the
+// copies of the statement go first (they hold account numbers): libofx's
+// in the temporary folder, the reader's part, and with --copy the input.
+// System calls only, as a signal handler must.
+char gTemporaryFolder[PATH_MAX];
+char gInputCopy[PATH_MAX];
+constexpr char kPartName[] = "brevanta-ofx-part.ofx";  // in the working folder
+
+void removeLibofxCopies(const char* folder) {
+    const int fd = ::open(folder, O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0) return;
+    alignas(8) char buffer[4096];
+    long length;
+    while ((length = ::syscall(SYS_getdents64, fd, buffer, sizeof buffer)) > 0) {
+        for (long at = 0; at < length;) {
+            const auto* entry = reinterpret_cast<const struct dirent64*>(buffer + at);
+            if (std::strncmp(entry->d_name, "libofxtmp", 9) == 0) ::unlinkat(fd, entry->d_name, 0);
+            at += entry->d_reclen;
+        }
+    }
+    ::close(fd);
+}
+
+extern "C" void removeCopiesAndEnd(int) {
+    ::unlink(kPartName);
+    if (gInputCopy[0]) ::unlink(gInputCopy);
+    if (gTemporaryFolder[0]) removeLibofxCopies(gTemporaryFolder);
+    ::_exit(5);
+}
+
+void removeCopiesWhenEnded(const char* inputCopy) {
+    if (const char* folder = std::getenv("TMPDIR"); folder && std::strlen(folder) < sizeof gTemporaryFolder)
+        std::strcpy(gTemporaryFolder, folder);
+    if (inputCopy && std::strlen(inputCopy) < sizeof gInputCopy) std::strcpy(gInputCopy, inputCopy);
+    for (int number : {SIGTERM, SIGINT, SIGHUP}) std::signal(number, removeCopiesAndEnd);
+}
+
 void quietLibofx() {
     ofx_PARSER_msg = ofx_DEBUG_msg = ofx_DEBUG1_msg = ofx_DEBUG2_msg = ofx_DEBUG3_msg = ofx_DEBUG4_msg =
         ofx_DEBUG5_msg = ofx_STATUS_msg = ofx_INFO_msg = ofx_WARNING_msg = ofx_ERROR_msg = ofx_show_position = 0;
@@ -123,7 +168,7 @@ bool readInParts(const std::string& bytes, const std::vector<std::pair<size_t, s
     const std::string_view tail = all.substr(ranges.back().second);
     for (size_t first = 0; first < ranges.size(); first += kTransactionsPerPart) {
         const size_t last = std::min(ranges.size(), first + kTransactionsPerPart) - 1;
-        const std::string part = "part.ofx";  // in this process's own working folder
+        const std::string part = kPartName;
         {
             std::ofstream file(part, std::ios::binary | std::ios::trunc);
             file << head << all.substr(ranges[first].first, ranges[last].second - ranges[first].first) << tail;
@@ -149,7 +194,8 @@ void writeAll(const std::string& text) {
 }  // namespace
 
 int main(int argc, char** argv) {
-    if (argc != 3) {
+    const bool copy = argc == 4 && std::strcmp(argv[3], "--copy") == 0;
+    if (argc != 3 && !copy) {
         std::fputs("brevanta-ofx-reader is run by the Brevanta program only\n", stderr);
         return 2;
     }
@@ -157,6 +203,7 @@ int main(int argc, char** argv) {
     char* end = nullptr;
     const unsigned long long expected = std::strtoull(argv[2], &end, 10);
     if (!end || *end) return 2;
+    removeCopiesWhenEnded(copy ? argv[1] : nullptr);
     quietLibofx();
 
     std::string bytes;

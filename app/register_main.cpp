@@ -383,13 +383,15 @@ int run(int argc, char** argv) {
                                    .constData(),
                                stdout);
             }
+            // A refused run writes nothing, the saved list included.
+            if (rows.size() > size_t(generate::kMostTransactions))
+                refuse(generate::tooManyTransactionsMessage(int(rows.size())));
             if (!options.saveList.isEmpty())
                 frame::writeFileSafely(options.saveList, reg::encodeSavedList(rows).toUtf8());
         } catch (const frame::Failure& failure) {
             printErr(QStringLiteral("brevanta-register: ") + failure.description() + QLatin1Char('\n'));
             return 2;
         }
-        if (rows.size() > size_t(generate::kMostTransactions)) refuse(generate::tooManyTransactionsMessage(int(rows.size())));
         clock.mark("input");
     }
 

@@ -1,2 +1,3 @@
 add_executable(statements_bench ${CMAKE_CURRENT_LIST_DIR}/statements_bench.cpp)
 target_link_libraries(statements_bench PRIVATE brevanta_statements benchmark::benchmark)
+brevanta_beside_ofx_reader(statements_bench)

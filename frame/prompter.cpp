@@ -5,11 +5,29 @@
 #include <QMessageBox>
 #include <QPointer>
 #include <QPrintDialog>
+#include <QProgressDialog>
 
 namespace brevanta::frame {
 namespace {
 
 QPointer<QWidget> gParent;
+
+class QtProgressWindow final : public ProgressWindow {
+public:
+    QtProgressWindow(const QString& title, const QString& text, std::function<void()> cancel)
+        : dialog_(text, QStringLiteral("Cancel"), 0, 0, dialogParent()) {
+        dialog_.setWindowTitle(title);
+        dialog_.setWindowModality(Qt::WindowModal);
+        dialog_.setMinimumDuration(0);
+        dialog_.setAutoClose(false);
+        dialog_.setAutoReset(false);
+        QObject::connect(&dialog_, &QProgressDialog::canceled, &dialog_, std::move(cancel));
+        dialog_.show();
+    }
+
+private:
+    QProgressDialog dialog_;
+};
 
 class QtPrompter final : public Prompter {
 public:
@@ -35,6 +53,11 @@ public:
     QStringList openFileNames(const OpenDialogRequest& request) override {
         return QFileDialog::getOpenFileNames(dialogParent(), request.title, QString(), request.filter);
     }
+
+    std::unique_ptr<ProgressWindow> showProgress(const QString& title, const QString& text,
+                                                 std::function<void()> cancel) override {
+        return std::make_unique<QtProgressWindow>(title, text, std::move(cancel));
+    }
 };
 
 QtPrompter gQtPrompter;
@@ -43,6 +66,10 @@ Prompter* gPrompter = nullptr;
 }  // namespace
 
 QStringList Prompter::openFileNames(const OpenDialogRequest&) { return {}; }
+
+std::unique_ptr<ProgressWindow> Prompter::showProgress(const QString&, const QString&, std::function<void()>) {
+    return nullptr;
+}
 
 Prompter& prompter() { return gPrompter ? *gPrompter : gQtPrompter; }
 

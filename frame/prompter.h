@@ -5,6 +5,8 @@
 
 #include <QString>
 #include <QStringList>
+#include <functional>
+#include <memory>
 
 class QPrinter;
 class QWidget;
@@ -29,6 +31,13 @@ struct OpenDialogRequest {
     QString filter;      // "Bank Statements (*.ofx *.qfx *.qif *.csv);;All Files (*)"
 };
 
+// A window saying that a long task runs, with a Cancel button; it goes
+// when this object goes.
+class ProgressWindow {
+public:
+    virtual ~ProgressWindow() = default;
+};
+
 class Prompter {
 public:
     virtual ~Prompter() = default;
@@ -43,6 +52,11 @@ public:
     // The Open dialog for one or more existing files; empty when cancelled.
     // Prompters that never show it answer as if cancelled.
     virtual QStringList openFileNames(const OpenDialogRequest& request);
+    // Shows `text` while a long task runs; `cancel` is called when the user
+    // presses Cancel. The caller keeps the event loop running meanwhile.
+    // Prompters that never show it answer nullptr, and never cancel.
+    virtual std::unique_ptr<ProgressWindow> showProgress(const QString& title, const QString& text,
+                                                         std::function<void()> cancel);
 };
 
 // The prompter in use. Until one is installed, the Qt prompter is used.

@@ -1,13 +1,14 @@
 #include "register/statement_import.h"
 
 #include <QFileInfo>
+#include <QScopeGuard>
 #include <QTreeWidget>
 
 #include "frame/common.h"
 #include "frame/prompter.h"
 #include "register/form1.h"
+#include "register/statement_reading.h"
 #include "statements/reconciler.h"
-#include "statements/statement_file.h"
 #include "statements/statement_rows.h"
 
 namespace brevanta::reg {
@@ -35,7 +36,9 @@ void StatementImport::listChanged() {
 }
 
 void StatementImport::importFiles(const QStringList& paths) {
-    if (paths.isEmpty()) return;
+    if (paths.isEmpty() || importing_) return;
+    importing_ = true;
+    const auto done = qScopeGuard([this] { importing_ = false; });
     std::vector<Transaction> rows = rowsOf(form_.transactions());
     Undo undo;
     undo.rowCount = int(rows.size());
@@ -48,8 +51,12 @@ void StatementImport::importFiles(const QStringList& paths) {
         statements::Reconciliation reconciliation;
         QString summary;
         try {
-            const statements::Statement statement = statements::readStatementFile(path);
+            const statements::Statement statement = readStatementShowingProgress(path);
             reconciliation = statements::reconcile(rows, statement);
+        } catch (const statements::ReadCancelled& cancelled) {
+            lines << cancelled.description() + QStringLiteral("\nNothing was imported from this file or the ones after it.");
+            failed = true;
+            break;
         } catch (const frame::Failure& failure) {
             lines << failure.description() + QStringLiteral("\nNothing was imported from this file.");
             failed = true;

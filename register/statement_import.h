@@ -2,7 +2,7 @@
 // Bank statements into the main window's list, and back out of it.
 //
 // Each file is read whole before anything changes (a damaged file changes
-// nothing), then reconciled with the rows already there: matched rows are
+// nothing; the window goes on meanwhile, register/statement_reading.h), then reconciled with the rows already there: matched rows are
 // marked cleared, the other entries are appended. One message at the end
 // says what each file did. "Undo Import" takes the last import back (added
 // rows removed, cleared marks restored) until the list changes otherwise.
@@ -38,7 +38,8 @@ private:
     void listChanged();
 
     Form1& form_;
-    bool applying_ = false;  // our own changes are no reason to forget the undo
+    bool applying_ = false;   // our own changes are no reason to forget the undo
+    bool importing_ = false;  // a statement is being read: no second import meanwhile
     std::optional<Undo> undo_;
 };
 

@@ -2,17 +2,23 @@
 
 #include <libofx/libofx.h>
 
+#include <QCoreApplication>
 #include <QDateTime>
 #include <QDir>
 #include <QFile>
-#include <QTemporaryFile>
+#include <QFileInfo>
+#include <QStringDecoder>
 #include <QRegularExpression>
+#include <QScopeGuard>
 #include <QTimeZone>
 #include <algorithm>
 #include <cmath>
 #include <vector>
 
+#include "frame/temporary_files.h"
 #include "frame/text_decoding.h"
+#include "statements/contained_process.h"
+#include "statements/ofx_reader_protocol.h"
 #include "statements/statement_values.h"
 
 namespace brevanta::statements {
@@ -29,6 +35,7 @@ struct CheckedTransaction {
 struct CheckedText {
     std::vector<CheckedTransaction> transactions;
     QDate ledgerBalanceDate;
+    std::optional<Cents> ledgerBalance;
 };
 
 // Line numbers of positions met in order, counted from the last one.
@@ -115,11 +122,13 @@ CheckedText checkText(const QString& text, const QString& fileName) {
         const qsizetype asOf = text.indexOf(QLatin1String("<DTASOF>"), ledger, Qt::CaseInsensitive);
         if (asOf >= 0)
             if (std::optional<QDate> date = ofxDate(elementValue(text, asOf + 8))) checked.ledgerBalanceDate = *date;
+        const qsizetype amount = text.indexOf(QLatin1String("<BALAMT>"), ledger, Qt::CaseInsensitive);
+        if (amount >= 0) checked.ledgerBalance = ofxAmount(elementValue(text, amount + 8));
     }
     return checked;
 }
 
-// ---- libofx ----
+// ---- libofx, in a process of its own ----
 
 struct LibofxTransaction {
     bool hasAmount = false;
@@ -135,108 +144,188 @@ struct LibofxResult {
     QString bankError;
 };
 
-// libofx hands over bytes, UTF-8 when it converted them, the file's own bytes otherwise.
-QString libofxText(const char* bytes, int valid) {
-    if (!valid) return QString();
-    return frame::decodeText(QByteArray(bytes)).text.trimmed();
+// libofx keeps at most this many bytes of a field, cut wherever they end.
+constexpr qsizetype kCheckNumberBytes = OFX_CHECK_NUMBER_LENGTH - 1;
+constexpr qsizetype kNameBytes = OFX_TRANSACTION_NAME_LENGTH - 1;
+constexpr qsizetype kMemoBytes = OFX_MEMO2_LENGTH - 1;
+
+bool isUtf8(QByteArrayView bytes) {
+    QStringDecoder decoder(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+    (void)QString(decoder.decode(bytes));
+    return !decoder.hasError();
 }
 
-int onTransaction(const OfxTransactionData data, void* context) {
-    LibofxTransaction transaction;
-    transaction.hasAmount = data.amount_valid;
-    transaction.amount = data.amount;
-    transaction.checkNumber = libofxText(data.check_number, data.check_number_valid);
-    transaction.payee = libofxText(data.name, data.name_valid);
-    transaction.memo = libofxText(data.memo, data.memo_valid);
-    static_cast<LibofxResult*>(context)->transactions.push_back(std::move(transaction));
-    return 0;
-}
-
-int onStatement(const OfxStatementData data, void* context) {
-    auto* result = static_cast<LibofxResult*>(context);
-    if (data.ledger_balance_valid) {
-        result->hasLedgerBalance = true;
-        result->ledgerBalance = data.ledger_balance;
-        if (data.ledger_balance_date_valid)
-            result->ledgerBalanceDate = QDateTime::fromSecsSinceEpoch(data.ledger_balance_date, Qt::UTC).date();
+// One field as libofx gave it: UTF-8 when it converted the file, the file's
+// own bytes otherwise. A field libofx cut at its length may end in part of a
+// UTF-8 character; that part is dropped, so the rest still reads as UTF-8
+// rather than the whole field as Windows-1252.
+QString fieldText(QByteArray bytes, qsizetype cutLength) {
+    if (bytes.size() >= cutLength && !isUtf8(bytes)) {
+        qsizetype start = bytes.size();
+        while (start > 0 && bytes.size() - start < 3 && (uchar(bytes.at(start - 1)) & 0xC0) == 0x80) --start;
+        if (start > 0) {
+            const uchar lead = uchar(bytes.at(start - 1));
+            const qsizetype needed = lead >= 0xF0 ? 4 : lead >= 0xE0 ? 3 : lead >= 0xC2 ? 2 : 0;
+            const qsizetype have = bytes.size() - (start - 1);
+            if (lead < 0xF5 && needed > have && isUtf8(QByteArrayView(bytes).first(start - 1))) bytes.truncate(start - 1);
+        }
     }
-    return 0;
+    return frame::decodeText(bytes).text.trimmed();
 }
 
-int onStatus(const OfxStatusData data, void* context) {
-    if (data.severity_valid && data.severity == OfxStatusData::ERROR) {
-        auto* result = static_cast<LibofxResult*>(context);
-        QString text = QStringLiteral("the bank reports error %1").arg(data.code);
-        if (data.code_valid && data.name) text += QStringLiteral(" (%1)").arg(QString::fromUtf8(data.name));
-        if (data.server_message_valid && data.server_message)
-            text += QStringLiteral(": ") + QString::fromUtf8(data.server_message);
-        if (result->bankError.isEmpty()) result->bankError = text;
+ProcessLimits& limitsInUse() {
+    static ProcessLimits limits;
+    return limits;
+}
+
+QString ofxReaderProgram(const QString& fileName) {
+    for (const QString& place : ofxReaderPlaces(QCoreApplication::applicationDirPath())) {
+        const QFileInfo info(place);
+        if (info.isFile() && info.isExecutable()) return info.absoluteFilePath();
     }
-    return 0;
+    throw StatementError(fileName + QStringLiteral(": the OFX reader (%1) is missing; the program is not installed "
+                                                   "completely")
+                             .arg(QLatin1String(kOfxReaderName)));
 }
 
-// libofx writes its messages to the console unless told not to.
-void quietLibofx() {
-    ofx_PARSER_msg = ofx_DEBUG_msg = ofx_DEBUG1_msg = ofx_DEBUG2_msg = ofx_DEBUG3_msg = ofx_DEBUG4_msg =
-        ofx_DEBUG5_msg = ofx_STATUS_msg = ofx_INFO_msg = ofx_WARNING_msg = ofx_ERROR_msg = ofx_show_position = 0;
-}
-
-// Adds what libofx reads of the file at `path` to `result`.
-void runLibofx(const QString& path, const QString& fileName, LibofxResult& result) {
-    quietLibofx();
-    LibofxContextPtr context = libofx_get_new_context();
-    ofx_set_transaction_cb(context, onTransaction, &result);
-    ofx_set_statement_cb(context, onStatement, &result);
-    ofx_set_status_cb(context, onStatus, &result);
-    const int outcome = libofx_proc_file(context, QFile::encodeName(path).constData(), AUTODETECT);
-    libofx_free_context(context);
-    if (outcome < 0) throw StatementError(fileName + QStringLiteral(": libofx cannot read the file as OFX"));
-}
-
-// libofx takes time that grows with the square of the transactions in one
-// file (10,000 take over a second, 2,000 a twentieth of that). A long
-// statement is therefore given to it in parts: the file's own bytes before
-// the first <STMTTRN>, a run of whole transactions, and the bytes after the
-// last </STMTTRN>, each part a complete statement in the file's encoding.
-constexpr size_t kTransactionsPerPart = 2000;
-
-// The byte ranges of the transactions, or nothing when the bytes do not show
-// exactly the transactions the text check found (UTF-16, lower-case tags).
-std::vector<std::pair<qsizetype, qsizetype>> transactionBytes(const QByteArray& bytes, size_t expected) {
-    std::vector<std::pair<qsizetype, qsizetype>> ranges;
-    const QByteArray open("<STMTTRN>"), close("</STMTTRN>");
-    qsizetype at = 0;
-    while ((at = bytes.indexOf(open, at)) >= 0) {
-        const qsizetype end = bytes.indexOf(close, at);
-        if (end < 0) return {};
-        ranges.emplace_back(at, end + close.size());
-        at = end + close.size();
+// Reverses the field escape of brevanta-ofx-reader; nothing when it is not one.
+std::optional<QByteArray> unescapeField(QByteArrayView text) {
+    if (text == "-") return QByteArray();
+    QByteArray bytes;
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const char c = text[i];
+        if (c == '-') return std::nullopt;
+        if (c != '%') {
+            bytes += c;
+            continue;
+        }
+        if (i + 2 >= text.size()) return std::nullopt;
+        bool ok = false;
+        const uint value = QByteArray(text.sliced(i + 1, 2).data(), 2).toUInt(&ok, 16);
+        if (!ok) return std::nullopt;
+        bytes += char(value);
+        i += 2;
     }
-    if (ranges.size() != expected) return {};
-    return ranges;
+    if (bytes.size() > qsizetype(ofxprotocol::kLongestField)) return std::nullopt;
+    return bytes;
 }
 
-LibofxResult readWithLibofx(const QString& path, const QByteArray& bytes, size_t transactionCount,
-                            const QString& fileName) {
+// "%.17g" of an amount a statement may hold.
+std::optional<double> readNumber(QByteArrayView text) {
+    if (text.isEmpty() || text.size() > 40) return std::nullopt;
+    bool ok = false;
+    const double value = QByteArray(text.data(), text.size()).toDouble(&ok);
+    if (!ok || !std::isfinite(value) || std::fabs(value) > 1e15) return std::nullopt;
+    return value;
+}
+
+std::optional<bool> readFlag(QByteArrayView text) {
+    if (text == "0") return false;
+    if (text == "1") return true;
+    return std::nullopt;
+}
+
+// The reader's answer, checked line by line; nothing when any part is wrong.
+// (Its length is bounded by the caller; the count is compared with the text's afterwards.)
+std::optional<LibofxResult> readAnswer(const QByteArray& output, bool& libofxFailed) {
+    if (!output.endsWith('\n')) return std::nullopt;
+    const QList<QByteArray> lines = output.first(output.size() - 1).split('\n');
+    if (lines.size() < 2 || lines.front() != ofxprotocol::kFirstLine) return std::nullopt;
     LibofxResult result;
-    std::vector<std::pair<qsizetype, qsizetype>> ranges;
-    if (transactionCount > kTransactionsPerPart) ranges = transactionBytes(bytes, transactionCount);
-    if (ranges.empty()) {
-        runLibofx(path, fileName, result);
-        return result;
-    }
-    const QByteArray head = bytes.left(ranges.front().first);
-    const QByteArray tail = bytes.mid(ranges.back().second);
-    for (size_t first = 0; first < ranges.size(); first += kTransactionsPerPart) {
-        const size_t last = std::min(ranges.size(), first + kTransactionsPerPart) - 1;
-        QTemporaryFile part(QDir::tempPath() + QStringLiteral("/brevanta-statement-XXXXXX.ofx"));
-        if (!part.open()) throw StatementError(fileName + QStringLiteral(": no room for a temporary file"));
-        const QByteArray body = bytes.mid(ranges[first].first, ranges[last].second - ranges[first].first);
-        if (part.write(head) < 0 || part.write(body) < 0 || part.write(tail) < 0 || !part.flush())
-            throw StatementError(fileName + QStringLiteral(": no room for a temporary file"));
-        runLibofx(part.fileName(), fileName, result);
+    for (qsizetype i = 1; i < lines.size(); ++i) {
+        const QByteArray& line = lines[i];
+        if (line.size() > qsizetype(ofxprotocol::kLongestLine)) return std::nullopt;
+        const QList<QByteArray> parts = line.split(' ');
+        const bool last = i == lines.size() - 1;
+        if (parts[0] == "T" && parts.size() == 6 && !last) {
+            const std::optional<bool> valid = readFlag(parts[1]);
+            const std::optional<double> amount = readNumber(parts[2]);
+            const std::optional<QByteArray> check = unescapeField(parts[3]), name = unescapeField(parts[4]),
+                                            memo = unescapeField(parts[5]);
+            if (!valid || !amount || !check || !name || !memo) return std::nullopt;
+            LibofxTransaction transaction;
+            transaction.hasAmount = *valid;
+            transaction.amount = *amount;
+            transaction.checkNumber = fieldText(*check, kCheckNumberBytes);
+            transaction.payee = fieldText(*name, kNameBytes);
+            transaction.memo = fieldText(*memo, kMemoBytes);
+            result.transactions.push_back(std::move(transaction));
+        } else if (parts[0] == "S" && parts.size() == 5 && !last) {
+            const std::optional<bool> valid = readFlag(parts[1]), dateValid = readFlag(parts[3]);
+            const std::optional<double> balance = readNumber(parts[2]);
+            bool ok = false;
+            const qint64 seconds = parts[4].toLongLong(&ok);
+            if (!valid || !dateValid || !balance || !ok || *valid != true) return std::nullopt;
+            result.hasLedgerBalance = true;
+            result.ledgerBalance = *balance;
+            const QDate date = QDateTime::fromSecsSinceEpoch(seconds, Qt::UTC).date();
+            result.ledgerBalanceDate = *dateValid && date.isValid() && date.year() >= 1900 && date.year() <= 9999 ? date : QDate();
+        } else if (parts[0] == "E" && parts.size() == 4 && !last) {
+            bool ok = false;
+            const int code = parts[1].toInt(&ok);
+            const std::optional<QByteArray> name = unescapeField(parts[2]), message = unescapeField(parts[3]);
+            if (!ok || !name || !message) return std::nullopt;
+            if (result.bankError.isEmpty()) {
+                QString text = QStringLiteral("the bank reports error %1").arg(code);
+                if (!name->isEmpty()) text += QStringLiteral(" (%1)").arg(fieldText(*name, 0).left(200));
+                if (!message->isEmpty()) text += QStringLiteral(": ") + fieldText(*message, 0).left(200);
+                result.bankError = text;
+            }
+        } else if (parts[0] == "FAIL" && parts.size() == 1 && last) {
+            libofxFailed = true;
+        } else if (parts[0] == "END" && parts.size() == 2 && last) {
+            bool ok = false;
+            if (parts[1].toULongLong(&ok) != result.transactions.size() || !ok) return std::nullopt;
+        } else {
+            return std::nullopt;
+        }
     }
     return result;
+}
+
+LibofxResult readWithLibofx(const QByteArray& bytes, size_t transactionCount, const QString& fileName,
+                            const std::atomic<bool>* cancel) {
+    auto fail = [&](const QString& reason) { return StatementError(fileName + QStringLiteral(": ") + reason); };
+    const QString program = ofxReaderProgram(fileName);
+    const ContainedFolder folder;
+    const QString copy = folder.workFolder() + QStringLiteral("/statement.ofx");
+    // The copy holds account numbers: it goes even when the program is ended meanwhile.
+    frame::rememberTemporaryFile(copy);
+    const auto forget = qScopeGuard([&] { frame::forgetTemporaryFile(copy); });
+    {
+        QFile file(copy);
+        if (!file.open(QIODevice::WriteOnly | QIODevice::NewOnly) || file.write(bytes) != bytes.size() || !file.flush())
+            throw fail(QStringLiteral("no room for a temporary copy: ") + file.errorString());
+    }
+    // Only our own folders for the SGML parser's catalogs (there are none),
+    // nothing from our environment, which may name others.
+    const ProcessLimits limits = limitsInUse();
+    const qsizetype mostOutput = qsizetype(ofxprotocol::kLongestLine) * qsizetype(transactionCount + 64);
+    const ProcessOutcome outcome =
+        runContained(program, {copy, QString::number(transactionCount), QStringLiteral("--copy")}, folder,
+                     {QStringLiteral("LC_ALL=C"), QStringLiteral("SGML_SEARCH_PATH=") + folder.workFolder(),
+                      QStringLiteral("SGML_CATALOG_FILES=") + folder.workFolder() + QStringLiteral("/catalog")},
+                     mostOutput, limits, cancel);
+    switch (outcome.end) {
+    case ProcessOutcome::End::Cancelled: throw ReadCancelled(fileName + QStringLiteral(": the import was cancelled"));
+    case ProcessOutcome::End::TimedOut:
+        throw fail(QStringLiteral("reading the statement took more than %1 seconds and was stopped; "
+                                  "the file may be built to hang the program")
+                       .arg(limits.seconds));
+    case ProcessOutcome::End::Signalled:
+        throw fail(QStringLiteral("the OFX reader failed on this file (signal %1); "
+                                  "the file may be damaged or built to harm")
+                       .arg(outcome.signal));
+    case ProcessOutcome::End::TooMuchOutput:
+        throw fail(QStringLiteral("the OFX reader gave more than the file holds; the file is damaged"));
+    case ProcessOutcome::End::Exited: break;
+    }
+    bool libofxFailed = false;
+    const std::optional<LibofxResult> result = readAnswer(outcome.output, libofxFailed);
+    if (libofxFailed && outcome.exitCode == 1) throw fail(QStringLiteral("libofx cannot read the file as OFX"));
+    if (!result || outcome.exitCode != 0)
+        throw fail(QStringLiteral("the OFX reader gave no answer that can be read (exit code %1)").arg(outcome.exitCode));
+    return *result;
 }
 
 }  // namespace
@@ -250,9 +339,21 @@ bool looksLikeOfx(const QString& text) {
     return start.startsWith(QLatin1String("<OFX>"), Qt::CaseInsensitive);
 }
 
-Statement readOfx(const QString& path, const QByteArray& bytes, const QString& text, const QString& fileName) {
+QStringList ofxReaderPlaces(const QString& programFolder) {
+    const QString name = QLatin1String(kOfxReaderName);
+    const QDir folder(programFolder);
+    return {folder.filePath(name),
+            QDir::cleanPath(folder.filePath(QStringLiteral(BREVANTA_LIBEXEC_FROM_PROGRAM "/") + name))};
+}
+
+ProcessLimits ofxReaderLimits() { return limitsInUse(); }
+
+void setOfxReaderLimits(const ProcessLimits& limits) { limitsInUse() = limits; }
+
+Statement readOfx(const QByteArray& bytes, const QString& text, const QString& fileName,
+                  const std::atomic<bool>* cancel) {
     const CheckedText checked = checkText(text, fileName);
-    const LibofxResult read = readWithLibofx(path, bytes, checked.transactions.size(), fileName);
+    const LibofxResult read = readWithLibofx(bytes, checked.transactions.size(), fileName, cancel);
     if (!read.bankError.isEmpty() && read.transactions.empty())
         throw StatementError(fileName + QStringLiteral(": ") + read.bankError);
     if (read.transactions.size() != checked.transactions.size())
@@ -282,8 +383,9 @@ Statement readOfx(const QString& path, const QByteArray& bytes, const QString& t
         entry.cleared = true;
         statement.entries.push_back(std::move(entry));
     }
-    if (read.hasLedgerBalance) {
-        statement.ledgerBalance = std::llround(read.ledgerBalance * 100);
+    // The balance as the amounts are read; libofx's only says that there is one.
+    if (read.hasLedgerBalance && checked.ledgerBalance) {
+        statement.ledgerBalance = *checked.ledgerBalance;
         statement.ledgerBalanceDate =
             checked.ledgerBalanceDate.isValid() ? checked.ledgerBalanceDate : read.ledgerBalanceDate;
     }

@@ -40,4 +40,10 @@ public:
     using frame::Failure::Failure;
 };
 
+// The user cancelled the reading: "march.ofx: the import was cancelled".
+class ReadCancelled : public StatementError {
+public:
+    using StatementError::StatementError;
+};
+
 }  // namespace brevanta::statements

@@ -2,6 +2,9 @@
 
 #include <QFile>
 #include <QFileInfo>
+#include <cerrno>
+#include <cstring>
+#include <sys/stat.h>
 
 #include "frame/text_decoding.h"
 #include "statements/bank_csv_reader.h"
@@ -9,6 +12,29 @@
 #include "statements/qif_reader.h"
 
 namespace brevanta::statements {
+namespace {
+
+QString thousands(qint64 number) { return QLocale(QLocale::English).toString(number); }
+
+QString tooManyMessage(const QString& fileName, qint64 count) {
+    return QStringLiteral("%1: the statement has %2 transactions; a register holds at most %3, so nothing was read")
+        .arg(fileName, thousands(count), thousands(kMostStatementTransactions));
+}
+
+// The transactions a statement shows before any reader parses it: OFX
+// <STMTTRN> elements, QIF "^" record ends. Other kinds are counted by their reader.
+qint64 transactionsShown(StatementKind kind, const QString& text) {
+    if (kind == StatementKind::Ofx) return text.count(QLatin1String("<STMTTRN>"), Qt::CaseInsensitive);
+    if (kind == StatementKind::Qif) {
+        qint64 count = 0;
+        for (QStringView line : QStringView(text).tokenize(u'\n'))
+            if (line.trimmed().startsWith(u'^')) ++count;
+        return count;
+    }
+    return 0;
+}
+
+}  // namespace
 
 StatementKind recogniseStatement(const QString& text, const QString& fileName) {
     if (text.trimmed().isEmpty()) throw StatementError(fileName + QStringLiteral(": the file is empty"));
@@ -23,21 +49,37 @@ StatementKind recogniseStatement(const QString& text, const QString& fileName) {
                                                    "(OFX, QFX, QIF, or CSV with a Date and an Amount column)"));
 }
 
-Statement readStatementFile(const QString& path, const QLocale& locale) {
+Statement readStatementFile(const QString& path, const QLocale& locale, const std::atomic<bool>* cancel) {
     const QString fileName = QFileInfo(path).fileName();
+    // A FIFO or device would hang the open or the read, or never end.
+    struct stat info {};
+    if (::stat(QFile::encodeName(path).constData(), &info) != 0)
+        throw StatementError(
+            QStringLiteral("%1: cannot be read: %2").arg(fileName, QString::fromLocal8Bit(std::strerror(errno))));
+    if (!S_ISREG(info.st_mode)) throw StatementError(fileName + QStringLiteral(": this is no ordinary file"));
+    const QString tooLarge = QStringLiteral("%1: the file is %2 MB; statements larger than 50 MB are not read")
+                                 .arg(fileName, thousands((qint64(info.st_size) + (1 << 20) - 1) >> 20));
+    if (info.st_size > kLargestStatementBytes) throw StatementError(tooLarge);
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
         throw StatementError(QStringLiteral("%1: cannot be read: %2").arg(fileName, file.errorString()));
-    const QByteArray bytes = file.readAll();
+    const QByteArray bytes = file.read(kLargestStatementBytes + 1);  // it may have grown since
     if (file.error() != QFileDevice::NoError)
         throw StatementError(QStringLiteral("%1: cannot be read: %2").arg(fileName, file.errorString()));
+    if (bytes.size() > kLargestStatementBytes) throw StatementError(tooLarge);
     const QString text = frame::decodeText(bytes).text;
-    switch (recogniseStatement(text, fileName)) {
-    case StatementKind::Ofx: return readOfx(path, bytes, text, fileName);
-    case StatementKind::Qif: return readQif(text, fileName);
-    case StatementKind::Csv: return readBankCsv(text, fileName, locale);
+    const StatementKind kind = recogniseStatement(text, fileName);
+    if (const qint64 shown = transactionsShown(kind, text); shown > kMostStatementTransactions)
+        throw StatementError(tooManyMessage(fileName, shown));
+    Statement statement;
+    switch (kind) {
+    case StatementKind::Ofx: statement = readOfx(bytes, text, fileName, cancel); break;
+    case StatementKind::Qif: statement = readQif(text, fileName); break;
+    case StatementKind::Csv: statement = readBankCsv(text, fileName, locale); break;
     }
-    return {};
+    if (statement.entries.size() > size_t(kMostStatementTransactions))
+        throw StatementError(tooManyMessage(fileName, qint64(statement.entries.size())));
+    return statement;
 }
 
 }  // namespace brevanta::statements

@@ -4,6 +4,7 @@
 
 #include <QLocale>
 #include <QString>
+#include <atomic>
 
 #include "statements/statement.h"
 
@@ -15,7 +16,14 @@ enum class StatementKind { Ofx, Qif, Csv };
 // file of another kind.
 StatementKind recogniseStatement(const QString& text, const QString& fileName);
 
-// Reads the whole file, or throws StatementError naming it and the reason.
-Statement readStatementFile(const QString& path, const QLocale& locale = QLocale());
+// Statements larger than this, or with more transactions than a register
+// holds, are refused before they are parsed.
+inline constexpr qint64 kLargestStatementBytes = qint64(50) << 20;  // "50 MB"
+inline constexpr int kMostStatementTransactions = 65531;
+
+// Reads the whole file, or throws StatementError naming it and the reason
+// (ReadCancelled when `cancel` becomes true while an OFX file is read).
+Statement readStatementFile(const QString& path, const QLocale& locale = QLocale(),
+                            const std::atomic<bool>* cancel = nullptr);
 
 }  // namespace brevanta::statements

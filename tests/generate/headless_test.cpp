@@ -2,12 +2,16 @@
 
 #include <gtest/gtest.h>
 
+#include <QDeadlineTimer>
 #include <QDir>
+#include <QDirIterator>
 #include <QFile>
 #include <QFileInfo>
 #include <QImage>
 #include <QProcess>
 #include <QTemporaryDir>
+#include <QThread>
+#include <functional>
 #include <sys/resource.h>
 
 #include "frame/failure.h"
@@ -175,6 +179,57 @@ TEST(RegisterCommand, ImportsAndReconcilesStatements) {
         << output.toStdString();
     EXPECT_FALSE(QFile::exists(xls));
     EXPECT_EQ(run({"--sample", "--reconcile", "-o", xls}, &output), 2);
+}
+
+// The statement's new rows take the list past what a register holds: nothing is written.
+TEST(RegisterCommand, ARunRefusedForTooManyTransactionsSavesNoList) {
+    QTemporaryDir dir;
+    const QString list = dir.filePath(QStringLiteral("list.txt"));
+    const QString xls = dir.filePath(QStringLiteral("out.xls"));
+    const CommandRun refused = registerCommand({"--rows", QString::number(generate::kMostTransactions), "--import",
+                                                QStringLiteral(STATEMENT_FIXTURES "/bank.qif"), "--save-list", list,
+                                                "-o", xls});
+    EXPECT_EQ(refused.exitCode, 1);
+    EXPECT_TRUE(refused.err.contains(QStringLiteral("The register holds at most 65,531 transactions")))
+        << refused.err.toStdString();
+    EXPECT_FALSE(QFile::exists(list));
+    EXPECT_FALSE(QFile::exists(xls));
+}
+
+// Killed while libofx reads a statement built to hang it: no copy of the
+// statement is left in the temporary folder, and the reader ends too.
+TEST(RegisterCommand, AnImportWhoseProgramIsKilledLeavesNoCopyOfTheStatement) {
+    QTemporaryDir dir, temporary;
+    QFile fixture(QStringLiteral(STATEMENT_FIXTURES "/bank_sgml.ofx"));
+    ASSERT_TRUE(fixture.open(QIODevice::ReadOnly));
+    const QByteArray bytes = fixture.readAll();
+    QFile bomb(dir.filePath(QStringLiteral("bomb.ofx")));
+    ASSERT_TRUE(bomb.open(QIODevice::WriteOnly));
+    bomb.write(bytes.left(bytes.indexOf("<OFX>") + 5) + QByteArray("<STMTTRNRS>").repeated(50000) + "</OFX>\n");
+    bomb.close();
+    auto files = [&] {
+        QStringList names;
+        QDirIterator it(temporary.path(), QDir::Files | QDir::Hidden | QDir::System, QDirIterator::Subdirectories);
+        while (it.hasNext()) names << it.next();
+        return names;
+    };
+    auto waitFor = [](const std::function<bool()>& condition) {
+        QDeadlineTimer deadline(30000);
+        while (!condition() && !deadline.hasExpired()) QThread::msleep(20);
+        return condition();
+    };
+
+    QProcess process;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(QStringLiteral("TMPDIR"), temporary.path());
+    environment.insert(QStringLiteral("XDG_RUNTIME_DIR"), dir.path());
+    process.setProcessEnvironment(environment);
+    process.start(QStringLiteral(BREVANTA_REGISTER_COMMAND),
+                  {"--import", bomb.fileName(), "-o", dir.filePath(QStringLiteral("out.xls"))});
+    ASSERT_TRUE(waitFor([&] { return files().join(u' ').contains(QStringLiteral("/libofxtmp")); })) << files().join(u' ').toStdString();
+    process.kill();
+    process.waitForFinished();
+    EXPECT_TRUE(waitFor([&] { return files().isEmpty(); })) << files().join(u' ').toStdString();
 }
 
 TEST(RegisterCommand, WritesXlsOrXlsxByTheNameAndRefusesOtherNames) {

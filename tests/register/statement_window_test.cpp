@@ -2,6 +2,9 @@
 // what the user sees in the list, the message, and the stored list.
 
 #include <QCoreApplication>
+#include <QDir>
+#include <QScopeGuard>
+#include <QTemporaryDir>
 #include <QDateEdit>
 #include <QFile>
 #include <QLineEdit>
@@ -10,6 +13,7 @@
 #include <QTest>
 #include <QTreeWidget>
 #include <QUrl>
+#include <unistd.h>
 
 #include "register/cell_editing.h"
 #include "register/date_text.h"
@@ -113,6 +117,42 @@ TEST_F(StatementWindow, ADamagedStatementAddsNothingAndSaysWhy) {
     EXPECT_FALSE(form->storePending());
     EXPECT_EQ(store().read(), stored);
     EXPECT_FALSE(menu->statementImport().canUndo());
+}
+
+TEST_F(StatementWindow, CancelDuringALongReadingStopsTheReaderAndImportsNothing) {
+    // The reader's temporary folders go into a folder of this test's own.
+    QTemporaryDir temporary;
+    ASSERT_TRUE(temporary.isValid());
+    const QByteArray oldTmpdir = qgetenv("TMPDIR");
+    const bool hadTmpdir = qEnvironmentVariableIsSet("TMPDIR");
+    qputenv("TMPDIR", QFile::encodeName(temporary.path()));
+    const auto restore = qScopeGuard([&] { hadTmpdir ? qputenv("TMPDIR", oldTmpdir) : qunsetenv("TMPDIR"); });
+
+    // Nested so deep that libofx would take minutes; the reader is stopped long before.
+    QFile good(fixture("bank_sgml.ofx"));
+    ASSERT_TRUE(good.open(QIODevice::ReadOnly));
+    const QByteArray bytes = good.readAll();
+    const QString bomb = folder.filePath(QStringLiteral("bomb.ofx"));
+    QFile out(bomb);
+    ASSERT_TRUE(out.open(QIODevice::WriteOnly));
+    out.write(bytes.left(bytes.indexOf("<OFX>") + 5) + QByteArray("<STMTTRNRS>").repeated(50000) + "</OFX>\n");
+    out.close();
+
+    // Cancel is pressed as soon as the progress window shows: the window's
+    // events go on while the statement is read. The file after it is not read.
+    seams.prompter.cancelProgress = true;
+    seams.prompter.openNames = {{bomb, fixture("bank_sgml.ofx")}};
+    menu->importBankStatement();
+    settle();
+    EXPECT_EQ(seams.prompter.progressTexts, QStringList{QStringLiteral("Reading bomb.ofx…")});
+    EXPECT_FALSE(seams.prompter.progressOpen);
+    EXPECT_EQ(lastMessage(), QStringLiteral("bomb.ofx: the import was cancelled\n"
+                                            "Nothing was imported from this file or the ones after it."));
+    EXPECT_TRUE(rows().empty());
+    EXPECT_FALSE(menu->statementImport().canUndo());
+    const QStringList left = QDir(temporary.path() + QStringLiteral("/brevanta-%1").arg(::getuid()))
+                                 .entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
+    EXPECT_EQ(left, QStringList());
 }
 
 TEST_F(StatementWindow, UndoImportRestoresTheStoredListExactly) {

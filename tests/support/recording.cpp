@@ -1,6 +1,7 @@
 #include "tests/support/recording.h"
 
 #include <QDir>
+#include <QTimer>
 
 namespace brevanta::testsupport {
 
@@ -46,6 +47,26 @@ QStringList ScriptedPrompter::openFileNames(const frame::OpenDialogRequest& requ
     auto names = openNames.front();
     openNames.pop_front();
     return names;
+}
+
+namespace {
+class RecordedProgress final : public frame::ProgressWindow {
+public:
+    explicit RecordedProgress(bool& open) : open_(open) { open_ = true; }
+    ~RecordedProgress() override { open_ = false; }
+    QObject life;  // the pressed Cancel goes with the window
+
+private:
+    bool& open_;
+};
+}  // namespace
+
+std::unique_ptr<frame::ProgressWindow> ScriptedPrompter::showProgress(const QString&, const QString& text,
+                                                                      std::function<void()> cancel) {
+    progressTexts << text;
+    auto window = std::make_unique<RecordedProgress>(progressOpen);
+    if (cancelProgress) QTimer::singleShot(0, &window->life, std::move(cancel));  // once the caller waits
+    return window;
 }
 
 SeamGuard::SeamGuard() {

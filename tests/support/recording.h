@@ -32,6 +32,8 @@ public:
     QString saveFileName(const frame::SaveDialogRequest& request) override;
     bool printDialog(QPrinter& printer) override;
     QStringList openFileNames(const frame::OpenDialogRequest& request) override;
+    std::unique_ptr<frame::ProgressWindow> showProgress(const QString& title, const QString& text,
+                                                        std::function<void()> cancel) override;
 
     std::deque<frame::Answer> answers;        // for Yes/No boxes; No when the script runs dry
     std::deque<QString> fileNames;            // for the Save dialog; "" (cancel) when dry
@@ -42,6 +44,9 @@ public:
     int printDialogs = 0;                     // how often the print dialog was shown
     std::deque<QStringList> openNames;        // for the Open dialog; none (cancel) when dry
     std::vector<frame::OpenDialogRequest> openRequests;
+    QStringList progressTexts;                // every progress window shown
+    bool cancelProgress = false;              // press Cancel as soon as one shows
+    bool progressOpen = false;                // one is showing now
 };
 
 // Installs both doubles for the lifetime of the object.

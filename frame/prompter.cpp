@@ -5,6 +5,7 @@
 #include <QMessageBox>
 #include <QPointer>
 #include <QPrintDialog>
+#include <QPushButton>
 
 namespace brevanta::frame {
 namespace {
@@ -35,6 +36,15 @@ public:
     QStringList openFileNames(const OpenDialogRequest& request) override {
         return QFileDialog::getOpenFileNames(dialogParent(), request.title, QString(), request.filter);
     }
+
+    bool messageOffering(const QString& title, const QString& text, const QString& action, Icon icon) override {
+        QMessageBox box(icon == Icon::Warning ? QMessageBox::Warning : QMessageBox::NoIcon, title, text,
+                        QMessageBox::Ok, dialogParent());
+        const QAbstractButton* offered = box.addButton(action, QMessageBox::ActionRole);
+        box.setDefaultButton(QMessageBox::Ok);
+        box.exec();
+        return box.clickedButton() == offered;
+    }
 };
 
 QtPrompter gQtPrompter;
@@ -43,6 +53,11 @@ Prompter* gPrompter = nullptr;
 }  // namespace
 
 QStringList Prompter::openFileNames(const OpenDialogRequest&) { return {}; }
+
+bool Prompter::messageOffering(const QString& title, const QString& text, const QString&, Icon icon) {
+    message(title, text, Buttons::Ok, icon);
+    return false;
+}
 
 Prompter& prompter() { return gPrompter ? *gPrompter : gQtPrompter; }
 

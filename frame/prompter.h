@@ -43,6 +43,10 @@ public:
     // The Open dialog for one or more existing files; empty when cancelled.
     // Prompters that never show it answer as if cancelled.
     virtual QStringList openFileNames(const OpenDialogRequest& request);
+    // A message box with OK and one more button, labelled `action`; true when
+    // the user pressed `action`. Prompters that never show such a box show
+    // the plain message and answer OK.
+    virtual bool messageOffering(const QString& title, const QString& text, const QString& action, Icon icon);
 };
 
 // The prompter in use. Until one is installed, the Qt prompter is used.

@@ -23,6 +23,7 @@ struct ShownMessage {
     QString text;
     frame::Buttons buttons;
     frame::Icon icon;
+    QString action;  // the one more button a box offered, if any
 };
 
 class ScriptedPrompter final : public frame::Prompter {
@@ -32,8 +33,9 @@ public:
     QString saveFileName(const frame::SaveDialogRequest& request) override;
     bool printDialog(QPrinter& printer) override;
     QStringList openFileNames(const frame::OpenDialogRequest& request) override;
+    bool messageOffering(const QString& title, const QString& text, const QString& action, frame::Icon icon) override;
 
-    std::deque<frame::Answer> answers;        // for Yes/No boxes; No when the script runs dry
+    std::deque<frame::Answer> answers;        // for Yes/No boxes (Yes: the offered button); No when the script runs dry
     std::deque<QString> fileNames;            // for the Save dialog; "" (cancel) when dry
     std::deque<QString> filters;              // the filter left chosen; the first offered when dry
     std::vector<ShownMessage> messages;

@@ -114,11 +114,15 @@ QString shown(const QString& typed) {
 TypedAmount readTypedAmount(const QString& typed, const QLocale& locale) {
     QStringView text = trimmedBlanks(typed);
     if (text.isEmpty()) return {AmountFault::None, 0, 0};
-    const QString negativeSign = locale.negativeSign();
     auto takeMinus = [&] {
-        if (text.startsWith(u'-')) text = text.sliced(1);
-        else if (!negativeSign.isEmpty() && text.startsWith(negativeSign)) text = text.sliced(negativeSign.size());
-        else return false;
+        if (text.startsWith(u'-')) {
+            text = text.sliced(1);
+            return true;
+        }
+        if (text.isEmpty() || isDigit(text.front())) return false;
+        const QString negativeSign = locale.negativeSign();  // U+2212 in some locales
+        if (negativeSign.isEmpty() || !text.startsWith(negativeSign)) return false;
+        text = text.sliced(negativeSign.size());
         return true;
     };
     bool negative = takeMinus();

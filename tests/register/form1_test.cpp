@@ -234,6 +234,15 @@ TEST_F(Form1Test, AddRefusesAnAmountThatIsNoneAndKeepsEverythingTyped) {
     EXPECT_EQ(seams.prompter.messages.size(), refused.size() + 1);
 }
 
+TEST_F(Form1Test, StoredAmountsThatAreNoAmountsLoadUnchanged) {
+    const std::vector<reg::Transaction> stored{row("1/2/2013", "", "Old", "", "", "12.3x", "abc"),
+                                               row("1/3/2013", "", "Older", "", "", "$5", "1e308")};
+    store().write(reg::encodeSavedList(stored));
+    form->Form_Load();
+    EXPECT_EQ(rows(), stored);
+    EXPECT_TRUE(seams.prompter.messages.empty());
+}
+
 TEST_F(Form1Test, AddTakesTheLocalesSeparatorsAndTheDot) {
     QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany));
     for (const char* typed : {"1.234,50", "12.50", "12,50"}) {

@@ -77,14 +77,17 @@ std::optional<Digits> readDigits(QStringView text, const Separators& separators)
     return digits;
 }
 
-// The locale's reading first, then one with "." as the decimal separator.
-std::optional<Digits> readDigits(QStringView text, const QLocale& locale) {
+// The locale's reading first, then one with "." as the decimal separator;
+// `dotInstead` tells when only the second read the text.
+std::optional<Digits> readDigits(QStringView text, const QLocale& locale, bool& dotInstead) {
     const QChar decimal = singleMark(locale.decimalPoint());
     QChar group = singleMark(locale.groupSeparator());
     const bool spaceGroups = group == kNoBreakSpace || group == kNarrowNoBreakSpace;
+    dotInstead = false;
     if (!decimal.isNull() && decimal != u'.') {
         if (auto digits = readDigits(text, Separators{decimal, group == decimal ? QChar() : group, spaceGroups}))
             return digits;
+        dotInstead = true;
     }
     if (group == u'.') group = QChar();
     return readDigits(text, Separators{QChar(u'.'), group, spaceGroups});
@@ -104,6 +107,14 @@ Cents centsOf(const QByteArray& notation) {
 
 TypedAmount tooLarge() { return {AmountFault::TooLarge, 0, std::nullopt}; }
 
+// The typed text with the locale's decimal separator where a "." was typed
+// for it: the workbook reads the list's amounts the locale's way.
+QString withLocaleDecimal(const QString& typed, const QLocale& locale) {
+    QString text = typed;
+    text[text.lastIndexOf(u'.')] = singleMark(locale.decimalPoint());
+    return text;
+}
+
 QString shown(const QString& typed) {
     if (typed.size() <= kShownLength) return typed;
     return typed.left(kShownLength - 1) + QChar(0x2026);
@@ -115,14 +126,8 @@ TypedAmount readTypedAmount(const QString& typed, const QLocale& locale) {
     QStringView text = trimmedBlanks(typed);
     if (text.isEmpty()) return {AmountFault::None, 0, 0};
     auto takeMinus = [&] {
-        if (text.startsWith(u'-')) {
-            text = text.sliced(1);
-            return true;
-        }
-        if (text.isEmpty() || isDigit(text.front())) return false;
-        const QString negativeSign = locale.negativeSign();  // U+2212 in some locales
-        if (negativeSign.isEmpty() || !text.startsWith(negativeSign)) return false;
-        text = text.sliced(negativeSign.size());
+        if (!text.startsWith(u'-')) return false;
+        text = text.sliced(1);
         return true;
     };
     bool negative = takeMinus();
@@ -134,7 +139,8 @@ TypedAmount readTypedAmount(const QString& typed, const QLocale& locale) {
             if (!negative) negative = takeMinus();
         }
     }
-    const std::optional<Digits> digits = readDigits(text, locale);
+    bool dotInstead = false;
+    const std::optional<Digits> digits = readDigits(text, locale, dotInstead);
     if (!digits) return {AmountFault::NotAnAmount, 0, std::nullopt};
     // 309 whole digits are at least 1e308: no conversion needed to know.
     if (digits->wholeDigits > 308) return tooLarge();
@@ -142,6 +148,7 @@ TypedAmount readTypedAmount(const QString& typed, const QLocale& locale) {
     const double magnitude = digits->notation.toDouble(&converted);
     if (!converted || !std::isfinite(magnitude) || magnitude > kLargestAmount) return tooLarge();
     TypedAmount amount{AmountFault::None, negative ? -magnitude : magnitude, std::nullopt};
+    amount.dotInstead = dotInstead && digits->notation.contains('.');
     if (digits->wholeDigits <= kWholeDigitsInCents) {
         const Cents cents = centsOf(digits->notation);
         amount.cents = negative ? -cents : cents;
@@ -156,7 +163,9 @@ std::optional<Cents> readCents(const QString& text, const QLocale& locale) {
 AmountEntry enterAmount(const QString& fieldName, const QString& typed, const QLocale& locale) {
     const TypedAmount amount = readTypedAmount(typed, locale);
     switch (amount.fault) {
-    case AmountFault::None: return {true, amount.value == 0 ? QString() : typed, {}};
+    case AmountFault::None:
+        if (amount.value == 0) return {true, QString(), {}};
+        return {true, amount.dotInstead ? withLocaleDecimal(typed, locale) : typed, {}};
     case AmountFault::NotAnAmount: {
         const QChar decimal = singleMark(locale.decimalPoint());
         const QString example = QStringLiteral("12") + (decimal.isNull() ? QChar(u'.') : decimal) + QStringLiteral("50");

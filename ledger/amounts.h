@@ -2,7 +2,7 @@
 // The register's amounts: the one reader of what people type for money.
 //
 // An amount is, after blanks at either end:
-//   - an optional leading minus, then an optional currency symbol of the
+//   - an optional leading "-", then an optional currency symbol of the
 //     user's locale ("$" under en_US, "€" under de_DE), blanks after it
 //     allowed; a minus may also follow the symbol ("$-12");
 //   - digits, grouped or not: a group separator of the locale (a plain space
@@ -36,6 +36,7 @@ struct TypedAmount {
     AmountFault fault = AmountFault::None;
     double value = 0;            // the amount, when there is no fault
     std::optional<Cents> cents;  // rounded half up to the cent; none beyond 15 whole digits
+    bool dotInstead = false;     // read with "." for the decimal separator the locale writes otherwise
     bool isAmount() const { return fault == AmountFault::None; }
 };
 
@@ -45,8 +46,11 @@ TypedAmount readTypedAmount(const QString& text, const QLocale& locale = QLocale
 std::optional<Cents> readCents(const QString& text, const QLocale& locale = QLocale());
 
 // What a typed Debit or Credit becomes in the list: the text as typed, or
-// empty when the amount is zero (blank, "0", "0.00", "-0"). A text that is
-// no amount is refused with one message naming the field and the text.
+// empty when the amount is zero (blank, "0", "0.00", "-0"). A "." typed for
+// the locale's decimal separator is written the locale's way ("12.50" is
+// kept as "12,50" under de_DE), as the workbook reads the list in the
+// user's locale and would take "12.50" for text. A text that is no amount
+// is refused with one message naming the field and the text.
 struct AmountEntry {
     bool accepted = false;
     QString text;    // what the field will hold

@@ -76,6 +76,10 @@ TEST(Amounts, EnteringKeepsTheTextEmptiesZeroAndNamesTheFieldWhenRefused) {
         EXPECT_TRUE(entry.accepted) << zero;
         EXPECT_EQ(entry.text, QString()) << zero;
     }
+    // The workbook reads amounts the locale's way: a "." typed for the German comma is written as one.
+    EXPECT_EQ(enterAmount(QStringLiteral("Debit"), QStringLiteral("\u20AC12.50"), kGerman).text, QStringLiteral("\u20AC12,50"));
+    EXPECT_EQ(enterAmount(QStringLiteral("Debit"), QStringLiteral("1.234,50"), kGerman).text, QStringLiteral("1.234,50"));
+    EXPECT_EQ(enterAmount(QStringLiteral("Debit"), QStringLiteral("1.234"), kGerman).text, QStringLiteral("1.234"));
     const AmountEntry junk = enterAmount(QStringLiteral("Debit"), QStringLiteral("12.3x"), kGerman);
     EXPECT_FALSE(junk.accepted);
     EXPECT_EQ(junk.text, QStringLiteral("12.3x"));

@@ -254,7 +254,7 @@ TEST_F(Form1Test, AddTakesTheLocalesSeparatorsAndTheDot) {
     EXPECT_EQ(seams.prompter.messages.size(), 1u);
     ASSERT_EQ(rows().size(), 3u);
     EXPECT_EQ(rows()[0][reg::Debit], QStringLiteral("1.234,50"));
-    EXPECT_EQ(rows()[1][reg::Debit], QStringLiteral("12.50"));
+    EXPECT_EQ(rows()[1][reg::Debit], QStringLiteral("12,50"));  // as the German workbook reads it
     EXPECT_EQ(rows()[2][reg::Debit], QStringLiteral("12,50"));
 }
 

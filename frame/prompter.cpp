@@ -42,6 +42,7 @@ public:
                         QMessageBox::Ok, dialogParent());
         const QAbstractButton* offered = box.addButton(action, QMessageBox::ActionRole);
         box.setDefaultButton(QMessageBox::Ok);
+        box.setEscapeButton(QMessageBox::Ok);
         box.exec();
         return box.clickedButton() == offered;
     }

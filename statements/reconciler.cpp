@@ -238,6 +238,7 @@ std::optional<reg::Transaction> openingBalanceRow(const BalanceComparison& balan
         return std::nullopt;
     StatementEntry opening;
     opening.date = balance.firstMatchedDate.addDays(-1);
+    if (balance.date.isValid() && opening.date > balance.date) return std::nullopt;  // it would not count
     opening.amount = balance.difference();
     opening.payee = QStringLiteral("Opening balance");
     opening.cleared = true;

@@ -6,6 +6,7 @@
 #include <QPointer>
 #include <QPrintDialog>
 #include <QProgressDialog>
+#include <QPushButton>
 
 namespace brevanta::frame {
 namespace {
@@ -58,6 +59,16 @@ public:
                                                  std::function<void()> cancel) override {
         return std::make_unique<QtProgressWindow>(title, text, std::move(cancel));
     }
+
+    bool messageOffering(const QString& title, const QString& text, const QString& action, Icon icon) override {
+        QMessageBox box(icon == Icon::Warning ? QMessageBox::Warning : QMessageBox::NoIcon, title, text,
+                        QMessageBox::Ok, dialogParent());
+        const QAbstractButton* offered = box.addButton(action, QMessageBox::ActionRole);
+        box.setDefaultButton(QMessageBox::Ok);
+        box.setEscapeButton(QMessageBox::Ok);
+        box.exec();
+        return box.clickedButton() == offered;
+    }
 };
 
 QtPrompter gQtPrompter;
@@ -69,6 +80,11 @@ QStringList Prompter::openFileNames(const OpenDialogRequest&) { return {}; }
 
 std::unique_ptr<ProgressWindow> Prompter::showProgress(const QString&, const QString&, std::function<void()>) {
     return nullptr;
+}
+
+bool Prompter::messageOffering(const QString& title, const QString& text, const QString&, Icon icon) {
+    message(title, text, Buttons::Ok, icon);
+    return false;
 }
 
 Prompter& prompter() { return gPrompter ? *gPrompter : gQtPrompter; }

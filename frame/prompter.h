@@ -57,6 +57,10 @@ public:
     // Prompters that never show it answer nullptr, and never cancel.
     virtual std::unique_ptr<ProgressWindow> showProgress(const QString& title, const QString& text,
                                                          std::function<void()> cancel);
+    // A message box with OK and one more button, labelled `action`; true when
+    // the user pressed `action`. Prompters that never show such a box show
+    // the plain message and answer OK.
+    virtual bool messageOffering(const QString& title, const QString& text, const QString& action, Icon icon);
 };
 
 // The prompter in use. Until one is installed, the Qt prompter is used.

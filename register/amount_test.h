@@ -4,6 +4,8 @@
 // one ".", whatever the locale); "&H" and "&O" read hexadecimal and octal
 // digits. Text that starts with no number counts as zero: "", "0", "0.00",
 // "-0", "abc" and "$5" are zero; "12abc", "-5", ".5" and "0 5" are not.
+// Texts read from files keep this old rule; typed amounts are checked by
+// ledger/amounts.h instead.
 
 #include <QString>
 

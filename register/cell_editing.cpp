@@ -8,7 +8,7 @@
 
 #include "frame/common.h"
 #include "frame/prompter.h"
-#include "register/amount_test.h"
+#include "ledger/amounts.h"
 #include "register/date_text.h"
 #include "register/transaction_source.h"
 #include "statements/statement_values.h"
@@ -17,13 +17,9 @@ namespace brevanta::reg {
 
 CellText acceptCellText(int field, const QString& typed, const QLocale& locale) {
     if (field == Debit || field == Credit) {
-        if (!statements::readRegisterAmount(typed, locale)) {
-            const QString name = field == Debit ? QStringLiteral("Debit") : QStringLiteral("Credit");
-            return {false, typed,
-                    QStringLiteral("%1 must be an amount, such as %2; \"%3\" is not one.")
-                        .arg(name, statements::amountText(1250, locale), typed)};
-        }
-        return {true, amountIsZero(typed) ? QString() : typed, {}};
+        const ledger::AmountEntry amount =
+            ledger::enterAmount(field == Debit ? QStringLiteral("Debit") : QStringLiteral("Credit"), typed, locale);
+        return {amount.accepted, amount.text, amount.reason};
     }
     return {true, typed, {}};
 }

@@ -15,10 +15,11 @@ class QWidget;
 
 namespace brevanta::reg {
 
-// What a typed text becomes in field `field`, or why it is refused. Debit
-// and Credit take an amount ("12.50", "1,234.50", the locale's "12,50") and
-// keep it as typed, or empty when the amount test finds it zero, as Add
-// Transaction does; the other text fields take any text.
+// What a typed text becomes in field `field`, or why it is refused; Add
+// Transaction and editing in place both ask it. Debit and Credit take an
+// amount (ledger/amounts.h: "12.50", "1,234.50", "$12", the locale's "12,50")
+// and keep it as typed, or empty when it is zero; the other text fields
+// take any text.
 struct CellText {
     bool accepted = false;
     QString text;    // what the field will hold

@@ -18,7 +18,7 @@
 #include "frame/failure.h"
 #include "frame/program_end.h"
 #include "frame/prompter.h"
-#include "register/amount_test.h"
+#include "register/cell_editing.h"
 #include "register/cursor_file.h"
 #include "register/date_text.h"
 #include "register/list_rescue.h"
@@ -51,6 +51,23 @@ QFont buttonFont() {
     font.setPointSizeF(11.25);
     font.setBold(true);
     return font;
+}
+
+// Says in one message why typed amounts are refused and puts the cursor in
+// the first refused field; the fields keep what was typed. False when every
+// amount is accepted.
+bool refuseAmounts(std::initializer_list<std::pair<QLineEdit*, const CellText&>> amounts) {
+    QStringList reasons;
+    QLineEdit* first = nullptr;
+    for (const auto& [field, amount] : amounts) {
+        if (amount.accepted) continue;
+        reasons << amount.reason;
+        if (!first) first = field;
+    }
+    if (!first) return false;
+    frame::prompter().message(frame::appTitle(), reasons.join(u'\n'), frame::Buttons::Ok, frame::Icon::Warning);
+    first->setFocus(Qt::OtherFocusReason);
+    return true;
 }
 
 }  // namespace
@@ -349,13 +366,22 @@ void Form1::PushButton2_Click() {
         if (!row) throw frame::Failure(frame::failures::kObjectRequired);
         row->setText(field, text);
     };
+    CellText debit{true, {}, {}};
+    CellText credit{true, {}, {}};
+    proc.step(96, [&] {
+        debit = acceptCellText(Debit, txtDebit->text());
+        credit = acceptCellText(Credit, txtCredit->text());
+    });
+    bool refused = false;
+    proc.step(98, [&] { refused = refuseAmounts({{txtDebit, debit}, {txtCredit, credit}}); });
+    if (refused) return;
     proc.step(100, [&] { row = appendRow(dateText(dtpDate->date())); });
     proc.step(102, [&] { setField(Number, txtNumber->text()); });
     proc.step(104, [&] { setField(Description, txtDescription->text()); });
     proc.step(106, [&] { setField(Category, txtCategory->text()); });
     proc.step(108, [&] { setField(Cleared, txtC->text()); });
-    proc.step(110, [&] { setField(Debit, amountIsZero(txtDebit->text()) ? QString() : txtDebit->text()); });
-    proc.step(112, [&] { setField(Credit, amountIsZero(txtCredit->text()) ? QString() : txtCredit->text()); });
+    proc.step(110, [&] { setField(Debit, debit.text); });
+    proc.step(112, [&] { setField(Credit, credit.text); });
     proc.step(114, [&] { txtNumber->clear(); });
     proc.step(116, [&] { txtC->clear(); });
     proc.step(118, [&] { txtDescription->clear(); });

@@ -25,6 +25,16 @@ std::vector<Transaction> rowsOf(TransactionSource& source) {
     return rows;
 }
 
+const QString kAddOpeningBalance = QStringLiteral("Add Opening Balance");
+
+// What the offered button does, below the summary.
+QString openingBalanceOffer(const Transaction& row) {
+    const bool credit = !row[Credit].isEmpty();
+    return QStringLiteral("%1 adds the row \"%2\" dated %3 with a %4 of %5, which makes them agree.")
+        .arg(kAddOpeningBalance, row[Description], row[Date], QLatin1String(credit ? "credit" : "debit"),
+             credit ? row[Credit] : row[Debit]);
+}
+
 }  // namespace
 
 StatementImport::StatementImport(Form1& form) : QObject(&form), form_(form) {
@@ -46,6 +56,8 @@ void StatementImport::importFiles(const QStringList& paths) {
     QStringList lines;
     bool failed = false;
     bool changed = false;
+    std::optional<Transaction> opening;  // the missing opening balance of the earliest statement
+    QDate openingStatementStart;
 
     for (const QString& path : paths) {
         statements::Reconciliation reconciliation;
@@ -63,6 +75,14 @@ void StatementImport::importFiles(const QStringList& paths) {
             continue;
         }
         lines << statements::reconciliationSummary(QFileInfo(path).fileName(), reconciliation);
+        if (reconciliation.balance) {
+            const QDate start = reconciliation.balance->firstEntryDate;
+            if (auto row = statements::openingBalanceRow(*reconciliation.balance);
+                row && (!opening || start < openingStatementStart)) {
+                opening = std::move(row);
+                openingStatementStart = start;
+            }
+        }
 
         applying_ = true;
         QTreeWidget* list = form_.ListView1;
@@ -80,9 +100,22 @@ void StatementImport::importFiles(const QStringList& paths) {
         changed = changed || !reconciliation.rowsToMarkCleared.empty() || !reconciliation.rowsToAdd.empty();
         statements::applyReconciliation(rows, reconciliation);
     }
-    if (changed) undo_ = std::move(undo);
-    frame::prompter().message(frame::appTitle(), lines.join(QStringLiteral("\n\n")), frame::Buttons::Ok,
-                              failed ? frame::Icon::Warning : frame::Icon::None);
+    if (changed) undo_ = undo;
+    const QString summary = lines.join(QStringLiteral("\n\n"));
+    const frame::Icon icon = failed ? frame::Icon::Warning : frame::Icon::None;
+    if (!opening) {
+        frame::prompter().message(frame::appTitle(), summary, frame::Buttons::Ok, icon);
+        return;
+    }
+    if (!frame::prompter().messageOffering(frame::appTitle(), summary + QStringLiteral("\n\n") + openingBalanceOffer(*opening),
+                                           kAddOpeningBalance, icon))
+        return;
+    // The opening balance is undone with the import; after an import that
+    // changed nothing, the last import's undo (if any) still takes it back.
+    applying_ = true;
+    form_.appendTransaction(*opening);
+    applying_ = false;
+    if (!undo_) undo_ = std::move(undo);
 }
 
 void StatementImport::undoImport() {

@@ -4,8 +4,11 @@
 // Each file is read whole before anything changes (a damaged file changes
 // nothing; the window goes on meanwhile, register/statement_reading.h), then reconciled with the rows already there: matched rows are
 // marked cleared, the other entries are appended. One message at the end
-// says what each file did. "Undo Import" takes the last import back (added
-// rows removed, cleared marks restored) until the list changes otherwise.
+// says what each file did. When a statement's balance differs from the
+// register's because the register's opening balance is missing, the message
+// offers to add it as a row. "Undo Import" takes the last import back (added
+// rows and the opening balance removed, cleared marks restored) until the
+// list changes otherwise.
 
 #include <QObject>
 #include <QString>

@@ -107,30 +107,79 @@ private:
     std::unordered_map<Cents, AmountRows> byAmount_;
 };
 
+QString rowsText(int count, const char* one, const char* many) {
+    return QStringLiteral("%1 %2").arg(count).arg(QLatin1String(count == 1 ? one : many));
+}
+
+// The statement's earliest transaction, and its opening balance: the bank's
+// balance less the transactions up to the balance's date.
+void readStatementStart(const Statement& statement, qint64 lastDay, BalanceComparison& balance) {
+    balance.statementOpening = balance.bank;
+    for (const StatementEntry& entry : statement.entries) {
+        if (!entry.date.isValid()) continue;
+        if (!balance.firstEntryDate.isValid() || entry.date < balance.firstEntryDate) balance.firstEntryDate = entry.date;
+        if (entry.date.toJulianDay() <= lastDay) balance.statementOpening -= entry.amount;
+    }
+}
+
 // The rows' keys were read once for the matching; the balance reuses them.
 BalanceComparison compareBalance(const std::vector<reg::Transaction>& rows, const std::vector<RowKey>& keys,
-                                 const std::vector<bool>& markedCleared, const std::vector<reg::Transaction>& added,
-                                 const Statement& statement, const QLocale& locale) {
+                                 const std::vector<bool>& markedCleared, const std::vector<bool>& matched,
+                                 const std::vector<reg::Transaction>& added, const Statement& statement,
+                                 const QLocale& locale) {
     BalanceComparison balance;
     balance.date = statement.ledgerBalanceDate;
     balance.bank = *statement.ledgerBalance;
     const qint64 lastDay = statement.ledgerBalanceDate.isValid() ? statement.ledgerBalanceDate.toJulianDay() : kNoDay;
+    readStatementStart(statement, lastDay, balance);
+    const qint64 firstDay = balance.firstEntryDate.isValid() ? balance.firstEntryDate.toJulianDay() : kNoDay;
     auto count = [&](const RowKey& key) {
         if (!key.amount || key.day == kNoDay) {
             ++balance.unreadableRows;
-            return;
+            return false;
         }
-        if (key.day <= lastDay) balance.register_ += *key.amount;
+        if (key.day > lastDay) return false;
+        balance.register_ += *key.amount;
+        return true;
     };
-    for (size_t i = 0; i < rows.size(); ++i)
-        if (markedCleared[i] || isClearedRow(rows[i])) count(keys[i]);
+    qint64 firstMatchedDay = firstDay;
+    for (size_t i = 0; i < rows.size(); ++i) {
+        const RowKey& key = keys[i];
+        if (matched[i]) firstMatchedDay = std::min(firstMatchedDay, key.day);
+        else if (key.day < firstDay) balance.rowsBeforeStatement = true;
+        const bool clearedBefore = isClearedRow(rows[i]);
+        if (!(markedCleared[i] || clearedBefore) || !count(key)) continue;
+        if (clearedBefore && !matched[i] && key.day >= firstDay) {
+            ++balance.clearedOffStatementRows;
+            balance.clearedOffStatement += *key.amount;
+        }
+    }
     for (const reg::Transaction& row : added)
         if (isClearedRow(row)) count(keyOf(row, locale));
+    if (firstMatchedDay != kNoDay) balance.firstMatchedDate = QDate::fromJulianDay(firstMatchedDay);
     return balance;
 }
 
-QString rowsText(int count, const char* one, const char* many) {
-    return QStringLiteral("%1 %2").arg(count).arg(QLatin1String(count == 1 ? one : many));
+QString differenceText(const BalanceComparison& balance, const QLocale& locale) {
+    switch (differenceCause(balance)) {
+    case DifferenceCause::None: return {};
+    case DifferenceCause::OpeningBalanceMissing:
+        return QStringLiteral("\nThe difference is the statement's opening balance, %1: the register's opening "
+                              "balance is probably missing.")
+            .arg(displayAmount(balance.statementOpening, locale));
+    case DifferenceCause::NoRowBeforeStatement:
+        return QStringLiteral("\nThe register has no row before the statement's first transaction on %1: its opening "
+                              "balance is probably missing.")
+            .arg(reg::dateText(balance.firstEntryDate, locale));
+    case DifferenceCause::ClearedAfterStatement: {
+        const bool one = balance.clearedOffStatementRows == 1;
+        return QStringLiteral("\nThe difference is %1 marked cleared in the register that the statement does not "
+                              "show: %2 probably cleared after %3.")
+            .arg(rowsText(balance.clearedOffStatementRows, "row", "rows"),
+                 QLatin1String(one ? "it" : "they"), reg::dateText(balance.date, locale));
+    }
+    }
+    return {};
 }
 
 }  // namespace
@@ -154,8 +203,10 @@ Reconciliation reconcile(const std::vector<reg::Transaction>& rows, const Statem
         if (result.matchedRow[e] < 0) result.matchedRow[e] = matcher.matchByDate(statement.entries[e], numbers[e]);
 
     std::vector<bool> marked(rows.size(), false);
+    std::vector<bool> matched(rows.size(), false);
     for (size_t e = 0; e < entryCount; ++e) {
         const int row = result.matchedRow[e];
+        if (row >= 0) matched[size_t(row)] = true;
         if (row < 0) {
             result.rowsToAdd.push_back(transactionFromEntry(statement.entries[e], locale));
         } else if (isClearedRow(rows[size_t(row)])) {
@@ -167,8 +218,31 @@ Reconciliation reconcile(const std::vector<reg::Transaction>& rows, const Statem
     for (size_t i = 0; i < rows.size(); ++i)
         if (marked[i]) result.rowsToMarkCleared.push_back(int(i));
     if (statement.ledgerBalance)
-        result.balance = compareBalance(rows, matcher.keys(), marked, result.rowsToAdd, statement, locale);
+        result.balance = compareBalance(rows, matcher.keys(), marked, matched, result.rowsToAdd, statement, locale);
     return result;
+}
+
+DifferenceCause differenceCause(const BalanceComparison& balance) {
+    const Cents difference = balance.difference();
+    if (difference == 0 || !balance.firstEntryDate.isValid()) return DifferenceCause::None;
+    if (difference == balance.statementOpening) return DifferenceCause::OpeningBalanceMissing;
+    if (balance.clearedOffStatementRows > 0 && difference == -balance.clearedOffStatement)
+        return DifferenceCause::ClearedAfterStatement;
+    if (!balance.rowsBeforeStatement) return DifferenceCause::NoRowBeforeStatement;
+    return DifferenceCause::None;
+}
+
+std::optional<reg::Transaction> openingBalanceRow(const BalanceComparison& balance, const QLocale& locale) {
+    const DifferenceCause cause = differenceCause(balance);
+    if (cause != DifferenceCause::OpeningBalanceMissing && cause != DifferenceCause::NoRowBeforeStatement)
+        return std::nullopt;
+    StatementEntry opening;
+    opening.date = balance.firstMatchedDate.addDays(-1);
+    if (balance.date.isValid() && opening.date > balance.date) return std::nullopt;  // it would not count
+    opening.amount = balance.difference();
+    opening.payee = QStringLiteral("Opening balance");
+    opening.cleared = true;
+    return transactionFromEntry(opening, locale);
 }
 
 void applyReconciliation(std::vector<reg::Transaction>& rows, const Reconciliation& reconciliation) {
@@ -189,7 +263,8 @@ QString reconciliationSummary(const QString& fileName, const Reconciliation& rec
         if (balance->agrees()) text += QStringLiteral(": they agree.");
         else
             text += QStringLiteral(": they differ by %1.")
-                        .arg(displayAmount(std::abs(balance->bank - balance->register_), locale));
+                        .arg(displayAmount(std::abs(balance->difference()), locale)) +
+                    differenceText(*balance, locale);
         if (balance->unreadableRows > 0)
             text += QStringLiteral("\n%1 whose date or amount cannot be read %2 left out of the cleared balance.")
                         .arg(rowsText(balance->unreadableRows, "cleared row", "cleared rows"))

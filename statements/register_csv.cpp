@@ -3,6 +3,7 @@
 #include <QStringList>
 
 #include "frame/failure.h"
+#include "ledger/amounts.h"
 #include "register/amount_test.h"
 #include "statements/csv_records.h"
 
@@ -14,6 +15,14 @@ const QStringList& headerNames() {
                                      QStringLiteral("Category"), QStringLiteral("Cleared"), QStringLiteral("Debit"),
                                      QStringLiteral("Credit")};
     return kHeader;
+}
+
+// Zero amounts are read as empty fields, as Add Transaction keeps them. An
+// amount the window takes ("$12" under en_US) is zero only when it is;
+// other texts keep the rule lists were always read by.
+bool readAsEmpty(const QString& amount) {
+    const ledger::TypedAmount typed = ledger::readTypedAmount(amount);
+    return typed.isAmount() ? typed.value == 0 : reg::amountIsZero(amount);
 }
 
 }  // namespace
@@ -38,7 +47,7 @@ std::vector<reg::Transaction> transactionsFromCsv(const QString& text) {
         reg::Transaction t;
         for (int f = 0; f < reg::kFieldCount; ++f) t[f] = records[r].fields[f];
         for (int f : {reg::Debit, reg::Credit})
-            if (reg::amountIsZero(t[f])) t[f].clear();
+            if (readAsEmpty(t[f])) t[f].clear();
         transactions.push_back(std::move(t));
     }
     return transactions;

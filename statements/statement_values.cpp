@@ -3,6 +3,7 @@
 #include <QStringList>
 #include <array>
 
+#include "ledger/amounts.h"
 #include "register/date_text.h"
 
 namespace brevanta::statements {
@@ -161,12 +162,7 @@ std::optional<Cents> readAmount(QString text, QChar decimalPoint) {
 }
 
 std::optional<Cents> readRegisterAmount(const QString& text, const QLocale& locale) {
-    const QString trimmed = text.trimmed();
-    if (trimmed.isEmpty()) return 0;
-    const QString point = decimalPointOf(locale);
-    if (point.size() == 1 && point.front() != u'.')
-        if (auto amount = readAmount(trimmed, point.front())) return amount;
-    return readAmount(trimmed, u'.');
+    return ledger::readCents(text, locale);
 }
 
 QString amountText(Cents amount, const QLocale& locale) {

@@ -15,9 +15,8 @@ namespace brevanta::statements {
 // more than two decimals are rounded to the cent. Nothing else is allowed.
 std::optional<Cents> readAmount(QString text, QChar decimalPoint = u'.');
 
-// An amount of the register's Debit or Credit column: the locale's way
-// ("1.234,56" under de_DE) or with a "." decimal point, as the amount test
-// reads it. An empty text is zero.
+// An amount of the register's Debit or Credit column, read as the typed
+// amounts are (ledger/amounts.h). An empty text is zero.
 std::optional<Cents> readRegisterAmount(const QString& text, const QLocale& locale = QLocale());
 
 // The text of a positive amount for the Debit or Credit column: the locale's

@@ -175,19 +175,87 @@ TEST_F(Form1Test, AddStoresTextsAsTypedAndEmptiesZeroAmounts) {
     form->txtCategory->setText(QStringLiteral("Home"));
     form->txtC->setText(QStringLiteral("No"));
     form->txtDebit->setText(QStringLiteral("0.00"));
-    form->txtCredit->setText(QStringLiteral("12abc"));
+    form->txtCredit->setText(QStringLiteral("1,234.5"));
     form->PushButton2_Click();
     form->txtDebit->setText(QStringLiteral("-5"));
-    form->txtCredit->setText(QStringLiteral("$5"));
+    form->txtCredit->setText(QStringLiteral("$5"));  // the locale's currency symbol may lead
+    form->PushButton2_Click();
+    form->txtDebit->setText(QStringLiteral("-0"));
     form->PushButton2_Click();
 
     EXPECT_TRUE(seams.reporter.reports.empty());
+    EXPECT_TRUE(seams.prompter.messages.empty());
     EXPECT_EQ(rows(), (std::vector<reg::Transaction>{row("12/31/2025", "", "", "", "", "", ""),
-                                                     row("12/31/2025", "101", "  Rent | March ^ ", "Home", "No", "", "12abc"),
-                                                     row("12/31/2025", "", "", "", "", "-5", "")}));
+                                                     row("12/31/2025", "101", "  Rent | March ^ ", "Home", "No", "", "1,234.5"),
+                                                     row("12/31/2025", "", "", "", "", "-5", "$5"),
+                                                     row("12/31/2025", "", "", "", "", "", "")}));
     EXPECT_TRUE(form->txtNumber->text().isEmpty());
     EXPECT_TRUE(form->txtCredit->text().isEmpty());
     EXPECT_EQ(form->dtpDate->date(), QDate(2025, 12, 31));
+}
+
+TEST_F(Form1Test, AddRefusesAnAmountThatIsNoneAndKeepsEverythingTyped) {
+    form->txtNumber->setText(QStringLiteral("7"));
+    form->txtDescription->setText(QStringLiteral("Lunch"));
+    const QString huge = QStringLiteral("1") + QString(308, u'0');
+    const std::vector<std::pair<QString, QString>> refused{
+        {QStringLiteral("abc"), QStringLiteral("Debit must be an amount, such as 12.50; \"abc\" is not one.")},
+        {QStringLiteral("12.3x"), QStringLiteral("Debit must be an amount, such as 12.50; \"12.3x\" is not one.")},
+        {QStringLiteral("1e308"), QStringLiteral("Debit must be an amount, such as 12.50; \"1e308\" is not one.")},
+        {huge, QStringLiteral("Debit must be an amount between -1E+307 and 1E+307; \"") + huge.left(39) + QChar(0x2026) +
+                   QStringLiteral("\" is beyond that.")}};
+    for (const auto& [typed, message] : refused) {
+        form->txtDebit->setText(typed);
+        form->PushButton2_Click();
+        ASSERT_FALSE(seams.prompter.messages.empty());
+        EXPECT_EQ(seams.prompter.messages.back().text, message);
+        EXPECT_EQ(seams.prompter.messages.back().icon, frame::Icon::Warning);
+        EXPECT_EQ(form->txtDebit->text(), typed);
+    }
+    EXPECT_EQ(seams.prompter.messages.size(), refused.size());
+
+    // Both amounts wrong: one message names both.
+    form->txtDebit->setText(QStringLiteral("abc"));
+    form->txtCredit->setText(QStringLiteral("4..5"));
+    form->PushButton2_Click();
+    EXPECT_EQ(seams.prompter.messages.back().text,
+              QStringLiteral("Debit must be an amount, such as 12.50; \"abc\" is not one.\n"
+                             "Credit must be an amount, such as 12.50; \"4..5\" is not one."));
+    EXPECT_TRUE(rows().empty());
+    EXPECT_EQ(form->txtNumber->text(), QStringLiteral("7"));
+    EXPECT_EQ(form->txtDescription->text(), QStringLiteral("Lunch"));
+    EXPECT_EQ(form->txtCredit->text(), QStringLiteral("4..5"));
+
+    form->txtDebit->setText(QStringLiteral("$12"));
+    form->txtCredit->clear();
+    form->PushButton2_Click();
+    ASSERT_EQ(rows().size(), 1u);
+    EXPECT_EQ(rows()[0][reg::Debit], QStringLiteral("$12"));
+    EXPECT_EQ(seams.prompter.messages.size(), refused.size() + 1);
+}
+
+TEST_F(Form1Test, StoredAmountsThatAreNoAmountsLoadUnchanged) {
+    const std::vector<reg::Transaction> stored{row("1/2/2013", "", "Old", "", "", "12.3x", "abc"),
+                                               row("1/3/2013", "", "Older", "", "", "$5", "1e308")};
+    store().write(reg::encodeSavedList(stored));
+    form->Form_Load();
+    EXPECT_EQ(rows(), stored);
+    EXPECT_TRUE(seams.prompter.messages.empty());
+}
+
+TEST_F(Form1Test, AddTakesTheLocalesSeparatorsAndTheDot) {
+    QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany));
+    for (const char* typed : {"1.234,50", "12.50", "12,50"}) {
+        form->txtDebit->setText(QLatin1String(typed));
+        form->PushButton2_Click();
+    }
+    form->txtCredit->setText(QStringLiteral("1,234.50"));  // the German group separator is the dot
+    form->PushButton2_Click();
+    EXPECT_EQ(seams.prompter.messages.size(), 1u);
+    ASSERT_EQ(rows().size(), 3u);
+    EXPECT_EQ(rows()[0][reg::Debit], QStringLiteral("1.234,50"));
+    EXPECT_EQ(rows()[1][reg::Debit], QStringLiteral("12,50"));  // as the German workbook reads it
+    EXPECT_EQ(rows()[2][reg::Debit], QStringLiteral("12,50"));
 }
 
 TEST_F(Form1Test, LoadSampleTwiceAppendsFourRowsAndLeavesTheThirdInTheFields) {

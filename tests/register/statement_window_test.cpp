@@ -82,7 +82,12 @@ TEST_F(StatementWindow, ImportMarksTheTypedCheckClearedAddsTheRestAndStoresTheLi
     EXPECT_EQ(lastMessage(), QStringLiteral(
         "bank_sgml.ofx: 4 rows added, 1 matched row marked cleared, 0 matched rows were cleared already.\n"
         "The bank's balance on 1/31/2025 is 2,100.25; the register's cleared balance up to that date is "
-        "1,353.50: they differ by 746.75."));
+        "1,353.50: they differ by 746.75.\n"
+        "The difference is the statement's opening balance, 746.75: the register's opening balance is probably "
+        "missing.\n\n"
+        "Add Opening Balance adds the row \"Opening balance\" dated 1/12/2025 with a credit of 746.75, which makes "
+        "them agree."));
+    EXPECT_EQ(seams.prompter.messages.back().action, QStringLiteral("Add Opening Balance"));  // not pressed
     const auto list = rows();
     ASSERT_EQ(list.size(), 5u);
     EXPECT_EQ(list[0], (reg::Transaction{"1/13/2025", "1042", "Plumber, by hand", "", "Yes", "125.00", ""}));
@@ -178,6 +183,33 @@ TEST_F(StatementWindow, UndoImportRestoresTheStoredListExactly) {
     EXPECT_FALSE(menu->statementImport().canUndo());
     menu->menu()->aboutToShow();
     EXPECT_FALSE(menu->undoAction()->isEnabled());
+}
+
+TEST_F(StatementWindow, TheMissingOpeningBalanceIsAddedFromTheSummaryAndUndoneWithTheImport) {
+    const QString before = store().read();
+    seams.prompter.answers = {frame::Answer::Yes};
+    import(fixture("bank_sgml.ofx"));
+    EXPECT_EQ(seams.prompter.messages.back().action, QStringLiteral("Add Opening Balance"));
+    EXPECT_TRUE(lastMessage().contains(QStringLiteral("they differ by 746.75.\nThe difference is the statement's "
+                                                      "opening balance, 746.75")));
+    ASSERT_EQ(rows().size(), 6u);
+    EXPECT_EQ(rows().back(), (reg::Transaction{"1/14/2025", "", "Opening balance", "", "Yes", "", "746.75"}));
+    settle();
+    EXPECT_EQ(store().read(), reg::encodeSavedList(form->transactions()));
+
+    // The same statement again: the balances agree, and nothing more is offered.
+    import(fixture("bank_sgml.ofx"));
+    EXPECT_TRUE(lastMessage().endsWith(QStringLiteral("up to that date is 2,100.25: they agree.")));
+    EXPECT_TRUE(seams.prompter.messages.back().action.isEmpty());
+    EXPECT_EQ(rows().size(), 6u);
+
+    // Undo Import takes the opening balance back with the rows it added.
+    ASSERT_TRUE(menu->statementImport().canUndo());
+    menu->undoImport();
+    settle();
+    EXPECT_TRUE(rows().empty());
+    EXPECT_EQ(store().read(), before);
+    EXPECT_TRUE(seams.reporter.reports.empty());
 }
 
 TEST_F(StatementWindow, AFileDroppedOnTheWindowIsImportedNotTyped) {

@@ -154,5 +154,82 @@ TEST(Reconcile, TheBanksBalanceAgreesOrDiffersAndUnreadableDatesAreCounted) {
     EXPECT_FALSE(reconcile(rows, statementOf({}), kUs).balance);  // no ledger balance, no comparison
 }
 
+// A January statement: pay in on the 10th, groceries out on the 20th, the
+// bank's balance on the 31st its opening balance plus both.
+Statement january(Cents opening) {
+    Statement statement = statementOf({entry(QDate(2025, 1, 10), 150000, {}, "PAYROLL"),
+                                       entry(QDate(2025, 1, 20), -8437, {}, "GROCER")});
+    statement.ledgerBalanceDate = QDate(2025, 1, 31);
+    statement.ledgerBalance = opening + 150000 - 8437;
+    return statement;
+}
+
+TEST(Reconcile, ADifferenceIsExplainedAndAMissingOpeningBalanceOffered) {
+    const QString differ = QStringLiteral(": they differ by ");
+    struct Case {
+        const char* name;
+        std::vector<Transaction> rows;
+        Cents opening;
+        DifferenceCause cause;
+        QString explanation;  // the summary after "they differ by "
+        std::optional<Transaction> openingRow;
+    };
+    const std::vector<Case> cases{
+        {"a register started with the statement; the pay typed two days early",
+         {row(QStringLiteral("1/8/2025"), "", "Pay", QString(), "1500.00")},
+         80000,
+         DifferenceCause::OpeningBalanceMissing,
+         QStringLiteral("800.00.\nThe difference is the statement's opening balance, 800.00: the register's opening "
+                        "balance is probably missing."),
+         Transaction{"1/7/2025", "", "Opening balance", "", "Yes", "", "800.00"}},
+        {"an overdrawn start",
+         {},
+         -5000,
+         DifferenceCause::OpeningBalanceMissing,
+         QStringLiteral("50.00.\nThe difference is the statement's opening balance, -50.00: the register's opening "
+                        "balance is probably missing."),
+         Transaction{"1/9/2025", "", "Opening balance", "", "Yes", "50.00", ""}},
+        {"nothing before the statement, and cash the bank never saw",
+         {row(QStringLiteral("1/15/2025"), "", "Cash", "20.00", QString(), "Yes")},
+         80000,
+         DifferenceCause::NoRowBeforeStatement,
+         QStringLiteral("820.00.\nThe register has no row before the statement's first transaction on 1/10/2025: its "
+                        "opening balance is probably missing."),
+         Transaction{"1/9/2025", "", "Opening balance", "", "Yes", "", "820.00"}},
+        {"a check marked cleared that cleared in February",
+         {row(QStringLiteral("1/2/2025"), "", "Opening", QString(), "800.00", "Yes"),
+          row(QStringLiteral("1/28/2025"), "1043", "Plumber", "300.00", QString(), "Yes")},
+         80000,
+         DifferenceCause::ClearedAfterStatement,
+         QStringLiteral("300.00.\nThe difference is 1 row marked cleared in the register that the statement does not "
+                        "show: it probably cleared after 1/31/2025."),
+         std::nullopt},
+        {"a wrong opening balance: no guess",
+         {row(QStringLiteral("1/2/2025"), "", "Opening", QString(), "700.00", "Yes")},
+         80000,
+         DifferenceCause::None,
+         QStringLiteral("100.00."),
+         std::nullopt},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        std::vector<Transaction> rows = c.rows;
+        const Reconciliation result = reconcile(rows, january(c.opening), kUs);
+        ASSERT_TRUE(result.balance);
+        EXPECT_EQ(differenceCause(*result.balance), c.cause);
+        const QString summary = reconciliationSummary(QStringLiteral("jan.ofx"), result, kUs);
+        EXPECT_EQ(summary.mid(summary.indexOf(differ) + differ.size()), c.explanation);
+        const std::optional<Transaction> opening = openingBalanceRow(*result.balance, kUs);
+        EXPECT_EQ(opening, c.openingRow);
+        if (!opening) continue;
+        // The offered row makes them agree.
+        applyReconciliation(rows, result);
+        rows.push_back(*opening);
+        const Reconciliation again = reconcile(rows, january(c.opening), kUs);
+        EXPECT_TRUE(again.balance->agrees());
+        EXPECT_EQ(differenceCause(*again.balance), DifferenceCause::None);
+    }
+}
+
 }  // namespace
 }  // namespace brevanta::statements

@@ -1,5 +1,6 @@
 // The list written as the register's CSV comes back the same.
 
+#include <QLocale>
 #include <gtest/gtest.h>
 
 #include "register/transaction_source.h"
@@ -22,6 +23,18 @@ TEST(RegisterCsv, ExportReadsBackToTheSameList) {
                                "1/2/2013,,\"Quotes \"\"and\"\", commas\",A|B^C,,12.50,\r\n"));
     EXPECT_EQ(transactionsFromCsv(QString::fromUtf8(csv)), rows);
     EXPECT_EQ(transactionsFromCsv(QString::fromUtf8(csvFromTransactions(reg::TransactionList()))).size(), 0u);
+}
+
+TEST(RegisterCsv, AmountsTypedWithTheCurrencySymbolReadBackAndZeroStaysEmpty) {
+    const QLocale previous;
+    QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
+    const std::vector<reg::Transaction> typed{{"1/5/2013", "", "Cash", "", "", "$12", ""},
+                                              {"1/6/2013", "", "Refund", "", "", "", "-$1,234.50"}};
+    EXPECT_EQ(transactionsFromCsv(QString::fromUtf8(csvFromTransactions(reg::TransactionList(typed)))), typed);
+    const auto zero = transactionsFromCsv(QStringLiteral("Date,Number,Description,Category,Cleared,Debit,Credit\r\n"
+                                                         "1/7/2013,,,,,$0.00,abc\r\n"));
+    EXPECT_EQ(zero, (std::vector<reg::Transaction>{{"1/7/2013", "", "", "", "", "", ""}}));
+    QLocale::setDefault(previous);
 }
 
 TEST(RegisterCsv, FieldsAreQuotedOnlyWhenTheyMustBe) {

@@ -23,6 +23,7 @@ struct ShownMessage {
     QString text;
     frame::Buttons buttons;
     frame::Icon icon;
+    QString action;  // the one more button a box offered, if any
 };
 
 class ScriptedPrompter final : public frame::Prompter {
@@ -34,8 +35,9 @@ public:
     QStringList openFileNames(const frame::OpenDialogRequest& request) override;
     std::unique_ptr<frame::ProgressWindow> showProgress(const QString& title, const QString& text,
                                                         std::function<void()> cancel) override;
+    bool messageOffering(const QString& title, const QString& text, const QString& action, frame::Icon icon) override;
 
-    std::deque<frame::Answer> answers;        // for Yes/No boxes; No when the script runs dry
+    std::deque<frame::Answer> answers;        // for Yes/No boxes (Yes: the offered button); No when the script runs dry
     std::deque<QString> fileNames;            // for the Save dialog; "" (cancel) when dry
     std::deque<QString> filters;              // the filter left chosen; the first offered when dry
     std::vector<ShownMessage> messages;

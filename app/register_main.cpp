@@ -365,8 +365,8 @@ int run(int argc, char** argv) {
             } else if (!options.csv.isEmpty()) {
                 rows = statements::transactionsFromCsv(readText(options.csv));
             } else if (options.sample) {
-                rows = {{"1/1/2013", "1", "Sold My Used Car", "Automotive", "Yes", "", "5000"},
-                        {"1/2/2013", "2", "Thundercats Collection", "Toys", "Yes", "", "55"}};
+                rows = {{"2013-01-01", "1", "Sold My Used Car", "Automotive", "Yes", "", "5000"},
+                        {"2013-01-02", "2", "Thundercats Collection", "Toys", "Yes", "", "55"}};
             } else if (options.rows) {
                 rows = syntheticRows(*options.rows);
             }

@@ -263,7 +263,7 @@ std::vector<reg::Transaction> syntheticRows(int count) {
     const QString yes = QStringLiteral("Yes");
     for (int i = 0; i < count; ++i) {
         reg::Transaction t;
-        t[reg::Date] = text("%d/%d/2024", i % 12 + 1, i % 28 + 1);
+        t[reg::Date] = text("2024-%02d-%02d", i % 12 + 1, i % 28 + 1);
         t[reg::Number] = text("%d", count - i);  // written in reverse, so the sort has work
         t[reg::Description] = text("Transaction %d", i + 1);
         t[reg::Category] = categories[i % 6];
@@ -365,8 +365,8 @@ int run(int argc, char** argv) {
             } else if (!options.csv.isEmpty()) {
                 rows = statements::transactionsFromCsv(readText(options.csv));
             } else if (options.sample) {
-                rows = {{"1/1/2013", "1", "Sold My Used Car", "Automotive", "Yes", "", "5000"},
-                        {"1/2/2013", "2", "Thundercats Collection", "Toys", "Yes", "", "55"}};
+                rows = {{"2013-01-01", "1", "Sold My Used Car", "Automotive", "Yes", "", "5000"},
+                        {"2013-01-02", "2", "Thundercats Collection", "Toys", "Yes", "", "55"}};
             } else if (options.rows) {
                 rows = syntheticRows(*options.rows);
             }

@@ -9,6 +9,7 @@
 #include "generate/palette.h"
 #include "host/connection.h"
 #include "host/host_factory.h"
+#include "ledger/dates.h"
 
 namespace brevanta::generate {
 
@@ -58,6 +59,28 @@ constexpr int kFirstDataRow = kFirstTransactionRow;
 
 QString thousands(int value) { return QLocale(QLocale::English).toString(value); }
 
+// The order the transactions go onto the sheet (list rows, 1-based): those
+// whose date can be read, in list order, then the others, in list order.
+// Only the first block is sorted; the others stay last as they were.
+struct SheetOrder {
+    std::vector<int> rows;
+    int datedCount = 0;
+};
+
+SheetOrder sheetOrder(const reg::TransactionSource& transactions) {
+    SheetOrder order;
+    const int count = transactions.rowCount();
+    order.rows.reserve(size_t(std::max(count, 0)));
+    std::vector<int> undated;
+    for (int row = 1; row <= count; ++row) {
+        if (ledger::readDate(transactions.field(row, reg::Date))) order.rows.push_back(row);
+        else undated.push_back(row);
+    }
+    order.datedCount = int(order.rows.size());
+    order.rows.insert(order.rows.end(), undated.begin(), undated.end());
+    return order;
+}
+
 // Names the edges of the selection for an outline; draws nothing.
 void addressEdges(std::initializer_list<int> edges) {
     host::RangePtr selection = app().selection();
@@ -93,6 +116,12 @@ QString overlongTextMessage(const std::vector<int>& rows) {
                                            : QStringLiteral("Transactions %1 have texts").arg(named.join(QStringLiteral(", ")));
     return which + QStringLiteral(" longer than the %1 characters a cell holds; the register shows %2 cut there.")
                        .arg(thousands(kLongestCellText), rows.size() == 1 ? QStringLiteral("it") : QStringLiteral("them"));
+}
+
+QString dateCellEntry(const QString& text) {
+    if (text.isEmpty()) return text;
+    if (const std::optional<ledger::RegisterDate> date = ledger::readDate(text)) return ledger::storedDateText(*date);
+    return QLatin1Char('\'') + text;
 }
 
 QString runningBalanceFormula() {
@@ -205,11 +234,16 @@ void generateReport(int selector, const reg::TransactionSource& transactions) {
     }
     proc.step(226, [&] { fillRange(QStringLiteral("$B$5:$I$5"), fill::Header); });
 
-    // Banding by row number, before the sort moves the rows with their fills.
+    // Banding by each transaction's row number in list order, before the sort
+    // moves the rows with their fills.
     proc.step(228, [&] { rowCount = transactions.rowCount(); });
+    SheetOrder order;
+    proc.step(228, [&] { order = sheetOrder(transactions); });
     for (int row = kFirstDataRow; row <= rowCount + 5; ++row) {
         const QString rowText = number(row);
-        if (row % 2 == 0)
+        const size_t position = size_t(row - kFirstDataRow);
+        const int listRow = position < order.rows.size() ? order.rows[position] + kFirstDataRow - 1 : row;
+        if (listRow % 2 == 0)
             proc.step(232, [&] { fillRange(QStringLiteral("$B$") + rowText + QStringLiteral(":$H$") + rowText, fill::Sheet); });
         else
             proc.step(234, [&] { fillRange(QStringLiteral("$B$") + rowText + QStringLiteral(":$H$") + rowText, fill::OddRow); });
@@ -231,22 +265,28 @@ void generateReport(int selector, const reg::TransactionSource& transactions) {
     int count = 0;  // a full-width count: every transaction is written, however many
     proc.step(246, [&] { count = transactions.rowCount(); });
     const QString balance = runningBalanceFormula();
-    for (int j = 1; j <= count; ++j) {
+    for (int position = 1; position <= count && position <= int(order.rows.size()); ++position) {
+        const int j = order.rows[size_t(position - 1)];
         const QString rowText = number(row);
         static constexpr const char* kColumns[reg::kFieldCount] = {"$B$", "$C$", "$D$", "$E$", "$F$", "$G$", "$H$"};
         for (int field = 0; field < reg::kFieldCount; ++field)
             proc.step(250 + 2 * field, [&] {
-                writeCell(QLatin1String(kColumns[field]) + rowText, transactions.field(j, field), true);
+                const QString text = transactions.field(j, field);
+                writeCell(QLatin1String(kColumns[field]) + rowText, field == reg::Date ? dateCellEntry(text) : text, true);
             });
         proc.step(264, [&] { writeCell(QStringLiteral("$I$") + rowText, balance, true); });
         ++row;
     }
 
-    proc.step(270, [&] { must(app().range(QStringLiteral("B6:H") + number(row - 1))).select(); });
+    // The dated rows in time order: by date, then by number, then as listed.
+    proc.step(270, [&] { must(app().range(QStringLiteral("B6:H") + number(kFirstDataRow + order.datedCount - 1))).select(); });
     proc.step(272, [&] {
         host::SortOptions options;
-        options.key1 = app().range(QStringLiteral("C6"));
+        options.key1 = app().range(QStringLiteral("B6"));
         options.order1 = xl::Ascending;
+        options.key2 = app().range(QStringLiteral("C6"));
+        options.order2 = xl::Ascending;
+        options.dataOption2 = xl::SortNormal;
         options.header = xl::HeaderGuess;
         options.orderCustom = 1;
         options.matchCase = false;

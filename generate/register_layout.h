@@ -1,7 +1,8 @@
 #pragma once
 // The "Check Register" sheet: palette, sheet-wide format, widths and
 // heights, title, header, banded transaction rows with a running balance,
-// sort by number and the printed page. Everything goes through the host in
+// sorted by date, then number, then list order (rows whose date cannot be
+// read last, as listed), and the printed page. Everything goes through the host in
 // host::mExcelApp, select-then-act, on its active workbook and sheet.
 
 #include <QString>
@@ -25,6 +26,11 @@ QString tooManyTransactionsMessage(int count);
 std::vector<int> rowsWithOverlongText(const reg::TransactionSource& transactions);
 // Names those rows (the first ten) and says the texts are cut.
 QString overlongTextMessage(const std::vector<int>& rows);
+
+// What the Date column's cell is given for a Date text: the stored form
+// (ISO, a date under every locale) when the text reads as a date, the text
+// as text (after an apostrophe) when it does not, nothing for nothing.
+QString dateCellEntry(const QString& text);
 
 // The balance every data row carries: empty when both amounts are empty,
 // otherwise credits minus debits of all rows up to this one.

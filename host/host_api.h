@@ -89,14 +89,22 @@ public:
     virtual int lineStyle() const = 0;
 };
 
+// Up to three keys: rows equal by key1 are ordered by key2, then by key3;
+// rows equal by every key keep their order. key2 and key3 may be left unset.
 struct SortOptions {
     RangePtr key1;
     int order1 = xl::Ascending;
+    RangePtr key2;
+    int order2 = xl::Ascending;
+    RangePtr key3;
+    int order3 = xl::Ascending;
     int header = xl::HeaderGuess;
     int orderCustom = 1;
     bool matchCase = false;
     int orientation = xl::TopToBottom;
     int dataOption1 = xl::SortNormal;
+    int dataOption2 = xl::SortNormal;
+    int dataOption3 = xl::SortNormal;
 };
 
 class Range {

@@ -9,6 +9,7 @@
 #include "frame/common.h"
 #include "frame/prompter.h"
 #include "ledger/amounts.h"
+#include "ledger/dates.h"
 #include "register/date_text.h"
 #include "register/transaction_source.h"
 #include "statements/statement_values.h"
@@ -39,8 +40,8 @@ bool CellEditing::edit(QTreeWidgetItem* row, int column) {
     if (column == Date) {
         auto* dateEditor = new QDateEdit(list_->viewport());
         dateEditor->setDisplayFormat(shortDateFormatWithFullYear());
-        const auto date = statements::readRegisterDate(row->text(Date));
-        dateEditor->setDate(date ? *date : QDate::currentDate());
+        const auto date = ledger::readDate(row->text(Date));
+        dateEditor->setDate(date ? date->date : QDate::currentDate());
         dateEditor->setProperty("originalDate", dateEditor->date());
         editor = dateEditor;
     } else {
@@ -65,7 +66,7 @@ QString CellEditing::editedText() const {
     if (auto* dateEditor = qobject_cast<QDateEdit*>(editor_.data())) {
         // An untouched date keeps its text as it was (with a time of day, say).
         if (dateEditor->date() == dateEditor->property("originalDate").toDate()) return row_->text(Date);
-        return dateText(dateEditor->date());
+        return ledger::storedDateText(dateEditor->date());
     }
     return static_cast<QLineEdit*>(editor_.data())->text();
 }

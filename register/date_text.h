@@ -1,20 +1,21 @@
 #pragma once
-// The Date texts of the register: how a picked date becomes the text of a
-// new row, and how the example data's date texts are read back.
+// The Date texts of the register, as the window uses them; the reading and
+// the stored form are the ledger's (ledger/dates.h).
 
 #include <QDate>
 #include <QDateTime>
 #include <QLocale>
 #include <QString>
 
+#include "ledger/dates.h"
+
 namespace brevanta::reg {
 
-// The locale's short date format with the year always written in four digits
-// ("M/d/yyyy" under en_US, "dd.MM.yyyy" under de_DE).
-QString shortDateFormatWithFullYear(const QLocale& locale = QLocale());
+using ledger::shortDateFormatWithFullYear;
 
-// The Date text of a new row: the short date, followed by a blank and the
-// locale's short time when the value carries a time of day other than midnight.
+// How a date is shown: the locale's short date with a four-digit year,
+// followed by a blank and the locale's short time when the value carries a
+// time of day other than midnight.
 QString dateText(const QDateTime& value, const QLocale& locale = QLocale());
 QString dateText(const QDate& value, const QLocale& locale = QLocale());
 

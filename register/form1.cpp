@@ -12,12 +12,14 @@
 #include <QPushButton>
 #include <QScopeGuard>
 #include <QScreen>
+#include <QStyledItemDelegate>
 #include <QTimer>
 #include <QTreeWidget>
 
 #include "frame/failure.h"
 #include "frame/program_end.h"
 #include "frame/prompter.h"
+#include "ledger/dates.h"
 #include "register/cell_editing.h"
 #include "register/cursor_file.h"
 #include "register/date_text.h"
@@ -45,6 +47,16 @@ QFont windowFont() {
     font.setBold(true);
     return font;
 }
+
+// The Date column shows each stored date the way the user's language writes
+// it; the item keeps the stored text, which is what the list gives out.
+class DateColumn final : public QStyledItemDelegate {
+public:
+    using QStyledItemDelegate::QStyledItemDelegate;
+    QString displayText(const QVariant& value, const QLocale&) const override {
+        return ledger::displayDateText(value.toString());
+    }
+};
 
 QFont buttonFont() {
     QFont font(QStringLiteral("Arial"));
@@ -184,6 +196,7 @@ void Form1::buildControls() {
                                 QStringLiteral("Description of Transaction"), QStringLiteral("Category"),
                                 QStringLiteral("Cleared"), QStringLiteral("Debit"), QStringLiteral("Credit")});
     ListView1->header()->setStretchLastSection(false);
+    ListView1->setItemDelegateForColumn(Date, new DateColumn(ListView1));
     const int columnTwips[kFieldCount] = {1000, 700, 2500, 1300, 950, 1000, 1000};
     for (int column = 0; column < kFieldCount; ++column)
         ListView1->setColumnWidth(column, qRound(columnTwips[column] / kTwipsPerPixel));
@@ -297,7 +310,9 @@ void Form1::readSavedList(frame::Procedure& proc) {
         SavedRecord record;
         proc.step(136, [&] { record = decodeSavedRecord(piece); });
         QTreeWidgetItem* row = nullptr;
-        proc.step(138, [&] { row = appendRow(record.fields[Date]); });
+        // A date stored by an earlier version takes the stored form when it
+        // reads unambiguously, and stays as it was otherwise.
+        proc.step(138, [&] { row = appendRow(ledger::storedFormOf(record.fields[Date])); });
         for (int field = 1; field < kFieldCount; ++field) {
             proc.step(138 + 2 * field, [&] {
                 if (field >= record.partCount || !row) throw frame::Failure(frame::failures::kSubscriptOutOfRange);
@@ -347,7 +362,7 @@ QTreeWidgetItem* Form1::appendRow(const QString& dateText) {
 }
 
 void Form1::appendTransaction(const Transaction& transaction) {
-    QTreeWidgetItem* row = appendRow(transaction[Date]);
+    QTreeWidgetItem* row = appendRow(ledger::storedFormOf(transaction[Date]));
     for (int field = 1; field < kFieldCount; ++field) row->setText(field, transaction[static_cast<size_t>(field)]);
 }
 
@@ -375,7 +390,7 @@ void Form1::PushButton2_Click() {
     bool refused = false;
     proc.step(98, [&] { refused = refuseAmounts({{txtDebit, debit}, {txtCredit, credit}}); });
     if (refused) return;
-    proc.step(100, [&] { row = appendRow(dateText(dtpDate->date())); });
+    proc.step(100, [&] { row = appendRow(ledger::storedDateText(dtpDate->date())); });
     proc.step(102, [&] { setField(Number, txtNumber->text()); });
     proc.step(104, [&] { setField(Description, txtDescription->text()); });
     proc.step(106, [&] { setField(Category, txtCategory->text()); });

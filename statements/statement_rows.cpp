@@ -1,13 +1,13 @@
 #include "statements/statement_rows.h"
 
-#include "register/date_text.h"
+#include "ledger/dates.h"
 #include "statements/statement_values.h"
 
 namespace brevanta::statements {
 
 reg::Transaction transactionFromEntry(const StatementEntry& entry, const QLocale& locale) {
     reg::Transaction row;
-    row[reg::Date] = reg::dateText(entry.date, locale);
+    row[reg::Date] = ledger::storedDateText(entry.date);
     row[reg::Number] = entry.checkNumber;
     row[reg::Description] = entry.payee.isEmpty() ? entry.memo : entry.payee;
     row[reg::Category] = entry.category;

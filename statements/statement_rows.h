@@ -1,6 +1,6 @@
 #pragma once
 // How a statement entry becomes a row of the register:
-//   Date        the date as the date field writes it in the locale (en_US "1/15/2025")
+//   Date        the stored form of the date, ISO "2025-01-15" (ledger/dates.h)
 //   Number      the check number, else empty
 //   Description the payee, or the memo when there is no payee
 //   Category    the file's category (QIF L, a CSV Category column), else empty

@@ -4,6 +4,7 @@
 #include <array>
 
 #include "ledger/amounts.h"
+#include "ledger/dates.h"
 #include "register/date_text.h"
 
 namespace brevanta::statements {
@@ -204,13 +205,9 @@ std::optional<QDate> readCsvDate(const QString& text, const QLocale& locale) {
 }
 
 std::optional<QDate> readRegisterDate(const QString& text, const QLocale& locale) {
-    const QString trimmed = text.trimmed();
-    if (auto iso = readIsoDate(trimmed)) return iso;
-    if (auto date = readLocaleDate(trimmed, locale)) return date;
-    // A time of day after the date ("1/15/2025 3:30 PM"): the date alone.
-    const QString dateOnly = trimmed.left(trimmed.indexOf(u' '));
-    if (auto iso = readIsoDate(dateOnly)) return iso;
-    return readNumericDate(dateOnly, orderOf(locale.dateFormat(QLocale::ShortFormat)));
+    const std::optional<ledger::RegisterDate> date = ledger::readDate(text, locale);
+    if (!date) return std::nullopt;
+    return date->date;
 }
 
 QString checkNumberKey(const QString& text) {

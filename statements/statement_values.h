@@ -34,8 +34,8 @@ std::optional<QDate> readQifDate(const QString& text);
 // "20250115"), or the locale's short date with a two- or four-digit year.
 std::optional<QDate> readCsvDate(const QString& text, const QLocale& locale = QLocale());
 
-// The Date text of a register row: the locale's short date, with four or two
-// digits of year, maybe followed by a time of day; or ISO.
+// The day of a register row's Date text, read by the register's one date
+// reader (ledger/dates.h).
 std::optional<QDate> readRegisterDate(const QString& text, const QLocale& locale = QLocale());
 
 // A check number's digits without leading zeros; empty when the text is not

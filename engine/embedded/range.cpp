@@ -267,15 +267,26 @@ void EngineRange::merge() {
 void EngineRange::sort(const host::SortOptions& options) {
     auto context = live();
     const auto fail = [] { throw HostError(QStringLiteral("Sort method of Range class failed")); };
-    const auto* key = dynamic_cast<const EngineRange*>(options.key1.get());
-    if (!key || key->handle_.sheetState() != handle_.sheetState()) fail();
-    const int keyColumn = key->area_.firstCol;
-    if (keyColumn < area_.firstCol || keyColumn > area_.lastCol) fail();
-    if (options.order1 != host::xl::Ascending && options.order1 != host::xl::Descending) fail();
+    // Key1 is required; Key2 and Key3 count when given. Each is a cell of this
+    // sheet inside the sorted columns, with an order and normal data.
+    std::vector<SortKey> keys;
+    const auto addKey = [&](const host::RangePtr& range, int order, int dataOption, bool required) {
+        if (!range && !required) return;
+        const auto* key = dynamic_cast<const EngineRange*>(range.get());
+        if (!key || key->handle_.sheetState() != handle_.sheetState()) fail();
+        const int keyColumn = key->area_.firstCol;
+        if (keyColumn < area_.firstCol || keyColumn > area_.lastCol) fail();
+        if (order != host::xl::Ascending && order != host::xl::Descending) fail();
+        if (dataOption != host::xl::SortNormal) fail();
+        keys.push_back({keyColumn, order == host::xl::Descending});
+    };
+    addKey(options.key1, options.order1, options.dataOption1, true);
+    addKey(options.key2, options.order2, options.dataOption2, false);
+    addKey(options.key3, options.order3, options.dataOption3, false);
     if (options.header != host::xl::HeaderGuess && options.header != host::xl::HeaderYes &&
         options.header != host::xl::HeaderNo)
         fail();
-    if (options.orderCustom != 1 || options.dataOption1 != host::xl::SortNormal) fail();
+    if (options.orderCustom != 1) fail();
     if (options.orientation != host::xl::TopToBottom) fail();  // sorting columns is not offered
     for (const auto& merge : context.sheet.merges)
         if (merge.firstRow <= area_.lastRow && area_.firstRow <= merge.lastRow && merge.firstCol <= area_.lastCol &&
@@ -284,8 +295,7 @@ void EngineRange::sort(const host::SortOptions& options) {
 
     SortRequest request;
     request.range = area_;
-    request.keyColumn = keyColumn;
-    request.descending = options.order1 == host::xl::Descending;
+    request.keys = std::move(keys);
     // With "guess" the first row is never taken for a header: the register's
     // header rows lie above the range it sorts.
     request.firstRowIsHeader = options.header == host::xl::HeaderYes;

@@ -52,9 +52,12 @@ void sortRows(model::Sheet& sheet, const SortRequest& request,
     const int count = last - first + 1;
 
     using CellEntry = std::pair<uint16_t, model::Cell>;
-    std::vector<model::Value> keys(count);
+    const size_t keyCount = request.keys.size();
     // Every key is read before any cell moves: a key may be a formula over other rows.
-    for (int i = 0; i < count; ++i) keys[i] = valueOf(first + i, request.keyColumn);
+    // Row i's keys are keys[i * keyCount] onwards.
+    std::vector<model::Value> keys(size_t(count) * keyCount);
+    for (int i = 0; i < count; ++i)
+        for (size_t k = 0; k < keyCount; ++k) keys[size_t(i) * keyCount + k] = valueOf(first + i, request.keys[k].column);
     // Each row's cells inside the range, taken out into one array (block i
     // from blockStart[i] to blockStart[i + 1]): one allocation, not one per row.
     auto inRange = [&](std::vector<CellEntry>& cells) {
@@ -79,10 +82,16 @@ void sortRows(model::Sheet& sheet, const SortRequest& request,
     std::vector<int> order(count);
     std::iota(order.begin(), order.end(), 0);
     std::stable_sort(order.begin(), order.end(), [&](int a, int b) {
-        const bool emptyA = model::isEmpty(keys[a]), emptyB = model::isEmpty(keys[b]);
-        if (emptyA || emptyB) return !emptyA && emptyB;
-        const int order = compareSortKeys(keys[a], keys[b], request.matchCase);
-        return request.descending ? order > 0 : order < 0;
+        for (size_t k = 0; k < keyCount; ++k) {
+            const model::Value& keyA = keys[size_t(a) * keyCount + k];
+            const model::Value& keyB = keys[size_t(b) * keyCount + k];
+            const bool emptyA = model::isEmpty(keyA), emptyB = model::isEmpty(keyB);
+            if (emptyA && emptyB) continue;
+            if (emptyA || emptyB) return emptyB;
+            const int order = compareSortKeys(keyA, keyB, request.matchCase);
+            if (order != 0) return request.keys[k].descending ? order > 0 : order < 0;
+        }
+        return false;
     });
 
     for (int i = 0; i < count; ++i) {

@@ -1,20 +1,26 @@
 #pragma once
-// Sorting the rows of a range by one key column, the way a spreadsheet
-// does: numbers before texts before truth values before errors, empty keys
-// last in either order, equal keys keeping their order. Each cell moves
+// Sorting the rows of a range by up to three key columns, the way a
+// spreadsheet does: numbers before texts before truth values before errors,
+// empty keys last in either order, rows equal by the first key ordered by
+// the next, rows equal by every key keeping their order. Each cell moves
 // with its value, formula and own format; cells outside the range stay.
 
 #include <functional>
+#include <vector>
 
 #include "engine/model/sheet.h"
 #include "engine/model/value.h"
 
 namespace brevanta::engine {
 
+struct SortKey {
+    int column = 0;  // 0-based, of the sheet, inside the range
+    bool descending = false;
+};
+
 struct SortRequest {
     model::CellRange range;
-    int keyColumn = 0;             // 0-based, inside the range
-    bool descending = false;
+    std::vector<SortKey> keys;     // the first decides; the next orders its ties
     bool firstRowIsHeader = false; // the first row stays where it is
     bool matchCase = false;
 };

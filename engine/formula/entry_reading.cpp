@@ -309,8 +309,24 @@ std::optional<double> readNamedMonthDate(const QString& text, const QLocale& loc
     return serial;
 }
 
+// A year-first ISO date, "2013-01-03": a date under every locale, as a
+// spreadsheet reads it whatever the locale's own order.
+std::optional<double> readIsoDate(QStringView text) {
+    if (text.size() < 8 || text.size() > 10 || text[4] != QLatin1Char('-')) return std::nullopt;
+    const qsizetype second = text.indexOf(QLatin1Char('-'), 5);
+    if (second < 0) return std::nullopt;
+    const auto year = smallNumber(text.first(4), 4);
+    const auto month = smallNumber(text.sliced(5, second - 5), 2);
+    const auto day = smallNumber(text.sliced(second + 1), 2);
+    if (!year || !month || !day || *year < 1900) return std::nullopt;
+    const double serial = dateToSerial(*year, *month, *day);
+    if (serial <= 0) return std::nullopt;
+    return serial;
+}
+
 std::optional<double> readDatePart(const QString& text, const QLocale& locale) {
     if (text.isEmpty()) return std::nullopt;
+    if (const auto serial = readIsoDate(text)) return serial;
     if (const auto serial = readNumericDate(text, locale)) return serial;
     return readNamedMonthDate(text, locale);
 }
@@ -355,6 +371,14 @@ std::optional<TypedDate> readTypedDate(const QString& typed, const QLocale& loca
     // Every date has digits; cheap refusals first, as most texts are no dates.
     if (text.isEmpty() || text.size() > 64 || std::none_of(text.begin(), text.end(), isAsciiDigit)) return std::nullopt;
     if (const auto serial = readDatePart(text, locale)) return TypedDate{*serial, false, false};
+    // ISO's date and time of day, "2013-01-03T15:30".
+    if (text.size() > 11 && text[10] == QLatin1Char('T')) {
+        if (const auto serial = readIsoDate(QStringView(text).first(10))) {
+            const auto time = readTimePart(text.mid(11), locale);
+            if (!time) return std::nullopt;
+            return TypedDate{*serial + time->fraction, true, time->hasSeconds};
+        }
+    }
     // A date followed by a time of day: try each blank, from the right, as the place they meet.
     const qsizetype colon = text.indexOf(QLatin1Char(':'));
     if (colon < 0) return std::nullopt;

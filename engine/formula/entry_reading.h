@@ -22,8 +22,9 @@ struct TypedDate {
 };
 
 // A date in the locale's short order (day, month and year as numbers; a
-// two-digit year 00-29 is 20xx, 30-99 is 19xx), optionally followed by a
-// time of day (h:mm or h:mm:ss, with AM/PM when given).
+// two-digit year 00-29 is 20xx, 30-99 is 19xx), or year-first ISO
+// ("2013-01-03") under every locale, optionally followed by a time of day
+// (h:mm or h:mm:ss, with AM/PM when given; after a "T" for ISO).
 std::optional<TypedDate> readTypedDate(const QString& text, const QLocale& locale);
 
 // The fields of a date written with a month name, split where

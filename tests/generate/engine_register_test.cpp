@@ -140,6 +140,52 @@ TEST_F(EngineRegister, AmountsAreTypedEntryAndSortedBalancesFollowTheNumbers) {
     EXPECT_EQ(fill("B6"), 39);
 }
 
+reg::Transaction dated(const char* date, const char* number, const char* description, const char* debit,
+                      const char* credit) {
+    return {QLatin1String(date), QLatin1String(number), QLatin1String(description), QString(), QString(),
+            QLatin1String(debit), QLatin1String(credit)};
+}
+
+double serialOf(const QDate& date) { return double(QDate(1899, 12, 30).daysTo(date)); }
+
+// The balance runs in time order: a deposit with no number dated before the
+// checks comes first, not after them.
+TEST_F(EngineRegister, TheBalanceRunsInTimeOrder) {
+    generate({dated("1/5/2013", "101", "Check A", "100", ""), dated("1/3/2013", "", "Paycheck", "", "1000"),
+              dated("1/10/2013", "102", "Check B", "50", "")});
+    const double paycheck = 1000, checkA = paycheck - 100, checkB = checkA - 50;
+    EXPECT_EQ(value("D6"), host::Value(QStringLiteral("Paycheck")));
+    EXPECT_EQ(value("B6"), number(serialOf(QDate(2013, 1, 3))));
+    EXPECT_EQ(value("I6"), number(paycheck));
+    EXPECT_EQ(value("D7"), host::Value(QStringLiteral("Check A")));
+    EXPECT_EQ(value("I7"), number(checkA));
+    EXPECT_EQ(value("D8"), host::Value(QStringLiteral("Check B")));
+    EXPECT_EQ(value("I8"), number(checkB));
+    // Each keeps the fill of its place in the list: Check A row 6, Paycheck row 7, Check B row 8.
+    EXPECT_EQ(fill("B6"), 39);
+    EXPECT_EQ(fill("B7"), 2);
+    EXPECT_EQ(fill("B8"), 2);
+}
+
+TEST_F(EngineRegister, OneDayGoesByNumberThenListOrderAndUnreadableDatesComeLast) {
+    generate({dated("someday", "1", "Undated", "", "7"), dated("1/3/2013", "", "Deposit", "", "10"),
+              dated("=TODAY()", "", "Formula-like", "", "1"), dated("2013-01-03", "12", "Check 12", "1", ""),
+              dated("Jan 3, 2013", "", "Fee", "2", ""), dated("03.01.2013", "11", "Check 11", "3", "")});
+    const QStringList order{"Check 11", "Check 12", "Deposit", "Fee", "Undated", "Formula-like"};
+    for (int i = 0; i < order.size(); ++i)
+        EXPECT_EQ(value(qPrintable(QStringLiteral("D%1").arg(6 + i))), host::Value(order[i])) << i;
+    for (const char* address : {"B6", "B7", "B8", "B9"}) EXPECT_EQ(value(address), number(serialOf(QDate(2013, 1, 3))));
+    EXPECT_EQ(value("B10"), host::Value(QStringLiteral("someday")));
+    EXPECT_EQ(value("B11"), host::Value(QStringLiteral("=TODAY()")));
+    const double check11 = -3, check12 = check11 - 1, deposit = check12 + 10, fee = deposit - 2;
+    EXPECT_EQ(value("I6"), number(check11));
+    EXPECT_EQ(value("I7"), number(check12));
+    EXPECT_EQ(value("I8"), number(deposit));
+    EXPECT_EQ(value("I9"), number(fee));
+    EXPECT_EQ(value("I10"), number(fee + 7));
+    EXPECT_EQ(value("I11"), number(fee + 7 + 1));
+}
+
 TEST_F(EngineRegister, EmptyListStillSavesTheHeaderSheet) {
     generate({});
     EXPECT_EQ(text("H4"), QStringLiteral("Credit (+)"));

@@ -105,7 +105,7 @@ TEST(RegisterLayout, TwoExampleRowsGiveTheWholeSheet) {
         EXPECT_EQ(sheet.fill(4, c), 43);
         EXPECT_EQ(sheet.fill(5, c), 43);
     }
-    EXPECT_EQ(sheet.entry(6, 2), QStringLiteral("1/1/2013"));
+    EXPECT_EQ(sheet.entry(6, 2), QStringLiteral("2013-01-01"));  // a date under every locale
     EXPECT_EQ(sheet.entry(6, 8), QStringLiteral("5000"));
     EXPECT_EQ(sheet.entry(7, 8), QStringLiteral("55"));
     EXPECT_EQ(sheet.entry(6, 9), generate::runningBalanceFormula());
@@ -123,18 +123,22 @@ TEST(RegisterLayout, TwoExampleRowsGiveTheWholeSheet) {
     EXPECT_EQ(sheet.log().last(), QStringLiteral("Range(B6).Select"));
     EXPECT_TRUE(sheet.log().contains(QStringLiteral("Range(B6:H7).Select")));
     EXPECT_TRUE(sheet.log().contains(QStringLiteral(
-        "Selection.Sort Key1=$C$6 Order1=1 Header=0 OrderCustom=1 MatchCase=False Orientation=1 DataOption1=0")));
+        "Selection.Sort Key1=$B$6 Order1=1 Key2=$C$6 Order2=1 Header=0 OrderCustom=1 MatchCase=False Orientation=1 "
+        "DataOption1=0")));
 }
 
-TEST(RegisterLayout, UnsortedNumbersAreSortedWithTheirFills) {
+// Rows of one date are ordered by number; each keeps the fill of its row
+// number in list order.
+TEST(RegisterLayout, UnsortedNumbersOfOneDateAreSortedWithTheirFills) {
     LaidOut sheet;
-    reg::TransactionList list({row("d1", "30", "1", ""), row("d2", "10", "2", ""), row("d3", "20", "3", "")});
+    reg::TransactionList list({row("1/1/2013", "30", "1", ""), row("1/1/2013", "10", "2", ""),
+                               row("1/1/2013", "20", "3", "")});
     generateReport(1, list);
     // Before the sort: row 6 (even) fill 2, row 7 fill 39, row 8 fill 2.
     EXPECT_EQ(sheet.entry(6, 3), QStringLiteral("10"));
     EXPECT_EQ(sheet.entry(7, 3), QStringLiteral("20"));
     EXPECT_EQ(sheet.entry(8, 3), QStringLiteral("30"));
-    EXPECT_EQ(sheet.entry(6, 2), QStringLiteral("d2"));
+    EXPECT_EQ(sheet.entry(6, 7), QStringLiteral("2"));
     EXPECT_EQ(sheet.fill(6, 2), 39);
     EXPECT_EQ(sheet.fill(7, 2), 2);
     EXPECT_EQ(sheet.fill(8, 2), 2);
@@ -143,6 +147,26 @@ TEST(RegisterLayout, UnsortedNumbersAreSortedWithTheirFills) {
         EXPECT_EQ(sheet.fill(r, 9), 40);
         EXPECT_EQ(sheet.entry(r, 9), generate::runningBalanceFormula());
     }
+}
+
+// A date that cannot be read goes last, as text, in list order, keeping the
+// fill of its list position; only the dated rows are sorted.
+TEST(RegisterLayout, UnreadableDatesGoLastAsTextInListOrder) {
+    LaidOut sheet;
+    reg::TransactionList list({row("someday", "1", "1", ""), row("1/5/2013", "9", "2", ""),
+                               row("=1+1", "", "3", ""), row("1/3/2013", "", "4", "")});
+    generateReport(1, list);
+    EXPECT_TRUE(sheet.log().contains(QStringLiteral("Range(B6:H7).Select")));
+    const QStringList dates{"2013-01-03", "2013-01-05", "'someday", "'=1+1"};
+    const QStringList debits{"4", "2", "1", "3"};
+    const std::vector<int> fills{39, 39, 2, 2};  // list rows 9, 7, 6, 8
+    for (int i = 0; i < 4; ++i) {
+        EXPECT_EQ(sheet.entry(6 + i, 2), dates[i]);
+        EXPECT_EQ(sheet.entry(6 + i, 7), debits[i]);
+        EXPECT_EQ(sheet.fill(6 + i, 2), fills[size_t(i)]);
+    }
+    EXPECT_EQ(generate::dateCellEntry(QString()), QString());
+    EXPECT_EQ(generate::dateCellEntry(QStringLiteral("2013-01-03T09:15")), QStringLiteral("2013-01-03T09:15"));
 }
 
 TEST(RegisterLayout, EmptyListStillLaysOutHeaderSortsAnEmptyRangeAndSelectsB6) {

@@ -164,9 +164,15 @@ public:
             for (int column = area_.left; column <= area_.right; ++column) sheet_->cells[{row, column}].merged = true;
     }
     void sort(const host::SortOptions& options) override {
-        const int keyColumn = options.key1 ? options.key1->column() : area_.left;
-        world_.record(name_ + QStringLiteral(".Sort Key1=") + (options.key1 ? options.key1->address() : QString()) +
-                      QStringLiteral(" Order1=") + QString::number(options.order1) + QStringLiteral(" Header=") +
+        QString keys = QStringLiteral(".Sort Key1=") + (options.key1 ? options.key1->address() : QString()) +
+                       QStringLiteral(" Order1=") + QString::number(options.order1);
+        if (options.key2)
+            keys += QStringLiteral(" Key2=") + options.key2->address() + QStringLiteral(" Order2=") +
+                    QString::number(options.order2);
+        if (options.key3)
+            keys += QStringLiteral(" Key3=") + options.key3->address() + QStringLiteral(" Order3=") +
+                    QString::number(options.order3);
+        world_.record(name_ + keys + QStringLiteral(" Header=") +
                       QString::number(options.header) + QStringLiteral(" OrderCustom=") +
                       QString::number(options.orderCustom) + QStringLiteral(" MatchCase=") +
                       (options.matchCase ? QStringLiteral("True") : QStringLiteral("False")) +
@@ -181,19 +187,28 @@ public:
             }
             rows.push_back(std::move(cells));
         }
-        const int key = keyColumn - area_.left;
-        // Numbers before texts before empties, each in ascending order; equal keys keep their order.
-        auto rank = [&](const std::vector<FakeCell>& row, double& number) {
+        std::vector<int> keyColumns;
+        for (const host::RangePtr& key : {options.key1, options.key2, options.key3})
+            if (key) keyColumns.push_back(key->column() - area_.left);
+        if (keyColumns.empty()) keyColumns.push_back(0);
+        // Numbers before texts before empties, each in ascending order; the
+        // next key orders the ties; rows equal by every key keep their order.
+        auto rank = [&](const std::vector<FakeCell>& row, int key, double& number) {
             const QString& entry = row[key].entry;
             if (entry.isEmpty()) return 2;
             return asNumber(entry, number) ? 0 : 1;
         };
         std::stable_sort(rows.begin(), rows.end(), [&](const auto& a, const auto& b) {
-            double x = 0, y = 0;
-            const int ra = rank(a, x), rb = rank(b, y);
-            if (ra != rb) return ra < rb;
-            if (ra == 0) return x < y;
-            if (ra == 1) return a[key].entry.compare(b[key].entry, Qt::CaseInsensitive) < 0;
+            for (int key : keyColumns) {
+                double x = 0, y = 0;
+                const int ra = rank(a, key, x), rb = rank(b, key, y);
+                if (ra != rb) return ra < rb;
+                if (ra == 0 && x != y) return x < y;
+                if (ra == 1) {
+                    const int order = a[key].entry.compare(b[key].entry, Qt::CaseInsensitive);
+                    if (order != 0) return order < 0;
+                }
+            }
             return false;
         });
         for (int row = area_.top; row <= area_.bottom; ++row)

@@ -9,6 +9,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QSettings>
+#include <QStyledItemDelegate>
 #include <QTreeWidget>
 
 #include "frame/failure.h"
@@ -27,8 +28,8 @@ reg::Transaction row(const char* date, const char* number, const char* descripti
             QString::fromUtf8(credit)};
 }
 
-const reg::Transaction kFirstExample = row("1/1/2013", "1", "Sold My Used Car", "Automotive", "Yes", "", "5000");
-const reg::Transaction kSecondExample = row("1/2/2013", "2", "Thundercats Collection", "Toys", "Yes", "", "55");
+const reg::Transaction kFirstExample = row("2013-01-01", "1", "Sold My Used Car", "Automotive", "Yes", "", "5000");
+const reg::Transaction kSecondExample = row("2013-01-02", "2", "Thundercats Collection", "Toys", "Yes", "", "55");
 
 // A 16 x 16 Windows cursor with its hot spot at (5, 3).
 QByteArray tinyCursorFile(const QString& scratchPath) {
@@ -185,10 +186,10 @@ TEST_F(Form1Test, AddStoresTextsAsTypedAndEmptiesZeroAmounts) {
 
     EXPECT_TRUE(seams.reporter.reports.empty());
     EXPECT_TRUE(seams.prompter.messages.empty());
-    EXPECT_EQ(rows(), (std::vector<reg::Transaction>{row("12/31/2025", "", "", "", "", "", ""),
-                                                     row("12/31/2025", "101", "  Rent | March ^ ", "Home", "No", "", "1,234.5"),
-                                                     row("12/31/2025", "", "", "", "", "-5", "$5"),
-                                                     row("12/31/2025", "", "", "", "", "", "")}));
+    EXPECT_EQ(rows(), (std::vector<reg::Transaction>{row("2025-12-31", "", "", "", "", "", ""),
+                                                     row("2025-12-31", "101", "  Rent | March ^ ", "Home", "No", "", "1,234.5"),
+                                                     row("2025-12-31", "", "", "", "", "-5", "$5"),
+                                                     row("2025-12-31", "", "", "", "", "", "")}));
     EXPECT_TRUE(form->txtNumber->text().isEmpty());
     EXPECT_TRUE(form->txtCredit->text().isEmpty());
     EXPECT_EQ(form->dtpDate->date(), QDate(2025, 12, 31));
@@ -275,12 +276,29 @@ TEST_F(Form1Test, LoadSampleTwiceAppendsFourRowsAndLeavesTheThirdInTheFields) {
     EXPECT_EQ(form->txtCredit->text(), QStringLiteral("700"));
 }
 
-TEST_F(Form1Test, SampleDatesFollowTheLocaleButAreReadMonthFirst) {
+// The sample's dates are read month-first and stored in the one form; the
+// list shows them the way the locale writes dates.
+TEST_F(Form1Test, SampleDatesAreStoredInOneFormAndShownInTheLocales) {
     QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany));
     form->PushButton4_Click();
-    EXPECT_EQ(form->transactions().field(1, reg::Date), QStringLiteral("01.01.2013"));
-    EXPECT_EQ(form->transactions().field(2, reg::Date), QStringLiteral("02.01.2013"));
+    EXPECT_EQ(form->transactions().field(1, reg::Date), QStringLiteral("2013-01-01"));
+    EXPECT_EQ(form->transactions().field(2, reg::Date), QStringLiteral("2013-01-02"));
     EXPECT_EQ(form->dtpDate->date(), QDate(2013, 1, 3));
+    const auto* shown = qobject_cast<QStyledItemDelegate*>(form->ListView1->itemDelegateForColumn(reg::Date));
+    ASSERT_NE(shown, nullptr);
+    EXPECT_EQ(shown->displayText(QStringLiteral("2013-01-02"), QLocale()), QStringLiteral("02.01.2013"));
+    EXPECT_EQ(shown->displayText(QStringLiteral("someday"), QLocale()), QStringLiteral("someday"));
+}
+
+// Older stored dates load unchanged where they are ambiguous, and take the
+// stored form where they read one way only; nothing is lost.
+TEST_F(Form1Test, OlderStoredDatesTakeTheStoredFormOnlyWhenUnambiguous) {
+    QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedKingdom));
+    store().write(QStringLiteral("1/2/2013^1^^^^^5|13/01/2013^2^^^^^5|Jan 3, 2013^3^^^^^5|someday^4^^^^^5|"));
+    form->Form_Load();
+    EXPECT_TRUE(seams.reporter.reports.empty());
+    const QStringList expected{"1/2/2013", "2013-01-13", "2013-01-03", "someday"};
+    for (int row = 1; row <= 4; ++row) EXPECT_EQ(form->transactions().field(row, reg::Date), expected[row - 1]);
 }
 
 TEST_F(Form1Test, ClearEmptiesTheFieldsAndAsksBeforeEmptyingTheList) {
@@ -408,9 +426,9 @@ TEST_F(Form1Test, ClosingStoresTheListAndEndsTheProgram) {
     form->close();
     EXPECT_EQ(programEnds, std::vector<int>{0});
     EXPECT_TRUE(seams.reporter.reports.empty());
-    EXPECT_EQ(store().read(), QStringLiteral("1/1/2013^1^Sold My Used Car^Automotive^Yes^^5000|"
-                                             "1/2/2013^2^Thundercats Collection^Toys^Yes^^55|"
-                                             "1/9/2013^4^A\x1bpB\x1b" "cC\x1b" "e^^^^ü|"));
+    EXPECT_EQ(store().read(), QStringLiteral("2013-01-01^1^Sold My Used Car^Automotive^Yes^^5000|"
+                                             "2013-01-02^2^Thundercats Collection^Toys^Yes^^55|"
+                                             "2013-01-09^4^A\x1bpB\x1b" "cC\x1b" "e^^^^ü|"));
 
     // The next start brings the same rows back.
     const auto before = rows();
@@ -447,7 +465,7 @@ TEST_F(Form1Test, StoreThatFailsIsReportedAtLine108AndTheProgramStillEnds) {
 TEST_F(Form1Test, FortyThousandRowsRoundTripThroughTheSettings) {
     std::vector<reg::Transaction> written;
     for (int i = 0; i < 40000; ++i)
-        written.push_back({QStringLiteral("1/%1/2013").arg(i % 28 + 1), QString::number(i),
+        written.push_back({QStringLiteral("2013-01-%1").arg(i % 28 + 1, 2, 10, QLatin1Char('0')), QString::number(i),
                            QStringLiteral("Row %1").arg(i), i % 3 ? QStringLiteral("Food") : QString(),
                            QStringLiteral("Yes"), i % 2 ? QString::number(i * 1.5) : QString(),
                            i % 2 ? QString() : QString::number(i)});

@@ -90,8 +90,8 @@ TEST_F(StatementWindow, ImportMarksTheTypedCheckClearedAddsTheRestAndStoresTheLi
     EXPECT_EQ(seams.prompter.messages.back().action, QStringLiteral("Add Opening Balance"));  // not pressed
     const auto list = rows();
     ASSERT_EQ(list.size(), 5u);
-    EXPECT_EQ(list[0], (reg::Transaction{"1/13/2025", "1042", "Plumber, by hand", "", "Yes", "125.00", ""}));
-    EXPECT_EQ(list[1], (reg::Transaction{"1/16/2025", "", "PAYROLL ACME WIDGETS", "", "Yes", "", "1500.00"}));
+    EXPECT_EQ(list[0], (reg::Transaction{"2025-01-13", "1042", "Plumber, by hand", "", "Yes", "125.00", ""}));
+    EXPECT_EQ(list[1], (reg::Transaction{"2025-01-16", "", "PAYROLL ACME WIDGETS", "", "Yes", "", "1500.00"}));
     EXPECT_EQ(store().read(), reg::encodeSavedList(form->transactions()));
 
     // The same statement again: everything matched, nothing twice.
@@ -225,7 +225,7 @@ TEST_F(StatementWindow, AFileDroppedOnTheWindowIsImportedNotTyped) {
     settle();
     EXPECT_EQ(form->txtNumber->text(), QString());
     ASSERT_EQ(rows().size(), 2u);
-    EXPECT_EQ(rows()[0], (reg::Transaction{"2/3/2025", "", "Green Kitchen Restaurant", "Dining", "", "62.18", ""}));
+    EXPECT_EQ(rows()[0], (reg::Transaction{"2025-02-03", "", "Green Kitchen Restaurant", "Dining", "", "62.18", ""}));
     EXPECT_EQ(store().read(), reg::encodeSavedList(form->transactions()));
 }
 
@@ -287,7 +287,7 @@ TEST_F(StatementWindow, EscCancelsAndDoubleClickOnTheDateEditsADate) {
     EXPECT_EQ(dateEditor->date(), QDate(2025, 1, 13));
     dateEditor->setDate(QDate(2025, 2, 3));
     QTest::keyClick(dateEditor, Qt::Key_Return);
-    EXPECT_EQ(item(0)->text(reg::Date), QStringLiteral("2/3/2025"));
+    EXPECT_EQ(item(0)->text(reg::Date), QStringLiteral("2025-02-03"));
     EXPECT_TRUE(seams.prompter.messages.empty());
 }
 

@@ -75,20 +75,20 @@ TEST_F(Readers, Ofx1SgmlBankStatement) {
     EXPECT_EQ(statement.ledgerBalanceDate, QDate(2025, 1, 31));
     const auto rows = rowsOf(fixture("bank_sgml.ofx"));
     // Number from CHECKNUM; negative to Debit, positive to Credit, written positive; OFX rows cleared.
-    EXPECT_EQ(rows[0], (Transaction{"1/15/2025", "1042", "CHECK 1042", "", "Yes", "125.00", ""}));
-    EXPECT_EQ(rows[1], (Transaction{"1/16/2025", "", "PAYROLL ACME WIDGETS", "", "Yes", "", "1500.00"}));
+    EXPECT_EQ(rows[0], (Transaction{"2025-01-15", "1042", "CHECK 1042", "", "Yes", "125.00", ""}));
+    EXPECT_EQ(rows[1], (Transaction{"2025-01-16", "", "PAYROLL ACME WIDGETS", "", "Yes", "", "1500.00"}));
     EXPECT_EQ(rows[2][reg::Description], QStringLiteral("Corner Cafe & Bakery"));  // the entity read
     // No NAME: the memo describes it.
-    EXPECT_EQ(rows[4], (Transaction{"1/31/2025", "", "Monthly service fee", "", "Yes", "12.00", ""}));
+    EXPECT_EQ(rows[4], (Transaction{"2025-01-31", "", "Monthly service fee", "", "Yes", "12.00", ""}));
 }
 
 TEST_F(Readers, Ofx2XmlCreditCardStatementKeepsTheBanksCalendarDay) {
     const Statement statement = readStatementFile(fixture("card_xml.ofx"));
     ASSERT_EQ(statement.entries.size(), 2u);
     const auto rows = rowsOf(fixture("card_xml.ofx"));
-    EXPECT_EQ(rows[0], (Transaction{"2/3/2025", "", QStringLiteral("Grüne Küche Restaurant"), "", "Yes", "62.18", ""}));
+    EXPECT_EQ(rows[0], (Transaction{"2025-02-03", "", QStringLiteral("Grüne Küche Restaurant"), "", "Yes", "62.18", ""}));
     // 19:30 Eastern is past midnight in UTC; the row keeps the day the bank wrote.
-    EXPECT_EQ(rows[1], (Transaction{"2/10/2025", "", "PAYMENT THANK YOU", "", "Yes", "", "250.00"}));
+    EXPECT_EQ(rows[1], (Transaction{"2025-02-10", "", "PAYMENT THANK YOU", "", "Yes", "", "250.00"}));
     EXPECT_EQ(statement.ledgerBalance, -120477);
     EXPECT_EQ(statement.ledgerBalanceDate, QDate(2025, 2, 28));
 }
@@ -96,8 +96,8 @@ TEST_F(Readers, Ofx2XmlCreditCardStatementKeepsTheBanksCalendarDay) {
 TEST_F(Readers, QfxIsOfxWithTheBanksOwnSignOnTags) {
     const auto rows = rowsOf(fixture("savings.qfx"));
     ASSERT_EQ(rows.size(), 2u);
-    EXPECT_EQ(rows[0], (Transaction{"3/31/2025", "", "INTEREST PAID", "", "Yes", "", "3.17"}));
-    EXPECT_EQ(rows[1], (Transaction{"3/12/2025", "", "TRANSFER TO CHECKING", "", "Yes", "200.00", ""}));
+    EXPECT_EQ(rows[0], (Transaction{"2025-03-31", "", "INTEREST PAID", "", "Yes", "", "3.17"}));
+    EXPECT_EQ(rows[1], (Transaction{"2025-03-12", "", "TRANSFER TO CHECKING", "", "Yes", "200.00", ""}));
 }
 
 TEST_F(Readers, QifBankRecordsWithSplitsDateFormsAndClearedMarks) {
@@ -105,19 +105,19 @@ TEST_F(Readers, QifBankRecordsWithSplitsDateFormsAndClearedMarks) {
     EXPECT_FALSE(statement.ledgerBalance);
     const auto rows = rowsOf(fixture("bank.qif"));
     ASSERT_EQ(rows.size(), 4u);
-    EXPECT_EQ(rows[0], (Transaction{"1/15/2025", "1042", "Harbor Plumbing", "Home:Repairs", "Yes", "125.00", ""}));
+    EXPECT_EQ(rows[0], (Transaction{"2025-01-15", "1042", "Harbor Plumbing", "Home:Repairs", "Yes", "125.00", ""}));
     // 01/16'25, a thousands separator, CX (reconciled) counts as cleared.
-    EXPECT_EQ(rows[1], (Transaction{"1/16/2025", "", "Payroll Acme Widgets", "Salary", "Yes", "", "1500.00"}));
+    EXPECT_EQ(rows[1], (Transaction{"2025-01-16", "", "Payroll Acme Widgets", "Salary", "Yes", "", "1500.00"}));
     // 1/17/25 with two splits: one row, the parent's amount and category.
-    EXPECT_EQ(rows[2], (Transaction{"1/17/2025", "", "Grocery Mart", "Groceries", "", "84.37", ""}));
-    EXPECT_EQ(rows[3], (Transaction{"1/18/2025", "", "Cash withdrawal", "", "", "40.00", ""}));
+    EXPECT_EQ(rows[2], (Transaction{"2025-01-17", "", "Grocery Mart", "Groceries", "", "84.37", ""}));
+    EXPECT_EQ(rows[3], (Transaction{"2025-01-18", "", "Cash withdrawal", "", "", "40.00", ""}));
 }
 
 TEST_F(Readers, QifCreditCard) {
     const auto rows = rowsOf(fixture("card.qif"));
     ASSERT_EQ(rows.size(), 2u);
-    EXPECT_EQ(rows[0], (Transaction{"2/3/2025", "", "Green Kitchen Restaurant", "Dining", "", "62.18", ""}));
-    EXPECT_EQ(rows[1], (Transaction{"2/10/2025", "", "Payment - Thank You", "", "Yes", "", "250.00"}));
+    EXPECT_EQ(rows[0], (Transaction{"2025-02-03", "", "Green Kitchen Restaurant", "Dining", "", "62.18", ""}));
+    EXPECT_EQ(rows[1], (Transaction{"2025-02-10", "", "Payment - Thank You", "", "Yes", "", "250.00"}));
 }
 
 TEST_F(Readers, RowsAreWrittenInTheUsersLocale) {
@@ -126,10 +126,11 @@ TEST_F(Readers, RowsAreWrittenInTheUsersLocale) {
     entry.amount = -125050;
     entry.memo = QStringLiteral("Only a memo");
     const QLocale german(QLocale::German, QLocale::Germany);
-    EXPECT_EQ(transactionFromEntry(entry, german), (Transaction{"15.01.2025", "", "Only a memo", "", "", "1250,50", ""}));
+    // The amount in the locale's way; the date in the stored form, the same under every locale.
+    EXPECT_EQ(transactionFromEntry(entry, german), (Transaction{"2025-01-15", "", "Only a memo", "", "", "1250,50", ""}));
     entry.amount = 0;  // neither debit nor credit
     entry.payee = QStringLiteral("Payee first");
-    EXPECT_EQ(transactionFromEntry(entry, german), (Transaction{"15.01.2025", "", "Payee first", "", "", "", ""}));
+    EXPECT_EQ(transactionFromEntry(entry, german), (Transaction{"2025-01-15", "", "Payee first", "", "", "", ""}));
 }
 
 TEST_F(Readers, QifPassesOverAccountListsAndOtherSections) {
@@ -145,17 +146,17 @@ TEST_F(Readers, QifPassesOverAccountListsAndOtherSections) {
 TEST_F(Readers, BankCsvWithASignedAmountColumn) {
     const auto rows = rowsOf(fixture("bank_signed.csv"));
     ASSERT_EQ(rows.size(), 3u);
-    EXPECT_EQ(rows[0], (Transaction{"1/15/2025", "1042", "Harbor Plumbing, Inc.", "Home", "", "125.00", ""}));
-    EXPECT_EQ(rows[1], (Transaction{"1/16/2025", "", "Payroll Acme Widgets", "Salary", "", "", "1500.00"}));
+    EXPECT_EQ(rows[0], (Transaction{"2025-01-15", "1042", "Harbor Plumbing, Inc.", "Home", "", "125.00", ""}));
+    EXPECT_EQ(rows[1], (Transaction{"2025-01-16", "", "Payroll Acme Widgets", "Salary", "", "", "1500.00"}));
     EXPECT_EQ(rows[2][reg::Description], QStringLiteral("Grocery \"Mart\""));
 }
 
 TEST_F(Readers, BankCsvWithWithdrawalAndDepositColumns) {
     const auto rows = rowsOf(fixture("bank_columns.csv"));
     ASSERT_EQ(rows.size(), 3u);
-    EXPECT_EQ(rows[0], (Transaction{"1/15/2025", "1042", "CHECK 1042", "", "", "125.00", ""}));
-    EXPECT_EQ(rows[1], (Transaction{"1/16/2025", "", "DIRECT DEP PAYROLL", "", "", "", "1500.00"}));
-    EXPECT_EQ(rows[2], (Transaction{"1/17/2025", "", "GROCERY MART #12", "", "", "84.37", ""}));
+    EXPECT_EQ(rows[0], (Transaction{"2025-01-15", "1042", "CHECK 1042", "", "", "125.00", ""}));
+    EXPECT_EQ(rows[1], (Transaction{"2025-01-16", "", "DIRECT DEP PAYROLL", "", "", "", "1500.00"}));
+    EXPECT_EQ(rows[2], (Transaction{"2025-01-17", "", "GROCERY MART #12", "", "", "84.37", ""}));
 }
 
 TEST_F(Readers, HeaderNamesMatchWithoutCaseOrSpacing) {
@@ -175,8 +176,8 @@ TEST_F(Readers, TheRegistersOwnCsvImportsWithItsClearedMarks) {
                                "1/2/2013,,Lunch,,,12.50,\r\n");
     const auto rows = rowsOf(path);
     ASSERT_EQ(rows.size(), 2u);
-    EXPECT_EQ(rows[0], (Transaction{"1/1/2013", "1", "Sold My Used Car", "Automotive", "Yes", "", "5000.00"}));
-    EXPECT_EQ(rows[1], (Transaction{"1/2/2013", "", "Lunch", "", "", "12.50", ""}));
+    EXPECT_EQ(rows[0], (Transaction{"2013-01-01", "1", "Sold My Used Car", "Automotive", "Yes", "", "5000.00"}));
+    EXPECT_EQ(rows[1], (Transaction{"2013-01-02", "", "Lunch", "", "", "12.50", ""}));
 }
 
 TEST_F(Readers, KindIsToldByContentNotByName) {

@@ -94,7 +94,7 @@ TEST(Reconcile, IdenticalEntriesMeetAsManyRowsAndTheRestAreAdded) {
         reconcile(rows, statementOf({entry(kDay, -475, {}, "CAFE"), entry(kDay, -475, {}, "CAFE")}), kUs);
     EXPECT_EQ(result.matchedRow, (std::vector<int>{0, -1}));
     ASSERT_EQ(result.rowsToAdd.size(), 1u);
-    EXPECT_EQ(result.rowsToAdd[0], (Transaction{"1/15/2025", "", "CAFE", "", "Yes", "4.75", ""}));
+    EXPECT_EQ(result.rowsToAdd[0], (Transaction{"2025-01-15", "", "CAFE", "", "Yes", "4.75", ""}));
 }
 
 TEST(Reconcile, DebitNeverMeetsCredit) {

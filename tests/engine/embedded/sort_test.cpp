@@ -129,6 +129,30 @@ TEST_F(SortTest, HeaderRuleAndTheEmptyRegistersReversedRange) {
     EXPECT_EQ(fresh->selection()->address(), QStringLiteral("$B$5:$H$6"));
 }
 
+// Key2 orders the ties of Key1, Key3 the ties of both; empties are last
+// under every key; rows equal by all keys keep their order.
+TEST_F(SortTest, SecondAndThirdKeysOrderTheTies) {
+    const QStringList dates{"3", "1", "3", "1", "3", "", "1"};
+    const QStringList numbers{"20", "", "10", "5", "", "1", "5"};
+    const QStringList kinds{"b", "x", "a", "y", "z", "w", "a"};
+    for (int i = 0; i < dates.size(); ++i) {
+        write(QStringLiteral("B%1").arg(6 + i), dates[i]);
+        write(QStringLiteral("C%1").arg(6 + i), numbers[i]);
+        write(QStringLiteral("E%1").arg(6 + i), kinds[i]);
+        write(QStringLiteral("D%1").arg(6 + i), QStringLiteral("row%1").arg(i));
+    }
+    auto options = registerOptions(app->range(QStringLiteral("B6")));
+    options.key2 = app->range(QStringLiteral("C6"));
+    sortBy(12, options);
+    EXPECT_EQ(column(u'D', 6, 12), QStringList({"row3", "row6", "row1", "row2", "row0", "row4", "row5"}));
+
+    options.key3 = app->range(QStringLiteral("E6"));
+    options.order2 = host::xl::Descending;
+    sortBy(12, options);
+    // Date 1: numbers 5, 5 (kind a before y), then the empty one; date 3: 20, 10, empty.
+    EXPECT_EQ(column(u'D', 6, 12), QStringList({"row6", "row3", "row1", "row0", "row2", "row4", "row5"}));
+}
+
 TEST_F(SortTest, UnsupportedSortArgumentsAreRefused) {
     fillKeys({QStringLiteral("2"), QStringLiteral("1")});
     auto area = app->range(QStringLiteral("B6:H7"));
@@ -145,6 +169,9 @@ TEST_F(SortTest, UnsupportedSortArgumentsAreRefused) {
     bad([](host::SortOptions& o) { o.orientation = host::xl::LeftToRight; });
     bad([](host::SortOptions& o) { o.orderCustom = 2; });
     bad([](host::SortOptions& o) { o.dataOption1 = 1; });
+    bad([&](host::SortOptions& o) { o.key2 = app->range(QStringLiteral("I6")); });
+    bad([&](host::SortOptions& o) { o.key2 = app->range(QStringLiteral("D6")), o.order2 = 3; });
+    bad([&](host::SortOptions& o) { o.key3 = app->range(QStringLiteral("D6")), o.dataOption3 = 1; });
     app->range(QStringLiteral("D6:E7"))->merge();
     EXPECT_ANY_HOST_ERROR(area->sort(registerOptions(app->range(QStringLiteral("C6")))));
     EXPECT_EQ(column(u'C', 6, 7), QStringList({"2", "1"}));

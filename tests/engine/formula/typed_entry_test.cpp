@@ -163,6 +163,20 @@ TEST(TypedEntry, DateTextOfTheMainWindowComesBackAsTheSameDate) {
     }
 }
 
+// A year-first ISO date is a date under every locale, in the locale's own date format.
+TEST(TypedEntry, IsoDatesAreDatesUnderEveryLocale) {
+    for (const QLocale& locale : {kUnitedStates, kGermany, QLocale(QLocale::English, QLocale::UnitedKingdom),
+                                  QLocale(QLocale::French, QLocale::France), QLocale::c()}) {
+        const DateSeen seen = dateOf(QStringLiteral("2013-07-04"), locale);
+        EXPECT_EQ(seen.serial, 41459) << qPrintable(locale.name());
+        EXPECT_EQ(seen.format, dateOf(locale.toString(QDate(2013, 7, 4), QLocale::ShortFormat), locale).format);
+        EXPECT_DOUBLE_EQ(dateOf(QStringLiteral("2013-07-04T15:30"), locale).serial, 41459 + 15.5 / 24);
+        EXPECT_DOUBLE_EQ(dateOf(QStringLiteral("2013-07-04 15:30"), locale).serial, 41459 + 15.5 / 24);
+        for (const char* text : {"2013-13-04", "2013-02-30", "1899-12-31", "2013-07-04T25:00", "2013-07-04x"})
+            EXPECT_TRUE(staysText(QLatin1String(text), locale)) << text << " " << qPrintable(locale.name());
+    }
+}
+
 TEST(TypedEntry, MonthNamesInDates) {
     EXPECT_EQ(dateOf(QStringLiteral("1 Jan 2013"), QLocale::c()).serial, 41275);
     EXPECT_EQ(dateOf(QStringLiteral("January 1, 2013"), kUnitedStates).serial, 41275);

@@ -6,6 +6,7 @@
 #include <array>
 
 #include "frame/error_report.h"
+#include "generate/cell_entry.h"
 #include "generate/palette.h"
 #include "host/connection.h"
 #include "host/host_factory.h"
@@ -236,7 +237,7 @@ void generateReport(int selector, const reg::TransactionSource& transactions) {
         static constexpr const char* kColumns[reg::kFieldCount] = {"$B$", "$C$", "$D$", "$E$", "$F$", "$G$", "$H$"};
         for (int field = 0; field < reg::kFieldCount; ++field)
             proc.step(250 + 2 * field, [&] {
-                writeCell(QLatin1String(kColumns[field]) + rowText, transactions.field(j, field), true);
+                writeCell(QLatin1String(kColumns[field]) + rowText, dataCellEntry(field, transactions.field(j, field)), true);
             });
         proc.step(264, [&] { writeCell(QStringLiteral("$I$") + rowText, balance, true); });
         ++row;

@@ -48,6 +48,7 @@ const char kUsage[] =
     "  brevanta-register (--list FILE | --csv FILE | --sample | --rows N) [-o OUT.xls|OUT.xlsx]\n"
     "                    [--picture OUT.svg|OUT.png] [--pdf OUT.pdf] [--timings]\n"
     "  brevanta-register --import STATEMENT -o OUT.xls [--save-list FILE]\n"
+    "  brevanta-register (--list FILE | --csv FILE | --import STATEMENT ...) --export-csv OUT.csv\n"
     "  brevanta-register --list FILE --import STATEMENT --reconcile -o OUT.xls [--save-list FILE]\n"
     "  brevanta-register --from-xls FILE [--picture OUT.svg|OUT.png] [--pdf OUT.pdf] [--timings]\n"
     "  brevanta-register --help | --version\n"
@@ -60,6 +61,8 @@ const char kUsage[] =
     "                    rows read so far: matched rows are marked cleared, the rest added\n"
     "  --reconcile       with --import: print what the statement did on stdout\n"
     "  --save-list FILE  also write the resulting list as the program stores it\n"
+    "  --export-csv FILE also write the resulting list as \"Export List as CSV\" does;\n"
+    "                    with no -o, --picture or --pdf, only the CSV is written\n"
     "  -o OUT.xls        where the register workbook goes: .xls (Excel 97-2003)\n"
     "  -o OUT.xlsx       or .xlsx (Office Open XML)\n"
     "  --picture OUT.svg also write the picture of the register sheet: .svg at any size,\n"
@@ -134,7 +137,7 @@ private:
 };
 
 struct Options {
-    QString list, csv, output, picture, pdf, fromXls, statement, saveList;
+    QString list, csv, output, picture, pdf, fromXls, statement, saveList, exportCsv;
     bool reconcile = false;
     bool sample = false;
     std::optional<int> rows;
@@ -182,6 +185,7 @@ Options parseArguments(const QStringList& arguments) {
         else if (a == QLatin1String("--import")) options.statement = value(i);
         else if (a == QLatin1String("--reconcile")) options.reconcile = true;
         else if (a == QLatin1String("--save-list")) options.saveList = value(i);
+        else if (a == QLatin1String("--export-csv")) options.exportCsv = value(i);
         else usageError(QStringLiteral("unknown argument \"") + a + QLatin1Char('"'));
     }
     const int sources = int(!options.list.isEmpty()) + int(!options.csv.isEmpty()) + int(options.sample) +
@@ -189,8 +193,9 @@ Options parseArguments(const QStringList& arguments) {
     if (sources > 1 || (sources == 0 && options.statement.isEmpty()))
         usageError(QStringLiteral("give exactly one of --list, --csv, --sample, --rows or --from-xls, or --import alone"));
     if (options.reconcile && options.statement.isEmpty()) usageError(QStringLiteral("--reconcile needs --import FILE"));
-    if (!options.fromXls.isEmpty() && (!options.statement.isEmpty() || !options.saveList.isEmpty()))
-        usageError(QStringLiteral("--from-xls takes no --import or --save-list"));
+    if (!options.fromXls.isEmpty() &&
+        (!options.statement.isEmpty() || !options.saveList.isEmpty() || !options.exportCsv.isEmpty()))
+        usageError(QStringLiteral("--from-xls takes no --import, --save-list or --export-csv"));
     if (!options.picture.isEmpty() && !options.picture.endsWith(QLatin1String(".svg"), Qt::CaseInsensitive) &&
         !options.picture.endsWith(QLatin1String(".png"), Qt::CaseInsensitive))
         usageError(QStringLiteral("--picture writes .svg or .png, not \"") + options.picture + QLatin1Char('"'));
@@ -198,7 +203,8 @@ Options parseArguments(const QStringList& arguments) {
         if (options.picture.isEmpty() && options.pdf.isEmpty())
             usageError(QStringLiteral("--from-xls needs --picture OUT.svg or OUT.png, or --pdf OUT.pdf"));
         if (!options.output.isEmpty()) usageError(QStringLiteral("--from-xls writes only a picture or a PDF; leave out -o"));
-    } else if (options.output.isEmpty() && options.pdf.isEmpty()) {
+    } else if (options.output.isEmpty() && options.pdf.isEmpty() &&
+               (options.exportCsv.isEmpty() || !options.picture.isEmpty())) {
         usageError(QStringLiteral("-o OUT.xls, -o OUT.xlsx or --pdf OUT.pdf is missing"));
     } else if (!options.output.isEmpty() && !isXls(options.output) && !isXlsx(options.output)) {
         usageError(QStringLiteral("-o writes .xls or .xlsx, not \"") + options.output + QLatin1Char('"'));
@@ -388,11 +394,17 @@ int run(int argc, char** argv) {
                 refuse(generate::tooManyTransactionsMessage(int(rows.size())));
             if (!options.saveList.isEmpty())
                 frame::writeFileSafely(options.saveList, reg::encodeSavedList(rows).toUtf8());
+            if (!options.exportCsv.isEmpty()) statements::exportListAsCsv(reg::TransactionList(rows), options.exportCsv);
         } catch (const frame::Failure& failure) {
             printErr(QStringLiteral("brevanta-register: ") + failure.description() + QLatin1Char('\n'));
             return 2;
         }
         clock.mark("input");
+        if (options.output.isEmpty() && options.pdf.isEmpty() && options.picture.isEmpty()) {
+            if (options.timings) clock.print();
+            return 0;  // the CSV alone was asked for, which holds any number of transactions
+        }
+        if (rows.size() > size_t(generate::kMostTransactions)) refuse(generate::tooManyTransactionsMessage(int(rows.size())));
     }
 
     // A private temporary folder, so runs side by side never share the picture file.
@@ -469,7 +481,7 @@ int main(int argc, char** argv) {
     if (const auto status = app::answerInformationRequest(
             argc, argv, "brevanta-register", kUsage,
             {"--list", "--csv", "--rows", "-o", "--output", "--picture", "--pdf", "--from-xls", "--import",
-             "--save-list"}))
+             "--save-list", "--export-csv"}))
         return *status;
     try {
         return run(argc, argv);

@@ -6,6 +6,7 @@
 #include <array>
 
 #include "frame/error_report.h"
+#include "generate/cell_entry.h"
 #include "generate/palette.h"
 #include "host/connection.h"
 #include "host/host_factory.h"
@@ -116,12 +117,6 @@ QString overlongTextMessage(const std::vector<int>& rows) {
                                            : QStringLiteral("Transactions %1 have texts").arg(named.join(QStringLiteral(", ")));
     return which + QStringLiteral(" longer than the %1 characters a cell holds; the register shows %2 cut there.")
                        .arg(thousands(kLongestCellText), rows.size() == 1 ? QStringLiteral("it") : QStringLiteral("them"));
-}
-
-QString dateCellEntry(const QString& text) {
-    if (text.isEmpty()) return text;
-    if (const std::optional<ledger::RegisterDate> date = ledger::readDate(text)) return ledger::storedDateText(*date);
-    return QLatin1Char('\'') + text;
 }
 
 QString runningBalanceFormula() {
@@ -271,8 +266,7 @@ void generateReport(int selector, const reg::TransactionSource& transactions) {
         static constexpr const char* kColumns[reg::kFieldCount] = {"$B$", "$C$", "$D$", "$E$", "$F$", "$G$", "$H$"};
         for (int field = 0; field < reg::kFieldCount; ++field)
             proc.step(250 + 2 * field, [&] {
-                const QString text = transactions.field(j, field);
-                writeCell(QLatin1String(kColumns[field]) + rowText, field == reg::Date ? dateCellEntry(text) : text, true);
+                writeCell(QLatin1String(kColumns[field]) + rowText, dataCellEntry(field, transactions.field(j, field)), true);
             });
         proc.step(264, [&] { writeCell(QStringLiteral("$I$") + rowText, balance, true); });
         ++row;

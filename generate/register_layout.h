@@ -27,11 +27,6 @@ std::vector<int> rowsWithOverlongText(const reg::TransactionSource& transactions
 // Names those rows (the first ten) and says the texts are cut.
 QString overlongTextMessage(const std::vector<int>& rows);
 
-// What the Date column's cell is given for a Date text: the stored form
-// (ISO, a date under every locale) when the text reads as a date, the text
-// as text (after an apostrophe) when it does not, nothing for nothing.
-QString dateCellEntry(const QString& text);
-
 // The balance every data row carries: empty when both amounts are empty,
 // otherwise credits minus debits of all rows up to this one.
 QString runningBalanceFormula();

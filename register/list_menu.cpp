@@ -76,7 +76,7 @@ void ListMenu::exportListAsCsv() {
                                                 frame::Buttons::YesNo, frame::Icon::Warning) == frame::Answer::Yes;
     });
     if (!replace) return;
-    proc.step(104, [&] { frame::writeFileSafely(path, statements::csvFromTransactions(form_.transactions())); });
+    proc.step(104, [&] { statements::exportListAsCsv(form_.transactions(), path); });
 }
 
 void ListMenu::undoImport() {

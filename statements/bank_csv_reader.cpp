@@ -109,7 +109,7 @@ Statement readBankCsv(const QString& text, const QString& fileName, const QLocal
                                         .arg(width));
         auto field = [&](Column column) {
             const int at = where[size_t(column)];
-            return at < 0 ? QString() : record.fields[size_t(at)].trimmed();
+            return at < 0 ? QString() : formulaUnguarded(record.fields[size_t(at)]).trimmed();
         };
         auto amount = [&](Column column) -> Cents {
             const QString text = field(column);

@@ -1,5 +1,7 @@
 #include "statements/csv_records.h"
 
+#include <QRegularExpression>
+
 #include "frame/failure.h"
 
 namespace brevanta::statements {
@@ -69,6 +71,29 @@ std::vector<std::vector<QString>> parseCsv(const QString& text) {
     std::vector<std::vector<QString>> fields;
     for (CsvRecord& record : parseCsvRecords(text)) fields.push_back(std::move(record.fields));
     return fields;
+}
+
+namespace {
+
+bool isGuardedStart(QChar c) {
+    return c == u'=' || c == u'+' || c == u'-' || c == u'@' || c == u'\t' || c == u'\r' || c == u'\'';
+}
+
+bool isPlainNumber(const QString& text) {
+    static const QRegularExpression kNumber(QStringLiteral("^[+-]?([0-9]+([.,][0-9]+)*|[0-9]*\\.[0-9]+)$"));
+    return kNumber.match(text).hasMatch();
+}
+
+}  // namespace
+
+QString formulaGuarded(const QString& text) {
+    if (text.isEmpty() || !isGuardedStart(text.front()) || isPlainNumber(text)) return text;
+    return u'\'' + text;
+}
+
+QString formulaUnguarded(const QString& field) {
+    if (field.size() >= 2 && field.front() == u'\'' && isGuardedStart(field[1])) return field.mid(1);
+    return field;
 }
 
 QString csvField(const QString& text) {

@@ -3,6 +3,8 @@
 #include <QStringList>
 
 #include "frame/failure.h"
+#include "frame/safe_file.h"
+#include "frame/text_safety.h"
 #include "ledger/amounts.h"
 #include "register/amount_test.h"
 #include "statements/csv_records.h"
@@ -45,7 +47,7 @@ std::vector<reg::Transaction> transactionsFromCsv(const QString& text) {
                                      .arg(records[r].line)
                                      .arg(records[r].fields.size()));
         reg::Transaction t;
-        for (int f = 0; f < reg::kFieldCount; ++f) t[f] = records[r].fields[f];
+        for (int f = 0; f < reg::kFieldCount; ++f) t[f] = formulaUnguarded(records[r].fields[f]);
         for (int f : {reg::Debit, reg::Credit})
             if (readAsEmpty(t[f])) t[f].clear();
         transactions.push_back(std::move(t));
@@ -60,11 +62,15 @@ QByteArray csvFromTransactions(const reg::TransactionSource& rows) {
     for (int row = 1; row <= count; ++row) {
         for (int field = 0; field < reg::kFieldCount; ++field) {
             if (field > 0) text += u',';
-            text += csvField(rows.field(row, field));
+            text += csvField(formulaGuarded(frame::textSafeFor(rows.field(row, field), frame::TextFormat::Unicode)));
         }
         text += QStringLiteral("\r\n");
     }
     return text.toUtf8();
+}
+
+void exportListAsCsv(const reg::TransactionSource& rows, const QString& path) {
+    frame::writeFileSafely(path, csvFromTransactions(rows));
 }
 
 }  // namespace brevanta::statements

@@ -4,6 +4,7 @@
 #include <cmath>
 #include <cstring>
 
+#include "frame/text_safety.h"
 #include "host/host_api.h"
 #include "xls/biff_strings.h"
 #include "xls/formula_tokens.h"
@@ -327,7 +328,8 @@ private:
                 cellStart(out_.begin(record::Number), r, c, cellXf).f64(*number);
             }
         } else if (const QString* text = std::get_if<QString>(&value)) {
-            const uint32_t number = strings_.add(leftWholeCharacters(*text, kMaxTextLength));
+            const QString safe = frame::textSafeFor(*text, frame::TextFormat::Unicode);
+            const uint32_t number = strings_.add(leftWholeCharacters(safe, kMaxTextLength));
             cellStart(out_.begin(record::LabelSst), r, c, cellXf).u32(number);
         } else if (const bool* truth = std::get_if<bool>(&value)) {
             ByteWriter& p = cellStart(out_.begin(record::BoolErr), r, c, cellXf);

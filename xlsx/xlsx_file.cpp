@@ -14,6 +14,7 @@
 #include "engine/formula/formula_text.h"
 #include "frame/failure.h"
 #include "frame/safe_path_file.h"
+#include "frame/text_safety.h"
 #include "xls/print_ranges.h"
 #include "xls/style_codes.h"
 #include "xls/xls_file.h"
@@ -145,6 +146,10 @@ double cachedResult(double value) {
 // libxlsxwriter has no call for an error value, as a constant or as a
 // formula's cached result; both are written as the error's formula (=#N/A)
 // with its text as the result, which every reader shows the same way.
+// A text as the .xlsx holds it, UTF-8 for libxlsxwriter: a NUL would
+// otherwise end the C string there and drop the rest.
+QByteArray xmlText(const QString& text) { return frame::textSafeFor(text, frame::TextFormat::Xml).toUtf8(); }
+
 void writeCell(lxw_worksheet* sheet, int row, int col, const model::Cell& cell, lxw_format* format) {
     const lxw_row_t r = lxw_row_t(row);
     const lxw_col_t c = lxw_col_t(col);
@@ -154,7 +159,7 @@ void writeCell(lxw_worksheet* sheet, int row, int col, const model::Cell& cell, 
         if (const double* number = std::get_if<double>(&cell.value))
             error = worksheet_write_formula_num(sheet, r, c, formula.constData(), format, cachedResult(*number));
         else if (const QString* text = std::get_if<QString>(&cell.value))
-            error = worksheet_write_formula_str(sheet, r, c, formula.constData(), format, text->toUtf8().constData());
+            error = worksheet_write_formula_str(sheet, r, c, formula.constData(), format, xmlText(*text).constData());
         else if (const bool* truth = std::get_if<bool>(&cell.value))
             error = worksheet_write_formula_str(sheet, r, c, formula.constData(), format, *truth ? "TRUE" : "FALSE");
         else if (const auto* code = std::get_if<model::ErrorCode>(&cell.value))
@@ -169,7 +174,7 @@ void writeCell(lxw_worksheet* sheet, int row, int col, const model::Cell& cell, 
     if (const double* number = std::get_if<double>(&cell.value)) {
         error = worksheet_write_number(sheet, r, c, *number, format);
     } else if (const QString* text = std::get_if<QString>(&cell.value)) {
-        error = worksheet_write_string(sheet, r, c, text->toUtf8().constData(), format);
+        error = worksheet_write_string(sheet, r, c, xmlText(*text).constData(), format);
     } else if (const bool* truth = std::get_if<bool>(&cell.value)) {
         error = worksheet_write_boolean(sheet, r, c, *truth ? 1 : 0, format);
     } else if (const auto* code = std::get_if<model::ErrorCode>(&cell.value)) {

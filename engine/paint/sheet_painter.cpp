@@ -11,6 +11,7 @@
 #include <optional>
 
 #include "engine/formula/display_format.h"
+#include "frame/text_safety.h"
 
 namespace brevanta::paint {
 namespace {
@@ -237,7 +238,7 @@ private:
         if (!sheet_.find(row, col)) return;
         const model::Value value = calculator_.value(row, col);
         if (model::isEmpty(value)) return;
-        const QString text = displayText(value, look);
+        const QString text = frame::textSafeFor(displayText(value, look), frame::TextFormat::Unicode);
         if (text.isEmpty()) return;
         const model::CellStyle& style = *look.style;
         const uint16_t fontIndex = look.font;

@@ -124,17 +124,18 @@ TEST_F(EngineRegister, ZeroAmountRowsDoNotBreakTheBalancesBelow) {
 }
 
 TEST_F(EngineRegister, AmountsAreTypedEntryAndSortedBalancesFollowTheNumbers) {
-    // A formula as an amount is computed; text that is no number shows an
-    // error in its own row only; the sort carries the rows, not the balances.
+    // A formula as an amount is written as its text, never run; like other
+    // text that is no number, it shows an error in its own row only; the
+    // sort carries the rows, not the balances.
     generate({row("3", "", "=100*3"), row("1", "", "50"), row("2", "oops", ""), row("4", "20", "")});
     EXPECT_EQ(value("C6"), number(1));
     EXPECT_EQ(value("I6"), number(50));
     EXPECT_EQ(value("C7"), number(2));
     EXPECT_EQ(value("I7"), host::Value(host::ErrorValue{QStringLiteral("#VALUE!")}));
     EXPECT_EQ(value("C8"), number(3));
-    EXPECT_EQ(value("H8"), number(300));
-    EXPECT_EQ(value("I8"), number(350));
-    EXPECT_EQ(value("I9"), number(330));
+    EXPECT_EQ(value("H8"), host::Value(QStringLiteral("=100*3")));
+    EXPECT_EQ(value("I8"), host::Value(host::ErrorValue{QStringLiteral("#VALUE!")}));
+    EXPECT_EQ(value("I9"), number(30));
     // Fills travelled with their rows: number 3 was written in row 6 (even).
     EXPECT_EQ(fill("B8"), 2);
     EXPECT_EQ(fill("B6"), 39);
@@ -289,9 +290,10 @@ TEST_F(EngineRegister, LibreOfficeRecalculatesTheSameBalances) {
     ASSERT_GE(lines.size(), 10);
     QStringList balances;
     for (int r = 5; r < 10; ++r) balances << lines[r].section(QLatin1Char(','), 8, 8);
-    EXPECT_EQ(balances, (QStringList{"100", "", "70", "", "78"}));
+    // The last amount, a formula typed as text, is no number to either.
+    EXPECT_EQ(balances, (QStringList{"100", "", "70", "", "#VALUE!"}));
     // And the engine agrees.
-    EXPECT_EQ(value("I10"), number(78));
+    EXPECT_EQ(value("I10"), host::Value(host::ErrorValue{QStringLiteral("#VALUE!")}));
 }
 
 }  // namespace

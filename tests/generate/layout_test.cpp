@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include "generate/palette.h"
+#include "generate/cell_entry.h"
 #include "generate/register_layout.h"
 #include "host/connection.h"
 #include "tests/host/fake_host.h"

@@ -10,6 +10,7 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QMimeData>
+#include <QProcess>
 #include <QTest>
 #include <QTreeWidget>
 #include <QUrl>
@@ -17,7 +18,9 @@
 
 #include "register/cell_editing.h"
 #include "register/date_text.h"
+#include "frame/safe_file.h"
 #include "register/list_menu.h"
+#include "register/saved_list.h"
 #include "register/statement_import.h"
 #include "statements/register_csv.h"
 #include "tests/register/form1_fixture.h"
@@ -311,6 +314,32 @@ TEST_F(StatementWindow, ExportWritesTheListAsCsvThatReadsBack) {
     ASSERT_TRUE(file.open(QIODevice::ReadOnly));
     EXPECT_EQ(statements::transactionsFromCsv(QString::fromUtf8(file.readAll())).size(), 3u);
     EXPECT_TRUE(seams.reporter.reports.empty());
+}
+
+TEST_F(StatementWindow, ExportIsByteForByteWhatTheHeadlessToolWrites) {
+    const std::vector<reg::Transaction> list{
+        {"1/13/2025", "=1+1", "=HYPERLINK(\"http://example.invalid\",\"x\")", "+cat", "@x", "-5", ""},
+        {"1/14/2025", "'7", "\tTab, and comma", "-", "'", "", "12.50"}};
+    for (const reg::Transaction& t : list) new QTreeWidgetItem(form->ListView1, QStringList(t.begin(), t.end()));
+    const QString path = folder.filePath(QStringLiteral("window.csv"));
+    seams.prompter.fileNames = {path};
+    menu->exportListAsCsv();
+
+    const QString saved = folder.filePath(QStringLiteral("list.txt"));
+    frame::writeFileSafely(saved, reg::encodeSavedList(rows()).toUtf8());
+    const QString headless = folder.filePath(QStringLiteral("headless.csv"));
+    QProcess tool;
+    tool.start(QStringLiteral(BREVANTA_REGISTER_COMMAND), {QStringLiteral("--list"), saved, QStringLiteral("--export-csv"), headless});
+    ASSERT_TRUE(tool.waitForFinished(60000));
+    EXPECT_EQ(tool.exitCode(), 0) << tool.readAllStandardError().toStdString();
+
+    QFile window(path), command(headless);
+    ASSERT_TRUE(window.open(QIODevice::ReadOnly));
+    ASSERT_TRUE(command.open(QIODevice::ReadOnly));
+    const QByteArray bytes = window.readAll();
+    EXPECT_EQ(bytes, command.readAll());
+    EXPECT_TRUE(bytes.contains("\r\n1/13/2025,'=1+1,\"'=HYPERLINK(")) << bytes.toStdString();
+    EXPECT_EQ(statements::transactionsFromCsv(QString::fromUtf8(bytes)), list);
 }
 
 }  // namespace

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include "register/transaction_source.h"
+#include "statements/bank_csv_reader.h"
 #include "statements/csv_records.h"
 #include "statements/register_csv.h"
 
@@ -35,6 +36,34 @@ TEST(RegisterCsv, AmountsTypedWithTheCurrencySymbolReadBackAndZeroStaysEmpty) {
                                                          "1/7/2013,,,,,$0.00,abc\r\n"));
     EXPECT_EQ(zero, (std::vector<reg::Transaction>{{"1/7/2013", "", "", "", "", "", ""}}));
     QLocale::setDefault(previous);
+}
+
+TEST(RegisterCsv, FieldsASpreadsheetWouldRunAreGuardedAndReadBackAsWritten) {
+    const std::vector<reg::Transaction> rows{
+        {"1/1/2013", "=1+1", "=HYPERLINK(\"http://example.invalid\",\"x\")", "+SUM(1)", "-cmd", "-5", "+1,234.50"},
+        {"1/2/2013", "@A1", "\tTab", "\rReturn", "'quoted", "-5 EUR", ".5"},
+        {"1/3/2013", "'", "''", "'=x", "=", "", ""},
+    };
+    const QString text = QString::fromUtf8(csvFromTransactions(reg::TransactionList(rows)));
+    // Plain numbers stay numbers; every other field that begins dangerously gets the apostrophe.
+    EXPECT_TRUE(text.contains(QStringLiteral("\r\n1/1/2013,'=1+1,\"'=HYPERLINK(\"\"http://example.invalid\"\",\"\"x\"\")\","
+                                             "'+SUM(1),'-cmd,-5,\"+1,234.50\"\r\n")));
+    EXPECT_TRUE(text.contains(QStringLiteral("\r\n1/2/2013,'@A1,'\tTab,\"'\rReturn\",''quoted,'-5 EUR,.5\r\n")));
+    EXPECT_TRUE(text.contains(QStringLiteral("\r\n1/3/2013,'',''',''=x,'=,,\r\n")));
+    EXPECT_EQ(transactionsFromCsv(text), rows);
+
+    // Imported as a bank statement, the export gives the same texts.
+    const std::vector<reg::Transaction> statementRows{
+        {"1/1/2013", "@A1", "=HYPERLINK(\"http://example.invalid\",\"x\")", "+SUM(1)", "", "5", ""},
+        {"1/2/2013", "'7", "'quoted", "-cat", "", "", "1"}};
+    const Statement statement = readBankCsv(QString::fromUtf8(csvFromTransactions(reg::TransactionList(statementRows))),
+                                            QStringLiteral("register.csv"));
+    ASSERT_EQ(statement.entries.size(), 2u);
+    for (size_t i = 0; i < 2; ++i) {
+        EXPECT_EQ(statement.entries[i].checkNumber, statementRows[i][reg::Number]);
+        EXPECT_EQ(statement.entries[i].payee, statementRows[i][reg::Description]);
+        EXPECT_EQ(statement.entries[i].category, statementRows[i][reg::Category]);
+    }
 }
 
 TEST(RegisterCsv, FieldsAreQuotedOnlyWhenTheyMustBe) {

@@ -1,0 +1,34 @@
+#include "generate/cell_entry.h"
+
+#include "ledger/dates.h"
+#include "register/transaction_source.h"
+
+namespace brevanta::generate {
+namespace {
+
+bool isAlwaysText(int field) {
+    return field == reg::Description || field == reg::Category || field == reg::Cleared;
+}
+
+// Typed, these would not stay the characters they are: a formula, or a
+// text whose own leading apostrophe the host would take as its text mark.
+bool wouldNotStayData(const QString& text) {
+    return text.startsWith(QLatin1Char('=')) || text.startsWith(QLatin1Char('\''));
+}
+
+}  // namespace
+
+QString dateCellEntry(const QString& text) {
+    if (text.isEmpty()) return text;
+    if (const std::optional<ledger::RegisterDate> date = ledger::readDate(text)) return ledger::storedDateText(*date);
+    return QLatin1Char('\'') + text;
+}
+
+QString dataCellEntry(int field, const QString& text) {
+    if (text.isEmpty()) return text;  // an empty cell, as before: the balance tests for blanks
+    if (field == reg::Date) return dateCellEntry(text);
+    if (isAlwaysText(field) || wouldNotStayData(text)) return QLatin1Char('\'') + text;
+    return text;
+}
+
+}  // namespace brevanta::generate

@@ -9,6 +9,28 @@
 #include "statements/qif_reader.h"
 
 namespace brevanta::statements {
+namespace {
+
+// A bank CSV file in the form its columns decide, the user says, or the
+// question answers; the user's locale plays no part.
+std::optional<StatementReading> readBankCsvFile(const BankCsvFile& file, const StatementReadOptions& options) {
+    std::optional<BankCsvForm> form = file.decidedForm(options.dateOrder, options.decimalMark);
+    bool orderChosen = options.dateOrder.has_value(), markChosen = options.decimalMark.has_value();
+    if (!form) {
+        if (!options.askForm) throw StatementError(file.fileName() + QStringLiteral(": ") +
+                                                   file.openQuestion(options.dateOrder, options.decimalMark));
+        const BankCsvForm proposal{options.dateOrder.value_or(file.dates().order.value_or(DateOrder::DayMonthYear)),
+                                   options.decimalMark.value_or(file.amounts().decimalMark.value_or(u'.'))};
+        form = options.askForm(file, proposal);
+        if (!form) return std::nullopt;
+        orderChosen = orderChosen || !file.dates().order || form->dateOrder != *file.dates().order;
+        markChosen = markChosen || !file.amounts().decimalMark || form->decimalMark != *file.amounts().decimalMark;
+    }
+    return StatementReading{file.read(*form),
+                            bankCsvFormNote(*form, orderChosen, markChosen, file.amounts().marksWritten)};
+}
+
+}  // namespace
 
 StatementKind recogniseStatement(const QString& text, const QString& fileName) {
     if (text.trimmed().isEmpty()) throw StatementError(fileName + QStringLiteral(": the file is empty"));
@@ -23,7 +45,9 @@ StatementKind recogniseStatement(const QString& text, const QString& fileName) {
                                                    "(OFX, QFX, QIF, or CSV with a Date and an Amount column)"));
 }
 
-Statement readStatementFile(const QString& path, const QLocale& locale) {
+Statement readStatementFile(const QString& path) { return readStatement(path, {})->statement; }
+
+std::optional<StatementReading> readStatement(const QString& path, const StatementReadOptions& options) {
     const QString fileName = QFileInfo(path).fileName();
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
@@ -33,9 +57,9 @@ Statement readStatementFile(const QString& path, const QLocale& locale) {
         throw StatementError(QStringLiteral("%1: cannot be read: %2").arg(fileName, file.errorString()));
     const QString text = frame::decodeText(bytes).text;
     switch (recogniseStatement(text, fileName)) {
-    case StatementKind::Ofx: return readOfx(path, bytes, text, fileName);
-    case StatementKind::Qif: return readQif(text, fileName);
-    case StatementKind::Csv: return readBankCsv(text, fileName, locale);
+    case StatementKind::Ofx: return StatementReading{readOfx(path, bytes, text, fileName), QString()};
+    case StatementKind::Qif: return StatementReading{readQif(text, fileName), QString()};
+    case StatementKind::Csv: return readBankCsvFile(BankCsvFile(text, fileName), options);
     }
     return {};
 }

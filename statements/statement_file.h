@@ -2,9 +2,11 @@
 // A statement file of any kind the program reads, recognised by its content
 // (not its name): OFX or QFX, QIF, or CSV with a header this program knows.
 
-#include <QLocale>
 #include <QString>
+#include <functional>
+#include <optional>
 
+#include "statements/bank_csv_reader.h"
 #include "statements/statement.h"
 
 namespace brevanta::statements {
@@ -15,7 +17,27 @@ enum class StatementKind { Ofx, Qif, Csv };
 // file of another kind.
 StatementKind recogniseStatement(const QString& text, const QString& fileName);
 
-// Reads the whole file, or throws StatementError naming it and the reason.
-Statement readStatementFile(const QString& path, const QLocale& locale = QLocale());
+// Reads the whole file, or throws StatementError naming it and the reason
+// (also for a bank CSV file whose columns leave their form open).
+Statement readStatementFile(const QString& path);
+
+// The user's word on how a bank CSV file writes its dates and amounts, and
+// the question for what neither the file nor the word decides.
+struct StatementReadOptions {
+    std::optional<DateOrder> dateOrder;
+    std::optional<QChar> decimalMark;
+    // Answers the form to read `file` in, starting from `proposal`, or
+    // nothing to import nothing; may throw StatementError. Without it an
+    // open form is refused.
+    std::function<std::optional<BankCsvForm>(const BankCsvFile& file, const BankCsvForm& proposal)> askForm;
+};
+
+struct StatementReading {
+    Statement statement;
+    QString formNote;  // a bank CSV file: how its dates and amounts were read
+};
+
+// Reads the whole file as readStatementFile does; nothing when askForm cancelled.
+std::optional<StatementReading> readStatement(const QString& path, const StatementReadOptions& options);
 
 }  // namespace brevanta::statements

@@ -6,6 +6,8 @@
 #include <QPointer>
 #include <QPrintDialog>
 
+#include "frame/reading_dialog.h"
+
 namespace brevanta::frame {
 namespace {
 
@@ -35,6 +37,10 @@ public:
     QStringList openFileNames(const OpenDialogRequest& request) override {
         return QFileDialog::getOpenFileNames(dialogParent(), request.title, QString(), request.filter);
     }
+
+    std::optional<std::vector<int>> chooseReading(const ReadingChoiceRequest& request) override {
+        return showReadingDialog(request, dialogParent());
+    }
 };
 
 QtPrompter gQtPrompter;
@@ -43,6 +49,8 @@ Prompter* gPrompter = nullptr;
 }  // namespace
 
 QStringList Prompter::openFileNames(const OpenDialogRequest&) { return {}; }
+
+std::optional<std::vector<int>> Prompter::chooseReading(const ReadingChoiceRequest&) { return std::nullopt; }
 
 Prompter& prompter() { return gPrompter ? *gPrompter : gQtPrompter; }
 

@@ -5,6 +5,9 @@
 
 #include <QString>
 #include <QStringList>
+#include <functional>
+#include <optional>
+#include <vector>
 
 class QPrinter;
 class QWidget;
@@ -29,6 +32,25 @@ struct OpenDialogRequest {
     QString filter;      // "Bank Statements (*.ofx *.qfx *.qif *.csv);;All Files (*)"
 };
 
+// A choice among ways to read a file, shown as a table of what its first
+// rows read as under the options chosen (the date order of a bank's CSV file).
+struct ReadingSetting {
+    QString label;        // "Dates"
+    QStringList options;  // "d/m/y", "m/d/y", "y/m/d"
+    int chosen = 0;       // the one proposed
+};
+
+struct ReadingChoiceRequest {
+    QString title;
+    QString text;                          // what the file leaves open
+    std::vector<ReadingSetting> settings;
+    QStringList columns;                   // the table's headings
+    // Under the options chosen (one per setting): the table's rows, and what
+    // stops the file from being read (empty: nothing; OK is offered only then).
+    std::function<std::vector<QStringList>(const std::vector<int>& chosen)> rows;
+    std::function<QString(const std::vector<int>& chosen)> problem;
+};
+
 class Prompter {
 public:
     virtual ~Prompter() = default;
@@ -43,6 +65,9 @@ public:
     // The Open dialog for one or more existing files; empty when cancelled.
     // Prompters that never show it answer as if cancelled.
     virtual QStringList openFileNames(const OpenDialogRequest& request);
+    // The choice of a reading; the options chosen, one per setting, or
+    // nothing when cancelled. Prompters that never show it answer as if cancelled.
+    virtual std::optional<std::vector<int>> chooseReading(const ReadingChoiceRequest& request);
 };
 
 // The prompter in use. Until one is installed, the Qt prompter is used.

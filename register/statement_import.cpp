@@ -5,6 +5,7 @@
 
 #include "frame/common.h"
 #include "frame/prompter.h"
+#include "register/bank_csv_question.h"
 #include "register/form1.h"
 #include "statements/reconciler.h"
 #include "statements/statement_file.h"
@@ -46,16 +47,28 @@ void StatementImport::importFiles(const QStringList& paths) {
 
     for (const QString& path : paths) {
         statements::Reconciliation reconciliation;
-        QString summary;
+        QString formNote;
         try {
-            const statements::Statement statement = statements::readStatementFile(path);
-            reconciliation = statements::reconcile(rows, statement);
+            // A bank CSV file that leaves its dates' order or decimal mark open is shown to the user first.
+            statements::StatementReadOptions options;
+            options.askForm = [](const statements::BankCsvFile& file, const statements::BankCsvForm& proposal) {
+                return askBankCsvForm(file, proposal);
+            };
+            const std::optional<statements::StatementReading> reading = statements::readStatement(path, options);
+            if (!reading) {  // the user cancelled; one file needs no word about it
+                if (paths.size() > 1)
+                    lines << QFileInfo(path).fileName() + QStringLiteral(": cancelled; nothing was imported from this file.");
+                continue;
+            }
+            reconciliation = statements::reconcile(rows, reading->statement);
+            formNote = reading->formNote;
         } catch (const frame::Failure& failure) {
             lines << failure.description() + QStringLiteral("\nNothing was imported from this file.");
             failed = true;
             continue;
         }
-        lines << statements::reconciliationSummary(QFileInfo(path).fileName(), reconciliation);
+        lines << statements::reconciliationSummary(QFileInfo(path).fileName(), reconciliation) +
+                     (formNote.isEmpty() ? QString() : QLatin1Char('\n') + formNote);
 
         applying_ = true;
         QTreeWidget* list = form_.ListView1;
@@ -74,6 +87,7 @@ void StatementImport::importFiles(const QStringList& paths) {
         statements::applyReconciliation(rows, reconciliation);
     }
     if (changed) undo_ = std::move(undo);
+    if (lines.isEmpty()) return;
     frame::prompter().message(frame::appTitle(), lines.join(QStringLiteral("\n\n")), frame::Buttons::Ok,
                               failed ? frame::Icon::Warning : frame::Icon::None);
 }

@@ -4,6 +4,7 @@
 
 #include <QStringList>
 #include <deque>
+#include <functional>
 #include <vector>
 
 #include "frame/error_report.h"
@@ -25,6 +26,16 @@ struct ShownMessage {
     frame::Icon icon;
 };
 
+// A reading choice as it was first shown: the request and its table and problem under the options proposed.
+struct ShownReading {
+    QString title;
+    QString text;
+    std::vector<frame::ReadingSetting> settings;
+    QStringList columns;
+    std::vector<QStringList> rows;
+    QString problem;
+};
+
 class ScriptedPrompter final : public frame::Prompter {
 public:
     frame::Answer message(const QString& title, const QString& text, frame::Buttons buttons,
@@ -32,6 +43,7 @@ public:
     QString saveFileName(const frame::SaveDialogRequest& request) override;
     bool printDialog(QPrinter& printer) override;
     QStringList openFileNames(const frame::OpenDialogRequest& request) override;
+    std::optional<std::vector<int>> chooseReading(const frame::ReadingChoiceRequest& request) override;
 
     std::deque<frame::Answer> answers;        // for Yes/No boxes; No when the script runs dry
     std::deque<QString> fileNames;            // for the Save dialog; "" (cancel) when dry
@@ -42,6 +54,9 @@ public:
     int printDialogs = 0;                     // how often the print dialog was shown
     std::deque<QStringList> openNames;        // for the Open dialog; none (cancel) when dry
     std::vector<frame::OpenDialogRequest> openRequests;
+    std::vector<ShownReading> readings;       // every reading choice shown
+    std::deque<std::optional<std::vector<int>>> readingAnswers;  // nothing (cancel) when dry
+    std::function<void(const frame::ReadingChoiceRequest&)> onReading;  // sees the request while it is shown
 };
 
 // Installs both doubles for the lifetime of the object.

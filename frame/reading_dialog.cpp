@@ -18,6 +18,7 @@ std::optional<std::vector<int>> showReadingDialog(const ReadingChoiceRequest& re
     auto* layout = new QVBoxLayout(&dialog);
     auto* text = new QLabel(request.text);
     text->setWordWrap(true);
+    text->setTextFormat(Qt::PlainText);  // it quotes the file
     layout->addWidget(text);
 
     auto* form = new QFormLayout;
@@ -36,6 +37,7 @@ std::optional<std::vector<int>> showReadingDialog(const ReadingChoiceRequest& re
     table->verticalHeader()->hide();
     table->setEditTriggers(QAbstractItemView::NoEditTriggers);
     table->setSelectionMode(QAbstractItemView::NoSelection);
+    table->horizontalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
     table->horizontalHeader()->setStretchLastSection(true);
     layout->addWidget(table);
     auto* problem = new QLabel;
@@ -59,7 +61,6 @@ std::optional<std::vector<int>> showReadingDialog(const ReadingChoiceRequest& re
         for (int r = 0; r < int(rows.size()); ++r)
             for (int c = 0; c < int(rows[size_t(r)].size()) && c < table->columnCount(); ++c)
                 table->setItem(r, c, new QTableWidgetItem(rows[size_t(r)][c]));
-        table->resizeColumnsToContents();
         const QString trouble = request.problem ? request.problem(now) : QString();
         problem->setText(trouble);
         problem->setVisible(!trouble.isEmpty());

@@ -8,15 +8,15 @@ namespace {
 bool isDigit(QChar c) { return c >= u'0' && c <= u'9'; }
 
 StatementError lineError(const QString& fileName, int line, const QString& reason) {
-    return StatementError(QStringLiteral("%1: line %2: %3").arg(fileName).arg(line).arg(reason));
+    return StatementError(QStringLiteral("%1: line %2: %3").arg(fileName, QString::number(line), reason));
 }
 
 StatementError linesError(const QString& fileName, const ColumnText& first, const ColumnText& second,
                           const QString& reason) {
     const ColumnText& earlier = first.line <= second.line ? first : second;
     const ColumnText& later = first.line <= second.line ? second : first;
-    return StatementError(
-        QStringLiteral("%1: lines %2 and %3: %4").arg(fileName).arg(earlier.line).arg(later.line).arg(reason));
+    return StatementError(QStringLiteral("%1: lines %2 and %3: %4")
+                              .arg(fileName, QString::number(earlier.line), QString::number(later.line), reason));
 }
 
 QString quoted(const ColumnText& field) { return QLatin1Char('"') + field.text.left(40) + QLatin1Char('"'); }

@@ -66,7 +66,7 @@ bool isClearedMark(const QString& text) {
 QString withoutMark(const QString& text) { return text.startsWith(QChar(0xFEFF)) ? text.mid(1) : text; }
 
 StatementError lineError(const QString& fileName, int line, const QString& reason) {
-    return StatementError(QStringLiteral("%1: line %2: %3").arg(fileName).arg(line).arg(reason));
+    return StatementError(QStringLiteral("%1: line %2: %3").arg(fileName, QString::number(line), reason));
 }
 
 }  // namespace
@@ -110,6 +110,10 @@ BankCsvFile::BankCsvFile(const QString& text, const QString& fileName) : fileNam
     amounts_ = decideDecimalMark(amountTexts, fileName);
 }
 
+QString BankCsvFile::columnName(int column) const {
+    return records_.front().fields[size_t(where_[size_t(column)])].trimmed().left(40);
+}
+
 QString BankCsvFile::field(const CsvRecord& record, int column) const {
     const int at = where_[size_t(column)];
     return at < 0 ? QString() : record.fields[size_t(at)].trimmed();
@@ -118,8 +122,7 @@ QString BankCsvFile::field(const CsvRecord& record, int column) const {
 StatementAmount BankCsvFile::amountOf(const CsvRecord& record, QChar decimalMark) const {
     if (where_[AmountColumn] >= 0) {
         const QString text = field(record, AmountColumn);
-        if (text.isEmpty())
-            return {0, QStringLiteral("the %1 field is empty").arg(records_.front().fields[size_t(where_[AmountColumn])].trimmed())};
+        if (text.isEmpty()) return {0, QStringLiteral("the %1 field is empty").arg(columnName(AmountColumn))};
         return readStatementAmount(text, decimalMark);
     }
     // Banks write withdrawals as positive or negative numbers; either way they leave the account.
@@ -128,7 +131,7 @@ StatementAmount BankCsvFile::amountOf(const CsvRecord& record, QChar decimalMark
     if (debitText.isEmpty() && creditText.isEmpty()) {
         QStringList names;
         for (const int column : {DebitColumn, CreditColumn})
-            if (where_[size_t(column)] >= 0) names << records_.front().fields[size_t(where_[size_t(column)])].trimmed();
+            if (where_[size_t(column)] >= 0) names << columnName(column);
         return {0, QStringLiteral("the %1 %2 empty")
                        .arg(names.join(QStringLiteral(" and ")),
                             QLatin1String(names.size() > 1 ? "fields are both" : "field is"))};
@@ -157,12 +160,10 @@ QString BankCsvFile::openQuestion(std::optional<DateOrder> givenOrder, std::opti
     QStringList open;
     if (!givenOrder && !dates_.order)
         open << QStringLiteral("every date reads both day first and month first (line %1: \"%2\")")
-                    .arg(dates_.example.line)
-                    .arg(dates_.example.text.left(40));
+                    .arg(QString::number(dates_.example.line), dates_.example.text.left(40));
     if (!givenMark && !amounts_.decimalMark)
         open << QStringLiteral("no amount shows whether \".\" or \",\" is the decimal mark (line %1: \"%2\")")
-                    .arg(amounts_.example.line)
-                    .arg(amounts_.example.text.left(40));
+                    .arg(QString::number(amounts_.example.line), amounts_.example.text.left(40));
     return open.join(QStringLiteral("; "));
 }
 

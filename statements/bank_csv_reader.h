@@ -67,6 +67,7 @@ public:
 
 private:
     QString field(const CsvRecord& record, int column) const;
+    QString columnName(int column) const;  // as the header writes it
     StatementAmount amountOf(const CsvRecord& record, QChar decimalMark) const;
 
     QString fileName_;

@@ -156,6 +156,27 @@ TEST_F(StatementWindow, AnUndecidedBankCsvIsShownFirstAndCancelImportsNothing) {
         << lastMessage().toStdString();
 }
 
+// Amounts that could be read with either mark: the mark is asked too.
+TEST_F(StatementWindow, AnOpenDecimalMarkIsAskedWithTheDates) {
+    const QString path = folder.filePath(QStringLiteral("marks.csv"));
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write("Date,Description,Amount\n2026-01-13,Wire,\"1,500\"\n");
+    file.close();
+    seams.prompter.readingAnswers = {std::vector<int>{2, 1}};  // year first, decimal comma
+    import(path);
+    ASSERT_EQ(seams.prompter.readings.size(), 1u);
+    const testsupport::ShownReading& shown = seams.prompter.readings[0];
+    ASSERT_EQ(shown.settings.size(), 2u);
+    EXPECT_EQ(shown.settings[0].chosen, 2);  // the dates decide: year first
+    EXPECT_EQ(shown.settings[1].chosen, 0);  // en_US: a decimal point, proposed only
+    EXPECT_EQ(shown.rows[0][3], QStringLiteral("1,500.00"));
+    ASSERT_EQ(rows().size(), 1u);
+    EXPECT_EQ(rows()[0][reg::Credit], QStringLiteral("1.50"));
+    EXPECT_TRUE(lastMessage().endsWith(QStringLiteral("\nDates read year first (2026-12-31); decimal mark \",\" as you chose.")))
+        << lastMessage().toStdString();
+}
+
 // A file whose columns decide is imported without a question, the same
 // under a day-first locale with a decimal comma as under en_US.
 TEST_F(StatementWindow, ADecidedBankCsvImportsWithoutAQuestionUnderEveryLocale) {

@@ -45,7 +45,10 @@ StatementKind recogniseStatement(const QString& text, const QString& fileName) {
                                                    "(OFX, QFX, QIF, or CSV with a Date and an Amount column)"));
 }
 
-Statement readStatementFile(const QString& path) { return readStatement(path, {})->statement; }
+Statement readStatementFile(const QString& path) {
+    std::optional<StatementReading> reading = readStatement(path, {});  // nothing asks, so nothing is cancelled
+    return reading ? std::move(reading->statement) : Statement();
+}
 
 std::optional<StatementReading> readStatement(const QString& path, const StatementReadOptions& options) {
     const QString fileName = QFileInfo(path).fileName();

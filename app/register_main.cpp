@@ -47,7 +47,8 @@ const char kUsage[] =
     "Usage:\n"
     "  brevanta-register (--list FILE | --csv FILE | --sample | --rows N) [-o OUT.xls|OUT.xlsx]\n"
     "                    [--picture OUT.svg|OUT.png] [--pdf OUT.pdf] [--timings]\n"
-    "  brevanta-register --import STATEMENT -o OUT.xls [--save-list FILE]\n"
+    "  brevanta-register --import STATEMENT -o OUT.xls [--save-list FILE] [--date-order dmy|mdy|ymd]\n"
+    "                    [--decimal-mark .|,]\n"
     "  brevanta-register (--list FILE | --csv FILE | --import STATEMENT ...) --export-csv OUT.csv\n"
     "  brevanta-register --list FILE --import STATEMENT --reconcile -o OUT.xls [--save-list FILE]\n"
     "  brevanta-register --from-xls FILE [--picture OUT.svg|OUT.png] [--pdf OUT.pdf] [--timings]\n"
@@ -60,6 +61,10 @@ const char kUsage[] =
     "  --import FILE     a bank statement (OFX, QFX, QIF or CSV), matched against the\n"
     "                    rows read so far: matched rows are marked cleared, the rest added\n"
     "  --reconcile       with --import: print what the statement did on stdout\n"
+    "  --date-order dmy|mdy|ymd  with --import of a bank's CSV file: the order of its\n"
+    "                    dates' day, month and year, where the file leaves it open or\n"
+    "                    to override it (every row is checked against it)\n"
+    "  --decimal-mark .|, with --import of a bank's CSV file: its amounts' decimal mark\n"
     "  --save-list FILE  also write the resulting list as the program stores it\n"
     "  --export-csv FILE also write the resulting list as \"Export List as CSV\" does;\n"
     "                    with no -o, --picture or --pdf, only the CSV is written\n"
@@ -139,6 +144,8 @@ private:
 struct Options {
     QString list, csv, output, picture, pdf, fromXls, statement, saveList, exportCsv;
     bool reconcile = false;
+    std::optional<statements::DateOrder> dateOrder;
+    std::optional<QChar> decimalMark;
     bool sample = false;
     std::optional<int> rows;
     bool timings = false;
@@ -186,6 +193,18 @@ Options parseArguments(const QStringList& arguments) {
         else if (a == QLatin1String("--reconcile")) options.reconcile = true;
         else if (a == QLatin1String("--save-list")) options.saveList = value(i);
         else if (a == QLatin1String("--export-csv")) options.exportCsv = value(i);
+        else if (a == QLatin1String("--date-order")) {
+            const QString order = value(i);
+            if (order == QLatin1String("dmy")) options.dateOrder = statements::DateOrder::DayMonthYear;
+            else if (order == QLatin1String("mdy")) options.dateOrder = statements::DateOrder::MonthDayYear;
+            else if (order == QLatin1String("ymd")) options.dateOrder = statements::DateOrder::YearMonthDay;
+            else usageError(QStringLiteral("--date-order takes dmy, mdy or ymd, not \"") + order + QLatin1Char('"'));
+        } else if (a == QLatin1String("--decimal-mark")) {
+            const QString mark = value(i);
+            if (mark != QLatin1String(".") && mark != QLatin1String(","))
+                usageError(QStringLiteral("--decimal-mark takes . or , not \"") + mark + QLatin1Char('"'));
+            options.decimalMark = mark.front();
+        }
         else usageError(QStringLiteral("unknown argument \"") + a + QLatin1Char('"'));
     }
     const int sources = int(!options.list.isEmpty()) + int(!options.csv.isEmpty()) + int(options.sample) +
@@ -193,6 +212,8 @@ Options parseArguments(const QStringList& arguments) {
     if (sources > 1 || (sources == 0 && options.statement.isEmpty()))
         usageError(QStringLiteral("give exactly one of --list, --csv, --sample, --rows or --from-xls, or --import alone"));
     if (options.reconcile && options.statement.isEmpty()) usageError(QStringLiteral("--reconcile needs --import FILE"));
+    if ((options.dateOrder || options.decimalMark) && options.statement.isEmpty())
+        usageError(QStringLiteral("--date-order and --decimal-mark need --import FILE"));
     if (!options.fromXls.isEmpty() &&
         (!options.statement.isEmpty() || !options.saveList.isEmpty() || !options.exportCsv.isEmpty()))
         usageError(QStringLiteral("--from-xls takes no --import, --save-list or --export-csv"));
@@ -341,6 +362,24 @@ bool writePicture(const paint::SharedPicture& picture, const QString& path) {
     return true;
 }
 
+// The statement, a bank CSV file in the form its columns decide or the
+// command line gives; one that leaves its form open is refused, naming the option.
+statements::StatementReading readStatementAsTold(const Options& options) {
+    statements::StatementReadOptions read;
+    read.dateOrder = options.dateOrder;
+    read.decimalMark = options.decimalMark;
+    read.askForm = [&](const statements::BankCsvFile& file,
+                       const statements::BankCsvForm&) -> std::optional<statements::BankCsvForm> {
+        QStringList say;
+        if (!options.dateOrder && !file.dates().order) say << QStringLiteral("--date-order dmy|mdy|ymd");
+        if (!options.decimalMark && !file.amounts().decimalMark) say << QStringLiteral("--decimal-mark .|,");
+        throw statements::StatementError(QStringLiteral("%1: %2; say which with %3")
+                                             .arg(file.fileName(), file.openQuestion(options.dateOrder, options.decimalMark),
+                                                  say.join(QStringLiteral(" and "))));
+    };
+    return *statements::readStatement(options.statement, read);
+}
+
 }  // namespace
 
 namespace {
@@ -378,16 +417,18 @@ int run(int argc, char** argv) {
             }
             if (!options.statement.isEmpty()) {
                 // All or nothing: a damaged statement stops here, before any workbook is written.
-                const statements::Statement statement = statements::readStatementFile(options.statement);
-                const statements::Reconciliation reconciliation = statements::reconcile(rows, statement);
+                const statements::StatementReading reading = readStatementAsTold(options);
+                const statements::Reconciliation reconciliation = statements::reconcile(rows, reading.statement);
                 statements::applyReconciliation(rows, reconciliation);
+                const QString fileName = QFileInfo(options.statement).fileName();
                 if (options.reconcile)
-                    std::fputs((statements::reconciliationSummary(QFileInfo(options.statement).fileName(),
-                                                                  reconciliation) +
-                                QLatin1Char('\n'))
+                    std::fputs((statements::reconciliationSummary(fileName, reconciliation) + QLatin1Char('\n') +
+                                (reading.formNote.isEmpty() ? QString() : reading.formNote + QLatin1Char('\n')))
                                    .toLocal8Bit()
                                    .constData(),
                                stdout);
+                else if (!reading.formNote.isEmpty())
+                    printErr(QStringLiteral("brevanta-register: %1: %2\n").arg(fileName, reading.formNote));
             }
             // A refused run writes nothing, the saved list included.
             if (rows.size() > size_t(generate::kMostTransactions))
@@ -481,7 +522,7 @@ int main(int argc, char** argv) {
     if (const auto status = app::answerInformationRequest(
             argc, argv, "brevanta-register", kUsage,
             {"--list", "--csv", "--rows", "-o", "--output", "--picture", "--pdf", "--from-xls", "--import",
-             "--save-list", "--export-csv"}))
+             "--save-list", "--export-csv", "--date-order", "--decimal-mark"}))
         return *status;
     try {
         return run(argc, argv);

@@ -8,6 +8,8 @@
 #include <QProgressDialog>
 #include <QPushButton>
 
+#include "frame/reading_dialog.h"
+
 namespace brevanta::frame {
 namespace {
 
@@ -69,6 +71,10 @@ public:
         box.exec();
         return box.clickedButton() == offered;
     }
+
+    std::optional<std::vector<int>> chooseReading(const ReadingChoiceRequest& request) override {
+        return showReadingDialog(request, dialogParent());
+    }
 };
 
 QtPrompter gQtPrompter;
@@ -86,6 +92,8 @@ bool Prompter::messageOffering(const QString& title, const QString& text, const 
     message(title, text, Buttons::Ok, icon);
     return false;
 }
+
+std::optional<std::vector<int>> Prompter::chooseReading(const ReadingChoiceRequest&) { return std::nullopt; }
 
 Prompter& prompter() { return gPrompter ? *gPrompter : gQtPrompter; }
 

@@ -7,6 +7,8 @@
 #include <QStringList>
 #include <functional>
 #include <memory>
+#include <optional>
+#include <vector>
 
 class QPrinter;
 class QWidget;
@@ -38,6 +40,25 @@ public:
     virtual ~ProgressWindow() = default;
 };
 
+// A choice among ways to read a file, shown as a table of what its first
+// rows read as under the options chosen (the date order of a bank's CSV file).
+struct ReadingSetting {
+    QString label;        // "Dates"
+    QStringList options;  // "d/m/y", "m/d/y", "y/m/d"
+    int chosen = 0;       // the one proposed
+};
+
+struct ReadingChoiceRequest {
+    QString title;
+    QString text;                          // what the file leaves open
+    std::vector<ReadingSetting> settings;
+    QStringList columns;                   // the table's headings
+    // Under the options chosen (one per setting): the table's rows, and what
+    // stops the file from being read (empty: nothing; OK is offered only then).
+    std::function<std::vector<QStringList>(const std::vector<int>& chosen)> rows;
+    std::function<QString(const std::vector<int>& chosen)> problem;
+};
+
 class Prompter {
 public:
     virtual ~Prompter() = default;
@@ -61,6 +82,9 @@ public:
     // the user pressed `action`. Prompters that never show such a box show
     // the plain message and answer OK.
     virtual bool messageOffering(const QString& title, const QString& text, const QString& action, Icon icon);
+    // The choice of a reading; the options chosen, one per setting, or
+    // nothing when cancelled. Prompters that never show it answer as if cancelled.
+    virtual std::optional<std::vector<int>> chooseReading(const ReadingChoiceRequest& request);
 };
 
 // The prompter in use. Until one is installed, the Qt prompter is used.

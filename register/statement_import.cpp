@@ -6,6 +6,7 @@
 
 #include "frame/common.h"
 #include "frame/prompter.h"
+#include "register/bank_csv_question.h"
 #include "register/form1.h"
 #include "register/statement_reading.h"
 #include "statements/reconciler.h"
@@ -61,10 +62,21 @@ void StatementImport::importFiles(const QStringList& paths) {
 
     for (const QString& path : paths) {
         statements::Reconciliation reconciliation;
-        QString summary;
+        QString formNote;
         try {
-            const statements::Statement statement = readStatementShowingProgress(path);
-            reconciliation = statements::reconcile(rows, statement);
+            // A bank CSV file that leaves its dates' order or decimal mark open is shown to the user first.
+            statements::StatementReadOptions options;
+            options.askForm = [](const statements::BankCsvFile& file, const statements::BankCsvForm& proposal) {
+                return askBankCsvForm(file, proposal);
+            };
+            const std::optional<statements::StatementReading> reading = readStatementShowingProgress(path, options);
+            if (!reading) {  // the user cancelled; one file needs no word about it
+                if (paths.size() > 1)
+                    lines << QFileInfo(path).fileName() + QStringLiteral(": cancelled; nothing was imported from this file.");
+                continue;
+            }
+            reconciliation = statements::reconcile(rows, reading->statement);
+            formNote = reading->formNote;
         } catch (const statements::ReadCancelled& cancelled) {
             lines << cancelled.description() + QStringLiteral("\nNothing was imported from this file or the ones after it.");
             failed = true;
@@ -74,7 +86,8 @@ void StatementImport::importFiles(const QStringList& paths) {
             failed = true;
             continue;
         }
-        lines << statements::reconciliationSummary(QFileInfo(path).fileName(), reconciliation);
+        lines << statements::reconciliationSummary(QFileInfo(path).fileName(), reconciliation) +
+                     (formNote.isEmpty() ? QString() : QLatin1Char('\n') + formNote);
         if (reconciliation.balance) {
             const QDate start = reconciliation.balance->firstEntryDate;
             if (auto row = statements::openingBalanceRow(*reconciliation.balance);
@@ -101,6 +114,7 @@ void StatementImport::importFiles(const QStringList& paths) {
         statements::applyReconciliation(rows, reconciliation);
     }
     if (changed) undo_ = undo;
+    if (lines.isEmpty()) return;  // the one file's question was cancelled
     const QString summary = lines.join(QStringLiteral("\n\n"));
     const frame::Icon icon = failed ? frame::Icon::Warning : frame::Icon::None;
     if (!opening) {

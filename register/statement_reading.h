@@ -5,13 +5,17 @@
 // a progress window whose Cancel stops it.
 
 #include <QString>
+#include <optional>
 
-#include "statements/statement.h"
+#include "statements/statement_file.h"
 
 namespace brevanta::reg {
 
-// Reads the statement at `path`; throws statements::StatementError, or
-// statements::ReadCancelled when the user pressed Cancel.
-statements::Statement readStatementShowingProgress(const QString& path);
+// Reads the statement at `path` as statements::readStatement does, asking
+// `options.askForm` on the window's thread; nothing when that question was
+// cancelled. Throws statements::StatementError, or statements::ReadCancelled
+// when the user pressed Cancel in the progress window.
+std::optional<statements::StatementReading> readStatementShowingProgress(const QString& path,
+                                                                        const statements::StatementReadOptions& options);
 
 }  // namespace brevanta::reg

@@ -71,13 +71,15 @@ std::optional<QDate> ofxDate(const QString& value) {
     return date;
 }
 
-// An OFX amount: a sign, digits, and "." or "," as the decimal mark; no digit groups.
-std::optional<Cents> ofxAmount(const QString& value) {
+// An OFX amount: a sign, digits, and "." or "," as the decimal mark; no digit
+// groups. Within the limits every statement reader keeps.
+StatementAmount ofxAmount(const QString& value) {
     static const QRegularExpression kAmount(QStringLiteral("^[+-]?(\\d+([.,]\\d*)?|[.,]\\d+)$"));
-    if (!kAmount.match(value).hasMatch()) return std::nullopt;
+    if (!kAmount.match(value).hasMatch())
+        return {0, QStringLiteral("the amount \"%1\" is no OFX amount").arg(value.left(40))};
     QString normal = value;
     normal.replace(u',', u'.');
-    return readAmount(normal, u'.');
+    return readStatementAmount(normal, u'.');
 }
 
 CheckedText checkText(const QString& text, const QString& fileName) {
@@ -110,10 +112,10 @@ CheckedText checkText(const QString& text, const QString& fileName) {
         const qsizetype amountAt = body.indexOf(QLatin1String("<TRNAMT>"), 0, Qt::CaseInsensitive);
         if (amountAt < 0) throw failHere(QStringLiteral("the transaction has no amount (TRNAMT)"));
         const QString amountValue = elementValue(body, amountAt + 8);
-        const std::optional<Cents> amount = ofxAmount(amountValue);
-        if (!amount) throw failHere(QStringLiteral("the amount \"%1\" is no OFX amount").arg(amountValue.left(40)));
+        const StatementAmount amount = ofxAmount(amountValue);
+        if (!amount.refusal.isEmpty()) throw failHere(amount.refusal);
         transaction.date = *date;
-        transaction.amount = *amount;
+        transaction.amount = amount.cents;
         checked.transactions.push_back(transaction);
         at = end + close.size();
     }
@@ -123,7 +125,9 @@ CheckedText checkText(const QString& text, const QString& fileName) {
         if (asOf >= 0)
             if (std::optional<QDate> date = ofxDate(elementValue(text, asOf + 8))) checked.ledgerBalanceDate = *date;
         const qsizetype amount = text.indexOf(QLatin1String("<BALAMT>"), ledger, Qt::CaseInsensitive);
-        if (amount >= 0) checked.ledgerBalance = ofxAmount(elementValue(text, amount + 8));
+        if (amount >= 0)
+            if (const StatementAmount balance = ofxAmount(elementValue(text, amount + 8)); balance.refusal.isEmpty())
+                checked.ledgerBalance = balance.cents;
     }
     return checked;
 }

@@ -20,7 +20,8 @@ public:
             if (line.endsWith(u'\r')) line.chop(1);
             readLine(int(i) + 1, line);
         }
-        if (recordStarted()) finishRecord();  // a last record without its "^"
+        // A last record without its "^": the file was cut, maybe inside the amount.
+        if (recordStarted()) fail(recordLine_, QStringLiteral("the record starting here has no closing \"^\"; the file was cut short"));
         if (!sawTransactionSection_)
             fail(1, QStringLiteral("no !Type:Bank, !Type:Cash or !Type:CCard section"));
         return std::move(statement_);
@@ -96,10 +97,10 @@ private:
         if (amountText_.isEmpty()) fail(recordLine_, QStringLiteral("the transaction starting here has no amount (T)"));
         const std::optional<QDate> date = readQifDate(dateText_);
         if (!date) fail(dateLine_, QStringLiteral("the date \"%1\" cannot be read").arg(dateText_.left(40)));
-        const std::optional<Cents> amount = readAmount(amountText_);
-        if (!amount) fail(amountLine_, QStringLiteral("the amount \"%1\" is no number").arg(amountText_.left(40)));
+        const StatementAmount amount = readStatementAmount(amountText_);
+        if (!amount.refusal.isEmpty()) fail(amountLine_, amount.refusal);
         entry_.date = *date;
-        entry_.amount = *amount;
+        entry_.amount = amount.cents;
         statement_.entries.push_back(std::move(entry_));
         entry_ = StatementEntry();
         recordLine_ = 0;

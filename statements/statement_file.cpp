@@ -34,6 +34,25 @@ qint64 transactionsShown(StatementKind kind, const QString& text) {
     return 0;
 }
 
+// A bank CSV file in the form its columns decide, the user says, or the
+// question answers; the user's locale plays no part.
+std::optional<StatementReading> readBankCsvFile(const BankCsvFile& file, const StatementReadOptions& options) {
+    std::optional<BankCsvForm> form = file.decidedForm(options.dateOrder, options.decimalMark);
+    bool orderChosen = options.dateOrder.has_value(), markChosen = options.decimalMark.has_value();
+    if (!form) {
+        if (!options.askForm) throw StatementError(file.fileName() + QStringLiteral(": ") +
+                                                   file.openQuestion(options.dateOrder, options.decimalMark));
+        const BankCsvForm proposal{options.dateOrder.value_or(file.dates().order.value_or(DateOrder::DayMonthYear)),
+                                   options.decimalMark.value_or(file.amounts().decimalMark.value_or(u'.'))};
+        form = options.askForm(file, proposal);
+        if (!form) return std::nullopt;
+        orderChosen = orderChosen || !file.dates().order || form->dateOrder != *file.dates().order;
+        markChosen = markChosen || !file.amounts().decimalMark || form->decimalMark != *file.amounts().decimalMark;
+    }
+    return StatementReading{file.read(*form),
+                            bankCsvFormNote(*form, orderChosen, markChosen, file.amounts().marksWritten)};
+}
+
 }  // namespace
 
 StatementKind recogniseStatement(const QString& text, const QString& fileName) {
@@ -49,7 +68,13 @@ StatementKind recogniseStatement(const QString& text, const QString& fileName) {
                                                    "(OFX, QFX, QIF, or CSV with a Date and an Amount column)"));
 }
 
-Statement readStatementFile(const QString& path, const QLocale& locale, const std::atomic<bool>* cancel) {
+Statement readStatementFile(const QString& path, const std::atomic<bool>* cancel) {
+    std::optional<StatementReading> reading = readStatement(path, {}, cancel);  // nothing asks, so nothing is cancelled
+    return reading ? std::move(reading->statement) : Statement();
+}
+
+std::optional<StatementReading> readStatement(const QString& path, const StatementReadOptions& options,
+                                              const std::atomic<bool>* cancel) {
     const QString fileName = QFileInfo(path).fileName();
     // A FIFO or device would hang the open or the read, or never end.
     struct stat info {};
@@ -71,15 +96,15 @@ Statement readStatementFile(const QString& path, const QLocale& locale, const st
     const StatementKind kind = recogniseStatement(text, fileName);
     if (const qint64 shown = transactionsShown(kind, text); shown > kMostStatementTransactions)
         throw StatementError(tooManyMessage(fileName, shown));
-    Statement statement;
+    std::optional<StatementReading> reading;
     switch (kind) {
-    case StatementKind::Ofx: statement = readOfx(bytes, text, fileName, cancel); break;
-    case StatementKind::Qif: statement = readQif(text, fileName); break;
-    case StatementKind::Csv: statement = readBankCsv(text, fileName, locale); break;
+    case StatementKind::Ofx: reading = StatementReading{readOfx(bytes, text, fileName, cancel), QString()}; break;
+    case StatementKind::Qif: reading = StatementReading{readQif(text, fileName), QString()}; break;
+    case StatementKind::Csv: reading = readBankCsvFile(BankCsvFile(text, fileName), options); break;
     }
-    if (statement.entries.size() > size_t(kMostStatementTransactions))
-        throw StatementError(tooManyMessage(fileName, qint64(statement.entries.size())));
-    return statement;
+    if (reading && reading->statement.entries.size() > size_t(kMostStatementTransactions))
+        throw StatementError(tooManyMessage(fileName, qint64(reading->statement.entries.size())));
+    return reading;
 }
 
 }  // namespace brevanta::statements

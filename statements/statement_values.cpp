@@ -20,8 +20,6 @@ bool allDigits(QStringView text) {
 }
 
 // The order of day, month and year in a date format ("M/d/yy": month, day, year).
-enum class DateOrder { MonthDayYear, DayMonthYear, YearMonthDay };
-
 DateOrder orderOf(const QString& format) {
     const qsizetype day = format.indexOf(u'd');
     const qsizetype month = format.indexOf(u'M');
@@ -101,65 +99,99 @@ QString centsText(Cents amount, const QString& units, const QLocale& locale) {
            QStringLiteral("%1").arg(cents, 2, 10, QLatin1Char('0'));
 }
 
-}  // namespace
+// What an amount text holds, read once for both amount readers.
+struct AmountParts {
+    bool valid = false;
+    Cents cents = 0;            // rounded to the cent; meaningless beyond 15 whole digits
+    qsizetype wholeDigits = 0;
+    bool partOfACent = false;   // a digit other than 0 after the cents
+};
 
-std::optional<Cents> readAmount(QString text, QChar decimalPoint) {
+// One sign at most ("+-5" and "(-5)" are no amounts), then digits in groups
+// of three, a decimal point and decimals.
+AmountParts amountParts(const QString& text, QChar decimalPoint) {
+    AmountParts parts;
     QStringView rest = QStringView(text).trimmed();
     bool negative = false;
+    bool signed_ = false;
     if (rest.startsWith(u'(') && rest.endsWith(u')')) {
-        negative = true;
+        negative = signed_ = true;
         rest = rest.mid(1, rest.size() - 2).trimmed();
     }
-    if (rest.startsWith(u'-') || rest.startsWith(u'+')) {
-        negative = negative != (rest.front() == u'-');
+    auto takeSign = [&] {
+        if (!rest.startsWith(u'-') && !rest.startsWith(u'+')) return true;
+        if (signed_) return false;
+        negative = rest.front() == u'-';
+        signed_ = true;
         rest = rest.mid(1);
-    }
+        return true;
+    };
+    if (!takeSign()) return parts;
     for (const QChar symbol : {QChar(u'$'), QChar(0x20AC), QChar(0x00A3)}) {
         if (rest.startsWith(symbol)) rest = rest.mid(1);
         else if (rest.endsWith(symbol)) rest.chop(1);
     }
     rest = rest.trimmed();
-    if (!negative && rest.startsWith(u'-')) {  // "$-5.00"
-        negative = true;
-        rest = rest.mid(1);
-    }
+    if (!takeSign()) return parts;  // "$-5.00"
     const QChar groupSeparator = decimalPoint == u'.' ? u',' : u'.';
     Cents units = 0;
-    qsizetype digits = 0;       // of the whole part
     qsizetype groupDigits = 0;  // since the last group separator
     bool grouped = false;
     qsizetype at = 0;
     for (; at < rest.size(); ++at) {
         const QChar c = rest[at];
         if (isDigit(c)) {
-            if (++digits > 15) return std::nullopt;  // beyond any statement, and beyond exact cents in a double
-            units = units * 10 + (c.unicode() - u'0');
+            if (++parts.wholeDigits <= 15) units = units * 10 + (c.unicode() - u'0');
             ++groupDigits;
         } else if (c == groupSeparator) {
-            // Digit groups: the first of one to three digits, every other of three.
-            if (groupDigits == 0 || groupDigits > 3 || (grouped && groupDigits != 3)) return std::nullopt;
+            // Digit groups: the first of one to three digits and no leading 0, every other of three.
+            if (groupDigits == 0 || groupDigits > 3 || (grouped && groupDigits != 3)) return parts;
+            if (!grouped && rest[0] == u'0') return parts;
             grouped = true;
             groupDigits = 0;
         } else {
             break;
         }
     }
-    if (grouped && groupDigits != 3) return std::nullopt;
+    if (grouped && groupDigits != 3) return parts;
     Cents cents = units * 100;
     qsizetype decimals = 0;
     if (at < rest.size()) {
-        if (rest[at] != decimalPoint) return std::nullopt;
+        if (rest[at] != decimalPoint) return parts;
         for (++at; at < rest.size(); ++at, ++decimals) {
             const QChar c = rest[at];
-            if (!isDigit(c)) return std::nullopt;
+            if (!isDigit(c)) return parts;
             const int digit = c.unicode() - u'0';
             if (decimals == 0) cents += digit * 10;
             else if (decimals == 1) cents += digit;
-            else if (decimals == 2 && digit >= 5) cents += 1;
+            else if (digit != 0) parts.partOfACent = true;
+            if (decimals == 2 && digit >= 5) cents += 1;
         }
     }
-    if (digits == 0 && decimals == 0) return std::nullopt;
-    return negative ? -cents : cents;
+    if (parts.wholeDigits == 0 && decimals == 0) return parts;
+    parts.valid = true;
+    parts.cents = negative ? -cents : cents;
+    return parts;
+}
+
+}  // namespace
+
+std::optional<Cents> readAmount(QString text, QChar decimalPoint) {
+    const AmountParts parts = amountParts(text, decimalPoint);
+    if (!parts.valid || parts.wholeDigits > 15) return std::nullopt;  // beyond exact cents in a double
+    return parts.cents;
+}
+
+StatementAmount readStatementAmount(const QString& text, QChar decimalPoint) {
+    const QString shown = text.trimmed().left(40);
+    if (shown.isEmpty()) return {0, QStringLiteral("the amount is empty")};
+    const AmountParts parts = amountParts(text, decimalPoint);
+    if (!parts.valid) return {0, QStringLiteral("the amount \"%1\" is no number").arg(shown)};
+    if (parts.partOfACent) return {0, QStringLiteral("the amount \"%1\" has a part of a cent").arg(shown)};
+    if (parts.wholeDigits > 15 || parts.cents > kLargestStatementAmount || parts.cents < -kLargestStatementAmount)
+        return {0, QStringLiteral("the amount \"%1\" is beyond %2, the most one entry may be")
+                       .arg(shown, QLatin1String(kLargestStatementAmountText))};
+    return {parts.cents, QString()};
 }
 
 std::optional<Cents> readRegisterAmount(const QString& text, const QLocale& locale) {
@@ -199,9 +231,12 @@ std::optional<QDate> readLocaleDate(const QString& text, const QLocale& locale) 
     return std::nullopt;
 }
 
-std::optional<QDate> readCsvDate(const QString& text, const QLocale& locale) {
-    if (auto iso = readIsoDate(text)) return iso;
-    return readLocaleDate(text, locale);
+DateOrder localeDateOrder(const QLocale& locale) { return orderOf(locale.dateFormat(QLocale::ShortFormat)); }
+
+std::optional<QDate> readDateInOrder(const QString& text, DateOrder order) {
+    if (order == DateOrder::YearMonthDay)
+        if (auto compact = readIsoDate(text)) return compact;
+    return readNumericDate(text, order);
 }
 
 std::optional<QDate> readRegisterDate(const QString& text, const QLocale& locale) {

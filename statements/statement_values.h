@@ -11,9 +11,26 @@
 namespace brevanta::statements {
 
 // An amount such as "-1,234.56", "+12", "(4.75)", "$5.00" or "1.234,56"
-// (with `decimalPoint` ','). Digit groups must be whole groups of three;
-// more than two decimals are rounded to the cent. Nothing else is allowed.
+// (with `decimalPoint` ','). One sign at most: a "+" or "-" before or after
+// the currency symbol, or parentheses. Digit groups must be whole groups of
+// three after a first group that does not start with 0; more than two
+// decimals are rounded to the cent. Nothing else is allowed.
 std::optional<Cents> readAmount(QString text, QChar decimalPoint = u'.');
+
+// The largest amount a statement entry may carry, either way: 999,999,999,999.99.
+// Its cents stay exact through every double on the way to the sheet.
+constexpr Cents kLargestStatementAmount = 99'999'999'999'999;
+constexpr char kLargestStatementAmountText[] = "999,999,999,999.99";
+
+// An amount of a statement file as every reader takes it.
+struct StatementAmount {
+    Cents cents = 0;
+    QString refusal;  // empty when read: "the amount "0.001" has a part of a cent"
+};
+
+// readAmount's forms, refused when empty, with a part of a cent (digits
+// beyond the cent other than zeros) or beyond kLargestStatementAmount.
+StatementAmount readStatementAmount(const QString& text, QChar decimalPoint = u'.');
 
 // An amount of the register's Debit or Credit column, read as the typed
 // amounts are (ledger/amounts.h). An empty text is zero.
@@ -30,9 +47,16 @@ QString displayAmount(Cents amount, const QLocale& locale = QLocale());
 // "1/17/25", "1-17-2025", "2025-01-17".
 std::optional<QDate> readQifDate(const QString& text);
 
-// A date of a bank's CSV file: ISO "2025-01-15" (also "2025/01/15",
-// "20250115"), or the locale's short date with a two- or four-digit year.
-std::optional<QDate> readCsvDate(const QString& text, const QLocale& locale = QLocale());
+// The order of day, month and year in a date written as three numbers.
+enum class DateOrder { DayMonthYear, MonthDayYear, YearMonthDay };
+
+// The order of the locale's short dates.
+DateOrder localeDateOrder(const QLocale& locale = QLocale());
+
+// Three numbers separated by one or two other characters, read in `order`
+// ("31/12/2026", "12-31-26", "2026.12.31"); a year of two digits is 1970..2069.
+// In year-first order also the eight digits "20261231".
+std::optional<QDate> readDateInOrder(const QString& text, DateOrder order);
 
 // The day of a register row's Date text, read by the register's one date
 // reader (ledger/dates.h).

@@ -234,6 +234,63 @@ TEST(RegisterCommand, AnImportWhoseProgramIsKilledLeavesNoCopyOfTheStatement) {
     EXPECT_TRUE(waitFor([&] { return files().isEmpty(); })) << files().join(u' ').toStdString();
 }
 
+// A bank CSV file is read in the order its columns decide, under any
+// locale; one that cannot tell is refused until --date-order says it.
+TEST(RegisterCommand, BankCsvDatesAreReadAsTheFileOrTheUserSays) {
+    QTemporaryDir dir;
+    auto run = [&](const char* locale, const QStringList& arguments, QString* out) {
+        QProcess process;
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert(QStringLiteral("LANG"), QLatin1String(locale));
+        environment.insert(QStringLiteral("LC_ALL"), QLatin1String(locale));
+        process.setProcessEnvironment(environment);
+        process.start(QStringLiteral(BREVANTA_REGISTER_COMMAND), arguments);
+        EXPECT_TRUE(process.waitForFinished(120000));
+        *out = QString::fromUtf8(process.readAllStandardOutput()) + QString::fromUtf8(process.readAllStandardError());
+        return process.exitCode();
+    };
+    const QString fixtures = QStringLiteral(STATEMENT_FIXTURES "/");
+    const QString xls = dir.filePath(QStringLiteral("out.xls"));
+    const QString list = dir.filePath(QStringLiteral("list.txt"));
+    auto stored = [&] {
+        QFile file(list);
+        return file.open(QIODevice::ReadOnly) ? QString::fromUtf8(file.readAll()) : QString();
+    };
+    QString output;
+    // The same entries, written in each user's own way.
+    for (const auto& [locale, first] : {std::pair{"de_DE.UTF-8", "03.01.2026^1042^CHECK 1042^^^125,00^|"},
+                                        std::pair{"en_US.UTF-8", "1/3/2026^1042^CHECK 1042^^^125.00^|"}}) {
+        EXPECT_EQ(run(locale, {"--import", fixtures + "bank_mdy_point.csv", "--reconcile", "-o", xls, "--save-list", list},
+                      &output), 0) << output.toStdString();
+        EXPECT_TRUE(output.contains(QStringLiteral("Dates read month first (12/31/2026); decimal mark \".\"."))) << locale;
+        EXPECT_EQ(stored().count(u'|'), 3) << locale;
+        EXPECT_TRUE(stored().startsWith(QLatin1String(first))) << stored().toStdString();
+    }
+
+    // Undecided: refused, naming the option; then read as the user says.
+    QFile::remove(xls);
+    const QString ambiguous = fixtures + "bank_ambiguous.csv";
+    EXPECT_EQ(run("en_US.UTF-8", {"--import", ambiguous, "-o", xls}, &output), 2);
+    EXPECT_TRUE(output.contains(QStringLiteral("bank_ambiguous.csv: every date reads both day first and month first "
+                                               "(line 2: \"01/03/2026\"); say which with --date-order dmy|mdy|ymd")))
+        << output.toStdString();
+    EXPECT_FALSE(QFile::exists(xls));
+    EXPECT_EQ(run("en_US.UTF-8", {"--import", ambiguous, "--date-order", "dmy", "-o", xls, "--save-list", list}, &output), 0)
+        << output.toStdString();
+    EXPECT_TRUE(output.contains(QStringLiteral("bank_ambiguous.csv: Dates read day first (31/12/2026) as you chose; "
+                                               "decimal mark \".\".")))
+        << output.toStdString();
+    EXPECT_TRUE(stored().startsWith(QStringLiteral("3/1/2026^^CHECK 1042^^^125.00^|"))) << stored().toStdString();
+
+    // The user's word overrides a decided file, and every row is checked against it.
+    EXPECT_EQ(run("en_US.UTF-8", {"--import", fixtures + "bank_mdy_point.csv", "--date-order", "dmy", "-o", xls}, &output), 2);
+    EXPECT_TRUE(output.contains(QStringLiteral("bank_mdy_point.csv: line 3: the date \"01/13/2026\" cannot be read day first")))
+        << output.toStdString();
+    EXPECT_EQ(run("en_US.UTF-8", {"--import", ambiguous, "--date-order", "dym", "-o", xls}, &output), 2);
+    EXPECT_TRUE(output.contains(QStringLiteral("--date-order takes dmy, mdy or ymd"))) << output.toStdString();
+    EXPECT_EQ(run("en_US.UTF-8", {"--sample", "--date-order", "dmy", "-o", xls}, &output), 2);
+}
+
 TEST(RegisterCommand, WritesXlsOrXlsxByTheNameAndRefusesOtherNames) {
     QTemporaryDir dir;
     auto head = [](const QString& path) {

@@ -23,6 +23,7 @@
 #include "register/saved_list.h"
 #include "register/statement_import.h"
 #include "statements/register_csv.h"
+#include "statements/statement_values.h"
 #include "tests/register/form1_fixture.h"
 
 inline void PrintTo(const QString& text, std::ostream* out) { *out << '"' << text.toStdString() << '"'; }
@@ -161,6 +162,86 @@ TEST_F(StatementWindow, CancelDuringALongReadingStopsTheReaderAndImportsNothing)
     const QStringList left = QDir(temporary.path() + QStringLiteral("/brevanta-%1").arg(::getuid()))
                                  .entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
     EXPECT_EQ(left, QStringList());
+}
+
+// A bank CSV file whose dates read both day first and month first is shown
+// as it would read before anything is imported; Cancel imports nothing.
+TEST_F(StatementWindow, AnUndecidedBankCsvIsShownFirstAndCancelImportsNothing) {
+    type("1/13/2025", "", "Typed", "1.00");
+    settle();
+    const QString stored = store().read();
+    QString yearFirstProblem;
+    seams.prompter.onReading = [&](const frame::ReadingChoiceRequest& request) {
+        yearFirstProblem = request.problem({2});
+    };
+    import(fixture("bank_ambiguous.csv"));  // the script runs dry: Cancel
+    ASSERT_EQ(seams.prompter.readings.size(), 1u);
+    const testsupport::ShownReading& shown = seams.prompter.readings[0];
+    ASSERT_EQ(shown.settings.size(), 1u);  // the amounts decide their mark
+    EXPECT_EQ(shown.settings[0].options,
+              (QStringList{"d/m/y (31/12/2026)", "m/d/y (12/31/2026)", "y/m/d (2026-12-31)"}));
+    EXPECT_EQ(shown.settings[0].chosen, 1);  // the locale's order, proposed only
+    EXPECT_TRUE(shown.text.startsWith(QStringLiteral("bank_ambiguous.csv: every date reads both day first and month first")));
+    ASSERT_EQ(shown.rows.size(), 4u);
+    EXPECT_EQ(shown.rows[0], (QStringList{"2", "01/03/2026", "Saturday, January 3, 2026", "-125.00", "CHECK 1042"}));
+    EXPECT_EQ(shown.problem, QString());
+    EXPECT_EQ(yearFirstProblem, QStringLiteral("bank_ambiguous.csv: line 2: the date \"01/03/2026\" cannot be read"));
+    EXPECT_EQ(rows().size(), 1u);
+    EXPECT_EQ(store().read(), stored);
+    EXPECT_FALSE(menu->statementImport().canUndo());
+    EXPECT_TRUE(seams.prompter.messages.empty());
+
+    // Day first chosen: every row reads so, and the summary says how it was read.
+    seams.prompter.readingAnswers = {std::vector<int>{0}};
+    import(fixture("bank_ambiguous.csv"));
+    const auto list = rows();
+    ASSERT_EQ(list.size(), 5u);
+    EXPECT_EQ(list[1], (reg::Transaction{"3/1/2026", "", "CHECK 1042", "", "", "125.00", ""}));
+    EXPECT_EQ(list[3][reg::Date], QStringLiteral("12/1/2026"));
+    EXPECT_TRUE(lastMessage().startsWith(QStringLiteral("bank_ambiguous.csv: 4 rows added,")));
+    EXPECT_TRUE(lastMessage().endsWith(
+        QStringLiteral("\nDates read day first (31/12/2026) as you chose; decimal mark \".\".")))
+        << lastMessage().toStdString();
+}
+
+// Amounts that could be read with either mark: the mark is asked too.
+TEST_F(StatementWindow, AnOpenDecimalMarkIsAskedWithTheDates) {
+    const QString path = folder.filePath(QStringLiteral("marks.csv"));
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write("Date,Description,Amount\n2026-01-13,Wire,\"1,500\"\n");
+    file.close();
+    seams.prompter.readingAnswers = {std::vector<int>{2, 1}};  // year first, decimal comma
+    import(path);
+    ASSERT_EQ(seams.prompter.readings.size(), 1u);
+    const testsupport::ShownReading& shown = seams.prompter.readings[0];
+    ASSERT_EQ(shown.settings.size(), 2u);
+    EXPECT_EQ(shown.settings[0].chosen, 2);  // the dates decide: year first
+    EXPECT_EQ(shown.settings[1].chosen, 0);  // en_US: a decimal point, proposed only
+    EXPECT_EQ(shown.rows[0][3], QStringLiteral("1,500.00"));
+    ASSERT_EQ(rows().size(), 1u);
+    EXPECT_EQ(rows()[0][reg::Credit], QStringLiteral("1.50"));
+    EXPECT_TRUE(lastMessage().endsWith(QStringLiteral("\nDates read year first (2026-12-31); decimal mark \",\" as you chose.")))
+        << lastMessage().toStdString();
+}
+
+// A file whose columns decide is imported without a question, the same
+// under a day-first locale with a decimal comma as under en_US.
+TEST_F(StatementWindow, ADecidedBankCsvImportsWithoutAQuestionUnderEveryLocale) {
+    for (const char* name : {"de_DE", "en_US"}) {
+        const QLocale locale{QLatin1String(name)};
+        QLocale::setDefault(locale);
+        import(fixture("bank_mdy_point.csv"));
+        EXPECT_TRUE(seams.prompter.readings.empty()) << name;
+        EXPECT_TRUE(lastMessage().endsWith(QStringLiteral("\nDates read month first (12/31/2026); decimal mark \".\"."))) << name;
+        const auto list = rows();
+        ASSERT_EQ(list.size(), 3u) << name;
+        EXPECT_EQ(list[0][reg::Date], reg::dateText(QDate(2026, 1, 3), locale)) << name;
+        EXPECT_EQ(list[1][reg::Credit], statements::amountText(150000, locale)) << name;
+        EXPECT_EQ(list[2][reg::Debit], statements::amountText(350, locale)) << name;
+        menu->undoImport();
+        settle();
+    }
 }
 
 TEST_F(StatementWindow, UndoImportRestoresTheStoredListExactly) {

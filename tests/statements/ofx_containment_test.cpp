@@ -77,7 +77,7 @@ protected:
 
     QString failureOf(const QString& path, const std::atomic<bool>* cancel = nullptr) {
         try {
-            readStatementFile(path, QLocale(), cancel);
+            readStatementFile(path, cancel);
         } catch (const StatementError& error) {
             return error.description();
         }
@@ -171,7 +171,7 @@ TEST_F(OfxContainment, ANestingBombIsStoppedWithOneClearErrorAndLeavesNothing) {
 TEST_F(OfxContainment, ACancelledReadingStopsTheReaderAndLeavesNothing) {
     std::atomic<bool> cancel{true};
     try {
-        readStatementFile(file(QStringLiteral("bomb.ofx"), nestingBomb(50000)), QLocale(), &cancel);
+        readStatementFile(file(QStringLiteral("bomb.ofx"), nestingBomb(50000)), &cancel);
         ADD_FAILURE() << "read";
     } catch (const ReadCancelled& cancelled) {
         EXPECT_EQ(cancelled.description(), QStringLiteral("bomb.ofx: the import was cancelled"));

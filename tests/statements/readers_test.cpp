@@ -13,6 +13,7 @@
 #include "statements/qif_reader.h"
 #include "statements/statement_file.h"
 #include "statements/statement_rows.h"
+#include "statements/statement_values.h"
 
 // Failures show texts as texts.
 inline void PrintTo(const QString& text, std::ostream* out) { *out << '"' << text.toStdString() << '"'; }
@@ -136,7 +137,7 @@ TEST_F(Readers, RowsAreWrittenInTheUsersLocale) {
 TEST_F(Readers, QifPassesOverAccountListsAndOtherSections) {
     const Statement statement = readQif(QStringLiteral("!Option:AutoSwitch\n!Account\nNChecking\nTBank\n^\n"
                                                        "!Type:Cat\nNFood\nE\n^\n"
-                                                       "!Type:Bank\nD1/2/2025\nT-1.00\n^\nD1/3/2025\nU2.00\nPLast, no caret\n"),
+                                                       "!Type:Bank\nD1/2/2025\nT-1.00\n^\nD1/3/2025\nU2.00\nPLast\n^\n"),
                                         QStringLiteral("x.qif"));
     ASSERT_EQ(statement.entries.size(), 2u);
     EXPECT_EQ(statement.entries[1].amount, 200);
@@ -174,7 +175,14 @@ TEST_F(Readers, TheRegistersOwnCsvImportsWithItsClearedMarks) {
                                "Date,Number,Description,Category,Cleared,Debit,Credit\r\n"
                                "1/1/2013,1,Sold My Used Car,Automotive,Yes,,5000\r\n"
                                "1/2/2013,,Lunch,,,12.50,\r\n");
-    const auto rows = rowsOf(path);
+    // Its dates read either way; the user says which.
+    EXPECT_TRUE(refusal(path).startsWith(QStringLiteral("own.csv: every date reads both day first and month first")));
+    StatementReadOptions monthFirst;
+    monthFirst.dateOrder = DateOrder::MonthDayYear;
+    const std::optional<StatementReading> reading = readStatement(path, monthFirst);
+    ASSERT_TRUE(reading);
+    std::vector<Transaction> rows;
+    for (const StatementEntry& entry : reading->statement.entries) rows.push_back(transactionFromEntry(entry));
     ASSERT_EQ(rows.size(), 2u);
     EXPECT_EQ(rows[0], (Transaction{"2013-01-01", "1", "Sold My Used Car", "Automotive", "Yes", "", "5000.00"}));
     EXPECT_EQ(rows[1], (Transaction{"2013-01-02", "", "Lunch", "", "", "12.50", ""}));
@@ -287,6 +295,28 @@ TEST_F(Readers, DamagedQifNamesTheLine) {
               QStringLiteral("m.qif: line 1: no !Type:Bank, !Type:Cash or !Type:CCard section"));
     EXPECT_EQ(qif("!Type:Bank\nD1/2/2025\nT-1.00\n!Type:Bank\n"),
               QStringLiteral("m.qif: line 2: the record starting here has no closing \"^\""));
+    // Cut inside the last record: its amount may be cut too, so nothing is taken.
+    EXPECT_EQ(qif("!Type:Bank\nD1/2/2025\nT-1.00\n^\nD1/3/2025\nT-12\n"),
+              QStringLiteral("m.qif: line 5: the record starting here has no closing \"^\"; the file was cut short"));
+    EXPECT_EQ(qif("!Type:Bank\nD1/2/2025\nT-1.00\n^\nD1/3/2025\nT-12.5"),
+              QStringLiteral("m.qif: line 5: the record starting here has no closing \"^\"; the file was cut short"));
+    EXPECT_EQ(qif("!Type:Bank\nD1/2/2025\nT0.001\n^\n"), QStringLiteral("m.qif: line 3: the amount \"0.001\" has a part of a cent"));
+    EXPECT_EQ(qif("!Type:Bank\nD1/2/2025\nT+-5\n^\n"), QStringLiteral("m.qif: line 3: the amount \"+-5\" is no number"));
+}
+
+// One amount routine for every reader: the same limit, said the same way.
+TEST_F(Readers, AnAmountBeyondTheLimitIsRefusedAlikeByEveryReader) {
+    const QString reason = QStringLiteral("the amount \"999999999999999.99\" is beyond 999,999,999,999.99, the most one entry may be");
+    QByteArray ofx = fixtureBytes("bank_sgml.ofx");
+    ofx.replace("<TRNAMT>1500.00", "<TRNAMT>999999999999999.99");
+    EXPECT_EQ(refusal(write(QStringLiteral("big.ofx"), ofx)), QStringLiteral("big.ofx: transaction 2 (line 47): ") + reason);
+    EXPECT_EQ(refusal(write(QStringLiteral("big.qif"), "!Type:Bank\nD1/2/2025\nT999999999999999.99\n^\n")),
+              QStringLiteral("big.qif: line 3: ") + reason);
+    EXPECT_EQ(refusal(write(QStringLiteral("big.csv"), "Date,Amount\n2025-01-02,999999999999999.99\n")),
+              QStringLiteral("big.csv: line 2: ") + reason);
+    // The largest that is taken reads exactly, through libofx too.
+    ofx.replace("<TRNAMT>999999999999999.99", "<TRNAMT>999999999999.99");
+    EXPECT_EQ(readStatementFile(write(QStringLiteral("big.ofx"), ofx)).entries[1].amount, kLargestStatementAmount);
 }
 
 TEST_F(Readers, DamagedCsvNamesTheLine) {

@@ -26,8 +26,18 @@ TEST(StatementAmounts, SignsGroupsSymbolsAndParentheses) {
 
 TEST(StatementAmounts, AnythingElseIsRefused) {
     for (const char* text : {"", "-", "abc", "12abc", "1O.00", "1,23.00", "12,3456.00", ",100", "1.2.3", "--5",
-                             "1e3", "12 34", "1234567890123456"})
+                             "1e3", "12 34", "1234567890123456", "+-5", "-+5", "(-5)", "-$-5", "0,123.00"})
         EXPECT_FALSE(readAmount(QString::fromLatin1(text))) << text;
+}
+
+// The limit every statement reader keeps, at its edge (the refusals with
+// their lines are in the readers' tests).
+TEST(StatementAmounts, StatementAmountsStopAtTheLargestAnEntryMayBe) {
+    EXPECT_EQ(readStatementAmount(QStringLiteral("-999,999,999,999.99")).cents, -kLargestStatementAmount);
+    EXPECT_EQ(readStatementAmount(QStringLiteral("1.234,56"), u',').cents, 123456);
+    const QString beyond = QStringLiteral(" is beyond 999,999,999,999.99, the most one entry may be");
+    EXPECT_EQ(readStatementAmount(QStringLiteral("1000000000000.00")).refusal, "the amount \"1000000000000.00\"" + beyond);
+    EXPECT_EQ(readStatementAmount(QStringLiteral("12345678901234567890")).refusal, "the amount \"12345678901234567890\"" + beyond);
 }
 
 TEST(StatementAmounts, RegisterColumnsReadInTheLocaleAndWithAPoint) {
@@ -59,16 +69,19 @@ TEST(StatementDates, QifWritesDatesThreeWays) {
         EXPECT_FALSE(readQifDate(QString::fromLatin1(text))) << text;
 }
 
-TEST(StatementDates, CsvDatesAreIsoOrTheLocalesShortDate) {
-    EXPECT_EQ(readCsvDate(QStringLiteral("2025-01-15"), kUs), QDate(2025, 1, 15));
-    EXPECT_EQ(readCsvDate(QStringLiteral("2025/1/5"), kUs), QDate(2025, 1, 5));
-    EXPECT_EQ(readCsvDate(QStringLiteral("20250115"), kUs), QDate(2025, 1, 15));
-    EXPECT_EQ(readCsvDate(QStringLiteral("1/15/2025"), kUs), QDate(2025, 1, 15));
-    EXPECT_EQ(readCsvDate(QStringLiteral("1/15/25"), kUs), QDate(2025, 1, 15));
-    EXPECT_EQ(readCsvDate(QStringLiteral("15.01.2025"), kGerman), QDate(2025, 1, 15));
-    EXPECT_EQ(readCsvDate(QStringLiteral("3/4/2025"), kGerman), QDate(2025, 4, 3));
-    EXPECT_FALSE(readCsvDate(QStringLiteral("15/1/2025"), kUs));
-    EXPECT_FALSE(readCsvDate(QStringLiteral("yesterday"), kUs));
+// Bank CSV dates in the order their column decides, whatever the locale.
+TEST(StatementDates, CsvDatesReadInTheOrderGiven) {
+    EXPECT_EQ(readDateInOrder(QStringLiteral("2025-01-15"), DateOrder::YearMonthDay), QDate(2025, 1, 15));
+    EXPECT_EQ(readDateInOrder(QStringLiteral("2025/1/5"), DateOrder::YearMonthDay), QDate(2025, 1, 5));
+    EXPECT_EQ(readDateInOrder(QStringLiteral("20250115"), DateOrder::YearMonthDay), QDate(2025, 1, 15));
+    EXPECT_EQ(readDateInOrder(QStringLiteral("1/15/2025"), DateOrder::MonthDayYear), QDate(2025, 1, 15));
+    EXPECT_EQ(readDateInOrder(QStringLiteral("1/15/25"), DateOrder::MonthDayYear), QDate(2025, 1, 15));
+    EXPECT_EQ(readDateInOrder(QStringLiteral("15.01.2025"), DateOrder::DayMonthYear), QDate(2025, 1, 15));
+    EXPECT_EQ(readDateInOrder(QStringLiteral("3/4/2025"), DateOrder::DayMonthYear), QDate(2025, 4, 3));
+    EXPECT_EQ(readDateInOrder(QStringLiteral("3/4/2025"), DateOrder::MonthDayYear), QDate(2025, 3, 4));
+    EXPECT_FALSE(readDateInOrder(QStringLiteral("15/1/2025"), DateOrder::MonthDayYear));
+    EXPECT_FALSE(readDateInOrder(QStringLiteral("1/15/2025"), DateOrder::YearMonthDay));
+    EXPECT_FALSE(readDateInOrder(QStringLiteral("yesterday"), DateOrder::DayMonthYear));
 }
 
 TEST(StatementDates, RegisterDatesAsTheDateFieldWritesThem) {

@@ -78,6 +78,19 @@ std::unique_ptr<frame::ProgressWindow> ScriptedPrompter::showProgress(const QStr
     return window;
 }
 
+std::optional<std::vector<int>> ScriptedPrompter::chooseReading(const frame::ReadingChoiceRequest& request) {
+    std::vector<int> proposed;
+    for (const frame::ReadingSetting& setting : request.settings) proposed.push_back(setting.chosen);
+    readings.push_back({request.title, request.text, request.settings, request.columns,
+                        request.rows ? request.rows(proposed) : std::vector<QStringList>(),
+                        request.problem ? request.problem(proposed) : QString()});
+    if (onReading) onReading(request);
+    if (readingAnswers.empty()) return std::nullopt;
+    auto answer = readingAnswers.front();
+    readingAnswers.pop_front();
+    return answer;
+}
+
 SeamGuard::SeamGuard() {
     frame::setReporter(&reporter);
     frame::setPrompter(&prompter);

@@ -4,6 +4,7 @@
 
 #include <QStringList>
 #include <deque>
+#include <functional>
 #include <vector>
 
 #include "frame/error_report.h"
@@ -26,6 +27,16 @@ struct ShownMessage {
     QString action;  // the one more button a box offered, if any
 };
 
+// A reading choice as it was first shown: the request and its table and problem under the options proposed.
+struct ShownReading {
+    QString title;
+    QString text;
+    std::vector<frame::ReadingSetting> settings;
+    QStringList columns;
+    std::vector<QStringList> rows;
+    QString problem;
+};
+
 class ScriptedPrompter final : public frame::Prompter {
 public:
     frame::Answer message(const QString& title, const QString& text, frame::Buttons buttons,
@@ -36,6 +47,7 @@ public:
     std::unique_ptr<frame::ProgressWindow> showProgress(const QString& title, const QString& text,
                                                         std::function<void()> cancel) override;
     bool messageOffering(const QString& title, const QString& text, const QString& action, frame::Icon icon) override;
+    std::optional<std::vector<int>> chooseReading(const frame::ReadingChoiceRequest& request) override;
 
     std::deque<frame::Answer> answers;        // for Yes/No boxes (Yes: the offered button); No when the script runs dry
     std::deque<QString> fileNames;            // for the Save dialog; "" (cancel) when dry
@@ -49,6 +61,9 @@ public:
     QStringList progressTexts;                // every progress window shown
     bool cancelProgress = false;              // press Cancel as soon as one shows
     bool progressOpen = false;                // one is showing now
+    std::vector<ShownReading> readings;       // every reading choice shown
+    std::deque<std::optional<std::vector<int>>> readingAnswers;  // nothing (cancel) when dry
+    std::function<void(const frame::ReadingChoiceRequest&)> onReading;  // sees the request while it is shown
 };
 
 // Installs both doubles for the lifetime of the object.

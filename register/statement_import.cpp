@@ -6,6 +6,7 @@
 
 #include "frame/common.h"
 #include "frame/prompter.h"
+#include "ledger/dates.h"
 #include "register/bank_csv_question.h"
 #include "register/form1.h"
 #include "register/statement_reading.h"
@@ -32,7 +33,7 @@ const QString kAddOpeningBalance = QStringLiteral("Add Opening Balance");
 QString openingBalanceOffer(const Transaction& row) {
     const bool credit = !row[Credit].isEmpty();
     return QStringLiteral("%1 adds the row \"%2\" dated %3 with a %4 of %5, which makes them agree.")
-        .arg(kAddOpeningBalance, row[Description], row[Date], QLatin1String(credit ? "credit" : "debit"),
+        .arg(kAddOpeningBalance, row[Description], ledger::displayDateText(row[Date]), QLatin1String(credit ? "credit" : "debit"),
              credit ? row[Credit] : row[Debit]);
 }
 

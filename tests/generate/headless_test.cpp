@@ -258,8 +258,8 @@ TEST(RegisterCommand, BankCsvDatesAreReadAsTheFileOrTheUserSays) {
     };
     QString output;
     // The same entries, written in each user's own way.
-    for (const auto& [locale, first] : {std::pair{"de_DE.UTF-8", "03.01.2026^1042^CHECK 1042^^^125,00^|"},
-                                        std::pair{"en_US.UTF-8", "1/3/2026^1042^CHECK 1042^^^125.00^|"}}) {
+    for (const auto& [locale, first] : {std::pair{"de_DE.UTF-8", "2026-01-03^1042^CHECK 1042^^^125,00^|"},
+                                        std::pair{"en_US.UTF-8", "2026-01-03^1042^CHECK 1042^^^125.00^|"}}) {
         EXPECT_EQ(run(locale, {"--import", fixtures + "bank_mdy_point.csv", "--reconcile", "-o", xls, "--save-list", list},
                       &output), 0) << output.toStdString();
         EXPECT_TRUE(output.contains(QStringLiteral("Dates read month first (12/31/2026); decimal mark \".\"."))) << locale;
@@ -280,7 +280,7 @@ TEST(RegisterCommand, BankCsvDatesAreReadAsTheFileOrTheUserSays) {
     EXPECT_TRUE(output.contains(QStringLiteral("bank_ambiguous.csv: Dates read day first (31/12/2026) as you chose; "
                                                "decimal mark \".\".")))
         << output.toStdString();
-    EXPECT_TRUE(stored().startsWith(QStringLiteral("3/1/2026^^CHECK 1042^^^125.00^|"))) << stored().toStdString();
+    EXPECT_TRUE(stored().startsWith(QStringLiteral("2026-03-01^^CHECK 1042^^^125.00^|"))) << stored().toStdString();
 
     // The user's word overrides a decided file, and every row is checked against it.
     EXPECT_EQ(run("en_US.UTF-8", {"--import", fixtures + "bank_mdy_point.csv", "--date-order", "dmy", "-o", xls}, &output), 2);

@@ -236,8 +236,8 @@ TEST_F(Form1Test, AddRefusesAnAmountThatIsNoneAndKeepsEverythingTyped) {
 }
 
 TEST_F(Form1Test, StoredAmountsThatAreNoAmountsLoadUnchanged) {
-    const std::vector<reg::Transaction> stored{row("1/2/2013", "", "Old", "", "", "12.3x", "abc"),
-                                               row("1/3/2013", "", "Older", "", "", "$5", "1e308")};
+    const std::vector<reg::Transaction> stored{row("2013-01-02", "", "Old", "", "", "12.3x", "abc"),
+                                               row("2013-01-03", "", "Older", "", "", "$5", "1e308")};
     store().write(reg::encodeSavedList(stored));
     form->Form_Load();
     EXPECT_EQ(rows(), stored);

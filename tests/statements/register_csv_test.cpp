@@ -54,8 +54,8 @@ TEST(RegisterCsv, FieldsASpreadsheetWouldRunAreGuardedAndReadBackAsWritten) {
 
     // Imported as a bank statement, the export gives the same texts.
     const std::vector<reg::Transaction> statementRows{
-        {"1/1/2013", "@A1", "=HYPERLINK(\"http://example.invalid\",\"x\")", "+SUM(1)", "", "5", ""},
-        {"1/2/2013", "'7", "'quoted", "-cat", "", "", "1"}};
+        {"2013-01-01", "@A1", "=HYPERLINK(\"http://example.invalid\",\"x\")", "+SUM(1)", "", "5", ""},
+        {"2013-01-02", "'7", "'quoted", "-cat", "", "", "1"}};
     const Statement statement = readBankCsv(QString::fromUtf8(csvFromTransactions(reg::TransactionList(statementRows))),
                                             QStringLiteral("register.csv"));
     ASSERT_EQ(statement.entries.size(), 2u);

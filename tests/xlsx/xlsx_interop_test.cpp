@@ -14,6 +14,7 @@
 #include <QTemporaryDir>
 
 #include <cmath>
+#include <utility>
 
 #include "xls/xls_file.h"
 #include "xlsx/xlsx_file.h"
@@ -198,13 +199,15 @@ TEST_F(LibreOfficeXlsx, RecalculatedBalancesEqualThoseOfTheXls) {
     EXPECT_TRUE(difference.isEmpty()) << difference.toStdString();
 }
 
-TEST_F(LibreOfficeXlsx, PrintsTheSampleAndAHundredRowsOnOneLandscapeA4Page) {
+// One landscape A4 page wide, as many down as the rows take at full size:
+// the sample on one page, a hundred rows on five.
+TEST_F(LibreOfficeXlsx, PrintsOneLandscapeA4PageWideAndAsManyDownAsTheRowsTake) {
     if (!installed(QStringLiteral("pdfinfo"))) GTEST_SKIP() << "pdfinfo (poppler-utils) is not installed";
-    for (const char* name : {"sample", "hundred"}) {
+    for (const auto& [name, pages] : {std::pair{"sample", 1}, std::pair{"hundred", 5}}) {
         const ProcessRun info = run(QStringLiteral("pdfinfo"), {path("out/") + QLatin1String(name) + QStringLiteral(".pdf")});
         ASSERT_EQ(info.exitCode, 0) << name << info.err.toStdString();
         const QString text = QString::fromLocal8Bit(info.out);
-        EXPECT_TRUE(text.contains(QRegularExpression(QStringLiteral("Pages:\\s+1\\n")))) << name << text.toStdString();
+        EXPECT_TRUE(text.contains(QRegularExpression(QStringLiteral("Pages:\\s+%1\\n").arg(pages)))) << name << text.toStdString();
         EXPECT_TRUE(text.contains(QRegularExpression(QStringLiteral("Page size:\\s+841\\.[89]\\d* x 595\\.\\d+ pts"))))
             << name << text.toStdString();
     }

@@ -67,7 +67,7 @@ struct PageSetupData {
     int orientation = 1;       // 1 portrait, 2 landscape
     int paperSize = 9;         // 9 = A4
     std::optional<int> zoom = 100;  // none = "Zoom = False": fit to pages
-    int fitToPagesWide = 1;    // 0 = automatic: only the other direction sets the scale
+    int fitToPagesWide = 1;    // either 0 = automatic: only the other one sets the scale
     int fitToPagesTall = 1;
     std::optional<std::pair<int, int>> printTitleRows;     // 0-based first, last
     std::optional<std::pair<int, int>> printTitleColumns;  // 0-based first, last

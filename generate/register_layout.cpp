@@ -120,10 +120,12 @@ QString overlongTextMessage(const std::vector<int>& rows) {
 }
 
 QString runningBalanceFormula() {
-    return QStringLiteral(
-        "=IF(AND(ISBLANK(RC[-2]),ISBLANK(RC[-1])),\"\","
-        "SUM(R6C[-1]:RC[-1])-SUM(R6C[-2]:RC[-2])+0*(RC[-2]+RC[-1]))");
+    return QStringLiteral("=IF(AND(ISBLANK(RC[-2]),ISBLANK(RC[-1])),\"\",RC[1]+0*(RC[-2]+RC[-1]))");
 }
+
+// SUM of one cell is its number and 0 for text or nothing, as the balance's
+// sums from the first row counted them before.
+QString runningTotalFormula() { return QStringLiteral("=R[-1]C+SUM(RC[-2])-SUM(RC[-3])"); }
 
 void writeCell(const QString& address, const QString& value, bool merge) {
     if (address.size() > 0) must(app().range(address)).select();
@@ -162,6 +164,8 @@ void setColumnWidth(const QString& columnsAddress, double width) {
     must(app().selection()).setColumnWidth(width);
 }
 
+void hideColumns(const QString& columnsAddress) { must(app().columns(columnsAddress)).setHidden(true); }
+
 void setupPage() {
     host::Application& host = app();
     const host::WorksheetPtr sheet = host.activeSheet();  // keeps the page set-up's owner alive
@@ -177,8 +181,10 @@ void setupPage() {
     page.setOrientation(xl::Landscape);
     page.setPaperSize(xl::PaperA4);
     page.setZoomOff();
+    // One page wide at the largest scale that fits; the height runs on to as
+    // many pages as the rows need, each under the repeated title rows.
     page.setFitToPagesWide(1);
-    page.setFitToPagesTall(1);
+    page.setFitToPagesTall(xl::FitAutomatic);
     page.setPrintTitleRows(QStringLiteral("$4:$5"));
 }
 
@@ -260,6 +266,7 @@ void generateReport(int selector, const reg::TransactionSource& transactions) {
     int count = 0;  // a full-width count: every transaction is written, however many
     proc.step(246, [&] { count = transactions.rowCount(); });
     const QString balance = runningBalanceFormula();
+    const QString total = runningTotalFormula();
     for (int position = 1; position <= count && position <= int(order.rows.size()); ++position) {
         const int j = order.rows[size_t(position - 1)];
         const QString rowText = number(row);
@@ -269,8 +276,10 @@ void generateReport(int selector, const reg::TransactionSource& transactions) {
                 writeCell(QLatin1String(kColumns[field]) + rowText, dataCellEntry(field, transactions.field(j, field)), true);
             });
         proc.step(264, [&] { writeCell(QStringLiteral("$I$") + rowText, balance, true); });
+        proc.step(266, [&] { writeCell(QStringLiteral("$J$") + rowText, total, false); });
         ++row;
     }
+    proc.step(268, [&] { hideColumns(QLatin1String(kRunningTotalColumn)); });
 
     // The dated rows in time order: by date, then by number, then as listed.
     proc.step(270, [&] { must(app().range(QStringLiteral("B6:H") + number(kFirstDataRow + order.datedCount - 1))).select(); });

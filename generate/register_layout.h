@@ -28,8 +28,17 @@ std::vector<int> rowsWithOverlongText(const reg::TransactionSource& transactions
 QString overlongTextMessage(const std::vector<int>& rows);
 
 // The balance every data row carries: empty when both amounts are empty,
-// otherwise credits minus debits of all rows up to this one.
+// otherwise the running total beside it; an amount that is text shows
+// #VALUE! in its own row.
 QString runningBalanceFormula();
+// The running total in the hidden column J of every data row: the row
+// above's total plus this row's credit minus its debit, amounts that are
+// not numbers counting as nothing. Each row reads only its neighbours, so a
+// recalculation takes time in step with the rows, and a row without amounts
+// carries the total on.
+QString runningTotalFormula();
+// The column of the running totals.
+inline constexpr const char* kRunningTotalColumn = "J:J";
 
 // Lays out the register from the transactions, reporting each failing step
 // under "CheckRegister.GenerateReport" and going on. `selector` is not consulted.
@@ -42,6 +51,7 @@ void setSelectionFont(const QString& style, int size, int colorIndex);
 void alignSelection(bool centre, bool verticalCentre, bool wrap, bool right);
 void setRowHeight(const QString& rowsAddress, double height);
 void setColumnWidth(const QString& columnsAddress, double width);
+void hideColumns(const QString& columnsAddress);
 void setupPage();
 
 }  // namespace brevanta::generate

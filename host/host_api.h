@@ -36,6 +36,7 @@ inline constexpr int CancelKeyInterrupt = 1;
 inline constexpr int Portrait = 1;
 inline constexpr int Landscape = 2;
 inline constexpr int PaperA4 = 9;
+inline constexpr int FitAutomatic = 0;  // FitToPagesWide/FitToPagesTall = False
 inline constexpr int PrintNoComments = -4142;
 inline constexpr int Ascending = 1;
 inline constexpr int Descending = 2;
@@ -127,6 +128,9 @@ public:
     virtual void setRowHeight(double points) = 0;
     virtual double columnWidth() const = 0;  // characters
     virtual void setColumnWidth(double characters) = 0;
+    // Whole columns only: the columns keep their cells and widths, unseen.
+    virtual bool hidden() const = 0;
+    virtual void setHidden(bool hidden) = 0;
 
     virtual void merge() = 0;
     virtual void sort(const SortOptions& options) = 0;
@@ -174,6 +178,8 @@ public:
     virtual int paperSize() const = 0;
     virtual void setPaperSize(int paper) = 0;
     // Zoom is a percentage, or False: scale to FitToPagesWide x FitToPagesTall.
+    // Either count may be False (xl::FitAutomatic): that direction does not
+    // limit the scale and takes as many pages as the other one leaves.
     virtual bool zoomIsOff() const = 0;
     virtual int zoom() const = 0;
     virtual void setZoomOff() = 0;

@@ -83,8 +83,7 @@ Printout makePrintout(const model::Workbook& workbook, model::Sheet& sheet, engi
     }
     printout.sizes.columnWidths.resize(size_t(lastCol) + 1, 0);
     for (int col = printout.origin.col; col <= lastCol; ++col)
-        printout.sizes.columnWidths[size_t(col)] =
-            paint::columnPixels(sheet.columns[size_t(col)].width.value_or(sheet.standardColumnWidth));
+        printout.sizes.columnWidths[size_t(col)] = paint::columnPixels(sheet, col);
 
     printout.picture = std::make_shared<const paint::SheetPicture>(
         paint::recordSheet(workbook, sheet, calculator,

@@ -128,6 +128,7 @@ private:
             columnXf_[c] = xf;
             columnUnits_[c] = units;
             columnUserSet_[c] = options & 0x0002;
+            columnHidden_[c] = options & 0x0001;
         }
     }
 
@@ -303,6 +304,7 @@ private:
             if (columnXf_[c] != sheetXf) info.style = sources_.formats.styleOf(columnXf_[c], styles);
             if (columnUnits_[c] && (columnUserSet_[c] || columnUnits_[c] != standardUnits))
                 info.width = columnWidthCharacters(columnUnits_[c]);
+            info.hidden = columnHidden_[c];
         }
     }
 
@@ -341,6 +343,7 @@ private:
     }();
     std::array<uint16_t, model::kMaxColumns> columnUnits_{};
     std::array<bool, model::kMaxColumns> columnUserSet_{};
+    std::array<bool, model::kMaxColumns> columnHidden_{};
     struct SharedUser { int row, col, baseRow, baseCol; };
     std::vector<SharedUser> sharedUsers_;
     SheetFormulas formulas_;

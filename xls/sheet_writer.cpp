@@ -151,8 +151,8 @@ private:
 
     // ---------------------------------------------------------------- columns
 
-    // DEFCOLWIDTH, then COLINFO for runs of columns with the same width and
-    // format. A sheet-wide format is written as the format of every column,
+    // DEFCOLWIDTH, then COLINFO for runs of columns with the same width,
+    // format and visibility. A sheet-wide format is written as the format of every column,
     // as spreadsheets store "the whole sheet formatted"; a reader takes the
     // format most columns share as the sheet's.
     void columns() {
@@ -166,11 +166,11 @@ private:
             Column column;
             column.units = columnWidthUnits(info.width.value_or(sheet_.standardColumnWidth));
             column.xf = xf(style);
-            column.options = info.width ? 0x0002 : 0x0000;  // width set by hand
+            column.options = (info.width ? 0x0002 : 0x0000) | (info.hidden ? 0x0001 : 0x0000);  // set by hand, hidden
             return column;
         };
         auto needed = [&](int c, const Column& column) {
-            return sheet_.columns[c].width.has_value() || column.xf != kDefaultCellXf;
+            return sheet_.columns[c].width.has_value() || column.xf != kDefaultCellXf || column.options != 0;
         };
         int c = 0;
         while (c < model::kMaxColumns) {

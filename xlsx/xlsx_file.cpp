@@ -190,17 +190,23 @@ void writeColumns(lxw_worksheet* out, const model::Sheet& sheet, Formats& format
     struct Run {
         double width;
         model::StyleId style;
+        bool hidden;
         bool operator==(const Run&) const = default;
     };
     auto runAt = [&](int c) {
         const model::ColumnInfo& info = sheet.columns[c];
-        return Run{info.width.value_or(sheet.standardColumnWidth), info.style != model::kNoStyle ? info.style : sheet.sheetStyle};
+        return Run{info.width.value_or(sheet.standardColumnWidth), info.style != model::kNoStyle ? info.style : sheet.sheetStyle,
+                   info.hidden};
     };
     for (int first = 0; first < model::kMaxColumns;) {
         const Run run = runAt(first);
         int last = first;
         while (last + 1 < model::kMaxColumns && runAt(last + 1) == run) ++last;
-        check(worksheet_set_column(out, lxw_col_t(first), lxw_col_t(last), run.width, formats.get(run.style)), "columns");
+        lxw_row_col_options options{};
+        options.hidden = run.hidden;
+        check(worksheet_set_column_opt(out, lxw_col_t(first), lxw_col_t(last), run.width, formats.get(run.style),
+                                       run.hidden ? &options : nullptr),
+              "columns");
         first = last + 1;
     }
 }

@@ -90,6 +90,8 @@ public:
     void setRowHeight(double points) override;
     double columnWidth() const override;
     void setColumnWidth(double characters) override;
+    bool hidden() const override;
+    void setHidden(bool hidden) override;
     void merge() override;
     void sort(const host::SortOptions& options) override;
     void clear() override;

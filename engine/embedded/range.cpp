@@ -258,6 +258,17 @@ void EngineRange::setColumnWidth(double characters) {
     engine::setColumnWidth(context.sheet, area_, characters);
 }
 
+bool EngineRange::hidden() const {
+    auto context = live();
+    return commonColumnHidden(context.sheet, area_).value_or(false);
+}
+
+void EngineRange::setHidden(bool hidden) {
+    auto context = live();
+    if (area_.firstRow != 0 || area_.lastRow != model::kMaxRows - 1) throwUnableToSet("Hidden", "Range");
+    engine::setColumnHidden(context.sheet, area_, hidden);
+}
+
 void EngineRange::merge() {
     auto context = live();
     mergeRange(context.sheet, area_);

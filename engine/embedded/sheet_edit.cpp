@@ -117,6 +117,16 @@ std::optional<double> commonColumnWidth(const Sheet& sheet, const CellRange& ran
     return common;
 }
 
+void setColumnHidden(Sheet& sheet, const CellRange& range, bool hidden) {
+    for (int col = range.firstCol; col <= range.lastCol; ++col) sheet.columns[col].hidden = hidden;
+}
+
+std::optional<bool> commonColumnHidden(const Sheet& sheet, const CellRange& range) {
+    for (int col = range.firstCol + 1; col <= range.lastCol; ++col)
+        if (sheet.columns[col].hidden != sheet.columns[range.firstCol].hidden) return std::nullopt;
+    return sheet.columns[range.firstCol].hidden;
+}
+
 CellRange usedRange(const Sheet& sheet) {
     std::optional<CellRange> used;
     auto take = [&](const CellRange& area) { used = used ? unite(*used, area) : area; };

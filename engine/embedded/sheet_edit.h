@@ -25,6 +25,8 @@ std::optional<double> commonRowHeight(const model::Sheet& sheet, const model::Ce
 
 void setColumnWidth(model::Sheet& sheet, const model::CellRange& range, double characters);
 std::optional<double> commonColumnWidth(const model::Sheet& sheet, const model::CellRange& range);
+void setColumnHidden(model::Sheet& sheet, const model::CellRange& range, bool hidden);
+std::optional<bool> commonColumnHidden(const model::Sheet& sheet, const model::CellRange& range);
 
 // The smallest rectangle holding every cell with a value, formula or format
 // of its own and every merged area; rows with a height or format of their

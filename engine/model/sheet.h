@@ -54,6 +54,7 @@ struct RowInfo {
 struct ColumnInfo {
     std::optional<double> width;   // characters; none = standard width
     StyleId style = kNoStyle;      // format of the whole column
+    bool hidden = false;           // kept with its width, but neither shown nor printed
     bool operator==(const ColumnInfo&) const = default;
 };
 
@@ -66,7 +67,7 @@ struct PageSetupData {
     int orientation = 1;       // 1 portrait, 2 landscape
     int paperSize = 9;         // 9 = A4
     std::optional<int> zoom = 100;  // none = "Zoom = False": fit to pages
-    int fitToPagesWide = 1;
+    int fitToPagesWide = 1;    // either 0 = automatic: only the other one sets the scale
     int fitToPagesTall = 1;
     std::optional<std::pair<int, int>> printTitleRows;     // 0-based first, last
     std::optional<std::pair<int, int>> printTitleColumns;  // 0-based first, last

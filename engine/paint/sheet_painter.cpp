@@ -141,7 +141,7 @@ public:
 
     SheetPicture record() {
         columnEdges_ = pixelEdges(range_.firstCol, range_.lastCol, [&](int col) {
-            return columnPixels(sheet_.columns[size_t(col)].width.value_or(sheet_.standardColumnWidth));
+            return columnPixels(sheet_, col);
         });
         rowEdges_ = pixelEdges(range_.firstRow, range_.lastRow, [&](int row) {
             const auto* info = sheet_.findRowInfo(row);
@@ -306,6 +306,11 @@ int columnPixels(double characters) {
     if (characters <= 0) return 0;
     if (characters < 1) return int(std::lround(characters * 12.0));
     return int(std::lround(characters * 7.0)) + 5;
+}
+
+int columnPixels(const model::Sheet& sheet, int col) {
+    const model::ColumnInfo& info = sheet.columns[size_t(col)];
+    return info.hidden ? 0 : columnPixels(info.width.value_or(sheet.standardColumnWidth));
 }
 
 int rowPixels(double points) { return points <= 0 ? 0 : int(std::lround(points * 4.0 / 3.0)); }

@@ -19,6 +19,8 @@ namespace brevanta::paint {
 // 7 px per character (the widest digit of Arial 10) plus 5 px of padding,
 // narrower than one character scaled down to nothing.
 int columnPixels(double characters);
+// A column of the sheet as drawn: its width, or none when it is hidden.
+int columnPixels(const model::Sheet& sheet, int col);
 // Pixels of a row `points` high at 96 dpi.
 int rowPixels(double points);
 

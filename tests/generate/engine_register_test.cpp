@@ -123,6 +123,34 @@ TEST_F(EngineRegister, ZeroAmountRowsDoNotBreakTheBalancesBelow) {
     EXPECT_EQ(value("I10"), number(75));
 }
 
+// Each balance shows the running total in the hidden column J; editing an
+// amount, typing one into a row without amounts or clearing one is taken
+// up by that row and every row below, as a spreadsheet recalculates.
+TEST_F(EngineRegister, EditedAmountsCarryThroughTheHiddenRunningTotals) {
+    generate({row("1", "", "100"), row("2", "", ""), row("3", "30", ""), row("4", "", "")});
+    EXPECT_TRUE(sheet_->range(QStringLiteral("J:J"))->hidden());
+    EXPECT_FALSE(sheet_->range(QStringLiteral("I:I"))->hidden());
+    EXPECT_FALSE(sheet_->range(QStringLiteral("K:K"))->hidden());
+    EXPECT_EQ(value("J7"), number(100));
+    EXPECT_EQ(value("J9"), number(70));
+    // The picture (of the used range) is as wide as columns B to I: J takes no room.
+    ASSERT_TRUE(windows_.picture);
+    EXPECT_EQ(windows_.picture->width, 81 + 78 + 267 + 114 + 61 + 83 + 103 + 110);
+
+    sheet_->range(QStringLiteral("H7"))->setFormulaR1C1(QStringLiteral("40"));
+    EXPECT_EQ(value("I7"), number(140));
+    EXPECT_EQ(value("I8"), number(110));
+    sheet_->range(QStringLiteral("G6"))->setFormulaR1C1(QStringLiteral("10"));
+    EXPECT_EQ(value("I6"), number(90));
+    EXPECT_EQ(value("I8"), number(100));
+    sheet_->range(QStringLiteral("H7"))->clear();
+    EXPECT_EQ(value("I7"), emptyText());
+    EXPECT_EQ(value("I8"), number(60));
+    EXPECT_EQ(value("I9"), emptyText());
+    sheet_->range(QStringLiteral("G9"))->setFormulaR1C1(QStringLiteral("5"));
+    EXPECT_EQ(value("I9"), number(55));
+}
+
 TEST_F(EngineRegister, AmountsAreTypedEntryAndSortedBalancesFollowTheNumbers) {
     // A formula as an amount is written as its text, never run; like other
     // text that is no number, it shows an error in its own row only; the

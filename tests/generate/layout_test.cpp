@@ -81,7 +81,7 @@ TEST(RegisterLayout, FormattingRoutinesDoExactlyTheirHostOperationsInOrder) {
         "ActiveSheet.PageSetup.FooterMargin=0", "ActiveSheet.PageSetup.PrintComments=-4142",
         "ActiveSheet.PageSetup.Orientation=2", "ActiveSheet.PageSetup.PaperSize=9",
         "ActiveSheet.PageSetup.Zoom=False", "ActiveSheet.PageSetup.FitToPagesWide=1",
-        "ActiveSheet.PageSetup.FitToPagesTall=1", "ActiveSheet.PageSetup.PrintTitleRows=$4:$5"}));
+        "ActiveSheet.PageSetup.FitToPagesTall=0", "ActiveSheet.PageSetup.PrintTitleRows=$4:$5"}));
 }
 
 TEST(RegisterLayout, TwoExampleRowsGiveTheWholeSheet) {
@@ -111,6 +111,10 @@ TEST(RegisterLayout, TwoExampleRowsGiveTheWholeSheet) {
     EXPECT_EQ(sheet.entry(7, 8), QStringLiteral("55"));
     EXPECT_EQ(sheet.entry(6, 9), generate::runningBalanceFormula());
     EXPECT_EQ(sheet.entry(7, 9), generate::runningBalanceFormula());
+    EXPECT_EQ(sheet.entry(6, 10), generate::runningTotalFormula());
+    EXPECT_EQ(sheet.entry(7, 10), generate::runningTotalFormula());
+    EXPECT_EQ(sheet.entry(8, 10), QString());
+    EXPECT_EQ(sheet.hosts.world->count(QStringLiteral("Columns(J:J).Hidden=True")), 1);
     for (int c = 2; c <= 8; ++c) {
         EXPECT_EQ(sheet.fill(6, c), 2);
         EXPECT_EQ(sheet.fill(7, c), 39);
@@ -143,10 +147,11 @@ TEST(RegisterLayout, UnsortedNumbersOfOneDateAreSortedWithTheirFills) {
     EXPECT_EQ(sheet.fill(6, 2), 39);
     EXPECT_EQ(sheet.fill(7, 2), 2);
     EXPECT_EQ(sheet.fill(8, 2), 2);
-    // Column I keeps its formula and fill in place.
+    // Columns I and J keep their formulas and fill in place.
     for (int r = 6; r <= 8; ++r) {
         EXPECT_EQ(sheet.fill(r, 9), 40);
         EXPECT_EQ(sheet.entry(r, 9), generate::runningBalanceFormula());
+        EXPECT_EQ(sheet.entry(r, 10), generate::runningTotalFormula());
     }
 }
 

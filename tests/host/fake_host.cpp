@@ -157,6 +157,10 @@ public:
         world_.record(name_ + QStringLiteral(".ColumnWidth=") + QString::number(characters));
         for (int column = area_.left; column <= area_.right; ++column) sheet_->columnWidths[column] = characters;
     }
+    bool hidden() const override { return false; }
+    void setHidden(bool hidden) override {
+        world_.record(name_ + QStringLiteral(".Hidden=") + (hidden ? QStringLiteral("True") : QStringLiteral("False")));
+    }
     void merge() override {
         world_.record(name_ + QStringLiteral(".Merge"));
         if (area_.top == area_.bottom && area_.left == area_.right) return;

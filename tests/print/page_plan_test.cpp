@@ -21,6 +21,7 @@ SheetSizes registerSizes(int transactions) {
     return sizes;
 }
 
+// One page wide; the height runs on to as many pages as it takes.
 model::PageSetupData registerSetup() {
     model::PageSetupData setup;
     setup.leftMargin = setup.rightMargin = 0.7 * 72;
@@ -29,8 +30,16 @@ model::PageSetupData registerSetup() {
     setup.orientation = 2;
     setup.paperSize = 9;
     setup.zoom.reset();
-    setup.fitToPagesWide = setup.fitToPagesTall = 1;
+    setup.fitToPagesWide = 1;
+    setup.fitToPagesTall = 0;
     setup.printTitleRows = std::make_pair(3, 4);
+    return setup;
+}
+
+// As registers were set up before: the whole sheet on one page.
+model::PageSetupData onePageSetup() {
+    model::PageSetupData setup = registerSetup();
+    setup.fitToPagesTall = 1;
     return setup;
 }
 
@@ -49,27 +58,67 @@ void expectRowsCoveredOnce(const print::PagePlan& plan, const model::CellRange& 
 
 }  // namespace
 
-TEST(PagePlan, ShortRegistersFitOneLandscapeA4PageShrunkOnlyAsNeeded) {
-    for (const int rows : {0, 2, 100}) {
+TEST(PagePlan, ShortRegistersFitOneLandscapeA4PageAtFullSize) {
+    for (const int rows : {0, 2, 22}) {
         const auto plan = planPages(registerSetup(), registerArea(rows), registerSizes(rows));
         ASSERT_EQ(plan.pages.size(), 1u) << rows;
+        EXPECT_EQ(plan.percent, 100) << rows;
         EXPECT_TRUE(plan.landscape);
         EXPECT_DOUBLE_EQ(plan.pageSize.width(), 841.89);
         EXPECT_DOUBLE_EQ(plan.pageSize.height(), 595.28);
         EXPECT_FALSE(plan.pages[0].titleRows);
         EXPECT_EQ(plan.pages[0].origin, QPointF(0.7 * 72, 0.5 * 72));
     }
-    // Two rows fit at full size; fitting never enlarges.
-    EXPECT_EQ(planPages(registerSetup(), registerArea(2), registerSizes(2)).percent, 100);
+    // The 921 px of columns fit the 988 px across at full size, so the width
+    // never shrinks this register. One page tall gave the same page up to 22
+    // rows (97 + 22 x 27 px of 697.7 px); from 23 rows it shrank the page.
+    for (int rows = 0; rows <= 22; ++rows)
+        EXPECT_EQ(planPages(onePageSetup(), registerArea(rows), registerSizes(rows)).percent, 100) << rows;
+    EXPECT_LT(planPages(onePageSetup(), registerArea(23), registerSizes(23)).percent, 100);
+    EXPECT_EQ(planPages(registerSetup(), registerArea(23), registerSizes(23)).pages.size(), 2u);
+}
+
+TEST(PagePlan, LongRegistersRunDownAsManyFullSizePagesAsTheyNeedUnderTheTitles) {
+    // 697.7 px a page: rows 1 to 5 and 22 transactions on the first, the
+    // 30 px of titles and 24 transactions on each later one.
+    const auto plan = planPages(registerSetup(), registerArea(1000), registerSizes(1000));
+    EXPECT_EQ(plan.percent, 100);
+    ASSERT_EQ(plan.pages.size(), 1u + (1000 - 22 + 23) / 24);
+    EXPECT_EQ(plan.pages[0].rows, Span(0, 26));
+    EXPECT_FALSE(plan.pages[0].titleRows);
+    for (size_t i = 1; i < plan.pages.size(); ++i) {
+        ASSERT_TRUE(plan.pages[i].titleRows) << i;
+        EXPECT_EQ(*plan.pages[i].titleRows, Span(3, 4));
+        EXPECT_EQ(plan.pages[i].columns, Span(0, 8)) << i;
+    }
+    EXPECT_EQ(plan.pages[1].rows, Span(27, 50));
+    expectRowsCoveredOnce(plan, registerArea(1000));
+
+    const auto longest = planPages(registerSetup(), registerArea(32768), registerSizes(32768));
+    EXPECT_EQ(longest.percent, 100);
+    EXPECT_EQ(longest.pages.size(), 1u + (32768 - 22 + 23) / 24);
+    expectRowsCoveredOnce(longest, registerArea(32768));
+
+    // Too wide for one page even at the smallest scale: it prints at 10 %
+    // on the pages across that takes, and the height still decides nothing.
+    SheetSizes wide = registerSizes(1000);
+    wide.columnWidths[3] = 12000;
+    const auto cut = planPages(registerSetup(), registerArea(1000), wide);
+    EXPECT_EQ(cut.percent, 10);
+    EXPECT_GT(cut.pages.size(), 1u);
+    expectRowsCoveredOnce(cut, registerArea(1000));
+}
+
+// Workbooks saved with the whole sheet on one page keep printing that way.
+TEST(PagePlan, WhenEvenTheSmallestScaleDoesNotFitItPrintsAtTenPercentOnAsManyPagesAsItTakes) {
+    const auto hundred = planPages(onePageSetup(), registerArea(100), registerSizes(100));
+    ASSERT_EQ(hundred.pages.size(), 1u);
     // A hundred rows shrink to the largest whole percent that fits: 2,797 px into 697.7 px of paper.
-    const auto hundred = planPages(registerSetup(), registerArea(100), registerSizes(100));
     EXPECT_EQ(hundred.percent, 24);
     EXPECT_LE((97 + 100 * 27) * 0.24, (595.28 - 72) * 96 / 72);
     EXPECT_GT((97 + 100 * 27) * 0.25, (595.28 - 72) * 96 / 72);
-}
 
-TEST(PagePlan, WhenEvenTheSmallestScaleDoesNotFitItPrintsAtTenPercentOnAsManyPagesAsItTakes) {
-    const auto plan = planPages(registerSetup(), registerArea(1000), registerSizes(1000));
+    const auto plan = planPages(onePageSetup(), registerArea(1000), registerSizes(1000));
     EXPECT_EQ(plan.percent, 10);
     // 6,977 px a page at 10 %: the first page holds rows 1 to 5 and 254 transactions,
     // the others the titles and 257 each.
@@ -83,7 +132,7 @@ TEST(PagePlan, WhenEvenTheSmallestScaleDoesNotFitItPrintsAtTenPercentOnAsManyPag
     EXPECT_EQ(plan.pages[1].rows, Span(259, 515));
     expectRowsCoveredOnce(plan, registerArea(1000));
 
-    const auto longest = planPages(registerSetup(), registerArea(32768), registerSizes(32768));
+    const auto longest = planPages(onePageSetup(), registerArea(32768), registerSizes(32768));
     EXPECT_EQ(longest.percent, 10);
     EXPECT_EQ(longest.pages.size(), 128u);
     expectRowsCoveredOnce(longest, registerArea(32768));

@@ -89,8 +89,11 @@ std::unique_ptr<model::Workbook> registerWorkbook(int transactions) {
     evenDate.numberFormat = oddDate.numberFormat = QStringLiteral("m/d/yyyy");
     const model::StyleId evenDateStyle = styles.intern(evenDate), oddDateStyle = styles.intern(oddDate);
 
+    // The balance shows the running total kept in the hidden column J.
     const model::FormulaPtr balanceFormula = engine::parseFormulaR1C1(
-        QStringLiteral("=IF(AND(ISBLANK(RC[-2]),ISBLANK(RC[-1])),\"\",R[-1]C-RC[-2]+RC[-1])"));
+        QStringLiteral("=IF(AND(ISBLANK(RC[-2]),ISBLANK(RC[-1])),\"\",RC[1]+0*(RC[-2]+RC[-1]))"));
+    const model::FormulaPtr totalFormula = engine::parseFormulaR1C1(QStringLiteral("=R[-1]C+SUM(RC[-2])-SUM(RC[-3])"));
+    sheet.columns[9].hidden = true;
     for (int i = 0; i < transactions; ++i) {
         const int r = 5 + i;
         const bool evenRow = (r + 1) % 2 == 0;
@@ -103,6 +106,7 @@ std::unique_ptr<model::Workbook> registerWorkbook(int transactions) {
         sheet.at(r, 6) = {i % 2 ? model::Value(12.34 + i) : model::Value(), nullptr, fill};
         sheet.at(r, 7) = {i % 2 ? model::Value() : model::Value(1000.0 + i * 0.01), nullptr, fill};
         sheet.at(r, 8) = {model::Value(), balanceFormula, balanceStyle};
+        sheet.at(r, 9) = {model::Value(), totalFormula, model::kNoStyle};
     }
 
     model::PageSetupData& page = sheet.page;
@@ -112,7 +116,8 @@ std::unique_ptr<model::Workbook> registerWorkbook(int transactions) {
     page.orientation = 2;
     page.paperSize = 9;
     page.zoom.reset();
-    page.fitToPagesWide = page.fitToPagesTall = 1;
+    page.fitToPagesWide = 1;
+    page.fitToPagesTall = 0;  // as many pages down as it takes
     page.printTitleRows = std::make_pair(3, 4);
     sheet.selection = {5, 1, 5, 1};
     sheet.activeCell = {5, 1};
@@ -155,6 +160,7 @@ void expectSameSheet(const model::Workbook& wa, const model::Sheet& a, const mod
     EXPECT_TRUE(style(wa, a.sheetStyle) == style(wb, b.sheetStyle)) << "sheet-wide format differs";
     for (int c = 0; c < model::kMaxColumns; ++c) {
         EXPECT_EQ(a.columns[c].width.has_value(), b.columns[c].width.has_value()) << "column " << c;
+        EXPECT_EQ(a.columns[c].hidden, b.columns[c].hidden) << "column " << c;
         if (a.columns[c].width && b.columns[c].width)
             EXPECT_NEAR(*a.columns[c].width, *b.columns[c].width, 0.0051) << "column " << c;
         const auto styleA = style(wa, a.columns[c].style == model::kNoStyle ? a.sheetStyle : a.columns[c].style);

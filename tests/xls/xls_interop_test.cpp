@@ -165,7 +165,9 @@ void expectSameRegister(const model::Workbook& mineBook, const model::Workbook& 
     EXPECT_EQ(theirs.page.paperSize, 9);
     EXPECT_FALSE(theirs.page.zoom.has_value()) << "fit to pages";
     EXPECT_EQ(theirs.page.fitToPagesWide, 1);
-    EXPECT_EQ(theirs.page.fitToPagesTall, 1);
+    EXPECT_EQ(theirs.page.fitToPagesTall, 0) << "as many pages down as it takes";
+    EXPECT_TRUE(theirs.columns[9].hidden) << "the running totals";
+    EXPECT_FALSE(theirs.columns[8].hidden || theirs.columns[10].hidden);
     EXPECT_EQ(theirs.page.printTitleRows, std::make_optional(std::make_pair(3, 4)));
     EXPECT_NEAR(theirs.page.leftMargin, 0.7 * 72, 0.01);
     EXPECT_NEAR(theirs.page.topMargin, 0.5 * 72, 0.01);

@@ -316,6 +316,7 @@ TEST(SheetRecords, MergesSplitAt1026PerRecordAndSingleCellsAreLeftOut) {
 TEST(SheetRecords, RegisterColumnsRowsAndLimits) {
     const QByteArray stream = xls::encodeWorkbookStream(*registerWorkbook(3));
     std::vector<std::pair<int, int>> spans;
+    std::vector<uint16_t> options;
     uint16_t sheetXf = 0;
     int rows = 0;
     for (const auto& r : records(stream)) {
@@ -323,15 +324,22 @@ TEST(SheetRecords, RegisterColumnsRowsAndLimits) {
         if (r.id == xls::record::ColInfo) {
             spans.emplace_back(u16(r.data, 0), u16(r.data, 2));
             sheetXf = u16(r.data, 6);
+            options.push_back(u16(r.data, 8));
         }
         if (r.id == xls::record::Row) {
             ++rows;
             EXPECT_EQ(u16(r.data, 12) & 0x0040, 0x0040) << "custom height";
         }
     }
-    EXPECT_EQ(spans.size(), 10u);
+    // I, J and K are equally wide; J, the running totals, is hidden (fHidden).
+    ASSERT_EQ(spans.size(), 12u);
     EXPECT_EQ(spans.back(), std::make_pair(11, 255));
-    EXPECT_EQ(spans[8], std::make_pair(8, 10));
+    EXPECT_EQ(spans[8], std::make_pair(8, 8));
+    EXPECT_EQ(spans[9], std::make_pair(9, 9));
+    EXPECT_EQ(spans[10], std::make_pair(10, 10));
+    EXPECT_EQ(options[8], 0x0002);
+    EXPECT_EQ(options[9], 0x0003);
+    EXPECT_EQ(options[10], 0x0002);
     EXPECT_GE(sheetXf, 21);
     EXPECT_EQ(rows, 3 + 6);
     EXPECT_EQ(xls::columnWidthUnits(8.43), 2341);

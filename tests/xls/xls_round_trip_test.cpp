@@ -49,8 +49,13 @@ TEST(RoundTrip, RegisterDetailsSurviveExactly) {
     // Far outside anything written, the sheet-wide fill still applies.
     EXPECT_EQ(read->styles.get(sheet.effectiveStyle(60000, 200)).fillColorIndex, 2);
     EXPECT_EQ(engine::formulaToR1C1(sheet.find(5, 8)->formula->root),
-              QStringLiteral("=IF(AND(ISBLANK(RC[-2]),ISBLANK(RC[-1])),\"\",R[-1]C-RC[-2]+RC[-1])"));
+              QStringLiteral("=IF(AND(ISBLANK(RC[-2]),ISBLANK(RC[-1])),\"\",RC[1]+0*(RC[-2]+RC[-1]))"));
+    EXPECT_EQ(engine::formulaToR1C1(sheet.find(5, 9)->formula->root), QStringLiteral("=R[-1]C+SUM(RC[-2])-SUM(RC[-3])"));
     EXPECT_EQ(std::get<double>(sheet.find(7, 8)->value), 1000.0 - 13.34 + 1000.02);
+    EXPECT_TRUE(sheet.columns[9].hidden);
+    EXPECT_FALSE(sheet.columns[8].hidden || sheet.columns[10].hidden);
+    EXPECT_EQ(sheet.page.fitToPagesWide, 1);
+    EXPECT_EQ(sheet.page.fitToPagesTall, 0);
 }
 
 // The edge cases a register meets: zero amounts (an empty balance, then

@@ -70,6 +70,7 @@ def main(path):
         "active": book.active.title,
         "merged": sorted(str(r) for r in ws.merged_cells.ranges),
         "widths": {k: v.width for k, v in ws.column_dimensions.items() if v.customWidth},
+        "hidden_columns": sorted(k for k, v in ws.column_dimensions.items() if v.hidden),
         "heights": {str(k): v.height for k, v in ws.row_dimensions.items() if v.height is not None},
         "default_height": ws.sheet_format.defaultRowHeight,
         "cells": cells,

@@ -118,7 +118,7 @@ TEST_F(XlsxByOpenpyxl, TheRegisterKeepsValuesFormulasFormatsAndItsPrintedPage) {
             }
         });
     }
-    EXPECT_EQ(formulas, kTransactions + 1);
+    EXPECT_EQ(formulas, 2 * kTransactions + 1);  // balance and running total
     EXPECT_EQ(cells[QLatin1String("B6")].toObject()[QLatin1String("type")].toString(), QStringLiteral("d"));
     EXPECT_EQ(cells[QLatin1String("B6")].toObject()[QLatin1String("value")].toString(), QStringLiteral("2024-01-01T00:00:00"));
     EXPECT_EQ(cells[QLatin1String("B6")].toObject()[QLatin1String("format")].toString(), QStringLiteral("mm-dd-yy"))
@@ -161,6 +161,9 @@ TEST_F(XlsxByOpenpyxl, TheRegisterKeepsValuesFormulasFormatsAndItsPrintedPage) {
     EXPECT_EQ(page[QLatin1String("paper")].toInt(), 9);
     EXPECT_EQ(page[QLatin1String("orientation")].toString(), QStringLiteral("landscape"));
     EXPECT_TRUE(page[QLatin1String("fit")].toBool());
+    EXPECT_EQ(page[QLatin1String("fit_wide")].toInt(1), 1) << "left out: the default, 1";
+    EXPECT_EQ(page[QLatin1String("fit_tall")].toInt(-1), 0) << "as many pages down as it takes";
+    EXPECT_EQ(report[QLatin1String("hidden_columns")].toArray(), QJsonArray{QStringLiteral("J")});
     EXPECT_TRUE(page[QLatin1String("scale")].isNull());
     EXPECT_EQ(page[QLatin1String("margins")].toArray(), (QJsonArray{0.7, 0.7, 0.5, 0.5, 0.0, 0.0}));
     EXPECT_FALSE(page[QLatin1String("gridlines")].toBool());

@@ -79,6 +79,7 @@ TEST_F(Installed, EveryFileIsInItsPlaceAndNothingElse) {
     QStringList expected = {
         QStringLiteral("bin/brevanta"),
         QStringLiteral("bin/brevanta-register"),
+        QStringLiteral("libexec/brevanta/brevanta-ofx-reader"),
         QStringLiteral("share/applications/") + kAppId + QStringLiteral(".desktop"),
         QStringLiteral("share/metainfo/") + kAppId + QStringLiteral(".metainfo.xml"),
         QStringLiteral("share/icons/hicolor/scalable/apps/") + kAppId + QStringLiteral(".svg"),
@@ -99,7 +100,7 @@ TEST_F(Installed, EveryFileIsInItsPlaceAndNothingElse) {
     expected.sort();
     EXPECT_EQ(found, expected);
 
-    for (const char* program : {"bin/brevanta", "bin/brevanta-register"})
+    for (const char* program : {"bin/brevanta", "bin/brevanta-register", "libexec/brevanta/brevanta-ofx-reader"})
         EXPECT_TRUE(QFileInfo(usr(QLatin1String(program))).isExecutable()) << program;
     // Each PNG really is the size its folder names.
     for (int size : sizes) {
@@ -133,6 +134,10 @@ TEST_F(Installed, TheInstalledToolRunsFromWhereverItWasPut) {
     EXPECT_EQ(sample.exitCode, 0) << sample.out.toStdString();
     // A compound file, as every .xls workbook is.
     EXPECT_TRUE(readAll(workbook).startsWith(QByteArray::fromHex("d0cf11e0a1b11ae1")));
+    // It finds the statement reader in libexec/ through the path relative to bin/.
+    const Outcome imported = run(tool, {QStringLiteral("--import"), QStringLiteral(SOURCE_DIR "/tests/statements/fixtures/bank_sgml.ofx"),
+                                        QStringLiteral("-o"), work.filePath(QStringLiteral("imported.xls"))}, env);
+    EXPECT_EQ(imported.exitCode, 0) << imported.out.toStdString();
 
     const Outcome program = run(usr(QStringLiteral("bin/brevanta")), {QStringLiteral("--version")}, env);
     EXPECT_EQ(program.exitCode, 0);

@@ -146,7 +146,8 @@ TEST(DataCellEntry, TextColumnsAreAlwaysTextOthersOnlyWhenTheyWouldBeFormulas) {
     EXPECT_EQ(dataCellEntry(reg::Cleared, QStringLiteral("TRUE")), QStringLiteral("'TRUE"));
     EXPECT_EQ(dataCellEntry(reg::Description, QString()), QString());
     EXPECT_EQ(dataCellEntry(reg::Number, QStringLiteral("12")), QStringLiteral("12"));
-    EXPECT_EQ(dataCellEntry(reg::Date, QStringLiteral("1/2/2025")), QStringLiteral("1/2/2025"));
+    EXPECT_EQ(dataCellEntry(reg::Date, QStringLiteral("2025-01-02")), QStringLiteral("2025-01-02"));
+    EXPECT_EQ(dataCellEntry(reg::Date, QStringLiteral("=1+1")), QStringLiteral("'=1+1"));
     EXPECT_EQ(dataCellEntry(reg::Debit, QStringLiteral("-5")), QStringLiteral("-5"));
     EXPECT_EQ(dataCellEntry(reg::Credit, QStringLiteral("=R6C9")), QStringLiteral("'=R6C9"));
     EXPECT_EQ(dataCellEntry(reg::Number, QStringLiteral("'7")), QStringLiteral("''7"));

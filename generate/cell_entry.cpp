@@ -1,5 +1,6 @@
 #include "generate/cell_entry.h"
 
+#include "ledger/amounts.h"
 #include "ledger/dates.h"
 #include "register/transaction_source.h"
 
@@ -27,6 +28,8 @@ QString dateCellEntry(const QString& text) {
 QString dataCellEntry(int field, const QString& text) {
     if (text.isEmpty()) return text;  // an empty cell, as before: the balance tests for blanks
     if (field == reg::Date) return dateCellEntry(text);
+    // A number no cell holds would overflow in every reader: it stays the text it is.
+    if ((field == reg::Debit || field == reg::Credit) && ledger::isNumberBeyondLimit(text)) return QLatin1Char('\'') + text;
     if (isAlwaysText(field) || wouldNotStayData(text)) return QLatin1Char('\'') + text;
     return text;
 }

@@ -56,6 +56,8 @@ void generateCheckRegister(int selector, const reg::TransactionSource& transacti
     }
     if (const std::vector<int> rows = rowsWithOverlongText(transactions); !rows.empty())
         windows.tell(overlongTextMessage(rows));
+    if (const std::vector<int> rows = rowsWithAmountsBeyondLimit(transactions); !rows.empty())
+        windows.tell(amountsBeyondLimitMessage(rows));
 
     proc.step(102, [&] { host::createExcelApp(); });
     proc.step(104, [&] { host().setVisible(false); });

@@ -10,6 +10,7 @@
 #include "generate/palette.h"
 #include "host/connection.h"
 #include "host/host_factory.h"
+#include "ledger/amounts.h"
 #include "ledger/dates.h"
 
 namespace brevanta::generate {
@@ -108,13 +109,39 @@ std::vector<int> rowsWithOverlongText(const reg::TransactionSource& transactions
     return rows;
 }
 
-QString overlongTextMessage(const std::vector<int>& rows) {
+namespace {
+
+// "Transaction 3 has a text" / "Transactions 1, 2 and 3 more have texts": the first ten rows by number.
+QString transactionsHaving(const std::vector<int>& rows, const QString& oneThing, const QString& things) {
     constexpr size_t kNamed = 10;
     QStringList named;
     for (size_t i = 0; i < rows.size() && i < kNamed; ++i) named << thousands(rows[i]);
     if (rows.size() > kNamed) named << QStringLiteral("%1 more").arg(thousands(int(rows.size() - kNamed)));
-    const QString which = rows.size() == 1 ? QStringLiteral("Transaction %1 has a text").arg(named[0])
-                                           : QStringLiteral("Transactions %1 have texts").arg(named.join(QStringLiteral(", ")));
+    return rows.size() == 1 ? QStringLiteral("Transaction %1 has %2").arg(named[0], oneThing)
+                            : QStringLiteral("Transactions %1 have %2").arg(named.join(QStringLiteral(", ")), things);
+}
+
+}  // namespace
+
+std::vector<int> rowsWithAmountsBeyondLimit(const reg::TransactionSource& transactions) {
+    std::vector<int> rows;
+    const int count = transactions.rowCount();
+    for (int row = 1; row <= count; ++row)
+        if (ledger::isNumberBeyondLimit(transactions.field(row, reg::Debit)) ||
+            ledger::isNumberBeyondLimit(transactions.field(row, reg::Credit)))
+            rows.push_back(row);
+    return rows;
+}
+
+QString amountsBeyondLimitMessage(const std::vector<int>& rows) {
+    return transactionsHaving(rows, QStringLiteral("an amount"), QStringLiteral("amounts")) +
+           QStringLiteral(" beyond 1E+307, the largest a spreadsheet holds; the register shows %1 as text, "
+                          "and the balance there as #VALUE!.")
+               .arg(rows.size() == 1 ? QStringLiteral("it") : QStringLiteral("them"));
+}
+
+QString overlongTextMessage(const std::vector<int>& rows) {
+    const QString which = transactionsHaving(rows, QStringLiteral("a text"), QStringLiteral("texts"));
     return which + QStringLiteral(" longer than the %1 characters a cell holds; the register shows %2 cut there.")
                        .arg(thousands(kLongestCellText), rows.size() == 1 ? QStringLiteral("it") : QStringLiteral("them"));
 }

@@ -26,6 +26,10 @@ QString tooManyTransactionsMessage(int count);
 std::vector<int> rowsWithOverlongText(const reg::TransactionSource& transactions);
 // Names those rows (the first ten) and says the texts are cut.
 QString overlongTextMessage(const std::vector<int>& rows);
+// The list rows (1-based) with a Debit or Credit beyond what a cell holds as a number.
+std::vector<int> rowsWithAmountsBeyondLimit(const reg::TransactionSource& transactions);
+// Names those rows (the first ten) and says they are shown as text.
+QString amountsBeyondLimitMessage(const std::vector<int>& rows);
 
 // The balance every data row carries: empty when both amounts are empty,
 // otherwise the running total beside it; an amount that is text shows

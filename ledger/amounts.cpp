@@ -2,7 +2,10 @@
 
 #include <QByteArray>
 #include <QStringView>
+#include <cctype>
+#include <cerrno>
 #include <cmath>
+#include <cstdlib>
 
 namespace brevanta::ledger {
 namespace {
@@ -154,6 +157,20 @@ TypedAmount readTypedAmount(const QString& typed, const QLocale& locale) {
         amount.cents = negative ? -cents : cents;
     }
     return amount;
+}
+
+bool isNumberBeyondLimit(const QString& text, const QLocale& locale) {
+    if (readTypedAmount(text, locale).fault == AmountFault::TooLarge) return true;
+    const QByteArray latin = text.trimmed().toLatin1();
+    if (latin.isEmpty() || latin.size() > 400) return false;
+    for (const char c : latin)  // decimal notation only: no "inf", "nan" or hexadecimal
+        if (!(std::isdigit(static_cast<unsigned char>(c)) || c == '.' || c == '-' || c == '+' || c == 'e' || c == 'E'))
+            return false;
+    char* end = nullptr;
+    errno = 0;
+    const double value = std::strtod(latin.constData(), &end);
+    if (end != latin.constData() + latin.size()) return false;  // not a number throughout
+    return (errno == ERANGE && value != 0) || !std::isfinite(value) || std::fabs(value) > kLargestAmount;
 }
 
 std::optional<Cents> readCents(const QString& text, const QLocale& locale) {

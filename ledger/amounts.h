@@ -42,6 +42,11 @@ struct TypedAmount {
 
 TypedAmount readTypedAmount(const QString& text, const QLocale& locale = QLocale());
 
+// True when `text` is a number, however written ("1.7976931348623157e308"
+// too), whose magnitude is beyond kLargestAmount. Lists stored earlier or
+// made elsewhere may hold one; no spreadsheet cell holds it as a number.
+bool isNumberBeyondLimit(const QString& text, const QLocale& locale = QLocale());
+
 // The amount in cents; none when the text is no amount or too large to count in cents.
 std::optional<Cents> readCents(const QString& text, const QLocale& locale = QLocale());
 

@@ -46,7 +46,8 @@ public:
     void loadPreviewPicture(const QString& path) override { picture = paint::loadPictureFile(path); }
     void setPreviewExcelFile(const QString& path) override { excelFile = path; }
     void showPreview() override {}
-    void tell(const QString&) override {}
+    void tell(const QString& text) override { told << text; }
+    QStringList told;
     paint::SharedPicture picture;
     QString excelFile;
 };
@@ -151,6 +152,25 @@ TEST(DataCellEntry, TextColumnsAreAlwaysTextOthersOnlyWhenTheyWouldBeFormulas) {
     EXPECT_EQ(dataCellEntry(reg::Debit, QStringLiteral("-5")), QStringLiteral("-5"));
     EXPECT_EQ(dataCellEntry(reg::Credit, QStringLiteral("=R6C9")), QStringLiteral("'=R6C9"));
     EXPECT_EQ(dataCellEntry(reg::Number, QStringLiteral("'7")), QStringLiteral("''7"));
+}
+
+// A stored or imported list may hold an amount no cell holds as a number:
+// it is written as text, with one message, and no reader meets an overflow.
+TEST_F(TextCells, AnAmountBeyondWhatACellHoldsStaysTextWithOneMessage) {
+    generate({{"2026-01-02", "", "Huge", "", "", "1.7976931348623157e308", ""},
+              {"2026-01-03", "", "Next", "", "", "", "-1e400"},
+              {"2026-01-04", "", "Fine", "", "", "", "9e306"}});
+    ASSERT_EQ(windows_.told.size(), 1);
+    EXPECT_EQ(windows_.told[0], QStringLiteral("Transactions 1, 2 have amounts beyond 1E+307, the largest a spreadsheet "
+                                               "holds; the register shows them as text, and the balance there as #VALUE!."));
+    for (const auto& [reader, file] : {std::pair{"xlrd", xls}, std::pair{"openpyxl", xlsx}}) {
+        const SeenRows rows = report(reader, file);
+        ASSERT_EQ(rows.size(), 3u) << reader;
+        EXPECT_EQ(rows[0][5].type, QStringLiteral("text")) << reader;
+        EXPECT_EQ(rows[0][5].value, QStringLiteral("1.7976931348623157e308")) << reader;
+        EXPECT_EQ(rows[1][6].type, QStringLiteral("text")) << reader;
+        EXPECT_EQ(rows[2][6].type, QStringLiteral("number")) << reader;
+    }
 }
 
 TEST_F(TextCells, StatementTextStaysDataInXlsAndXlsx) {

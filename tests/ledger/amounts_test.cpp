@@ -90,5 +90,19 @@ TEST(Amounts, EnteringKeepsTheTextEmptiesZeroAndNamesTheFieldWhenRefused) {
                                .prepend(u'1').left(39) + QChar(0x2026) + QStringLiteral("\" is beyond that."));
 }
 
+TEST(Amounts, NumbersBeyondWhatACellHoldsAreFoundHoweverWritten) {
+    const QLocale us(QLocale::English, QLocale::UnitedStates);
+    for (const char* beyond : {"1.7976931348623157e308", "-1e400", "2E307", "1" "000000000000000000000000000000000000000000000000000"
+                                                                          "000000000000000000000000000000000000000000000000000"
+                                                                          "000000000000000000000000000000000000000000000000000"
+                                                                          "000000000000000000000000000000000000000000000000000"
+                                                                          "000000000000000000000000000000000000000000000000000"
+                                                                          "000000000000000000000000000000000000000000000000000"
+                                                                          "0000"})
+        EXPECT_TRUE(isNumberBeyondLimit(QLatin1String(beyond), us)) << beyond;
+    for (const char* within : {"1e307", "9e306", "12.50", "", "abc", "inf", "nan", "0x1p2000", "1e400x"})
+        EXPECT_FALSE(isNumberBeyondLimit(QLatin1String(within), us)) << within;
+}
+
 }  // namespace
 }  // namespace brevanta::ledger

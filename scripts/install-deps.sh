@@ -5,7 +5,7 @@ set -euo pipefail
 
 packages=(
   # build
-  g++ cmake ninja-build pkg-config qt6-base-dev qt6-svg-dev libgsf-1-dev libxlsxwriter-dev libofx-dev libgtest-dev libbenchmark-dev
+  g++ cmake ninja-build ccache pkg-config qt6-base-dev qt6-svg-dev libgsf-1-dev libxlsxwriter-dev libofx-dev libgtest-dev libbenchmark-dev
   # run: "Arial" resolves to its metric twin
   fonts-liberation2
   # tests: readers of .xls and .xlsx nobody here wrote, a virtual display, and clang for the fuzzers

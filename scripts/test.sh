@@ -8,8 +8,13 @@ cd "$(dirname "$0")/.."
 bash scripts/install-deps.sh
 jobs=$(nproc)
 # A compiler cache, where the machine has one, makes a rebuild after a small change quick.
+# Paths below the checkout are hashed relative to it, so a clone in any folder
+# reuses what an earlier clone compiled.
 launcher=()
-if command -v ccache >/dev/null; then launcher=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache); fi
+if command -v ccache >/dev/null; then
+  launcher=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
+  export CCACHE_BASEDIR="$PWD" CCACHE_NOHASHDIR=true
+fi
 
 cmake -S . -B build-tests -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DBREVANTA_TESTS=ON "${launcher[@]}"
 cmake --build build-tests -j "$jobs"
@@ -19,4 +24,5 @@ cmake -S . -B build-fuzz -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DBREVANTA_T
 cmake --build build-fuzz -j "$jobs" --target brevanta_fuzz_targets
 
 (cd build-tests && ctest --output-on-failure -j "$jobs")
-(cd build-fuzz && ctest --output-on-failure -L '^fuzz$')
+# Each fuzz target runs for a fixed time on one core: run as many at once as there are cores.
+(cd build-fuzz && ctest --output-on-failure -L '^fuzz$' -j "$jobs")

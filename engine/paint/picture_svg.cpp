@@ -13,6 +13,7 @@
 #include <map>
 
 #include "engine/paint/picture_output.h"
+#include "frame/text_safety.h"
 
 namespace brevanta::paint {
 namespace {
@@ -28,27 +29,15 @@ QByteArray colorText(QRgb color) {
 
 QByteArray number(double value) { return QByteArray::number(value, 'f', 2).replace(".00", ""); }
 
-// Characters XML 1.0 cannot hold become U+FFFD; markup characters are escaped.
+// Text as SVG holds it: what no format holds mapped as everywhere, the
+// control characters XML 1.0 cannot hold (SVG has no escape for them) as
+// U+FFFD, and markup characters escaped.
 void appendEscaped(QByteArray& out, QStringView text) {
     QString safe;
     safe.reserve(text.size());
-    for (qsizetype i = 0; i < text.size(); ++i) {
-        const QChar c = text[i];
-        if (c.isHighSurrogate() && i + 1 < text.size() && text[i + 1].isLowSurrogate()) {
-            const char32_t code = QChar::surrogateToUcs4(c, text[i + 1]);
-            if ((code & 0xFFFE) == 0xFFFE) {
-                safe += QChar::ReplacementCharacter;
-            } else {
-                safe += c;
-                safe += text[i + 1];
-            }
-            ++i;
-            continue;
-        }
+    for (const QChar c : frame::textSafeFor(text.toString(), frame::TextFormat::Unicode)) {
         const char16_t u = c.unicode();
-        const bool allowed = u == 0x9 || u == 0xA || u == 0xD || (u >= 0x20 && !c.isSurrogate() && u != 0xFFFE &&
-                                                                     u != 0xFFFF);
-        if (!allowed) safe += QChar::ReplacementCharacter;
+        if (u < 0x20 && u != 0x9 && u != 0xA && u != 0xD) safe += QChar::ReplacementCharacter;
         else if (u == '&') safe += QLatin1String("&amp;");
         else if (u == '<') safe += QLatin1String("&lt;");
         else if (u == '>') safe += QLatin1String("&gt;");

@@ -18,6 +18,7 @@
 #include "generate/register_layout.h"
 #include "host/connection.h"
 #include "host/host_factory.h"
+#include "tests/generate/engine_generation.h"
 #include "tests/support/recording.h"
 #include "tests/support/small_disk.h"
 #include "xls/xls_file.h"
@@ -25,36 +26,15 @@
 namespace brevanta {
 namespace {
 
-class KeptWindows final : public generate::GenerationWindows {
-public:
-    void setMainPointer(int) override {}
-    void hideMain() override {}
-    void loadPreviewPicture(const QString& path) override {
-        picture = paint::loadPictureFile(path);
-        if (!picture) throw frame::Failure(QStringLiteral("Invalid picture"));
-    }
-    void setPreviewExcelFile(const QString& path) override { excelFile = path; }
-    void showPreview() override {}
-    void tell(const QString& text) override { told << text; }
-    paint::SharedPicture picture;
-    QStringList told;
-    QString excelFile;
-};
+using testsupport::KeptWindows;
 
 // One generation on the engine, in a private temporary folder; the saved
 // workbook reopened in a fresh host to look at.
-class EngineRegister : public ::testing::Test {
+class EngineRegister : public testsupport::EngineGeneration {
 protected:
-    void SetUp() override {
-        host::setHostFactory(&factory_);
-        savedTemp_ = qgetenv("TEMP");
-        qputenv("TEMP", temp_.path().toLocal8Bit());
-        generate::initPalette();
-    }
     void TearDown() override {
         if (reopened_) reopened_->quit();
-        qputenv("TEMP", savedTemp_);
-        host::setHostFactory(nullptr);
+        EngineGeneration::TearDown();
     }
     void generate(std::vector<reg::Transaction> rows) {
         generate::generateCheckRegister(1, reg::TransactionList(std::move(rows)), windows_);
@@ -69,11 +49,6 @@ protected:
     static host::Value number(double n) { return n; }
     static host::Value emptyText() { return QString(); }
 
-    testsupport::SeamGuard seams_;
-    engine::EmbeddedHostFactory factory_;
-    QTemporaryDir temp_;
-    QByteArray savedTemp_;
-    KeptWindows windows_;
     host::ApplicationPtr reopened_;
     host::WorksheetPtr sheet_;
 };

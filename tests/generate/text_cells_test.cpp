@@ -23,6 +23,7 @@
 #include "print/sheet_printout.h"
 #include "statements/csv_records.h"
 #include "statements/register_csv.h"
+#include "tests/generate/engine_generation.h"
 #include "tests/support/recording.h"
 #include "xlsx/xlsx_file.h"
 
@@ -39,18 +40,6 @@ inline void PrintTo(const QString& text, std::ostream* out) {
 namespace brevanta {
 namespace {
 
-class KeptWindows final : public generate::GenerationWindows {
-public:
-    void setMainPointer(int) override {}
-    void hideMain() override {}
-    void loadPreviewPicture(const QString& path) override { picture = paint::loadPictureFile(path); }
-    void setPreviewExcelFile(const QString& path) override { excelFile = path; }
-    void showPreview() override {}
-    void tell(const QString& text) override { told << text; }
-    QStringList told;
-    paint::SharedPicture picture;
-    QString excelFile;
-};
 
 QString run(const QString& program, const QStringList& arguments) {
     QProcess process;
@@ -110,18 +99,8 @@ const std::vector<Seen>* rowShowing(const SeenRows& rows, int column, const QStr
 
 // A generation on the embedded engine in a private temporary folder: the
 // .xls it saves, and the .xlsx made from it as the preview's Save does.
-class TextCells : public ::testing::Test {
+class TextCells : public testsupport::EngineGeneration {
 protected:
-    void SetUp() override {
-        host::setHostFactory(&factory_);
-        savedTemp_ = qgetenv("TEMP");
-        qputenv("TEMP", temp_.path().toLocal8Bit());
-        generate::initPalette();
-    }
-    void TearDown() override {
-        qputenv("TEMP", savedTemp_);
-        host::setHostFactory(nullptr);
-    }
     void generate(const std::vector<reg::Transaction>& rows) {
         generate::generateCheckRegister(1, reg::TransactionList(rows), windows_);
         ASSERT_TRUE(seams_.reporter.reports.empty()) << seams_.reporter.reports[0].text().toStdString();
@@ -132,11 +111,7 @@ protected:
     }
     QString path(const char* name) const { return out_.filePath(QLatin1String(name)); }
 
-    testsupport::SeamGuard seams_;
-    engine::EmbeddedHostFactory factory_;
-    QTemporaryDir temp_, out_;
-    QByteArray savedTemp_;
-    KeptWindows windows_;
+    QTemporaryDir out_;
     QString xls, xlsx;
 };
 

@@ -1,6 +1,7 @@
 // What the list remembers of its categories: the most recent row of a payee
 // wins, payees are one whatever their case and blanks, empty categories say
-// nothing, and a typed category is never replaced.
+// nothing, and a typed category is never replaced. The completion lists are
+// tested through the window (tests/register/statement_window_test.cpp).
 
 #include <gtest/gtest.h>
 
@@ -30,21 +31,6 @@ TEST(CategoryMemory, TheMostRecentRowOfAPayeeWinsWhateverItsCaseAndBlanks) {
     EXPECT_EQ(memory.categoryOf(QStringLiteral("Harbor Plumbing")), QStringLiteral("Home"));
     EXPECT_EQ(memory.categoryOf(QStringLiteral("Corner")), QString());  // only whole descriptions
     EXPECT_EQ(memory.categoryOf(QString()), QString());
-}
-
-TEST(CategoryMemory, CompletionsAreDistinctMostRecentFirstAsLastWritten) {
-    CategoryMemory memory = memoryOf({{"Corner Cafe", "Dining"},
-                                      {"Payroll", "Salary"},
-                                      {"Harbor Plumbing", "dining"},
-                                      {" CORNER CAFE ", ""},
-                                      {"", ""}});
-    EXPECT_EQ(memory.descriptions(), (QStringList{QStringLiteral("CORNER CAFE"), QStringLiteral("Harbor Plumbing"),
-                                                  QStringLiteral("Payroll")}));
-    EXPECT_EQ(memory.categories(), (QStringList{QStringLiteral("dining"), QStringLiteral("Salary")}));
-    memory.clear();
-    EXPECT_TRUE(memory.descriptions().isEmpty());
-    EXPECT_TRUE(memory.categories().isEmpty());
-    EXPECT_EQ(memory.categoryOf(QStringLiteral("Payroll")), QString());
 }
 
 TEST(CategoryMemory, TheFieldIsFilledWhileEmptyOrStillHoldingTheFillNeverOverATypedCategory) {

@@ -20,6 +20,7 @@
 #include "frame/program_end.h"
 #include "frame/prompter.h"
 #include "ledger/dates.h"
+#include "register/category_completion.h"
 #include "register/cell_editing.h"
 #include "register/cursor_file.h"
 #include "register/date_text.h"
@@ -114,6 +115,7 @@ Form1::Form1(QWidget* parent) : QWidget(parent), rows_(nullptr) {
     watchPointerAndFocus();
     watchListChanges();
     new ListMenu(*this);  // the list's menu, drops and editing in place
+    new CategoryCompletion(*this);  // Description and Category complete from the list
 }
 
 Form1::~Form1() = default;

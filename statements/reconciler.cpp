@@ -4,6 +4,7 @@
 #include <limits>
 #include <unordered_map>
 
+#include "ledger/category_memory.h"
 #include "register/date_text.h"
 #include "statements/statement_rows.h"
 #include "statements/statement_values.h"
@@ -182,6 +183,21 @@ QString differenceText(const BalanceComparison& balance, const QLocale& locale) 
     return {};
 }
 
+// What the list's rows say of their payees' categories.
+ledger::CategoryMemory categoriesOf(const std::vector<reg::Transaction>& rows) {
+    ledger::CategoryMemory memory;
+    for (const reg::Transaction& row : rows) memory.remember(row[reg::Description], row[reg::Category]);
+    return memory;
+}
+
+// A new row without a category of its own takes its payee's most recent
+// one; it is then the payee's most recent row.
+reg::Transaction rowWithCategory(reg::Transaction row, ledger::CategoryMemory& memory) {
+    if (row[reg::Category].trimmed().isEmpty()) row[reg::Category] = memory.categoryOf(row[reg::Description]);
+    memory.remember(row[reg::Description], row[reg::Category]);
+    return row;
+}
+
 }  // namespace
 
 bool isClearedRow(const reg::Transaction& row) {
@@ -204,11 +220,12 @@ Reconciliation reconcile(const std::vector<reg::Transaction>& rows, const Statem
 
     std::vector<bool> marked(rows.size(), false);
     std::vector<bool> matched(rows.size(), false);
+    ledger::CategoryMemory categories = categoriesOf(rows);
     for (size_t e = 0; e < entryCount; ++e) {
         const int row = result.matchedRow[e];
         if (row >= 0) matched[size_t(row)] = true;
         if (row < 0) {
-            result.rowsToAdd.push_back(transactionFromEntry(statement.entries[e], locale));
+            result.rowsToAdd.push_back(rowWithCategory(transactionFromEntry(statement.entries[e], locale), categories));
         } else if (isClearedRow(rows[size_t(row)])) {
             ++result.alreadyCleared;
         } else {

@@ -14,7 +14,10 @@
 // so a dated match never takes the row that carries an entry's number.
 //
 // A matched row is marked cleared and nothing else of it changes; an
-// unmatched entry is added as a new row. When the statement carries the
+// unmatched entry is added as a new row. A new row whose entry carries no
+// category takes the category of the most recent row with the same payee
+// (ledger/category_memory.h): the list's rows, then the rows the statement
+// added before it. When the statement carries the
 // bank's ledger balance, the register's cleared balance up to its date (the
 // credits minus the debits of the rows marked cleared, dated on or before
 // it) is set beside it; cleared rows whose date or amount cannot be read

@@ -18,6 +18,7 @@
 
 #include "frame/failure.h"
 #include "generate/register_layout.h"
+#include "register/saved_list.h"
 #include "statements/csv_records.h"
 #include "statements/register_csv.h"
 #include "tests/support/small_disk.h"
@@ -181,6 +182,31 @@ TEST(RegisterCommand, ImportsAndReconcilesStatements) {
         << output.toStdString();
     EXPECT_FALSE(QFile::exists(xls));
     EXPECT_EQ(run({"--sample", "--reconcile", "-o", xls}, &output), 2);
+}
+
+// An imported row takes the category its payee had last in the list, as in the window.
+TEST(RegisterCommand, AnImportedRowTakesItsPayeesRememberedCategory) {
+    QTemporaryDir dir;
+    const QString list = dir.filePath(QStringLiteral("list.txt"));
+    const QString saved = dir.filePath(QStringLiteral("saved.txt"));
+    QFile listFile(list);
+    ASSERT_TRUE(listFile.open(QIODevice::WriteOnly));
+    listFile.write(reg::encodeSavedList(std::vector<reg::Transaction>{
+                                            {"2024-11-29", "", "Payroll Acme Widgets", "Wages", "", "", "1400.00"},
+                                            {"2024-12-31", "", "payroll acme widgets ", "Salary", "", "", "1450.00"}})
+                       .toUtf8());
+    listFile.close();
+    const CommandRun run = registerCommand({"--list", list, "--import", QStringLiteral(STATEMENT_FIXTURES "/bank_sgml.ofx"),
+                                            "-o", dir.filePath(QStringLiteral("out.xls")), "--save-list", saved});
+    ASSERT_EQ(run.exitCode, 0) << run.err.toStdString();
+    QFile savedFile(saved);
+    ASSERT_TRUE(savedFile.open(QIODevice::ReadOnly));
+    QStringList categories;
+    for (const reg::SavedRecord& record : reg::decodeSavedList(QString::fromUtf8(savedFile.readAll())))
+        if (record.fields[reg::Description] == QStringLiteral("PAYROLL ACME WIDGETS") ||
+            record.fields[reg::Description].startsWith(QStringLiteral("Corner Cafe")))
+            categories << record.fields[reg::Category];
+    EXPECT_EQ(categories, (QStringList{QStringLiteral("Salary"), QString(), QString()}));
 }
 
 // The statement's new rows take the list past what a register holds: nothing is written.

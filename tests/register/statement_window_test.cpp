@@ -5,6 +5,7 @@
 #include <QDir>
 #include <QScopeGuard>
 #include <QTemporaryDir>
+#include <QCompleter>
 #include <QDateEdit>
 #include <QFile>
 #include <QLineEdit>
@@ -421,6 +422,79 @@ TEST_F(StatementWindow, ExportIsByteForByteWhatTheHeadlessToolWrites) {
     EXPECT_EQ(bytes, command.readAll());
     EXPECT_TRUE(bytes.contains("\r\n1/13/2025,'=1+1,\"'=HYPERLINK(")) << bytes.toStdString();
     EXPECT_EQ(statements::transactionsFromCsv(QString::fromUtf8(bytes)), list);
+}
+
+// ---- category memory: the Description and Category fields ----
+
+QStringList completions(const QLineEdit* field) {
+    QStringList texts;
+    const QAbstractItemModel* model = field->completer() ? field->completer()->model() : nullptr;
+    if (!model) return texts;
+    for (int row = 0; row < model->rowCount(); ++row) texts << model->index(row, 0).data().toString();
+    return texts;
+}
+
+reg::Transaction paid(const char* description, const char* category) {
+    return {QStringLiteral("2024-12-01"), {}, QLatin1String(description), QLatin1String(category), {},
+            QStringLiteral("1.00"), {}};
+}
+
+TEST_F(StatementWindow, TypingAKnownDescriptionFillsTheEmptyCategoryNeverATypedOne) {
+    form->appendTransaction(paid("Corner Cafe", "Dining"));
+    form->appendTransaction(paid("Harbor Plumbing", "Home"));
+    form->appendTransaction(paid("corner cafe ", "Coffee"));
+    settle();
+    QTest::keyClicks(form->txtDescription, QStringLiteral("CORNER CAFE"));
+    EXPECT_EQ(form->txtCategory->text(), QStringLiteral("Coffee"));  // the most recent row's
+    QTest::keyClicks(form->txtDescription, QStringLiteral(" & Bakery"));
+    EXPECT_EQ(form->txtCategory->text(), QString());  // the fill belonged to the payee typed before
+
+    form->txtDescription->clear();
+    QTest::keyClicks(form->txtCategory, QStringLiteral("Repairs"));
+    QTest::keyClicks(form->txtDescription, QStringLiteral("harbor plumbing"));
+    EXPECT_EQ(form->txtCategory->text(), QStringLiteral("Repairs"));  // typed: kept
+
+    form->txtDebit->setText(QStringLiteral("80.00"));
+    form->PushButton2_Click();  // the typed category is now the payee's most recent
+    settle();
+    QTest::keyClicks(form->txtDescription, QStringLiteral("Harbor Plumbing"));
+    EXPECT_EQ(form->txtCategory->text(), QStringLiteral("Repairs"));
+}
+
+TEST_F(StatementWindow, TheCompletionsFollowTheListMostRecentFirst) {
+    EXPECT_EQ(form->txtDescription->completer()->caseSensitivity(), Qt::CaseInsensitive);
+    form->appendTransaction(paid("Corner Cafe", "Dining"));
+    form->appendTransaction(paid("Harbor Plumbing", "Home"));
+    form->appendTransaction(paid("CORNER CAFE", ""));
+    settle();
+    EXPECT_EQ(completions(form->txtDescription), (QStringList{"CORNER CAFE", "Harbor Plumbing"}));
+    EXPECT_EQ(completions(form->txtCategory), (QStringList{"Home", "Dining"}));
+
+    form->ListView1->setCurrentItem(item(1));
+    form->PushButton1_Click();  // delete
+    item(0)->setText(reg::Category, QStringLiteral("Treats"));  // edit in place
+    settle();
+    EXPECT_EQ(completions(form->txtDescription), (QStringList{"CORNER CAFE"}));
+    EXPECT_EQ(completions(form->txtCategory), (QStringList{"Treats"}));
+
+    seams.prompter.answers = {frame::Answer::Yes};
+    form->PushButton3_Click();  // clear
+    settle();
+    EXPECT_TRUE(completions(form->txtDescription).isEmpty());
+    form->PushButton4_Click();  // sample
+    settle();
+    EXPECT_EQ(completions(form->txtDescription), (QStringList{"Thundercats Collection", "Sold My Used Car"}));
+}
+
+TEST_F(StatementWindow, AnImportedRowTakesItsPayeesRememberedCategory) {
+    form->appendTransaction({"2024-12-31", "", "Payroll Acme Widgets", "Salary", "", "", "1450.00"});
+    settle();
+    import(fixture("bank_sgml.ofx"));
+    const auto list = rows();
+    ASSERT_EQ(list.size(), 6u);
+    EXPECT_EQ(list[2], (reg::Transaction{"2025-01-16", "", "PAYROLL ACME WIDGETS", "Salary", "Yes", "", "1500.00"}));
+    EXPECT_EQ(list[3][reg::Category], QString());  // a payee the list does not know
+    EXPECT_EQ(completions(form->txtDescription).first(), QStringLiteral("Monthly service fee"));
 }
 
 }  // namespace

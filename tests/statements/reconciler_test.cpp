@@ -119,6 +119,31 @@ TEST(Reconcile, OverlappingStatementsOneAfterTheOtherAddNothingTwice) {
     EXPECT_EQ(rows.size(), 5u);
 }
 
+TEST(Reconcile, AddedRowsTakeTheirPayeesMostRecentCategoryUnlessTheEntryCarriesOne) {
+    const auto withCategory = [](Transaction t, const char* category) {
+        t[reg::Category] = QLatin1String(category);
+        return t;
+    };
+    const std::vector<Transaction> rows{withCategory(row(us(kDay), "", "Corner Cafe", "4.75"), "Dining"),
+                                        withCategory(row(us(kDay), "", "corner cafe ", "9.00"), "Coffee"),
+                                        withCategory(row(us(kDay), "", "Harbor Plumbing", "125.00"), "Home")};
+    StatementEntry ownCategory = entry(kDay, -300, {}, QStringLiteral("Harbor Plumbing"));
+    ownCategory.category = QStringLiteral("Repairs");
+    const Reconciliation result = reconcile(
+        rows,
+        statementOf({entry(kDay, -475, {}, QStringLiteral("Harbor Plumbing")),  // matches the Dining row
+                     entry(kDay.addDays(20), -200, {}, QStringLiteral("CORNER CAFE")), ownCategory,
+                     entry(kDay.addDays(21), -100, {}, QStringLiteral("HARBOR PLUMBING")),
+                     entry(kDay.addDays(22), -100, {}, QStringLiteral("Unknown"))}),
+        kUs);
+    EXPECT_EQ(result.matchedRow, (std::vector<int>{0, -1, -1, -1, -1}));
+    std::vector<QString> categories;
+    for (const Transaction& added : result.rowsToAdd) categories.push_back(added[reg::Category]);
+    // The second Harbor Plumbing row follows the statement's own, the most recent.
+    EXPECT_EQ(categories, (std::vector<QString>{QStringLiteral("Coffee"), QStringLiteral("Repairs"),
+                                                QStringLiteral("Repairs"), QString()}));
+}
+
 TEST(Reconcile, MatchedRowsAreMarkedClearedOrCountedAsClearedAlready) {
     const std::vector<Transaction> rows{row(us(kDay), "", "a", "1.00", {}, "Yes"), row(us(kDay), "", "b", "2.00", {}, "")};
     const Reconciliation result = reconcile(rows, statementOf({entry(kDay, -100), entry(kDay, -200)}), kUs);

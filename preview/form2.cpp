@@ -375,7 +375,7 @@ void Form2::wheelTurned(QPoint angle, Qt::KeyboardModifiers modifiers) {
 
 void Form2::scrollByWheel(QScrollBar* scrollBar, int angle) {
     // The desktop's lines per notch, each a bar's arrow step.
-    const double steps = double(angle) / QWheelEvent::DefaultDeltasPerStep * QApplication::wheelScrollLines();
+    const double steps = double(angle) / double(QWheelEvent::DefaultDeltasPerStep) * QApplication::wheelScrollLines();
     int units = int(std::lround(steps * scrollBar->singleStep()));
     if (units == 0 && angle != 0) units = angle > 0 ? 1 : -1;
     scrollBar->setValue(scrollBar->value() - units);

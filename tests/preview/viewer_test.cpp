@@ -49,8 +49,9 @@ struct PictureSetUp {
     qint64 holderWidth;
     qint64 holderHeight;
 
-    PictureSetUp(int widthPixels, int heightPixels)
-        : holderWidth(qint64(widthPixels) * kTwipsPerPixel), holderHeight(qint64(heightPixels) * kTwipsPerPixel) {
+    PictureSetUp(int widthPixels, int heightPixels, ViewerDisplay* display = nullptr)
+        : viewer(display),
+          holderWidth(qint64(widthPixels) * kTwipsPerPixel), holderHeight(qint64(heightPixels) * kTwipsPerPixel) {
         view.surfaceWidth = holderWidth;
         view.surfaceHeight = holderHeight;
         Steps proc;
@@ -270,4 +271,42 @@ TEST(PreviewViewer, BarsReachTheBottomRowOfAThousandTransactionRegister) {
     // A release there keeps the bar at the bottom.
     release(register1000.viewer, view);
     EXPECT_EQ(view.vertical.value, view.vertical.maximum);
+}
+
+TEST(PreviewViewer, TheDisplayEndsShowingWhatTheViewHolds) {
+    // What the window shows after each procedure: the surface and both bars as the view has them.
+    struct Shown : ViewerDisplay {
+        ViewState surface, bars;
+        RedrawPlan painted;
+        void showSurface(const ViewState& view) override { surface = view; }
+        void showScrollBar(const ViewState& view, Axis axis) override {
+            (axis == Axis::Horizontal ? bars.horizontal : bars.vertical) =
+                axis == Axis::Horizontal ? view.horizontal : view.vertical;
+        }
+        void paintPicture(const RedrawPlan& plan) override { painted = plan; }
+        void expectShows(const ViewState& view) const {
+            EXPECT_EQ(QPoint(int(surface.surfaceLeft), int(surface.surfaceTop)),
+                      QPoint(int(view.surfaceLeft), int(view.surfaceTop)));
+            EXPECT_EQ(surface.surfaceHeight, view.surfaceHeight);
+            EXPECT_EQ(bars.vertical.value, view.vertical.value);
+            EXPECT_EQ(bars.vertical.maximum, view.vertical.maximum);
+            EXPECT_EQ(bars.horizontal.enabled, view.horizontal.enabled);
+        }
+    } shown;
+    PictureSetUp register100(kRegisterPictureWidth, registerPictureHeight(100), &shown);
+    Viewer& viewer = register100.viewer;
+    ViewState& view = register100.view;
+    shown.expectShows(view);
+
+    viewer.setScrollValue(view, Axis::Vertical, 50);
+    shown.expectShows(view);
+    grab(viewer, 3000, 3000);
+    drag(viewer, view, Qt::LeftButton, 2000, 1000);
+    shown.expectShows(view);
+    release(viewer, view);
+    shown.expectShows(view);
+
+    register100.zoom(ZoomDirection::In);
+    shown.expectShows(view);
+    EXPECT_EQ(shown.painted.targetHeight, view.surfaceHeight);
 }

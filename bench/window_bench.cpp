@@ -124,8 +124,8 @@ void sendMouse(QWidget* target, QEvent::Type type, QPoint position, Qt::MouseBut
 }
 
 void zoomTo(preview::Form2& form, float zoom) {
-    while (form.viewer().mZoom < zoom - 0.01f) form.PushButton1_Click();
-    while (form.viewer().mZoom > zoom + 0.01f) form.PushButton2_Click();
+    while (form.viewer().zoom() < zoom - 0.01f) form.PushButton1_Click();
+    while (form.viewer().zoom() > zoom + 0.01f) form.PushButton2_Click();
     QCoreApplication::processEvents();
 }
 

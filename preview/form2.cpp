@@ -42,6 +42,12 @@ int clampToInt(qint64 value) {
 
 int pixels(qint64 twips) { return clampToInt(pixelsFromTwips(twips)); }
 
+// A pointer position on the surface, from pixels to twips.
+float twips(double pixels) { return float(pixels * kTwipsPerPixel); }
+
+// How far one click on a bar's arrow moves the picture.
+constexpr qint64 kArrowStepPixels = 20;
+
 // How much a repaint stretches the holder along one axis.
 double stretch(qint64 target, qint64 source) { return source > 0 ? double(target) / double(source) : 1.0; }
 
@@ -162,17 +168,9 @@ void Form2::Form_Activate() {
         proc.step(104, [&] { fitSurfaceToPicture(); });
         proc.step(106, [&] { Picture1->setAutoFillBackground(true); });
         proc.step(122, [&] { Zoom_Ori = Picture1->picture(); });
-        proc.step(124, [&] { mViewer.ResetZoom(); });
-        proc.step(126, [&] { mViewer.TakeOrigWidth(holderInnerWidth()); });
-        proc.step(128, [&] { mViewer.TakeOrigHeight(holderInnerHeight()); });
-        proc.step(130, [&] { mViewer.ZoomWidthFromZoom(); });
-        proc.step(132, [&] { mViewer.ZoomHeightFromZoom(); });
+        viewer_.beginPicture(proc, holderInnerWidth(), holderInnerHeight());  // 124 ... 132
         proc.step(134, [&] { RedrawImage(); });
-        proc.step(136, [&] {
-            mViewer.SetupScrollbars(mView);
-            applySurface();
-            applyScrollBars();
-        });
+        proc.step(136, [&] { viewer_.setupScrollbars(view_); });
     }
     proc.step(138, [&] { mFirstActivate = false; });
 }
@@ -192,14 +190,14 @@ void Form2::Form_QueryUnload() {
 void Form2::PushButton1_Click() {
     frame::Procedure proc(kModule, QStringLiteral("PushButton1_Click"));
     proc.step(100, [&] {
-        if (mViewer.StepZoom(0)) RedrawImage();
+        if (viewer_.stepZoom(ZoomDirection::In)) RedrawImage();
     });
 }
 
 void Form2::PushButton2_Click() {
     frame::Procedure proc(kModule, QStringLiteral("PushButton2_Click"));
     proc.step(100, [&] {
-        if (mViewer.StepZoom(1)) RedrawImage();
+        if (viewer_.stepZoom(ZoomDirection::Out)) RedrawImage();
     });
 }
 
@@ -250,152 +248,72 @@ void Form2::PushButton8_Click() {
 
 void Form2::picture1_MouseDown(Qt::MouseButtons, QPointF pixels) {
     frame::Procedure proc(kModule, QStringLiteral("picture1_MouseDown"));
-    proc.step(100, [&] { mViewer.mDragX = float(pixels.x() * kTwipsPerPixel); });
-    proc.step(102, [&] { mViewer.mDragY = float(pixels.y() * kTwipsPerPixel); });
+    viewer_.grab(proc, twips(pixels.x()), twips(pixels.y()));
 }
 
 void Form2::picture1_MouseMove(Qt::MouseButtons buttons, QPointF pixels) {
     frame::Procedure proc(kModule, QStringLiteral("picture1_MouseMove"));
-    if (!proc.test(100, [&] { return buttons != Qt::NoButton; })) return;
-    const float x = float(pixels.x() * kTwipsPerPixel), y = float(pixels.y() * kTwipsPerPixel);
-    // The picture's edges may not come inside the viewport's inner edges.
-    qint64 left = mView.surfaceLeft, top = mView.surfaceTop;
-    proc.step(104, [&] { left = Viewer::DraggedPosition(mView.surfaceLeft, mViewer.mDragX, x); });
-    if (proc.test(106, [&] { return left > 0; })) {
-        proc.step(108, [&] { left = 0; });
-    } else if (proc.test(110, [&] { return mView.viewportInnerWidth - mView.surfaceWidth > left; })) {
-        proc.step(112, [&] { left = mView.viewportInnerWidth - mView.surfaceWidth; });
-    }
-    proc.step(114, [&] { top = Viewer::DraggedPosition(mView.surfaceTop, mViewer.mDragY, y); });
-    if (proc.test(116, [&] { return top > 0; })) {
-        proc.step(118, [&] { top = 0; });
-    } else if (proc.test(120, [&] { return mView.viewportInnerHeight - mView.surfaceHeight > top; })) {
-        proc.step(122, [&] { top = mView.viewportInnerHeight - mView.surfaceHeight; });
-    }
-    proc.step(124, [&] {
-        mView.surfaceLeft = left;
-        mView.surfaceTop = top;
-        applySurface();
-    });
+    viewer_.drag(proc, view_, buttons, twips(pixels.x()), twips(pixels.y()));
 }
 
 void Form2::Picture1_MouseUp(Qt::MouseButtons, QPointF) {
     frame::Procedure proc(kModule, QStringLiteral("Picture1_MouseUp"));
-    double horizontalPercent = 0, verticalPercent = 0;
-    proc.step(100, [&] { horizontalPercent = Viewer::HorizontalPercent(mView); });
-    proc.step(102, [&] { verticalPercent = Viewer::VerticalPercent(mView); });
-    proc.step(104, [&] {
-        mViewer.SetHScrollbarByPercent(mView, horizontalPercent);
-        applySurface();
-        applyScrollBar(Axis::Horizontal);
-    });
-    proc.step(106, [&] {
-        mViewer.SetVScrollbarByPercent(mView, verticalPercent);
-        applySurface();
-        applyScrollBar(Axis::Vertical);
-    });
+    viewer_.release(proc, view_);
 }
 
 void Form2::RedrawImage() {
     frame::Procedure proc(kModule, QStringLiteral("RedrawImage"));
-    proc.step(100, [&] { mViewer.ZoomWidthFromZoom(); });
-    proc.step(102, [&] { mViewer.ZoomHeightFromZoom(); });
-    if (proc.test(104, [&] { return mViewer.ZoomedPictureFits(); })) {
-        proc.step(106, [&] { Picture1->clearPicture(); });
-        proc.step(108, [&] {
-            mViewer.SizeSurface(mView, Axis::Horizontal);
-            applySurface();
-        });
-        proc.step(110, [&] {
-            mViewer.SizeSurface(mView, Axis::Vertical);
-            applySurface();
-        });
-        // The holder drawn at the zoom: only what the viewport shows is ever painted.
-        proc.step(112, [&] {
-            Picture1->setPicture(Zoom_Ori, stretch(mViewer.mZoomWidth, mViewer.mOrigWidth),
-                                 stretch(mViewer.mZoomHeight, mViewer.mOrigHeight));
-        });
-        proc.step(114, [&] { unsetCursor(); });
-        proc.step(116, [&] { homeScrollBar(Axis::Horizontal); });
-        proc.step(118, [&] { homeScrollBar(Axis::Vertical); });
-        proc.step(120, [&] { followScrollBar(Axis::Horizontal); });
-        proc.step(122, [&] { followScrollBar(Axis::Vertical); });
-    } else {
-        // Beyond what a surface can be: back to 1.0, nothing repainted.
-        proc.step(124, [&] { mViewer.ResetZoom(); });
-        proc.step(126, [&] { mViewer.TakeOrigWidth(holderInnerWidth()); });
-        proc.step(128, [&] { mViewer.TakeOrigHeight(holderInnerHeight()); });
-        proc.step(130, [&] { mViewer.ZoomWidthFromZoom(); });
-        proc.step(132, [&] { mViewer.ZoomHeightFromZoom(); });
-    }
-}
-
-void Form2::homeScrollBar(Axis axis) {
-    mViewer.SetScrollValue(mView, axis, 0);
-    applySurface();
-    applyScrollBar(axis);
-}
-
-void Form2::followScrollBar(Axis axis) {
-    mViewer.FollowScrollbar(mView, axis);
-    applyScrollBar(axis);
-}
-
-void Form2::applyScrollBar(Axis axis) {
-    if (axis == Axis::Horizontal)
-        applyScrollBar(HScroll1, mView.horizontal, mViewer.mHScrollStep, mView.viewportInnerWidth);
-    else
-        applyScrollBar(VScroll1, mView.vertical, mViewer.mVScrollStep, mView.viewportInnerHeight);
+    viewer_.redrawImage(proc, view_, holderInnerWidth(), holderInnerHeight());
 }
 
 void Form2::fitSurfaceToPicture() {
     const paint::SharedPicture& picture = Picture1->picture();
-    mView.surfaceWidth = picture ? qint64(picture->width) * kTwipsPerPixel : 0;
-    mView.surfaceHeight = picture ? qint64(picture->height) * kTwipsPerPixel : 0;
-    applySurface();
+    view_.surfaceWidth = picture ? qint64(picture->width) * kTwipsPerPixel : 0;
+    view_.surfaceHeight = picture ? qint64(picture->height) * kTwipsPerPixel : 0;
+    showSurface(view_);
 }
 
-void Form2::HScroll1_Change(int value) {
-    mView.horizontal.value = value;
-    mViewer.ScrollChanged(mView, Axis::Horizontal);
-    applySurface();
-}
+void Form2::HScroll1_Change(int value) { viewer_.scrollBarMoved(view_, Axis::Horizontal, value); }
 
-void Form2::VScroll1_Change(int value) {
-    mView.vertical.value = value;
-    mViewer.ScrollChanged(mView, Axis::Vertical);
-    applySurface();
-}
+void Form2::VScroll1_Change(int value) { viewer_.scrollBarMoved(view_, Axis::Vertical, value); }
 
 void Form2::readViewportSize() {
-    mView.viewportOuterWidth = qint64(Picture2->width()) * kTwipsPerPixel;
-    mView.viewportOuterHeight = qint64(Picture2->height()) * kTwipsPerPixel;
-    mView.viewportInnerWidth = qint64(Picture2->contentsRect().width()) * kTwipsPerPixel;
-    mView.viewportInnerHeight = qint64(Picture2->contentsRect().height()) * kTwipsPerPixel;
+    view_.viewportOuterWidth = qint64(Picture2->width()) * kTwipsPerPixel;
+    view_.viewportOuterHeight = qint64(Picture2->height()) * kTwipsPerPixel;
+    view_.viewportInnerWidth = qint64(Picture2->contentsRect().width()) * kTwipsPerPixel;
+    view_.viewportInnerHeight = qint64(Picture2->contentsRect().height()) * kTwipsPerPixel;
 }
 
-void Form2::applySurface() {
-    Picture1->setGeometry(pixels(mView.surfaceLeft), pixels(mView.surfaceTop), pixels(mView.surfaceWidth),
-                          pixels(mView.surfaceHeight));
+void Form2::showSurface(const ViewState& view) {
+    Picture1->setGeometry(pixels(view.surfaceLeft), pixels(view.surfaceTop), pixels(view.surfaceWidth),
+                          pixels(view.surfaceHeight));
 }
 
-void Form2::applyScrollBars() {
-    applyScrollBar(Axis::Horizontal);
-    applyScrollBar(Axis::Vertical);
-}
-
-void Form2::applyScrollBar(QScrollBar* scrollBar, const ScrollBarState& state, qint64 step, qint64 viewportSize) {
+void Form2::showScrollBar(const ViewState& view, Axis axis) {
+    const bool horizontal = axis == Axis::Horizontal;
+    QScrollBar* scrollBar = horizontal ? HScroll1 : VScroll1;
+    const ScrollBarState& state = horizontal ? view.horizontal : view.vertical;
     // The viewer has already moved the surface for these values.
     const QSignalBlocker blocker(scrollBar);
     scrollBar->setRange(0, clampToInt(state.maximum));
     scrollBar->setValue(clampToInt(state.value));
     scrollBar->setEnabled(state.enabled);
-    if (step > 0) {
-        // About 20 pixels an arrow click, a viewport a page.
-        scrollBar->setSingleStep(clampToInt(std::max<qint64>(1, 20 * kTwipsPerPixel / step)));
-        scrollBar->setPageStep(clampToInt(std::max<qint64>(1, viewportSize / step)));
+    if (state.step > 0) {
+        // About an arrow's worth of pixels a click, a viewport a page.
+        const qint64 viewportSize = horizontal ? view.viewportInnerWidth : view.viewportInnerHeight;
+        scrollBar->setSingleStep(clampToInt(std::max<qint64>(1, kArrowStepPixels * kTwipsPerPixel / state.step)));
+        scrollBar->setPageStep(clampToInt(std::max<qint64>(1, viewportSize / state.step)));
     }
 }
+
+void Form2::clearPicture() { Picture1->clearPicture(); }
+
+void Form2::paintPicture(const RedrawPlan& plan) {
+    Picture1->setPicture(Zoom_Ori, stretch(plan.targetWidth, plan.sourceWidth),
+                         stretch(plan.targetHeight, plan.sourceHeight));
+}
+
+void Form2::restorePointer() { unsetCursor(); }
 
 qint64 Form2::holderInnerWidth() const { return Zoom_Ori ? qint64(Zoom_Ori->width) * kTwipsPerPixel : 0; }
 qint64 Form2::holderInnerHeight() const { return Zoom_Ori ? qint64(Zoom_Ori->height) * kTwipsPerPixel : 0; }
@@ -457,7 +375,7 @@ void Form2::wheelTurned(QPoint angle, Qt::KeyboardModifiers modifiers) {
 
 void Form2::scrollByWheel(QScrollBar* scrollBar, int angle) {
     // The desktop's lines per notch, each a bar's arrow step.
-    const double steps = double(angle) / QWheelEvent::DefaultDeltasPerStep * QApplication::wheelScrollLines();
+    const double steps = double(angle) / double(QWheelEvent::DefaultDeltasPerStep) * QApplication::wheelScrollLines();
     int units = int(std::lround(steps * scrollBar->singleStep()));
     if (units == 0 && angle != 0) units = angle > 0 ? 1 : -1;
     scrollBar->setValue(scrollBar->value() - units);

@@ -2,7 +2,8 @@
 // The preview window: shows the picture of the generated register, zooms
 // it from 0.25 to 2.75, pans it with two scroll bars or by dragging, saves
 // the generated workbook under a name the user chooses, and goes back to the
-// main window. The arithmetic lives in Viewer; this window only applies it.
+// main window. The zoom, the bars and dragging are Viewer's, steps and all;
+// this window hands it events and shows what it changes.
 
 #include <QCursor>
 #include <QImage>
@@ -24,7 +25,7 @@ namespace brevanta::preview {
 class ImageSurface;
 class ViewportFrame;
 
-class Form2 final : public QWidget {
+class Form2 final : public QWidget, private ViewerDisplay {
     Q_OBJECT
 public:
     explicit Form2(QWidget* parent = nullptr);
@@ -61,8 +62,8 @@ public:
     void mnuPrint_Click();      // "Print…"
     void mnuExportPdf_Click();  // "Export PDF…"
 
-    const Viewer& viewer() const { return mViewer; }
-    const ViewState& view() const { return mView; }
+    const Viewer& viewer() const { return viewer_; }
+    const ViewState& view() const { return view_; }
     bool setupPending() const { return mFirstActivate; }
     const QCursor& handCursor() const { return mHandCursor; }
 
@@ -102,15 +103,14 @@ private:
     void HScroll1_Change(int value);
     void VScroll1_Change(int value);
     void readViewportSize();
-    void applySurface();
-    void applyScrollBars();
-    void applyScrollBar(Axis axis);
-    // A repaint's bar statements: the value back to 0, then range and step from the new size.
-    void homeScrollBar(Axis axis);
-    void followScrollBar(Axis axis);
     // The surface takes the size of the picture it holds, unscaled.
     void fitSurfaceToPicture();
-    void applyScrollBar(QScrollBar* scrollBar, const ScrollBarState& state, qint64 step, qint64 viewportSize);
+    // ViewerDisplay: the viewer's changes shown on the controls.
+    void showSurface(const ViewState& view) override;
+    void showScrollBar(const ViewState& view, Axis axis) override;
+    void clearPicture() override;
+    void paintPicture(const RedrawPlan& plan) override;
+    void restorePointer() override;
     // The hand over the four buttons, the arrow over the background and the
     // zoom frame; never while the hourglass shows.
     void pointerMovedTo(const QPointF& globalPosition);
@@ -118,8 +118,8 @@ private:
     qint64 holderInnerWidth() const;
     qint64 holderInnerHeight() const;
 
-    Viewer mViewer;
-    ViewState mView;
+    Viewer viewer_{this};
+    ViewState view_;
     QCursor mHandCursor{Qt::ArrowCursor};
     bool mFirstActivate = true;
     int mWheelZoomAngle = 0;  // Ctrl+wheel turns not yet making a whole step

@@ -4,6 +4,8 @@
 #include <cmath>
 #include <limits>
 
+#include "frame/error_report.h"
+
 namespace brevanta::preview {
 namespace {
 
@@ -17,12 +19,15 @@ double percentOf(qint64 offset, qint64 surfaceSize, qint64 viewportOuterSize) {
     return double(offset < 0 ? -offset : offset) / double(overflow) * 100.0;
 }
 
-// The new position of one edge after a drag, clamped to the inner area.
-qint64 clampedDragPosition(qint64 position, qint64 innerSize, qint64 surfaceSize) {
-    if (position > 0) return 0;
-    const qint64 farthest = innerSize - surfaceSize;
-    if (farthest > position) return farthest;
-    return position;
+// Overflows up to this many twips move the surface a twip a bar unit; larger
+// ones ten twips a unit.
+constexpr qint64 kFineOverflow = 100;
+constexpr qint64 kFineStep = 1;
+constexpr qint64 kCoarseStep = 10;
+
+ViewerDisplay& nothingShown() {
+    static ViewerDisplay display;
+    return display;
 }
 
 }  // namespace
@@ -35,150 +40,171 @@ qint64 roundHalfEven(double value) {
     return qint64(std::nearbyint(std::clamp(value, -limit, limit)));
 }
 
-void Viewer::BeginPicture(qint64 holderInnerWidth, qint64 holderInnerHeight) {
-    ResetZoom();
-    TakeOrigWidth(holderInnerWidth);
-    TakeOrigHeight(holderInnerHeight);
-    ZoomWidthFromZoom();
-    ZoomHeightFromZoom();
-}
-
-void Viewer::ZoomWidthFromZoom() { mZoomWidth = qint64(std::floor(double(mZoom) * double(mOrigWidth))); }
-
-void Viewer::ZoomHeightFromZoom() { mZoomHeight = qint64(std::floor(double(mZoom) * double(mOrigHeight))); }
-
-void Viewer::SizeSurface(ViewState& view, Axis axis) const {
-    if (axis == Axis::Horizontal) view.surfaceWidth = mZoomWidth;
-    else view.surfaceHeight = mZoomHeight;
-}
-
-bool Viewer::StepZoom(int flag) {
-    const float candidate = flag == 0 ? mZoom + kZoomStep : mZoom - kZoomStep;
-    return SetZoom(candidate);
-}
-
-bool Viewer::SetZoom(float proposed) {
-    if (!(proposed >= kSmallestZoom && proposed <= kLargestZoom)) return false;
-    mZoom = proposed;
-    return true;
-}
-
-bool Viewer::ZoomedPictureFits() const {
-    const qint64 width = pixelsFromTwips(mZoomWidth);
-    const qint64 height = pixelsFromTwips(mZoomHeight);
+bool surfaceCanTake(qint64 widthTwips, qint64 heightTwips) {
+    const qint64 width = pixelsFromTwips(widthTwips);
+    const qint64 height = pixelsFromTwips(heightTwips);
     if (width < 1 || height < 1) return false;
     return width <= kLargestSurfaceSide && height <= kLargestSurfaceSide;
 }
 
-RedrawPlan Viewer::RedrawImage(ViewState& view, qint64 holderInnerWidth, qint64 holderInnerHeight) {
-    ZoomWidthFromZoom();
-    ZoomHeightFromZoom();
+Viewer::Viewer(ViewerDisplay* display) : display_(display ? display : &nothingShown()) {}
+
+// ---- zoom -------------------------------------------------------------------
+
+void Viewer::beginPicture(frame::Procedure& proc, qint64 holderInnerWidth, qint64 holderInnerHeight) {
+    proc.step(124, [&] { zoom_ = kNaturalZoom; });
+    proc.step(126, [&] { origWidth_ = holderInnerWidth - kHolderFrameTwips; });
+    proc.step(128, [&] { origHeight_ = holderInnerHeight - kHolderFrameTwips; });
+    proc.step(130, [&] { zoomWidthFromZoom(); });
+    proc.step(132, [&] { zoomHeightFromZoom(); });
+}
+
+void Viewer::zoomWidthFromZoom() { zoomWidth_ = qint64(std::floor(double(zoom_) * double(origWidth_))); }
+
+void Viewer::zoomHeightFromZoom() { zoomHeight_ = qint64(std::floor(double(zoom_) * double(origHeight_))); }
+
+bool Viewer::stepZoom(ZoomDirection direction) {
+    return setZoom(direction == ZoomDirection::In ? zoom_ + kZoomStep : zoom_ - kZoomStep);
+}
+
+bool Viewer::setZoom(float proposed) {
+    if (!(proposed >= kSmallestZoom && proposed <= kLargestZoom)) return false;
+    zoom_ = proposed;
+    return true;
+}
+
+RedrawPlan Viewer::redrawImage(frame::Procedure& proc, ViewState& view, qint64 holderInnerWidth,
+                               qint64 holderInnerHeight) {
     RedrawPlan plan;
-    if (!ZoomedPictureFits()) {
-        BeginPicture(holderInnerWidth, holderInnerHeight);
+    proc.step(100, [&] { zoomWidthFromZoom(); });
+    proc.step(102, [&] { zoomHeightFromZoom(); });
+    if (!proc.test(104, [&] { return surfaceCanTake(zoomWidth_, zoomHeight_); })) {
+        // Beyond what a surface can be: back to 1.0, nothing repainted.
+        beginPicture(proc, holderInnerWidth, holderInnerHeight);
         return plan;
     }
-    plan.repaint = true;
-    plan.sourceWidth = mOrigWidth;
-    plan.sourceHeight = mOrigHeight;
-    plan.targetWidth = mZoomWidth;
-    plan.targetHeight = mZoomHeight;
-    SizeSurface(view, Axis::Horizontal);
-    SizeSurface(view, Axis::Vertical);
-    SetScrollValue(view, Axis::Horizontal, 0);
-    SetScrollValue(view, Axis::Vertical, 0);
-    FollowScrollbar(view, Axis::Horizontal);
-    FollowScrollbar(view, Axis::Vertical);
+    proc.step(106, [&] { display_->clearPicture(); });
+    proc.step(108, [&] { sizeSurface(view, Axis::Horizontal); });
+    proc.step(110, [&] { sizeSurface(view, Axis::Vertical); });
+    // The holder drawn at the zoom: only what the viewport shows is ever painted.
+    proc.step(112, [&] {
+        plan = {true, origWidth_, origHeight_, zoomWidth_, zoomHeight_};
+        display_->paintPicture(plan);
+    });
+    proc.step(114, [&] { display_->restorePointer(); });
+    proc.step(116, [&] { setScrollValue(view, Axis::Horizontal, 0); });
+    proc.step(118, [&] { setScrollValue(view, Axis::Vertical, 0); });
+    proc.step(120, [&] { setupScrollbar(view, Axis::Horizontal); });
+    proc.step(122, [&] { setupScrollbar(view, Axis::Vertical); });
     return plan;
 }
 
-void Viewer::SetupScrollbars(ViewState& view) {
-    view.surfaceLeft = 0;
-    view.surfaceTop = 0;
-    SetupScrollbar(view, Axis::Horizontal);
-    SetupScrollbar(view, Axis::Vertical);
+void Viewer::sizeSurface(ViewState& view, Axis axis) const {
+    if (axis == Axis::Horizontal) view.surfaceWidth = zoomWidth_;
+    else view.surfaceHeight = zoomHeight_;
+    display_->showSurface(view);
 }
 
-void Viewer::SetupScrollbar(ViewState& view, Axis axis) {
-    const bool horizontal = axis == Axis::Horizontal;
-    const qint64 overflow = horizontal ? view.surfaceWidth - view.viewportOuterWidth
-                                       : view.surfaceHeight - view.viewportOuterHeight;
-    qint64& step = horizontal ? mHScrollStep : mVScrollStep;
+// ---- scroll bars ------------------------------------------------------------
+
+void Viewer::setupScrollbars(ViewState& view) {
+    view.surfaceLeft = 0;
+    view.surfaceTop = 0;
+    display_->showSurface(view);
+    setupScrollbar(view, Axis::Horizontal);
+    setupScrollbar(view, Axis::Vertical);
+}
+
+void Viewer::setupScrollbar(ViewState& view, Axis axis) {
+    const qint64 overflow = axis == Axis::Horizontal ? view.surfaceWidth - view.viewportOuterWidth
+                                                     : view.surfaceHeight - view.viewportOuterHeight;
     ScrollBarState& scrollBar = bar(view, axis);
     if (overflow <= 0) {
         // A disabled bar keeps no range, so it can never move the picture.
         scrollBar = ScrollBarState{};
-        step = 0;
-        return;
-    }
-    scrollBar.enabled = true;
-    if (overflow <= 100) {
-        scrollBar.maximum = overflow;
-        step = 1;
+    } else if (overflow <= kFineOverflow) {
+        scrollBar = {true, overflow, 0, kFineStep};
     } else {
-        scrollBar.maximum = roundHalfEven(double(overflow) / 10.0);
-        step = 10;
+        scrollBar = {true, roundHalfEven(double(overflow) / double(kCoarseStep)), 0, kCoarseStep};
     }
-    scrollBar.value = 0;
+    display_->showScrollBar(view, axis);
 }
 
-void Viewer::SetScrollValue(ViewState& view, Axis axis, qint64 value) {
+void Viewer::setScrollValue(ViewState& view, Axis axis, qint64 value) {
     ScrollBarState& scrollBar = bar(view, axis);
-    if (scrollBar.value == value) return;
-    scrollBar.value = value;
-    ScrollChanged(view, axis);
+    if (scrollBar.value != value) {
+        scrollBar.value = value;
+        scrollChanged(view, axis);
+    }
+    display_->showScrollBar(view, axis);
 }
 
-void Viewer::ScrollChanged(ViewState& view, Axis axis) const {
-    if (axis == Axis::Horizontal) view.surfaceLeft = -(mHScrollStep * view.horizontal.value);
-    else view.surfaceTop = -(mVScrollStep * view.vertical.value);
+void Viewer::scrollBarMoved(ViewState& view, Axis axis, qint64 value) {
+    bar(view, axis).value = value;
+    scrollChanged(view, axis);
 }
 
-void Viewer::SetHScrollbarByPercent(ViewState& view, double percent) {
-    SetScrollbarByPercent(view, Axis::Horizontal, percent);
+void Viewer::scrollChanged(ViewState& view, Axis axis) const {
+    if (axis == Axis::Horizontal) view.surfaceLeft = -(view.horizontal.step * view.horizontal.value);
+    else view.surfaceTop = -(view.vertical.step * view.vertical.value);
+    display_->showSurface(view);
 }
 
-void Viewer::SetVScrollbarByPercent(ViewState& view, double percent) {
-    SetScrollbarByPercent(view, Axis::Vertical, percent);
-}
-
-void Viewer::SetScrollbarByPercent(ViewState& view, Axis axis, double percent) {
+void Viewer::setScrollBarByPercent(ViewState& view, Axis axis, double percent) {
     if (percent < 0) return;
     const ScrollBarState& scrollBar = bar(view, axis);
-    const qint64 value = roundHalfEven(double(percent) / 100.0 * double(scrollBar.maximum));
-    SetScrollValue(view, axis, std::clamp<qint64>(value, 0, scrollBar.maximum));
+    const qint64 value = roundHalfEven(percent / 100.0 * double(scrollBar.maximum));
+    setScrollValue(view, axis, std::clamp<qint64>(value, 0, scrollBar.maximum));
 }
 
-void Viewer::MouseDown(float x, float y) {
-    mDragX = x;
-    mDragY = y;
+// ---- dragging ---------------------------------------------------------------
+
+void Viewer::grab(frame::Procedure& proc, float x, float y) {
+    proc.step(100, [&] { dragX_ = x; });
+    proc.step(102, [&] { dragY_ = y; });
 }
 
-bool Viewer::MouseMove(ViewState& view, int buttons, float x, float y) const {
-    if (buttons == 0) return false;
-    const qint64 left = DraggedPosition(view.surfaceLeft, mDragX, x);
-    const qint64 top = DraggedPosition(view.surfaceTop, mDragY, y);
-    view.surfaceLeft = clampedDragPosition(left, view.viewportInnerWidth, view.surfaceWidth);
-    view.surfaceTop = clampedDragPosition(top, view.viewportInnerHeight, view.surfaceHeight);
+bool Viewer::drag(frame::Procedure& proc, ViewState& view, Qt::MouseButtons buttons, float x, float y) const {
+    if (!proc.test(100, [&] { return buttons != Qt::NoButton; })) return false;
+    // The picture's edges may not come inside the viewport's inner edges.
+    qint64 left = view.surfaceLeft, top = view.surfaceTop;
+    proc.step(104, [&] { left = draggedPosition(view.surfaceLeft, dragX_, x); });
+    if (proc.test(106, [&] { return left > 0; })) {
+        proc.step(108, [&] { left = 0; });
+    } else if (proc.test(110, [&] { return view.viewportInnerWidth - view.surfaceWidth > left; })) {
+        proc.step(112, [&] { left = view.viewportInnerWidth - view.surfaceWidth; });
+    }
+    proc.step(114, [&] { top = draggedPosition(view.surfaceTop, dragY_, y); });
+    if (proc.test(116, [&] { return top > 0; })) {
+        proc.step(118, [&] { top = 0; });
+    } else if (proc.test(120, [&] { return view.viewportInnerHeight - view.surfaceHeight > top; })) {
+        proc.step(122, [&] { top = view.viewportInnerHeight - view.surfaceHeight; });
+    }
+    proc.step(124, [&] {
+        view.surfaceLeft = left;
+        view.surfaceTop = top;
+        display_->showSurface(view);
+    });
     return true;
 }
 
-qint64 Viewer::DraggedPosition(qint64 current, float grabbed, float pointer) {
+qint64 Viewer::draggedPosition(qint64 current, float grabbed, float pointer) {
     return current - roundHalfEven(double(grabbed) - double(pointer));
 }
 
-void Viewer::MouseUp(ViewState& view) {
-    const double horizontalPercent = HorizontalPercent(view);
-    const double verticalPercent = VerticalPercent(view);
-    SetHScrollbarByPercent(view, horizontalPercent);
-    SetVScrollbarByPercent(view, verticalPercent);
+void Viewer::release(frame::Procedure& proc, ViewState& view) {
+    double horizontal = 0, vertical = 0;
+    proc.step(100, [&] { horizontal = horizontalPercent(view); });
+    proc.step(102, [&] { vertical = verticalPercent(view); });
+    proc.step(104, [&] { setScrollBarByPercent(view, Axis::Horizontal, horizontal); });
+    proc.step(106, [&] { setScrollBarByPercent(view, Axis::Vertical, vertical); });
 }
 
-double Viewer::HorizontalPercent(const ViewState& view) {
+double Viewer::horizontalPercent(const ViewState& view) {
     return percentOf(view.surfaceLeft, view.surfaceWidth, view.viewportOuterWidth);
 }
 
-double Viewer::VerticalPercent(const ViewState& view) {
+double Viewer::verticalPercent(const ViewState& view) {
     return percentOf(view.surfaceTop, view.surfaceHeight, view.viewportOuterHeight);
 }
 

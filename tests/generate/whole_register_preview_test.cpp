@@ -150,10 +150,10 @@ TEST_F(WholeRegisterPreview, EveryZoomOfTheLongestRegisterRepaintsWithTextDrawnA
     const paint::SheetPicture& picture = *form2->Zoom_Ori;
     EXPECT_GT(picture.height, kCount * 27);
 
-    while (form2->viewer().mZoom > 0.25f) form2->PushButton2_Click();
+    while (form2->viewer().zoom() > 0.25f) form2->PushButton2_Click();
     for (int step = 0; step < 11; ++step) {
         const float zoom = 0.25f * float(step + 1);
-        ASSERT_FLOAT_EQ(form2->viewer().mZoom, zoom);
+        ASSERT_FLOAT_EQ(form2->viewer().zoom(), zoom);
         EXPECT_EQ(form2->Picture1->height(),
                   preview::pixelsFromTwips(qint64(std::floor(double(zoom) * (picture.height * 15.0 - 2)))))
             << "zoom " << zoom;
@@ -200,17 +200,17 @@ TEST_F(WholeRegisterPreview, WheelKeysAndTheDraggedThumbMoveThePictureAsTheBarsD
     };
     wheel(QPoint(0, -120), Qt::NoModifier);  // one notch down
     EXPECT_GT(bar->value(), 0);
-    EXPECT_EQ(form2->Picture1->y(), -int(bar->value() * form2->viewer().mVScrollStep / 15));
+    EXPECT_EQ(form2->Picture1->y(), -int(bar->value() * form2->view().vertical.step / 15));
     wheel(QPoint(0, 120), Qt::NoModifier);
     EXPECT_EQ(bar->value(), 0);
     wheel(QPoint(0, -120), Qt::ShiftModifier);
     EXPECT_GT(form2->HScroll1->value(), 0);
     wheel(QPoint(0, 120), Qt::ControlModifier);  // as Zoom In
-    EXPECT_FLOAT_EQ(form2->viewer().mZoom, 1.25f);
+    EXPECT_FLOAT_EQ(form2->viewer().zoom(), 1.25f);
     wheel(QPoint(0, -60), Qt::ControlModifier);  // half a notch: nothing yet
-    EXPECT_FLOAT_EQ(form2->viewer().mZoom, 1.25f);
+    EXPECT_FLOAT_EQ(form2->viewer().zoom(), 1.25f);
     wheel(QPoint(0, -60), Qt::ControlModifier);
-    EXPECT_FLOAT_EQ(form2->viewer().mZoom, 1.0f);
+    EXPECT_FLOAT_EQ(form2->viewer().zoom(), 1.0f);
 
     // Keys reach the picture once a click gave it the focus.
     auto key = [&](int code, Qt::KeyboardModifiers modifiers = Qt::NoModifier) {
@@ -227,14 +227,14 @@ TEST_F(WholeRegisterPreview, WheelKeysAndTheDraggedThumbMoveThePictureAsTheBarsD
     key(Qt::Key_Down);
     EXPECT_EQ(bar->value(), bar->singleStep());
     key(Qt::Key_Plus, Qt::ControlModifier);
-    EXPECT_FLOAT_EQ(form2->viewer().mZoom, 1.25f);
+    EXPECT_FLOAT_EQ(form2->viewer().zoom(), 1.25f);
     key(Qt::Key_Minus, Qt::ControlModifier);
-    EXPECT_FLOAT_EQ(form2->viewer().mZoom, 1.0f);
+    EXPECT_FLOAT_EQ(form2->viewer().zoom(), 1.0f);
 
     // Dragging the thumb moves the picture before it is let go.
     bar->setSliderDown(true);
     bar->setSliderPosition(bar->maximum() / 3);
-    EXPECT_EQ(form2->Picture1->y(), -int(bar->maximum() / 3 * form2->viewer().mVScrollStep / 15));
+    EXPECT_EQ(form2->Picture1->y(), -int(bar->maximum() / 3 * form2->view().vertical.step / 15));
     bar->setSliderDown(false);
     EXPECT_TRUE(seams.reporter.reports.empty());
 }

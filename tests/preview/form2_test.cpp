@@ -90,7 +90,7 @@ TEST_F(PreviewWindow, EveryHandOverGetsItsOwnSetUp) {
 
     form.PushButton1_Click();
     form.PushButton1_Click();
-    EXPECT_FLOAT_EQ(form.viewer().mZoom, 1.5f);
+    EXPECT_FLOAT_EQ(form.viewer().zoom(), 1.5f);
     EXPECT_EQ(pictureSize(form), QSize(1500, 4200));
     EXPECT_EQ(form.Picture1->picture(), form.Zoom_Ori);  // drawn from the holder, not a stretched copy
     EXPECT_DOUBLE_EQ(form.Picture1->scaleX(), 1.5);
@@ -99,7 +99,7 @@ TEST_F(PreviewWindow, EveryHandOverGetsItsOwnSetUp) {
     const QImage second = testsupport::registerPicture(10);
     form.setPicture(second);
     EXPECT_FALSE(form.setupPending());
-    EXPECT_FLOAT_EQ(form.viewer().mZoom, 1.0f);
+    EXPECT_FLOAT_EQ(form.viewer().zoom(), 1.0f);
     EXPECT_EQ(heldBitmap(form.Zoom_Ori), second.cacheKey());
     EXPECT_EQ(pictureSize(form), second.size());
     EXPECT_FALSE(form.VScroll1->isEnabled());  // 370 pixels fit the viewport
@@ -127,10 +127,10 @@ TEST_F(PreviewWindow, ThousandTransactionRegisterZoomsInAndOutAndScrollsToTheEnd
     EXPECT_EQ(pictureSize(form), QSize(1000, 27100));
 
     form.PushButton1_Click();  // 33,875 pixels tall: more than any bitmap, nothing for a drawing
-    EXPECT_FLOAT_EQ(form.viewer().mZoom, 1.25f);
+    EXPECT_FLOAT_EQ(form.viewer().zoom(), 1.25f);
     EXPECT_EQ(pictureSize(form), QSize(1250, 33875));
     form.PushButton2_Click();
-    EXPECT_FLOAT_EQ(form.viewer().mZoom, 1.0f);
+    EXPECT_FLOAT_EQ(form.viewer().zoom(), 1.0f);
 
     // The vertical bar reaches the last row.
     form.VScroll1->setValue(form.VScroll1->maximum());
@@ -140,7 +140,7 @@ TEST_F(PreviewWindow, ThousandTransactionRegisterZoomsInAndOutAndScrollsToTheEnd
     EXPECT_LE(surface.bottom() + 1 - clientHeight, 5);
 
     form.PushButton2_Click();
-    EXPECT_FLOAT_EQ(form.viewer().mZoom, 0.75f);
+    EXPECT_FLOAT_EQ(form.viewer().zoom(), 0.75f);
     EXPECT_EQ(pictureSize(form), QSize(750, 20325));
     EXPECT_EQ(form.Picture1->geometry().topLeft(), QPoint(0, 0));
     EXPECT_EQ(form.VScroll1->value(), 0);
@@ -251,7 +251,7 @@ TEST_F(PreviewWindow, BackRemovesTheWorkbookShowsTheMainWindowAndHides) {
     EXPECT_FALSE(QFile::exists(form.mExcelFile));
     EXPECT_EQ(events, QStringList({QStringLiteral("main window")}));
     EXPECT_FALSE(form.isVisible());
-    EXPECT_FLOAT_EQ(form.viewer().mZoom, 0.75f);  // hidden with its state
+    EXPECT_FLOAT_EQ(form.viewer().zoom(), 0.75f);  // hidden with its state
     EXPECT_TRUE(seams.reporter.reports.empty());
 }
 

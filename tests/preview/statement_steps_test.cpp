@@ -82,12 +82,12 @@ TEST(PreviewStatements, RepaintCarriesOnAfterEachStatement) {
         form.setPicture(paint::SharedPicture(tall));
         form.show();
         for (int step = 0; step < 6; ++step) form.PushButton1_Click();
-        ASSERT_FLOAT_EQ(form.viewer().mZoom, 2.5f);
+        ASSERT_FLOAT_EQ(form.viewer().zoom(), 2.5f);
         frame::InjectedFailure failure(QStringLiteral("Form2"), QStringLiteral("RedrawImage"), line);
         form.PushButton1_Click();
         EXPECT_EQ(reportedLines(seams), std::vector<int>{line}) << "line " << line;
         expectCarriedOn(failure, fallBack, line);
-        if (line != 124) EXPECT_FLOAT_EQ(form.viewer().mZoom, 1.0f) << line;
+        if (line != 124) EXPECT_FLOAT_EQ(form.viewer().zoom(), 1.0f) << line;
     }
 }
 

@@ -1,6 +1,8 @@
 // The real program as a process, on the offscreen platform with a home of
 // its own: every change of the list survives a SIGKILL, also one in the
 // middle of storing a long list, and a second start only shows the first.
+// The driven program is the test executable; `brevanta` as shipped follows
+// no script.
 
 #include <QDir>
 #include <QElapsedTimer>
@@ -26,7 +28,7 @@ protected:
                               QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
     }
 
-    std::unique_ptr<QProcess> start(const QString& script) {
+    std::unique_ptr<QProcess> start(const QString& script, const QString& command = QStringLiteral(BREVANTA_COMMAND)) {
         auto program = std::make_unique<QProcess>();
         QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
         environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
@@ -38,7 +40,7 @@ protected:
         environment.remove(QStringLiteral("BREVANTA_TEST_SCRIPT"));
         if (!script.isEmpty()) environment.insert(QStringLiteral("BREVANTA_TEST_SCRIPT"), script);
         program->setProcessEnvironment(environment);
-        program->start(QStringLiteral(BREVANTA_COMMAND), {});
+        program->start(command, {});
         EXPECT_TRUE(program->waitForStarted(10000));
         return program;
     }
@@ -189,6 +191,35 @@ TEST_F(ProgramProcess, TheEndOfTheSessionStoresTheListAndEndsTheProgram) {
         EXPECT_EQ(stored(), list) << signalName;
         EXPECT_TRUE(list.contains(QStringLiteral("^Signal^"))) << list.toStdString();
     }
+}
+
+}  // namespace
+}  // namespace brevanta
+
+namespace brevanta {
+namespace {
+
+// A script that would wipe the stored list and end the program: the shipped
+// program neither runs it nor prints anything, and keeps the list.
+TEST_F(ProgramProcess, TheShippedProgramFollowsNoTestScript) {
+    QFile binary(QStringLiteral(BREVANTA_SHIPPED_COMMAND));
+    ASSERT_TRUE(binary.open(QIODevice::ReadOnly));
+    EXPECT_FALSE(binary.readAll().contains("BREVANTA_TEST_SCRIPT"));
+
+    const QString list = QStringLiteral("1/1/2013^1^Sold My Used Car^Automotive^Yes^^5000|");
+    reg::SavedListStore(settingsFile()).write(list);
+    auto shipped = start(QStringLiteral("print\nclear yes\nprint\nquit"), QStringLiteral(BREVANTA_SHIPPED_COMMAND));
+    // A second start ends at once only when the first one runs and answers:
+    // its start-up is over and the script, had it one, would have begun.
+    auto second = start(QString(), QStringLiteral(BREVANTA_SHIPPED_COMMAND));
+    ASSERT_TRUE(second->waitForFinished(20000));
+    EXPECT_EQ(second->exitCode(), 0);
+    // Its "quit" would have ended it; "print" would have written the list.
+    EXPECT_EQ(shipped->state(), QProcess::Running);
+    killHard(*shipped);
+    EXPECT_EQ(shipped->readAllStandardOutput(), QByteArray());
+    EXPECT_FALSE(shipped->readAllStandardError().contains("box "));
+    EXPECT_EQ(stored(), list);
 }
 
 }  // namespace

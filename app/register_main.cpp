@@ -115,6 +115,7 @@ class HeadlessWindows final : public generate::GenerationWindows {
 public:
     HeadlessWindows(PhaseClock& clock, bool wantsPicture) : clock_(clock), wantsPicture_(wantsPicture) {}
     bool wantsPicture() const override { return wantsPicture_; }
+    bool pictureThroughClipboard() const override { return false; }  // the user's clipboard is left alone
     void setMainPointer(int) override {}
     void hideMain() override {}
     void loadPreviewPicture(const QString& path) override {
@@ -340,7 +341,7 @@ bool writePicture(const paint::SharedPicture& picture, const QString& path) {
 namespace {
 
 int run(int argc, char** argv) {
-    // Without a display, Qt's offscreen platform serves (the picture goes through the clipboard).
+    // Without a display, Qt's offscreen platform serves (the picture is drawn with its fonts).
     if (qEnvironmentVariableIsEmpty("DISPLAY") && qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY") &&
         qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
@@ -415,7 +416,7 @@ int run(int argc, char** argv) {
             proc.step(100, [&] { app = host::openWorkbookInNewExcel(QFileInfo(options.fromXls).absoluteFilePath()); });
             proc.step(102, [&] { book = host::must(app).workbooks().item(app->workbooks().count()); });
             clock.mark("open");
-            host::saveCellsActivesheet(book, bitmap);
+            host::saveCellsActivesheet(book, bitmap, host::PictureRoute::Direct);
             proc.step(104, [&] { host::must(app).quit(); });
             clock.mark("picture");
             ok = writePicture(paint::loadPictureFile(bitmap), options.picture) && reporter.count == 0;

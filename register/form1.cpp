@@ -3,6 +3,7 @@
 #include <QCloseEvent>
 #include <QDateEdit>
 #include <QEnterEvent>
+#include <QFileInfo>
 #include <QGroupBox>
 #include <QGuiApplication>
 #include <QHeaderView>
@@ -298,6 +299,10 @@ QString Form1::keepUnreadableList() {
     try {
         const QString copy = environment_.savedList.keepCopyAside(QDateTime::currentDateTime());
         if (copy.isEmpty()) return QStringLiteral("The stored transaction list could not be read.");
+        if (!QFileInfo(copy).isFile())
+            return QStringLiteral("The stored transaction list could not be read; the settings file, which is not a "
+                                  "regular file, was moved to ") +
+                   copy + QLatin1Char('.');
         return QStringLiteral("The stored transaction list could not be read; the settings file was copied to ") +
                copy + QStringLiteral(" before anything replaces it.");
     } catch (const frame::Failure& failure) {

@@ -7,12 +7,17 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QFileInfo>
 #include <QProcess>
 #include <QRandomGenerator>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QThread>
 #include <csignal>
+#include <sys/stat.h>
 #include <gtest/gtest.h>
+
+#include <QSettings>
 
 #include "register/saved_list.h"
 
@@ -209,6 +214,15 @@ TEST_F(ProgramProcess, TheShippedProgramFollowsNoTestScript) {
     const QString list = QStringLiteral("1/1/2013^1^Sold My Used Car^Automotive^Yes^^5000|");
     reg::SavedListStore(settingsFile()).write(list);
     auto shipped = start(QStringLiteral("print\nclear yes\nprint\nquit"), QStringLiteral(BREVANTA_SHIPPED_COMMAND));
+    // It listens once it holds the lock.
+    QDir run(home.filePath(QStringLiteral("run")));
+    QElapsedTimer waited;
+    waited.start();
+    while (run.entryList({QStringLiteral("*.socket")}, QDir::System).isEmpty()) {
+        ASSERT_LT(waited.elapsed(), 60000) << "the program never listened";
+        ASSERT_EQ(shipped->state(), QProcess::Running);
+        QThread::msleep(20);
+    }
     // A second start ends at once only when the first one runs and answers:
     // its start-up is over and the script, had it one, would have begun.
     auto second = start(QString(), QStringLiteral(BREVANTA_SHIPPED_COMMAND));
@@ -219,6 +233,42 @@ TEST_F(ProgramProcess, TheShippedProgramFollowsNoTestScript) {
     killHard(*shipped);
     EXPECT_EQ(shipped->readAllStandardOutput(), QByteArray());
     EXPECT_FALSE(shipped->readAllStandardError().contains("box "));
+    EXPECT_EQ(stored(), list);
+}
+
+}  // namespace
+}  // namespace brevanta
+
+namespace brevanta {
+namespace {
+
+// A FIFO planted where the settings file goes would block the start for
+// ever. The start goes on with one box and moves the FIFO aside: copying it
+// would block as well, and left in place it would meet the next start.
+TEST_F(ProgramProcess, AFifoAsTheSettingsFileIsMovedAsideWithOneBox) {
+    // The program's own idea of the file, named as QSettings names it.
+    EXPECT_EQ(QSettings(home.filePath(QStringLiteral("config/Halvorn.conf")), QSettings::IniFormat).fileName(),
+              settingsFile());
+    ASSERT_EQ(::mkfifo(QFile::encodeName(settingsFile()).constData(), 0600), 0);
+    auto program = start(QStringLiteral("add 1^After the FIFO^^^1^\nprint"));
+    const QString list = waitForLine(*program, QStringLiteral("list "));
+    waitForLine(*program, QStringLiteral("done"));
+    killHard(*program);
+    const QString errors = QString::fromUtf8(program->readAllStandardError());
+    const QStringList boxes = errors.split(QLatin1Char('\n')).filter(QRegularExpression(QStringLiteral("^box ")));
+    ASSERT_EQ(boxes.size(), 1) << boxes.join(QLatin1Char('\n')).toStdString();
+    EXPECT_TRUE(boxes[0].contains(QStringLiteral("is not a regular file"))) << boxes[0].toStdString();
+
+    const QStringList aside = QDir(home.filePath(QStringLiteral("config")))
+                                  .entryList({QStringLiteral("Halvorn.conf.unreadable-*")}, QDir::System);
+    ASSERT_EQ(aside.size(), 1);
+    struct stat info {};
+    ASSERT_EQ(::lstat(QFile::encodeName(home.filePath(QStringLiteral("config/") + aside[0])).constData(), &info), 0);
+    EXPECT_TRUE(S_ISFIFO(info.st_mode));
+    EXPECT_TRUE(errors.contains(QStringLiteral("was moved to ") + home.filePath(QStringLiteral("config/") + aside[0])))
+        << errors.toStdString();
+    // The list typed afterwards is stored in a regular file again.
+    EXPECT_TRUE(QFileInfo(settingsFile()).isFile());
     EXPECT_EQ(stored(), list);
 }
 

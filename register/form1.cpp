@@ -25,6 +25,7 @@
 #include "register/list_rescue.h"
 #include "register/list_menu.h"
 #include "register/program_icon.h"
+#include "register/whole_characters.h"
 #include "statements/register_csv.h"
 
 namespace brevanta::reg {
@@ -114,6 +115,7 @@ void Form1::buildControls() {
     auto textBox = [](QWidget* container, const char* name) {
         auto* control = new QLineEdit(container);
         control->setObjectName(QString::fromLatin1(name));
+        limitToWholeCharacters(control);
         return control;
     };
 

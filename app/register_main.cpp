@@ -18,6 +18,7 @@
 #include <optional>
 
 #include "app/information_options.h"
+#include "app/terminal_text.h"
 #include "engine/embedded/embedded_host.h"
 #include "engine/paint/picture_file.h"
 #include "engine/paint/picture_output.h"
@@ -70,7 +71,10 @@ const char kUsage[] =
     "  -h, --help        print this help and exit\n"
     "  --version         print the version and exit\n";
 
-void printErr(const QString& text) { std::fputs(text.toLocal8Bit().constData(), stderr); }
+// Every message the tool prints goes through here: texts from outside (a
+// bank's error text, a payee, a file name) reach the terminal escaped.
+void print(FILE* stream, const QString& text) { std::fputs(app::terminalText(text).toLocal8Bit().constData(), stream); }
+void printErr(const QString& text) { print(stderr, text); }
 
 // Every failure of a step, printed as the error box would show it.
 class PrintingReporter final : public frame::Reporter {
@@ -377,12 +381,9 @@ int run(int argc, char** argv) {
                 const statements::Reconciliation reconciliation = statements::reconcile(rows, statement);
                 statements::applyReconciliation(rows, reconciliation);
                 if (options.reconcile)
-                    std::fputs((statements::reconciliationSummary(QFileInfo(options.statement).fileName(),
-                                                                  reconciliation) +
-                                QLatin1Char('\n'))
-                                   .toLocal8Bit()
-                                   .constData(),
-                               stdout);
+                    print(stdout, statements::reconciliationSummary(QFileInfo(options.statement).fileName(),
+                                                                    reconciliation) +
+                                      QLatin1Char('\n'));
             }
             if (!options.saveList.isEmpty())
                 frame::writeFileSafely(options.saveList, reg::encodeSavedList(rows).toUtf8());

@@ -8,6 +8,7 @@
 #include <QLockFile>
 #include <QLocalSocket>
 #include <QSignalSpy>
+#include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QThread>
 #include <gtest/gtest.h>
@@ -173,4 +174,39 @@ TEST(SingleInstance, AHolderThatDoesNotAnswerLeadsToAWindowOfOurOwn) {
     QLocalServer::removeServer(probe.serverName());
     ASSERT_TRUE(hung.listen(probe.serverName()));
     EXPECT_EQ(SingleInstance(folder.path()).claim(), SingleInstance::Role::First);
+}
+
+// The default folders, as when XDG_RUNTIME_DIR is unset and
+// /tmp/runtime-<user> belongs to someone else: the private temporary folder
+// holds the lock, never the shared one.
+TEST(SingleInstance, AForeignRuntimeFolderGivesWayToThePrivateTemporaryFolder) {
+    if (::getuid() != 0) GTEST_SKIP() << "needs root to give a folder to another user";
+    QTemporaryDir parent;
+    const QString temporary = makeFolder(parent, "tmp", 0777);
+    const QByteArray savedRuntime = qgetenv("XDG_RUNTIME_DIR"), savedTemporary = qgetenv("TMPDIR");
+    qunsetenv("XDG_RUNTIME_DIR");
+    qputenv("TMPDIR", QFile::encodeName(temporary));
+    // Qt's name for it, made first and given to another user.
+    const QString qtRuntime = QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation);
+    ASSERT_TRUE(qtRuntime.startsWith(temporary + QStringLiteral("/runtime-"))) << qtRuntime.toStdString();
+    ASSERT_EQ(::chown(QFile::encodeName(qtRuntime).constData(), 65534, 65534), 0);
+
+    SingleInstance instance;
+    const QString expected = temporary + QStringLiteral("/brevanta-") + QString::number(::getuid());
+    EXPECT_EQ(instance.folder().toStdString(), expected.toStdString());
+    EXPECT_TRUE(isPrivateFolder(expected));
+    EXPECT_EQ(instance.claim(), SingleInstance::Role::First);
+    EXPECT_TRUE(instance.lockFileName().startsWith(expected + QLatin1Char('/')));
+    instance.release();
+
+    // A foreign XDG_RUNTIME_DIR is never the folder either.
+    qputenv("XDG_RUNTIME_DIR", QFile::encodeName(qtRuntime));
+    const QString chosen = SingleInstance().folder();
+    EXPECT_NE(chosen, qtRuntime);
+    EXPECT_TRUE(isPrivateFolder(chosen)) << chosen.toStdString();
+
+    if (savedRuntime.isNull()) qunsetenv("XDG_RUNTIME_DIR");
+    else qputenv("XDG_RUNTIME_DIR", savedRuntime);
+    if (savedTemporary.isNull()) qunsetenv("TMPDIR");
+    else qputenv("TMPDIR", savedTemporary);
 }

@@ -73,8 +73,8 @@ const char kUsage[] =
 
 // Every message the tool prints goes through here: texts from outside (a
 // bank's error text, a payee, a file name) reach the terminal escaped.
-void print(FILE* stream, const QString& text) { std::fputs(app::terminalText(text).toLocal8Bit().constData(), stream); }
-void printErr(const QString& text) { print(stderr, text); }
+void printText(FILE* stream, const QString& text) { std::fputs(app::terminalText(text).toLocal8Bit().constData(), stream); }
+void printErr(const QString& text) { printText(stderr, text); }
 
 // Every failure of a step, printed as the error box would show it.
 class PrintingReporter final : public frame::Reporter {
@@ -381,9 +381,9 @@ int run(int argc, char** argv) {
                 const statements::Reconciliation reconciliation = statements::reconcile(rows, statement);
                 statements::applyReconciliation(rows, reconciliation);
                 if (options.reconcile)
-                    print(stdout, statements::reconciliationSummary(QFileInfo(options.statement).fileName(),
-                                                                    reconciliation) +
-                                      QLatin1Char('\n'));
+                    printText(stdout, statements::reconciliationSummary(QFileInfo(options.statement).fileName(),
+                                                                        reconciliation) +
+                                          QLatin1Char('\n'));
             }
             if (!options.saveList.isEmpty())
                 frame::writeFileSafely(options.saveList, reg::encodeSavedList(rows).toUtf8());

@@ -18,6 +18,7 @@
 #include <optional>
 
 #include "app/information_options.h"
+#include "app/terminal_text.h"
 #include "engine/embedded/embedded_host.h"
 #include "engine/paint/picture_file.h"
 #include "engine/paint/picture_output.h"
@@ -78,7 +79,10 @@ const char kUsage[] =
     "  -h, --help        print this help and exit\n"
     "  --version         print the version and exit\n";
 
-void printErr(const QString& text) { std::fputs(text.toLocal8Bit().constData(), stderr); }
+// Every message the tool prints goes through here: texts from outside (a
+// bank's error text, a payee, a file name) reach the terminal escaped.
+void printText(FILE* stream, const QString& text) { std::fputs(app::terminalText(text).toLocal8Bit().constData(), stream); }
+void printErr(const QString& text) { printText(stderr, text); }
 
 // Every failure of a step, printed as the error box would show it.
 class PrintingReporter final : public frame::Reporter {
@@ -123,6 +127,7 @@ class HeadlessWindows final : public generate::GenerationWindows {
 public:
     HeadlessWindows(PhaseClock& clock, bool wantsPicture) : clock_(clock), wantsPicture_(wantsPicture) {}
     bool wantsPicture() const override { return wantsPicture_; }
+    bool pictureThroughClipboard() const override { return false; }  // the user's clipboard is left alone
     void setMainPointer(int) override {}
     void hideMain() override {}
     void loadPreviewPicture(const QString& path) override {
@@ -385,7 +390,7 @@ statements::StatementReading readStatementAsTold(const Options& options) {
 namespace {
 
 int run(int argc, char** argv) {
-    // Without a display, Qt's offscreen platform serves (the picture goes through the clipboard).
+    // Without a display, Qt's offscreen platform serves (the picture is drawn with its fonts).
     if (qEnvironmentVariableIsEmpty("DISPLAY") && qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY") &&
         qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
@@ -422,11 +427,8 @@ int run(int argc, char** argv) {
                 statements::applyReconciliation(rows, reconciliation);
                 const QString fileName = QFileInfo(options.statement).fileName();
                 if (options.reconcile)
-                    std::fputs((statements::reconciliationSummary(fileName, reconciliation) + QLatin1Char('\n') +
-                                (reading.formNote.isEmpty() ? QString() : reading.formNote + QLatin1Char('\n')))
-                                   .toLocal8Bit()
-                                   .constData(),
-                               stdout);
+                    printText(stdout, statements::reconciliationSummary(fileName, reconciliation) + QLatin1Char('\n') +
+                                          (reading.formNote.isEmpty() ? QString() : reading.formNote + QLatin1Char('\n')));
                 else if (!reading.formNote.isEmpty())
                     printErr(QStringLiteral("brevanta-register: %1: %2\n").arg(fileName, reading.formNote));
             }
@@ -470,7 +472,7 @@ int run(int argc, char** argv) {
             proc.step(100, [&] { app = host::openWorkbookInNewExcel(QFileInfo(options.fromXls).absoluteFilePath()); });
             proc.step(102, [&] { book = host::must(app).workbooks().item(app->workbooks().count()); });
             clock.mark("open");
-            host::saveCellsActivesheet(book, bitmap);
+            host::saveCellsActivesheet(book, bitmap, host::PictureRoute::Direct);
             proc.step(104, [&] { host::must(app).quit(); });
             clock.mark("picture");
             ok = writePicture(paint::loadPictureFile(bitmap), options.picture) && reporter.count == 0;

@@ -1,12 +1,19 @@
 #include "app/single_instance.h"
 
+#include <QDeadlineTimer>
 #include <QDir>
+#include <QFile>
 #include <QLocalSocket>
 #include <QStandardPaths>
 #include <QThread>
+#include <algorithm>
 #include <cstdlib>
 
+#include "frame/failure.h"
+#include "frame/temporary_files.h"
+
 #if defined(Q_OS_UNIX)
+#include <sys/stat.h>
 #include <unistd.h>
 #endif
 
@@ -14,6 +21,12 @@ namespace brevanta::app {
 namespace {
 
 const QByteArray kShowMessage = QByteArrayLiteral("show\n");
+const QByteArray kShownAnswer = QByteArrayLiteral("shown\n");
+
+// How long a later copy tries to reach the running one before it opens its own window.
+constexpr int kAnswerMilliseconds = 1000;
+
+int remaining(const QDeadlineTimer& deadline) { return int(std::max<qint64>(1, deadline.remainingTime())); }
 
 QString userPart() {
 #if defined(Q_OS_UNIX)
@@ -32,44 +45,74 @@ void releaseAtExit() {
     if (gHolder) gHolder->release();
 }
 
-QString defaultFolder() {
-    const QString runtime = QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation);
-    return runtime.isEmpty() ? QDir::tempPath() : runtime;
-}
-
 }  // namespace
 
-SingleInstance::SingleInstance(const QString& folder, QObject* parent)
-    : QObject(parent),
-      base_(QDir(folder.isEmpty() ? defaultFolder() : folder).filePath(QStringLiteral("brevanta-") + userPart())),
-      lock_(lockFileName()) {
-    // Only a lock whose owner is gone counts as stale, however long a copy runs.
-    lock_.setStaleLockTime(0);
+bool isPrivateFolder(const QString& path) {
+    if (path.isEmpty()) return false;
+#if defined(Q_OS_UNIX)
+    struct stat info {};
+    return ::lstat(QFile::encodeName(path).constData(), &info) == 0 && S_ISDIR(info.st_mode) &&
+           info.st_uid == ::getuid() && (info.st_mode & 07777) == 0700;
+#else
+    return QFileInfo(path).isDir();
+#endif
+}
+
+QStringList SingleInstance::defaultFolders() {
+    QStringList folders;
+    // Qt answers nothing here when the folder it would use is someone else's.
+    const QString runtime = QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation);
+    if (!runtime.isEmpty()) folders << runtime;
+    try {
+        folders << frame::privateTemporaryFolder();
+    } catch (const frame::Failure&) {
+        // none to be had: the copy runs unguarded
+    }
+    return folders;
+}
+
+SingleInstance::SingleInstance(const QStringList& folders, QObject* parent) : QObject(parent) {
+    for (const QString& folder : folders.isEmpty() ? defaultFolders() : folders) {
+        if (!isPrivateFolder(folder)) continue;
+        folder_ = folder;
+        base_ = QDir(folder).filePath(QStringLiteral("brevanta-") + userPart());
+        lock_ = std::make_unique<QLockFile>(lockFileName());
+        // Only a lock whose owner is gone counts as stale, however long a copy runs.
+        lock_->setStaleLockTime(0);
+        break;
+    }
 }
 
 SingleInstance::~SingleInstance() { release(); }
 
+QString SingleInstance::lockFileName() const { return base_.isEmpty() ? QString() : base_ + QStringLiteral(".lock"); }
+
+QString SingleInstance::serverName() const { return base_.isEmpty() ? QString() : base_ + QStringLiteral(".socket"); }
+
 void SingleInstance::release() {
     if (gHolder == this) gHolder = nullptr;
     server_.close();
-    lock_.unlock();
+    if (lock_) lock_->unlock();
 }
 
 SingleInstance::Role SingleInstance::claim() {
-    if (lock_.tryLock(0)) {
+    if (!lock_) return Role::First;
+    if (lock_->tryLock(0)) {
         listen();
         return Role::First;
     }
-    if (lock_.error() != QLockFile::LockFailedError) return Role::First;
+    if (lock_->error() != QLockFile::LockFailedError) return Role::First;
     if (askRunningCopyToShow()) return Role::Later;
     // Nobody answers: a copy that died between creating the lock file and
     // writing its number into it. A live owner keeps the file locked, and
     // then the removal fails.
-    if (lock_.removeStaleLockFile() && lock_.tryLock(0)) {
+    if (lock_->removeStaleLockFile() && lock_->tryLock(0)) {
         listen();
         return Role::First;
     }
-    return Role::Later;
+    // A holder that does not answer (hung, or stopped): a window of our own
+    // rather than none.
+    return Role::First;
 }
 
 void SingleInstance::listen() {
@@ -81,13 +124,17 @@ void SingleInstance::listen() {
     // A socket left by a copy that was killed is ours to remove: we hold the lock.
     QLocalServer::removeServer(serverName());
     server_.setSocketOptions(QLocalServer::UserAccessOption);
-    if (!server_.listen(serverName())) return;  // this copy still runs; later copies just end
+    if (!server_.listen(serverName())) return;  // this copy still runs; later copies open their own
     connect(&server_, &QLocalServer::newConnection, this, [this] {
         while (QLocalSocket* caller = server_.nextPendingConnection()) {
             connect(caller, &QLocalSocket::disconnected, caller, &QObject::deleteLater);
             connect(caller, &QLocalSocket::readyRead, this, [this, caller] {
                 if (!caller->canReadLine()) return;
-                if (caller->readLine() == kShowMessage) emit showRequested();
+                if (caller->readLine() == kShowMessage) {
+                    emit showRequested();
+                    caller->write(kShownAnswer);
+                    caller->flush();
+                }
                 caller->disconnectFromServer();
             });
         }
@@ -96,18 +143,24 @@ void SingleInstance::listen() {
 
 bool SingleInstance::askRunningCopyToShow() {
     // The running copy may have taken the lock a moment ago and not listen yet.
-    for (int attempt = 0; attempt < 30; ++attempt) {
+    const QDeadlineTimer deadline(kAnswerMilliseconds);
+    while (true) {
         QLocalSocket socket;
         socket.connectToServer(serverName());
-        if (socket.waitForConnected(200)) {
+        if (socket.waitForConnected(remaining(deadline))) {
+            // A connection alone proves little: the system accepts it for a
+            // copy that hangs. Only the running copy's answer counts.
             socket.write(kShowMessage);
-            socket.waitForBytesWritten(1000);
-            socket.disconnectFromServer();
-            return true;
+            socket.flush();
+            while (!socket.canReadLine() && socket.waitForReadyRead(remaining(deadline))) {
+            }
+            const bool answered = socket.canReadLine() && socket.readLine() == kShownAnswer;
+            socket.abort();
+            return answered;
         }
-        QThread::msleep(100);
+        if (deadline.hasExpired()) return false;
+        QThread::msleep(50);
     }
-    return false;
 }
 
 }  // namespace brevanta::app

@@ -136,7 +136,11 @@ void generateCheckRegister(int selector, const reg::TransactionSource& transacti
     });
     windows.phaseFinished("reopen");
     if (picture) {
-        proc.step(174, [&] { host::saveCellsActivesheet(book, picturePath); });
+        proc.step(174, [&] {
+            host::saveCellsActivesheet(book, picturePath,
+                                       windows.pictureThroughClipboard() ? host::PictureRoute::Clipboard
+                                                                         : host::PictureRoute::Direct);
+        });
         proc.step(176, [&] { must(second).setDisplayAlerts(false); });
         proc.step(178, [&] { must(book).close(); });
         proc.step(180, [&] { must(second).quit(); });

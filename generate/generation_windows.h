@@ -23,6 +23,9 @@ public:
     // False when nobody will look at the picture (the headless generator
     // asked only for the workbook): the reopen and export are then left out.
     virtual bool wantsPicture() const { return true; }
+    // False when the picture must not pass through the user's clipboard
+    // (the headless generator): it is then taken from the sheet directly.
+    virtual bool pictureThroughClipboard() const { return true; }
     // Called after each phase of the generation ("layout", "save", "reopen", "picture", "preview").
     virtual void phaseFinished(const char* phase) { (void)phase; }
 };

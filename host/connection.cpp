@@ -102,7 +102,7 @@ ApplicationPtr openWorkbookInNewExcel(const QString& path) {
     return app;
 }
 
-void saveCellsActivesheet(const WorkbookPtr& workbook, const QString& path) {
+void saveCellsActivesheet(const WorkbookPtr& workbook, const QString& path, PictureRoute route) {
     frame::Procedure proc(QStringLiteral("Excel1"), QStringLiteral("saveCellsActivesheet"));
     WorksheetPtr sheet;
     int lastRow = 0;
@@ -117,9 +117,14 @@ void saveCellsActivesheet(const WorkbookPtr& workbook, const QString& path) {
         lastColumn = must(must(columns).item(columns->count())).column();
     });
     if (!proc.test(106, [&] { return lastRow > 1 && lastColumn > 1; })) return;
-    proc.step(110, [&] { must(must(sheet).usedRange()).copyPicture(); });
+    paint::SharedPicture picture;
+    proc.step(110, [&] {
+        RangePtr used = must(sheet).usedRange();
+        if (route == PictureRoute::Direct) picture = must(used).picture();
+        else must(used).copyPicture();
+    });
     proc.step(112, [&] {
-        const paint::SharedPicture picture = frame::getClipboardPicture(0);
+        if (route == PictureRoute::Clipboard) picture = frame::getClipboardPicture(0);
         if (!picture || picture->isNull()) throw frame::Failure(QStringLiteral("Invalid picture"));
         if (!paint::savePictureFile(*picture, path))
             throw frame::Failure(QStringLiteral("Path/File access error"));

@@ -44,9 +44,15 @@ int saveFormatForVersion(const QString& versionText);
 // A new host instance with the workbook at `path` open in it.
 ApplicationPtr openWorkbookInNewExcel(const QString& path);
 
+// How the sheet's picture reaches the file: the window copies it through the
+// clipboard, as a user sees it done; the headless tool takes it directly and
+// leaves the user's clipboard alone.
+enum class PictureRoute { Clipboard, Direct };
+
 // Writes a bitmap of the used range of the workbook's active sheet to
-// `path` through the clipboard, replacing any file there. Reports each
-// failed step itself. A used range ending in row 1 or column A writes nothing.
-void saveCellsActivesheet(const WorkbookPtr& workbook, const QString& path);
+// `path`, replacing any file there. Reports each failed step itself. A used
+// range ending in row 1 or column A writes nothing.
+void saveCellsActivesheet(const WorkbookPtr& workbook, const QString& path,
+                          PictureRoute route = PictureRoute::Clipboard);
 
 }  // namespace brevanta::host

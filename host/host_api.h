@@ -10,6 +10,7 @@
 #include <memory>
 #include <variant>
 
+#include "engine/paint/sheet_picture.h"
 #include "frame/failure.h"
 
 namespace brevanta::host {
@@ -152,6 +153,8 @@ public:
 
     // Puts a picture of the range, as displayed, on the clipboard.
     virtual void copyPicture() = 0;
+    // The same picture, handed back without the clipboard.
+    virtual paint::SharedPicture picture() = 0;
 };
 
 class PageSetup {

@@ -12,6 +12,7 @@
 #include "ledger/dates.h"
 #include "register/date_text.h"
 #include "register/transaction_source.h"
+#include "register/whole_characters.h"
 #include "statements/statement_values.h"
 
 namespace brevanta::reg {
@@ -45,7 +46,9 @@ bool CellEditing::edit(QTreeWidgetItem* row, int column) {
         dateEditor->setProperty("originalDate", dateEditor->date());
         editor = dateEditor;
     } else {
-        auto* lineEditor = new QLineEdit(row->text(column), list_->viewport());
+        auto* lineEditor = new QLineEdit(list_->viewport());
+        limitToWholeCharacters(lineEditor);
+        lineEditor->setText(row->text(column));
         lineEditor->selectAll();
         editor = lineEditor;
     }

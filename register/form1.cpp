@@ -3,6 +3,7 @@
 #include <QCloseEvent>
 #include <QDateEdit>
 #include <QEnterEvent>
+#include <QFileInfo>
 #include <QGroupBox>
 #include <QGuiApplication>
 #include <QHeaderView>
@@ -27,6 +28,7 @@
 #include "register/list_rescue.h"
 #include "register/list_menu.h"
 #include "register/program_icon.h"
+#include "register/whole_characters.h"
 #include "statements/register_csv.h"
 
 namespace brevanta::reg {
@@ -144,6 +146,7 @@ void Form1::buildControls() {
     auto textBox = [](QWidget* container, const char* name) {
         auto* control = new QLineEdit(container);
         control->setObjectName(QString::fromLatin1(name));
+        limitToWholeCharacters(control);
         return control;
     };
 
@@ -332,6 +335,10 @@ QString Form1::keepUnreadableList() {
     try {
         const QString copy = environment_.savedList.keepCopyAside(QDateTime::currentDateTime());
         if (copy.isEmpty()) return QStringLiteral("The stored transaction list could not be read.");
+        if (!QFileInfo(copy).isFile())
+            return QStringLiteral("The stored transaction list could not be read; the settings file, which is not a "
+                                  "regular file, was moved to ") +
+                   copy + QLatin1Char('.');
         return QStringLiteral("The stored transaction list could not be read; the settings file was copied to ") +
                copy + QStringLiteral(" before anything replaces it.");
     } catch (const frame::Failure& failure) {

@@ -4,8 +4,13 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QSettings>
+#include <QStandardPaths>
 #include <algorithm>
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
 #include <memory>
+#include <sys/stat.h>
 
 #include "frame/failure.h"
 #include "frame/ini_text.h"
@@ -123,6 +128,14 @@ std::vector<SavedRecord> decodeSavedList(const QString& value) {
 }
 
 namespace {
+// QSettings opens the file and reads it to its end: a FIFO would block the
+// start for ever, a device would never end. Anything but a regular file is
+// refused, looked at without being opened.
+bool isSomethingButARegularFile(const QString& path) {
+    struct stat info {};
+    return !path.isEmpty() && ::stat(QFile::encodeName(path).constData(), &info) == 0 && !S_ISREG(info.st_mode);
+}
+
 std::unique_ptr<QSettings> openSettings(const QString& iniFile) {
     auto settings = iniFile.isEmpty()
                         ? std::make_unique<QSettings>(QSettings::NativeFormat, QSettings::UserScope, kApplication)
@@ -133,6 +146,8 @@ std::unique_ptr<QSettings> openSettings(const QString& iniFile) {
 }  // namespace
 
 QString SavedListStore::read() const {
+    if (isSomethingButARegularFile(settingsFile()))
+        throw frame::Failure(settingsFile() + QStringLiteral(" is not a regular file"));
     const auto settings = openSettings(iniFile_);
     if (!settings->contains(kKey)) return {};
     // Only a text is a stored list. Anything else (a value with an unquoted
@@ -150,6 +165,14 @@ QString SavedListStore::keepCopyAside(const QDateTime& now) const {
     QString copy = stem;
     for (int number = 2; QFileInfo::exists(copy) || QFileInfo(copy).isSymLink(); ++number)
         copy = stem + QStringLiteral("-%1").arg(number);
+    if (isSomethingButARegularFile(path)) {
+        // Copying would read it (and block on a FIFO); it is moved aside
+        // whole instead, so that the next start does not meet it again.
+        if (::rename(QFile::encodeName(path).constData(), QFile::encodeName(copy).constData()) != 0)
+            throw frame::Failure(QStringLiteral("Cannot move ") + path + QStringLiteral(" aside: ") +
+                                 QString::fromLocal8Bit(std::strerror(errno)));
+        return copy;
+    }
     frame::copyFileSafely(path, copy);
     return copy;
 }
@@ -157,9 +180,12 @@ QString SavedListStore::keepCopyAside(const QDateTime& now) const {
 namespace {
 // Where the user's settings live as an INI file (Linux and the other
 // Unix-like systems but macOS); empty where they are kept otherwise.
+// Named as QSettings names it, without making a QSettings: that reads the
+// file at once, and the file must be looked at first.
 QString userSettingsFile() {
 #if defined(Q_OS_UNIX) && !defined(Q_OS_DARWIN)
-    return QSettings(QSettings::NativeFormat, QSettings::UserScope, kApplication).fileName();
+    return QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) + QLatin1Char('/') + kApplication +
+           QStringLiteral(".conf");
 #else
     return {};
 #endif

@@ -52,12 +52,15 @@ public:
 
     // The stored text, empty when none. Throws Failure ("Type mismatch")
     // when a value is stored but is not a text (a hand-edited file: a list
-    // of texts, a rectangle, a variant).
+    // of texts, a rectangle, a variant), and when the settings file is not
+    // a regular file (a FIFO would block, a device never end).
     QString read() const;
     // Copies the settings file aside as "<file>.unreadable-YYYYMMDD-HHMMSS"
     // (a number added when that name is taken), so that a value read() could
     // not read survives the next write; answers the copy's path, empty when
-    // the settings are no file. Throws Failure when the copy cannot be made.
+    // the settings are no file. Something other than a regular file (a
+    // FIFO, a device) is moved there instead of copied. Throws Failure when
+    // the copy cannot be made.
     QString keepCopyAside(const QDateTime& now) const;
     // Replaces the stored text. The settings file is replaced as a whole,
     // so a crash while writing leaves the old text or the new one; other

@@ -106,6 +106,7 @@ public:
     int row() const override;
     int column() const override;
     void copyPicture() override;
+    paint::SharedPicture picture() override;
 
     // For Font and Interior: reads and edits of the range's formats.
     SheetContext live() const { return handle_.live(); }

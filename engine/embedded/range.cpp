@@ -432,14 +432,18 @@ int EngineRange::column() const {
     return area_.firstCol + 1;
 }
 
-void EngineRange::copyPicture() {
+paint::SharedPicture EngineRange::picture() {
     auto context = live();
+    return std::make_shared<const paint::SheetPicture>(
+        paint::recordSheet(*context.book.book, context.sheet, context.calculator, area_, QLocale()));
+}
+
+void EngineRange::copyPicture() {
+    live();
     auto* application = qobject_cast<QGuiApplication*>(QCoreApplication::instance());
     if (!application || !QGuiApplication::clipboard())
         throw HostError(QStringLiteral("CopyPicture method of Range class failed"));
-    auto picture = std::make_shared<const paint::SheetPicture>(
-        paint::recordSheet(*context.book.book, context.sheet, context.calculator, area_, QLocale()));
-    QGuiApplication::clipboard()->setMimeData(new paint::PictureMimeData(std::move(picture)));
+    QGuiApplication::clipboard()->setMimeData(new paint::PictureMimeData(picture()));
 }
 
 }  // namespace brevanta::engine

@@ -1,16 +1,23 @@
 // The real program as a process, on the offscreen platform with a home of
 // its own: every change of the list survives a SIGKILL, also one in the
 // middle of storing a long list, and a second start only shows the first.
+// The driven program is the test executable; `brevanta` as shipped follows
+// no script.
 
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QFileInfo>
 #include <QProcess>
 #include <QRandomGenerator>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QThread>
 #include <csignal>
+#include <sys/stat.h>
 #include <gtest/gtest.h>
+
+#include <QSettings>
 
 #include "register/saved_list.h"
 
@@ -26,7 +33,7 @@ protected:
                               QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
     }
 
-    std::unique_ptr<QProcess> start(const QString& script) {
+    std::unique_ptr<QProcess> start(const QString& script, const QString& command = QStringLiteral(BREVANTA_COMMAND)) {
         auto program = std::make_unique<QProcess>();
         QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
         environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
@@ -38,7 +45,7 @@ protected:
         environment.remove(QStringLiteral("BREVANTA_TEST_SCRIPT"));
         if (!script.isEmpty()) environment.insert(QStringLiteral("BREVANTA_TEST_SCRIPT"), script);
         program->setProcessEnvironment(environment);
-        program->start(QStringLiteral(BREVANTA_COMMAND), {});
+        program->start(command, {});
         EXPECT_TRUE(program->waitForStarted(10000));
         return program;
     }
@@ -189,6 +196,80 @@ TEST_F(ProgramProcess, TheEndOfTheSessionStoresTheListAndEndsTheProgram) {
         EXPECT_EQ(stored(), list) << signalName;
         EXPECT_TRUE(list.contains(QStringLiteral("^Signal^"))) << list.toStdString();
     }
+}
+
+}  // namespace
+}  // namespace brevanta
+
+namespace brevanta {
+namespace {
+
+// A script that would wipe the stored list and end the program: the shipped
+// program neither runs it nor prints anything, and keeps the list.
+TEST_F(ProgramProcess, TheShippedProgramFollowsNoTestScript) {
+    QFile binary(QStringLiteral(BREVANTA_SHIPPED_COMMAND));
+    ASSERT_TRUE(binary.open(QIODevice::ReadOnly));
+    EXPECT_FALSE(binary.readAll().contains("BREVANTA_TEST_SCRIPT"));
+
+    const QString list = QStringLiteral("1/1/2013^1^Sold My Used Car^Automotive^Yes^^5000|");
+    reg::SavedListStore(settingsFile()).write(list);
+    auto shipped = start(QStringLiteral("print\nclear yes\nprint\nquit"), QStringLiteral(BREVANTA_SHIPPED_COMMAND));
+    // It listens once it holds the lock.
+    QDir run(home.filePath(QStringLiteral("run")));
+    QElapsedTimer waited;
+    waited.start();
+    while (run.entryList({QStringLiteral("*.socket")}, QDir::System).isEmpty()) {
+        ASSERT_LT(waited.elapsed(), 60000) << "the program never listened";
+        ASSERT_EQ(shipped->state(), QProcess::Running);
+        QThread::msleep(20);
+    }
+    // A second start ends at once only when the first one runs and answers:
+    // its start-up is over and the script, had it one, would have begun.
+    auto second = start(QString(), QStringLiteral(BREVANTA_SHIPPED_COMMAND));
+    ASSERT_TRUE(second->waitForFinished(20000));
+    EXPECT_EQ(second->exitCode(), 0);
+    // Its "quit" would have ended it; "print" would have written the list.
+    EXPECT_EQ(shipped->state(), QProcess::Running);
+    killHard(*shipped);
+    EXPECT_EQ(shipped->readAllStandardOutput(), QByteArray());
+    EXPECT_FALSE(shipped->readAllStandardError().contains("box "));
+    EXPECT_EQ(stored(), list);
+}
+
+}  // namespace
+}  // namespace brevanta
+
+namespace brevanta {
+namespace {
+
+// A FIFO planted where the settings file goes would block the start for
+// ever. The start goes on with one box and moves the FIFO aside: copying it
+// would block as well, and left in place it would meet the next start.
+TEST_F(ProgramProcess, AFifoAsTheSettingsFileIsMovedAsideWithOneBox) {
+    // The program's own idea of the file, named as QSettings names it.
+    EXPECT_EQ(QSettings(home.filePath(QStringLiteral("config/Halvorn.conf")), QSettings::IniFormat).fileName(),
+              settingsFile());
+    ASSERT_EQ(::mkfifo(QFile::encodeName(settingsFile()).constData(), 0600), 0);
+    auto program = start(QStringLiteral("add 1^After the FIFO^^^1^\nprint"));
+    const QString list = waitForLine(*program, QStringLiteral("list "));
+    waitForLine(*program, QStringLiteral("done"));
+    killHard(*program);
+    const QString errors = QString::fromUtf8(program->readAllStandardError());
+    const QStringList boxes = errors.split(QLatin1Char('\n')).filter(QRegularExpression(QStringLiteral("^box ")));
+    ASSERT_EQ(boxes.size(), 1) << boxes.join(QLatin1Char('\n')).toStdString();
+    EXPECT_TRUE(boxes[0].contains(QStringLiteral("is not a regular file"))) << boxes[0].toStdString();
+
+    const QStringList aside = QDir(home.filePath(QStringLiteral("config")))
+                                  .entryList({QStringLiteral("Halvorn.conf.unreadable-*")}, QDir::System);
+    ASSERT_EQ(aside.size(), 1);
+    struct stat info {};
+    ASSERT_EQ(::lstat(QFile::encodeName(home.filePath(QStringLiteral("config/") + aside[0])).constData(), &info), 0);
+    EXPECT_TRUE(S_ISFIFO(info.st_mode));
+    EXPECT_TRUE(errors.contains(QStringLiteral("was moved to ") + home.filePath(QStringLiteral("config/") + aside[0])))
+        << errors.toStdString();
+    // The list typed afterwards is stored in a regular file again.
+    EXPECT_TRUE(QFileInfo(settingsFile()).isFile());
+    EXPECT_EQ(stored(), list);
 }
 
 }  // namespace

@@ -29,6 +29,8 @@ public:
     void setPreviewExcelFile(const QString& path) override { excelFile = path; }
     void showPreview() override {}
     void tell(const QString& text) override { told << text; }
+    bool pictureThroughClipboard() const override { return throughClipboard; }
+    bool throughClipboard = true;
     paint::SharedPicture picture;
     QStringList told;
     QString excelFile;

@@ -4,7 +4,9 @@
 
 #include <gtest/gtest.h>
 
+#include <QClipboard>
 #include <QDir>
+#include <QGuiApplication>
 #include <QFile>
 #include <QImage>
 #include <QProcess>
@@ -12,6 +14,7 @@
 #include <QTemporaryDir>
 
 #include "engine/paint/picture_file.h"
+#include "engine/paint/picture_mime.h"
 #include "engine/embedded/embedded_host.h"
 #include "generate/check_register.h"
 #include "generate/palette.h"
@@ -87,6 +90,23 @@ TEST_F(EngineRegister, ExampleDataGivesTheSheetCellByCell) {
     EXPECT_EQ(reopened_->selection()->address(), QStringLiteral("$B$6"));
     ASSERT_TRUE(windows_.picture);
     EXPECT_FALSE(windows_.picture->isNull());
+}
+
+// The headless generation: the picture comes straight from the sheet, and
+// whatever the user had on the clipboard is still there afterwards.
+TEST_F(EngineRegister, TheHeadlessPictureLeavesTheClipboardAlone) {
+    QGuiApplication::clipboard()->setText(QStringLiteral("the user's own text"));
+    windows_.throughClipboard = false;
+    generate({row("1", "12.50", ""), row("2", "", "100")});
+    ASSERT_TRUE(windows_.picture);
+    EXPECT_FALSE(windows_.picture->isNull());
+    EXPECT_EQ(QGuiApplication::clipboard()->text(), QStringLiteral("the user's own text"));
+    EXPECT_FALSE(paint::pictureFromMimeData(QGuiApplication::clipboard()->mimeData()));
+
+    // The window's generation still copies it, as a user sees it done.
+    windows_.throughClipboard = true;
+    generate({row("1", "12.50", "")});
+    EXPECT_TRUE(paint::pictureFromMimeData(QGuiApplication::clipboard()->mimeData()));
 }
 
 TEST_F(EngineRegister, ZeroAmountRowsDoNotBreakTheBalancesBelow) {

@@ -317,6 +317,34 @@ TEST(RegisterCommand, BankCsvDatesAreReadAsTheFileOrTheUserSays) {
     EXPECT_EQ(run("en_US.UTF-8", {"--sample", "--date-order", "dmy", "-o", xls}, &output), 2);
 }
 
+// A statement's text reaches the terminal escaped: an ESC [2J in a bank's
+// error text or in the statement's name would clear the screen.
+TEST(RegisterCommand, ControlCharactersFromAStatementArePrintedEscaped) {
+    QTemporaryDir dir;
+    auto run = [&](const QStringList& arguments) {
+        QProcess process;
+        process.start(QStringLiteral(BREVANTA_REGISTER_COMMAND), arguments);
+        EXPECT_TRUE(process.waitForFinished(120000));
+        return process.readAllStandardOutput() + process.readAllStandardError();
+    };
+    const QString xls = dir.filePath(QStringLiteral("out.xls"));
+    QFile damaged(dir.filePath(QStringLiteral("damaged.qif")));
+    ASSERT_TRUE(damaged.open(QIODevice::WriteOnly));
+    damaged.write("!Type:Bank\nD\x1b[2J1/2/2025\x07\r\nT-1.00\n^\n");
+    damaged.close();
+    QByteArray printed = run({"--import", damaged.fileName(), "-o", xls});
+    EXPECT_TRUE(printed.contains("\\x1b[2J1/2/2025")) << printed.toStdString();
+    EXPECT_FALSE(printed.contains('\x1b'));
+    EXPECT_FALSE(printed.contains('\x07'));
+
+    // The summary on standard output names the statement file.
+    const QString named = dir.filePath(QStringLiteral("bank\x1b[2J.qif"));
+    ASSERT_TRUE(QFile::copy(QStringLiteral(STATEMENT_FIXTURES "/bank.qif"), named));
+    printed = run({"--sample", "--import", named, "--reconcile", "-o", xls});
+    EXPECT_TRUE(printed.contains("bank\\x1b[2J.qif: ")) << printed.toStdString();
+    EXPECT_FALSE(printed.contains('\x1b'));
+}
+
 TEST(RegisterCommand, WritesXlsOrXlsxByTheNameAndRefusesOtherNames) {
     QTemporaryDir dir;
     auto head = [](const QString& path) {

@@ -160,6 +160,26 @@ TEST(HostConnection, PictureOfTheUsedRangeReplacesTheFile) {
     EXPECT_EQ(written.size(), QSize(40, 20));
 }
 
+TEST(HostConnection, TheDirectPictureLeavesTheClipboardAlone) {
+    testsupport::SeamGuard seams;
+    fakehost::FactoryGuard hosts;
+    QTemporaryDir folder;
+    const QString path = folder.filePath(QStringLiteral("temp.bmp"));
+    QGuiApplication::clipboard()->setText(QStringLiteral("marker"));
+    host::saveCellsActivesheet(bookWithUsedRange(hosts, QStringLiteral("C3")), path, host::PictureRoute::Direct);
+    EXPECT_TRUE(seams.reporter.reports.empty());
+    EXPECT_EQ(QImage(path, "BMP").size(), QSize(40, 20));
+    EXPECT_EQ(hosts.world->count(QStringLiteral("CopyPicture")), 0);
+    EXPECT_EQ(QGuiApplication::clipboard()->text(), QStringLiteral("marker"));
+
+    // A sheet that gives no picture fails at the same line as the copy.
+    hosts.world->failOn = {QStringLiteral(".Picture")};
+    QFile::remove(path);
+    host::saveCellsActivesheet(bookWithUsedRange(hosts, QStringLiteral("C3")), path, host::PictureRoute::Direct);
+    EXPECT_EQ(seams.reporter.lines(), (std::vector<int>{110, 112}));
+    EXPECT_FALSE(QFile::exists(path));
+}
+
 TEST(HostConnection, UsedRangeEndingInRowOneOrColumnAWritesNothing) {
     testsupport::SeamGuard seams;
     fakehost::FactoryGuard hosts;

@@ -260,6 +260,12 @@ public:
         picture.fill(Qt::green);
         QGuiApplication::clipboard()->setImage(picture);
     }
+    paint::SharedPicture picture() override {
+        world_.record(name_ + QStringLiteral(".Picture"));
+        QImage picture(40, 20, QImage::Format_RGB32);
+        picture.fill(Qt::green);
+        return std::make_shared<const paint::SheetPicture>(paint::SheetPicture::fromImage(picture));
+    }
 
     bool contains(int row, int column) const {
         return row >= area_.top && row <= area_.bottom && column >= area_.left && column <= area_.right;

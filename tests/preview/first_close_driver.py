@@ -10,7 +10,10 @@ import ctypes.util
 import os
 import subprocess
 import sys
+import tempfile
 import time
+
+RUNTIME = tempfile.mkdtemp(prefix="brevanta-first-close-")
 
 x11 = ctypes.cdll.LoadLibrary(ctypes.util.find_library("X11"))
 x11.XOpenDisplay.restype = ctypes.c_void_p
@@ -53,7 +56,9 @@ def program_windows(visible_only):
 
 
 def one_run(program, when):
-    env = dict(os.environ, BREVANTA_TEST_SCRIPT="sample\ngenerate\n")
+    # A runtime folder of its own (mode 0700): a copy another test runs on
+    # this machine must not be the one that answers.
+    env = dict(os.environ, BREVANTA_TEST_SCRIPT="sample\ngenerate\n", XDG_RUNTIME_DIR=RUNTIME)
     process = subprocess.Popen([program], env=env, stdout=subprocess.DEVNULL, stderr=subprocess.PIPE)
     deadline = time.time() + 60
     main = preview = None
@@ -97,4 +102,8 @@ def main():
 
 
 if __name__ == "__main__":
-    sys.exit(main())
+    try:
+        status = main()
+    finally:
+        subprocess.run(["rm", "-rf", RUNTIME])
+    sys.exit(status)

@@ -1,11 +1,13 @@
 // The list's menu, dropped files and editing in place, through the window:
 // what the user sees in the list, the message, and the stored list.
 
+#include <QClipboard>
 #include <QCoreApplication>
 #include <QDir>
 #include <QScopeGuard>
 #include <QTemporaryDir>
 #include <QCompleter>
+#include <QGuiApplication>
 #include <QDateEdit>
 #include <QFile>
 #include <QLineEdit>
@@ -495,6 +497,53 @@ TEST_F(StatementWindow, AnImportedRowTakesItsPayeesRememberedCategory) {
     EXPECT_EQ(list[2], (reg::Transaction{"2025-01-16", "", "PAYROLL ACME WIDGETS", "Salary", "Yes", "", "1500.00"}));
     EXPECT_EQ(list[3][reg::Category], QString());  // a payee the list does not know
     EXPECT_EQ(completions(form->txtDescription).first(), QStringLiteral("Monthly service fee"));
+}
+
+}  // namespace
+
+namespace {
+
+// A pasted text past the 32,767 units a cell holds is cut before its last
+// whole character, never between the halves of a surrogate pair: 32,766
+// 'a' and U+1F600 are 32,768 units, and the emoji goes whole. (Texts are
+// compared as a whole, not printed: they are 32 K long.)
+TEST_F(StatementWindow, PastedTextIsCutOnAWholeCharacterInTheBoxesAndTheEditor) {
+    const QString emoji = QString::fromUcs4(U"\U0001F600");
+    const QString pasted = QString(32766, QLatin1Char('a')) + emoji;
+    QGuiApplication::clipboard()->setText(pasted);
+    form->txtDescription->clear();
+    form->txtDescription->paste();
+    EXPECT_TRUE(form->txtDescription->text() == QString(32766, QLatin1Char('a')));
+
+    // One unit more: the box's own limit would leave the first half alone.
+    QGuiApplication::clipboard()->setText(QString(32767, QLatin1Char('a')) + emoji);
+    form->txtCategory->clear();
+    form->txtCategory->paste();
+    EXPECT_TRUE(form->txtCategory->text() == QString(32767, QLatin1Char('a')));
+
+    // Pasted in front of a text already there: the text after the cursor stays.
+    QGuiApplication::clipboard()->setText(pasted);
+    form->txtNumber->setText(QStringLiteral("xy"));
+    form->txtNumber->setCursorPosition(0);
+    form->txtNumber->paste();
+    EXPECT_TRUE(form->txtNumber->text() == QString(32765, QLatin1Char('a')) + QStringLiteral("xy"));
+
+    // A text that fits keeps its pair.
+    QGuiApplication::clipboard()->setText(QString(32765, QLatin1Char('a')) + emoji);
+    form->txtCredit->clear();
+    form->txtCredit->paste();
+    EXPECT_TRUE(form->txtCredit->text().endsWith(emoji));
+
+    type("1/13/2025", "7", "Short", "10.00");
+    settle();
+    ASSERT_TRUE(menu->cellEditing().edit(item(0), reg::Description));
+    auto* editor = qobject_cast<QLineEdit*>(menu->cellEditing().editor());
+    ASSERT_NE(editor, nullptr);
+    QGuiApplication::clipboard()->setText(pasted);
+    editor->selectAll();
+    editor->paste();
+    EXPECT_TRUE(menu->cellEditing().commit());
+    EXPECT_TRUE(item(0)->text(reg::Description) == QString(32766, QLatin1Char('a')));
 }
 
 }  // namespace

@@ -1,8 +1,9 @@
 #pragma once
-// For tests only: when the environment variable BREVANTA_TEST_SCRIPT holds
-// actions, one a line, the program runs them once its window shows, so a
-// test can drive the real program as a process and kill it. Without the
-// variable nothing here does anything.
+// The driver of brevanta_scripted, the program's test executable (never
+// installed; `brevanta` itself has no such driver): when the environment
+// variable BREVANTA_TEST_SCRIPT holds actions, one a line, the program runs
+// them once its window shows, so a test can drive the real program as a
+// process and kill it. Without the variable nothing here does anything.
 //
 //   add N^Description^Category^Cleared^Debit^Credit  types the fields, presses Add
 //   select R            makes row R (from 1) the current row

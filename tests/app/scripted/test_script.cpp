@@ -1,4 +1,4 @@
-#include "app/test_script.h"
+#include "tests/app/scripted/test_script.h"
 
 #include <QLineEdit>
 #include <QTimer>

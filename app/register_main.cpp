@@ -167,7 +167,7 @@ struct Refusal {
 };
 
 // Input the register cannot take: exit status 1.
-Refusal refusal(const QString& message) { return {message, 1, false}; }
+Refusal inputRefused(const QString& message) { return {message, 1, false}; }
 // A command line the tool cannot follow: exit status 2, with the usage.
 Refusal usageError(const QString& message) { return {message, 2, true}; }
 // An input that cannot be read or understood: exit status 2.
@@ -240,7 +240,7 @@ int rowCountOf(const QString& text) {
     bool ok = false;
     const int n = text.toInt(&ok);
     if (!ok || n < 0) throw usageError(QStringLiteral("--rows needs a whole number of 0 or more, not \"") + text + QLatin1Char('"'));
-    if (n > generate::kMostTransactions) throw refusal(generate::tooManyTransactionsMessage(n));
+    if (n > generate::kMostTransactions) throw inputRefused(generate::tooManyTransactionsMessage(n));
     return n;
 }
 
@@ -336,9 +336,10 @@ QString readText(const QString& path) {
     if (!file.open(QIODevice::ReadOnly))
         throw unreadable(QStringLiteral("cannot read %1: %2").arg(path, file.errorString()));
     auto tooLarge = [&] {
-        return refusal(QStringLiteral("%1 is larger than the %2 MB any list the register can hold takes; it is not read")
-                           .arg(path)
-                           .arg(kLargestInput >> 20));
+        return inputRefused(
+            QStringLiteral("%1 is larger than the %2 MB any list the register can hold takes; it is not read")
+                .arg(path)
+                .arg(kLargestInput >> 20));
     };
     if (file.size() > kLargestInput) throw tooLarge();  // a plain file says its size; a device or pipe does not
     QByteArray bytes;
@@ -515,7 +516,7 @@ void importStatement(const Options& options, std::vector<reg::Transaction>& rows
 
 void checkRowLimit(const std::vector<reg::Transaction>& rows) {
     if (rows.size() > size_t(generate::kMostTransactions))
-        throw refusal(generate::tooManyTransactionsMessage(int(rows.size())));
+        throw inputRefused(generate::tooManyTransactionsMessage(int(rows.size())));
 }
 
 // --save-list and --export-csv: the list itself, written before the register.

@@ -7,6 +7,11 @@ namespace brevanta::app {
 
 InformationRequest informationRequest(int argc, const char* const* argv,
                                       std::initializer_list<std::string_view> valueOptions) {
+    return informationRequest(argc, argv, std::span(valueOptions.begin(), valueOptions.size()));
+}
+
+InformationRequest informationRequest(int argc, const char* const* argv,
+                                      std::span<const std::string_view> valueOptions) {
     for (int i = 1; i < argc; ++i) {
         const std::string_view argument = argv[i];
         if (argument == "--help" || argument == "-h") return InformationRequest::Help;
@@ -29,6 +34,11 @@ std::string versionText(std::string_view program) {
 std::optional<int> answerInformationRequest(int argc, const char* const* argv, std::string_view program,
                                             std::string_view usage,
                                             std::initializer_list<std::string_view> valueOptions) {
+    return answerInformationRequest(argc, argv, program, usage, std::span(valueOptions.begin(), valueOptions.size()));
+}
+
+std::optional<int> answerInformationRequest(int argc, const char* const* argv, std::string_view program,
+                                            std::string_view usage, std::span<const std::string_view> valueOptions) {
     std::string text;
     switch (informationRequest(argc, argv, valueOptions)) {
     case InformationRequest::None: return std::nullopt;

@@ -5,6 +5,7 @@
 
 #include <initializer_list>
 #include <optional>
+#include <span>
 #include <string>
 #include <string_view>
 
@@ -17,6 +18,8 @@ enum class InformationRequest { None, Help, Version };
 // so in "-o --help" the "--help" names a file and asks for nothing.
 InformationRequest informationRequest(int argc, const char* const* argv,
                                       std::initializer_list<std::string_view> valueOptions = {});
+InformationRequest informationRequest(int argc, const char* const* argv,
+                                      std::span<const std::string_view> valueOptions);
 
 // "<program> <version>" and the licence notice.
 std::string versionText(std::string_view program);
@@ -26,5 +29,7 @@ std::string versionText(std::string_view program);
 std::optional<int> answerInformationRequest(int argc, const char* const* argv, std::string_view program,
                                             std::string_view usage,
                                             std::initializer_list<std::string_view> valueOptions = {});
+std::optional<int> answerInformationRequest(int argc, const char* const* argv, std::string_view program,
+                                            std::string_view usage, std::span<const std::string_view> valueOptions);
 
 }  // namespace brevanta::app

@@ -5,6 +5,7 @@
 
 #include <sys/resource.h>
 
+#include <QCommandLineParser>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
@@ -14,8 +15,13 @@
 #include <QBuffer>
 #include <QTemporaryDir>
 #include <cstdio>
+#include <cstring>
 #include <new>
 #include <optional>
+#include <span>
+#include <string>
+#include <string_view>
+#include <vector>
 
 #include "app/information_options.h"
 #include "app/terminal_text.h"
@@ -34,6 +40,7 @@
 #include "host/connection.h"
 #include "host/host_factory.h"
 #include "print/sheet_printout.h"
+#include "register/sample_transactions.h"
 #include "register/saved_list.h"
 #include "statements/reconciler.h"
 #include "statements/register_csv.h"
@@ -156,85 +163,170 @@ struct Options {
     bool timings = false;
 };
 
-// Input the register cannot take: a message and exit status 1.
-[[noreturn]] void refuse(const QString& message) {
-    printErr(QStringLiteral("brevanta-register: ") + message + QLatin1Char('\n'));
-    std::exit(1);
+// A run the tool declines: the message main prints, with the usage after it
+// for a bad command line, and the exit status main answers.
+struct Refusal {
+    QString message;
+    int status = 1;
+    bool withUsage = false;
+};
+
+// Input the register cannot take: exit status 1.
+Refusal inputRefused(const QString& message) { return {message, 1, false}; }
+// A command line the tool cannot follow: exit status 2, with the usage.
+Refusal usageError(const QString& message) { return {message, 2, true}; }
+// An input that cannot be read or understood: exit status 2.
+Refusal unreadable(const QString& message) { return {message, 2, false}; }
+
+// Every option but --help and --version, which are answered before the
+// command line is read. An option with a value name takes one.
+struct OptionSpelling {
+    const char* name;
+    const char* otherName;
+    const char* valueName;
+};
+constexpr OptionSpelling kOptions[] = {
+    {"list", nullptr, "FILE"},       {"csv", nullptr, "FILE"},         {"sample", nullptr, nullptr},
+    {"rows", nullptr, "N"},          {"o", "output", "OUT"},           {"picture", nullptr, "OUT"},
+    {"pdf", nullptr, "OUT"},         {"from-xls", nullptr, "FILE"},    {"import", nullptr, "FILE"},
+    {"reconcile", nullptr, nullptr}, {"save-list", nullptr, "FILE"},   {"export-csv", nullptr, "FILE"},
+    {"date-order", nullptr, "ORDER"}, {"decimal-mark", nullptr, "MARK"}, {"timings", nullptr, nullptr},
+};
+
+// An option's name as typed: "-o", "--output".
+QString dashed(const char* name) {
+    return QLatin1String(std::strlen(name) == 1 ? "-" : "--") + QLatin1String(name);
 }
 
-[[noreturn]] void usageError(const QString& message) {
-    printErr(QStringLiteral("brevanta-register: ") + message + QStringLiteral("\n\n"));
-    std::fputs(kUsage, stderr);
-    std::exit(2);
+// "-o", "--output", "--list" and the rest: the options that take the next argument as their value.
+std::span<const std::string_view> valueOptionSpellings() {
+    static const std::vector<std::string> spellings = [] {
+        std::vector<std::string> all;
+        for (const OptionSpelling& option : kOptions)
+            if (option.valueName)
+                for (const char* name : {option.name, option.otherName})
+                    if (name) all.push_back(dashed(name).toStdString());
+        return all;
+    }();
+    static const std::vector<std::string_view> views(spellings.begin(), spellings.end());
+    return views;
+}
+
+// The argument the parser named `name` as the user typed it ("--bogus=1", "-x").
+QString typedArgument(const QStringList& arguments, const QString& name) {
+    const QString longForm = QStringLiteral("--") + name;
+    for (const QString& argument : arguments.mid(1)) {
+        if (argument == longForm || argument.startsWith(longForm + QLatin1Char('='))) return argument;
+        if (name.size() == 1 && argument.startsWith(QLatin1Char('-')) && !argument.startsWith(QLatin1String("--")) &&
+            argument.contains(name))
+            return argument;
+    }
+    return name.size() == 1 ? QLatin1Char('-') + name : longForm;
+}
+
+// What is wrong with a command line the parser could not read, in the tool's words.
+QString parseFault(const QCommandLineParser& parser, const QStringList& arguments) {
+    if (!parser.unknownOptionNames().isEmpty())
+        return QStringLiteral("unknown argument \"") + typedArgument(arguments, parser.unknownOptionNames().first()) +
+               QLatin1Char('"');
+    // Otherwise a value is missing after the last argument, or given to an option that takes none.
+    const QString last = arguments.last();
+    for (const std::string_view spelling : valueOptionSpellings())
+        if (last == QLatin1String(spelling.data(), qsizetype(spelling.size())))
+            return last + QStringLiteral(" needs a value");
+    for (const QString& argument : arguments.mid(1))
+        for (const OptionSpelling& option : kOptions)
+            if (!option.valueName && argument.startsWith(dashed(option.name) + QLatin1Char('=')))
+                return QStringLiteral("unknown argument \"") + argument + QLatin1Char('"');
+    return parser.errorText();
+}
+
+int rowCountOf(const QString& text) {
+    bool ok = false;
+    const int n = text.toInt(&ok);
+    if (!ok || n < 0) throw usageError(QStringLiteral("--rows needs a whole number of 0 or more, not \"") + text + QLatin1Char('"'));
+    if (n > generate::kMostTransactions) throw inputRefused(generate::tooManyTransactionsMessage(n));
+    return n;
+}
+
+statements::DateOrder dateOrderOf(const QString& order) {
+    if (order == QLatin1String("dmy")) return statements::DateOrder::DayMonthYear;
+    if (order == QLatin1String("mdy")) return statements::DateOrder::MonthDayYear;
+    if (order == QLatin1String("ymd")) return statements::DateOrder::YearMonthDay;
+    throw usageError(QStringLiteral("--date-order takes dmy, mdy or ymd, not \"") + order + QLatin1Char('"'));
+}
+
+QChar decimalMarkOf(const QString& mark) {
+    if (mark != QLatin1String(".") && mark != QLatin1String(","))
+        throw usageError(QStringLiteral("--decimal-mark takes . or , not \"") + mark + QLatin1Char('"'));
+    return mark.front();
+}
+
+// The options' values; an option given more than once takes its last value,
+// and every value given is checked.
+Options optionsOf(const QCommandLineParser& parser) {
+    Options options;
+    options.list = parser.value(QStringLiteral("list"));
+    options.csv = parser.value(QStringLiteral("csv"));
+    options.sample = parser.isSet(QStringLiteral("sample"));
+    for (const QString& text : parser.values(QStringLiteral("rows"))) options.rows = rowCountOf(text);
+    options.output = parser.value(QStringLiteral("output"));
+    options.picture = parser.value(QStringLiteral("picture"));
+    options.pdf = parser.value(QStringLiteral("pdf"));
+    options.fromXls = parser.value(QStringLiteral("from-xls"));
+    options.timings = parser.isSet(QStringLiteral("timings"));
+    options.statement = parser.value(QStringLiteral("import"));
+    options.reconcile = parser.isSet(QStringLiteral("reconcile"));
+    options.saveList = parser.value(QStringLiteral("save-list"));
+    options.exportCsv = parser.value(QStringLiteral("export-csv"));
+    for (const QString& order : parser.values(QStringLiteral("date-order"))) options.dateOrder = dateOrderOf(order);
+    for (const QString& mark : parser.values(QStringLiteral("decimal-mark"))) options.decimalMark = decimalMarkOf(mark);
+    return options;
 }
 
 bool isXls(const QString& path) { return path.endsWith(QLatin1String(".xls"), Qt::CaseInsensitive); }
 bool isXlsx(const QString& path) { return path.endsWith(QLatin1String(".xlsx"), Qt::CaseInsensitive); }
 
-Options parseArguments(const QStringList& arguments) {
-    Options options;
-    auto value = [&](int& i) {
-        if (i + 1 >= arguments.size()) usageError(arguments[i] + QStringLiteral(" needs a value"));
-        return arguments[++i];
-    };
-    for (int i = 1; i < arguments.size(); ++i) {
-        const QString& a = arguments[i];
-        if (a == QLatin1String("--list")) options.list = value(i);
-        else if (a == QLatin1String("--csv")) options.csv = value(i);
-        else if (a == QLatin1String("--sample")) options.sample = true;
-        else if (a == QLatin1String("--rows")) {
-            bool ok = false;
-            const QString text = value(i);
-            const int n = text.toInt(&ok);
-            if (!ok || n < 0) usageError(QStringLiteral("--rows needs a whole number of 0 or more, not \"") + text + QLatin1Char('"'));
-            if (n > generate::kMostTransactions) refuse(generate::tooManyTransactionsMessage(n));
-            options.rows = n;
-        } else if (a == QLatin1String("-o") || a == QLatin1String("--output")) options.output = value(i);
-        else if (a == QLatin1String("--picture")) options.picture = value(i);
-        else if (a == QLatin1String("--pdf")) options.pdf = value(i);
-        else if (a == QLatin1String("--from-xls")) options.fromXls = value(i);
-        else if (a == QLatin1String("--timings")) options.timings = true;
-        else if (a == QLatin1String("--import")) options.statement = value(i);
-        else if (a == QLatin1String("--reconcile")) options.reconcile = true;
-        else if (a == QLatin1String("--save-list")) options.saveList = value(i);
-        else if (a == QLatin1String("--export-csv")) options.exportCsv = value(i);
-        else if (a == QLatin1String("--date-order")) {
-            const QString order = value(i);
-            if (order == QLatin1String("dmy")) options.dateOrder = statements::DateOrder::DayMonthYear;
-            else if (order == QLatin1String("mdy")) options.dateOrder = statements::DateOrder::MonthDayYear;
-            else if (order == QLatin1String("ymd")) options.dateOrder = statements::DateOrder::YearMonthDay;
-            else usageError(QStringLiteral("--date-order takes dmy, mdy or ymd, not \"") + order + QLatin1Char('"'));
-        } else if (a == QLatin1String("--decimal-mark")) {
-            const QString mark = value(i);
-            if (mark != QLatin1String(".") && mark != QLatin1String(","))
-                usageError(QStringLiteral("--decimal-mark takes . or , not \"") + mark + QLatin1Char('"'));
-            options.decimalMark = mark.front();
-        }
-        else usageError(QStringLiteral("unknown argument \"") + a + QLatin1Char('"'));
-    }
+// The options that only make sense together, and the names of what is written.
+void checkCombination(const Options& options) {
     const int sources = int(!options.list.isEmpty()) + int(!options.csv.isEmpty()) + int(options.sample) +
                         int(options.rows.has_value()) + int(!options.fromXls.isEmpty());
     if (sources > 1 || (sources == 0 && options.statement.isEmpty()))
-        usageError(QStringLiteral("give exactly one of --list, --csv, --sample, --rows or --from-xls, or --import alone"));
-    if (options.reconcile && options.statement.isEmpty()) usageError(QStringLiteral("--reconcile needs --import FILE"));
+        throw usageError(QStringLiteral("give exactly one of --list, --csv, --sample, --rows or --from-xls, or --import alone"));
+    if (options.reconcile && options.statement.isEmpty()) throw usageError(QStringLiteral("--reconcile needs --import FILE"));
     if ((options.dateOrder || options.decimalMark) && options.statement.isEmpty())
-        usageError(QStringLiteral("--date-order and --decimal-mark need --import FILE"));
+        throw usageError(QStringLiteral("--date-order and --decimal-mark need --import FILE"));
     if (!options.fromXls.isEmpty() &&
         (!options.statement.isEmpty() || !options.saveList.isEmpty() || !options.exportCsv.isEmpty()))
-        usageError(QStringLiteral("--from-xls takes no --import, --save-list or --export-csv"));
+        throw usageError(QStringLiteral("--from-xls takes no --import, --save-list or --export-csv"));
     if (!options.picture.isEmpty() && !options.picture.endsWith(QLatin1String(".svg"), Qt::CaseInsensitive) &&
         !options.picture.endsWith(QLatin1String(".png"), Qt::CaseInsensitive))
-        usageError(QStringLiteral("--picture writes .svg or .png, not \"") + options.picture + QLatin1Char('"'));
+        throw usageError(QStringLiteral("--picture writes .svg or .png, not \"") + options.picture + QLatin1Char('"'));
     if (!options.fromXls.isEmpty()) {
         if (options.picture.isEmpty() && options.pdf.isEmpty())
-            usageError(QStringLiteral("--from-xls needs --picture OUT.svg or OUT.png, or --pdf OUT.pdf"));
-        if (!options.output.isEmpty()) usageError(QStringLiteral("--from-xls writes only a picture or a PDF; leave out -o"));
+            throw usageError(QStringLiteral("--from-xls needs --picture OUT.svg or OUT.png, or --pdf OUT.pdf"));
+        if (!options.output.isEmpty()) throw usageError(QStringLiteral("--from-xls writes only a picture or a PDF; leave out -o"));
     } else if (options.output.isEmpty() && options.pdf.isEmpty() &&
                (options.exportCsv.isEmpty() || !options.picture.isEmpty())) {
-        usageError(QStringLiteral("-o OUT.xls, -o OUT.xlsx or --pdf OUT.pdf is missing"));
+        throw usageError(QStringLiteral("-o OUT.xls, -o OUT.xlsx or --pdf OUT.pdf is missing"));
     } else if (!options.output.isEmpty() && !isXls(options.output) && !isXlsx(options.output)) {
-        usageError(QStringLiteral("-o writes .xls or .xlsx, not \"") + options.output + QLatin1Char('"'));
+        throw usageError(QStringLiteral("-o writes .xls or .xlsx, not \"") + options.output + QLatin1Char('"'));
     }
+}
+
+// The command line (without the options Qt itself took) as the run needs it.
+Options parseArguments(const QStringList& arguments) {
+    QCommandLineParser parser;
+    for (const OptionSpelling& option : kOptions) {
+        QStringList names{QLatin1String(option.name)};
+        if (option.otherName) names << QLatin1String(option.otherName);
+        parser.addOption(QCommandLineOption(names, QString(), option.valueName ? QLatin1String(option.valueName) : QString()));
+    }
+    if (!parser.parse(arguments)) throw usageError(parseFault(parser, arguments));
+    if (!parser.positionalArguments().isEmpty())
+        throw usageError(QStringLiteral("unknown argument \"") + parser.positionalArguments().first() + QLatin1Char('"'));
+    Options options = optionsOf(parser);
+    checkCombination(options);
     return options;
 }
 
@@ -246,27 +338,24 @@ constexpr qint64 kLargestInput = qint64(256) << 20;
 // file (a device, a mistaken name) is refused instead of filling memory.
 QString readText(const QString& path) {
     QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) {
-        printErr(QStringLiteral("brevanta-register: cannot read %1: %2\n").arg(path, file.errorString()));
-        std::exit(2);
-    }
+    if (!file.open(QIODevice::ReadOnly))
+        throw unreadable(QStringLiteral("cannot read %1: %2").arg(path, file.errorString()));
     auto tooLarge = [&] {
-        refuse(QStringLiteral("%1 is larger than the %2 MB any list the register can hold takes; it is not read")
-                   .arg(path)
-                   .arg(kLargestInput >> 20));
+        return inputRefused(
+            QStringLiteral("%1 is larger than the %2 MB any list the register can hold takes; it is not read")
+                .arg(path)
+                .arg(kLargestInput >> 20));
     };
-    if (file.size() > kLargestInput) tooLarge();  // a plain file says its size; a device or pipe does not
+    if (file.size() > kLargestInput) throw tooLarge();  // a plain file says its size; a device or pipe does not
     QByteArray bytes;
     while (true) {
         const QByteArray piece = file.read(qint64(1) << 20);
         if (piece.isEmpty()) break;
         bytes += piece;
-        if (bytes.size() > kLargestInput) tooLarge();
+        if (bytes.size() > kLargestInput) throw tooLarge();
     }
-    if (file.error() != QFileDevice::NoError) {
-        printErr(QStringLiteral("brevanta-register: cannot read %1: %2\n").arg(path, file.errorString()));
-        std::exit(2);
-    }
+    if (file.error() != QFileDevice::NoError)
+        throw unreadable(QStringLiteral("cannot read %1: %2").arg(path, file.errorString()));
     frame::DecodedText decoded = frame::decodeText(bytes);
     if (decoded.encoding == frame::TextEncoding::Windows1252)
         printErr(QStringLiteral("brevanta-register: %1 is not UTF-8; it is read as Windows-1252\n").arg(path));
@@ -385,15 +474,151 @@ statements::StatementReading readStatementAsTold(const Options& options) {
     return *statements::readStatement(options.statement, read);
 }
 
-}  // namespace
 
-namespace {
+// ---- The phases of a run ----
 
-int run(int argc, char** argv) {
-    // Without a display, Qt's offscreen platform serves (the picture is drawn with its fonts).
+// Without a display, Qt's offscreen platform serves (the picture goes through the clipboard).
+void useOffscreenWithoutDisplay() {
     if (qEnvironmentVariableIsEmpty("DISPLAY") && qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY") &&
         qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
+}
+
+// The transactions the command line names: a saved list, a CSV file, the
+// examples, a synthetic count, or none (a statement alone).
+std::vector<reg::Transaction> readTransactions(const Options& options) {
+    std::vector<reg::Transaction> rows;
+    if (!options.list.isEmpty()) {
+        for (const reg::SavedRecord& record : reg::decodeSavedList(withoutOneTrailingLineBreak(readText(options.list))))
+            rows.push_back(record.fields);
+    } else if (!options.csv.isEmpty()) {
+        rows = statements::transactionsFromCsv(readText(options.csv));
+    } else if (options.sample) {
+        rows = reg::sampleTransactions();
+    } else if (options.rows) {
+        rows = syntheticRows(*options.rows);
+    }
+    return rows;
+}
+
+// Matches the statement against the rows: matched rows are marked cleared,
+// the rest added. All or nothing: a damaged statement stops the run here,
+// before anything is written.
+void importStatement(const Options& options, std::vector<reg::Transaction>& rows) {
+    const statements::StatementReading reading = readStatementAsTold(options);
+    const statements::Reconciliation reconciliation = statements::reconcile(rows, reading.statement);
+    statements::applyReconciliation(rows, reconciliation);
+    const QString fileName = QFileInfo(options.statement).fileName();
+    if (options.reconcile)
+        printText(stdout, statements::reconciliationSummary(fileName, reconciliation) + QLatin1Char('\n') +
+                              (reading.formNote.isEmpty() ? QString() : reading.formNote + QLatin1Char('\n')));
+    else if (!reading.formNote.isEmpty())
+        printErr(QStringLiteral("brevanta-register: %1: %2\n").arg(fileName, reading.formNote));
+}
+
+void checkRowLimit(const std::vector<reg::Transaction>& rows) {
+    if (rows.size() > size_t(generate::kMostTransactions))
+        throw inputRefused(generate::tooManyTransactionsMessage(int(rows.size())));
+}
+
+// --save-list and --export-csv: the list itself, written before the register.
+void writeListFiles(const Options& options, const std::vector<reg::Transaction>& rows) {
+    if (!options.saveList.isEmpty()) frame::writeFileSafely(options.saveList, reg::encodeSavedList(rows).toUtf8());
+    if (!options.exportCsv.isEmpty()) statements::exportListAsCsv(reg::TransactionList(rows), options.exportCsv);
+}
+
+// The rows the register is laid out from, with the list files written. A
+// refused run writes nothing, the saved list included.
+std::vector<reg::Transaction> prepareTransactions(const Options& options) {
+    try {
+        std::vector<reg::Transaction> rows = readTransactions(options);
+        if (!options.statement.isEmpty()) importStatement(options, rows);
+        checkRowLimit(rows);
+        writeListFiles(options, rows);
+        return rows;
+    } catch (const frame::Failure& failure) {
+        throw unreadable(failure.description());
+    }
+}
+
+// A private temporary folder, so runs side by side never share the picture file.
+void usePrivateTemporaryFolder(const QTemporaryDir& temporary) {
+    if (!temporary.isValid()) throw unreadable(QStringLiteral("cannot make a temporary folder"));
+    qputenv("TEMP", QDir::toNativeSeparators(temporary.path()).toLocal8Bit());
+}
+
+// --from-xls: the picture and the PDF of an existing workbook's active sheet.
+bool writeWorkbookPictureAndPdf(const Options& options, const QTemporaryDir& temporary, PhaseClock& clock,
+                                const PrintingReporter& reporter) {
+    if (!QFileInfo(options.fromXls).isReadable()) throw unreadable(QStringLiteral("cannot read %1").arg(options.fromXls));
+    bool ok = true;
+    if (!options.picture.isEmpty()) {
+        const QString bitmap = temporary.filePath(QLatin1String(generate::kPictureFileName));
+        host::ApplicationPtr app;
+        host::WorkbookPtr book;
+        frame::Procedure proc(QStringLiteral("Excel1"), QStringLiteral("PictureOfWorkbook"));
+        proc.step(100, [&] { app = host::openWorkbookInNewExcel(QFileInfo(options.fromXls).absoluteFilePath()); });
+        proc.step(102, [&] { book = host::must(app).workbooks().item(app->workbooks().count()); });
+        clock.mark("open");
+        host::saveCellsActivesheet(book, bitmap, host::PictureRoute::Direct);
+        proc.step(104, [&] { host::must(app).quit(); });
+        clock.mark("picture");
+        ok = writePicture(paint::loadPictureFile(bitmap), options.picture) && reporter.count == 0;
+    }
+    if (!options.pdf.isEmpty()) {
+        ok = writePdf(options.fromXls, options.pdf) && ok;
+        clock.mark("pdf");
+    }
+    return ok;
+}
+
+// The workbook where -o says, as .xls (a copy of the generation's) or as
+// .xlsx (made from it as the preview's Save does). Each failure is printed once.
+bool saveWorkbook(const QString& generated, const QString& output) {
+    if (generated.isEmpty() || !QFile::exists(generated)) {
+        printErr(QStringLiteral("brevanta-register: no workbook was produced\n"));
+        return false;
+    }
+    if (output.isEmpty()) return true;
+    if (isXlsx(output)) {
+        try {
+            xlsx::convertXlsWorkbook(generated, output);
+        } catch (const frame::Failure& failure) {
+            printErr(QStringLiteral("brevanta-register: ") + failure.description() + QLatin1Char('\n'));
+            return false;
+        }
+        return true;
+    }
+    return replaceFile(generated, output);
+}
+
+// The register laid out by the window's own generation, and the workbook,
+// picture and PDF written where asked.
+bool generateAndWriteRegister(const Options& options, std::vector<reg::Transaction> rows, PhaseClock& clock) {
+    const reg::TransactionList transactions(std::move(rows));
+    generate::initPalette();
+    HeadlessWindows windows(clock, !options.picture.isEmpty());
+    generate::generateCheckRegister(1, transactions, windows);
+
+    bool ok = saveWorkbook(windows.excelFile, options.output);
+    if (!options.picture.isEmpty() && !writePicture(windows.picture, options.picture)) ok = false;
+    clock.mark("output");
+    if (!options.pdf.isEmpty() && !windows.excelFile.isEmpty()) {
+        // From the workbook as written, so the PDF prints what the file holds.
+        if (!writePdf(windows.excelFile, options.pdf)) ok = false;
+        clock.mark("pdf");
+    }
+    return ok;
+}
+
+// The exit status of a run that got to its end: 0 when nothing failed.
+int finish(const Options& options, const PhaseClock& clock, bool ok) {
+    if (options.timings) clock.print();
+    return ok ? 0 : 1;
+}
+
+int run(int argc, char** argv) {
+    useOffscreenWithoutDisplay();
     QGuiApplication application(argc, argv);
     const Options options = parseArguments(QCoreApplication::arguments());
 
@@ -404,130 +629,44 @@ int run(int argc, char** argv) {
     host::setHostFactory(&hosts);
 
     // The input is read before the temporary folder exists, so that a
-    // refusal (which ends at once) leaves nothing behind.
+    // refusal leaves nothing behind.
     std::vector<reg::Transaction> rows;
     if (options.fromXls.isEmpty()) {
-        try {
-            if (!options.list.isEmpty()) {
-                for (const reg::SavedRecord& record :
-                     reg::decodeSavedList(withoutOneTrailingLineBreak(readText(options.list))))
-                    rows.push_back(record.fields);
-            } else if (!options.csv.isEmpty()) {
-                rows = statements::transactionsFromCsv(readText(options.csv));
-            } else if (options.sample) {
-                rows = {{"2013-01-01", "1", "Sold My Used Car", "Automotive", "Yes", "", "5000"},
-                        {"2013-01-02", "2", "Thundercats Collection", "Toys", "Yes", "", "55"}};
-            } else if (options.rows) {
-                rows = syntheticRows(*options.rows);
-            }
-            if (!options.statement.isEmpty()) {
-                // All or nothing: a damaged statement stops here, before any workbook is written.
-                const statements::StatementReading reading = readStatementAsTold(options);
-                const statements::Reconciliation reconciliation = statements::reconcile(rows, reading.statement);
-                statements::applyReconciliation(rows, reconciliation);
-                const QString fileName = QFileInfo(options.statement).fileName();
-                if (options.reconcile)
-                    printText(stdout, statements::reconciliationSummary(fileName, reconciliation) + QLatin1Char('\n') +
-                                          (reading.formNote.isEmpty() ? QString() : reading.formNote + QLatin1Char('\n')));
-                else if (!reading.formNote.isEmpty())
-                    printErr(QStringLiteral("brevanta-register: %1: %2\n").arg(fileName, reading.formNote));
-            }
-            // A refused run writes nothing, the saved list included.
-            if (rows.size() > size_t(generate::kMostTransactions))
-                refuse(generate::tooManyTransactionsMessage(int(rows.size())));
-            if (!options.saveList.isEmpty())
-                frame::writeFileSafely(options.saveList, reg::encodeSavedList(rows).toUtf8());
-            if (!options.exportCsv.isEmpty()) statements::exportListAsCsv(reg::TransactionList(rows), options.exportCsv);
-        } catch (const frame::Failure& failure) {
-            printErr(QStringLiteral("brevanta-register: ") + failure.description() + QLatin1Char('\n'));
-            return 2;
-        }
+        rows = prepareTransactions(options);
         clock.mark("input");
-        if (options.output.isEmpty() && options.pdf.isEmpty() && options.picture.isEmpty()) {
-            if (options.timings) clock.print();
-            return 0;  // the CSV alone was asked for, which holds any number of transactions
-        }
-        if (rows.size() > size_t(generate::kMostTransactions)) refuse(generate::tooManyTransactionsMessage(int(rows.size())));
+        // The CSV alone was asked for, which holds any number of transactions.
+        if (options.output.isEmpty() && options.pdf.isEmpty() && options.picture.isEmpty())
+            return finish(options, clock, true);
     }
 
-    // A private temporary folder, so runs side by side never share the picture file.
     QTemporaryDir temporary;
-    if (!temporary.isValid()) {
-        printErr(QStringLiteral("brevanta-register: cannot make a temporary folder\n"));
-        return 2;
-    }
-    qputenv("TEMP", QDir::toNativeSeparators(temporary.path()).toLocal8Bit());
+    usePrivateTemporaryFolder(temporary);
+    if (!options.fromXls.isEmpty())
+        return finish(options, clock, writeWorkbookPictureAndPdf(options, temporary, clock, reporter));
+    const bool written = generateAndWriteRegister(options, std::move(rows), clock);
+    return finish(options, clock, written && reporter.count == 0);
+}
 
-    bool ok = true;
-    if (!options.fromXls.isEmpty()) {
-        if (!QFileInfo(options.fromXls).isReadable()) {
-            printErr(QStringLiteral("brevanta-register: cannot read %1\n").arg(options.fromXls));
-            return 2;
-        }
-        const QString bitmap = temporary.filePath(QLatin1String(generate::kPictureFileName));
-        host::ApplicationPtr app;
-        host::WorkbookPtr book;
-        frame::Procedure proc(QStringLiteral("Excel1"), QStringLiteral("PictureOfWorkbook"));
-        if (!options.picture.isEmpty()) {
-            proc.step(100, [&] { app = host::openWorkbookInNewExcel(QFileInfo(options.fromXls).absoluteFilePath()); });
-            proc.step(102, [&] { book = host::must(app).workbooks().item(app->workbooks().count()); });
-            clock.mark("open");
-            host::saveCellsActivesheet(book, bitmap, host::PictureRoute::Direct);
-            proc.step(104, [&] { host::must(app).quit(); });
-            clock.mark("picture");
-            ok = writePicture(paint::loadPictureFile(bitmap), options.picture) && reporter.count == 0;
-        }
-        if (!options.pdf.isEmpty()) {
-            ok = writePdf(options.fromXls, options.pdf) && ok;
-            clock.mark("pdf");
-        }
-        if (options.timings) clock.print();
-        return ok ? 0 : 1;
+// A declined run: its message, and the usage after a bad command line.
+int reportRefusal(const Refusal& refusal) {
+    printErr(QStringLiteral("brevanta-register: ") + refusal.message + QLatin1Char('\n'));
+    if (refusal.withUsage) {
+        std::fputc('\n', stderr);
+        std::fputs(kUsage, stderr);
     }
-
-
-    const reg::TransactionList transactions(std::move(rows));
-    generate::initPalette();
-    HeadlessWindows windows(clock, !options.picture.isEmpty());
-    generate::generateCheckRegister(1, transactions, windows);
-
-    if (windows.excelFile.isEmpty() || !QFile::exists(windows.excelFile)) {
-        printErr(QStringLiteral("brevanta-register: no workbook was produced\n"));
-        ok = false;
-    } else if (!options.output.isEmpty() && isXlsx(options.output)) {
-        // The generation's workbook is .xls; the .xlsx is made from it as the preview's Save does.
-        try {
-            xlsx::convertXlsWorkbook(windows.excelFile, options.output);
-        } catch (const frame::Failure& failure) {
-            printErr(QStringLiteral("brevanta-register: ") + failure.description() + QLatin1Char('\n'));
-            ok = false;
-        }
-    } else if (!options.output.isEmpty() && !replaceFile(windows.excelFile, options.output)) {
-        printErr(QStringLiteral("brevanta-register: cannot write %1\n").arg(options.output));
-        ok = false;
-    }
-    if (!options.picture.isEmpty() && !writePicture(windows.picture, options.picture)) ok = false;
-    clock.mark("output");
-    if (!options.pdf.isEmpty() && !windows.excelFile.isEmpty()) {
-        // From the workbook as written, so the PDF prints what the file holds.
-        if (!writePdf(windows.excelFile, options.pdf)) ok = false;
-        clock.mark("pdf");
-    }
-    if (options.timings) clock.print();
-    return ok && reporter.count == 0 ? 0 : 1;
+    return refusal.status;
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
     // --help and --version come first: they need neither a display nor a valid command line.
-    if (const auto status = app::answerInformationRequest(
-            argc, argv, "brevanta-register", kUsage,
-            {"--list", "--csv", "--rows", "-o", "--output", "--picture", "--pdf", "--from-xls", "--import",
-             "--save-list", "--export-csv", "--date-order", "--decimal-mark"}))
+    if (const auto status = app::answerInformationRequest(argc, argv, "brevanta-register", kUsage, valueOptionSpellings()))
         return *status;
     try {
         return run(argc, argv);
+    } catch (const Refusal& refusal) {
+        return reportRefusal(refusal);
     } catch (const std::bad_alloc&) {
         std::fputs("brevanta-register: out of memory; the input is too large for this machine\n", stderr);
         return 1;

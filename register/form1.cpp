@@ -28,6 +28,7 @@
 #include "register/list_rescue.h"
 #include "register/list_menu.h"
 #include "register/program_icon.h"
+#include "register/sample_transactions.h"
 #include "register/whole_characters.h"
 #include "statements/register_csv.h"
 
@@ -454,11 +455,8 @@ void Form1::PushButton3_Click() {
 
 // Fills the entry fields with one example: the date picker at `firstLine`,
 // then the six text boxes on the following lines.
-void Form1::fillExample(frame::Procedure& proc, int firstLine, const QString& date, const Transaction& fields) {
-    // The example dates are written month/day/year. They are read that way
-    // whatever the user's locale, since a day-first reading would turn
-    // "1/3/2013" into the first of March.
-    proc.step(firstLine, [&] { dtpDate->setDate(readMonthDayYear(date)); });
+void Form1::fillExample(frame::Procedure& proc, int firstLine, const QDate& date, const Transaction& fields) {
+    proc.step(firstLine, [&] { dtpDate->setDate(date); });
     proc.step(firstLine + 2, [&] { txtNumber->setText(fields[Number]); });
     proc.step(firstLine + 4, [&] { txtDescription->setText(fields[Description]); });
     proc.step(firstLine + 6, [&] { txtCategory->setText(fields[Category]); });
@@ -467,18 +465,21 @@ void Form1::fillExample(frame::Procedure& proc, int firstLine, const QString& da
     proc.step(firstLine + 12, [&] { txtCredit->setText(fields[Credit]); });
 }
 
+// The two example transactions are typed in and added as a user would; a
+// third is left in the fields, ready to add.
 void Form1::PushButton4_Click() {
     frame::Procedure proc(kModule, QStringLiteral("PushButton4_Click"));
-    auto example = [](const char* number, const char* description, const char* category, const char* credit) {
-        return Transaction{QString(), QString::fromLatin1(number), QString::fromLatin1(description),
-                           QString::fromLatin1(category), QStringLiteral("Yes"), QStringLiteral("0"),
-                           QString::fromLatin1(credit)};
-    };
-    fillExample(proc, 100, QStringLiteral("1/1/2013"), example("1", "Sold My Used Car", "Automotive", "5000"));
+    const std::vector<Transaction> examples = sampleTransactions();
+    auto dateOf = [](const Transaction& example) { return QDate::fromString(example[Date], Qt::ISODate); };
+    fillExample(proc, 100, dateOf(examples[0]), examples[0]);
     proc.step(114, [&] { PushButton2_Click(); });
-    fillExample(proc, 116, QStringLiteral("1/2/2013"), example("2", "Thundercats Collection", "Toys", "55"));
+    fillExample(proc, 116, dateOf(examples[1]), examples[1]);
     proc.step(130, [&] { PushButton2_Click(); });
-    fillExample(proc, 132, QStringLiteral("1/3/2013"), example("3", "John's Rent", "Rent", "700"));
+    // Written month/day/year, and read that way whatever the user's locale:
+    // a day-first reading would turn "1/3/2013" into the first of March.
+    fillExample(proc, 132, readMonthDayYear(QStringLiteral("1/3/2013")),
+                Transaction{QString(), QStringLiteral("3"), QStringLiteral("John's Rent"), QStringLiteral("Rent"),
+                            QStringLiteral("Yes"), QStringLiteral("0"), QStringLiteral("700")});
 }
 
 // ---- F. Start Creating Template ----

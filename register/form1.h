@@ -16,6 +16,7 @@
 #include "register/saved_list.h"
 #include "register/transaction_source.h"
 
+class QDate;
 class QDateEdit;
 class QGroupBox;
 class QLabel;
@@ -146,7 +147,7 @@ private:
     QString rescueList();
     QTreeWidgetItem* appendRow(const QString& dateText);
     void keepCurrentRow(int preferredPosition);
-    void fillExample(frame::Procedure& proc, int firstLine, const QString& date, const Transaction& fields);
+    void fillExample(frame::Procedure& proc, int firstLine, const QDate& date, const Transaction& fields);
     bool isTextBox(const QWidget* widget) const;
 
     Hooks hooks_;

@@ -378,7 +378,8 @@ TEST(RegisterCommand, BadArgumentsAndUnreadableInputGiveUsageAndFailure) {
     for (const QStringList& arguments :
          {QStringList{}, QStringList{"--sample"}, QStringList{"--sample", "--rows", "3", "-o", out},
           QStringList{"--rows", "many", "-o", out}, QStringList{"--bogus"}, QStringList{"--csv"},
-          QStringList{"--from-xls", out}}) {
+          QStringList{"--from-xls", out}, QStringList{"--sample", "-o"}, QStringList{"--sample=yes", "-o", out},
+          QStringList{"--rows", "3", "--rows", "many", "-o", out}}) {
         const CommandRun run = registerCommand(arguments);
         EXPECT_EQ(run.exitCode, 2) << arguments.join(' ').toStdString();
         EXPECT_TRUE(run.err.contains(QStringLiteral("Usage:"))) << run.err.toStdString();
@@ -399,7 +400,13 @@ TEST(RegisterCommand, BadArgumentsAndUnreadableInputGiveUsageAndFailure) {
     // A failing step is printed as the error report and fails the run.
     const CommandRun unwritable = registerCommand({"--sample", "-o", dir.filePath(QStringLiteral("no/such/folder/out.xls"))});
     EXPECT_EQ(unwritable.exitCode, 1);
-    EXPECT_TRUE(unwritable.err.contains(QStringLiteral("cannot write"))) << unwritable.err.toStdString();
+    EXPECT_EQ(unwritable.err.count(QStringLiteral("cannot write")), 1) << unwritable.err.toStdString();
+
+    // An option given twice takes its last value.
+    const QString first = dir.filePath(QStringLiteral("first.xls"));
+    EXPECT_EQ(registerCommand({"--sample", "-o", first, "--output", out}).exitCode, 0);
+    EXPECT_TRUE(QFile::exists(out));
+    EXPECT_FALSE(QFile::exists(first));
 }
 
 void put(const QString& path, const QByteArray& bytes) {

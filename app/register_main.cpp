@@ -28,7 +28,6 @@
 #include "engine/embedded/embedded_host.h"
 #include "engine/paint/picture_file.h"
 #include "engine/paint/picture_output.h"
-#include "frame/common.h"
 #include "frame/error_report.h"
 #include "frame/failure.h"
 #include "frame/safe_file.h"

@@ -1,7 +1,7 @@
 #include "app/wiring.h"
 
 #include "engine/embedded/embedded_host.h"
-#include "frame/common.h"
+#include "frame/app_title.h"
 #include "frame/prompter.h"
 #include "generate/check_register.h"
 #include "generate/generation_windows.h"

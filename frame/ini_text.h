@@ -3,7 +3,9 @@
 // so that a value set here reads back through QSettings unchanged and the
 // file looks as if QSettings had written it ("[Brevanta]" then
 // "Check%20Register=..."). Used where a settings file must be replaced as a
-// whole and safely, which QSettings' own writing does not promise.
+// whole and safely, which QSettings' own writing does not promise: when only
+// its final flush fails, Qt 6.4's QSettings reports no error and leaves an
+// empty file (IniText.QSettingsLosesTheFileWhenOnlyItsFinalFlushFails).
 
 #include <QByteArray>
 #include <QString>

@@ -4,7 +4,7 @@
 #include <QFile>
 #include <chrono>
 
-#include "frame/common.h"
+#include "frame/disk_files.h"
 #include "frame/error_report.h"
 #include "frame/temporary_files.h"
 #include "generate/register_layout.h"

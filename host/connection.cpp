@@ -4,12 +4,13 @@
 #include <QLocale>
 #include <cmath>
 
-#include "frame/common.h"
+#include "frame/app_title.h"
 #include "frame/error_report.h"
-#include "engine/paint/picture_file.h"
 #include "frame/program_end.h"
 #include "frame/prompter.h"
 #include "host/host_factory.h"
+#include "engine/paint/picture_file.h"
+#include "engine/paint/picture_mime.h"
 
 namespace brevanta::host {
 
@@ -76,8 +77,13 @@ void createExcelApp() { mExcelApp = createHost(); }
 void releaseExcelApp() { mExcelApp.reset(); }
 
 int saveFormatForVersion(const QString& versionText) {
+    // The host may write its version with either mark ("16.0", "16,0"); both read as the locale's own.
+    const QLocale locale;
+    QString text = versionText.trimmed();
+    text.replace(QLatin1Char('.'), locale.decimalPoint());
+    text.replace(QLatin1Char(','), locale.decimalPoint());
     bool ok = false;
-    const double version = QLocale().toDouble(frame::localizeDecimalText(versionText.trimmed()), &ok);
+    const double version = locale.toDouble(text, &ok);
     if (!ok) throw HostError(frame::failures::kTypeMismatch);
     // Whole number, halves to the even neighbour.
     const double whole = std::nearbyint(version);
@@ -124,7 +130,7 @@ void saveCellsActivesheet(const WorkbookPtr& workbook, const QString& path, Pict
         else must(used).copyPicture();
     });
     proc.step(112, [&] {
-        if (route == PictureRoute::Clipboard) picture = frame::getClipboardPicture(0);
+        if (route == PictureRoute::Clipboard) picture = paint::pictureFromClipboard();
         if (!picture || picture->isNull()) throw frame::Failure(QStringLiteral("Invalid picture"));
         if (!paint::savePictureFile(*picture, path))
             throw frame::Failure(QStringLiteral("Path/File access error"));

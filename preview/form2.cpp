@@ -16,7 +16,9 @@
 #include <optional>
 
 #include "engine/paint/picture_file.h"
-#include "frame/common.h"
+#include "frame/app_title.h"
+#include "frame/disk_files.h"
+#include "frame/window_look.h"
 #include "frame/error_report.h"
 #include "frame/failure.h"
 #include "frame/program_end.h"

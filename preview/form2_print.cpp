@@ -8,7 +8,8 @@
 #include <QShortcut>
 #include <optional>
 
-#include "frame/common.h"
+#include "frame/app_title.h"
+#include "frame/disk_files.h"
 #include "frame/error_report.h"
 #include "frame/prompter.h"
 #include "preview/form2.h"

@@ -1,6 +1,6 @@
 #include "preview/workbook_copy.h"
 
-#include "frame/common.h"
+#include "frame/app_title.h"
 
 #include "frame/safe_file.h"
 #include "xlsx/xlsx_file.h"

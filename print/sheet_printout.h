@@ -32,7 +32,7 @@ model::CellRange printedArea(const model::Sheet& sheet);
 Printout makePrintout(const model::Workbook& workbook, model::Sheet& sheet, engine::Calculator& calculator,
                       const QLocale& locale = QLocale());
 // The printout of a workbook file's active sheet, with the results it was
-// saved with. Throws host::HostError when the file is not a readable workbook.
+// saved with. Throws frame::Failure when the file is not a readable workbook.
 Printout printoutOfWorkbookFile(const QString& path);
 
 // Draws every page on `device`, whose page must already be the plan's paper

@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "frame/common.h"
+#include "frame/app_title.h"
 #include "frame/prompter.h"
 #include "statements/bank_csv_preview.h"
 

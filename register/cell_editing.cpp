@@ -6,7 +6,7 @@
 #include <QLineEdit>
 #include <QTreeWidget>
 
-#include "frame/common.h"
+#include "frame/app_title.h"
 #include "frame/prompter.h"
 #include "ledger/amounts.h"
 #include "ledger/dates.h"

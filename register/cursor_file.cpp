@@ -6,7 +6,7 @@
 #include <QPixmap>
 #include <QtEndian>
 
-#include "frame/common.h"
+#include "frame/disk_files.h"
 #include "frame/failure.h"
 
 namespace brevanta::reg {

@@ -17,9 +17,12 @@
 #include <QTimer>
 #include <QTreeWidget>
 
+#include "frame/app_title.h"
+#include "frame/disk_files.h"
 #include "frame/failure.h"
 #include "frame/program_end.h"
 #include "frame/prompter.h"
+#include "frame/window_look.h"
 #include "ledger/dates.h"
 #include "register/category_completion.h"
 #include "register/cell_editing.h"

@@ -11,7 +11,7 @@
 #include <functional>
 #include <optional>
 
-#include "frame/common.h"
+#include "frame/web_site_visit.h"
 #include "frame/error_report.h"
 #include "register/saved_list.h"
 #include "register/transaction_source.h"

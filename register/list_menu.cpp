@@ -6,7 +6,7 @@
 #include <QMimeData>
 #include <QTreeWidget>
 
-#include "frame/common.h"
+#include "frame/app_title.h"
 #include "frame/error_report.h"
 #include "frame/prompter.h"
 #include "frame/safe_file.h"

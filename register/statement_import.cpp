@@ -4,7 +4,7 @@
 #include <QScopeGuard>
 #include <QTreeWidget>
 
-#include "frame/common.h"
+#include "frame/app_title.h"
 #include "frame/prompter.h"
 #include "ledger/dates.h"
 #include "register/bank_csv_question.h"

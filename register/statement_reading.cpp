@@ -10,7 +10,7 @@
 #include <memory>
 #include <optional>
 
-#include "frame/common.h"
+#include "frame/app_title.h"
 #include "frame/prompter.h"
 #include "statements/statement_file.h"
 

@@ -5,7 +5,7 @@
 namespace brevanta::xls {
 
 void ByteReader::fail() const {
-    throw host::HostError(QStringLiteral("The workbook file is damaged: %1 is cut short.")
+    throw frame::Failure(QStringLiteral("The workbook file is damaged: %1 is cut short.")
                               .arg(QLatin1String(what_)));
 }
 
@@ -27,7 +27,7 @@ void RecordWriter::write(uint16_t id, const QByteArray& payload) {
 void RecordWriter::end() {
     const int length = out_.size() - lengthAt_ - 2;
     if (lengthAt_ < 0 || length > kMaxRecordData)
-        throw host::HostError(QStringLiteral("A record is too long to be saved in this file format."));
+        throw frame::Failure(QStringLiteral("A record is too long to be saved in this file format."));
     out_.patch16(lengthAt_, static_cast<uint16_t>(length));
     lengthAt_ = -1;
 }
@@ -51,13 +51,13 @@ RecordCursor::RecordCursor(std::span<const uint8_t> stream, size_t start)
 
 Record RecordCursor::next() {
     if (pos_ + 4 > stream_.size())
-        throw host::HostError(QStringLiteral("The workbook file is damaged: it ends in the middle of a record."));
+        throw frame::Failure(QStringLiteral("The workbook file is damaged: it ends in the middle of a record."));
     Record r;
     r.offset = pos_;
     r.id = static_cast<uint16_t>(stream_[pos_] | (stream_[pos_ + 1] << 8));
     const size_t length = stream_[pos_ + 2] | (stream_[pos_ + 3] << 8);
     if (pos_ + 4 + length > stream_.size())
-        throw host::HostError(QStringLiteral("The workbook file is damaged: a record runs past the end of the file."));
+        throw frame::Failure(QStringLiteral("The workbook file is damaged: a record runs past the end of the file."));
     r.data = stream_.subspan(pos_ + 4, length);
     pos_ += 4 + length;
     return r;
@@ -91,7 +91,7 @@ bool ContinuedReader::atEnd() {
 }
 
 uint8_t ContinuedReader::u8() {
-    if (atEnd()) throw host::HostError(QStringLiteral("The workbook file is damaged: the shared strings are cut short."));
+    if (atEnd()) throw frame::Failure(QStringLiteral("The workbook file is damaged: the shared strings are cut short."));
     return segments_[segment_][pos_++];
 }
 
@@ -107,7 +107,7 @@ uint32_t ContinuedReader::u32() {
 
 void ContinuedReader::skip(size_t count) {
     while (count > 0) {
-        if (atEnd()) throw host::HostError(QStringLiteral("The workbook file is damaged: the shared strings are cut short."));
+        if (atEnd()) throw frame::Failure(QStringLiteral("The workbook file is damaged: the shared strings are cut short."));
         const size_t step = std::min(count, segmentRemaining());
         pos_ += step;
         count -= step;
@@ -124,14 +124,14 @@ QString ContinuedReader::characters(uint32_t count, bool wide) {
     while (count > 0) {
         if (segmentRemaining() == 0) {
             // Character data goes on in the next CONTINUE, which starts with a fresh option byte.
-            if (!nextSegment()) throw host::HostError(QStringLiteral("The workbook file is damaged: the shared strings are cut short."));
+            if (!nextSegment()) throw frame::Failure(QStringLiteral("The workbook file is damaged: the shared strings are cut short."));
             if (segmentRemaining() == 0) continue;
             wide = (segments_[segment_][pos_++] & 0x01) != 0;
             continue;
         }
         const auto& seg = segments_[segment_];
         if (wide) {
-            if (segmentRemaining() < 2) throw host::HostError(QStringLiteral("The workbook file is damaged: a text is split inside a character."));
+            if (segmentRemaining() < 2) throw frame::Failure(QStringLiteral("The workbook file is damaged: a text is split inside a character."));
             *out++ = QChar(static_cast<char16_t>(seg[pos_] | (seg[pos_ + 1] << 8)));
             pos_ += 2;
         } else {

@@ -69,7 +69,7 @@ struct Record {
 };
 
 // Walks records from a stream position. A length running past the end of
-// the stream is a HostError ("truncated"), never a read beyond it.
+// the stream is a frame::Failure ("truncated"), never a read beyond it.
 class RecordCursor {
 public:
     RecordCursor(std::span<const uint8_t> stream, size_t start);

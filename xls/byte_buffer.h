@@ -9,7 +9,7 @@
 #include <cstring>
 #include <span>
 
-#include "host/host_api.h"
+#include "frame/failure.h"
 
 namespace brevanta::xls {
 
@@ -72,20 +72,17 @@ private:
     qsizetype size_ = 0;
 };
 
-// Reads a payload; running past its end throws HostError naming what was being read.
+// Reads a payload; running past its end throws frame::Failure naming what was being read.
 class ByteReader {
 public:
     ByteReader(std::span<const uint8_t> data, const char* what) : data_(data), what_(what) {}
 
     bool atEnd() const { return pos_ >= data_.size(); }
     size_t remaining() const { return data_.size() - pos_; }
-    size_t position() const { return pos_; }
-    void seek(size_t pos) { if (pos > data_.size()) fail(); pos_ = pos; }
 
     uint8_t u8() { need(1); return data_[pos_++]; }
     uint16_t u16() { need(2); uint16_t v = data_[pos_] | (data_[pos_ + 1] << 8); pos_ += 2; return v; }
     uint32_t u32() { uint32_t lo = u16(); return lo | (static_cast<uint32_t>(u16()) << 16); }
-    int16_t i16() { return static_cast<int16_t>(u16()); }
     double f64() {
         uint64_t lo = u32();
         uint64_t bits = lo | (static_cast<uint64_t>(u32()) << 32);

@@ -17,7 +17,7 @@
 #include <functional>
 #include <mutex>
 
-#include "host/host_api.h"
+#include "frame/failure.h"
 
 namespace brevanta::xls {
 
@@ -77,7 +77,7 @@ PackedCompoundFile::PackedCompoundFile(const std::vector<QByteArray>& stream) : 
     initialiseGsf();
     sink_->output.object = gsf_output_memory_new();
     if (!pack(sink_->output.object, stream, {}))
-        throw host::HostError(QStringLiteral("The workbook could not be packed into its file."));
+        throw frame::Failure(QStringLiteral("The workbook could not be packed into its file."));
 }
 
 #if defined(Q_OS_UNIX)
@@ -124,7 +124,7 @@ QByteArray workbookStreamOf(const QByteArray& file) {
     GObjectRef<GsfInfile> container{gsf_infile_msole_new(input.object, &error)};
     if (error) g_error_free(error);
     if (!container.object)
-        throw host::HostError(QStringLiteral("The file is not an Excel 97-2003 workbook: it is not a compound document."));
+        throw frame::Failure(QStringLiteral("The file is not an Excel 97-2003 workbook: it is not a compound document."));
 
     GObjectRef<GsfInput> stream;
     bool olderBook = false;
@@ -139,15 +139,15 @@ QByteArray workbookStreamOf(const QByteArray& file) {
     }
     if (!stream.object) {
         if (olderBook)
-            throw host::HostError(QStringLiteral("The workbook was saved in an Excel 5.0/95 format, which cannot be opened."));
-        throw host::HostError(QStringLiteral("The file holds no workbook."));
+            throw frame::Failure(QStringLiteral("The workbook was saved in an Excel 5.0/95 format, which cannot be opened."));
+        throw frame::Failure(QStringLiteral("The file holds no workbook."));
     }
     const gsf_off_t size = gsf_input_size(stream.object);
     if (size < 0 || size > file.size())
-        throw host::HostError(QStringLiteral("The workbook file is damaged: its workbook stream has an impossible size."));
+        throw frame::Failure(QStringLiteral("The workbook file is damaged: its workbook stream has an impossible size."));
     QByteArray data(static_cast<qsizetype>(size), '\0');
     if (size > 0 && !gsf_input_read(stream.object, static_cast<size_t>(size), reinterpret_cast<guint8*>(data.data())))
-        throw host::HostError(QStringLiteral("The workbook file is damaged: its workbook stream cannot be read."));
+        throw frame::Failure(QStringLiteral("The workbook file is damaged: its workbook stream cannot be read."));
     return data;
 }
 

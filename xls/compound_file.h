@@ -40,7 +40,7 @@ QByteArray wrapInCompoundFile(const QByteArray& stream);
 QString writeCompoundFile(std::vector<QByteArray> stream, int descriptor);
 #endif
 
-// The "Workbook" stream of a compound file held in memory. HostError when
+// The "Workbook" stream of a compound file held in memory. frame::Failure when
 // the bytes are not a compound file, hold no workbook stream, or hold an
 // older (BIFF5 "Book") workbook only.
 QByteArray workbookStreamOf(const QByteArray& file);

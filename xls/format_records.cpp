@@ -80,7 +80,7 @@ void FormatTableWriter::use(model::StyleId style) {
         return;
     }
     if (cellXfs_.size() >= kMaxCellXfs)
-        throw host::HostError(QStringLiteral("The workbook has too many different cell formats to be saved."));
+        throw frame::Failure(QStringLiteral("The workbook has too many different cell formats to be saved."));
     const uint16_t xf = static_cast<uint16_t>(kFirstUserXf + cellXfs_.size());
     cellXfs_.push_back({fontOf(cellStyle.font), formatOf(cellStyle.numberFormat), &cellStyle});
     xfByStyle_.emplace(style, xf);

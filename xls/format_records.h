@@ -49,7 +49,6 @@ public:
     void addFont(std::span<const uint8_t> data);
     void addFormat(std::span<const uint8_t> data);
     void addXf(std::span<const uint8_t> data);
-    size_t xfCount() const { return xfs_.size(); }
     // The model style of an XF number (memoised); the default style for an unknown number.
     model::StyleId styleOf(uint16_t xf, model::StyleTable& styles);
 

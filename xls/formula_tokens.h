@@ -59,7 +59,7 @@ public:
 };
 
 // The tree of a token sequence of the cell at (row, col). Throws
-// UndecodableFormula, or HostError for tokens that run past their end.
+// UndecodableFormula, or frame::Failure for tokens that run past their end.
 model::Formula decodeFormula(std::span<const uint8_t> tokens, int row, int col, bool sharedOffsets = false);
 
 // The trees of the cell formulas of one sheet, decoded once per shape: a

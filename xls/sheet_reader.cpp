@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <map>
 
-#include "host/host_api.h"
+#include "frame/failure.h"
 #include "xls/biff_records.h"
 #include "xls/biff_strings.h"
 #include "xls/formula_tokens.h"
@@ -22,7 +22,7 @@ public:
     std::unique_ptr<model::Sheet> read() {
         const Record bof = cursor_.next();
         if (bof.id != record::Bof)
-            throw host::HostError(QStringLiteral("The workbook file is damaged: a sheet does not start where the workbook says."));
+            throw frame::Failure(QStringLiteral("The workbook file is damaged: a sheet does not start where the workbook says."));
         int nesting = 0;  // embedded substreams (charts) inside the sheet
         while (true) {
             const Record r = cursor_.next();
@@ -166,7 +166,7 @@ private:
         const auto [r, c, xf] = cellStart(in);
         const uint32_t index = in.u32();
         if (index >= sources_.strings.size())
-            throw host::HostError(QStringLiteral("The workbook file is damaged: a cell refers to a text that does not exist."));
+            throw frame::Failure(QStringLiteral("The workbook file is damaged: a cell refers to a text that does not exist."));
         store(r, c, xf, sources_.strings[index]);
     }
 

@@ -5,7 +5,7 @@
 #include <cstring>
 
 #include "frame/text_safety.h"
-#include "host/host_api.h"
+#include "frame/failure.h"
 #include "xls/biff_strings.h"
 #include "xls/formula_tokens.h"
 #include "xls/rk_numbers.h"
@@ -349,7 +349,7 @@ private:
     void formula(int r, int c, uint16_t cellXf, const model::Cell& cell) {
         const QByteArray& tokens = formulaTokens_.encode(cell.formula->root, r, c);
         if (tokens.size() > kMaxFormulaTokens)
-            throw host::HostError(QStringLiteral("A formula is too long to be saved in this file format."));
+            throw frame::Failure(QStringLiteral("A formula is too long to be saved in this file format."));
         ByteWriter& p = cellStart(out_.begin(record::Formula), r, c, cellXf);
         const QString* text = std::get_if<QString>(&cell.value);
         auto special = [&p](uint8_t kind, uint8_t value) {

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <set>
 
-#include "host/host_api.h"
+#include "frame/failure.h"
 #include "xls/biff_records.h"
 #include "xls/biff_strings.h"
 #include "xls/compound_file.h"
@@ -22,7 +22,7 @@ namespace {
 constexpr long kRowBudget = 16L * model::kMaxRows;
 
 [[noreturn]] void damaged(const QString& what) {
-    throw host::HostError(QStringLiteral("The workbook file is damaged: %1").arg(what));
+    throw frame::Failure(QStringLiteral("The workbook file is damaged: %1").arg(what));
 }
 
 class GlobalsReader {
@@ -44,14 +44,14 @@ private:
         if (cursor_.atEnd()) damaged(QStringLiteral("the workbook stream is empty."));
         const uint16_t id = cursor_.peekId();
         if (id == 0x0009 || id == 0x0209 || id == 0x0409)
-            throw host::HostError(QStringLiteral("The workbook was saved in an Excel 2.x-4.0 format, which cannot be opened."));
+            throw frame::Failure(QStringLiteral("The workbook was saved in an Excel 2.x-4.0 format, which cannot be opened."));
         const Record r = cursor_.next();
         if (r.id != record::Bof) damaged(QStringLiteral("the workbook stream does not start with a BOF record."));
         ByteReader in(r.data, "the BOF record");
         const uint16_t version = in.u16();
         const uint16_t type = in.u16();
         if (version != 0x0600)
-            throw host::HostError(QStringLiteral("The workbook was saved in an Excel 5.0/95 or older format, which cannot be opened."));
+            throw frame::Failure(QStringLiteral("The workbook was saved in an Excel 5.0/95 or older format, which cannot be opened."));
         if (type != 0x0005) damaged(QStringLiteral("the workbook stream does not start with the workbook globals."));
     }
 
@@ -59,7 +59,7 @@ private:
         ByteReader in(r.data, "a workbook record");
         switch (r.id) {
         case record::FilePass:
-            throw host::HostError(QStringLiteral("The workbook is protected with a password and cannot be opened."));
+            throw frame::Failure(QStringLiteral("The workbook is protected with a password and cannot be opened."));
         case record::Window1:
             in.skip(10);
             activeTab_ = in.u16();

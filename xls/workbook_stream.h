@@ -18,7 +18,7 @@ QByteArray encodeWorkbookStream(const model::Workbook& workbook);
 // sheet), for writing out without joining them first.
 std::vector<QByteArray> encodeWorkbookStreamPieces(const model::Workbook& workbook);
 
-// Throws host::HostError for anything that is not a readable BIFF8 workbook stream.
+// Throws frame::Failure for anything that is not a readable BIFF8 workbook stream.
 std::unique_ptr<model::Workbook> decodeWorkbookStream(std::span<const uint8_t> stream);
 
 // A whole .xls file held in memory.

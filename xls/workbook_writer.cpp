@@ -5,7 +5,7 @@
 #include <algorithm>
 #include <cmath>
 
-#include "host/host_api.h"
+#include "frame/failure.h"
 #include "xls/biff_strings.h"
 #include "xls/compound_file.h"
 #include "xls/format_records.h"
@@ -215,7 +215,7 @@ double columnWidthCharacters(uint16_t units) {
 
 std::vector<QByteArray> encodeWorkbookStreamPieces(const model::Workbook& workbook) {
     if (workbook.sheets.empty())
-        throw host::HostError(QStringLiteral("A workbook must contain at least one visible worksheet."));
+        throw frame::Failure(QStringLiteral("A workbook must contain at least one visible worksheet."));
     FormatTableWriter formats(workbook.styles);
     SharedStrings strings;
     qsizetype texts = 0;  // at most this many different ones

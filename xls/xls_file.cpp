@@ -5,7 +5,6 @@
 
 #include "frame/failure.h"
 #include "frame/safe_file.h"
-#include "host/host_api.h"
 #include "xls/compound_file.h"
 #include "xls/workbook_stream.h"
 
@@ -26,19 +25,19 @@ void writeWorkbook(const model::Workbook& workbook, const QString& path) {
         QString reason = failure.description();
         const QString prefix = QStringLiteral("Cannot write ") + path + QStringLiteral(": ");
         if (reason.startsWith(prefix)) reason.remove(0, prefix.size());
-        throw host::HostError(QStringLiteral("Cannot save the workbook as '%1': %2").arg(path, reason));
+        throw frame::Failure(QStringLiteral("Cannot save the workbook as '%1': %2").arg(path, reason));
     }
 }
 
 std::unique_ptr<model::Workbook> readWorkbook(const QString& path) {
     QFile in(path);
     if (!in.open(QIODevice::ReadOnly))
-        throw host::HostError(QStringLiteral("Cannot open the workbook '%1': %2").arg(path, in.errorString()));
+        throw frame::Failure(QStringLiteral("Cannot open the workbook '%1': %2").arg(path, in.errorString()));
     if (in.size() > kLargestFile)
-        throw host::HostError(QStringLiteral("Cannot open the workbook '%1': the file is too large.").arg(path));
+        throw frame::Failure(QStringLiteral("Cannot open the workbook '%1': the file is too large.").arg(path));
     const QByteArray file = in.readAll();
     if (in.error() != QFileDevice::NoError)
-        throw host::HostError(QStringLiteral("Cannot open the workbook '%1': %2").arg(path, in.errorString()));
+        throw frame::Failure(QStringLiteral("Cannot open the workbook '%1': %2").arg(path, in.errorString()));
     return decodeWorkbookFile(file);
 }
 

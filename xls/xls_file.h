@@ -11,10 +11,10 @@ namespace brevanta::xls {
 // Writes the workbook. Every formula cell's Cell::value must hold its
 // current result (it becomes the cached result readers show). Written
 // through frame::writeFileSafely: complete and verified on disk, or the old
-// file left as it was. Throws host::HostError with the system's reason.
+// file left as it was. Throws frame::Failure with the system's reason.
 void writeWorkbook(const model::Workbook& workbook, const QString& path);
 
-// Reads a workbook. Throws host::HostError with a clear description for a
+// Reads a workbook. Throws frame::Failure with a clear description for a
 // file that is not a readable BIFF8 workbook.
 std::unique_ptr<model::Workbook> readWorkbook(const QString& path);
 

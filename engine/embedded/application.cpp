@@ -47,7 +47,7 @@ host::WorkbookPtr EngineWorkbooks::add() {
 
 host::WorkbookPtr EngineWorkbooks::open(const QString& path) {
     auto& app = live();
-    auto model = xls::readWorkbook(path);
+    auto model = asHostFailure([&] { return xls::readWorkbook(path); });
     if (!model || model->sheets.empty()) throw HostError(QStringLiteral("Open method of Workbooks class failed"));
     auto book = BookState::adopt(std::move(model), path, app_);
     // The results the file was saved with stand until something changes.

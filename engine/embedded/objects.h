@@ -216,4 +216,17 @@ private:
 // The live state of a workbook, or HostError when it was closed or its application quit.
 BookState& liveBook(const BookStatePtr& book);
 
+// Runs the reading or writing of a workbook file; the file's own failure
+// reaches the host's caller as a HostError with the same text.
+template <class Work>
+decltype(auto) asHostFailure(Work&& work) {
+    try {
+        return work();
+    } catch (const host::HostError&) {
+        throw;
+    } catch (const frame::Failure& failure) {
+        throw host::HostError(failure.description());
+    }
+}
+
 }  // namespace brevanta::engine

@@ -39,7 +39,7 @@ void EngineWorkbook::saveAs(const QString& path, int fileFormat) {
     if (path.isEmpty() || (fileFormat != host::xl::FileFormatExcel8 && fileFormat != host::xl::FileFormatNormal))
         throw HostError(QStringLiteral("SaveAs method of Workbook class failed"));
     for (auto& sheet : book.sheets) sheet->calculator->computeAll();
-    xls::writeWorkbook(*book.book, path);
+    asHostFailure([&] { xls::writeWorkbook(*book.book, path); });
     book.fullName = path;
 }
 

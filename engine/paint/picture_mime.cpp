@@ -1,6 +1,8 @@
 #include "engine/paint/picture_mime.h"
 
 #include <QBuffer>
+#include <QClipboard>
+#include <QGuiApplication>
 #include <QImage>
 #include <QImageWriter>
 
@@ -50,6 +52,11 @@ SharedPicture pictureFromMimeData(const QMimeData* data) {
         if (!image.isNull()) return std::make_shared<const SheetPicture>(SheetPicture::fromImage(image));
     }
     return {};
+}
+
+SharedPicture pictureFromClipboard() {
+    const QClipboard* clipboard = QGuiApplication::clipboard();
+    return clipboard ? pictureFromMimeData(clipboard->mimeData()) : SharedPicture{};
 }
 
 }  // namespace brevanta::paint

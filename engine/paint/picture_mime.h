@@ -33,4 +33,8 @@ private:
 // bitmap another program put there. Null when the clipboard holds no picture.
 SharedPicture pictureFromMimeData(const QMimeData* data);
 
+// The same for the system clipboard as it is now. Null without a clipboard
+// or a picture on it; never fails.
+SharedPicture pictureFromClipboard();
+
 }  // namespace brevanta::paint

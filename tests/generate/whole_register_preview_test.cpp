@@ -22,7 +22,6 @@
 #include "engine/paint/picture_mime.h"
 #include "engine/paint/picture_output.h"
 #include "engine/paint/sheet_painter.h"
-#include "frame/common.h"
 #include "generate/check_register.h"
 #include "generate/generation_windows.h"
 #include "preview/form2.h"
@@ -252,7 +251,7 @@ TEST_F(WholeRegisterPreview, OtherProgramsGetTheSamePixelsAndThePictureFileHolds
               direct);
     EXPECT_TRUE(offered->data(QStringLiteral("image/svg+xml")).contains("Transaction 100"));
     // Our own reading of the clipboard gets the drawing itself, equal to what the preview holds.
-    const paint::SharedPicture copied = frame::getClipboardPicture(0);
+    const paint::SharedPicture copied = paint::pictureFromClipboard();
     ASSERT_TRUE(copied);
     EXPECT_EQ(*copied, *form2->Zoom_Ori);
     // And the private type, as another copy of the program would read it, decodes to the same picture.

@@ -10,7 +10,7 @@
 #include <QLocale>
 #include <QTemporaryDir>
 
-#include "frame/common.h"
+#include "frame/app_title.h"
 #include "frame/program_end.h"
 #include "host/connection.h"
 #include "tests/host/fake_host.h"
@@ -123,6 +123,8 @@ TEST(HostConnection, SaveFormatFollowsTheMajorVersionInDotAndCommaLocales) {
         EXPECT_EQ(host::saveFormatForVersion(QStringLiteral("16.0")), 56);
         EXPECT_EQ(host::saveFormatForVersion(QStringLiteral("11.4")), -4143);
         EXPECT_EQ(host::saveFormatForVersion(QStringLiteral("11.5")), 56);  // halves go to the even neighbour, 12
+        EXPECT_EQ(host::saveFormatForVersion(QStringLiteral(" 11,4 ")), -4143);  // a comma reads as the point too
+        EXPECT_EQ(host::saveFormatForVersion(QStringLiteral("12,0")), 56);
         EXPECT_THROW(host::saveFormatForVersion(QStringLiteral("sixteen")), host::HostError);
     }
 }

@@ -9,7 +9,7 @@
 #include <QtEndian>
 #include <gtest/gtest.h>
 
-#include "frame/common.h"
+#include "frame/disk_files.h"
 #include "frame/failure.h"
 #include "frame/program_end.h"
 #include "preview/form2.h"

@@ -4,7 +4,7 @@
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
-#include "frame/common.h"
+#include "frame/app_title.h"
 #include "preview/form2.h"
 #include "tests/support/recording.h"
 #include "tests/support/small_disk.h"

@@ -12,6 +12,7 @@
 #include <QStyledItemDelegate>
 #include <QTreeWidget>
 
+#include "frame/app_title.h"
 #include "frame/failure.h"
 #include "register/cursor_file.h"
 #include "tests/register/form1_fixture.h"

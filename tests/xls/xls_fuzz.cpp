@@ -1,6 +1,6 @@
 // Fuzzes the reader: inputs that start like a compound file go through the
 // whole-file reader, anything else straight into the workbook stream
-// decoder. Any HostError is a correct answer; crashes, hangs and huge
+// decoder. Any frame::Failure is a correct answer; crashes, hangs and huge
 // allocations are not.
 
 #include <glib.h>
@@ -8,7 +8,7 @@
 #include <cstdint>
 #include <cstring>
 
-#include "host/host_api.h"
+#include "frame/failure.h"
 #include "xls/workbook_stream.h"
 
 namespace {
@@ -35,7 +35,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
             brevanta::xls::decodeWorkbookFile(QByteArray(reinterpret_cast<const char*>(data), static_cast<qsizetype>(size)));
         else
             brevanta::xls::decodeWorkbookStream({data, size});
-    } catch (const brevanta::host::HostError&) {
+    } catch (const brevanta::frame::Failure&) {
     }
     return 0;
 }

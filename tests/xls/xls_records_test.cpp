@@ -9,6 +9,7 @@
 #include <random>
 
 #include "engine/formula/formula_text.h"
+#include "frame/failure.h"
 #include "tests/xls/register_workbook.h"
 #include "xls/biff_records.h"
 #include "xls/formula_tokens.h"
@@ -118,8 +119,8 @@ TEST(SharedStringTable, TextsAcrossSegmentsAndTextsCutShort) {
                                                segment("01" "6300" "1c67" "6500")});
     ASSERT_EQ(texts.size(), 1u);
     EXPECT_EQ(texts[0], QString::fromUtf8("abc\u671Ce"));
-    EXPECT_THROW(xls::readSharedStrings({segment("01000000" "01000000" "0a00" "00" "616263")}), host::HostError);
-    EXPECT_THROW(xls::readSharedStrings({segment("01000000" "01000000" "0300" "01" "6100" "62")}), host::HostError);
+    EXPECT_THROW(xls::readSharedStrings({segment("01000000" "01000000" "0a00" "00" "616263")}), frame::Failure);
+    EXPECT_THROW(xls::readSharedStrings({segment("01000000" "01000000" "0300" "01" "6100" "62")}), frame::Failure);
 }
 
 TEST(SharedStringTable, AHeaderThatDoesNotFitStartsTheNextRecord) {
@@ -207,7 +208,7 @@ TEST(FormulaTokens, TokensThisReaderDoesNotKnowAreRefusedCleanly) {
     undecodable("1e01001e0200");        // two values and no operator between them
     undecodable("41ff00");              // unknown function
     undecodable("03");                  // operator without operands
-    EXPECT_THROW(xls::decodeFormula({reinterpret_cast<const uint8_t*>("\x1f\x00\x00"), 3}, 0, 0), host::HostError);
+    EXPECT_THROW(xls::decodeFormula({reinterpret_cast<const uint8_t*>("\x1f\x00\x00"), 3}, 0, 0), frame::Failure);
     // Nesting no real formula has (what a later tree walk could choke on).
     undecodable("1e0100" + QByteArray("13").repeated(2000));  // 2,000 unary minuses
 }
@@ -243,8 +244,8 @@ TEST(FormulaTokens, SheetFormulasShareTreesOnlyBetweenCellsOfOneShape) {
     EXPECT_EQ(engine::formulaToR1C1(formulas.decode(span(relative), 3, 0)->root), QStringLiteral("=R[-1]C+1"));
     EXPECT_EQ(engine::formulaToR1C1(formulas.decode(span(absolute), 3, 0)->root), QStringLiteral("=R3C+1"));
     EXPECT_THROW(formulas.decode(span(QByteArray::fromHex("1e01001e0200")), 0, 0), xls::UndecodableFormula);
-    EXPECT_THROW(formulas.decode(span(QByteArray::fromHex("1f0000")), 0, 0), host::HostError);  // cut short
-    EXPECT_THROW(formulas.decode(span(QByteArray::fromHex("170501616263")), 0, 0), host::HostError);
+    EXPECT_THROW(formulas.decode(span(QByteArray::fromHex("1f0000")), 0, 0), frame::Failure);  // cut short
+    EXPECT_THROW(formulas.decode(span(QByteArray::fromHex("170501616263")), 0, 0), frame::Failure);
 }
 
 // Tokens re-written from a column's shape are the tokens encoding gives, in every row, also where a

@@ -10,7 +10,7 @@
 #include <QTemporaryDir>
 
 #include "engine/formula/formula_text.h"
-#include "host/host_api.h"
+#include "frame/failure.h"
 #include "tests/xls/register_workbook.h"
 #include "xls/biff_strings.h"
 #include "xls/compound_file.h"
@@ -201,20 +201,20 @@ TEST(RoundTrip, WritingAndReadingLogNothing) {
 
 // ---------------------------------------------------------------- files
 
-TEST(WorkbookFile, UnwritablePathIsAHostErrorAndLeavesNothingBehind) {
+TEST(WorkbookFile, UnwritablePathIsAFailureAndLeavesNothingBehind) {
     QTemporaryDir folder;
     const QString missing = folder.filePath(QStringLiteral("no/such/folder/book.xls"));
     try {
         xls::writeWorkbook(*registerWorkbook(1), missing);
         FAIL() << "no error";
-    } catch (const host::HostError& error) {
+    } catch (const frame::Failure& error) {
         EXPECT_TRUE(error.description().contains(missing)) << error.description().toStdString();
     }
     EXPECT_TRUE(QDir(folder.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot).isEmpty());
     try {
         xls::readWorkbook(missing);
         FAIL() << "no error";
-    } catch (const host::HostError& error) {
+    } catch (const frame::Failure& error) {
         EXPECT_TRUE(error.description().contains(QLatin1String("No such file"))) << error.description().toStdString();
     }
 }
@@ -231,13 +231,13 @@ TEST(WorkbookFile, ReplacesAnExistingFileWhole) {
     EXPECT_EQ(QDir(folder.path()).entryList(QDir::Files).size(), 1);
 }
 
-// Bad input: a clear HostError, never a crash.
+// Bad input: a clear Failure, never a crash.
 TEST(WorkbookFile, RefusesWhatIsNotAReadableWorkbook) {
     auto refuses = [](const QByteArray& bytes, const char* expectedWords) {
         try {
             xls::decodeWorkbookFile(bytes);
             ADD_FAILURE() << "accepted: " << expectedWords;
-        } catch (const host::HostError& error) {
+        } catch (const frame::Failure& error) {
             EXPECT_TRUE(error.description().contains(QLatin1String(expectedWords)))
                 << error.description().toStdString();
         }
@@ -254,7 +254,7 @@ TEST(WorkbookFile, RefusesWhatIsNotAReadableWorkbook) {
         try {
             xls::decodeWorkbookStream({reinterpret_cast<const uint8_t*>(stream.constData()), size_t(stream.size())});
             ADD_FAILURE() << "accepted: " << words;
-        } catch (const host::HostError& error) {
+        } catch (const frame::Failure& error) {
             EXPECT_TRUE(error.description().contains(QLatin1String(words))) << error.description().toStdString();
         }
     };

@@ -10,7 +10,6 @@
 #include "engine/paint/picture_mime.h"
 #include "engine/paint/picture_output.h"
 #include "engine/paint/sheet_painter.h"
-#include "frame/common.h"
 #include "tests/engine/embedded/engine_fixture.h"
 #include "tests/support/recording.h"
 
@@ -149,7 +148,7 @@ TEST_F(PictureTest, UnfilledCellsShowGridLinesAndCopyPictureUsesTheClipboard) {
     EXPECT_EQ(image.pixelColor(127, 33), paletteColor(book, 3));
 
     used->copyPicture();
-    const paint::SharedPicture copied = frame::getClipboardPicture();
+    const paint::SharedPicture copied = paint::pictureFromClipboard();
     ASSERT_TRUE(copied);
     EXPECT_EQ(paint::pictureToImage(*copied), image);
     // Other programs are offered a bitmap of the same pixels, made when asked.
@@ -211,4 +210,21 @@ TEST_F(PictureTest, VeryTallRangeIsWholeAndPaintsAnyRectangleByItsBands) {
     for (int y = 0; y < 17; ++y)
         for (int x = 0; x < 64; ++x) dark += isDark(bottom.pixel(x, y));
     EXPECT_GT(dark, 5);
+}
+
+TEST(ClipboardPicture, ComesBackOrNothing) {
+    QClipboard* clipboard = QGuiApplication::clipboard();
+    clipboard->clear();
+    EXPECT_FALSE(paint::pictureFromClipboard());
+    // A bitmap another program copied comes back as a picture of that bitmap.
+    QImage picture(4, 3, QImage::Format_RGB32);
+    picture.fill(Qt::red);
+    clipboard->setImage(picture);
+    const auto back = paint::pictureFromClipboard();
+    ASSERT_TRUE(back);
+    EXPECT_EQ(QSize(back->width, back->height), QSize(4, 3));
+    ASSERT_EQ(back->bands.size(), 1u);
+    ASSERT_EQ(back->bands[0].images.size(), 1u);
+    EXPECT_EQ(back->bands[0].images[0].image.convertToFormat(QImage::Format_RGB32), picture);
+    clipboard->clear();
 }

@@ -270,7 +270,7 @@ bool Form1::isTextBox(const QWidget* widget) const {
            widget == txtDebit || widget == txtCredit;
 }
 
-// ---- A. start-up ----
+// ---- start-up: the window, the stored list, the host check ----
 
 void Form1::Form_Load() {
     frame::Procedure proc(kModule, QStringLiteral("Form_Load"));
@@ -282,7 +282,7 @@ void Form1::Form_Load() {
     proc.step(104, [&] { setWindowIcon(programIcon()); });
     proc.step(104, [&] { frame::setAppTitle(); });
     const QString cursorPath = handCursorPath(folder);
-    if (proc.test(106, [&] { return frame::fileExists(cursorPath); })) {
+    if (proc.trueOrFailed(106, [&] { return frame::fileExists(cursorPath); })) {
         proc.step(108, [&] { handCursor_ = loadCursorFile(cursorPath); });
     }
     proc.step(110, [&] { frame::maybeOpenWebSite(environment_.webSiteVisit); });
@@ -315,7 +315,7 @@ void Form1::readSavedList(frame::Procedure& proc) {
     for (size_t index = 0; index < pieces.size(); ++index) {
         QStringView piece;
         proc.step(132, [&] { piece = pieces.at(index); });
-        if (proc.test(134, [&] { return piece.isEmpty(); })) continue;
+        if (proc.trueOrFailed(134, [&] { return piece.isEmpty(); })) continue;
         SavedRecord record;
         proc.step(136, [&] { record = decodeSavedRecord(piece); });
         QTreeWidgetItem* row = nullptr;
@@ -385,7 +385,7 @@ void Form1::keepCurrentRow(int preferredPosition) {
     ListView1->setCurrentItem(ListView1->topLevelItem(std::clamp(preferredPosition, 0, count - 1)));
 }
 
-// ---- B. Add Transaction ----
+// ---- adding a transaction from the entry fields ----
 
 void Form1::PushButton2_Click() {
     frame::Procedure proc(kModule, QStringLiteral("PushButton2_Click"));
@@ -418,11 +418,11 @@ void Form1::PushButton2_Click() {
     proc.step(124, [&] { txtCategory->clear(); });
 }
 
-// ---- C. Delete Selected Transaction ----
+// ---- deleting the selected transaction ----
 
 void Form1::PushButton1_Click() {
     frame::Procedure proc(kModule, QStringLiteral("PushButton1_Click"));
-    if (proc.test(100, [&] { return ListView1->topLevelItemCount() == 0; })) return;
+    if (proc.trueOrFailed(100, [&] { return ListView1->topLevelItemCount() == 0; })) return;
     proc.step(102, [&] {
         QTreeWidgetItem* current = ListView1->currentItem();
         if (!current) return;  // a current row is kept whenever rows exist
@@ -432,7 +432,7 @@ void Form1::PushButton1_Click() {
     });
 }
 
-// ---- D. Clear/Reset Data ----
+// ---- clearing the list and the entry fields ----
 
 void Form1::PushButton3_Click() {
     frame::Procedure proc(kModule, QStringLiteral("PushButton3_Click"));
@@ -454,7 +454,7 @@ void Form1::PushButton3_Click() {
     });
 }
 
-// ---- E. Load Sample/Example Data ----
+// ---- the example transactions ----
 
 // Fills the entry fields with one example: the date picker at `firstLine`,
 // then the six text boxes on the following lines.
@@ -485,7 +485,7 @@ void Form1::PushButton4_Click() {
                             QStringLiteral("Yes"), QStringLiteral("0"), QStringLiteral("700")});
 }
 
-// ---- F. Start Creating Template ----
+// ---- starting a generation ----
 
 void Form1::PushButton22_Click() {
     if (generating_) return;
@@ -502,7 +502,7 @@ void Form1::PushButton22_Click() {
     proc.step(106, [&] { setPointer(kPointerDefault); });
 }
 
-// ---- I. closing ----
+// ---- closing: storing the list ----
 
 void Form1::Form_QueryUnload() { storeList(); }
 
@@ -562,7 +562,7 @@ void Form1::showEvent(QShowEvent* event) {
     QWidget::showEvent(event);
 }
 
-// ---- G and H. pointer and focus ----
+// ---- the pointer over the buttons, and the focus ----
 
 void Form1::setPointer(int pointer) {
     pointer_ = pointer;

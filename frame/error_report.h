@@ -7,7 +7,7 @@
 //
 //     Procedure proc(QStringLiteral("Form1"), QStringLiteral("PushButton2_Click"));
 //     proc.step(100, [&] { ... });
-//     if (proc.test(110, [&] { return fileExists(path); })) { ... }
+//     if (proc.trueOrFailed(110, [&] { return fileExists(path); })) { ... }
 
 #include <QString>
 
@@ -93,10 +93,11 @@ public:
         }
     }
 
-    // The test of a conditional block: a test that fails is reported and
-    // then counts as passed, so the block's body runs.
+    // The test of a conditional block: true when the condition holds, and
+    // also when evaluating it fails (the failure is reported first), so the
+    // block's body runs, as a procedure that carries on after a failure does.
     template <class Condition>
-    bool test(int line, Condition&& condition) {
+    bool trueOrFailed(int line, Condition&& condition) {
         try {
             injectAt(line);
             return std::forward<Condition>(condition)();

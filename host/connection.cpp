@@ -122,7 +122,7 @@ void saveCellsActivesheet(const WorkbookPtr& workbook, const QString& path, Pict
         RangePtr columns = must(must(sheet).usedRange()).columns();
         lastColumn = must(must(columns).item(columns->count())).column();
     });
-    if (!proc.test(106, [&] { return lastRow > 1 && lastColumn > 1; })) return;
+    if (!proc.trueOrFailed(106, [&] { return lastRow > 1 && lastColumn > 1; })) return;
     paint::SharedPicture picture;
     proc.step(110, [&] {
         RangePtr used = must(sheet).usedRange();

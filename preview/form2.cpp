@@ -156,13 +156,13 @@ void Form2::Form_Load() {
     proc.step(104, [&] { setWindowTitle(QString::fromLatin1(frame::kProductTitle)); });
     proc.step(104, [&] { setWindowIcon(reg::programIcon()); });
     const QString cursorPath = reg::handCursorPath(frame::programFolder());
-    if (proc.test(108, [&] { return frame::fileExists(cursorPath); }))
+    if (proc.trueOrFailed(108, [&] { return frame::fileExists(cursorPath); }))
         proc.step(110, [&] { mHandCursor = reg::loadCursorFile(cursorPath); });
 }
 
 void Form2::Form_Activate() {
     frame::Procedure proc(kModule, QStringLiteral("Form_Activate"));
-    if (proc.test(100, [&] { return mFirstActivate; })) {
+    if (proc.trueOrFailed(100, [&] { return mFirstActivate; })) {
         // The surface paints all it covers from the picture, keeps the
         // picture's size and shows white where there is none. (The holder
         // is the picture itself: it has no visibility or size to set.)
@@ -218,8 +218,8 @@ void Form2::PushButton6_Click() {
         dialogName = frame::prompter().saveFileName(request);
     });
     proc.step(108, [&] { chosenName = dialogName; });
-    if (proc.test(110, [&] { return !chosenName.isEmpty(); })) {
-        if (proc.test(112, [&] { return frame::fileExists(chosenName); })) {
+    if (proc.trueOrFailed(110, [&] { return !chosenName.isEmpty(); })) {
+        if (proc.trueOrFailed(112, [&] { return frame::fileExists(chosenName); })) {
             proc.step(114, [&] { answer = askToOverwrite(chosenName); });
             // The old file is not deleted first: the copy at 124 replaces it
             // only once complete, so a failed copy leaves it in place.
@@ -227,7 +227,7 @@ void Form2::PushButton6_Click() {
             proc.step(120, [&] { answer = frame::Answer::Yes; });
         }
     }
-    if (proc.test(122, [&] { return answer == frame::Answer::Yes; })) {
+    if (proc.trueOrFailed(122, [&] { return answer == frame::Answer::Yes; })) {
         const int failuresBefore = proc.failures();
         proc.step(124, [&] { saveWorkbookAs(mExcelFile, chosenName, wantsXlsx(chosenName, chosenFilter)); });
         copyFailed = proc.failures() != failuresBefore;

@@ -71,15 +71,15 @@ void Form2::mnuPrint_Click() {
     std::optional<QPrinter> printer;
     bool accepted = false;
     proc.step(100, [&] { printout = print::printoutOfWorkbookFile(mExcelFile); });
-    if (!proc.test(102, [&] { return printout.has_value(); })) return;
+    if (!proc.trueOrFailed(102, [&] { return printout.has_value(); })) return;
     proc.step(104, [&] {
         printer.emplace(QPrinter::HighResolution);
         print::setUpPrinter(*printer, printout->plan);
     });
-    if (!proc.test(106, [&] { return printer.has_value(); })) return;
+    if (!proc.trueOrFailed(106, [&] { return printer.has_value(); })) return;
     proc.step(108, [&] { accepted = frame::prompter().printDialog(*printer); });
     // A cancelled dialog prints nothing and says nothing.
-    if (proc.test(110, [&] { return accepted; })) proc.step(112, [&] { print::printOn(*printer, *printout); });
+    if (proc.trueOrFailed(110, [&] { return accepted; })) proc.step(112, [&] { print::printOn(*printer, *printout); });
 }
 
 void Form2::mnuExportPdf_Click() {
@@ -91,14 +91,14 @@ void Form2::mnuExportPdf_Click() {
     proc.step(102, [&] { request.title = QStringLiteral("Export PDF"); });
     proc.step(104, [&] { request.filter = QStringLiteral("PDF Files (*.pdf)"); });
     proc.step(106, [&] { chosenName = frame::prompter().saveFileName(request); });
-    if (proc.test(110, [&] { return !chosenName.isEmpty(); })) {
-        if (proc.test(112, [&] { return frame::fileExists(chosenName); })) {
+    if (proc.trueOrFailed(110, [&] { return !chosenName.isEmpty(); })) {
+        if (proc.trueOrFailed(112, [&] { return frame::fileExists(chosenName); })) {
             proc.step(114, [&] { answer = askToOverwrite(chosenName); });
         } else {
             proc.step(120, [&] { answer = frame::Answer::Yes; });
         }
     }
-    if (!proc.test(122, [&] { return answer == frame::Answer::Yes; })) return;
+    if (!proc.trueOrFailed(122, [&] { return answer == frame::Answer::Yes; })) return;
     // Written beside the chosen name and renamed over it, so a failure leaves any old file whole.
     const int failuresBefore = proc.failures();
     proc.step(124, [&] { print::writePdf(print::printoutOfWorkbookFile(mExcelFile), chosenName); });

@@ -78,7 +78,7 @@ RedrawPlan Viewer::redrawImage(frame::Procedure& proc, ViewState& view, qint64 h
     RedrawPlan plan;
     proc.step(100, [&] { zoomWidthFromZoom(); });
     proc.step(102, [&] { zoomHeightFromZoom(); });
-    if (!proc.test(104, [&] { return surfaceCanTake(zoomWidth_, zoomHeight_); })) {
+    if (!proc.trueOrFailed(104, [&] { return surfaceCanTake(zoomWidth_, zoomHeight_); })) {
         // Beyond what a surface can be: back to 1.0, nothing repainted.
         beginPicture(proc, holderInnerWidth, holderInnerHeight);
         return plan;
@@ -165,19 +165,19 @@ void Viewer::grab(frame::Procedure& proc, float x, float y) {
 }
 
 bool Viewer::drag(frame::Procedure& proc, ViewState& view, Qt::MouseButtons buttons, float x, float y) const {
-    if (!proc.test(100, [&] { return buttons != Qt::NoButton; })) return false;
+    if (!proc.trueOrFailed(100, [&] { return buttons != Qt::NoButton; })) return false;
     // The picture's edges may not come inside the viewport's inner edges.
     qint64 left = view.surfaceLeft, top = view.surfaceTop;
     proc.step(104, [&] { left = draggedPosition(view.surfaceLeft, dragX_, x); });
-    if (proc.test(106, [&] { return left > 0; })) {
+    if (proc.trueOrFailed(106, [&] { return left > 0; })) {
         proc.step(108, [&] { left = 0; });
-    } else if (proc.test(110, [&] { return view.viewportInnerWidth - view.surfaceWidth > left; })) {
+    } else if (proc.trueOrFailed(110, [&] { return view.viewportInnerWidth - view.surfaceWidth > left; })) {
         proc.step(112, [&] { left = view.viewportInnerWidth - view.surfaceWidth; });
     }
     proc.step(114, [&] { top = draggedPosition(view.surfaceTop, dragY_, y); });
-    if (proc.test(116, [&] { return top > 0; })) {
+    if (proc.trueOrFailed(116, [&] { return top > 0; })) {
         proc.step(118, [&] { top = 0; });
-    } else if (proc.test(120, [&] { return view.viewportInnerHeight - view.surfaceHeight > top; })) {
+    } else if (proc.trueOrFailed(120, [&] { return view.viewportInnerHeight - view.surfaceHeight > top; })) {
         proc.step(122, [&] { top = view.viewportInnerHeight - view.surfaceHeight; });
     }
     proc.step(124, [&] {

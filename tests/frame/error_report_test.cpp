@@ -39,8 +39,8 @@ TEST(ErrorReport, CarriesOnAfterEachFailureWithItsOwnBox) {
         assigned = 1;  // never reached: a failed statement assigns nothing
     });
     proc.step(104, [&] { ++reached; });
-    if (proc.test(106, [&]() -> bool { throw frame::Failure(QStringLiteral("test")); })) ++reached;
-    if (proc.test(108, [] { return false; })) reached += 100;
+    if (proc.trueOrFailed(106, [&]() -> bool { throw frame::Failure(QStringLiteral("test")); })) ++reached;
+    if (proc.trueOrFailed(108, [] { return false; })) reached += 100;
 
     EXPECT_EQ(reached, 2);  // the failed test ran its block, the false one did not
     EXPECT_EQ(assigned, 7);

@@ -67,7 +67,6 @@ struct Generation {
     QTemporaryDir temp;
     TempScope tempVariable{temp.path().toLocal8Bit()};
     RecordingWindows windows;
-    Generation() { generate::initPalette(); }
     void run(const reg::TransactionSource& list) { generate::generateCheckRegister(1, list, windows); }
 };
 
@@ -110,7 +109,7 @@ TEST(GenerationDriver, AWholeGenerationHandsPictureAndWorkbookToThePreview) {
         at = found + 1;
     }
     EXPECT_FALSE(log.contains(QStringLiteral("Visible=True")));
-    EXPECT_EQ(host::mExcelApp, nullptr);
+    EXPECT_EQ(g.hosts.world->alive, 0);
 }
 
 TEST(GenerationDriver, NamesHaveTheirFormAndTempFallsBackToThePrivateFolder) {
@@ -178,7 +177,7 @@ TEST(GenerationDriver, AFailedSaveStillShowsThePreviewWithThePath) {
     EXPECT_FALSE(g.windows.excelFile.isEmpty());
     EXPECT_EQ(g.windows.calls.mid(2), (QStringList{"load picture", "excel file", "show preview", "hide main"}));
     // The first host was still quit and released.
-    EXPECT_EQ(host::mExcelApp, nullptr);
+    EXPECT_EQ(g.hosts.world->alive, 0);
     EXPECT_GE(g.hosts.world->quits, 1);
 }
 
@@ -246,7 +245,6 @@ TEST(GenerationDriver, TheTemporaryFilesGoWhenTheProgramEnds) {
         fakehost::FactoryGuard hosts;
         TempScope tempVariable(temp.path().toLocal8Bit());
         RecordingWindows windows;
-        generate::initPalette();
         generate::generateCheckRegister(1, kExample, windows);
         std::exit(QFile::exists(windows.excelFile) ? 0 : 3);  // the preview would delete it; the end must
     }

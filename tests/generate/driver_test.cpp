@@ -18,6 +18,7 @@
 #include "generate/palette.h"
 #include "generate/register_layout.h"
 #include "host/connection.h"
+#include "tests/support/injected_failure.h"
 #include "tests/host/fake_host.h"
 #include "tests/support/recording.h"
 
@@ -266,7 +267,7 @@ namespace {
 TEST(GenerationDriver, EachDigitOfTheTemporaryNameIsAStatementOfItsOwn) {
     for (const int line : {148, 150}) {
         Generation g;
-        frame::InjectedFailure failure(QStringLiteral("CheckRegister"), QStringLiteral("GenerateCheckRegister"), line, 3);
+        testsupport::InjectedFailure failure(QStringLiteral("CheckRegister"), QStringLiteral("GenerateCheckRegister"), line, 3);
         g.run(kExample);
         std::vector<int> lines;
         for (const frame::ErrorReport& report : g.seams.reporter.reports) lines.push_back(report.line);

@@ -38,10 +38,10 @@ int runProgram(int argc, char** argv, ProgramDriver* driver) {
 
     reg::Form1 form1;
     frame::setDialogParent(&form1);
-    wireApplication(form1);
+    ProgramWindows& windows = wireApplication(form1);
     if (driver) driver->attach(form1);
     QObject::connect(&instance, &SingleInstance::showRequested, &form1, [&] {
-        QWidget* shown = bringToFront(form1);
+        QWidget* shown = windows.bringToFront();
         if (driver) driver->broughtToFront(shown);
     });
     // The end of the session stores the list as closing the main window does.

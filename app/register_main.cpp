@@ -34,7 +34,6 @@
 #include "frame/text_decoding.h"
 #include "generate/check_register.h"
 #include "generate/generation_windows.h"
-#include "generate/palette.h"
 #include "generate/register_layout.h"
 #include "host/connection.h"
 #include "host/host_factory.h"
@@ -595,7 +594,6 @@ bool saveWorkbook(const QString& generated, const QString& output) {
 // picture and PDF written where asked.
 bool generateAndWriteRegister(const Options& options, std::vector<reg::Transaction> rows, PhaseClock& clock) {
     const reg::TransactionList transactions(std::move(rows));
-    generate::initPalette();
     HeadlessWindows windows(clock, !options.picture.isEmpty());
     generate::generateCheckRegister(1, transactions, windows);
 

@@ -5,7 +5,6 @@
 #include "frame/prompter.h"
 #include "generate/check_register.h"
 #include "generate/generation_windows.h"
-#include "generate/palette.h"
 #include "host/connection.h"
 #include "host/host_factory.h"
 #include "preview/form2.h"
@@ -15,46 +14,43 @@ namespace brevanta::app {
 
 namespace {
 
-// The preview window, made on first use and kept for the whole run like the
-// main window; it goes when the main window goes.
-preview::Form2* form2 = nullptr;
-
-preview::Form2& previewWindow(reg::Form1& form1) {
-    if (!form2) {
-        form2 = new preview::Form2();
-        form2->showMainWindow = [&form1] { form1.show(); };
-        form2->storeTransactionList = [&form1] { form1.storeList(); };
-        QObject::connect(&form1, &QObject::destroyed, [] {
-            delete form2;
-            form2 = nullptr;
-        });
-    }
-    return *form2;
-}
-
 // A generation's effect on the two windows.
 class RealWindows final : public generate::GenerationWindows {
 public:
-    explicit RealWindows(reg::Form1& form1) : form1_(form1) {}
+    RealWindows(reg::Form1& form1, ProgramWindows& windows) : form1_(form1), windows_(windows) {}
     void setMainPointer(int pointer) override { form1_.setPointer(pointer); }
     void hideMain() override { form1_.hide(); }
-    void loadPreviewPicture(const QString& path) override { previewWindow(form1_).loadPicture(path); }
-    void setPreviewExcelFile(const QString& path) override { previewWindow(form1_).mExcelFile = path; }
-    void showPreview() override { previewWindow(form1_).show(); }
+    void loadPreviewPicture(const QString& path) override { windows_.preview().loadPicture(path); }
+    void setPreviewExcelFile(const QString& path) override { windows_.preview().mExcelFile = path; }
+    void showPreview() override { windows_.preview().show(); }
     void tell(const QString& text) override {
         frame::prompter().message(frame::appTitle(), text, frame::Buttons::Ok, frame::Icon::Warning);
     }
 
 private:
     reg::Form1& form1_;
+    ProgramWindows& windows_;
 };
 
 }  // namespace
 
-QWidget* bringToFront(reg::Form1& form1) {
+ProgramWindows::ProgramWindows(reg::Form1& form1) : QObject(&form1), form1_(form1) {}
+
+ProgramWindows::~ProgramWindows() = default;
+
+preview::Form2& ProgramWindows::preview() {
+    if (!preview_) {
+        preview_ = std::make_unique<preview::Form2>();
+        preview_->showMainWindow = [this] { form1_.show(); };
+        preview_->storeTransactionList = [this] { form1_.storeList(); };
+    }
+    return *preview_;
+}
+
+QWidget* ProgramWindows::bringToFront() {
     QWidget* shown = nullptr;
-    if (form1.isVisible()) shown = &form1;
-    else if (form2 && form2->isVisible()) shown = form2;
+    if (form1_.isVisible()) shown = &form1_;
+    else if (preview_ && preview_->isVisible()) shown = preview_.get();
     if (!shown) return nullptr;
     shown->setWindowState(shown->windowState() & ~Qt::WindowMinimized);
     shown->raise();
@@ -62,20 +58,24 @@ QWidget* bringToFront(reg::Form1& form1) {
     return shown;
 }
 
-void wireApplication(reg::Form1& form1) {
+ProgramWindows& wireApplication(reg::Form1& form1) {
     // Unless something else (a test) installed one, the embedded engine is the host.
     static engine::EmbeddedHostFactory embeddedHosts;
     if (!host::hostFactory()) host::setHostFactory(&embeddedHosts);
 
+    auto* windows = new ProgramWindows(form1);  // owned by form1
+
     reg::Form1::Hooks hooks;
-    hooks.initPalette = [] { generate::initPalette(); };
+    // The palette is a constant table (generate/palette.h): start-up has
+    // nothing to prepare, so its palette step is left without a hook.
     hooks.checkExcelInstalled = [] { host::checkExcelInstalled(); };
     hooks.warnIfExcelOpen = [] { return host::warnIfExcelOpen(); };
-    hooks.generateCheckRegister = [&form1](int selector) {
-        RealWindows windows(form1);
-        generate::generateCheckRegister(selector, form1.transactions(), windows);
+    hooks.generateCheckRegister = [&form1, windows](int selector) {
+        RealWindows effects(form1, *windows);
+        generate::generateCheckRegister(selector, form1.transactions(), effects);
     };
     form1.setHooks(std::move(hooks));
+    return *windows;
 }
 
 }  // namespace brevanta::app

@@ -48,9 +48,7 @@ reg::TransactionList registerTransactions(int count) {
 
 // The register's layout, exactly as a generation lays it out, on `app`'s active sheet.
 void layOutRegister(const host::ApplicationPtr& app, const reg::TransactionList& transactions) {
-    host::mExcelApp = app;
-    generate::generateReport(1, transactions);
-    host::mExcelApp.reset();
+    generate::generateReport(host::HostSession{app, nullptr}, 1, transactions);
 }
 
 host::ApplicationPtr freshHost() {
@@ -142,7 +140,6 @@ int main(int argc, char** argv) {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
     QGuiApplication application(argc, argv);
     QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
-    generate::initPalette();
     benchmark::Initialize(&argc, argv);
     benchmark::RunSpecifiedBenchmarks();
     benchmark::Shutdown();

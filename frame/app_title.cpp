@@ -14,16 +14,13 @@ QString titleFromProductTitle(const QString& productTitle) {
     return title;
 }
 
-namespace {
-QString gAppTitle;
-}
-
 void setAppTitle() {
-    gAppTitle = titleFromProductTitle(QString::fromLatin1(kProductTitle));
-    QCoreApplication::setApplicationName(gAppTitle);
-    QGuiApplication::setApplicationDisplayName(gAppTitle);
+    const QString title = appTitle();
+    QCoreApplication::setApplicationName(title);
+    QGuiApplication::setApplicationDisplayName(title);
 }
 
-QString appTitle() { return gAppTitle.isEmpty() ? titleFromProductTitle(QString::fromLatin1(kProductTitle)) : gAppTitle; }
+// Always the product title cut to size: nothing to remember between calls.
+QString appTitle() { return titleFromProductTitle(QString::fromLatin1(kProductTitle)); }
 
 }  // namespace brevanta::frame

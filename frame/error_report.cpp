@@ -13,8 +13,8 @@ public:
     }
 };
 
-BoxReporter gBoxReporter;
-Reporter* gReporter = nullptr;
+// The one service point for reports: null while the box is in use.
+Reporter* installedReporter = nullptr;
 
 }  // namespace
 
@@ -27,9 +27,12 @@ QString locationPiece(const QString& module, const QString& procedure) {
     return QStringLiteral("in Tarnwick2021/08/31.") + module + QLatin1Char('.') + procedure + QLatin1Char(' ');
 }
 
-Reporter& reporter() { return gReporter ? *gReporter : gBoxReporter; }
+Reporter& reporter() {
+    static BoxReporter box;
+    return installedReporter ? *installedReporter : box;
+}
 
-void setReporter(Reporter* replacement) { gReporter = replacement; }
+void setReporter(Reporter* replacement) { installedReporter = replacement; }
 
 QString describe(std::exception_ptr failure) {
     try {
@@ -43,25 +46,6 @@ QString describe(std::exception_ptr failure) {
     } catch (...) {
         return QStringLiteral("Automation error");
     }
-}
-
-InjectedFailure::InjectedFailure(const QString& module, const QString& procedure, int line, int occurrence)
-    : previous_(active_), location_(locationPiece(module, procedure)), line_(line), occurrence_(occurrence) {
-    active_ = this;
-}
-
-InjectedFailure::~InjectedFailure() { active_ = previous_; }
-
-bool InjectedFailure::reached(const QString& location, int line) {
-    bool fails = false;
-    for (InjectedFailure* injected = active_; injected; injected = injected->previous_) {
-        if (injected->location_ != location) continue;
-        injected->linesRun_.push_back(line);
-        if (injected->line_ != line) continue;
-        ++injected->runsOfLine_;
-        fails = fails || injected->occurrence_ == 0 || injected->occurrence_ == injected->runsOfLine_;
-    }
-    return fails;
 }
 
 void Procedure::fail(int line, std::exception_ptr failure) {

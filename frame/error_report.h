@@ -47,35 +47,16 @@ void setReporter(Reporter* replacement);  // not owned; nullptr restores the box
 // The description of whatever was thrown.
 QString describe(std::exception_ptr failure);
 
-// Makes the numbered statement `line` of one procedure fail as if its body
-// had thrown, while the object lives, and notes the lines of that procedure
-// that run: tests check that the report names the failing statement and that
-// the statements after it still run.
-class InjectedFailure {
+// Sees each numbered statement of every procedure as it starts. Nothing
+// in the program watches: a test installs one to make a chosen statement
+// fail (tests/support/injected_failure.h). Unwatched, a statement costs one
+// null-pointer test.
+class StepWatch {
 public:
-    // `occurrence` 0 fails the statement every time it runs; n fails only its n-th run
-    // (several statements may share a line, and loops run one many times).
-    InjectedFailure(const QString& module, const QString& procedure, int line, int occurrence = 0);
-    ~InjectedFailure();
-    InjectedFailure(const InjectedFailure&) = delete;
-    InjectedFailure& operator=(const InjectedFailure&) = delete;
-
-    static inline const QString kDescription = QStringLiteral("Injected failure");
-    // Called by every statement; true when this one is to fail.
-    static bool reached(const QString& location, int line);
-    static bool active() { return active_ != nullptr; }
-
-    // The procedure's lines that ran (or started to) while injecting, in order.
-    const std::vector<int>& linesRun() const { return linesRun_; }
-
-private:
-    static inline InjectedFailure* active_ = nullptr;
-    InjectedFailure* previous_;
-    QString location_;
-    int line_;
-    int occurrence_;
-    int runsOfLine_ = 0;
-    std::vector<int> linesRun_;
+    virtual ~StepWatch() = default;
+    // Statement `line` of the procedure at `location` (see locationPiece)
+    // starts; throwing makes it fail there.
+    virtual void starting(const QString& location, int line) = 0;
 };
 
 class Procedure {
@@ -110,13 +91,17 @@ public:
     const QString& location() const { return location_; }
     int failures() const { return failures_; }
 
+    // The watch in use (null: none), and installing one (not owned; nullptr removes it).
+    static StepWatch* watch() { return watch_; }
+    static void setWatch(StepWatch* watch) { watch_ = watch; }
+
 private:
     void fail(int line, std::exception_ptr failure);
     void injectAt(int line) const {
-        if (InjectedFailure::active() && InjectedFailure::reached(location_, line))
-            throw Failure(InjectedFailure::kDescription);
+        if (watch_) watch_->starting(location_, line);
     }
 
+    static inline StepWatch* watch_ = nullptr;
     QString location_;
     int failures_ = 0;
 };

@@ -11,7 +11,9 @@ namespace brevanta::frame {
 // std::exit when no event loop runs yet.
 void endProgram(int exitCode = 0);
 
-// Replaces the action (tests); an empty function restores the default.
+// Replaces the action (tests, so that the test process survives); an empty
+// function restores the default. The program never installs one; it costs
+// one test of an empty function when the program ends.
 void setProgramEndAction(std::function<void(int)> action);
 
 }  // namespace brevanta::frame

@@ -13,7 +13,8 @@
 namespace brevanta::frame {
 namespace {
 
-QPointer<QWidget> gParent;
+// The window named by setDialogParent; it goes by itself when that window goes.
+QPointer<QWidget> namedParent;
 
 class QtProgressWindow final : public ProgressWindow {
 public:
@@ -77,8 +78,8 @@ public:
     }
 };
 
-QtPrompter gQtPrompter;
-Prompter* gPrompter = nullptr;
+// The one service point for boxes and dialogs: null while the Qt prompter is in use.
+Prompter* installedPrompter = nullptr;
 
 }  // namespace
 
@@ -95,19 +96,22 @@ bool Prompter::messageOffering(const QString& title, const QString& text, const 
 
 std::optional<std::vector<int>> Prompter::chooseReading(const ReadingChoiceRequest&) { return std::nullopt; }
 
-Prompter& prompter() { return gPrompter ? *gPrompter : gQtPrompter; }
+Prompter& prompter() {
+    static QtPrompter qtPrompter;
+    return installedPrompter ? *installedPrompter : qtPrompter;
+}
 
-void setPrompter(Prompter* replacement) { gPrompter = replacement; }
+void setPrompter(Prompter* replacement) { installedPrompter = replacement; }
 
-void setDialogParent(QWidget* parent) { gParent = parent; }
+void setDialogParent(QWidget* parent) { namedParent = parent; }
 
 QWidget* dialogParent() {
     if (QWidget* active = QApplication::activeWindow()) return active;
-    if (gParent && gParent->isVisible()) return gParent;
+    if (namedParent && namedParent->isVisible()) return namedParent;
     for (QWidget* window : QApplication::topLevelWidgets())
         if (window->isVisible() && (window->windowType() == Qt::Window || window->windowType() == Qt::Dialog))
             return window;
-    return gParent;
+    return namedParent;
 }
 
 }  // namespace brevanta::frame

@@ -13,8 +13,6 @@
 
 namespace brevanta::generate {
 
-using host::mExcelApp;
-using host::mExcelBook;
 using host::must;
 
 std::mt19937& temporaryNameGenerator() {
@@ -48,7 +46,9 @@ QString drawTemporaryName(std::mt19937& generator) {
 
 void generateCheckRegister(int selector, const reg::TransactionSource& transactions, GenerationWindows& windows) {
     frame::Procedure proc(QStringLiteral("CheckRegister"), QStringLiteral("GenerateCheckRegister"));
-    auto host = []() -> host::Application& { return must(mExcelApp); };
+    // The host and workbook of this generation only; they go when it ends.
+    host::HostSession session;
+    auto host = [&]() -> host::Application& { return must(session.excelApp); };
 
     if (transactions.rowCount() > kMostTransactions) {
         windows.tell(tooManyTransactionsMessage(transactions.rowCount()));
@@ -59,14 +59,14 @@ void generateCheckRegister(int selector, const reg::TransactionSource& transacti
     if (const std::vector<int> rows = rowsWithAmountsBeyondLimit(transactions); !rows.empty())
         windows.tell(amountsBeyondLimitMessage(rows));
 
-    proc.step(102, [&] { host::createExcelApp(); });
+    proc.step(102, [&] { host::createExcelApp(session); });
     proc.step(104, [&] { host().setVisible(false); });
     proc.step(106, [&] { host().setScreenUpdating(false); });
     proc.step(108, [&] { host().setDisplayAlerts(false); });
     proc.step(110, [&] { host().setEnableEvents(false); });
     proc.step(112, [&] { host().setEnableCancelKey(host::xl::CancelKeyDisabled); });
     proc.step(114, [&] { host().setCursor(host::xl::CursorWait); });
-    proc.step(118, [&] { mExcelBook = host().workbooks().add(); });
+    proc.step(118, [&] { session.excelBook = host().workbooks().add(); });
     int sheetCount = 0;
     proc.step(120, [&] { sheetCount = host().sheets().count(); });
     for (int k = 1; k < sheetCount; ++k)
@@ -75,7 +75,7 @@ void generateCheckRegister(int selector, const reg::TransactionSource& transacti
         host::Sheets& sheets = host().sheets();
         must(sheets.item(sheets.count())).setName(QStringLiteral("Check Register"));
     });
-    proc.step(126, [&] { generateReport(selector, transactions); });
+    proc.step(126, [&] { generateReport(session, selector, transactions); });
     proc.step(128, [&] { must(host().range(QStringLiteral("B6"))).select(); });
     proc.step(130, [&] { must(host().sheets().item(1)).select(); });
     proc.step(132, [&] { host().setCursor(host::xl::CursorDefault); });
@@ -113,14 +113,14 @@ void generateCheckRegister(int selector, const reg::TransactionSource& transacti
     } while (taken && proc.failures() == failuresBeforeName);
 
     const int failuresBeforeSave = proc.failures();
-    proc.step(158, [&] { must(mExcelBook).saveAs(path, host::excelSaveFormat(mExcelApp)); });
+    proc.step(158, [&] { must(session.excelBook).saveAs(path, host::excelSaveFormat(session.excelApp)); });
     // No empty or old file is left under the name for the preview to copy.
     if (proc.failures() != failuresBeforeSave && !taken) QFile::remove(path);
     proc.step(160, [&] { host().setDisplayAlerts(false); });
-    proc.step(162, [&] { must(mExcelBook).close(); });
+    proc.step(162, [&] { must(session.excelBook).close(); });
     proc.step(164, [&] { host().quit(); });
-    proc.step(166, [&] { host::releaseExcelApp(); });
-    mExcelBook.reset();
+    proc.step(166, [&] { host::releaseExcelApp(session); });
+    session.excelBook.reset();
     windows.phaseFinished("save");
 
     const QString picturePath = inFolder(folder, QLatin1String(kPictureFileName));

@@ -20,7 +20,7 @@ namespace xl = host::xl;
 
 namespace {
 
-host::Application& app() { return must(host::mExcelApp); }
+host::Application& app(const host::HostSession& session) { return must(session.excelApp); }
 
 QString number(int value) { return QString::number(value); }
 
@@ -84,8 +84,8 @@ SheetOrder sheetOrder(const reg::TransactionSource& transactions) {
 }
 
 // Names the edges of the selection for an outline; draws nothing.
-void addressEdges(std::initializer_list<int> edges) {
-    host::RangePtr selection = app().selection();
+void addressEdges(const host::HostSession& session, std::initializer_list<int> edges) {
+    host::RangePtr selection = app(session).selection();
     for (int edge : edges) must(selection).borders(edge);
 }
 
@@ -154,47 +154,49 @@ QString runningBalanceFormula() {
 // sums from the first row counted them before.
 QString runningTotalFormula() { return QStringLiteral("=R[-1]C+SUM(RC[-2])-SUM(RC[-3])"); }
 
-void writeCell(const QString& address, const QString& value, bool merge) {
-    if (address.size() > 0) must(app().range(address)).select();
-    must(app().activeCell()).setFormulaR1C1(value);
-    if (merge) must(app().selection()).merge();
+void writeCell(const host::HostSession& session, const QString& address, const QString& value, bool merge) {
+    if (address.size() > 0) must(app(session).range(address)).select();
+    must(app(session).activeCell()).setFormulaR1C1(value);
+    if (merge) must(app(session).selection()).merge();
 }
 
-void fillRange(const QString& address, int colorIndex) {
-    if (address.size() > 0) must(app().range(address)).select();
-    must(app().selection()).interior().setColorIndex(colorIndex);
+void fillRange(const host::HostSession& session, const QString& address, int colorIndex) {
+    if (address.size() > 0) must(app(session).range(address)).select();
+    must(app(session).selection()).interior().setColorIndex(colorIndex);
 }
 
-void setSelectionFont(const QString& style, int size, int colorIndex) {
-    const host::RangePtr selection = app().selection();  // keeps the font's owner alive
+void setSelectionFont(const host::HostSession& session, const QString& style, int size, int colorIndex) {
+    const host::RangePtr selection = app(session).selection();  // keeps the font's owner alive
     host::Font& font = must(selection).font();
     font.setFontStyle(style);
     font.setSize(size);
     font.setColorIndex(colorIndex);
 }
 
-void alignSelection(bool centre, bool verticalCentre, bool wrap, bool right) {
-    const host::RangePtr selection = app().selection();
+void alignSelection(const host::HostSession& session, bool centre, bool verticalCentre, bool wrap, bool right) {
+    const host::RangePtr selection = app(session).selection();
     if (centre) must(selection).setHorizontalAlignment(xl::Center);
     if (right) must(selection).setHorizontalAlignment(xl::Right);
     if (verticalCentre) must(selection).setVerticalAlignment(xl::Center);
     if (wrap) must(selection).setWrapText(true);
 }
 
-void setRowHeight(const QString& rowsAddress, double height) {
-    must(app().rows(rowsAddress)).select();
-    must(app().selection()).setRowHeight(height);
+void setRowHeight(const host::HostSession& session, const QString& rowsAddress, double height) {
+    must(app(session).rows(rowsAddress)).select();
+    must(app(session).selection()).setRowHeight(height);
 }
 
-void setColumnWidth(const QString& columnsAddress, double width) {
-    must(app().columns(columnsAddress)).select();
-    must(app().selection()).setColumnWidth(width);
+void setColumnWidth(const host::HostSession& session, const QString& columnsAddress, double width) {
+    must(app(session).columns(columnsAddress)).select();
+    must(app(session).selection()).setColumnWidth(width);
 }
 
-void hideColumns(const QString& columnsAddress) { must(app().columns(columnsAddress)).setHidden(true); }
+void hideColumns(const host::HostSession& session, const QString& columnsAddress) {
+    must(app(session).columns(columnsAddress)).setHidden(true);
+}
 
-void setupPage() {
-    host::Application& host = app();
+void setupPage(const host::HostSession& session) {
+    host::Application& host = app(session);
     const host::WorksheetPtr sheet = host.activeSheet();  // keeps the page set-up's owner alive
     host::PageSetup& page = must(sheet).pageSetup();
     page.setPrintArea(QString());
@@ -215,29 +217,29 @@ void setupPage() {
     page.setPrintTitleRows(QStringLiteral("$4:$5"));
 }
 
-void generateReport(int selector, const reg::TransactionSource& transactions) {
+void generateReport(const host::HostSession& session, int selector, const reg::TransactionSource& transactions) {
     Q_UNUSED(selector);
     frame::Procedure proc(QStringLiteral("CheckRegister"), QStringLiteral("GenerateReport"));
 
     for (int i = 1; i <= kPaletteSize; ++i)
-        proc.step(102, [&] { must(app().activeWorkbook()).setColor(i, mPalette[i - 1]); });
+        proc.step(102, [&] { must(app(session).activeWorkbook()).setColor(i, kPalette[size_t(i - 1)]); });
 
-    proc.step(104, [&] { must(app().cells()).select(); });
-    proc.step(106, [&] { must(app().cells()).clear(); });
-    proc.step(108, [&] { must(app().selection()).font().setName(QStringLiteral("Arial")); });
-    proc.step(110, [&] { must(app().selection()).font().setSize(10); });
-    proc.step(112, [&] { must(app().selection()).setVerticalAlignment(xl::Center); });
-    proc.step(114, [&] { must(app().selection()).setWrapText(true); });
-    proc.step(116, [&] { fillRange(QString(), fill::Sheet); });
+    proc.step(104, [&] { must(app(session).cells()).select(); });
+    proc.step(106, [&] { must(app(session).cells()).clear(); });
+    proc.step(108, [&] { must(app(session).selection()).font().setName(QStringLiteral("Arial")); });
+    proc.step(110, [&] { must(app(session).selection()).font().setSize(10); });
+    proc.step(112, [&] { must(app(session).selection()).setVerticalAlignment(xl::Center); });
+    proc.step(114, [&] { must(app(session).selection()).setWrapText(true); });
+    proc.step(116, [&] { fillRange(session, QString(), fill::Sheet); });
 
     int line = 118;
     for (const Width& width : kColumnWidths) {
-        proc.step(line, [&] { setColumnWidth(QLatin1String(width.columns), width.characters); });
+        proc.step(line, [&] { setColumnWidth(session, QLatin1String(width.columns), width.characters); });
         line += 2;
     }
     line = 140;
     for (const Height& height : kRowHeights) {
-        proc.step(line, [&] { setRowHeight(QLatin1String(height.rows), height.points); });
+        proc.step(line, [&] { setRowHeight(session, QLatin1String(height.rows), height.points); });
         line += 2;
     }
 
@@ -246,21 +248,21 @@ void generateReport(int selector, const reg::TransactionSource& transactions) {
     int rowCount = 0;
     proc.step(152, [&] { rowCount = transactions.rowCount(); });
     for (int row = 7; row <= std::min(rowCount + 6, kLastSheetRow); ++row)
-        proc.step(154, [&] { setRowHeight(number(row) + QLatin1Char(':') + number(row), kDataRowHeight); });
+        proc.step(154, [&] { setRowHeight(session, number(row) + QLatin1Char(':') + number(row), kDataRowHeight); });
 
-    proc.step(158, [&] { writeCell(QStringLiteral("$B$2:$I$2"), QStringLiteral("Check Register"), true); });
-    proc.step(160, [&] { setSelectionFont(QStringLiteral("Bold"), 24, 0); });
+    proc.step(158, [&] { writeCell(session, QStringLiteral("$B$2:$I$2"), QStringLiteral("Check Register"), true); });
+    proc.step(160, [&] { setSelectionFont(session, QStringLiteral("Bold"), 24, 0); });
 
     line = 162;
     for (const HeaderCell& header : kHeader) {
         const QString address = QLatin1String(header.address);
-        proc.step(line, [&] { writeCell(address, QLatin1String(header.text), true); });
-        proc.step(line + 2, [&] { alignSelection(true, true, true, false); });
-        proc.step(line + 4, [&] { fillRange(address, fill::Header); });
-        proc.step(line + 6, [&] { setSelectionFont(QStringLiteral("Bold"), 9, xl::ColorIndexAutomatic); });
+        proc.step(line, [&] { writeCell(session, address, QLatin1String(header.text), true); });
+        proc.step(line + 2, [&] { alignSelection(session, true, true, true, false); });
+        proc.step(line + 4, [&] { fillRange(session, address, fill::Header); });
+        proc.step(line + 6, [&] { setSelectionFont(session, QStringLiteral("Bold"), 9, xl::ColorIndexAutomatic); });
         line += 8;
     }
-    proc.step(226, [&] { fillRange(QStringLiteral("$B$5:$I$5"), fill::Header); });
+    proc.step(226, [&] { fillRange(session, QStringLiteral("$B$5:$I$5"), fill::Header); });
 
     // Banding by each transaction's row number in list order, before the sort
     // moves the rows with their fills.
@@ -272,20 +274,20 @@ void generateReport(int selector, const reg::TransactionSource& transactions) {
         const size_t position = size_t(row - kFirstDataRow);
         const int listRow = position < order.rows.size() ? order.rows[position] + kFirstDataRow - 1 : row;
         if (listRow % 2 == 0)
-            proc.step(232, [&] { fillRange(QStringLiteral("$B$") + rowText + QStringLiteral(":$H$") + rowText, fill::Sheet); });
+            proc.step(232, [&] { fillRange(session, QStringLiteral("$B$") + rowText + QStringLiteral(":$H$") + rowText, fill::Sheet); });
         else
-            proc.step(234, [&] { fillRange(QStringLiteral("$B$") + rowText + QStringLiteral(":$H$") + rowText, fill::OddRow); });
-        proc.step(236, [&] { fillRange(QStringLiteral("$I$") + rowText, fill::Balance); });
+            proc.step(234, [&] { fillRange(session, QStringLiteral("$B$") + rowText + QStringLiteral(":$H$") + rowText, fill::OddRow); });
+        proc.step(236, [&] { fillRange(session, QStringLiteral("$I$") + rowText, fill::Balance); });
     }
 
     // Outlines: the edges are named, no line is drawn.
     proc.step(240, [&] {
-        must(app().range(QStringLiteral("B4:I5"))).select();
-        addressEdges({xl::EdgeLeft, xl::EdgeTop, xl::EdgeBottom, xl::EdgeRight, xl::InsideVertical});
+        must(app(session).range(QStringLiteral("B4:I5"))).select();
+        addressEdges(session, {xl::EdgeLeft, xl::EdgeTop, xl::EdgeBottom, xl::EdgeRight, xl::InsideVertical});
     });
     proc.step(242, [&] {
-        must(app().range(QStringLiteral("B6:I") + number(rowCount + 5))).select();
-        addressEdges({xl::EdgeLeft, xl::EdgeTop, xl::EdgeBottom, xl::EdgeRight, xl::InsideHorizontal,
+        must(app(session).range(QStringLiteral("B6:I") + number(rowCount + 5))).select();
+        addressEdges(session, {xl::EdgeLeft, xl::EdgeTop, xl::EdgeBottom, xl::EdgeRight, xl::InsideHorizontal,
                       xl::InsideVertical});
     });
 
@@ -300,21 +302,21 @@ void generateReport(int selector, const reg::TransactionSource& transactions) {
         static constexpr const char* kColumns[reg::kFieldCount] = {"$B$", "$C$", "$D$", "$E$", "$F$", "$G$", "$H$"};
         for (int field = 0; field < reg::kFieldCount; ++field)
             proc.step(250 + 2 * field, [&] {
-                writeCell(QLatin1String(kColumns[field]) + rowText, dataCellEntry(field, transactions.field(j, field)), true);
+                writeCell(session, QLatin1String(kColumns[field]) + rowText, dataCellEntry(field, transactions.field(j, field)), true);
             });
-        proc.step(264, [&] { writeCell(QStringLiteral("$I$") + rowText, balance, true); });
-        proc.step(266, [&] { writeCell(QStringLiteral("$J$") + rowText, total, false); });
+        proc.step(264, [&] { writeCell(session, QStringLiteral("$I$") + rowText, balance, true); });
+        proc.step(266, [&] { writeCell(session, QStringLiteral("$J$") + rowText, total, false); });
         ++row;
     }
-    proc.step(268, [&] { hideColumns(QLatin1String(kRunningTotalColumn)); });
+    proc.step(268, [&] { hideColumns(session, QLatin1String(kRunningTotalColumn)); });
 
     // The dated rows in time order: by date, then by number, then as listed.
-    proc.step(270, [&] { must(app().range(QStringLiteral("B6:H") + number(kFirstDataRow + order.datedCount - 1))).select(); });
+    proc.step(270, [&] { must(app(session).range(QStringLiteral("B6:H") + number(kFirstDataRow + order.datedCount - 1))).select(); });
     proc.step(272, [&] {
         host::SortOptions options;
-        options.key1 = app().range(QStringLiteral("B6"));
+        options.key1 = app(session).range(QStringLiteral("B6"));
         options.order1 = xl::Ascending;
-        options.key2 = app().range(QStringLiteral("C6"));
+        options.key2 = app(session).range(QStringLiteral("C6"));
         options.order2 = xl::Ascending;
         options.dataOption2 = xl::SortNormal;
         options.header = xl::HeaderGuess;
@@ -322,10 +324,10 @@ void generateReport(int selector, const reg::TransactionSource& transactions) {
         options.matchCase = false;
         options.orientation = xl::TopToBottom;
         options.dataOption1 = xl::SortNormal;
-        must(app().selection()).sort(options);
+        must(app(session).selection()).sort(options);
     });
-    proc.step(274, [&] { setupPage(); });
-    proc.step(276, [&] { must(app().range(QStringLiteral("B6"))).select(); });
+    proc.step(274, [&] { setupPage(session); });
+    proc.step(276, [&] { must(app(session).range(QStringLiteral("B6"))).select(); });
 }
 
 }  // namespace brevanta::generate

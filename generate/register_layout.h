@@ -2,12 +2,14 @@
 // The "Check Register" sheet: palette, sheet-wide format, widths and
 // heights, title, header, banded transaction rows with a running balance,
 // sorted by date, then number, then list order (rows whose date cannot be
-// read last, as listed), and the printed page. Everything goes through the host in
-// host::mExcelApp, select-then-act, on its active workbook and sheet.
+// read last, as listed), and the printed page. Everything goes through the
+// generation's host (its HostSession), select-then-act, on its active
+// workbook and sheet.
 
 #include <QString>
 #include <vector>
 
+#include "host/connection.h"
 #include "register/transaction_source.h"
 
 namespace brevanta::generate {
@@ -46,16 +48,16 @@ inline constexpr const char* kRunningTotalColumn = "J:J";
 
 // Lays out the register from the transactions, reporting each failing step
 // under "CheckRegister.GenerateReport" and going on. `selector` is not consulted.
-void generateReport(int selector, const reg::TransactionSource& transactions);
+void generateReport(const host::HostSession& session, int selector, const reg::TransactionSource& transactions);
 
 // The formatting routines. They throw on a host failure, leaving the rest undone.
-void writeCell(const QString& address, const QString& value, bool merge);
-void fillRange(const QString& address, int colorIndex);
-void setSelectionFont(const QString& style, int size, int colorIndex);
-void alignSelection(bool centre, bool verticalCentre, bool wrap, bool right);
-void setRowHeight(const QString& rowsAddress, double height);
-void setColumnWidth(const QString& columnsAddress, double width);
-void hideColumns(const QString& columnsAddress);
-void setupPage();
+void writeCell(const host::HostSession& session, const QString& address, const QString& value, bool merge);
+void fillRange(const host::HostSession& session, const QString& address, int colorIndex);
+void setSelectionFont(const host::HostSession& session, const QString& style, int size, int colorIndex);
+void alignSelection(const host::HostSession& session, bool centre, bool verticalCentre, bool wrap, bool right);
+void setRowHeight(const host::HostSession& session, const QString& rowsAddress, double height);
+void setColumnWidth(const host::HostSession& session, const QString& columnsAddress, double width);
+void hideColumns(const host::HostSession& session, const QString& columnsAddress);
+void setupPage(const host::HostSession& session);
 
 }  // namespace brevanta::generate

@@ -14,9 +14,6 @@
 
 namespace brevanta::host {
 
-ApplicationPtr mExcelApp;
-WorkbookPtr mExcelBook;
-
 QString notInstalledText() {
     const QString paragraphBreak = QStringLiteral("\r\n\r\n");
     return QStringLiteral("Error 842001. A normal instance of Excel could not be created.") + paragraphBreak +
@@ -72,9 +69,9 @@ bool warnIfExcelOpen() {
     return answer != frame::Answer::Yes;
 }
 
-void createExcelApp() { mExcelApp = createHost(); }
+void createExcelApp(HostSession& session) { session.excelApp = createHost(); }
 
-void releaseExcelApp() { mExcelApp.reset(); }
+void releaseExcelApp(HostSession& session) { session.excelApp.reset(); }
 
 int saveFormatForVersion(const QString& versionText) {
     // The host may write its version with either mark ("16.0", "16,0"); both read as the locale's own.

@@ -9,10 +9,13 @@
 
 namespace brevanta::host {
 
-// The generation's host and its workbook; live only while a generation lays
-// out and saves the register.
-extern ApplicationPtr mExcelApp;
-extern WorkbookPtr mExcelBook;
+// The host and workbook of one generation: the generation owns them, makes
+// them when it starts and lets them go once the register is saved, so
+// nothing of one generation outlives it or reaches the next.
+struct HostSession {
+    ApplicationPtr excelApp;
+    WorkbookPtr excelBook;
+};
 
 // The default value a genuine host instance reports.
 inline constexpr char kGenuineHostName[] = "Microsoft Excel";
@@ -30,10 +33,10 @@ bool isExcelRunning();
 bool warnIfExcelOpen();
 QString excelOpenQuestionText();
 
-// Creates the generation's host into mExcelApp; failures pass to the caller.
-void createExcelApp();
-// Lets mExcelApp go (without telling it to quit).
-void releaseExcelApp();
+// Creates the session's host; failures pass to the caller.
+void createExcelApp(HostSession& session);
+// Lets the session's host go (without telling it to quit).
+void releaseExcelApp(HostSession& session);
 
 // The SaveAs file format for the host's version: 56 from version 12 on,
 // -4143 before. Without a host, asks a fresh instance. Failures pass on.

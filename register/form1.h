@@ -50,6 +50,8 @@ public:
     // Routines of other parts of the program; an unset hook does nothing
     // (an unset warnIfExcelOpen answers false).
     struct Hooks {
+        // Start-up's palette step (line 154). The program's palette is a
+        // constant table, so the program sets none and the step does nothing.
         std::function<void()> initPalette;
         std::function<void()> checkExcelInstalled;
         std::function<bool()> warnIfExcelOpen;

@@ -177,11 +177,6 @@ QString fieldText(QByteArray bytes, qsizetype cutLength) {
     return frame::decodeText(bytes).text.trimmed();
 }
 
-ProcessLimits& limitsInUse() {
-    static ProcessLimits limits;
-    return limits;
-}
-
 QString ofxReaderProgram(const QString& fileName) {
     for (const QString& place : ofxReaderPlaces(QCoreApplication::applicationDirPath())) {
         const QFileInfo info(place);
@@ -288,7 +283,7 @@ std::optional<LibofxResult> readAnswer(const QByteArray& output, bool& libofxFai
 }
 
 LibofxResult readWithLibofx(const QByteArray& bytes, size_t transactionCount, const QString& fileName,
-                            const std::atomic<bool>* cancel) {
+                            const std::atomic<bool>* cancel, const ProcessLimits& limits) {
     auto fail = [&](const QString& reason) { return StatementError(fileName + QStringLiteral(": ") + reason); };
     const QString program = ofxReaderProgram(fileName);
     const ContainedFolder folder;
@@ -303,7 +298,6 @@ LibofxResult readWithLibofx(const QByteArray& bytes, size_t transactionCount, co
     }
     // Only our own folders for the SGML parser's catalogs (there are none),
     // nothing from our environment, which may name others.
-    const ProcessLimits limits = limitsInUse();
     const qsizetype mostOutput = qsizetype(ofxprotocol::kLongestLine) * qsizetype(transactionCount + 64);
     const ProcessOutcome outcome =
         runContained(program, {copy, QString::number(transactionCount), QStringLiteral("--copy")}, folder,
@@ -350,14 +344,10 @@ QStringList ofxReaderPlaces(const QString& programFolder) {
             QDir::cleanPath(folder.filePath(QStringLiteral(BREVANTA_LIBEXEC_FROM_PROGRAM "/") + name))};
 }
 
-ProcessLimits ofxReaderLimits() { return limitsInUse(); }
-
-void setOfxReaderLimits(const ProcessLimits& limits) { limitsInUse() = limits; }
-
 Statement readOfx(const QByteArray& bytes, const QString& text, const QString& fileName,
-                  const std::atomic<bool>* cancel) {
+                  const std::atomic<bool>* cancel, const ProcessLimits& limits) {
     const CheckedText checked = checkText(text, fileName);
-    const LibofxResult read = readWithLibofx(bytes, checked.transactions.size(), fileName, cancel);
+    const LibofxResult read = readWithLibofx(bytes, checked.transactions.size(), fileName, cancel, limits);
     if (!read.bankError.isEmpty() && read.transactions.empty())
         throw StatementError(fileName + QStringLiteral(": ") + read.bankError);
     if (read.transactions.size() != checked.transactions.size())

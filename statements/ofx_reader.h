@@ -39,8 +39,9 @@ bool looksLikeOfx(const QString& text);
 // calendar day the bank wrote in DTPOSTED, in the bank's own time zone.
 // Throws StatementError "<fileName>: transaction N (line L): reason", and
 // ReadCancelled when `cancel` becomes true meanwhile.
+// The reader runs under `limits` (by default 20 seconds, 1 GiB, 128 MiB files).
 Statement readOfx(const QByteArray& bytes, const QString& text, const QString& fileName,
-                  const std::atomic<bool>* cancel = nullptr);
+                  const std::atomic<bool>* cancel = nullptr, const ProcessLimits& limits = {});
 
 inline constexpr char kOfxReaderName[] = "brevanta-ofx-reader";
 
@@ -48,8 +49,5 @@ inline constexpr char kOfxReaderName[] = "brevanta-ofx-reader";
 // where the installation puts it relative to the program.
 QStringList ofxReaderPlaces(const QString& programFolder);
 
-// The limits the reader runs under (20 seconds, 1 GiB, 128 MiB files).
-ProcessLimits ofxReaderLimits();
-void setOfxReaderLimits(const ProcessLimits& limits);
 
 }  // namespace brevanta::statements

@@ -98,7 +98,7 @@ std::optional<StatementReading> readStatement(const QString& path, const Stateme
         throw StatementError(tooManyMessage(fileName, shown));
     std::optional<StatementReading> reading;
     switch (kind) {
-    case StatementKind::Ofx: reading = StatementReading{readOfx(bytes, text, fileName, cancel), QString()}; break;
+    case StatementKind::Ofx: reading = StatementReading{readOfx(bytes, text, fileName, cancel, options.ofxLimits), QString()}; break;
     case StatementKind::Qif: reading = StatementReading{readQif(text, fileName), QString()}; break;
     case StatementKind::Csv: reading = readBankCsvFile(BankCsvFile(text, fileName), options); break;
     }

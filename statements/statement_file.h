@@ -8,6 +8,7 @@
 #include <optional>
 
 #include "statements/bank_csv_reader.h"
+#include "statements/contained_process.h"
 #include "statements/statement.h"
 
 namespace brevanta::statements {
@@ -37,6 +38,8 @@ struct StatementReadOptions {
     // nothing to import nothing; may throw StatementError. Without it an
     // open form is refused.
     std::function<std::optional<BankCsvForm>(const BankCsvFile& file, const BankCsvForm& proposal)> askForm;
+    // What the OFX reader runs under.
+    ProcessLimits ofxLimits;
 };
 
 struct StatementReading {

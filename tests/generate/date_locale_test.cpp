@@ -31,10 +31,8 @@ protected:
     void SetUp() override {
         Form1Test::SetUp();
         host::setHostFactory(&engine_);
-        generate::initPalette();
     }
     void TearDown() override {
-        host::releaseExcelApp();
         host::setHostFactory(nullptr);
         Form1Test::TearDown();
     }
@@ -88,20 +86,21 @@ TEST_F(DateLocaleMatrix, AListStoredUnderOneLocaleReadsTheSameDaysUnderEveryOthe
                 EXPECT_EQ(ledger::readDate(text)->date, day) << text.toStdString();
             }
 
-            host::createExcelApp();
-            host::mExcelApp->workbooks().add();
-            generate::generateReport(1, list);
+            host::HostSession session;
+            host::createExcelApp(session);
+            session.excelApp->workbooks().add();
+            generate::generateReport(session, 1, list);
             ASSERT_TRUE(seams.reporter.reports.empty()) << seams.reporter.reports[0].text().toStdString();
             for (int row = 0; row < 4; ++row) {
-                const host::Value cell = host::mExcelApp->range(QStringLiteral("B%1").arg(6 + row))->value();
+                const host::Value cell = session.excelApp->range(QStringLiteral("B%1").arg(6 + row))->value();
                 EXPECT_EQ(cell, host::Value(serialOf(kDays[row]))) << "B" << 6 + row;
             }
             // The engine reads the switched locale: its own short date of 2 January is that day
             // (02/01/2013 would be 1 February under en_US).
-            host::mExcelApp->range(QStringLiteral("K1"))->setFormulaR1C1(reg::dateText(kDays[1]));
-            EXPECT_EQ(host::mExcelApp->range(QStringLiteral("K1"))->value(), host::Value(serialOf(kDays[1])));
-            host::mExcelApp->quit();
-            host::releaseExcelApp();
+            session.excelApp->range(QStringLiteral("K1"))->setFormulaR1C1(reg::dateText(kDays[1]));
+            EXPECT_EQ(session.excelApp->range(QStringLiteral("K1"))->value(), host::Value(serialOf(kDays[1])));
+            session.excelApp->quit();
+            host::releaseExcelApp(session);
         }
     }
 }

@@ -18,6 +18,7 @@
 #include "generate/palette.h"
 #include "generate/register_layout.h"
 #include "host/connection.h"
+#include "tests/support/injected_failure.h"
 #include "tests/host/fake_host.h"
 #include "tests/support/recording.h"
 
@@ -67,7 +68,6 @@ struct Generation {
     QTemporaryDir temp;
     TempScope tempVariable{temp.path().toLocal8Bit()};
     RecordingWindows windows;
-    Generation() { generate::initPalette(); }
     void run(const reg::TransactionSource& list) { generate::generateCheckRegister(1, list, windows); }
 };
 
@@ -110,7 +110,7 @@ TEST(GenerationDriver, AWholeGenerationHandsPictureAndWorkbookToThePreview) {
         at = found + 1;
     }
     EXPECT_FALSE(log.contains(QStringLiteral("Visible=True")));
-    EXPECT_EQ(host::mExcelApp, nullptr);
+    EXPECT_EQ(g.hosts.world->alive, 0);
 }
 
 TEST(GenerationDriver, NamesHaveTheirFormAndTempFallsBackToThePrivateFolder) {
@@ -178,7 +178,7 @@ TEST(GenerationDriver, AFailedSaveStillShowsThePreviewWithThePath) {
     EXPECT_FALSE(g.windows.excelFile.isEmpty());
     EXPECT_EQ(g.windows.calls.mid(2), (QStringList{"load picture", "excel file", "show preview", "hide main"}));
     // The first host was still quit and released.
-    EXPECT_EQ(host::mExcelApp, nullptr);
+    EXPECT_EQ(g.hosts.world->alive, 0);
     EXPECT_GE(g.hosts.world->quits, 1);
 }
 
@@ -246,7 +246,6 @@ TEST(GenerationDriver, TheTemporaryFilesGoWhenTheProgramEnds) {
         fakehost::FactoryGuard hosts;
         TempScope tempVariable(temp.path().toLocal8Bit());
         RecordingWindows windows;
-        generate::initPalette();
         generate::generateCheckRegister(1, kExample, windows);
         std::exit(QFile::exists(windows.excelFile) ? 0 : 3);  // the preview would delete it; the end must
     }
@@ -268,7 +267,7 @@ namespace {
 TEST(GenerationDriver, EachDigitOfTheTemporaryNameIsAStatementOfItsOwn) {
     for (const int line : {148, 150}) {
         Generation g;
-        frame::InjectedFailure failure(QStringLiteral("CheckRegister"), QStringLiteral("GenerateCheckRegister"), line, 3);
+        testsupport::InjectedFailure failure(QStringLiteral("CheckRegister"), QStringLiteral("GenerateCheckRegister"), line, 3);
         g.run(kExample);
         std::vector<int> lines;
         for (const frame::ErrorReport& report : g.seams.reporter.reports) lines.push_back(report.line);

@@ -43,7 +43,6 @@ protected:
         host::setHostFactory(&factory_);
         savedTemp_ = qgetenv("TEMP");
         qputenv("TEMP", temp_.path().toLocal8Bit());
-        generate::initPalette();
     }
     void TearDown() override {
         qputenv("TEMP", savedTemp_);

@@ -24,11 +24,11 @@ reg::Transaction row(const char* date, const char* number, const char* debit, co
 struct LaidOut {
     testsupport::SeamGuard seams;
     fakehost::FactoryGuard hosts;
+    host::HostSession session;
     LaidOut() {
-        generate::initPalette();
         hosts.world->sheetsInNewBook = 1;
-        host::createExcelApp();
-        host::mExcelApp->workbooks().add();
+        host::createExcelApp(session);
+        session.excelApp->workbooks().add();
         hosts.world->log.clear();
     }
     const fakehost::FakeSheet& sheet() const { return *hosts.factory.lastCreatedBook->sheets[0]; }
@@ -44,24 +44,23 @@ struct LaidOut {
 };
 
 TEST(RegisterLayout, PaletteHoldsTheRegisterColours) {
-    generate::initPalette();
-    EXPECT_EQ(generate::mPalette[0], 0);
-    EXPECT_EQ(generate::mPalette[1], 0xFFFFFF);
-    EXPECT_EQ(generate::mPalette[38], 224 + 256 * 255 + 65536 * 215);  // 39, odd rows
-    EXPECT_EQ(generate::mPalette[39], 253 + 256 * 247 + 65536 * 223);  // 40, balances
-    EXPECT_EQ(generate::mPalette[42], 161 + 256 * 208 + 65536 * 255);  // 43, header
-    EXPECT_EQ(generate::mPalette[55], 51 + 256 * 51 + 65536 * 51);
+    EXPECT_EQ(generate::kPalette[0], 0);
+    EXPECT_EQ(generate::kPalette[1], 0xFFFFFF);
+    EXPECT_EQ(generate::kPalette[38], 224 + 256 * 255 + 65536 * 215);  // 39, odd rows
+    EXPECT_EQ(generate::kPalette[39], 253 + 256 * 247 + 65536 * 223);  // 40, balances
+    EXPECT_EQ(generate::kPalette[42], 161 + 256 * 208 + 65536 * 255);  // 43, header
+    EXPECT_EQ(generate::kPalette[55], 51 + 256 * 51 + 65536 * 51);
 }
 
 TEST(RegisterLayout, FormattingRoutinesDoExactlyTheirHostOperationsInOrder) {
     LaidOut sheet;
-    generate::writeCell(QStringLiteral("$B$2:$I$2"), QStringLiteral("Check Register"), true);
-    generate::writeCell(QString(), QStringLiteral("x"), false);
-    generate::fillRange(QString(), 2);
-    generate::setSelectionFont(QStringLiteral("Bold"), 9, -4105);
-    generate::alignSelection(true, true, true, true);
-    generate::setRowHeight(QStringLiteral("7:7"), 20);
-    generate::setColumnWidth(QStringLiteral("A:A"), 2.71);
+    generate::writeCell(sheet.session, QStringLiteral("$B$2:$I$2"), QStringLiteral("Check Register"), true);
+    generate::writeCell(sheet.session, QString(), QStringLiteral("x"), false);
+    generate::fillRange(sheet.session, QString(), 2);
+    generate::setSelectionFont(sheet.session, QStringLiteral("Bold"), 9, -4105);
+    generate::alignSelection(sheet.session, true, true, true, true);
+    generate::setRowHeight(sheet.session, QStringLiteral("7:7"), 20);
+    generate::setColumnWidth(sheet.session, QStringLiteral("A:A"), 2.71);
     EXPECT_EQ(sheet.log(), (QStringList{
         "Range($B$2:$I$2).Select", "ActiveCell.FormulaR1C1=Check Register", "Selection.Merge",
         "ActiveCell.FormulaR1C1=x",
@@ -73,7 +72,7 @@ TEST(RegisterLayout, FormattingRoutinesDoExactlyTheirHostOperationsInOrder) {
         "Columns(A:A).Select", "Selection.ColumnWidth=2.71"}));
 
     sheet.hosts.world->log.clear();
-    generate::setupPage();
+    generate::setupPage(sheet.session);
     EXPECT_EQ(sheet.log(), (QStringList{
         "ActiveSheet.PageSetup.PrintArea=\"\"", "ActiveSheet.PageSetup.LeftMargin=50.4",
         "ActiveSheet.PageSetup.RightMargin=50.4", "ActiveSheet.PageSetup.TopMargin=36",
@@ -87,11 +86,11 @@ TEST(RegisterLayout, FormattingRoutinesDoExactlyTheirHostOperationsInOrder) {
 TEST(RegisterLayout, TwoExampleRowsGiveTheWholeSheet) {
     LaidOut sheet;
     reg::TransactionList list({row("1/1/2013", "1", "", "5000"), row("1/2/2013", "2", "", "55")});
-    generateReport(1, list);
+    generateReport(sheet.session, 1, list);
 
     EXPECT_TRUE(sheet.seams.reporter.reports.empty());
     const auto& s = sheet.sheet();
-    EXPECT_EQ(sheet.hosts.factory.lastCreatedBook->colors.at(43), generate::mPalette[42]);
+    EXPECT_EQ(sheet.hosts.factory.lastCreatedBook->colors.at(43), generate::kPalette[42]);
     const std::map<int, double> widths{{1, 2.71}, {2, 10.86}, {3, 10.43}, {4, 37.43}, {5, 15.51}, {6, 8},
                                        {7, 11.14}, {8, 14}, {9, 15}, {10, 15}, {11, 15}};
     EXPECT_EQ(s.columnWidths, widths);
@@ -138,7 +137,7 @@ TEST(RegisterLayout, UnsortedNumbersOfOneDateAreSortedWithTheirFills) {
     LaidOut sheet;
     reg::TransactionList list({row("1/1/2013", "30", "1", ""), row("1/1/2013", "10", "2", ""),
                                row("1/1/2013", "20", "3", "")});
-    generateReport(1, list);
+    generateReport(sheet.session, 1, list);
     // Before the sort: row 6 (even) fill 2, row 7 fill 39, row 8 fill 2.
     EXPECT_EQ(sheet.entry(6, 3), QStringLiteral("10"));
     EXPECT_EQ(sheet.entry(7, 3), QStringLiteral("20"));
@@ -161,7 +160,7 @@ TEST(RegisterLayout, UnreadableDatesGoLastAsTextInListOrder) {
     LaidOut sheet;
     reg::TransactionList list({row("someday", "1", "1", ""), row("1/5/2013", "9", "2", ""),
                                row("=1+1", "", "3", ""), row("1/3/2013", "", "4", "")});
-    generateReport(1, list);
+    generateReport(sheet.session, 1, list);
     EXPECT_TRUE(sheet.log().contains(QStringLiteral("Range(B6:H7).Select")));
     const QStringList dates{"2013-01-03", "2013-01-05", "'someday", "'=1+1"};
     const QStringList debits{"4", "2", "1", "3"};
@@ -178,7 +177,7 @@ TEST(RegisterLayout, UnreadableDatesGoLastAsTextInListOrder) {
 TEST(RegisterLayout, EmptyListStillLaysOutHeaderSortsAnEmptyRangeAndSelectsB6) {
     LaidOut sheet;
     reg::TransactionList list;
-    generateReport(1, list);
+    generateReport(sheet.session, 1, list);
     EXPECT_TRUE(sheet.seams.reporter.reports.empty());
     EXPECT_EQ(sheet.hosts.world->count(QStringLiteral("Rows(7:7)")), 0);
     EXPECT_EQ(sheet.sheet().rowHeights.at(6), 20);
@@ -192,7 +191,7 @@ TEST(RegisterLayout, EmptyListStillLaysOutHeaderSortsAnEmptyRangeAndSelectsB6) {
 TEST(RegisterLayout, OutlinesOnlyNameTheEdges) {
     LaidOut sheet;
     reg::TransactionList list({row("d", "1", "", "5")});
-    generateReport(1, list);
+    generateReport(sheet.session, 1, list);
     const int header = sheet.log().indexOf(QStringLiteral("Range(B4:I5).Select"));
     ASSERT_GE(header, 0);
     EXPECT_EQ(sheet.log().mid(header, 12), (QStringList{
@@ -207,7 +206,7 @@ TEST(RegisterLayout, MoreThan32767TransactionsAreAllWritten) {
     LaidOut sheet;
     std::vector<reg::Transaction> rows(32768, row("1/1/2020", "7", "1", ""));
     rows.back()[reg::Number] = QStringLiteral("8");
-    generateReport(1, reg::TransactionList(rows));
+    generateReport(sheet.session, 1, reg::TransactionList(rows));
     EXPECT_TRUE(sheet.seams.reporter.reports.empty());
     EXPECT_EQ(sheet.entry(32773, 3), QStringLiteral("8"));
     EXPECT_EQ(sheet.entry(32773, 9), generate::runningBalanceFormula());
@@ -221,7 +220,7 @@ TEST(RegisterLayout, AFailingStepIsReportedAtItsLineAndTheLayoutGoesOn) {
     sheet.hosts.world->failOn = {QStringLiteral("Rows(7:7)"), QStringLiteral("Range($B$6:$H$6)"),
                                  QStringLiteral("Selection.Sort"), QStringLiteral("FormulaR1C1=Category")};
     reg::TransactionList list({row("d", "1", "", "5"), row("d", "2", "", "6")});
-    generateReport(1, list);
+    generateReport(sheet.session, 1, list);
     EXPECT_EQ(sheet.seams.reporter.lines(), (std::vector<int>{154, 186, 232, 272}));
     EXPECT_EQ(sheet.seams.reporter.reports[0].location, QStringLiteral("in Tarnwick2021/08/31.CheckRegister.GenerateReport "));
     // The header failed inside WriteCell: its remaining operations are skipped, the next line runs.
@@ -232,7 +231,7 @@ TEST(RegisterLayout, AFailingStepIsReportedAtItsLineAndTheLayoutGoesOn) {
 TEST(RegisterLayout, NoHostMeansEveryStepReportsItsOwnBox) {
     testsupport::SeamGuard seams;
     fakehost::FactoryGuard hosts;
-    generateReport(1, reg::TransactionList({row("d", "1", "", "5")}));
+    generateReport(host::HostSession{}, 1, reg::TransactionList({row("d", "1", "", "5")}));
     const auto lines = seams.reporter.lines();
     EXPECT_EQ(std::count(lines.begin(), lines.end(), 102), 56);
     EXPECT_EQ(lines.back(), 276);

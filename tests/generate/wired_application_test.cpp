@@ -106,6 +106,27 @@ TEST_F(WiredApplication, StartShowsThePreviewWithThePictureAndHidesTheMainWindow
     EXPECT_TRUE(previewWindow()->isVisible());
 }
 
+// The wiring owns the preview window: bringing the program to the front
+// finds the preview while the main window hides behind it, and the preview
+// goes when the main window goes.
+TEST_F(WiredApplication, ThePreviewBelongsToTheMainWindowAndComesToTheFrontInItsPlace) {
+    app::ProgramWindows& windows = app::wireApplication(*form);
+    EXPECT_EQ(windows.bringToFront(), nullptr);  // nothing shown yet
+    form->Form_Load();
+    form->show();
+    EXPECT_EQ(windows.bringToFront(), form.get());
+
+    form->PushButton4_Click();
+    form->PushButton22_Click();
+    preview::Form2* form2 = previewWindow();
+    ASSERT_NE(form2, nullptr);
+    ASSERT_TRUE(form->isHidden());
+    EXPECT_EQ(windows.bringToFront(), form2);
+
+    form.reset();
+    EXPECT_EQ(previewWindow(), nullptr);
+}
+
 // One transaction more than a sheet holds: Start shows one clear box and
 // starts nothing; the main window stays.
 TEST_F(WiredApplication, AListLongerThanASheetHoldsGetsOneBoxAndNoGeneration) {

@@ -477,7 +477,10 @@ private:
 class FakeApp final : public host::Application {
 public:
     FakeApp(FakeWorld& world, FakeFactory& factory, QString defaultValue)
-        : world_(world), defaultValue_(std::move(defaultValue)), books_(world, factory) {}
+        : world_(world), defaultValue_(std::move(defaultValue)), books_(world, factory) {
+        ++world_.alive;
+    }
+    ~FakeApp() override { --world_.alive; }
     QString defaultValue() const override { return defaultValue_; }
     QString version() const override { world_.record(QStringLiteral("Version")); return world_.version; }
     bool visible() const override { return false; }
@@ -571,8 +574,6 @@ host::ApplicationPtr FakeFactory::attachRunning() {
 FactoryGuard::FactoryGuard() : world(std::make_shared<FakeWorld>()), factory(world) { host::setHostFactory(&factory); }
 FactoryGuard::~FactoryGuard() {
     host::setHostFactory(nullptr);
-    host::mExcelApp.reset();
-    host::mExcelBook.reset();
 }
 
 }  // namespace brevanta::fakehost

@@ -51,6 +51,7 @@ struct FakeWorld {
     QString runningDefaultValue = QStringLiteral("Microsoft Excel");
     int created = 0;
     int quits = 0;
+    int alive = 0;                           // hosts created or attached and not yet let go
     std::map<QString, std::shared_ptr<FakeBook>> savedFiles;
 
     void record(const QString& call);        // logs, then throws when the call is to fail

@@ -10,6 +10,7 @@
 #include "frame/error_report.h"
 #include "preview/form2.h"
 #include "preview/image_surface.h"
+#include "tests/support/injected_failure.h"
 #include "tests/preview/register_picture.h"
 #include "tests/support/recording.h"
 
@@ -33,7 +34,7 @@ std::vector<int> reportedLines(const testsupport::SeamGuard& seams) {
 }  // namespace
 
 // The lines after `line` in `path` all ran, in order, after it failed.
-void expectCarriedOn(const frame::InjectedFailure& failure, const std::vector<int>& path, int line) {
+void expectCarriedOn(const testsupport::InjectedFailure& failure, const std::vector<int>& path, int line) {
     const auto at = std::find(path.begin(), path.end(), line);
     ASSERT_NE(at, path.end());
     const std::vector<int>& run = failure.linesRun();
@@ -46,7 +47,7 @@ TEST(PreviewStatements, InitialSetUpCarriesOnAfterEachStatement) {
     const std::vector<int> path{100, 102, 104, 106, 122, 124, 126, 128, 130, 132, 134, 136, 138};
     for (const int line : {102, 104, 106, 122, 124, 126, 128, 130, 132, 134, 136}) {
         testsupport::SeamGuard seams;
-        frame::InjectedFailure failure(QStringLiteral("Form2"), QStringLiteral("Form_Activate"), line);
+        testsupport::InjectedFailure failure(QStringLiteral("Form2"), QStringLiteral("Form_Activate"), line);
         Form2 form;
         form.setPicture(testsupport::registerPicture(100));
         form.show();
@@ -64,7 +65,7 @@ TEST(PreviewStatements, RepaintCarriesOnAfterEachStatement) {
         form.setPicture(testsupport::registerPicture(100));
         form.show();
         form.VScroll1->setValue(form.VScroll1->maximum());
-        frame::InjectedFailure failure(QStringLiteral("Form2"), QStringLiteral("RedrawImage"), line);
+        testsupport::InjectedFailure failure(QStringLiteral("Form2"), QStringLiteral("RedrawImage"), line);
         form.PushButton1_Click();
         EXPECT_EQ(reportedLines(seams), std::vector<int>{line}) << "line " << line;
         expectCarriedOn(failure, path, line);
@@ -83,7 +84,7 @@ TEST(PreviewStatements, RepaintCarriesOnAfterEachStatement) {
         form.show();
         for (int step = 0; step < 6; ++step) form.PushButton1_Click();
         ASSERT_FLOAT_EQ(form.viewer().zoom(), 2.5f);
-        frame::InjectedFailure failure(QStringLiteral("Form2"), QStringLiteral("RedrawImage"), line);
+        testsupport::InjectedFailure failure(QStringLiteral("Form2"), QStringLiteral("RedrawImage"), line);
         form.PushButton1_Click();
         EXPECT_EQ(reportedLines(seams), std::vector<int>{line}) << "line " << line;
         expectCarriedOn(failure, fallBack, line);
@@ -102,7 +103,7 @@ TEST(PreviewStatements, DragAndReleaseCarryOnAfterEachStatement) {
         form.setPicture(testsupport::registerPicture(100));
         form.show();
         sendMouse(form.Picture1, QEvent::MouseButtonPress, {300, 300}, Qt::LeftButton);
-        frame::InjectedFailure failure(QStringLiteral("Form2"), QStringLiteral("picture1_MouseMove"), line);
+        testsupport::InjectedFailure failure(QStringLiteral("Form2"), QStringLiteral("picture1_MouseMove"), line);
         sendMouse(form.Picture1, QEvent::MouseMove, farEdge ? QPoint(-9000, -9000) : QPoint(400, 400), Qt::LeftButton);
         EXPECT_EQ(reportedLines(seams), std::vector<int>{line}) << "line " << line;
         // A failed test counts as passed, so its clamp runs and the path stays the same; a failed
@@ -118,7 +119,7 @@ TEST(PreviewStatements, DragAndReleaseCarryOnAfterEachStatement) {
         form.show();
         sendMouse(form.Picture1, QEvent::MouseButtonPress, {300, 300}, Qt::LeftButton);
         sendMouse(form.Picture1, QEvent::MouseMove, {200, 100}, Qt::LeftButton);
-        frame::InjectedFailure failure(QStringLiteral("Form2"), QStringLiteral("Picture1_MouseUp"), line);
+        testsupport::InjectedFailure failure(QStringLiteral("Form2"), QStringLiteral("Picture1_MouseUp"), line);
         sendMouse(form.Picture1, QEvent::MouseButtonRelease, {200, 100}, Qt::NoButton);
         EXPECT_EQ(reportedLines(seams), std::vector<int>{line}) << "line " << line;
         expectCarriedOn(failure, {100, 102, 104, 106}, line);
@@ -129,7 +130,7 @@ TEST(PreviewStatements, LoadAndSaveCarryOnAfterEachStatement) {
     {
         // Caption and icon share line 104: the icon is set although the caption failed.
         testsupport::SeamGuard seams;
-        frame::InjectedFailure failure(QStringLiteral("Form2"), QStringLiteral("Form_Load"), 104, 1);
+        testsupport::InjectedFailure failure(QStringLiteral("Form2"), QStringLiteral("Form_Load"), 104, 1);
         Form2 form;
         EXPECT_EQ(reportedLines(seams), std::vector<int>{104});
         EXPECT_TRUE(form.windowTitle().isEmpty());
@@ -141,7 +142,7 @@ TEST(PreviewStatements, LoadAndSaveCarryOnAfterEachStatement) {
         testsupport::SeamGuard seams;
         Form2 form;
         seams.prompter.fileNames = {QStringLiteral("/nonexistent/never.xls")};
-        frame::InjectedFailure failure(QStringLiteral("Form2"), QStringLiteral("PushButton6_Click"), 108);
+        testsupport::InjectedFailure failure(QStringLiteral("Form2"), QStringLiteral("PushButton6_Click"), 108);
         form.PushButton6_Click();
         EXPECT_EQ(reportedLines(seams), std::vector<int>{108});
         expectCarriedOn(failure, {100, 102, 104, 106, 108, 110, 122, 126}, 108);

@@ -7,6 +7,7 @@
 
 #include "frame/error_report.h"
 #include "register/saved_list.h"
+#include "tests/support/injected_failure.h"
 #include "tests/register/form1_fixture.h"
 
 namespace brevanta {
@@ -26,7 +27,7 @@ TEST_F(Form1Test, EachOfTheThreeStatementsAtStartUpLine104FailsAlone) {
         auto window = std::make_unique<reg::Form1>();
         window->setEnvironment(environment());
         seams.reporter.reports.clear();
-        frame::InjectedFailure failure(QStringLiteral("Form1"), QStringLiteral("Form_Load"), 104, occurrence);
+        testsupport::InjectedFailure failure(QStringLiteral("Form1"), QStringLiteral("Form_Load"), 104, occurrence);
         window->Form_Load();
         EXPECT_EQ(reportedLines(seams), std::vector<int>{104}) << "statement " << occurrence;
         EXPECT_EQ(window->windowTitle().isEmpty(), occurrence == 1) << "statement " << occurrence;
@@ -44,7 +45,7 @@ TEST_F(Form1Test, TheStoredListIsReadPieceByPieceAndAFailingPieceLeavesTheOthers
         auto window = std::make_unique<reg::Form1>();
         window->setEnvironment(environment());
         seams.reporter.reports.clear();
-        frame::InjectedFailure failure(QStringLiteral("Form1"), QStringLiteral("Form_Load"), line, 2);
+        testsupport::InjectedFailure failure(QStringLiteral("Form1"), QStringLiteral("Form_Load"), line, 2);
         window->Form_Load();
         // Without its parts, the piece's row (136) misses every field (140 to 150).
         const std::vector<int> reports =

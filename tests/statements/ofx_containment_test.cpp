@@ -41,12 +41,10 @@ protected:
         hadTmpdir = qEnvironmentVariableIsSet("TMPDIR");
         oldTmpdir = qgetenv("TMPDIR");
         qputenv("TMPDIR", QFile::encodeName(temporary.path()));
-        oldLimits = ofxReaderLimits();
     }
     void TearDown() override {
         if (hadTmpdir) qputenv("TMPDIR", oldTmpdir);
         else qunsetenv("TMPDIR");
-        setOfxReaderLimits(oldLimits);
     }
 
     QString file(const QString& name, const QByteArray& bytes) {
@@ -69,15 +67,11 @@ protected:
         return names;
     }
 
-    void shortenTimeLimit() {
-        ProcessLimits limits = oldLimits;
-        limits.seconds = 3;
-        setOfxReaderLimits(limits);
-    }
+    void shortenTimeLimit() { options.ofxLimits.seconds = 3; }
 
     QString failureOf(const QString& path, const std::atomic<bool>* cancel = nullptr) {
         try {
-            readStatementFile(path, cancel);
+            readStatement(path, options, cancel);
         } catch (const StatementError& error) {
             return error.description();
         }
@@ -87,7 +81,7 @@ protected:
     QTemporaryDir temporary, files;
     bool hadTmpdir = false;
     QByteArray oldTmpdir;
-    ProcessLimits oldLimits;
+    StatementReadOptions options;  // the reader's own limits unless a test shortens them
 };
 
 TEST_F(OfxContainment, ACatalogPlantedInTheTemporaryFolderIsNeverOpened) {

@@ -44,7 +44,7 @@ TEST(ErrorReport, CarriesOnAfterEachFailureWithItsOwnBox) {
 
     EXPECT_EQ(reached, 2);  // the failed test ran its block, the false one did not
     EXPECT_EQ(assigned, 7);
-    EXPECT_EQ(seams.reporter.lines(), (std::vector<int>{100, 102, 106}));
+    ASSERT_EQ(seams.reporter.lines(), (std::vector<int>{100, 102, 106}));
     EXPECT_EQ(seams.reporter.reports[1].description, QStringLiteral("second"));
     EXPECT_EQ(seams.reporter.reports[0].location,
               QStringLiteral("in Tarnwick2021/08/31.CheckRegister.GenerateCheckRegister "));

@@ -92,7 +92,7 @@ TEST(GenerationDriver, AWholeGenerationHandsPictureAndWorkbookToThePreview) {
     // The new workbook's three sheets are cut to one named "Check Register".
     const auto& log = g.hosts.world->log;
     EXPECT_EQ(g.hosts.world->count(QStringLiteral(".Delete")), 2);
-    EXPECT_EQ(g.hosts.factory.lastCreatedBook->sheets.size(), 1u);
+    ASSERT_EQ(g.hosts.factory.lastCreatedBook->sheets.size(), 1u);
     EXPECT_EQ(g.hosts.factory.lastCreatedBook->sheets[0]->name, QStringLiteral("Check Register"));
     // Quiet while laying out, restored before the save, alerts off before each close.
     const QStringList expectedOrder{"CreateObject", "Visible=False", "ScreenUpdating=False", "DisplayAlerts=False",

@@ -95,7 +95,7 @@ TEST_F(Form1Test, StartUpReportsEachFailureAtItsLineAndCarriesOn) {
     form->Form_Load();
 
     EXPECT_TRUE(checked);
-    EXPECT_EQ(seams.reporter.lines(), (std::vector<int>{108, 130, 154, 156}));
+    ASSERT_EQ(seams.reporter.lines(), (std::vector<int>{108, 130, 154, 156}));
     const auto& reports = seams.reporter.reports;
     for (const auto& report : reports)
         EXPECT_EQ(report.location, QStringLiteral("in Tarnwick2021/08/31.Form1.Form_Load "));

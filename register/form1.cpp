@@ -189,6 +189,9 @@ void Form1::buildControls() {
     place(txtCredit, 2640, 3285, 6345, 345);
     PushButton2 = button(entry, "PushButton2", "Add Transaction");
     place(PushButton2, 240, 3780, 8745, 405);
+    // Return in any entry field adds the transaction, as the button does.
+    for (QLineEdit* field : {txtNumber, txtDescription, txtCategory, txtC, txtDebit, txtCredit})
+        connect(field, &QLineEdit::returnPressed, this, &Form1::PushButton2_Click);
 
     QGroupBox* list = Frame1[1] = frame(1, "Transactions");
     place(list, 120, 5505, 9240, 3555);
@@ -403,7 +406,10 @@ void Form1::PushButton2_Click() {
     bool refused = false;
     proc.step(98, [&] { refused = refuseAmounts({{txtDebit, debit}, {txtCredit, credit}}); });
     if (refused) return;
-    proc.step(100, [&] { row = appendRow(ledger::storedDateText(dtpDate->date())); });
+    proc.step(100, [&] {
+        row = appendRow(ledger::storedDateText(dtpDate->date()));
+        ListView1->scrollToItem(row);  // the new row in view, however long the list
+    });
     proc.step(102, [&] { setField(Number, txtNumber->text()); });
     proc.step(104, [&] { setField(Description, txtDescription->text()); });
     proc.step(106, [&] { setField(Category, txtCategory->text()); });

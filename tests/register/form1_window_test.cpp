@@ -102,6 +102,25 @@ TEST_F(Form1Test, ControlsSitWhereTheTableSaysWithTheirCaptions) {
     EXPECT_EQ(order, expected);
 }
 
+// Return in an entry field adds the transaction as the button does, and the
+// new row is scrolled into view at the end of a long list.
+TEST_F(Form1Test, ReturnInAnEntryFieldAddsTheTransactionAndShowsIt) {
+    form->Form_Load();
+    form->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(form.get()));
+    for (int i = 0; i < 40; ++i) {
+        QLineEdit* field = i % 2 ? form->txtDescription : form->txtCredit;
+        form->txtDescription->setText(QStringLiteral("Row %1").arg(i));
+        form->txtCredit->setText(QStringLiteral("1.00"));
+        QTest::keyClick(field, Qt::Key_Return);
+    }
+    ASSERT_EQ(form->ListView1->topLevelItemCount(), 40);
+    QTreeWidgetItem* last = form->ListView1->topLevelItem(39);
+    EXPECT_EQ(last->text(reg::Description), QStringLiteral("Row 39"));
+    EXPECT_TRUE(form->txtDescription->text().isEmpty());
+    EXPECT_TRUE(form->ListView1->viewport()->rect().contains(form->ListView1->visualItemRect(last)));
+}
+
 // Runs under xvfb-run (its own CTest registration): the real window, centred,
 // left as a picture for eyes.
 TEST_F(Form1Test, ScreenshotOfTheWindow) {

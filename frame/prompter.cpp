@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QMessageBox>
 #include <QPointer>
 #include <QPrintDialog>
@@ -84,6 +85,16 @@ Prompter* installedPrompter = nullptr;
 }  // namespace
 
 QStringList Prompter::openFileNames(const OpenDialogRequest&) { return {}; }
+
+QString withFilterExtension(const QString& name, const QString& filter) {
+    if (name.isEmpty() || !QFileInfo(name).suffix().isEmpty()) return name;
+    const QString entry = filter.section(QStringLiteral(";;"), 0, 0);
+    const qsizetype star = entry.indexOf(QLatin1String("*."));
+    if (star < 0) return name;
+    qsizetype end = star + 2;
+    while (end < entry.size() && entry[end].isLetterOrNumber()) ++end;
+    return end > star + 2 ? name + entry.mid(star + 1, end - star - 1) : name;
+}
 
 std::unique_ptr<ProgressWindow> Prompter::showProgress(const QString&, const QString&, std::function<void()>) {
     return nullptr;

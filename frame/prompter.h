@@ -28,6 +28,11 @@ struct SaveDialogRequest {
     QString* chosenFilter = nullptr;  // when given, receives the filter entry the user left chosen
 };
 
+// `name` with the extension of the Save dialog's filter entry `filter`
+// ("Excel Workbook (*.xlsx)"; of several entries, the first) when the name
+// has none: "reg" saved as an Excel Workbook is "reg.xlsx".
+QString withFilterExtension(const QString& name, const QString& filter);
+
 struct OpenDialogRequest {
     QString title;       // "Import Bank Statement"
     QString filter;      // "Bank Statements (*.ofx *.qfx *.qif *.csv);;All Files (*)"

@@ -209,7 +209,7 @@ void Form2::PushButton6_Click() {
     QString chosenName, chosenFilter;
     std::optional<frame::Answer> answer;
     bool copyFailed = false;
-    proc.step(100, [&] { request.fileName = QString(); });
+    proc.step(100, [&] { request.fileName = QStringLiteral("Check Register.xls"); });
     proc.step(102, [&] { request.title = QStringLiteral("Save File"); });
     proc.step(104, [&] { request.filter = kXlsFilter + QStringLiteral(";;") + kXlsxFilter; });
     QString dialogName;
@@ -217,7 +217,9 @@ void Form2::PushButton6_Click() {
         request.chosenFilter = &chosenFilter;
         dialogName = frame::prompter().saveFileName(request);
     });
-    proc.step(108, [&] { chosenName = dialogName; });
+    proc.step(108, [&] {
+        chosenName = frame::withFilterExtension(dialogName, chosenFilter.isEmpty() ? request.filter : chosenFilter);
+    });
     if (proc.trueOrFailed(110, [&] { return !chosenName.isEmpty(); })) {
         if (proc.trueOrFailed(112, [&] { return frame::fileExists(chosenName); })) {
             proc.step(114, [&] { answer = askToOverwrite(chosenName); });

@@ -87,10 +87,10 @@ void Form2::mnuExportPdf_Click() {
     frame::SaveDialogRequest request;
     QString chosenName;
     std::optional<frame::Answer> answer;
-    proc.step(100, [&] { request.fileName = QString(); });
+    proc.step(100, [&] { request.fileName = QStringLiteral("Check Register.pdf"); });
     proc.step(102, [&] { request.title = QStringLiteral("Export PDF"); });
     proc.step(104, [&] { request.filter = QStringLiteral("PDF Files (*.pdf)"); });
-    proc.step(106, [&] { chosenName = frame::prompter().saveFileName(request); });
+    proc.step(106, [&] { chosenName = frame::withFilterExtension(frame::prompter().saveFileName(request), request.filter); });
     if (proc.trueOrFailed(110, [&] { return !chosenName.isEmpty(); })) {
         if (proc.trueOrFailed(112, [&] { return frame::fileExists(chosenName); })) {
             proc.step(114, [&] { answer = askToOverwrite(chosenName); });

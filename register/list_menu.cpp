@@ -63,8 +63,9 @@ void ListMenu::exportListAsCsv() {
     frame::Procedure proc(kModule, QStringLiteral("mnuExport_Click"));
     QString path;
     proc.step(100, [&] {
-        path = frame::prompter().saveFileName(
-            {QStringLiteral("Export List as CSV"), QStringLiteral("CSV Files (*.csv)"), QStringLiteral("register.csv")});
+        const frame::SaveDialogRequest request{QStringLiteral("Export List as CSV"), QStringLiteral("CSV Files (*.csv)"),
+                                               QStringLiteral("Check Register.csv")};
+        path = frame::withFilterExtension(frame::prompter().saveFileName(request), request.filter);
     });
     if (path.isEmpty()) return;
     bool replace = true;

@@ -8,6 +8,7 @@
 
 #include "frame/app_title.h"
 #include "frame/disk_files.h"
+#include "frame/prompter.h"
 #include "frame/window_look.h"
 #include "frame/web_site_visit.h"
 #include "frame/failure.h"
@@ -64,4 +65,20 @@ TEST(CommonRoutines, SkinIsOptionalAndAppliedWhenPresent) {
     skin.close();
     frame::applySkin(&window, dir.path());
     EXPECT_EQ(window.styleSheet(), QStringLiteral("QWidget { color: navy; }"));
+}
+
+// A name typed without an extension takes the chosen filter's; one with an
+// extension, or a filter without one, leaves it as typed.
+TEST(SaveDialogNames, TakeTheFiltersExtensionOnlyWhenTheyHaveNone) {
+    using brevanta::frame::withFilterExtension;
+    EXPECT_EQ(withFilterExtension(QStringLiteral("/home/me/reg"), QStringLiteral("PDF Files (*.pdf)")),
+              QStringLiteral("/home/me/reg.pdf"));
+    EXPECT_EQ(withFilterExtension(QStringLiteral("reg"), QStringLiteral("Excel Files (*.xls);;Excel Workbook (*.xlsx)")),
+              QStringLiteral("reg.xls"));
+    EXPECT_EQ(withFilterExtension(QStringLiteral("reg.old.csv"), QStringLiteral("CSV Files (*.csv)")),
+              QStringLiteral("reg.old.csv"));
+    EXPECT_EQ(withFilterExtension(QStringLiteral("my.register"), QStringLiteral("CSV Files (*.csv)")),
+              QStringLiteral("my.register"));
+    EXPECT_EQ(withFilterExtension(QStringLiteral("reg"), QStringLiteral("All Files (*)")), QStringLiteral("reg"));
+    EXPECT_EQ(withFilterExtension(QString(), QStringLiteral("CSV Files (*.csv)")), QString());  // cancelled
 }

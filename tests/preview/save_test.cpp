@@ -58,17 +58,17 @@ TEST_F(SaveWorkbook, CancelWritesNothingAndSaysDone) {
     ASSERT_EQ(seams.prompter.saveRequests.size(), 1u);
     EXPECT_EQ(seams.prompter.saveRequests[0].title, QStringLiteral("Save File"));
     EXPECT_EQ(seams.prompter.saveRequests[0].filter, QStringLiteral("Excel Files (*.xls);;Excel Workbook (*.xlsx)"));
-    EXPECT_EQ(seams.prompter.saveRequests[0].fileName, QString());
+    EXPECT_EQ(seams.prompter.saveRequests[0].fileName, QStringLiteral("Check Register.xls"));
     EXPECT_EQ(texts(), QStringList({kDone}));
     EXPECT_EQ(seams.prompter.messages[0].icon, frame::Icon::None);
     EXPECT_TRUE(savedFolder().isEmpty());
 }
 
-TEST_F(SaveWorkbook, NewNameIsWrittenAsTypedWithoutAsking) {
+TEST_F(SaveWorkbook, NewNameIsWrittenWithItsFiltersExtensionWithoutAsking) {
     seams.prompter.fileNames = {target(QStringLiteral("register"))};
     form.PushButton6_Click();
-    EXPECT_EQ(read(target(QStringLiteral("register"))), QByteArray("NEW WORKBOOK"));
-    EXPECT_EQ(savedFolder(), QStringList({QStringLiteral("register")}));  // no ".xls" added
+    EXPECT_EQ(read(target(QStringLiteral("register.xls"))), QByteArray("NEW WORKBOOK"));
+    EXPECT_EQ(savedFolder(), QStringList({QStringLiteral("register.xls")}));  // the chosen filter's extension
     EXPECT_EQ(texts(), QStringList({kDone}));
     EXPECT_TRUE(QFile::exists(form.mExcelFile));  // the temporary workbook stays for further saves
 }
@@ -170,7 +170,7 @@ TEST_F(SaveWorkbookAsXlsx, TheSecondFilterOrAnXlsxNameConvertsTheXlsFirstStaysAB
                               QStringLiteral("Excel Files (*.xls)"), QStringLiteral("Excel Workbook (*.xlsx)")};
     for (int i = 0; i < 5; ++i) form.PushButton6_Click();
     EXPECT_TRUE(seams.reporter.reports.empty()) << seams.reporter.reports[0].description.toStdString();
-    EXPECT_TRUE(isZip(read(target(QStringLiteral("by-filter")))));   // the name as typed, no extension added
+    EXPECT_TRUE(isZip(read(target(QStringLiteral("by-filter.xlsx")))));  // the chosen filter's extension added
     EXPECT_TRUE(isZip(read(target(QStringLiteral("typed.xlsx")))));
     EXPECT_TRUE(isZip(read(target(QStringLiteral("TYPED.XLSX")))));  // no filter given: the default, and the name wins
     EXPECT_EQ(read(target(QStringLiteral("plain.xls"))), original);

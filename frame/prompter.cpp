@@ -40,6 +40,12 @@ public:
         QMessageBox box(icon == Icon::Warning ? QMessageBox::Warning : QMessageBox::NoIcon, title, text,
                         buttons == Buttons::YesNo ? (QMessageBox::Yes | QMessageBox::No) : QMessageBox::Ok,
                         dialogParent());
+        // Every question asks before something is replaced, cleared or started:
+        // a stray Enter or Esc answers No.
+        if (buttons == Buttons::YesNo) {
+            box.setDefaultButton(QMessageBox::No);
+            box.setEscapeButton(QMessageBox::No);
+        }
         const int pressed = box.exec();
         if (buttons == Buttons::Ok) return Answer::Ok;
         return pressed == QMessageBox::Yes ? Answer::Yes : Answer::No;

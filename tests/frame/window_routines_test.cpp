@@ -1,5 +1,9 @@
 #include <QCoreApplication>
+#include <QApplication>
 #include <QDir>
+#include <QDialog>
+#include <QKeyEvent>
+#include <QMessageBox>
 #include <QFile>
 #include <QTemporaryDir>
 #include <QTimer>
@@ -81,4 +85,23 @@ TEST(SaveDialogNames, TakeTheFiltersExtensionOnlyWhenTheyHaveNone) {
               QStringLiteral("my.register"));
     EXPECT_EQ(withFilterExtension(QStringLiteral("reg"), QStringLiteral("All Files (*)")), QStringLiteral("reg"));
     EXPECT_EQ(withFilterExtension(QString(), QStringLiteral("CSV Files (*.csv)")), QString());  // cancelled
+}
+
+// The program's own box: a question's default answer is No, so a stray
+// Enter never clears the list or replaces a file.
+TEST(QtPrompter, AQuestionAnswersNoToEnter) {
+    QTimer::singleShot(0, [] {
+        if (QWidget* box = QApplication::activeModalWidget()) {
+            QKeyEvent press(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier);
+            QApplication::sendEvent(box, &press);
+        }
+    });
+    // A box that Enter does not close is answered Yes, so the test fails rather than waits.
+    QTimer::singleShot(2000, [] {
+        if (auto* box = qobject_cast<QDialog*>(QApplication::activeModalWidget())) box->done(QMessageBox::Yes);
+    });
+    brevanta::frame::setPrompter(nullptr);
+    const auto answer = brevanta::frame::prompter().message(QStringLiteral("Brevanta"), QStringLiteral("Clear?"),
+                                                            brevanta::frame::Buttons::YesNo, brevanta::frame::Icon::None);
+    EXPECT_EQ(answer, brevanta::frame::Answer::No);
 }

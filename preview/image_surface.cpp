@@ -51,7 +51,7 @@ void ImageSurface::mouseReleaseEvent(QMouseEvent* event) { emit released(event->
 void ImageSurface::keyPressEvent(QKeyEvent* event) { emit keyPressed(event->key(), event->modifiers()); }
 
 void ImageSurface::wheelEvent(QWheelEvent* event) {
-    emit wheelTurned(event->angleDelta(), event->modifiers());
+    emit wheelTurned(event->angleDelta(), event->modifiers(), event->globalPosition());
     event->accept();
 }
 

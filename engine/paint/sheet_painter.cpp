@@ -4,6 +4,7 @@
 #include <QFontMetrics>
 #include <QFontMetricsF>
 #include <QHash>
+#include <QTextLayout>
 #include <algorithm>
 #include <array>
 #include <cmath>
@@ -120,6 +121,30 @@ public:
 private:
     std::vector<std::unique_ptr<Entry>> entries_;
 };
+
+// Wrapped text broken into its lines ('\n' between them) as it lays out in
+// a box `width` pixels wide at the picture's natural size. The breaks are
+// recorded rather than left to each paint: a scaled font is never exactly as
+// much narrower as its scaled box, so a line that fits at 1.0 could break
+// anew at another scale and run over the next row.
+QString wrappedLines(const QString& text, const QFont& font, int width) {
+    QString laidOut = text;
+    laidOut.replace(QLatin1Char('\n'), QChar::LineSeparator);
+    QTextLayout layout(laidOut, font);
+    QTextOption option;
+    option.setWrapMode(QTextOption::WordWrap);
+    layout.setTextOption(option);
+    QStringList lines;
+    layout.beginLayout();
+    for (QTextLine line = layout.createLine(); line.isValid(); line = layout.createLine()) {
+        line.setLineWidth(width);
+        QStringView part = QStringView(laidOut).mid(line.textStart(), line.textLength());
+        while (!part.isEmpty() && (part.back() == QChar::LineSeparator || part.back().isSpace())) part.chop(1);
+        lines.push_back(part.toString());
+    }
+    layout.endLayout();
+    return lines.join(QLatin1Char('\n'));
+}
 
 // What a format means for drawing, worked out once per format.
 struct StyleLook {
@@ -266,12 +291,12 @@ private:
         const QRect box = clip.adjusted(kTextPadding, 0, -kTextPadding, 0);
         if (box.width() <= 0 || box.height() <= 0) return;
 
-        int flags = int(horizontal) | look.verticalFlags;
-        if (style.wrap) flags |= Qt::TextWordWrap;
+        const int flags = int(horizontal) | look.verticalFlags;
         // Wrapped text that clearly fits on one line lays out as one line: no clip needed.
         const bool staysInside = font.metrics.height() <= box.height() &&
                                  (style.wrap ? estimateFits : (clearlyFits || width() <= box.width()));
-        band.texts.push_back({box, staysInside ? QRect() : clip, internText(text), fontIndex, uint16_t(flags),
+        const QString shown = style.wrap && !estimateFits ? wrappedLines(text, font.font, box.width()) : text;
+        band.texts.push_back({box, staysInside ? QRect() : clip, internText(shown), fontIndex, uint16_t(flags),
                               look.textColor});
         reach(band, clip);
     }

@@ -8,9 +8,11 @@
 namespace brevanta::preview {
 namespace {
 
+// The picture's own white, whatever the palette: with black for any text on it.
 void makeWhite(QWidget* widget) {
     QPalette palette = widget->palette();
     palette.setColor(QPalette::Window, Qt::white);
+    palette.setColor(QPalette::WindowText, Qt::black);
     widget->setPalette(palette);
     widget->setAutoFillBackground(true);
 }

@@ -140,8 +140,10 @@ TEST_F(PreviewFrame, TheMenuBarSitsAboveTheClientAreaWhichKeepsEveryControlInPla
     EXPECT_EQ(actionTexts(form.mnuHelp),
               QStringList({QStringLiteral("&Keyboard Shortcuts"), QStringLiteral("&About Brevanta")}));
     for (const QMenu* menu : {form.mnuFile, form.mnuView, form.mnuHelp})
-        for (const QAction* action : menu->actions())
-            if (!action->isSeparator()) EXPECT_FALSE(action->toolTip().isEmpty()) << action->text().toStdString();
+        for (const QAction* action : menu->actions()) {
+            if (action->isSeparator()) continue;
+            EXPECT_FALSE(action->toolTip().isEmpty()) << action->text().toStdString();
+        }
     EXPECT_EQ(form.mnuSaveCopy->shortcut(), QKeySequence(QKeySequence::Save));
     EXPECT_EQ(form.mnuPrint->shortcut(), QKeySequence(QKeySequence::Print));
     EXPECT_EQ(form.mnuZoomIn->shortcut(), QKeySequence(QKeySequence::ZoomIn));

@@ -5,7 +5,9 @@
 #include <QEnterEvent>
 #include <QMouseEvent>
 #include <QGroupBox>
+#include <QMenuBar>
 #include <QPainter>
+#include <QVBoxLayout>
 #include <QPushButton>
 #include <QScreen>
 #include <QScrollBar>
@@ -38,6 +40,15 @@ QRect twipsRect(int left, int top, int width, int height) {
     return QRect(left / kTwipsPerPixel, top / kTwipsPerPixel, width / kTwipsPerPixel, height / kTwipsPerPixel);
 }
 
+// The client area at the window's opening size, and where each control stands in it then.
+const QSize kClientSize = twipsRect(0, 0, 9840, 9390).size();
+const QRect kViewportPlace = twipsRect(120, 120, 9330, 7425);
+const QRect kVerticalBarPlace = twipsRect(9450, 120, 255, 7425);
+const QRect kHorizontalBarPlace = twipsRect(120, 7545, 9330, 255);
+const QRect kZoomFramePlace = twipsRect(120, 7860, 9600, 855);
+const QRect kBackPlace = twipsRect(120, 8850, 4680, 405);
+const QRect kSavePlace = twipsRect(4920, 8850, 4800, 405);
+
 int clampToInt(qint64 value) {
     return int(std::clamp<qint64>(value, std::numeric_limits<int>::min(), std::numeric_limits<int>::max()));
 }
@@ -62,41 +73,52 @@ QPushButton* makeButton(const QString& caption, QWidget* parent, const QRect& ge
 
 }  // namespace
 
-Form2::Form2(QWidget* parent) : QWidget(parent, Qt::Window | Qt::MSWindowsFixedSizeDialogHint) {
+Form2::Form2(QWidget* parent) : QWidget(parent, Qt::Window) {
     setObjectName(QStringLiteral("Form2"));
-    setWindowFlags((windowFlags() | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
-                    Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint) &
-                   ~Qt::WindowMaximizeButtonHint);
-    setFixedSize(twipsRect(0, 0, 9840, 9390).size());
+    setWindowFlags(windowFlags() | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                   Qt::WindowMinimizeButtonHint | Qt::WindowMaximizeButtonHint | Qt::WindowCloseButtonHint);
     setMouseTracking(true);
 
-    Picture2 = new ViewportFrame(this);
+    // The menu bar above, the client area below it: never smaller than at the opening size.
+    MenuBar1 = new QMenuBar(this);
+    MenuBar1->setObjectName(QStringLiteral("MenuBar1"));
+    mClientArea = new QWidget(this);
+    mClientArea->setObjectName(QStringLiteral("ClientArea"));
+    mClientArea->setMinimumSize(kClientSize);
+    mClientArea->setMouseTracking(true);
+    auto* windowLayout = new QVBoxLayout(this);
+    windowLayout->setContentsMargins(0, 0, 0, 0);
+    windowLayout->setSpacing(0);
+    windowLayout->setMenuBar(MenuBar1);
+    windowLayout->addWidget(mClientArea);
+
+    Picture2 = new ViewportFrame(mClientArea);
     Picture2->setObjectName(QStringLiteral("Picture2"));
-    Picture2->setGeometry(twipsRect(120, 120, 9330, 7425));
+    Picture2->setGeometry(kViewportPlace);
     Picture1 = new ImageSurface(Picture2->clientArea());
     Picture1->setObjectName(QStringLiteral("Picture1"));
     Picture1->setGeometry(0, 0, 0, 0);
 
-    VScroll1 = new QScrollBar(Qt::Vertical, this);
+    VScroll1 = new QScrollBar(Qt::Vertical, mClientArea);
     VScroll1->setObjectName(QStringLiteral("VScroll1"));
-    VScroll1->setGeometry(twipsRect(9450, 120, 255, 7425));
-    HScroll1 = new QScrollBar(Qt::Horizontal, this);
+    VScroll1->setGeometry(kVerticalBarPlace);
+    HScroll1 = new QScrollBar(Qt::Horizontal, mClientArea);
     HScroll1->setObjectName(QStringLiteral("HScroll1"));
-    HScroll1->setGeometry(twipsRect(120, 7545, 9330, 255));
+    HScroll1->setGeometry(kHorizontalBarPlace);
     for (QScrollBar* scrollBar : {VScroll1, HScroll1}) {
         scrollBar->setRange(0, 0);
         scrollBar->setEnabled(false);
         scrollBar->setTracking(true);  // the picture follows the thumb while it is dragged
     }
 
-    Frame1 = new QGroupBox(QStringLiteral("Zoom:"), this);
+    Frame1 = new QGroupBox(QStringLiteral("Zoom:"), mClientArea);
     Frame1->setObjectName(QStringLiteral("Frame1"));
-    Frame1->setGeometry(twipsRect(120, 7860, 9600, 855));
+    Frame1->setGeometry(kZoomFramePlace);
     Frame1->setMouseTracking(true);
     PushButton1 = makeButton(QStringLiteral("Zoom In"), Frame1, twipsRect(240, 300, 4440, 405));
     PushButton2 = makeButton(QStringLiteral("Zoom Out"), Frame1, twipsRect(4800, 300, 4560, 405));
-    PushButton8 = makeButton(QStringLiteral("< Back"), this, twipsRect(120, 8850, 4680, 405));
-    PushButton6 = makeButton(QStringLiteral("Save Results To Excel File"), this, twipsRect(4920, 8850, 4800, 405));
+    PushButton8 = makeButton(QStringLiteral("< Back"), mClientArea, kBackPlace);
+    PushButton6 = makeButton(QStringLiteral("Save Results To Excel File"), mClientArea, kSavePlace);
     PushButton1->setObjectName(QStringLiteral("PushButton1"));
     PushButton2->setObjectName(QStringLiteral("PushButton2"));
     PushButton8->setObjectName(QStringLiteral("PushButton8"));
@@ -105,6 +127,7 @@ Form2::Form2(QWidget* parent) : QWidget(parent, Qt::Window | Qt::MSWindowsFixedS
                              static_cast<QWidget*>(PushButton8), static_cast<QWidget*>(PushButton6),
                              static_cast<QWidget*>(Frame1)})
         watched->installEventFilter(this);
+    mClientArea->installEventFilter(this);
 
     connect(PushButton1, &QPushButton::clicked, this, [this] { PushButton1_Click(); });
     connect(PushButton2, &QPushButton::clicked, this, [this] { PushButton2_Click(); });
@@ -118,10 +141,14 @@ Form2::Form2(QWidget* parent) : QWidget(parent, Qt::Window | Qt::MSWindowsFixedS
     connect(Picture1, &ImageSurface::keyPressed, this, &Form2::pictureKeyPressed);
     connect(Picture1, &ImageSurface::wheelTurned, this, &Form2::wheelTurned);
     setUpPrintMenu();
+    setUpMenuBar();
+    describeControls();
 
     readViewportSize();
     Form_Load();
+    followPalette();
 
+    resize(minimumSizeHint());
     if (const QScreen* screen = QGuiApplication::primaryScreen()) {
         QRect centred = rect();
         centred.moveCenter(screen->availableGeometry().center());
@@ -315,6 +342,41 @@ void Form2::clearPicture() { Picture1->clearPicture(); }
 void Form2::paintPicture(const RedrawPlan& plan) {
     Picture1->setPicture(Zoom_Ori, stretch(plan.targetWidth, plan.sourceWidth),
                          stretch(plan.targetHeight, plan.sourceHeight));
+    showZoomInTitle();
+}
+
+void Form2::showZoomInTitle() {
+    // The zoom the picture is painted at; a zoom that fell back without a repaint is not shown.
+    const int percent = int(std::lround(double(viewer_.zoom()) * 100.0));
+    setWindowTitle(QString::fromLatin1(frame::kProductTitle) + QStringLiteral(" \u2014 %1 %").arg(percent));
+}
+
+void Form2::layOutClientArea() {
+    // What the client area grew by over its opening size goes to the viewport and its bars.
+    const QSize grown = (mClientArea->size() - kClientSize).expandedTo(QSize(0, 0));
+    const int right = grown.width(), down = grown.height();
+    Picture2->setGeometry(kViewportPlace.adjusted(0, 0, right, down));
+    VScroll1->setGeometry(kVerticalBarPlace.adjusted(right, 0, right, down));
+    HScroll1->setGeometry(kHorizontalBarPlace.adjusted(0, down, right, down));
+    Frame1->setGeometry(kZoomFramePlace.translated(0, down));
+    PushButton8->setGeometry(kBackPlace.translated(0, down));
+    PushButton6->setGeometry(kSavePlace.translated(0, down));
+    const qint64 innerWidth = view_.viewportInnerWidth, innerHeight = view_.viewportInnerHeight;
+    readViewportSize();
+    if (view_.viewportInnerWidth != innerWidth || view_.viewportInnerHeight != innerHeight)
+        viewer_.viewportResized(view_);
+}
+
+void Form2::followPalette() {
+    const QPalette current = QApplication::palette(this);
+    for (QWidget* widget : {static_cast<QWidget*>(this), static_cast<QWidget*>(Frame1)}) {
+        QPalette palette = widget->palette();
+        for (const QPalette::ColorGroup group : {QPalette::Active, QPalette::Inactive, QPalette::Disabled}) {
+            palette.setColor(group, QPalette::Window, current.color(group, QPalette::Button));
+            palette.setColor(group, QPalette::WindowText, current.color(group, QPalette::ButtonText));
+        }
+        widget->setPalette(palette);
+    }
 }
 
 void Form2::restorePointer() { unsetCursor(); }
@@ -335,16 +397,22 @@ void Form2::pointerMovedTo(const QPointF& globalPosition) {
     const QWidget* under = childAt(mapFromGlobal(globalPosition).toPoint());
     if (under == PushButton1 || under == PushButton2 || under == PushButton6 || under == PushButton8)
         setCursor(mHandCursor);
-    else if (under == nullptr || under == Frame1)
+    else if (under == nullptr || under == mClientArea || under == Frame1)
         setCursor(QCursor(Qt::ArrowCursor));
 }
 
 bool Form2::event(QEvent* event) {
     if (event->type() == QEvent::WindowActivate) Form_Activate();
+    // A palette or style chosen while the window exists: face and text follow it together.
+    if (event->type() == QEvent::ApplicationPaletteChange || event->type() == QEvent::StyleChange) followPalette();
     return QWidget::event(event);
 }
 
 bool Form2::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == mClientArea) {
+        if (event->type() == QEvent::Resize) layOutClientArea();
+        return QWidget::eventFilter(watched, event);
+    }
     if (event->type() == QEvent::MouseMove)
         pointerMovedTo(static_cast<QMouseEvent*>(event)->globalPosition());
     else if (event->type() == QEvent::Enter)
@@ -358,17 +426,27 @@ void Form2::mouseMoveEvent(QMouseEvent* event) {
 }
 
 void Form2::wheelEvent(QWheelEvent* event) {
-    wheelTurned(event->angleDelta(), event->modifiers());
+    wheelTurned(event->angleDelta(), event->modifiers(), event->globalPosition());
     event->accept();
 }
 
-void Form2::wheelTurned(QPoint angle, Qt::KeyboardModifiers modifiers) {
+void Form2::wheelTurned(QPoint angle, Qt::KeyboardModifiers modifiers, QPointF globalPosition) {
     if (modifiers & Qt::ControlModifier) {
+        // The buttons' steps and limits; then the point under the pointer (or,
+        // with the pointer off the picture, the viewport's middle) stays put.
+        const ViewState before = view_;
+        const float zoomBefore = viewer_.zoom();
         mWheelZoomAngle += angle.y();
         for (; mWheelZoomAngle >= QWheelEvent::DefaultDeltasPerStep; mWheelZoomAngle -= QWheelEvent::DefaultDeltasPerStep)
             PushButton1_Click();
         for (; mWheelZoomAngle <= -QWheelEvent::DefaultDeltasPerStep; mWheelZoomAngle += QWheelEvent::DefaultDeltasPerStep)
             PushButton2_Click();
+        if (viewer_.zoom() == zoomBefore) return;
+        const QWidget* viewport = Picture2->clientArea();
+        QPointF pointer = viewport->mapFromGlobal(globalPosition);
+        if (!QRectF(viewport->rect()).contains(pointer)) pointer = QRectF(viewport->rect()).center();
+        viewer_.keepPointUnder(view_, before, roundHalfEven(pointer.x() * kTwipsPerPixel),
+                               roundHalfEven(pointer.y() * kTwipsPerPixel));
     } else if (modifiers & Qt::ShiftModifier) {
         scrollByWheel(HScroll1, angle.y() ? angle.y() : angle.x());
     } else {

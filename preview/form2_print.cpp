@@ -1,11 +1,11 @@
 // The preview's way to paper: a right-click on the picture offers "Print…"
-// and "Export PDF…", and Ctrl+P prints. Both work from the generated
-// workbook, so the pages follow its page set-up.
+// and "Export PDF…", the same actions as the File menu's (where Ctrl+P
+// prints). Both work from the generated workbook, so the pages follow its
+// page set-up.
 
 #include <QMenu>
 #include <QMouseEvent>
 #include <QPrinter>
-#include <QShortcut>
 #include <optional>
 
 #include "frame/app_title.h"
@@ -61,8 +61,6 @@ void Form2::setUpPrintMenu() {
     connect(mnuExportPdf, &QAction::triggered, this, [this] { mnuExportPdf_Click(); });
     auto* watcher = new RightClickWatcher(Picture1, [this](QPoint at) { PopupMenu1->popup(at); });
     Picture1->installEventFilter(watcher);
-    auto* printKey = new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_P), this);
-    connect(printKey, &QShortcut::activated, this, [this] { mnuPrint_Click(); });
 }
 
 void Form2::mnuPrint_Click() {

@@ -8,9 +8,11 @@
 namespace brevanta::preview {
 namespace {
 
+// The picture's own white, whatever the palette: with black for any text on it.
 void makeWhite(QWidget* widget) {
     QPalette palette = widget->palette();
     palette.setColor(QPalette::Window, Qt::white);
+    palette.setColor(QPalette::WindowText, Qt::black);
     widget->setPalette(palette);
     widget->setAutoFillBackground(true);
 }
@@ -51,7 +53,7 @@ void ImageSurface::mouseReleaseEvent(QMouseEvent* event) { emit released(event->
 void ImageSurface::keyPressEvent(QKeyEvent* event) { emit keyPressed(event->key(), event->modifiers()); }
 
 void ImageSurface::wheelEvent(QWheelEvent* event) {
-    emit wheelTurned(event->angleDelta(), event->modifiers());
+    emit wheelTurned(event->angleDelta(), event->modifiers(), event->globalPosition());
     event->accept();
 }
 

@@ -34,7 +34,7 @@ signals:
     void released(Qt::MouseButtons buttons, QPointF position);
     // A key pressed while the surface has the keyboard focus (a click gives it).
     void keyPressed(int key, Qt::KeyboardModifiers modifiers);
-    void wheelTurned(QPoint angle, Qt::KeyboardModifiers modifiers);
+    void wheelTurned(QPoint angle, Qt::KeyboardModifiers modifiers, QPointF globalPosition);
 
 protected:
     void paintEvent(QPaintEvent* event) override;

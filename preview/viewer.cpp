@@ -13,8 +13,14 @@ ScrollBarState& bar(ViewState& view, Axis axis) {
     return axis == Axis::Horizontal ? view.horizontal : view.vertical;
 }
 
-double percentOf(qint64 offset, qint64 surfaceSize, qint64 viewportOuterSize) {
-    const qint64 overflow = surfaceSize - viewportOuterSize;
+// How far the surface reaches beyond what the viewport shows inside its frame.
+qint64 overflowOf(const ViewState& view, Axis axis) {
+    return axis == Axis::Horizontal ? view.surfaceWidth - view.viewportInnerWidth
+                                    : view.surfaceHeight - view.viewportInnerHeight;
+}
+
+double percentOf(qint64 offset, qint64 surfaceSize, qint64 viewportInnerSize) {
+    const qint64 overflow = surfaceSize - viewportInnerSize;
     if (overflow == 0) return 0;  // nothing to scroll: the surface stands at 0 %
     return double(offset < 0 ? -offset : offset) / double(overflow) * 100.0;
 }
@@ -116,8 +122,7 @@ void Viewer::setupScrollbars(ViewState& view) {
 }
 
 void Viewer::setupScrollbar(ViewState& view, Axis axis) {
-    const qint64 overflow = axis == Axis::Horizontal ? view.surfaceWidth - view.viewportOuterWidth
-                                                     : view.surfaceHeight - view.viewportOuterHeight;
+    const qint64 overflow = overflowOf(view, axis);
     ScrollBarState& scrollBar = bar(view, axis);
     if (overflow <= 0) {
         // A disabled bar keeps no range, so it can never move the picture.
@@ -145,9 +150,42 @@ void Viewer::scrollBarMoved(ViewState& view, Axis axis, qint64 value) {
 }
 
 void Viewer::scrollChanged(ViewState& view, Axis axis) const {
-    if (axis == Axis::Horizontal) view.surfaceLeft = -(view.horizontal.step * view.horizontal.value);
-    else view.surfaceTop = -(view.vertical.step * view.vertical.value);
+    const ScrollBarState& scrollBar = bar(view, axis);
+    qint64 offset = scrollBar.step * scrollBar.value;
+    // The range is rounded to whole steps; its end is the overflow itself.
+    const qint64 overflow = overflowOf(view, axis);
+    if (scrollBar.step > 0 && overflow > 0 && (scrollBar.value >= scrollBar.maximum || offset > overflow))
+        offset = overflow;
+    if (axis == Axis::Horizontal) view.surfaceLeft = -offset;
+    else view.surfaceTop = -offset;
     display_->showSurface(view);
+}
+
+void Viewer::scrollTo(ViewState& view, Axis axis, qint64 offset) {
+    ScrollBarState& scrollBar = bar(view, axis);
+    scrollBar.value = scrollBar.step > 0 ? std::clamp<qint64>(roundHalfEven(double(offset) / double(scrollBar.step)),
+                                                              0, scrollBar.maximum)
+                                         : 0;
+    scrollChanged(view, axis);
+    display_->showScrollBar(view, axis);
+}
+
+void Viewer::viewportResized(ViewState& view) {
+    for (const Axis axis : {Axis::Horizontal, Axis::Vertical}) {
+        const qint64 offset = -(axis == Axis::Horizontal ? view.surfaceLeft : view.surfaceTop);
+        setupScrollbar(view, axis);
+        scrollTo(view, axis, offset);
+    }
+}
+
+void Viewer::keepPointUnder(ViewState& view, const ViewState& before, qint64 pointerX, qint64 pointerY) {
+    // The point as a fraction of the surface before, at the same fraction of the surface now.
+    auto offset = [](qint64 pointer, qint64 beforePosition, qint64 beforeSize, qint64 size) {
+        const double fraction = beforeSize > 0 ? double(pointer - beforePosition) / double(beforeSize) : 0.0;
+        return roundHalfEven(fraction * double(size)) - pointer;
+    };
+    scrollTo(view, Axis::Horizontal, offset(pointerX, before.surfaceLeft, before.surfaceWidth, view.surfaceWidth));
+    scrollTo(view, Axis::Vertical, offset(pointerY, before.surfaceTop, before.surfaceHeight, view.surfaceHeight));
 }
 
 void Viewer::setScrollBarByPercent(ViewState& view, Axis axis, double percent) {
@@ -201,11 +239,11 @@ void Viewer::release(frame::Procedure& proc, ViewState& view) {
 }
 
 double Viewer::horizontalPercent(const ViewState& view) {
-    return percentOf(view.surfaceLeft, view.surfaceWidth, view.viewportOuterWidth);
+    return percentOf(view.surfaceLeft, view.surfaceWidth, view.viewportInnerWidth);
 }
 
 double Viewer::verticalPercent(const ViewState& view) {
-    return percentOf(view.surfaceTop, view.surfaceHeight, view.viewportOuterHeight);
+    return percentOf(view.surfaceTop, view.surfaceHeight, view.viewportInnerHeight);
 }
 
 }  // namespace brevanta::preview

@@ -127,13 +127,24 @@ public:
     // Homes the surface and sets both bars' ranges and steps from its size.
     void setupScrollbars(ViewState& view);
     // One bar's range, step and enabled state from the surface's overflow
-    // over the viewport's outer size; the surface is not moved.
+    // over the viewport's inner size (what the frame leaves visible); the
+    // surface is not moved.
     void setupScrollbar(ViewState& view, Axis axis);
 
     // Sets a bar's value; when it changes, the surface follows.
     void setScrollValue(ViewState& view, Axis axis, qint64 value);
-    // The user moved the bar to `value`: the surface goes to -(step x value).
+    // The user moved the bar to `value`: the surface goes to -(step x value),
+    // and at the bar's maximum exactly to the overflow, so the picture's far
+    // edge meets the viewport's inner edge whatever the range's rounding.
     void scrollBarMoved(ViewState& view, Axis axis, qint64 value);
+
+    // The viewport took a new size: both bars' ranges follow it, and the
+    // picture stays where it was as far as the new ranges allow.
+    void viewportResized(ViewState& view);
+    // After a zoom: the picture point that lay under `pointerX`, `pointerY`
+    // (twips from the viewport's inner top-left corner) in `before` goes back
+    // under it, as near as the bars' steps and ranges allow.
+    void keepPointUnder(ViewState& view, const ViewState& before, qint64 pointerX, qint64 pointerY);
 
     // A negative percent changes nothing; otherwise the bar goes to percent
     // of its maximum, kept within its range.
@@ -152,7 +163,7 @@ public:
     static qint64 draggedPosition(qint64 current, float grabbed, float pointer);
 
     // How far along its range the surface stands, in percent (0 when the
-    // surface is exactly as large as the viewport). Not rounded to a whole
+    // surface is exactly as large as the viewport's inner area). Not rounded to a whole
     // percent: one percent of a long register at a large zoom is thousands
     // of pixels, and a release must leave the picture where it was dragged.
     static double horizontalPercent(const ViewState& view);
@@ -163,6 +174,8 @@ private:
     void zoomHeightFromZoom();  // the same for the height
     void sizeSurface(ViewState& view, Axis axis) const;
     void scrollChanged(ViewState& view, Axis axis) const;
+    // The bar at the value nearest `offset` twips into the picture, within its range, and the surface there.
+    void scrollTo(ViewState& view, Axis axis, qint64 offset);
 
     ViewerDisplay* display_;
     float zoom_ = kNaturalZoom;

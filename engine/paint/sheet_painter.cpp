@@ -4,6 +4,7 @@
 #include <QFontMetrics>
 #include <QFontMetricsF>
 #include <QHash>
+#include <QTextLayout>
 #include <algorithm>
 #include <array>
 #include <cmath>
@@ -266,14 +267,59 @@ private:
         const QRect box = clip.adjusted(kTextPadding, 0, -kTextPadding, 0);
         if (box.width() <= 0 || box.height() <= 0) return;
 
-        int flags = int(horizontal) | look.verticalFlags;
-        if (style.wrap) flags |= Qt::TextWordWrap;
+        const int flags = int(horizontal) | look.verticalFlags;
         // Wrapped text that clearly fits on one line lays out as one line: no clip needed.
         const bool staysInside = font.metrics.height() <= box.height() &&
                                  (style.wrap ? estimateFits : (clearlyFits || width() <= box.width()));
-        band.texts.push_back({box, staysInside ? QRect() : clip, internText(text), fontIndex, uint16_t(flags),
-                              look.textColor});
+        if (style.wrap && !estimateFits && (text.contains(QLatin1Char('\n')) || width() > box.width()))
+            recordLines(band, text, font, box, clip, fontIndex, horizontal, look);
+        else
+            band.texts.push_back({box, staysInside ? QRect() : clip, internText(text), fontIndex, uint16_t(flags),
+                                  look.textColor});
         reach(band, clip);
+    }
+
+    // Wrapped text of more than one line, broken and placed as it lays out
+    // at the picture's natural size, one command per line in the line's own
+    // box: every scale shows the same lines in the same places. (A scaled
+    // font is never exactly as much narrower as its scaled box; left to each
+    // paint, a line that fits at 1.0 could break anew and run over the next row.)
+    void recordLines(PictureBand& band, const QString& text, const FontTable::Entry& font, const QRect& box,
+                     const QRect& clip, uint16_t fontIndex, Qt::Alignment horizontal, const StyleLook& look) {
+        QString laidOut = text;
+        laidOut.replace(QLatin1Char('\n'), QChar::LineSeparator);
+        QTextLayout layout(laidOut, font.font);
+        QTextOption option;
+        option.setWrapMode(QTextOption::WordWrap);
+        layout.setTextOption(option);
+        struct Line {
+            QString text;
+            double top, height;
+        };
+        std::vector<Line> lines;
+        // Lines start on whole pixels, a leading apart, as QPainter::drawText stacks them.
+        const double leading = font.metricsF.leading();
+        double height = -leading;
+        layout.beginLayout();
+        for (QTextLine line = layout.createLine(); line.isValid(); line = layout.createLine()) {
+            line.setLineWidth(box.width());
+            QStringView part = QStringView(laidOut).mid(line.textStart(), line.textLength());
+            while (!part.isEmpty() && (part.back() == QChar::LineSeparator || part.back().isSpace())) part.chop(1);
+            height = std::ceil(height + leading);
+            lines.push_back({part.toString(), height, line.height()});
+            height += line.height();
+        }
+        layout.endLayout();
+        double top = box.top();
+        if (look.verticalFlags & Qt::AlignBottom) top += box.height() - height;
+        else if (look.verticalFlags & Qt::AlignVCenter) top += (box.height() - height) / 2;
+        for (const Line& line : lines) {
+            if (line.text.isEmpty()) continue;
+            const QRect lineBox(box.left(), int(std::lround(top + line.top)), box.width(),
+                                std::max(1, int(std::lround(line.height))));
+            band.texts.push_back({lineBox, clip, internText(line.text), fontIndex,
+                                  uint16_t(int(horizontal) | Qt::AlignVCenter), look.textColor});
+        }
     }
 
     uint32_t internText(const QString& text) {

@@ -5,6 +5,7 @@
 #include <QGuiApplication>
 #include <QTimer>
 #include <QImage>
+#include <QMenuBar>
 #include <QPixmap>
 #include <QScreen>
 #include <QScrollBar>
@@ -55,7 +56,8 @@ TEST(PreviewScreenshot, RegisterPictureInThePreview) {
     std::cout << "bars: h " << form.HScroll1->value() << "/" << form.HScroll1->maximum() << " page "
               << form.HScroll1->pageStep() << ", v " << form.VScroll1->value() << "/" << form.VScroll1->maximum()
               << " page " << form.VScroll1->pageStep() << "\n";
-    EXPECT_EQ(shot.size(), QSize(656, 626));
+    // The client area's 656 x 626 pixels under the menu bar.
+    EXPECT_EQ(shot.size(), QSize(656, 626 + form.MenuBar1->height()));
     // The register's title band shows inside the viewport.
     const QPoint title = form.Picture1->mapTo(&form, QPoint(40, 20));
     EXPECT_EQ(shot.pixelColor(title), QColor(31, 78, 121));

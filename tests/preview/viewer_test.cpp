@@ -96,6 +96,7 @@ TEST(PreviewViewer, ZoomStepsStayWithinAQuarterAndTwoAndThreeQuarters) {
     EXPECT_FLOAT_EQ(viewer.zoom(), 0.25f);
 }
 
+// The overflow is over the viewport's inner size: what the frame covers is not in view.
 TEST(PreviewViewer, SetupGivesStepAndMaximumByOverflow) {
     struct Case {
         qint64 overflow;
@@ -106,7 +107,7 @@ TEST(PreviewViewer, SetupGivesStepAndMaximumByOverflow) {
     const Case cases[] = {{-500, false, 0, 0}, {0, false, 0, 0}, {1, true, 1, 1}, {100, true, 1, 100},
                           {101, true, 10, 10}, {125, true, 10, 12}, {400000, true, 10, 40000}};
     for (const Case& c : cases) {
-        ViewState view = withSurface(9330 + c.overflow, 7425 + c.overflow);
+        ViewState view = withSurface(9270 + c.overflow, 7365 + c.overflow);
         view.surfaceLeft = -70;
         view.surfaceTop = -90;
         Viewer viewer;
@@ -171,23 +172,26 @@ TEST(PreviewViewer, ReleaseOnTheLongestRegisterLeavesThePictureWhereItWasDragged
 TEST(PreviewViewer, ReleaseSetsTheBarsByPercentWithinTheirRange) {
     // Halfway along: 50 % of the maximum.
     PictureSetUp middle(2000, 1000);
-    middle.view.surfaceLeft = -(middle.view.surfaceWidth - 9330) / 2;
+    middle.view.surfaceLeft = -(middle.view.surfaceWidth - 9270) / 2;
     release(middle.viewer, middle.view);
     EXPECT_EQ(middle.view.horizontal.value, roundHalfEven(middle.view.horizontal.maximum / 2.0));
     EXPECT_EQ(middle.view.surfaceLeft, -10 * middle.view.horizontal.value);
 
-    // Dragged to the far edge the percent exceeds 100: the bar stops at its maximum.
+    // Dragged to the far edge: 100 %, the bar at its maximum and the picture's
+    // far edges at the viewport's inner edges, though the ranges are rounded to whole steps.
     PictureSetUp farEdge(2000, 1000);
     grab(farEdge.viewer, 0, 0);
     drag(farEdge.viewer, farEdge.view, Qt::LeftButton, -1e6f, -1e6f);
-    EXPECT_GT(Viewer::verticalPercent(farEdge.view), 100);
+    EXPECT_DOUBLE_EQ(Viewer::verticalPercent(farEdge.view), 100);
     release(farEdge.viewer, farEdge.view);
     EXPECT_EQ(farEdge.view.horizontal.value, farEdge.view.horizontal.maximum);
     EXPECT_EQ(farEdge.view.vertical.value, farEdge.view.vertical.maximum);
-    EXPECT_EQ(farEdge.view.surfaceTop, -10 * farEdge.view.vertical.maximum);
+    EXPECT_EQ(farEdge.view.surfaceTop, 7365 - farEdge.view.surfaceHeight);
+    EXPECT_EQ(farEdge.view.surfaceLeft, 9270 - farEdge.view.surfaceWidth);
+    EXPECT_NE(farEdge.view.surfaceTop, -10 * farEdge.view.vertical.maximum);  // 14,998 - 7,365 is no whole step
 
-    // A picture exactly as large as the viewport: 0 %, no division by zero.
-    ViewState equal = withSurface(9330, 7425);
+    // A picture exactly as large as the viewport's inside: 0 %, no division by zero.
+    ViewState equal = withSurface(9270, 7365);
     equal.surfaceLeft = -30;
     EXPECT_EQ(Viewer::horizontalPercent(equal), 0);
     EXPECT_EQ(Viewer::verticalPercent(equal), 0);
@@ -222,7 +226,7 @@ TEST(PreviewViewer, ZoomOfAHundredTransactionRegisterRepaintsAndFollowsTheBars) 
     EXPECT_EQ(register100.view.surfaceHeight, in.targetHeight);
     EXPECT_EQ(register100.view.surfaceTop, 0);
     EXPECT_EQ(register100.view.vertical.value, 0);
-    EXPECT_EQ(register100.view.vertical.maximum, roundHalfEven((in.targetHeight - 7425) / 10.0));
+    EXPECT_EQ(register100.view.vertical.maximum, roundHalfEven((in.targetHeight - 7365) / 10.0));
     EXPECT_TRUE(register100.view.horizontal.enabled);  // 1,250 pixels no longer fit across
     EXPECT_EQ(register100.view.horizontal.step, 10);
 
@@ -246,7 +250,7 @@ TEST(PreviewViewer, EveryZoomRepaintsTheLargestRegister) {
     EXPECT_GT(pixelsFromTwips(largest.view.surfaceHeight), 4'000'000);
     // The bar still reaches the last row at the largest zoom.
     largest.viewer.setScrollValue(largest.view, Axis::Vertical, largest.view.vertical.maximum);
-    EXPECT_LE(largest.view.surfaceTop + largest.view.surfaceHeight - largest.view.viewportInnerHeight, 60 + 10);
+    EXPECT_EQ(largest.view.surfaceTop + largest.view.surfaceHeight, largest.view.viewportInnerHeight);
     for (int step = 0; step < 10; ++step) ASSERT_TRUE(largest.zoom(ZoomDirection::Out).repaint) << "zoom out " << step;
     EXPECT_FLOAT_EQ(largest.viewer.zoom(), 0.25f);
     EXPECT_FALSE(largest.zoom(ZoomDirection::Out).repaint);  // below a quarter nothing happens
@@ -265,8 +269,8 @@ TEST(PreviewViewer, BarsReachTheBottomRowOfAThousandTransactionRegister) {
     const qint64 lastRowTop = view.surfaceTop + view.surfaceHeight - 27 * 15;
     EXPECT_GE(lastRowTop, 0);
     EXPECT_LT(lastRowTop, view.viewportInnerHeight);
-    // At most the viewport's frame covers the bottom of the last row.
-    EXPECT_LE(view.surfaceTop + view.surfaceHeight - view.viewportInnerHeight, 60 + 10);
+    // The last row's bottom edge meets the viewport's inner edge: the frame covers none of it.
+    EXPECT_EQ(view.surfaceTop + view.surfaceHeight, view.viewportInnerHeight);
 
     // A release there keeps the bar at the bottom.
     release(register1000.viewer, view);

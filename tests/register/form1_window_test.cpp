@@ -7,7 +7,6 @@
 #include <QPushButton>
 #include <QScreen>
 #include <QTest>
-#include <QHeaderView>
 #include <QTreeView>
 
 #include "tests/register/form1_fixture.h"

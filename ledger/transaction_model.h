@@ -55,12 +55,15 @@ public:
     // the list as it was stored, at start-up.
     void restore(std::vector<Transaction> rows);
 
-    // ---- what the commands do ----
+private:
+    // What the commands do; nothing else changes the rows.
+    friend class InsertRows;
+    friend class RemoveRows;
+    friend class ChangeFields;
     void insertRowsAt(int position, const std::vector<Transaction>& rows);
     std::vector<Transaction> takeRows(int position, int count);
     void setField(int position, int field, const QString& text);
 
-private:
     class Source final : public TransactionSource {
     public:
         explicit Source(const std::vector<Transaction>& rows) : rows_(rows) {}

@@ -67,4 +67,18 @@ TEST_F(ListHistory, CtrlZInATextBoxUndoesTheTypingAndLeavesTheList) {
     EXPECT_EQ(form->model().rows(), (std::vector<reg::Transaction>{kCar, kToys, kRent}));
 }
 
+TEST_F(ListHistory, LoadSampleAndClearAreOneEntryEach) {
+    form->PushButton4_Click();
+    EXPECT_EQ(form->undoAction()->text(), QStringLiteral("Undo Load Sample Data"));
+    seams.prompter.answers = {frame::Answer::Yes};
+    form->PushButton3_Click();
+    EXPECT_EQ(form->undoAction()->text(), QStringLiteral("Undo Clear Transactions"));
+    EXPECT_TRUE(storedRows().empty());
+
+    form->history().undo();
+    EXPECT_EQ(form->model().rowCount(), 5);
+    form->history().undo();
+    EXPECT_EQ(storedRows(), (std::vector<reg::Transaction>{kCar, kToys, kRent}));
+}
+
 }  // namespace

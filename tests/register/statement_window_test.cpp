@@ -16,6 +16,7 @@
 #include <QProcess>
 #include <QTest>
 #include <QTreeView>
+#include <QUndoStack>
 #include <QUrl>
 #include <unistd.h>
 
@@ -253,7 +254,9 @@ TEST_F(StatementWindow, UndoImportRestoresTheStoredListExactly) {
     const QString before = store().read();
 
     import(fixture("bank_sgml.ofx"));
-    ASSERT_NE(store().read(), before);
+    const QString imported = store().read();
+    ASSERT_NE(imported, before);
+    EXPECT_EQ(form->history().undoText(), QStringLiteral("Import Bank Statement"));  // every file, marks and rows: one entry
     ASSERT_TRUE(menu->statementImport().canUndo());
     menu->menu()->aboutToShow();
     EXPECT_TRUE(menu->undoAction()->isEnabled());
@@ -261,6 +264,11 @@ TEST_F(StatementWindow, UndoImportRestoresTheStoredListExactly) {
     settle();
     EXPECT_EQ(store().read(), before);
     EXPECT_FALSE(menu->statementImport().canUndo());
+    // Undo Import is the history's undo: a redo brings the import back, and it is stored.
+    form->history().redo();
+    settle();
+    EXPECT_EQ(store().read(), imported);
+    form->history().undo();
 
     // Another change after an import ends what undo can take back.
     import(fixture("bank_sgml.ofx"));
@@ -279,6 +287,7 @@ TEST_F(StatementWindow, TheMissingOpeningBalanceIsAddedFromTheSummaryAndUndoneWi
                                                       "opening balance, 746.75")));
     ASSERT_EQ(rows().size(), 6u);
     EXPECT_EQ(rows().back(), (reg::Transaction{"2025-01-14", "", "Opening balance", "", "Yes", "", "746.75"}));
+    EXPECT_EQ(form->history().undoText(), QStringLiteral("Opening Balance"));
     settle();
     EXPECT_EQ(store().read(), reg::encodeSavedList(form->transactions()));
 
@@ -328,6 +337,7 @@ TEST_F(StatementWindow, F2EditsACellAndEnterKeepsAValidText) {
     EXPECT_FALSE(menu->cellEditing().isEditing());
     settle();
     EXPECT_EQ(cell(0, reg::Description), QStringLiteral("Typo in description"));
+    EXPECT_EQ(form->history().undoText(), QStringLiteral("Edit Cell"));
     EXPECT_TRUE(store().read().contains(QStringLiteral("^Typo in description^")));
 }
 

@@ -36,6 +36,7 @@ protected:
 };
 
 TEST_F(TransactionModelTest, ShowsTheSevenFieldsUnderTheListsHeadersAndTakesEditsAsUndoableCells) {
+    model.append(kToys);
     model.restore({kCar, kRent});
     EXPECT_FALSE(model.history().canUndo());  // the stored list is where the history starts
     ASSERT_EQ(model.rowCount(), 2);

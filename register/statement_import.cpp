@@ -92,8 +92,10 @@ void StatementImport::importFiles(const QStringList& paths) {
 
         const QString mark = QString::fromUtf16(statements::kClearedMark);
         std::vector<FieldChange> marks;
-        for (int row : reconciliation.rowsToMarkCleared)
+        for (int row : reconciliation.rowsToMarkCleared) {
+            if (row < 0 || size_t(row) >= rows.size()) continue;
             if (const QString& before = rows[size_t(row)][Cleared]; before != mark) marks.push_back({row, Cleared, before, mark});
+        }
         std::vector<Transaction> added;
         for (Transaction row : reconciliation.rowsToAdd) {
             row[Date] = ledger::storedFormOf(row[Date]);

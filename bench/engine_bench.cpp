@@ -13,7 +13,7 @@
 #include "generate/palette.h"
 #include "generate/register_layout.h"
 #include "host/connection.h"
-#include "register/transaction_source.h"
+#include "ledger/transaction_source.h"
 
 using namespace brevanta;
 

@@ -10,7 +10,7 @@
 #include <benchmark/benchmark.h>
 
 #include "frame/text_decoding.h"
-#include "register/saved_list.h"
+#include "ledger/saved_list.h"
 #include "statements/reconciler.h"
 #include "statements/statement_file.h"
 #include "statements/statement_values.h"

@@ -2,7 +2,7 @@
 
 #include "ledger/amounts.h"
 #include "ledger/dates.h"
-#include "register/transaction_source.h"
+#include "ledger/transaction_source.h"
 
 namespace brevanta::generate {
 namespace {

@@ -8,7 +8,7 @@
 #include <random>
 
 #include "generate/generation_windows.h"
-#include "register/transaction_source.h"
+#include "ledger/transaction_source.h"
 
 namespace brevanta::generate {
 

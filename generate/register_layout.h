@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "host/connection.h"
-#include "register/transaction_source.h"
+#include "ledger/transaction_source.h"
 
 namespace brevanta::generate {
 

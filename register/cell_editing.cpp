@@ -4,14 +4,14 @@
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QLineEdit>
-#include <QTreeWidget>
+#include <QTreeView>
 
 #include "frame/app_title.h"
 #include "frame/prompter.h"
 #include "ledger/amounts.h"
 #include "ledger/dates.h"
-#include "register/date_text.h"
-#include "register/transaction_source.h"
+#include "ledger/date_text.h"
+#include "ledger/transaction_source.h"
 #include "register/whole_characters.h"
 #include "statements/statement_values.h"
 
@@ -26,34 +26,35 @@ CellText acceptCellText(int field, const QString& typed, const QLocale& locale) 
     return {true, typed, {}};
 }
 
-CellEditing::CellEditing(QTreeWidget* list) : QObject(list), list_(list) {
+CellEditing::CellEditing(QTreeView* list) : QObject(list), list_(list) {
     list_->installEventFilter(this);
-    connect(list_, &QTreeWidget::itemDoubleClicked, this, [this](QTreeWidgetItem* row, int column) { edit(row, column); });
+    connect(list_, &QTreeView::doubleClicked, this, [this](const QModelIndex& cell) { edit(cell.row(), cell.column()); });
 }
 
-bool CellEditing::edit(QTreeWidgetItem* row, int column) {
-    if (!row || column < 0 || column >= kFieldCount || list_->indexOfTopLevelItem(row) < 0) return false;
+bool CellEditing::edit(int row, int column) {
+    const QModelIndex cell = list_->model()->index(row, column);
+    if (!cell.isValid() || column >= kFieldCount) return false;
     if (isEditing()) cancel();
-    row_ = row;
-    column_ = column;
-    list_->scrollToItem(row);
+    cell_ = cell;
+    list_->scrollTo(cell);
+    const QString text = cell.data(Qt::EditRole).toString();
     QWidget* editor = nullptr;
     if (column == Date) {
         auto* dateEditor = new QDateEdit(list_->viewport());
         dateEditor->setDisplayFormat(shortDateFormatWithFullYear());
-        const auto date = ledger::readDate(row->text(Date));
+        const auto date = ledger::readDate(text);
         dateEditor->setDate(date ? date->date : QDate::currentDate());
         dateEditor->setProperty("originalDate", dateEditor->date());
         editor = dateEditor;
     } else {
         auto* lineEditor = new QLineEdit(list_->viewport());
         limitToWholeCharacters(lineEditor);
-        lineEditor->setText(row->text(column));
+        lineEditor->setText(text);
         lineEditor->selectAll();
         editor = lineEditor;
     }
     editor->setObjectName(QStringLiteral("CellEditor"));
-    const QRect rowArea = list_->visualItemRect(row);
+    const QRect rowArea = list_->visualRect(cell);
     QHeaderView* header = list_->header();
     editor->setGeometry(header->sectionViewportPosition(column), rowArea.top(), header->sectionSize(column),
                         qMax(rowArea.height(), editor->sizeHint().height()));
@@ -68,7 +69,8 @@ bool CellEditing::edit(QTreeWidgetItem* row, int column) {
 QString CellEditing::editedText() const {
     if (auto* dateEditor = qobject_cast<QDateEdit*>(editor_.data())) {
         // An untouched date keeps its text as it was (with a time of day, say).
-        if (dateEditor->date() == dateEditor->property("originalDate").toDate()) return row_->text(Date);
+        if (dateEditor->date() == dateEditor->property("originalDate").toDate())
+            return cell_.data(Qt::EditRole).toString();
         return ledger::storedDateText(dateEditor->date());
     }
     return static_cast<QLineEdit*>(editor_.data())->text();
@@ -76,11 +78,11 @@ QString CellEditing::editedText() const {
 
 bool CellEditing::commit() {
     if (!isEditing()) return false;
-    if (list_->indexOfTopLevelItem(row_) < 0) {  // the row went away meanwhile
+    if (!cell_.isValid()) {  // the row went away meanwhile
         close();
         return false;
     }
-    const CellText result = acceptCellText(column_, editedText());
+    const CellText result = acceptCellText(cell_.column(), editedText());
     if (!result.accepted) {
         prompting_ = true;
         frame::prompter().message(frame::appTitle(), result.reason, frame::Buttons::Ok, frame::Icon::Warning);
@@ -88,7 +90,8 @@ bool CellEditing::commit() {
         if (editor_) editor_->setFocus(Qt::OtherFocusReason);
         return false;
     }
-    if (row_->text(column_) != result.text) row_->setText(column_, result.text);
+    if (cell_.data(Qt::EditRole).toString() != result.text)
+        list_->model()->setData(cell_, result.text);  // one "Edit Cell" of the history
     close();
     return true;
 }
@@ -101,14 +104,15 @@ void CellEditing::close() {
     editor_.clear();
     editor->hide();
     editor->deleteLater();
-    row_ = nullptr;
+    cell_ = QPersistentModelIndex();
     list_->setFocus(Qt::OtherFocusReason);
 }
 
 bool CellEditing::eventFilter(QObject* watched, QEvent* event) {
     if (watched == list_) {
         if (event->type() == QEvent::KeyPress && static_cast<QKeyEvent*>(event)->key() == Qt::Key_F2) {
-            edit(list_->currentItem(), qMax(0, list_->currentColumn()));
+            const QModelIndex current = list_->currentIndex();
+            edit(current.row(), qMax(0, current.column()));
             return true;
         }
         return QObject::eventFilter(watched, event);

@@ -2,15 +2,16 @@
 // Editing a field of the list where it stands: double-click or F2 opens an
 // editor over the cell (a date editor in the Date column), Enter keeps the
 // change when it passes the tests of the entry fields, Esc cancels. A
-// refused text shows a message and the editor stays open.
+// refused text shows a message and the editor stays open. A kept change goes
+// to the list's model, where it is an "Edit Cell" of the history.
 
 #include <QLocale>
 #include <QObject>
+#include <QPersistentModelIndex>
 #include <QPointer>
 #include <QString>
 
-class QTreeWidget;
-class QTreeWidgetItem;
+class QTreeView;
 class QWidget;
 
 namespace brevanta::reg {
@@ -31,10 +32,10 @@ class CellEditing final : public QObject {
     Q_OBJECT
 
 public:
-    explicit CellEditing(QTreeWidget* list);
+    explicit CellEditing(QTreeView* list);
 
-    // Opens the editor on field `column` of `row`; false when there is no such cell.
-    bool edit(QTreeWidgetItem* row, int column);
+    // Opens the editor on field `column` of `row` (0-based); false when there is no such cell.
+    bool edit(int row, int column);
     bool isEditing() const { return !editor_.isNull(); }
     QWidget* editor() const { return editor_; }
     // Enter: keeps the edited text when it passes; false when refused (the editor stays open).
@@ -49,10 +50,9 @@ private:
     QString editedText() const;
     void close();
 
-    QTreeWidget* list_;
+    QTreeView* list_;
     QPointer<QWidget> editor_;
-    QTreeWidgetItem* row_ = nullptr;
-    int column_ = 0;
+    QPersistentModelIndex cell_;  // invalid once its row goes away
     bool prompting_ = false;  // a message about the edit is showing: losing the focus is no cancel
 };
 

@@ -1,5 +1,6 @@
 #include "register/form1.h"
 
+#include <QAction>
 #include <QCloseEvent>
 #include <QDateEdit>
 #include <QEnterEvent>
@@ -15,7 +16,8 @@
 #include <QScreen>
 #include <QStyledItemDelegate>
 #include <QTimer>
-#include <QTreeWidget>
+#include <QTreeView>
+#include <QUndoStack>
 
 #include "frame/app_title.h"
 #include "frame/disk_files.h"
@@ -23,17 +25,18 @@
 #include "frame/program_end.h"
 #include "frame/prompter.h"
 #include "frame/window_look.h"
+#include "ledger/date_text.h"
 #include "ledger/dates.h"
+#include "ledger/sample_transactions.h"
+#include "ledger/transaction_history.h"
+#include "ledger/transaction_model.h"
 #include "register/category_completion.h"
 #include "register/cell_editing.h"
 #include "register/cursor_file.h"
-#include "register/date_text.h"
-#include "register/list_rescue.h"
 #include "register/list_menu.h"
+#include "register/list_storage.h"
 #include "register/program_icon.h"
-#include "register/sample_transactions.h"
 #include "register/whole_characters.h"
-#include "statements/register_csv.h"
 
 namespace brevanta::reg {
 namespace {
@@ -56,7 +59,7 @@ QFont windowFont() {
 }
 
 // The Date column shows each stored date the way the user's language writes
-// it; the item keeps the stored text, which is what the list gives out.
+// it; the model keeps the stored text, which is what the list gives out.
 class DateColumn final : public QStyledItemDelegate {
 public:
     using QStyledItemDelegate::QStyledItemDelegate;
@@ -91,19 +94,9 @@ bool refuseAmounts(std::initializer_list<std::pair<QLineEdit*, const CellText&>>
 
 }  // namespace
 
-// ---- ListViewRows ----
-
-int ListViewRows::rowCount() const { return list_->topLevelItemCount(); }
-
-QString ListViewRows::field(int row, int field) const {
-    if (row < 1 || row > rowCount() || field < 0 || field >= kFieldCount)
-        throw frame::Failure(frame::failures::kSubscriptOutOfRange);
-    return list_->topLevelItem(row - 1)->text(field);
-}
-
 // ---- construction ----
 
-Form1::Form1(QWidget* parent) : QWidget(parent), rows_(nullptr) {
+Form1::Form1(QWidget* parent) : QWidget(parent) {
     setObjectName(QStringLiteral("Form1"));
     setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                    Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint);
@@ -115,11 +108,13 @@ Form1::Form1(QWidget* parent) : QWidget(parent), rows_(nullptr) {
     setPalette(white);
     setAutoFillBackground(true);
 
+    model_ = new TransactionModel(this);
+    storage_ = new ListStorage(*model_, this);
     buildControls();
-    rows_ = ListViewRows(ListView1);
     setTabOrder();
     watchPointerAndFocus();
     watchListChanges();
+    watchListKeys();
     new ListMenu(*this);  // the list's menu, drops and editing in place
     new CategoryCompletion(*this);  // Description and Category complete from the list
 }
@@ -195,8 +190,9 @@ void Form1::buildControls() {
 
     QGroupBox* list = Frame1[1] = frame(1, "Transactions");
     place(list, 120, 5505, 9240, 3555);
-    ListView1 = new QTreeWidget(list);
+    ListView1 = new QTreeView(list);
     ListView1->setObjectName(QStringLiteral("ListView1"));
+    ListView1->setModel(model_);  // the headers are the model's
     ListView1->setRootIsDecorated(false);
     ListView1->setItemsExpandable(false);
     ListView1->setUniformRowHeights(true);
@@ -204,9 +200,7 @@ void Form1::buildControls() {
     ListView1->setSelectionMode(QAbstractItemView::SingleSelection);
     ListView1->setSelectionBehavior(QAbstractItemView::SelectRows);
     ListView1->setAllColumnsShowFocus(true);
-    ListView1->setHeaderLabels({QStringLiteral("Date"), QStringLiteral("Num"),
-                                QStringLiteral("Description of Transaction"), QStringLiteral("Category"),
-                                QStringLiteral("Cleared"), QStringLiteral("Debit"), QStringLiteral("Credit")});
+    ListView1->setEditTriggers(QAbstractItemView::NoEditTriggers);  // fields are edited through CellEditing
     ListView1->header()->setStretchLastSection(false);
     ListView1->setItemDelegateForColumn(Date, new DateColumn(ListView1));
     const int columnTwips[kFieldCount] = {1000, 700, 2500, 1300, 950, 1000, 1000};
@@ -240,33 +234,48 @@ void Form1::watchPointerAndFocus() {
     }
 }
 
-// Every change of the rows passes through the list's model, whichever
-// control or routine makes it, so one watch there catches them all.
+// Every change of the rows passes through the model, whichever control,
+// routine, undo or redo makes it, so one watch there catches them all.
 void Form1::watchListChanges() {
-    QAbstractItemModel* model = ListView1->model();
-    connect(model, &QAbstractItemModel::rowsInserted, this, &Form1::listChanged);
-    connect(model, &QAbstractItemModel::rowsRemoved, this, &Form1::listChanged);
-    connect(model, &QAbstractItemModel::rowsMoved, this, &Form1::listChanged);
-    connect(model, &QAbstractItemModel::dataChanged, this, &Form1::listChanged);
-    connect(model, &QAbstractItemModel::modelReset, this, &Form1::listChanged);
-    connect(model, &QAbstractItemModel::layoutChanged, this, &Form1::listChanged);
-    connect(this, &Form1::listChanged, this, &Form1::scheduleStore);
+    connect(model_, &QAbstractItemModel::rowsInserted, this, &Form1::listChanged);
+    connect(model_, &QAbstractItemModel::rowsRemoved, this, &Form1::listChanged);
+    connect(model_, &QAbstractItemModel::rowsMoved, this, &Form1::listChanged);
+    connect(model_, &QAbstractItemModel::dataChanged, this, &Form1::listChanged);
+    connect(model_, &QAbstractItemModel::modelReset, this, &Form1::listChanged);
+    connect(model_, &QAbstractItemModel::layoutChanged, this, &Form1::listChanged);
+    connect(this, &Form1::listChanged, storage_, &ListStorage::scheduleStore);
+    // A list that gains its first rows has a current row, as one that lost
+    // its current row keeps one (the view picks its neighbour).
+    auto keepACurrentRow = [this] {
+        if (!ListView1->currentIndex().isValid() && model_->rowCount() > 0)
+            ListView1->setCurrentIndex(model_->index(0, 0));
+    };
+    connect(model_, &QAbstractItemModel::rowsInserted, this, keepACurrentRow);
+    connect(model_, &QAbstractItemModel::modelReset, this, keepACurrentRow);
 }
 
-// One click may change a row several times (Add sets seven fields, Load
-// Sample adds two rows): the store runs once, as soon as the handler that
-// made the change has returned.
-void Form1::scheduleStore() {
-    if (restoring_ || storePending_) return;
-    storePending_ = true;
-    QTimer::singleShot(0, this, [this] {
-        if (storePending_) storeChangedList();
-    });
+// The list's history on the keys while the list has the focus; a text box
+// (and the editor of a field) keeps Ctrl+Z for its own text. Delete removes
+// the current row, as Delete Selected Transaction does.
+void Form1::watchListKeys() {
+    auto onTheList = [this](QAction* action, QKeySequence::StandardKey key) {
+        action->setShortcut(key);
+        action->setShortcutContext(Qt::WidgetShortcut);
+        ListView1->addAction(action);
+        return action;
+    };
+    undoAction_ = onTheList(history().createUndoAction(this), QKeySequence::Undo);
+    redoAction_ = onTheList(history().createRedoAction(this), QKeySequence::Redo);
+    QAction* remove = onTheList(new QAction(QStringLiteral("Delete Selected Transaction"), this), QKeySequence::Delete);
+    connect(remove, &QAction::triggered, this, &Form1::PushButton1_Click);
 }
 
 void Form1::setHooks(Hooks hooks) { hooks_ = std::move(hooks); }
 
-void Form1::setEnvironment(Environment environment) { environment_ = std::move(environment); }
+void Form1::setEnvironment(Environment environment) {
+    environment_ = std::move(environment);
+    storage_->setPlaces(environment_.savedList, environment_.rescueFolders);
+}
 
 bool Form1::isTextBox(const QWidget* widget) const {
     return widget == txtNumber || widget == txtDescription || widget == txtCategory || widget == txtC ||
@@ -290,7 +299,7 @@ void Form1::Form_Load() {
     }
     proc.step(110, [&] { frame::maybeOpenWebSite(environment_.webSiteVisit); });
     proc.step(128, [&] { dtpDate->setDate(QDate::currentDate()); });
-    readSavedList(proc);
+    storage_->restore(proc);
     proc.step(154, [&] {
         if (hooks_.initPalette) hooks_.initPalette();
     });
@@ -299,103 +308,33 @@ void Form1::Form_Load() {
     });
 }
 
-// Restores the saved list (steps 130 to 152 of start-up). A record with k
-// parts fills the fields it has; each missing field is reported at its own
-// line, 140 for field 1 up to 150 for field 6.
-void Form1::readSavedList(frame::Procedure& proc) {
-    QString value;
-    std::vector<QStringView> pieces;
-    restoring_ = true;
-    proc.step(130, [&] {
-        try {
-            value = environment_.savedList.read();
-        } catch (const frame::Failure& failure) {
-            throw frame::Failure(failure.description() + QStringLiteral("\r\n") + keepUnreadableList());
-        }
-        pieces = savedListPieces(value);
-    });
-    ListView1->setUpdatesEnabled(false);
-    for (size_t index = 0; index < pieces.size(); ++index) {
-        QStringView piece;
-        proc.step(132, [&] { piece = pieces.at(index); });
-        if (proc.trueOrFailed(134, [&] { return piece.isEmpty(); })) continue;
-        SavedRecord record;
-        proc.step(136, [&] { record = decodeSavedRecord(piece); });
-        QTreeWidgetItem* row = nullptr;
-        // A date stored by an earlier version takes the stored form when it
-        // reads unambiguously, and stays as it was otherwise.
-        proc.step(138, [&] { row = appendRow(ledger::storedFormOf(record.fields[Date])); });
-        for (int field = 1; field < kFieldCount; ++field) {
-            proc.step(138 + 2 * field, [&] {
-                if (field >= record.partCount || !row) throw frame::Failure(frame::failures::kSubscriptOutOfRange);
-                row->setText(field, record.fields[static_cast<size_t>(field)]);
-            });
-        }
-    }
-    ListView1->setUpdatesEnabled(true);
-    restoring_ = false;
-}
-
-// The stored value could not be read, and the next store would replace it:
-// the settings file is first copied aside. Answers what the box says of it.
-QString Form1::keepUnreadableList() {
-    try {
-        const QString copy = environment_.savedList.keepCopyAside(QDateTime::currentDateTime());
-        if (copy.isEmpty()) return QStringLiteral("The stored transaction list could not be read.");
-        if (!QFileInfo(copy).isFile())
-            return QStringLiteral("The stored transaction list could not be read; the settings file, which is not a "
-                                  "regular file, was moved to ") +
-                   copy + QLatin1Char('.');
-        return QStringLiteral("The stored transaction list could not be read; the settings file was copied to ") +
-               copy + QStringLiteral(" before anything replaces it.");
-    } catch (const frame::Failure& failure) {
-        storeBlocked_ = true;
-        return QStringLiteral("The stored transaction list could not be read, nor the settings file copied aside (") +
-               failure.description() + QStringLiteral("); the list will not be stored until the program starts again.");
-    }
-}
-
-// Writes the list to a rescue file; answers what the box says of it.
-QString Form1::rescueList() {
-    const QStringList folders =
-        environment_.rescueFolders.isEmpty() ? defaultRescueFolders() : environment_.rescueFolders;
-    try {
-        return QStringLiteral("The transactions were written to ") +
-               writeRescueFile(statements::csvFromTransactions(rows_), folders) + QLatin1Char('.');
-    } catch (const frame::Failure& failure) {
-        return QStringLiteral("The transactions could not be written to a rescue file either: ") +
-               failure.description();
-    }
-}
-
 // ---- the list ----
 
-QTreeWidgetItem* Form1::appendRow(const QString& dateText) {
-    auto* row = new QTreeWidgetItem(ListView1);
-    row->setText(Date, dateText);
-    if (!ListView1->currentItem()) ListView1->setCurrentItem(row);
-    return row;
-}
+QUndoStack& Form1::history() { return model_->history(); }
+
+TransactionSource& Form1::transactions() { return model_->transactions(); }
 
 void Form1::appendTransaction(const Transaction& transaction) {
-    QTreeWidgetItem* row = appendRow(ledger::storedFormOf(transaction[Date]));
-    for (int field = 1; field < kFieldCount; ++field) row->setText(field, transaction[static_cast<size_t>(field)]);
+    Transaction row = transaction;
+    row[Date] = ledger::storedFormOf(transaction[Date]);
+    model_->append(row);
 }
 
 void Form1::keepCurrentRow(int preferredPosition) {
-    const int count = ListView1->topLevelItemCount();
+    const int count = model_->rowCount();
     if (count == 0) return;
-    ListView1->setCurrentItem(ListView1->topLevelItem(std::clamp(preferredPosition, 0, count - 1)));
+    ListView1->setCurrentIndex(model_->index(std::clamp(preferredPosition, 0, count - 1), 0));
 }
 
 // ---- adding a transaction from the entry fields ----
 
 void Form1::PushButton2_Click() {
     frame::Procedure proc(kModule, QStringLiteral("PushButton2_Click"));
-    QTreeWidgetItem* row = nullptr;
+    // The row is made field by field, then added as one change.
+    std::optional<Transaction> row;
     auto setField = [&](int field, const QString& text) {
         if (!row) throw frame::Failure(frame::failures::kObjectRequired);
-        row->setText(field, text);
+        (*row)[static_cast<size_t>(field)] = text;
     };
     CellText debit{true, {}, {}};
     CellText credit{true, {}, {}};
@@ -406,16 +345,17 @@ void Form1::PushButton2_Click() {
     bool refused = false;
     proc.step(98, [&] { refused = refuseAmounts({{txtDebit, debit}, {txtCredit, credit}}); });
     if (refused) return;
-    proc.step(100, [&] {
-        row = appendRow(ledger::storedDateText(dtpDate->date()));
-        ListView1->scrollToItem(row);  // the new row in view, however long the list
-    });
+    proc.step(100, [&] { row = Transaction{ledger::storedDateText(dtpDate->date())}; });
     proc.step(102, [&] { setField(Number, txtNumber->text()); });
     proc.step(104, [&] { setField(Description, txtDescription->text()); });
     proc.step(106, [&] { setField(Category, txtCategory->text()); });
     proc.step(108, [&] { setField(Cleared, txtC->text()); });
     proc.step(110, [&] { setField(Debit, debit.text); });
     proc.step(112, [&] { setField(Credit, credit.text); });
+    if (row) {
+        model_->append(*row);
+        ListView1->scrollTo(model_->index(model_->rowCount() - 1, 0));  // the new row in view, however long the list
+    }
     proc.step(114, [&] { txtNumber->clear(); });
     proc.step(116, [&] { txtC->clear(); });
     proc.step(118, [&] { txtDescription->clear(); });
@@ -428,20 +368,29 @@ void Form1::PushButton2_Click() {
 
 void Form1::PushButton1_Click() {
     frame::Procedure proc(kModule, QStringLiteral("PushButton1_Click"));
-    if (proc.trueOrFailed(100, [&] { return ListView1->topLevelItemCount() == 0; })) return;
+    if (proc.trueOrFailed(100, [&] { return model_->rowCount() == 0; })) return;
     proc.step(102, [&] {
-        QTreeWidgetItem* current = ListView1->currentItem();
-        if (!current) return;  // a current row is kept whenever rows exist
-        const int position = ListView1->indexOfTopLevelItem(current);
-        delete ListView1->takeTopLevelItem(position);
+        const QModelIndex current = ListView1->currentIndex();
+        if (!current.isValid()) return;  // a current row is kept whenever rows exist
+        const int position = current.row();
+        model_->remove(position);
         keepCurrentRow(position);
     });
 }
 
 // ---- clearing the list and the entry fields ----
 
+// Nothing changes until the question is answered Yes: a No (or a stray Enter
+// or Esc) keeps the typed fields as well as the list.
 void Form1::PushButton3_Click() {
     frame::Procedure proc(kModule, QStringLiteral("PushButton3_Click"));
+    frame::Answer answer = frame::Answer::No;
+    proc.step(114, [&] {
+        answer = frame::prompter().message(frame::appTitle(),
+                                           QStringLiteral("Would you like to clear the Transactions list?"),
+                                           frame::Buttons::YesNo, frame::Icon::None);
+    });
+    if (answer != frame::Answer::Yes) return;
     proc.step(100, [&] { dtpDate->setDateTime(QDateTime::currentDateTime()); });
     proc.step(102, [&] { txtNumber->clear(); });
     proc.step(104, [&] { txtDescription->clear(); });
@@ -449,15 +398,7 @@ void Form1::PushButton3_Click() {
     proc.step(108, [&] { txtC->clear(); });
     proc.step(110, [&] { txtDebit->clear(); });
     proc.step(112, [&] { txtCredit->clear(); });
-    frame::Answer answer = frame::Answer::No;
-    proc.step(114, [&] {
-        answer = frame::prompter().message(frame::appTitle(),
-                                           QStringLiteral("Would you like to clear the Transactions list?"),
-                                           frame::Buttons::YesNo, frame::Icon::None);
-    });
-    proc.step(116, [&] {
-        if (answer == frame::Answer::Yes) ListView1->clear();
-    });
+    proc.step(116, [&] { model_->clear(); });
 }
 
 // ---- the example transactions ----
@@ -478,12 +419,17 @@ void Form1::fillExample(frame::Procedure& proc, int firstLine, const QDate& date
 // third is left in the fields, ready to add.
 void Form1::PushButton4_Click() {
     frame::Procedure proc(kModule, QStringLiteral("PushButton4_Click"));
+    // The two rows are one change of the history.
+    history().beginMacro(change::kLoadSampleData);
+    auto added = qScopeGuard([this] { history().endMacro(); });
     const std::vector<Transaction> examples = sampleTransactions();
     auto dateOf = [](const Transaction& example) { return QDate::fromString(example[Date], Qt::ISODate); };
     fillExample(proc, 100, dateOf(examples[0]), examples[0]);
     proc.step(114, [&] { PushButton2_Click(); });
     fillExample(proc, 116, dateOf(examples[1]), examples[1]);
     proc.step(130, [&] { PushButton2_Click(); });
+    added.dismiss();
+    history().endMacro();
     // Written month/day/year, and read that way whatever the user's locale:
     // a day-first reading would turn "1/3/2013" into the first of March.
     fillExample(proc, 132, readMonthDayYear(QStringLiteral("1/3/2013")),
@@ -512,43 +458,11 @@ void Form1::PushButton22_Click() {
 
 void Form1::Form_QueryUnload() { storeList(); }
 
-void Form1::storeList() { writeList(true); }
+void Form1::storeList() { storage_->storeList(); }
 
-void Form1::storeChangedList() { writeList(false); }
+void Form1::storeChangedList() { storage_->storeChangedList(); }
 
-void Form1::writeList(bool reportEveryFailure) {
-    storePending_ = false;
-    frame::Procedure proc(kModule, QStringLiteral("Form_QueryUnload"));
-    QString value;
-    proc.step(100, [&] { value.clear(); });
-    const int count = ListView1->topLevelItemCount();
-    value.reserve(qsizetype(count) * 64);
-    for (int row = 1; row <= count; ++row) {
-        proc.step(104, [&] {
-            const QTreeWidgetItem* item = ListView1->topLevelItem(row - 1);
-            if (!item) throw frame::Failure(frame::failures::kSubscriptOutOfRange);
-            Transaction fields;
-            for (int field = 0; field < kFieldCount; ++field) fields[static_cast<size_t>(field)] = item->text(field);
-            appendSavedRecord(value, fields);
-        });
-    }
-    proc.step(108, [&] {
-        try {
-            if (storeBlocked_) throw frame::Failure(QStringLiteral("The stored transaction list is kept as it was"));
-            environment_.savedList.write(value);
-            storeFailing_ = false;
-        } catch (...) {
-            // While typing, a full disk shows one box, not one per change;
-            // a list already said to be kept as it was shows none.
-            const bool alreadyReported = storeFailing_ || storeBlocked_;
-            storeFailing_ = true;
-            if (!reportEveryFailure && alreadyReported) return;
-            if (!reportEveryFailure) throw;
-            // Closing: the list is about to go with the window.
-            throw frame::Failure(frame::describe(std::current_exception()) + QStringLiteral("\r\n") + rescueList());
-        }
-    });
-}
+bool Form1::storePending() const { return storage_->storePending(); }
 
 void Form1::closeEvent(QCloseEvent* event) {
     Form_QueryUnload();

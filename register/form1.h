@@ -13,30 +13,23 @@
 
 #include "frame/web_site_visit.h"
 #include "frame/error_report.h"
-#include "register/saved_list.h"
-#include "register/transaction_source.h"
+#include "ledger/saved_list.h"
+#include "ledger/transaction_source.h"
 
+class QAction;
 class QDate;
 class QDateEdit;
 class QGroupBox;
 class QLabel;
 class QLineEdit;
 class QPushButton;
-class QTreeWidget;
-class QTreeWidgetItem;
+class QTreeView;
+class QUndoStack;
 
 namespace brevanta::reg {
 
-// The rows of ListView1 read as transactions (rows 1-based, fields 0..6).
-class ListViewRows final : public TransactionSource {
-public:
-    explicit ListViewRows(QTreeWidget* list) : list_(list) {}
-    int rowCount() const override;
-    QString field(int row, int field) const override;
-
-private:
-    QTreeWidget* list_;
-};
+class ListStorage;
+class TransactionModel;
 
 class Form1 final : public QWidget {
     Q_OBJECT
@@ -97,10 +90,21 @@ public:
     // The store after a change of the list: a failure is reported once, and
     // later failures stay quiet until a store succeeds again.
     void storeChangedList();
-    bool storePending() const { return storePending_; }
+    bool storePending() const;
 
-    TransactionSource& transactions() { return rows_; }
+    // The list ListView1 shows, and the history of its changes: every change
+    // after start-up is an entry there, to undo and redo.
+    TransactionModel& model() { return *model_; }
+    QUndoStack& history();
+    TransactionSource& transactions();
+    // Appends a row ("Add Transaction"); its date takes the stored form when it reads unambiguously.
     void appendTransaction(const Transaction& transaction);
+    // Undo and Redo of the list's history, with the history's texts ("Undo
+    // Delete Transaction"); their keys, Ctrl+Z and Ctrl+Shift+Z, work while
+    // the list has the focus (a text box keeps its own undo). A menu may show
+    // these same actions.
+    QAction* undoAction() const { return undoAction_; }
+    QAction* redoAction() const { return redoAction_; }
 
     int pointer() const { return pointer_; }
     void setPointer(int pointer);
@@ -124,7 +128,7 @@ public:
     QLineEdit* txtDebit = nullptr;
     QLineEdit* txtCredit = nullptr;
     QPushButton* PushButton2 = nullptr;
-    QTreeWidget* ListView1 = nullptr;
+    QTreeView* ListView1 = nullptr;
     QPushButton* PushButton1 = nullptr;
 
 signals:
@@ -141,28 +145,22 @@ private:
     void buildControls();
     void setTabOrder();
     void watchPointerAndFocus();
-    void readSavedList(frame::Procedure& proc);
     void watchListChanges();
-    void scheduleStore();
-    void writeList(bool reportEveryFailure);
-    QString keepUnreadableList();
-    QString rescueList();
-    QTreeWidgetItem* appendRow(const QString& dateText);
+    void watchListKeys();
     void keepCurrentRow(int preferredPosition);
     void fillExample(frame::Procedure& proc, int firstLine, const QDate& date, const Transaction& fields);
     bool isTextBox(const QWidget* widget) const;
 
     Hooks hooks_;
     Environment environment_;
-    ListViewRows rows_;
+    TransactionModel* model_ = nullptr;
+    ListStorage* storage_ = nullptr;
+    QAction* undoAction_ = nullptr;
+    QAction* redoAction_ = nullptr;
     int pointer_ = kPointerDefault;
     std::optional<QCursor> handCursor_;
     bool centred_ = false;
-    bool restoring_ = false;      // the saved list is being read back: no store
-    bool storePending_ = false;   // a store after a change is on its way
-    bool storeFailing_ = false;   // the last store failed and was reported
     bool generating_ = false;     // Start's generation is running
-    bool storeBlocked_ = false;   // an unreadable stored list could not be kept aside: never overwrite it
 };
 
 }  // namespace brevanta::reg

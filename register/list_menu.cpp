@@ -4,7 +4,7 @@
 #include <QFileInfo>
 #include <QMenu>
 #include <QMimeData>
-#include <QTreeWidget>
+#include <QTreeView>
 
 #include "frame/app_title.h"
 #include "frame/error_report.h"

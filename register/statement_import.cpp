@@ -2,11 +2,14 @@
 
 #include <QFileInfo>
 #include <QScopeGuard>
-#include <QTreeWidget>
+#include <QUndoStack>
+#include <memory>
 
 #include "frame/app_title.h"
 #include "frame/prompter.h"
 #include "ledger/dates.h"
+#include "ledger/transaction_history.h"
+#include "ledger/transaction_model.h"
 #include "register/bank_csv_question.h"
 #include "register/form1.h"
 #include "register/statement_reading.h"
@@ -16,15 +19,10 @@
 namespace brevanta::reg {
 namespace {
 
-std::vector<Transaction> rowsOf(TransactionSource& source) {
-    std::vector<Transaction> rows;
-    rows.reserve(size_t(source.rowCount()));
-    for (int r = 1; r <= source.rowCount(); ++r) {
-        Transaction row;
-        for (int f = 0; f < kFieldCount; ++f) row[size_t(f)] = source.field(r, f);
-        rows.push_back(std::move(row));
-    }
-    return rows;
+// The latest change of the history, empty when there is none to undo.
+QString latestChange(const QUndoStack& history) {
+    const QUndoCommand* latest = history.index() > 0 ? history.command(history.index() - 1) : nullptr;
+    return latest ? latest->text() : QString();
 }
 
 const QString kAddOpeningBalance = QStringLiteral("Add Opening Balance");
@@ -39,25 +37,19 @@ QString openingBalanceOffer(const Transaction& row) {
 
 }  // namespace
 
-StatementImport::StatementImport(Form1& form) : QObject(&form), form_(form) {
-    connect(&form_, &Form1::listChanged, this, &StatementImport::listChanged);
-}
-
-void StatementImport::listChanged() {
-    if (!applying_) undo_.reset();
-}
+StatementImport::StatementImport(Form1& form) : QObject(&form), form_(form) {}
 
 void StatementImport::importFiles(const QStringList& paths) {
     if (paths.isEmpty() || importing_) return;
     importing_ = true;
     const auto done = qScopeGuard([this] { importing_ = false; });
-    std::vector<Transaction> rows = rowsOf(form_.transactions());
-    Undo undo;
-    undo.rowCount = int(rows.size());
-    std::vector<bool> recorded(rows.size(), false);
+    TransactionModel& model = form_.model();
+    std::vector<Transaction> rows = model.rows();
+    // What every file changes, in order: the cleared marks, then the added rows.
+    auto import = std::make_unique<QUndoCommand>(change::kImportBankStatement);
+    bool changed = false;
     QStringList lines;
     bool failed = false;
-    bool changed = false;
     std::optional<Transaction> opening;  // the missing opening balance of the earliest statement
     QDate openingStatementStart;
 
@@ -98,23 +90,24 @@ void StatementImport::importFiles(const QStringList& paths) {
             }
         }
 
-        applying_ = true;
-        QTreeWidget* list = form_.ListView1;
+        const QString mark = QString::fromUtf16(statements::kClearedMark);
+        std::vector<FieldChange> marks;
         for (int row : reconciliation.rowsToMarkCleared) {
-            if (row < undo.rowCount && !recorded[size_t(row)]) {
-                recorded[size_t(row)] = true;
-                undo.clearedBefore.emplace_back(row, rows[size_t(row)][Cleared]);
-            }
-            list->topLevelItem(row)->setText(Cleared, QString::fromUtf16(statements::kClearedMark));
+            if (row < 0 || size_t(row) >= rows.size()) continue;
+            if (const QString& before = rows[size_t(row)][Cleared]; before != mark) marks.push_back({row, Cleared, before, mark});
         }
-        list->setUpdatesEnabled(false);
-        for (const Transaction& added : reconciliation.rowsToAdd) form_.appendTransaction(added);
-        list->setUpdatesEnabled(true);
-        applying_ = false;
-        changed = changed || !reconciliation.rowsToMarkCleared.empty() || !reconciliation.rowsToAdd.empty();
+        std::vector<Transaction> added;
+        for (Transaction row : reconciliation.rowsToAdd) {
+            row[Date] = ledger::storedFormOf(row[Date]);
+            added.push_back(std::move(row));
+        }
+        changed = changed || !marks.empty() || !added.empty();
+        if (!marks.empty()) new ChangeFields(model, change::kImportBankStatement, std::move(marks), import.get());
+        if (!added.empty())
+            new InsertRows(model, change::kImportBankStatement, int(rows.size()), std::move(added), import.get());
         statements::applyReconciliation(rows, reconciliation);
     }
-    if (changed) undo_ = undo;
+    if (changed) model.push(import.release());
     if (lines.isEmpty()) return;  // the one file's question was cancelled
     const QString summary = lines.join(QStringLiteral("\n\n"));
     const frame::Icon icon = failed ? frame::Icon::Warning : frame::Icon::None;
@@ -125,27 +118,21 @@ void StatementImport::importFiles(const QStringList& paths) {
     if (!frame::prompter().messageOffering(frame::appTitle(), summary + QStringLiteral("\n\n") + openingBalanceOffer(*opening),
                                            kAddOpeningBalance, icon))
         return;
-    // The opening balance is undone with the import; after an import that
-    // changed nothing, the last import's undo (if any) still takes it back.
-    applying_ = true;
-    form_.appendTransaction(*opening);
-    applying_ = false;
-    if (!undo_) undo_ = std::move(undo);
+    // Undo Import takes the opening balance back with the import before it.
+    Transaction row = *opening;
+    row[Date] = ledger::storedFormOf(row[Date]);
+    model.push(new InsertRows(model, change::kOpeningBalance, model.rowCount(), {row}));
+}
+
+bool StatementImport::canUndo() const {
+    const QString latest = latestChange(form_.history());
+    return latest == change::kImportBankStatement || latest == change::kOpeningBalance;
 }
 
 void StatementImport::undoImport() {
-    if (!undo_) return;
-    const Undo undo = std::move(*undo_);
-    undo_.reset();
-    QTreeWidget* list = form_.ListView1;
-    applying_ = true;
-    list->setUpdatesEnabled(false);
-    while (list->topLevelItemCount() > undo.rowCount) delete list->takeTopLevelItem(list->topLevelItemCount() - 1);
-    for (const auto& [row, text] : undo.clearedBefore)
-        if (QTreeWidgetItem* item = list->topLevelItem(row)) item->setText(Cleared, text);
-    list->setUpdatesEnabled(true);
-    if (!list->currentItem() && list->topLevelItemCount() > 0) list->setCurrentItem(list->topLevelItem(0));
-    applying_ = false;
+    QUndoStack& history = form_.history();
+    if (latestChange(history) == change::kOpeningBalance) history.undo();
+    if (latestChange(history) == change::kImportBankStatement) history.undo();
 }
 
 }  // namespace brevanta::reg

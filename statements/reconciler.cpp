@@ -5,7 +5,7 @@
 #include <unordered_map>
 
 #include "ledger/category_memory.h"
-#include "register/date_text.h"
+#include "ledger/date_text.h"
 #include "statements/statement_rows.h"
 #include "statements/statement_values.h"
 

@@ -34,7 +34,7 @@
 #include <optional>
 #include <vector>
 
-#include "register/transaction_source.h"
+#include "ledger/transaction_source.h"
 #include "statements/statement.h"
 
 namespace brevanta::statements {

@@ -6,7 +6,7 @@
 #include "frame/safe_file.h"
 #include "frame/text_safety.h"
 #include "ledger/amounts.h"
-#include "register/amount_test.h"
+#include "ledger/amount_test.h"
 #include "statements/csv_records.h"
 
 namespace brevanta::statements {

@@ -10,7 +10,7 @@
 
 #include <QLocale>
 
-#include "register/transaction_source.h"
+#include "ledger/transaction_source.h"
 #include "statements/statement.h"
 
 namespace brevanta::statements {

@@ -5,7 +5,7 @@
 
 #include "ledger/amounts.h"
 #include "ledger/dates.h"
-#include "register/date_text.h"
+#include "ledger/date_text.h"
 
 namespace brevanta::statements {
 namespace {

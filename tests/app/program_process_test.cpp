@@ -19,7 +19,7 @@
 
 #include <QSettings>
 
-#include "register/saved_list.h"
+#include "ledger/saved_list.h"
 
 namespace brevanta {
 namespace {

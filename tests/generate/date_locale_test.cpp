@@ -5,7 +5,7 @@
 #include <QDateEdit>
 #include <QLineEdit>
 #include <QStyledItemDelegate>
-#include <QTreeWidget>
+#include <QTreeView>
 
 #include "engine/embedded/embedded_host.h"
 #include "generate/palette.h"
@@ -13,7 +13,7 @@
 #include "host/connection.h"
 #include "host/host_factory.h"
 #include "ledger/dates.h"
-#include "register/date_text.h"
+#include "ledger/date_text.h"
 #include "tests/register/form1_fixture.h"
 
 namespace brevanta {

@@ -18,7 +18,7 @@
 
 #include "frame/failure.h"
 #include "generate/register_layout.h"
-#include "register/saved_list.h"
+#include "ledger/saved_list.h"
 #include "statements/csv_records.h"
 #include "statements/register_csv.h"
 #include "tests/support/small_disk.h"

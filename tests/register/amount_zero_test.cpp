@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "register/amount_test.h"
+#include "ledger/amount_test.h"
 
 using brevanta::reg::amountIsZero;
 

@@ -5,10 +5,12 @@
 
 #include <QLocale>
 #include <QTemporaryDir>
+#include <QTreeView>
 #include <gtest/gtest.h>
 #include <memory>
 
 #include "frame/program_end.h"
+#include "ledger/transaction_model.h"
 #include "register/form1.h"
 #include "tests/support/recording.h"
 
@@ -53,6 +55,11 @@ protected:
         }
         return result;
     }
+
+    // The text of `field` in row `row` (0-based), as the list's model holds it.
+    QString cell(int row, int field) { return form->model().index(row, field).data().toString(); }
+    int currentRow() const { return form->ListView1->currentIndex().row(); }
+    void setCurrentRow(int row, int field = 0) { form->ListView1->setCurrentIndex(form->model().index(row, field)); }
 
     QLocale previousLocale;
     QTemporaryDir folder;

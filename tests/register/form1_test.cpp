@@ -10,7 +10,7 @@
 #include <QPushButton>
 #include <QSettings>
 #include <QStyledItemDelegate>
-#include <QTreeWidget>
+#include <QTreeView>
 
 #include "frame/app_title.h"
 #include "frame/failure.h"
@@ -302,8 +302,9 @@ TEST_F(Form1Test, OlderStoredDatesTakeTheStoredFormOnlyWhenUnambiguous) {
     for (int row = 1; row <= 4; ++row) EXPECT_EQ(form->transactions().field(row, reg::Date), expected[row - 1]);
 }
 
-TEST_F(Form1Test, ClearEmptiesTheFieldsAndAsksBeforeEmptyingTheList) {
-    form->PushButton4_Click();
+// A No keeps what was typed: only a Yes empties the fields and the list.
+TEST_F(Form1Test, ClearAsksFirstAndEmptiesTheFieldsAndTheListOnlyOnYes) {
+    form->PushButton4_Click();  // leaves a third example typed in the fields
     form->dtpDate->setDate(QDate(2001, 5, 5));
     seams.prompter.answers = {frame::Answer::No};
     form->PushButton3_Click();
@@ -315,14 +316,17 @@ TEST_F(Form1Test, ClearEmptiesTheFieldsAndAsksBeforeEmptyingTheList) {
     EXPECT_EQ(question.buttons, frame::Buttons::YesNo);
     EXPECT_EQ(question.icon, frame::Icon::None);
     EXPECT_EQ(form->transactions().rowCount(), 2);
-    EXPECT_EQ(form->dtpDate->date(), QDate::currentDate());
-    for (QLineEdit* box : {form->txtNumber, form->txtDescription, form->txtCategory, form->txtC, form->txtDebit,
-                           form->txtCredit})
-        EXPECT_TRUE(box->text().isEmpty()) << box->objectName().toStdString();
+    EXPECT_EQ(form->dtpDate->date(), QDate(2001, 5, 5));
+    EXPECT_EQ(form->txtDescription->text(), QStringLiteral("John's Rent"));
+    EXPECT_EQ(form->txtCredit->text(), QStringLiteral("700"));
 
     seams.prompter.answers = {frame::Answer::Yes};
     form->PushButton3_Click();
     EXPECT_EQ(form->transactions().rowCount(), 0);
+    EXPECT_EQ(form->dtpDate->date(), QDate::currentDate());
+    for (QLineEdit* box : {form->txtNumber, form->txtDescription, form->txtCategory, form->txtC, form->txtDebit,
+                           form->txtCredit})
+        EXPECT_TRUE(box->text().isEmpty()) << box->objectName().toStdString();
     EXPECT_TRUE(seams.reporter.reports.empty());
 }
 
@@ -332,14 +336,14 @@ TEST_F(Form1Test, DeleteKeepsACurrentRowAndDoesNothingOnAnEmptyList) {
     EXPECT_TRUE(seams.reporter.reports.empty());
 
     for (const char* number : {"1", "2", "3", "4"}) form->appendTransaction(row("d", number, "", "", "", "", ""));
-    EXPECT_EQ(form->ListView1->currentItem()->text(1), QStringLiteral("1"));  // the first row is current
+    EXPECT_EQ(cell(currentRow(), 1), QStringLiteral("1"));  // the first row is current
 
-    form->ListView1->setCurrentItem(form->ListView1->topLevelItem(1));
+    setCurrentRow(1);
     form->PushButton1_Click();  // removes "2"; "3" takes its place
-    EXPECT_EQ(form->ListView1->currentItem()->text(1), QStringLiteral("3"));
-    form->ListView1->setCurrentItem(form->ListView1->topLevelItem(2));
+    EXPECT_EQ(cell(currentRow(), 1), QStringLiteral("3"));
+    setCurrentRow(2);
     form->PushButton1_Click();  // removes the last; the new last is current
-    EXPECT_EQ(form->ListView1->currentItem()->text(1), QStringLiteral("3"));
+    EXPECT_EQ(cell(currentRow(), 1), QStringLiteral("3"));
     form->PushButton1_Click();
     form->PushButton1_Click();
     EXPECT_EQ(form->transactions().rowCount(), 0);

@@ -4,7 +4,7 @@
 #include <cstdint>
 #include <cstdlib>
 
-#include "register/saved_list.h"
+#include "ledger/saved_list.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     using namespace brevanta::reg;

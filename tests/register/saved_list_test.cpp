@@ -4,7 +4,7 @@
 #include <gtest/gtest.h>
 
 #include "frame/failure.h"
-#include "register/saved_list.h"
+#include "ledger/saved_list.h"
 
 using namespace brevanta::reg;
 

@@ -2,11 +2,10 @@
 // at one statement is reported at its own line and the statements after it
 // still run, also where several statements share a line.
 
-#include <QTreeWidget>
 #include <gtest/gtest.h>
 
 #include "frame/error_report.h"
-#include "register/saved_list.h"
+#include "ledger/saved_list.h"
 #include "tests/support/injected_failure.h"
 #include "tests/register/form1_fixture.h"
 
@@ -52,8 +51,7 @@ TEST_F(Form1Test, TheStoredListIsReadPieceByPieceAndAFailingPieceLeavesTheOthers
             line == 136 ? std::vector<int>{136, 140, 142, 144, 146, 148, 150} : std::vector<int>{line};
         EXPECT_EQ(reportedLines(seams), reports) << "line " << line;
         QStringList numbers;
-        for (int row = 0; row < window->ListView1->topLevelItemCount(); ++row)
-            numbers << window->ListView1->topLevelItem(row)->text(reg::Number);
+        for (const reg::Transaction& row : window->model().rows()) numbers << row[reg::Number];
         // Without the piece (132), or when the test of emptiness fails and so counts as
         // passed (134), the piece is skipped; without its parts (136) its row is empty.
         const QStringList expected = line == 136 ? QStringList{"1", "", "3"} : QStringList{"1", "3"};

@@ -15,15 +15,16 @@
 #include <QMimeData>
 #include <QProcess>
 #include <QTest>
-#include <QTreeWidget>
+#include <QTreeView>
+#include <QUndoStack>
 #include <QUrl>
 #include <unistd.h>
 
 #include "register/cell_editing.h"
-#include "register/date_text.h"
+#include "ledger/date_text.h"
 #include "frame/safe_file.h"
 #include "register/list_menu.h"
-#include "register/saved_list.h"
+#include "ledger/saved_list.h"
 #include "register/statement_import.h"
 #include "statements/register_csv.h"
 #include "statements/statement_values.h"
@@ -67,8 +68,6 @@ protected:
     }
 
     QString lastMessage() const { return seams.prompter.messages.empty() ? QString() : seams.prompter.messages.back().text; }
-
-    QTreeWidgetItem* item(int row) { return form->ListView1->topLevelItem(row); }
 
     reg::ListMenu* menu = nullptr;
 };
@@ -250,12 +249,14 @@ TEST_F(StatementWindow, ADecidedBankCsvImportsWithoutAQuestionUnderEveryLocale) 
 TEST_F(StatementWindow, UndoImportRestoresTheStoredListExactly) {
     type("1/13/2025", "1042", "Plumber", "125.00");
     type("1/17/2025", "", "Coffee", "4.75");
-    item(1)->setText(reg::Cleared, QStringLiteral("yes"));  // cleared already, in the user's spelling
+    form->model().edit(1, reg::Cleared, QStringLiteral("yes"));  // cleared already, in the user's spelling
     settle();
     const QString before = store().read();
 
     import(fixture("bank_sgml.ofx"));
-    ASSERT_NE(store().read(), before);
+    const QString imported = store().read();
+    ASSERT_NE(imported, before);
+    EXPECT_EQ(form->history().undoText(), QStringLiteral("Import Bank Statement"));  // every file, marks and rows: one entry
     ASSERT_TRUE(menu->statementImport().canUndo());
     menu->menu()->aboutToShow();
     EXPECT_TRUE(menu->undoAction()->isEnabled());
@@ -263,6 +264,11 @@ TEST_F(StatementWindow, UndoImportRestoresTheStoredListExactly) {
     settle();
     EXPECT_EQ(store().read(), before);
     EXPECT_FALSE(menu->statementImport().canUndo());
+    // Undo Import is the history's undo: a redo brings the import back, and it is stored.
+    form->history().redo();
+    settle();
+    EXPECT_EQ(store().read(), imported);
+    form->history().undo();
 
     // Another change after an import ends what undo can take back.
     import(fixture("bank_sgml.ofx"));
@@ -281,6 +287,7 @@ TEST_F(StatementWindow, TheMissingOpeningBalanceIsAddedFromTheSummaryAndUndoneWi
                                                       "opening balance, 746.75")));
     ASSERT_EQ(rows().size(), 6u);
     EXPECT_EQ(rows().back(), (reg::Transaction{"2025-01-14", "", "Opening balance", "", "Yes", "", "746.75"}));
+    EXPECT_EQ(form->history().undoText(), QStringLiteral("Opening Balance"));
     settle();
     EXPECT_EQ(store().read(), reg::encodeSavedList(form->transactions()));
 
@@ -320,7 +327,7 @@ TEST_F(StatementWindow, F2EditsACellAndEnterKeepsAValidText) {
     type("1/13/2025", "7", "Typo in descripton", "10.00");
     settle();
     form->ListView1->setFocus();
-    form->ListView1->setCurrentItem(item(0), reg::Description);
+    setCurrentRow(0, reg::Description);
     QTest::keyClick(form->ListView1, Qt::Key_F2);
     auto* editor = qobject_cast<QLineEdit*>(menu->cellEditing().editor());
     ASSERT_NE(editor, nullptr);
@@ -329,7 +336,8 @@ TEST_F(StatementWindow, F2EditsACellAndEnterKeepsAValidText) {
     QTest::keyClick(editor, Qt::Key_Return);
     EXPECT_FALSE(menu->cellEditing().isEditing());
     settle();
-    EXPECT_EQ(item(0)->text(reg::Description), QStringLiteral("Typo in description"));
+    EXPECT_EQ(cell(0, reg::Description), QStringLiteral("Typo in description"));
+    EXPECT_EQ(form->history().undoText(), QStringLiteral("Edit Cell"));
     EXPECT_TRUE(store().read().contains(QStringLiteral("^Typo in description^")));
 }
 
@@ -337,7 +345,7 @@ TEST_F(StatementWindow, AnAmountThatIsNoAmountIsRefusedAndTheEditStaysOpen) {
     type("1/13/2025", "7", "Lunch", "10.00");
     settle();
     const QString stored = store().read();
-    ASSERT_TRUE(menu->cellEditing().edit(item(0), reg::Debit));
+    ASSERT_TRUE(menu->cellEditing().edit(0, reg::Debit));
     auto* editor = qobject_cast<QLineEdit*>(menu->cellEditing().editor());
     ASSERT_NE(editor, nullptr);
     editor->setText(QStringLiteral("12abc"));
@@ -345,13 +353,13 @@ TEST_F(StatementWindow, AnAmountThatIsNoAmountIsRefusedAndTheEditStaysOpen) {
     ASSERT_EQ(seams.prompter.messages.size(), 1u);
     EXPECT_EQ(lastMessage(), QStringLiteral("Debit must be an amount, such as 12.50; \"12abc\" is not one."));
     EXPECT_TRUE(menu->cellEditing().isEditing());
-    EXPECT_EQ(item(0)->text(reg::Debit), QStringLiteral("10.00"));
+    EXPECT_EQ(cell(0, reg::Debit), QStringLiteral("10.00"));
 
     // A zero amount is kept empty, as Add Transaction keeps it.
     editor->setText(QStringLiteral("0.00"));
     QTest::keyClick(editor, Qt::Key_Return);
     EXPECT_FALSE(menu->cellEditing().isEditing());
-    EXPECT_EQ(item(0)->text(reg::Debit), QString());
+    EXPECT_EQ(cell(0, reg::Debit), QString());
     settle();
     EXPECT_NE(store().read(), stored);
 }
@@ -359,22 +367,22 @@ TEST_F(StatementWindow, AnAmountThatIsNoAmountIsRefusedAndTheEditStaysOpen) {
 TEST_F(StatementWindow, EscCancelsAndDoubleClickOnTheDateEditsADate) {
     type("1/13/2025", "7", "Lunch", "10.00");
     settle();
-    ASSERT_TRUE(menu->cellEditing().edit(item(0), reg::Category));
+    ASSERT_TRUE(menu->cellEditing().edit(0, reg::Category));
     auto* editor = qobject_cast<QLineEdit*>(menu->cellEditing().editor());
     ASSERT_NE(editor, nullptr);
     editor->setText(QStringLiteral("Never kept"));
     QTest::keyClick(editor, Qt::Key_Escape);
     EXPECT_FALSE(menu->cellEditing().isEditing());
-    EXPECT_EQ(item(0)->text(reg::Category), QString());
+    EXPECT_EQ(cell(0, reg::Category), QString());
     EXPECT_FALSE(form->storePending());
 
-    emit form->ListView1->itemDoubleClicked(item(0), reg::Date);
+    emit form->ListView1->doubleClicked(form->model().index(0, reg::Date));
     auto* dateEditor = qobject_cast<QDateEdit*>(menu->cellEditing().editor());
     ASSERT_NE(dateEditor, nullptr);
     EXPECT_EQ(dateEditor->date(), QDate(2025, 1, 13));
     dateEditor->setDate(QDate(2025, 2, 3));
     QTest::keyClick(dateEditor, Qt::Key_Return);
-    EXPECT_EQ(item(0)->text(reg::Date), QStringLiteral("2025-02-03"));
+    EXPECT_EQ(cell(0, reg::Date), QStringLiteral("2025-02-03"));
     EXPECT_TRUE(seams.prompter.messages.empty());
 }
 
@@ -404,7 +412,7 @@ TEST_F(StatementWindow, ExportIsByteForByteWhatTheHeadlessToolWrites) {
     const std::vector<reg::Transaction> list{
         {"1/13/2025", "=1+1", "=HYPERLINK(\"http://example.invalid\",\"x\")", "+cat", "@x", "-5", ""},
         {"1/14/2025", "'7", "\tTab, and comma", "-", "'", "", "12.50"}};
-    for (const reg::Transaction& t : list) new QTreeWidgetItem(form->ListView1, QStringList(t.begin(), t.end()));
+    for (const reg::Transaction& t : list) form->model().append(t);
     const QString path = folder.filePath(QStringLiteral("window.csv"));
     seams.prompter.fileNames = {path};
     menu->exportListAsCsv();
@@ -472,9 +480,9 @@ TEST_F(StatementWindow, TheCompletionsFollowTheListMostRecentFirst) {
     EXPECT_EQ(completions(form->txtDescription), (QStringList{"CORNER CAFE", "Harbor Plumbing"}));
     EXPECT_EQ(completions(form->txtCategory), (QStringList{"Home", "Dining"}));
 
-    form->ListView1->setCurrentItem(item(1));
+    setCurrentRow(1);
     form->PushButton1_Click();  // delete
-    item(0)->setText(reg::Category, QStringLiteral("Treats"));  // edit in place
+    form->model().edit(0, reg::Category, QStringLiteral("Treats"));  // edit in place
     settle();
     EXPECT_EQ(completions(form->txtDescription), (QStringList{"CORNER CAFE"}));
     EXPECT_EQ(completions(form->txtCategory), (QStringList{"Treats"}));
@@ -536,14 +544,14 @@ TEST_F(StatementWindow, PastedTextIsCutOnAWholeCharacterInTheBoxesAndTheEditor) 
 
     type("1/13/2025", "7", "Short", "10.00");
     settle();
-    ASSERT_TRUE(menu->cellEditing().edit(item(0), reg::Description));
+    ASSERT_TRUE(menu->cellEditing().edit(0, reg::Description));
     auto* editor = qobject_cast<QLineEdit*>(menu->cellEditing().editor());
     ASSERT_NE(editor, nullptr);
     QGuiApplication::clipboard()->setText(pasted);
     editor->selectAll();
     editor->paste();
     EXPECT_TRUE(menu->cellEditing().commit());
-    EXPECT_TRUE(item(0)->text(reg::Description) == QString(32766, QLatin1Char('a')));
+    EXPECT_TRUE(cell(0, reg::Description) == QString(32766, QLatin1Char('a')));
 }
 
 }  // namespace

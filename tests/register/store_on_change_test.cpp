@@ -5,7 +5,6 @@
 #include <QDir>
 #include <QFile>
 #include <QLineEdit>
-#include <QTreeWidget>
 
 #include "tests/register/form1_fixture.h"
 
@@ -45,13 +44,13 @@ TEST_F(StoreOnChange, EveryRouteThatChangesTheListStoresItAtOnce) {
     EXPECT_EQ(form->transactions().rowCount(), 4);
     EXPECT_EQ(store().read(), listAsStored());
 
-    form->ListView1->setCurrentItem(form->ListView1->topLevelItem(1));
+    setCurrentRow(1);
     form->PushButton1_Click();  // Delete Selected
     settle();
     EXPECT_EQ(form->transactions().rowCount(), 3);
     EXPECT_EQ(store().read(), listAsStored());
 
-    form->ListView1->topLevelItem(0)->setText(reg::Description, QStringLiteral("Edited in place"));
+    form->model().edit(0, reg::Description, QStringLiteral("Edited in place"));
     settle();
     EXPECT_TRUE(store().read().contains(QStringLiteral("^Edited in place^")));
 

@@ -9,10 +9,9 @@
 #include <QLineEdit>
 #include <QRegularExpression>
 #include <QSettings>
-#include <QTreeWidget>
 
 #include "frame/failure.h"
-#include "register/list_rescue.h"
+#include "ledger/list_rescue.h"
 #include "tests/register/form1_fixture.h"
 #include "tests/support/small_disk.h"
 #include "statements/register_csv.h"

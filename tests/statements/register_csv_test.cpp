@@ -3,7 +3,7 @@
 #include <QLocale>
 #include <gtest/gtest.h>
 
-#include "register/transaction_source.h"
+#include "ledger/transaction_source.h"
 #include "statements/bank_csv_reader.h"
 #include "statements/csv_records.h"
 #include "statements/register_csv.h"

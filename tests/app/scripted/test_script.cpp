@@ -2,12 +2,13 @@
 
 #include <QLineEdit>
 #include <QTimer>
-#include <QTreeWidget>
+#include <QTreeView>
 #include <cstdio>
 
 #include "frame/prompter.h"
 #include "register/form1.h"
-#include "register/saved_list.h"
+#include "ledger/saved_list.h"
+#include "ledger/transaction_model.h"
 
 namespace brevanta::app {
 namespace {
@@ -82,7 +83,7 @@ void TestScript::run(const QString& action) {
         for (int i = 0; i < 6; ++i) boxes[i]->setText(arguments.value(i));
         form1_.PushButton2_Click();
     } else if (verb == QLatin1String("select")) {
-        form1_.ListView1->setCurrentItem(form1_.ListView1->topLevelItem(number(0) - 1));
+        form1_.ListView1->setCurrentIndex(form1_.model().index(number(0) - 1, 0));
     } else if (verb == QLatin1String("delete")) {
         form1_.PushButton1_Click();
     } else if (verb == QLatin1String("clear")) {
@@ -92,7 +93,7 @@ void TestScript::run(const QString& action) {
     } else if (verb == QLatin1String("sample")) {
         form1_.PushButton4_Click();
     } else if (verb == QLatin1String("edit")) {
-        if (QTreeWidgetItem* row = form1_.ListView1->topLevelItem(number(0) - 1)) row->setText(number(1), arguments.value(2));
+        form1_.model().edit(number(0) - 1, number(1), arguments.value(2));
     } else if (verb == QLatin1String("import")) {
         for (int i = 1; i <= number(0); ++i)
             form1_.appendTransaction({QStringLiteral("1/2/2013"), QString::number(i),
@@ -112,7 +113,7 @@ void TestScript::run(const QString& action) {
 }
 
 void TestScript::churn(int count) {
-    if (QTreeWidgetItem* row = form1_.ListView1->topLevelItem(0)) row->setText(reg::Number, QString::number(count));
+    form1_.model().edit(0, reg::Number, QString::number(count));
     form1_.storeChangedList();
     say(stdout, QStringLiteral("stored ") + QString::number(count));
     QTimer::singleShot(0, &form1_, [this, count] { churn(count + 1); });

@@ -1,4 +1,4 @@
-#include "register/amount_test.h"
+#include "ledger/amount_test.h"
 
 namespace brevanta::reg {
 namespace {

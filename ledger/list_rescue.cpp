@@ -1,4 +1,4 @@
-#include "register/list_rescue.h"
+#include "ledger/list_rescue.h"
 
 #include <QDir>
 #include <QFileInfo>

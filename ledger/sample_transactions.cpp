@@ -1,4 +1,4 @@
-#include "register/sample_transactions.h"
+#include "ledger/sample_transactions.h"
 
 namespace brevanta::reg {
 

@@ -16,7 +16,7 @@
 #include <QString>
 #include <vector>
 
-#include "register/transaction_source.h"
+#include "ledger/transaction_source.h"
 
 namespace brevanta::reg {
 

@@ -1,4 +1,4 @@
-#include "register/date_text.h"
+#include "ledger/date_text.h"
 
 #include "frame/failure.h"
 

@@ -4,7 +4,7 @@
 
 #include <vector>
 
-#include "register/transaction_source.h"
+#include "ledger/transaction_source.h"
 
 namespace brevanta::reg {
 

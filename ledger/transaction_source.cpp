@@ -1,4 +1,4 @@
-#include "register/transaction_source.h"
+#include "ledger/transaction_source.h"
 
 #include "frame/failure.h"
 

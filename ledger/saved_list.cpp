@@ -1,4 +1,4 @@
-#include "register/saved_list.h"
+#include "ledger/saved_list.h"
 
 #include <QDir>
 #include <QFile>

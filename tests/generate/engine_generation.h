@@ -9,6 +9,7 @@
 #include <QTemporaryDir>
 
 #include "engine/embedded/embedded_host.h"
+#include "tests/support/xls_files.h"
 #include "engine/paint/picture_file.h"
 #include "frame/failure.h"
 #include "generate/generation_windows.h"
@@ -50,7 +51,7 @@ protected:
     }
 
     SeamGuard seams_;
-    engine::EmbeddedHostFactory factory_;
+    engine::EmbeddedHostFactory factory_{testsupport::xlsFiles()};
     QTemporaryDir temp_;
     QByteArray savedTemp_;
     KeptWindows windows_;

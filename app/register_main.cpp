@@ -43,6 +43,7 @@
 #include "statements/reconciler.h"
 #include "statements/register_csv.h"
 #include "statements/statement_file.h"
+#include "xls/xls_file.h"
 #include "xlsx/xlsx_file.h"
 
 using namespace brevanta;
@@ -622,7 +623,8 @@ int run(int argc, char** argv) {
     PhaseClock clock;
     PrintingReporter reporter;
     frame::setReporter(&reporter);
-    engine::EmbeddedHostFactory hosts;
+    xls::XlsWorkbookFiles xlsFiles;
+    engine::EmbeddedHostFactory hosts(xlsFiles);
     host::setHostFactory(&hosts);
 
     // The input is read before the temporary folder exists, so that a

@@ -9,6 +9,7 @@
 #include "host/host_factory.h"
 #include "preview/form2.h"
 #include "register/form1.h"
+#include "xls/xls_file.h"
 
 namespace brevanta::app {
 
@@ -59,8 +60,10 @@ QWidget* ProgramWindows::bringToFront() {
 }
 
 ProgramWindows& wireApplication(reg::Form1& form1) {
-    // Unless something else (a test) installed one, the embedded engine is the host.
-    static engine::EmbeddedHostFactory embeddedHosts;
+    // Unless something else (a test) installed one, the embedded engine is
+    // the host, saving and opening its workbooks as .xls files.
+    static xls::XlsWorkbookFiles xlsFiles;
+    static engine::EmbeddedHostFactory embeddedHosts(xlsFiles);
     if (!host::hostFactory()) host::setHostFactory(&embeddedHosts);
 
     auto* windows = new ProgramWindows(form1);  // owned by form1

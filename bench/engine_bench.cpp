@@ -14,6 +14,7 @@
 #include "generate/register_layout.h"
 #include "host/connection.h"
 #include "ledger/transaction_source.h"
+#include "xls/xls_file.h"
 
 using namespace brevanta;
 
@@ -52,7 +53,8 @@ void layOutRegister(const host::ApplicationPtr& app, const reg::TransactionList&
 }
 
 host::ApplicationPtr freshHost() {
-    auto app = engine::createEmbeddedApplication();
+    static xls::XlsWorkbookFiles files;
+    auto app = engine::createEmbeddedApplication(files);
     app->workbooks().add();
     return app;
 }

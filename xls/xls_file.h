@@ -5,6 +5,7 @@
 #include <memory>
 
 #include "engine/model/workbook.h"
+#include "engine/model/workbook_files.h"
 
 namespace brevanta::xls {
 
@@ -17,5 +18,12 @@ void writeWorkbook(const model::Workbook& workbook, const QString& path);
 // Reads a workbook. Throws frame::Failure with a clear description for a
 // file that is not a readable BIFF8 workbook.
 std::unique_ptr<model::Workbook> readWorkbook(const QString& path);
+
+// The two above as the embedded host saves and opens its workbooks.
+class XlsWorkbookFiles final : public model::WorkbookFiles {
+public:
+    void save(const model::Workbook& workbook, const QString& path) override { writeWorkbook(workbook, path); }
+    std::unique_ptr<model::Workbook> open(const QString& path) override { return readWorkbook(path); }
+};
 
 }  // namespace brevanta::xls

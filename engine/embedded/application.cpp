@@ -1,7 +1,6 @@
 #include "engine/embedded/address.h"
 #include "engine/embedded/embedded_host.h"
 #include "engine/embedded/objects.h"
-#include "xls/xls_file.h"
 
 namespace brevanta::engine {
 
@@ -47,7 +46,7 @@ host::WorkbookPtr EngineWorkbooks::add() {
 
 host::WorkbookPtr EngineWorkbooks::open(const QString& path) {
     auto& app = live();
-    auto model = asHostFailure([&] { return xls::readWorkbook(path); });
+    auto model = asHostFailure([&] { return app.files->open(path); });
     if (!model || model->sheets.empty()) throw HostError(QStringLiteral("Open method of Workbooks class failed"));
     auto book = BookState::adopt(std::move(model), path, app_);
     // The results the file was saved with stand until something changes.
@@ -65,8 +64,10 @@ host::WorkbookPtr EngineWorkbooks::item(int index) {
 
 class EngineApplication final : public host::Application {
 public:
-    EngineApplication()
-        : app_(std::make_shared<AppState>()), workbooks_(app_), sheets_([this] { return activeBook("Sheets"); }) {}
+    explicit EngineApplication(model::WorkbookFiles& files)
+        : app_(std::make_shared<AppState>()), workbooks_(app_), sheets_([this] { return activeBook("Sheets"); }) {
+        app_->files = &files;
+    }
 
     QString defaultValue() const override { return QStringLiteral("Brevanta Spreadsheet Engine"); }
     QString version() const override { return QStringLiteral("16.0"); }
@@ -206,9 +207,11 @@ private:
 
 }  // namespace
 
-host::ApplicationPtr createEmbeddedApplication() { return std::make_shared<EngineApplication>(); }
+host::ApplicationPtr createEmbeddedApplication(model::WorkbookFiles& files) {
+    return std::make_shared<EngineApplication>(files);
+}
 
-host::ApplicationPtr EmbeddedHostFactory::create() { return createEmbeddedApplication(); }
+host::ApplicationPtr EmbeddedHostFactory::create() { return createEmbeddedApplication(files_); }
 
 SheetModel sheetModel(host::Worksheet& worksheet) {
     auto* engineSheet = dynamic_cast<EngineWorksheet*>(&worksheet);

@@ -11,6 +11,7 @@
 
 #include "engine/formula/calc.h"
 #include "engine/model/workbook.h"
+#include "engine/model/workbook_files.h"
 
 namespace brevanta::engine {
 
@@ -24,6 +25,7 @@ struct SheetState {
 using SheetStatePtr = std::shared_ptr<SheetState>;
 
 struct AppState {
+    model::WorkbookFiles* files = nullptr;  // how workbooks are saved and opened; never null
     bool quit = false;
     bool visible = false;
     bool screenUpdating = true;

@@ -12,20 +12,28 @@
 
 #include "engine/formula/calc.h"
 #include "engine/model/workbook.h"
+#include "engine/model/workbook_files.h"
 #include "host/host_api.h"
 
 namespace brevanta::engine {
 
 inline constexpr int kMixedNumber = std::numeric_limits<int>::min();
 
+// Hands out engine applications that save and open workbooks through
+// `files`, which must outlive them.
 class EmbeddedHostFactory final : public host::HostFactory {
 public:
+    explicit EmbeddedHostFactory(model::WorkbookFiles& files) : files_(files) {}
     host::ApplicationPtr create() override;
     host::ApplicationPtr attachRunning() override { return nullptr; }
+
+private:
+    model::WorkbookFiles& files_;
 };
 
-// A fresh engine application, hidden, with no workbook.
-host::ApplicationPtr createEmbeddedApplication();
+// A fresh engine application, hidden, with no workbook, saving and opening
+// workbooks through `files` (which must outlive it).
+host::ApplicationPtr createEmbeddedApplication(model::WorkbookFiles& files);
 
 // The model behind a worksheet of the embedded engine, for code that works
 // on it directly (the picture renderer). Throws host::HostError for a

@@ -1,5 +1,4 @@
 #include "engine/embedded/objects.h"
-#include "xls/xls_file.h"
 
 namespace brevanta::engine {
 
@@ -39,7 +38,7 @@ void EngineWorkbook::saveAs(const QString& path, int fileFormat) {
     if (path.isEmpty() || (fileFormat != host::xl::FileFormatExcel8 && fileFormat != host::xl::FileFormatNormal))
         throw HostError(QStringLiteral("SaveAs method of Workbook class failed"));
     for (auto& sheet : book.sheets) sheet->calculator->computeAll();
-    asHostFailure([&] { xls::writeWorkbook(*book.book, path); });
+    asHostFailure([&] { book.appState->files->save(*book.book, path); });
     book.fullName = path;
 }
 

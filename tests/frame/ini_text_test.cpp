@@ -131,7 +131,7 @@ TEST(IniText, SettingOneValueKeepsEverythingElseInTheFile) {
 // QSettings reports no error and its save file is committed anyway, so the
 // settings file is replaced by an empty one. Should a Qt ever report the
 // failure and keep the file, this fails, and the list may be stored through
-// QSettings again (register/saved_list.cpp) without frame/ini_text.
+// QSettings again (ledger/saved_list.cpp) without frame/ini_text.
 TEST(IniText, QSettingsLosesTheFileWhenOnlyItsFinalFlushFails) {
     brevanta::testsupport::SmallDisk disk(64 * 1024);
     BREVANTA_NEEDS_SMALL_DISK(disk);

@@ -8,6 +8,7 @@
 #include <QTreeView>
 
 #include "engine/embedded/embedded_host.h"
+#include "tests/support/xls_files.h"
 #include "generate/palette.h"
 #include "generate/register_layout.h"
 #include "host/connection.h"
@@ -59,7 +60,7 @@ protected:
         form->storeList();
     }
 
-    engine::EmbeddedHostFactory engine_;
+    engine::EmbeddedHostFactory engine_{testsupport::xlsFiles()};
 };
 
 TEST_F(DateLocaleMatrix, AListStoredUnderOneLocaleReadsTheSameDaysUnderEveryOther) {

@@ -1,6 +1,6 @@
-// One generation against the recording host: the steps in order, the
-// temporary names, the picture's way to the preview, and the carry-on
-// behaviour when hosts or files fail.
+// One generation on the embedded engine: the saved workbook and what it
+// holds when reopened, the picture and file the preview is shown with, the
+// temporary names, and the carry-on behaviour when hosts or files fail.
 
 #include <gtest/gtest.h>
 
@@ -9,43 +9,18 @@
 #include <unistd.h>
 #include <QFile>
 #include <QFileInfo>
-#include <QImage>
 #include <QRegularExpression>
 #include <QTemporaryDir>
 
 #include "frame/error_report.h"
 #include "generate/check_register.h"
-#include "generate/palette.h"
 #include "generate/register_layout.h"
 #include "host/connection.h"
+#include "tests/generate/engine_generation.h"
 #include "tests/support/injected_failure.h"
-#include "tests/host/fake_host.h"
-#include "tests/support/recording.h"
 
 namespace brevanta {
 namespace {
-
-class RecordingWindows final : public generate::GenerationWindows {
-public:
-    void setMainPointer(int pointer) override { calls << QStringLiteral("pointer ") + QString::number(pointer); }
-    void hideMain() override { calls << QStringLiteral("hide main"); }
-    void loadPreviewPicture(const QString& path) override {
-        calls << QStringLiteral("load picture");
-        QImage image(path, "BMP");  // the bitmap the fake host copied, kept a bitmap
-        if (image.isNull()) throw frame::Failure(QStringLiteral("Invalid picture"));
-        picture = image;
-    }
-    void setPreviewExcelFile(const QString& path) override {
-        calls << QStringLiteral("excel file");
-        excelFile = path;
-    }
-    void showPreview() override { calls << QStringLiteral("show preview"); }
-    void tell(const QString& text) override { told << text; }
-    QStringList calls;
-    QStringList told;
-    QImage picture;
-    QString excelFile;
-};
 
 class TempScope {
 public:
@@ -62,58 +37,66 @@ private:
     bool had_;
 };
 
-struct Generation {
-    testsupport::SeamGuard seams;
-    fakehost::FactoryGuard hosts;
-    QTemporaryDir temp;
-    TempScope tempVariable{temp.path().toLocal8Bit()};
-    RecordingWindows windows;
-    void run(const reg::TransactionSource& list) { generate::generateCheckRegister(1, list, windows); }
-};
-
 const reg::TransactionList kExample({
     {"1/1/2013", "1", "Sold My Used Car", "Automotive", "Yes", "", "5000"},
     {"1/2/2013", "2", "Thundercats Collection", "Toys", "Yes", "", "55"},
 });
 
-TEST(GenerationDriver, AWholeGenerationHandsPictureAndWorkbookToThePreview) {
-    Generation g;
-    g.run(kExample);
-
-    EXPECT_TRUE(g.seams.reporter.reports.empty()) << g.seams.reporter.reports[0].text().toStdString();
-    EXPECT_EQ(g.windows.calls, (QStringList{"pointer 11", "pointer 0", "load picture", "excel file", "show preview", "hide main"}));
-    EXPECT_EQ(g.windows.picture.size(), QSize(40, 20));
-    EXPECT_TRUE(QRegularExpression(QStringLiteral("^vantor[1-9]{8}\\.xls$"))
-                    .match(QFileInfo(g.windows.excelFile).fileName()).hasMatch()) << g.windows.excelFile.toStdString();
-    EXPECT_EQ(QFileInfo(g.windows.excelFile).absolutePath(), QDir(g.temp.path()).absolutePath());
-    EXPECT_TRUE(QFile::exists(g.windows.excelFile));
-    EXPECT_FALSE(QFile::exists(g.temp.filePath(QStringLiteral("temp.bmp"))));
-
-    // The new workbook's three sheets are cut to one named "Check Register".
-    const auto& log = g.hosts.world->log;
-    EXPECT_EQ(g.hosts.world->count(QStringLiteral(".Delete")), 2);
-    ASSERT_EQ(g.hosts.factory.lastCreatedBook->sheets.size(), 1u);
-    EXPECT_EQ(g.hosts.factory.lastCreatedBook->sheets[0]->name, QStringLiteral("Check Register"));
-    // Quiet while laying out, restored before the save, alerts off before each close.
-    const QStringList expectedOrder{"CreateObject", "Visible=False", "ScreenUpdating=False", "DisplayAlerts=False",
-                                    "EnableEvents=False", "EnableCancelKey=0", "Cursor=2", "Workbooks.Add",
-                                    "Cursor=-4143", "ScreenUpdating=True", "DisplayAlerts=True", "EnableEvents=True",
-                                    "EnableCancelKey=1", "Version",
-                                    "Workbook.SaveAs " + g.windows.excelFile + " FileFormat=56",
-                                    "DisplayAlerts=False", "Workbook.Close", "Quit", "CreateObject",
-                                    "Workbooks.Open " + g.windows.excelFile, "UsedRange.CopyPicture",
-                                    "DisplayAlerts=False", "Workbook.Close", "Quit"};
-    int at = 0;
-    for (const QString& line : expectedOrder) {
-        const int found = g.hosts.world->indexOf(line, at);
-        ASSERT_GE(found, 0) << "missing in order: " << line.toStdString();
-        at = found + 1;
+class GenerationDriver : public testsupport::EngineGeneration {
+protected:
+    void run(const reg::TransactionSource& list) { generate::generateCheckRegister(1, list, windows_); }
+    // The lines of the driver's own boxes, in order.
+    std::vector<int> driverLines() const {
+        std::vector<int> lines;
+        for (const auto& report : seams_.reporter.reports)
+            if (report.location.contains(QStringLiteral("GenerateCheckRegister"))) lines.push_back(report.line);
+        return lines;
     }
-    EXPECT_FALSE(log.contains(QStringLiteral("Visible=True")));
-    EXPECT_EQ(g.hosts.world->alive, 0);
+    // The preview came up with the workbook's path, the hourglass had come
+    // and gone, and only then did the main window hide.
+    void expectPreviewShownWith(const QString& path) const {
+        EXPECT_TRUE(windows_.previewShown);
+        EXPECT_EQ(windows_.shownWithFile, path);
+        EXPECT_EQ(windows_.pointers, (std::vector<int>{11, 0}));
+        EXPECT_TRUE(windows_.mainHiddenAfterPreview);
+    }
+};
+
+TEST_F(GenerationDriver, AWholeGenerationSavesTheWorkbookAndShowsItsPicture) {
+    run(kExample);
+
+    ASSERT_TRUE(seams_.reporter.reports.empty()) << seams_.reporter.reports[0].text().toStdString();
+    const QString path = windows_.excelFile;
+    EXPECT_TRUE(QRegularExpression(QStringLiteral("^vantor[1-9]{8}\\.xls$")).match(QFileInfo(path).fileName()).hasMatch())
+        << path.toStdString();
+    EXPECT_EQ(QFileInfo(path).absolutePath(), QDir(temp_.path()).absolutePath());
+    expectPreviewShownWith(path);
+    EXPECT_TRUE(windows_.shownWithPicture);
+    EXPECT_FALSE(QFile::exists(temp_.filePath(QStringLiteral("temp.bmp"))));
+    // One host laid out and saved, a second reopened the file for the picture; neither outlives the generation.
+    EXPECT_EQ(factory_.created(), 2);
+    EXPECT_FALSE(factory_.anyAlive());
+
+    // The saved file: one sheet named "Check Register", with its computed
+    // balances, and its used range is the picture the preview holds.
+    host::ApplicationPtr reader = engine::createEmbeddedApplication(testsupport::xlsFiles());
+    host::WorkbookPtr book = reader->workbooks().open(path);
+    ASSERT_EQ(book->sheets().count(), 1);
+    host::WorksheetPtr sheet = book->sheets().item(1);
+    EXPECT_EQ(sheet->name(), QStringLiteral("Check Register"));
+    EXPECT_EQ(sheet->range(QStringLiteral("B2"))->value(), host::Value(QStringLiteral("Check Register")));
+    EXPECT_EQ(sheet->range(QStringLiteral("D7"))->value(), host::Value(QStringLiteral("Thundercats Collection")));
+    EXPECT_EQ(sheet->range(QStringLiteral("I7"))->value(), host::Value(5055.0));
+    EXPECT_EQ(reader->selection()->address(), QStringLiteral("$B$6"));
+    ASSERT_TRUE(windows_.picture);
+    const paint::SharedPicture saved = sheet->usedRange()->picture();
+    ASSERT_TRUE(saved);
+    EXPECT_FALSE(windows_.picture->isNull());
+    EXPECT_TRUE(*windows_.picture == *saved);
+    reader->quit();
 }
 
-TEST(GenerationDriver, NamesHaveTheirFormAndTempFallsBackToThePrivateFolder) {
+TEST(GenerationNames, NamesHaveTheirFormAndTempFallsBackToThePrivateFolder) {
     std::mt19937 generator(42);
     std::set<QString> names;
     for (int i = 0; i < 200; ++i) {
@@ -132,90 +115,84 @@ TEST(GenerationDriver, NamesHaveTheirFormAndTempFallsBackToThePrivateFolder) {
     EXPECT_EQ(generate::temporaryFolder(), dir.path());
 }
 
-TEST(GenerationDriver, ANameThatExistsIsRedrawnWhole) {
-    Generation g;
+TEST_F(GenerationDriver, ANameThatExistsIsRedrawnWhole) {
     generate::temporaryNameGenerator().seed(7);
     std::mt19937 preview(7);
     const QString taken = generate::drawTemporaryName(preview);
     const QString next = generate::drawTemporaryName(preview);
-    QFile existing(g.temp.filePath(taken + QStringLiteral(".xls")));
+    QFile existing(temp_.filePath(taken + QStringLiteral(".xls")));
     ASSERT_TRUE(existing.open(QIODevice::WriteOnly));
     existing.write("the user's");
     existing.close();
 
-    g.run(kExample);
-    EXPECT_EQ(QFileInfo(g.windows.excelFile).fileName(), next + QStringLiteral(".xls"));
+    run(kExample);
+    EXPECT_EQ(QFileInfo(windows_.excelFile).fileName(), next + QStringLiteral(".xls"));
     ASSERT_TRUE(existing.open(QIODevice::ReadOnly));
     EXPECT_EQ(existing.readAll(), QByteArray("the user's"));
 }
 
-TEST(GenerationDriver, NoHostGivesABoxForEveryStepAndStillShowsThePreview) {
-    Generation g;
-    g.hosts.world->failCreate = true;
-    g.run(kExample);
+TEST_F(GenerationDriver, NoHostGivesABoxForEveryStepAndStillShowsThePreview) {
+    factory_.refuseToCreate = true;
+    run(kExample);
 
-    std::vector<int> driverLines;
-    for (const auto& report : g.seams.reporter.reports)
-        if (report.location.contains(QStringLiteral("GenerateCheckRegister"))) driverLines.push_back(report.line);
-    EXPECT_EQ(driverLines, (std::vector<int>{102, 104, 106, 108, 110, 112, 114, 118, 120, 124, 128, 130, 132, 134,
-                                             136, 138, 140, 158, 160, 162, 164, 168, 172, 176, 178, 180, 184}));
+    EXPECT_EQ(driverLines(), (std::vector<int>{102, 104, 106, 108, 110, 112, 114, 118, 120, 124, 128, 130, 132, 134,
+                                               136, 138, 140, 158, 160, 162, 164, 168, 172, 176, 178, 180, 184}));
     // The layout reported its own steps, under its own name.
-    EXPECT_GT(g.seams.reporter.reports.size(), driverLines.size() + 56);
-    EXPECT_TRUE(g.windows.calls.contains(QStringLiteral("show preview")));
-    EXPECT_TRUE(g.windows.calls.contains(QStringLiteral("hide main")));
+    EXPECT_GT(seams_.reporter.reports.size(), driverLines().size() + 56);
+    expectPreviewShownWith(windows_.excelFile);
+    EXPECT_FALSE(windows_.shownWithPicture);
+    EXPECT_FALSE(QFile::exists(windows_.excelFile));  // no empty file left under the name
 }
 
-TEST(GenerationDriver, AFailedSaveStillShowsThePreviewWithThePath) {
-    Generation g;
-    g.hosts.world->failOn = {QStringLiteral("SaveAs")};
-    g.run(kExample);
+TEST_F(GenerationDriver, AFailedSaveStillShowsThePreviewWithThePath) {
+    files_.refuseSave = true;
+    run(kExample);
 
-    std::vector<int> driverLines;
-    for (const auto& report : g.seams.reporter.reports)
-        if (report.location.contains(QStringLiteral("GenerateCheckRegister"))) driverLines.push_back(report.line);
-    EXPECT_EQ(driverLines, (std::vector<int>{158, 168, 172, 176, 178, 180, 184}));
-    EXPECT_FALSE(QFile::exists(g.windows.excelFile));
-    EXPECT_FALSE(g.windows.excelFile.isEmpty());
-    EXPECT_EQ(g.windows.calls.mid(2), (QStringList{"load picture", "excel file", "show preview", "hide main"}));
-    // The first host was still quit and released.
-    EXPECT_EQ(g.hosts.world->alive, 0);
-    EXPECT_GE(g.hosts.world->quits, 1);
+    EXPECT_EQ(driverLines(), (std::vector<int>{158, 168, 172, 176, 178, 180, 184}));
+    ASSERT_FALSE(seams_.reporter.reports.empty());
+    EXPECT_TRUE(seams_.reporter.reports[0].description.contains(QStringLiteral("No space left on device")))
+        << seams_.reporter.reports[0].description.toStdString();
+    EXPECT_FALSE(windows_.excelFile.isEmpty());
+    EXPECT_FALSE(QFile::exists(windows_.excelFile));
+    expectPreviewShownWith(windows_.excelFile);
+    EXPECT_FALSE(windows_.shownWithPicture);
+    // The host that failed to save was still let go.
+    EXPECT_FALSE(factory_.anyAlive());
 }
 
-TEST(GenerationDriver, TextsLongerThanACellHoldsAreNamedOnceByTheirRow) {
-    Generation g;
+TEST_F(GenerationDriver, TextsLongerThanACellHoldsAreNamedOnceByTheirRow) {
     reg::TransactionList list(kExample.rows());
     list.append({"1/3/2013", "3", QString(32768, QLatin1Char('x')), "Rent", "", "700", ""});
     list.append({"1/4/2013", "4", "ok", "Rent", "", "700", ""});
     list.append({"1/5/2013", "5", "ok", QString(40000, QLatin1Char('y')), QString(40000, QLatin1Char('z')), "", ""});
-    g.run(list);
-    EXPECT_EQ(g.windows.told, QStringList{QStringLiteral(
-                                  "Transactions 3, 5 have texts longer than the 32,767 characters a cell holds; "
-                                  "the register shows them cut there.")});
-    EXPECT_TRUE(g.windows.calls.contains(QStringLiteral("show preview")));
+    run(list);
+    EXPECT_EQ(windows_.told, QStringList{QStringLiteral(
+                                 "Transactions 3, 5 have texts longer than the 32,767 characters a cell holds; "
+                                 "the register shows them cut there.")});
+    EXPECT_TRUE(windows_.previewShown);
     EXPECT_EQ(generate::overlongTextMessage({12}),
               QStringLiteral("Transaction 12 has a text longer than the 32,767 characters a cell holds; "
                              "the register shows it cut there."));
 }
 
-TEST(GenerationDriver, AListLongerThanASheetHoldsGetsOneMessageAndNoGeneration) {
-    Generation g;
+TEST_F(GenerationDriver, AListLongerThanASheetHoldsGetsOneMessageAndNoGeneration) {
     std::vector<reg::Transaction> rows(generate::kMostTransactions + 1,
                                        reg::Transaction{"1/1/2013", "1", "Item", "", "", "1", ""});
-    g.run(reg::TransactionList(std::move(rows)));
-    EXPECT_EQ(g.windows.told, QStringList{QStringLiteral(
-                                  "The register holds at most 65,531 transactions; this list has 65,532. "
-                                  "Delete some transactions, or keep them in two registers, and start again.")});
-    EXPECT_TRUE(g.windows.calls.isEmpty());
-    EXPECT_TRUE(g.hosts.world->log.isEmpty());
-    EXPECT_TRUE(g.seams.reporter.reports.empty());
-    EXPECT_TRUE(QDir(g.temp.path()).isEmpty());
+    run(reg::TransactionList(std::move(rows)));
+    EXPECT_EQ(windows_.told, QStringList{QStringLiteral(
+                                 "The register holds at most 65,531 transactions; this list has 65,532. "
+                                 "Delete some transactions, or keep them in two registers, and start again.")});
+    EXPECT_TRUE(windows_.pointers.empty());
+    EXPECT_FALSE(windows_.previewShown);
+    EXPECT_FALSE(windows_.mainHidden);
+    EXPECT_EQ(factory_.created(), 0);
+    EXPECT_TRUE(seams_.reporter.reports.empty());
+    EXPECT_TRUE(QDir(temp_.path()).isEmpty());
 }
 
 // A link planted as temp.bmp in TEMP: the picture replaces the link, and
 // the file it pointed at is never written.
-TEST(GenerationDriver, APlantedPictureLinkIsNeverFollowed) {
-    Generation g;
+TEST_F(GenerationDriver, APlantedPictureLinkIsNeverFollowed) {
     QTemporaryDir elsewhere;
     const QString victim = elsewhere.filePath(QStringLiteral("victim"));
     {
@@ -223,29 +200,31 @@ TEST(GenerationDriver, APlantedPictureLinkIsNeverFollowed) {
         ASSERT_TRUE(file.open(QIODevice::WriteOnly));
         file.write("precious");
     }
-    ASSERT_TRUE(QFile::link(victim, g.temp.filePath(QStringLiteral("temp.bmp"))));
-    g.run(kExample);
+    ASSERT_TRUE(QFile::link(victim, temp_.filePath(QStringLiteral("temp.bmp"))));
+    run(kExample);
 
-    EXPECT_TRUE(g.seams.reporter.reports.empty()) << g.seams.reporter.reports[0].text().toStdString();
-    EXPECT_EQ(g.windows.picture.size(), QSize(40, 20));
+    EXPECT_TRUE(seams_.reporter.reports.empty()) << seams_.reporter.reports[0].text().toStdString();
+    ASSERT_TRUE(windows_.picture);
+    EXPECT_FALSE(windows_.picture->isNull());
     QFile file(victim);
     ASSERT_TRUE(file.open(QIODevice::ReadOnly));
     EXPECT_EQ(file.readAll(), QByteArray("precious"));
-    EXPECT_FALSE(QFileInfo(g.temp.filePath(QStringLiteral("temp.bmp"))).exists());
+    EXPECT_FALSE(QFileInfo(temp_.filePath(QStringLiteral("temp.bmp"))).exists());
 }
 
 // The program ends in the middle of things (closing the main window during
 // a generation ends it with std::exit): the workbook and the picture of the
 // generation go with it.
-TEST(GenerationDriver, TheTemporaryFilesGoWhenTheProgramEnds) {
+TEST(GenerationEnd, TheTemporaryFilesGoWhenTheProgramEnds) {
     QTemporaryDir temp;
     const pid_t child = ::fork();
     ASSERT_GE(child, 0);
     if (child == 0) {
         testsupport::SeamGuard seams;
-        fakehost::FactoryGuard hosts;
+        engine::EmbeddedHostFactory hosts(testsupport::xlsFiles());
+        host::setHostFactory(&hosts);
         TempScope tempVariable(temp.path().toLocal8Bit());
-        RecordingWindows windows;
+        testsupport::KeptWindows windows;
         generate::generateCheckRegister(1, kExample, windows);
         std::exit(QFile::exists(windows.excelFile) ? 0 : 3);  // the preview would delete it; the end must
     }
@@ -256,30 +235,23 @@ TEST(GenerationDriver, TheTemporaryFilesGoWhenTheProgramEnds) {
     EXPECT_EQ(QDir(temp.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot), QStringList());
 }
 
-}  // namespace
-}  // namespace brevanta
-
-namespace brevanta {
-namespace {
-
 // The temporary name is drawn digit by digit: a failing draw or append is
 // reported at its own line and the name is still completed and used.
-TEST(GenerationDriver, EachDigitOfTheTemporaryNameIsAStatementOfItsOwn) {
+TEST_F(GenerationDriver, EachDigitOfTheTemporaryNameIsAStatementOfItsOwn) {
     for (const int line : {148, 150}) {
-        Generation g;
+        windows_ = testsupport::KeptWindows();
+        seams_.reporter.reports.clear();
         testsupport::InjectedFailure failure(QStringLiteral("CheckRegister"), QStringLiteral("GenerateCheckRegister"), line, 3);
-        g.run(kExample);
-        std::vector<int> lines;
-        for (const frame::ErrorReport& report : g.seams.reporter.reports) lines.push_back(report.line);
-        EXPECT_EQ(lines, std::vector<int>{line}) << "line " << line;
-        const QString name = QFileInfo(g.windows.excelFile).completeBaseName();
+        run(kExample);
+        EXPECT_EQ(seams_.reporter.lines(), std::vector<int>{line}) << "line " << line;
+        const QString name = QFileInfo(windows_.excelFile).completeBaseName();
         // A failed draw appends the digit drawn before it; a failed append leaves one digit out.
         EXPECT_EQ(name.size(), line == 150 ? 13 : 14) << name.toStdString();
         EXPECT_TRUE(QRegularExpression(QStringLiteral("^vantor[1-9]+$")).match(name).hasMatch()) << name.toStdString();
-        EXPECT_TRUE(QFile::exists(g.windows.excelFile));
-        const std::vector<int>& run = failure.linesRun();
-        EXPECT_EQ(std::count(run.begin(), run.end(), 148), 8);
-        EXPECT_EQ(std::count(run.begin(), run.end(), 150), 8);
+        EXPECT_TRUE(QFile::exists(windows_.excelFile));
+        const std::vector<int>& ran = failure.linesRun();
+        EXPECT_EQ(std::count(ran.begin(), ran.end(), 148), 8);
+        EXPECT_EQ(std::count(ran.begin(), ran.end(), 150), 8);
     }
 }
 

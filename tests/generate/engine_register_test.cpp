@@ -256,7 +256,7 @@ TEST(EngineRegisterOnAFullDisk, TheSaveReportsItAndLeavesNoWorkbook) {
     testsupport::SmallDisk disk(256 * 1024);
     BREVANTA_NEEDS_SMALL_DISK(disk);
     testsupport::SeamGuard seams;
-    engine::EmbeddedHostFactory factory;
+    engine::EmbeddedHostFactory factory{testsupport::xlsFiles()};
     host::setHostFactory(&factory);
     const QByteArray savedTemp = qgetenv("TEMP");
     qputenv("TEMP", disk.path().toLocal8Bit());

@@ -1,14 +1,19 @@
-// The register layout against the recording host: the host operations in
-// order, the resulting cells and fills, and the steps a failure names.
+// The register layout on the embedded engine: the cells, formulas, fills,
+// fonts, widths, heights, sort order and page the sheet ends with, and the
+// boxes a failing step shows.
 
 #include <gtest/gtest.h>
 
-#include "generate/palette.h"
+#include <QDate>
+
+#include "engine/embedded/embedded_host.h"
 #include "generate/cell_entry.h"
+#include "generate/palette.h"
 #include "generate/register_layout.h"
 #include "host/connection.h"
-#include "tests/host/fake_host.h"
+#include "tests/generate/failing_host.h"
 #include "tests/support/recording.h"
+#include "tests/support/xls_files.h"
 
 namespace brevanta {
 namespace {
@@ -20,28 +25,36 @@ reg::Transaction row(const char* date, const char* number, const char* debit, co
             QStringLiteral("Yes"), QLatin1String(debit), QLatin1String(credit)};
 }
 
-// A fresh fake host holding one workbook with one sheet, as the driver leaves it.
+double serialOf(int year, int month, int day) { return double(QDate(1899, 12, 30).daysTo(QDate(year, month, day))); }
+
+// A fresh engine holding one new workbook, as the driver hands it to the
+// layout; calls named in `failing` are refused. The sheet is read back
+// through the engine itself.
 struct LaidOut {
     testsupport::SeamGuard seams;
-    fakehost::FactoryGuard hosts;
+    host::ApplicationPtr engine = engine::createEmbeddedApplication(testsupport::xlsFiles());
     host::HostSession session;
-    LaidOut() {
-        hosts.world->sheetsInNewBook = 1;
-        host::createExcelApp(session);
-        session.excelApp->workbooks().add();
-        hosts.world->log.clear();
+    explicit LaidOut(const QStringList& failing = {}) {
+        engine->workbooks().add();
+        session.excelApp = failing.isEmpty() ? engine : std::make_shared<testsupport::FailingApplication>(engine, failing);
     }
-    const fakehost::FakeSheet& sheet() const { return *hosts.factory.lastCreatedBook->sheets[0]; }
-    QString entry(int r, int c) const {
-        const auto* cell = sheet().find(r, c);
-        return cell ? cell->entry : QString();
+    ~LaidOut() { engine->quit(); }
+    void layOut(const reg::TransactionSource& list) { generateReport(session, 1, list); }
+
+    host::RangePtr at(const QString& address) const { return engine->activeSheet()->range(address); }
+    QString entry(const QString& address) const { return at(address)->formulaR1C1(); }
+    host::Value value(const QString& address) const { return at(address)->value(); }
+    int fill(const QString& address) const { return at(address)->interior().colorIndex(); }
+    double height(int row) const { return at(QStringLiteral("%1:%1").arg(row))->rowHeight(); }
+    double width(const char* columns) const { return at(QLatin1String(columns))->columnWidth(); }
+    bool mergedAcross(int row, int firstColumn, int lastColumn) const {  // 1-based, exactly these cells
+        const model::CellRange* merge = engine::sheetModel(*engine->activeSheet()).sheet.mergeAt(row - 1, firstColumn - 1);
+        return merge && *merge == model::CellRange{row - 1, firstColumn - 1, row - 1, lastColumn - 1};
     }
-    int fill(int r, int c) const {
-        const auto* cell = sheet().find(r, c);
-        return cell ? cell->fill : 0;
-    }
-    const QStringList& log() const { return hosts.world->log; }
+    QString selection() const { return engine->selection()->address(); }
 };
+
+QString cell(char column, int row) { return QLatin1Char(column) + QString::number(row); }
 
 TEST(RegisterLayout, PaletteHoldsTheRegisterColours) {
     EXPECT_EQ(generate::kPalette[0], 0);
@@ -52,187 +65,224 @@ TEST(RegisterLayout, PaletteHoldsTheRegisterColours) {
     EXPECT_EQ(generate::kPalette[55], 51 + 256 * 51 + 65536 * 51);
 }
 
-TEST(RegisterLayout, FormattingRoutinesDoExactlyTheirHostOperationsInOrder) {
+// Each routine selects what it names (or keeps the selection when it names
+// nothing) and formats exactly that.
+TEST(RegisterLayout, FormattingRoutinesActOnWhatTheyNameOrTheSelection) {
     LaidOut sheet;
-    generate::writeCell(sheet.session, QStringLiteral("$B$2:$I$2"), QStringLiteral("Check Register"), true);
-    generate::writeCell(sheet.session, QString(), QStringLiteral("x"), false);
-    generate::fillRange(sheet.session, QString(), 2);
-    generate::setSelectionFont(sheet.session, QStringLiteral("Bold"), 9, -4105);
-    generate::alignSelection(sheet.session, true, true, true, true);
-    generate::setRowHeight(sheet.session, QStringLiteral("7:7"), 20);
-    generate::setColumnWidth(sheet.session, QStringLiteral("A:A"), 2.71);
-    EXPECT_EQ(sheet.log(), (QStringList{
-        "Range($B$2:$I$2).Select", "ActiveCell.FormulaR1C1=Check Register", "Selection.Merge",
-        "ActiveCell.FormulaR1C1=x",
-        "Selection.Interior.ColorIndex=2",
-        "Selection.Font.FontStyle=Bold", "Selection.Font.Size=9", "Selection.Font.ColorIndex=-4105",
-        "Selection.HorizontalAlignment=-4108", "Selection.HorizontalAlignment=-4152",
-        "Selection.VerticalAlignment=-4108", "Selection.WrapText=True",
-        "Rows(7:7).Select", "Selection.RowHeight=20",
-        "Columns(A:A).Select", "Selection.ColumnWidth=2.71"}));
+    const host::HostSession& session = sheet.session;
+    sheet.engine->range(QStringLiteral("D9"))->select();
+    generate::writeCell(session, QString(), QStringLiteral("x"), false);
+    generate::fillRange(session, QString(), 39);
+    EXPECT_EQ(sheet.value(QStringLiteral("D9")), host::Value(QStringLiteral("x")));
+    EXPECT_EQ(sheet.fill(QStringLiteral("D9")), 39);
+    EXPECT_FALSE(sheet.mergedAcross(9, 4, 4));
 
-    sheet.hosts.world->log.clear();
-    generate::setupPage(sheet.session);
-    EXPECT_EQ(sheet.log(), (QStringList{
-        "ActiveSheet.PageSetup.PrintArea=\"\"", "ActiveSheet.PageSetup.LeftMargin=50.4",
-        "ActiveSheet.PageSetup.RightMargin=50.4", "ActiveSheet.PageSetup.TopMargin=36",
-        "ActiveSheet.PageSetup.BottomMargin=36", "ActiveSheet.PageSetup.HeaderMargin=0",
-        "ActiveSheet.PageSetup.FooterMargin=0", "ActiveSheet.PageSetup.PrintComments=-4142",
-        "ActiveSheet.PageSetup.Orientation=2", "ActiveSheet.PageSetup.PaperSize=9",
-        "ActiveSheet.PageSetup.Zoom=False", "ActiveSheet.PageSetup.FitToPagesWide=1",
-        "ActiveSheet.PageSetup.FitToPagesTall=0", "ActiveSheet.PageSetup.PrintTitleRows=$4:$5"}));
+    generate::writeCell(session, QStringLiteral("$B$2:$I$2"), QStringLiteral("Check Register"), true);
+    EXPECT_EQ(sheet.value(QStringLiteral("B2")), host::Value(QStringLiteral("Check Register")));
+    EXPECT_TRUE(sheet.mergedAcross(2, 2, 9));
+    generate::fillRange(session, QStringLiteral("$B$4:$I$4"), 43);
+    generate::setSelectionFont(session, QStringLiteral("Bold"), 9, host::xl::ColorIndexAutomatic);
+    generate::alignSelection(session, true, true, true, true);  // centre, then right: right stands
+    for (const char* address : {"B4", "I4"}) {
+        const host::RangePtr header = sheet.at(QLatin1String(address));
+        EXPECT_EQ(header->interior().colorIndex(), 43) << address;
+        EXPECT_EQ(header->font().fontStyle(), QStringLiteral("Bold")) << address;
+        EXPECT_EQ(header->font().size(), 9) << address;
+        EXPECT_EQ(header->font().colorIndex(), host::xl::ColorIndexAutomatic) << address;
+        EXPECT_EQ(header->horizontalAlignment(), host::xl::Right) << address;
+        EXPECT_EQ(header->verticalAlignment(), host::xl::Center) << address;
+        EXPECT_TRUE(header->wrapText()) << address;
+    }
+    EXPECT_EQ(sheet.fill(QStringLiteral("B2")), host::xl::ColorIndexNone);
+    EXPECT_NE(sheet.at(QStringLiteral("B2"))->font().fontStyle(), QStringLiteral("Bold"));
+    EXPECT_FALSE(sheet.at(QStringLiteral("J4"))->wrapText());
+
+    generate::setRowHeight(session, QStringLiteral("7:7"), 20);
+    generate::setColumnWidth(session, QStringLiteral("A:A"), 2.71);
+    generate::hideColumns(session, QStringLiteral("J:J"));
+    EXPECT_EQ(sheet.height(7), 20);
+    EXPECT_NE(sheet.height(8), 20);
+    EXPECT_DOUBLE_EQ(sheet.width("A:A"), 2.71);
+    EXPECT_NE(sheet.width("B:B"), 2.71);
+    EXPECT_TRUE(sheet.at(QStringLiteral("J:J"))->hidden());
+    EXPECT_FALSE(sheet.at(QStringLiteral("I:I"))->hidden());
 }
 
 TEST(RegisterLayout, TwoExampleRowsGiveTheWholeSheet) {
     LaidOut sheet;
-    reg::TransactionList list({row("1/1/2013", "1", "", "5000"), row("1/2/2013", "2", "", "55")});
-    generateReport(sheet.session, 1, list);
+    sheet.layOut(reg::TransactionList({row("1/1/2013", "1", "", "5000"), row("1/2/2013", "2", "", "55")}));
 
-    EXPECT_TRUE(sheet.seams.reporter.reports.empty());
-    const auto& s = sheet.sheet();
-    EXPECT_EQ(sheet.hosts.factory.lastCreatedBook->colors.at(43), generate::kPalette[42]);
-    const std::map<int, double> widths{{1, 2.71}, {2, 10.86}, {3, 10.43}, {4, 37.43}, {5, 15.51}, {6, 8},
-                                       {7, 11.14}, {8, 14}, {9, 15}, {10, 15}, {11, 15}};
-    EXPECT_EQ(s.columnWidths, widths);
-    const std::map<int, double> heights{{1, 12}, {2, 30.75}, {3, 7.5}, {4, 19.5}, {5, 3}, {6, 20}, {7, 20}, {8, 20}};
-    EXPECT_EQ(s.rowHeights, heights);
-    EXPECT_EQ(sheet.entry(2, 2), QStringLiteral("Check Register"));
-    EXPECT_TRUE(s.find(2, 9)->merged);
+    EXPECT_TRUE(sheet.seams.reporter.reports.empty()) << sheet.seams.reporter.reports[0].text().toStdString();
+    for (int index = 1; index <= generate::kPaletteSize; ++index)
+        EXPECT_EQ(sheet.engine->activeWorkbook()->color(index), generate::kPalette[size_t(index - 1)]) << index;
+    const std::vector<std::pair<const char*, double>> widths{
+        {"A:A", 2.71}, {"B:B", 10.86}, {"C:C", 10.43}, {"D:D", 37.43}, {"E:E", 15.51}, {"F:F", 8},
+        {"G:G", 11.14}, {"H:H", 14}, {"I:I", 15}, {"J:J", 15}, {"K:K", 15}};
+    for (const auto& [columns, characters] : widths) EXPECT_DOUBLE_EQ(sheet.width(columns), characters) << columns;
+    const std::vector<double> heights{12, 30.75, 7.5, 19.5, 3, 20, 20, 20};  // rows 1 to 8, the one below the data
+    for (int r = 1; r <= 8; ++r) EXPECT_DOUBLE_EQ(sheet.height(r), heights[size_t(r - 1)]) << "row " << r;
+    EXPECT_NE(sheet.height(9), 20);
+
+    // The whole sheet in Arial 10 on the sheet's fill; the title bold 24 across B to I.
+    EXPECT_EQ(sheet.at(QStringLiteral("K20"))->font().name(), QStringLiteral("Arial"));
+    EXPECT_EQ(sheet.at(QStringLiteral("K20"))->font().size(), 10);
+    EXPECT_EQ(sheet.fill(QStringLiteral("K20")), 2);
+    EXPECT_EQ(sheet.value(QStringLiteral("B2")), host::Value(QStringLiteral("Check Register")));
+    EXPECT_TRUE(sheet.mergedAcross(2, 2, 9));
+    EXPECT_EQ(sheet.at(QStringLiteral("B2"))->font().fontStyle(), QStringLiteral("Bold"));
+    EXPECT_EQ(sheet.at(QStringLiteral("B2"))->font().size(), 24);
+
     const QStringList headers{"Date", "Number", "Description Of Transaction", "Category", "Cleared",
                               "Debit (-)", "Credit (+)", "Balance"};
-    for (int c = 2; c <= 9; ++c) {
-        EXPECT_EQ(sheet.entry(4, c), headers[c - 2]);
-        EXPECT_EQ(sheet.fill(4, c), 43);
-        EXPECT_EQ(sheet.fill(5, c), 43);
+    for (char c = 'B'; c <= 'I'; ++c) {
+        const host::RangePtr header = sheet.at(cell(c, 4));
+        EXPECT_EQ(header->value(), host::Value(headers[c - 'B'])) << c;
+        EXPECT_EQ(header->interior().colorIndex(), 43) << c;
+        EXPECT_EQ(header->font().fontStyle(), QStringLiteral("Bold")) << c;
+        EXPECT_EQ(header->horizontalAlignment(), host::xl::Center) << c;
+        EXPECT_EQ(sheet.fill(cell(c, 5)), 43) << c;
     }
-    EXPECT_EQ(sheet.entry(6, 2), QStringLiteral("2013-01-01"));  // a date under every locale
-    EXPECT_EQ(sheet.entry(6, 8), QStringLiteral("5000"));
-    EXPECT_EQ(sheet.entry(7, 8), QStringLiteral("55"));
-    EXPECT_EQ(sheet.entry(6, 9), generate::runningBalanceFormula());
-    EXPECT_EQ(sheet.entry(7, 9), generate::runningBalanceFormula());
-    EXPECT_EQ(sheet.entry(6, 10), generate::runningTotalFormula());
-    EXPECT_EQ(sheet.entry(7, 10), generate::runningTotalFormula());
-    EXPECT_EQ(sheet.entry(8, 10), QString());
-    EXPECT_EQ(sheet.hosts.world->count(QStringLiteral("Columns(J:J).Hidden=True")), 1);
-    for (int c = 2; c <= 8; ++c) {
-        EXPECT_EQ(sheet.fill(6, c), 2);
-        EXPECT_EQ(sheet.fill(7, c), 39);
+
+    EXPECT_EQ(sheet.value(QStringLiteral("B6")), host::Value(serialOf(2013, 1, 1)));  // a date under every locale
+    EXPECT_EQ(sheet.value(QStringLiteral("H6")), host::Value(5000.0));
+    EXPECT_EQ(sheet.value(QStringLiteral("H7")), host::Value(55.0));
+    for (int r = 6; r <= 7; ++r) {
+        EXPECT_EQ(sheet.entry(cell('I', r)), generate::runningBalanceFormula()) << r;
+        EXPECT_EQ(sheet.entry(cell('J', r)), generate::runningTotalFormula()) << r;
     }
-    EXPECT_EQ(sheet.fill(6, 9), 40);
-    EXPECT_EQ(sheet.fill(7, 9), 40);
-    EXPECT_EQ(sheet.fill(8, 2), 0);  // the row under the data keeps the sheet's fill
-    EXPECT_EQ(s.printTitleRows, QStringLiteral("$4:$5"));
-    EXPECT_EQ(s.orientation, 2);
-    // Ends with B6 selected.
-    EXPECT_EQ(sheet.log().last(), QStringLiteral("Range(B6).Select"));
-    EXPECT_TRUE(sheet.log().contains(QStringLiteral("Range(B6:H7).Select")));
-    EXPECT_TRUE(sheet.log().contains(QStringLiteral(
-        "Selection.Sort Key1=$B$6 Order1=1 Key2=$C$6 Order2=1 Header=0 OrderCustom=1 MatchCase=False Orientation=1 "
-        "DataOption1=0")));
+    EXPECT_EQ(sheet.value(QStringLiteral("I7")), host::Value(5055.0));
+    EXPECT_EQ(sheet.entry(QStringLiteral("J8")), QString());
+    EXPECT_TRUE(sheet.at(QStringLiteral("J:J"))->hidden());
+    EXPECT_FALSE(sheet.at(QStringLiteral("I:I"))->hidden());
+    for (char c = 'B'; c <= 'H'; ++c) {
+        EXPECT_EQ(sheet.fill(cell(c, 6)), 2) << c;
+        EXPECT_EQ(sheet.fill(cell(c, 7)), 39) << c;
+    }
+    EXPECT_EQ(sheet.fill(QStringLiteral("I6")), 40);
+    EXPECT_EQ(sheet.fill(QStringLiteral("I7")), 40);
+    EXPECT_EQ(sheet.fill(QStringLiteral("I8")), 2);  // the row under the data keeps the sheet's fill
+    EXPECT_EQ(sheet.fill(QStringLiteral("B8")), 2);
+
+    // The printed page: A4 landscape, one page wide, the header rows on every page.
+    host::PageSetup& page = sheet.engine->activeSheet()->pageSetup();
+    EXPECT_EQ(page.printArea(), QString());
+    EXPECT_DOUBLE_EQ(page.leftMargin(), 50.4);
+    EXPECT_DOUBLE_EQ(page.rightMargin(), 50.4);
+    EXPECT_DOUBLE_EQ(page.topMargin(), 36);
+    EXPECT_DOUBLE_EQ(page.bottomMargin(), 36);
+    EXPECT_DOUBLE_EQ(page.headerMargin(), 0);
+    EXPECT_DOUBLE_EQ(page.footerMargin(), 0);
+    EXPECT_EQ(page.printComments(), host::xl::PrintNoComments);
+    EXPECT_EQ(page.orientation(), host::xl::Landscape);
+    EXPECT_EQ(page.paperSize(), host::xl::PaperA4);
+    EXPECT_TRUE(page.zoomIsOff());
+    EXPECT_EQ(page.fitToPagesWide(), 1);
+    EXPECT_EQ(page.fitToPagesTall(), host::xl::FitAutomatic);
+    EXPECT_EQ(page.printTitleRows(), QStringLiteral("$4:$5"));
+    EXPECT_EQ(sheet.selection(), QStringLiteral("$B$6"));
 }
 
 // Rows of one date are ordered by number; each keeps the fill of its row
 // number in list order.
 TEST(RegisterLayout, UnsortedNumbersOfOneDateAreSortedWithTheirFills) {
     LaidOut sheet;
-    reg::TransactionList list({row("1/1/2013", "30", "1", ""), row("1/1/2013", "10", "2", ""),
-                               row("1/1/2013", "20", "3", "")});
-    generateReport(sheet.session, 1, list);
+    sheet.layOut(reg::TransactionList({row("1/1/2013", "30", "1", ""), row("1/1/2013", "10", "2", ""),
+                                       row("1/1/2013", "20", "3", "")}));
     // Before the sort: row 6 (even) fill 2, row 7 fill 39, row 8 fill 2.
-    EXPECT_EQ(sheet.entry(6, 3), QStringLiteral("10"));
-    EXPECT_EQ(sheet.entry(7, 3), QStringLiteral("20"));
-    EXPECT_EQ(sheet.entry(8, 3), QStringLiteral("30"));
-    EXPECT_EQ(sheet.entry(6, 7), QStringLiteral("2"));
-    EXPECT_EQ(sheet.fill(6, 2), 39);
-    EXPECT_EQ(sheet.fill(7, 2), 2);
-    EXPECT_EQ(sheet.fill(8, 2), 2);
+    EXPECT_EQ(sheet.value(QStringLiteral("C6")), host::Value(10.0));
+    EXPECT_EQ(sheet.value(QStringLiteral("C7")), host::Value(20.0));
+    EXPECT_EQ(sheet.value(QStringLiteral("C8")), host::Value(30.0));
+    EXPECT_EQ(sheet.value(QStringLiteral("G6")), host::Value(2.0));
+    EXPECT_EQ(sheet.fill(QStringLiteral("B6")), 39);
+    EXPECT_EQ(sheet.fill(QStringLiteral("B7")), 2);
+    EXPECT_EQ(sheet.fill(QStringLiteral("B8")), 2);
     // Columns I and J keep their formulas and fill in place.
     for (int r = 6; r <= 8; ++r) {
-        EXPECT_EQ(sheet.fill(r, 9), 40);
-        EXPECT_EQ(sheet.entry(r, 9), generate::runningBalanceFormula());
-        EXPECT_EQ(sheet.entry(r, 10), generate::runningTotalFormula());
+        EXPECT_EQ(sheet.fill(cell('I', r)), 40);
+        EXPECT_EQ(sheet.entry(cell('I', r)), generate::runningBalanceFormula());
+        EXPECT_EQ(sheet.entry(cell('J', r)), generate::runningTotalFormula());
     }
+    EXPECT_EQ(sheet.value(QStringLiteral("I8")), host::Value(-6.0));
 }
 
 // A date that cannot be read goes last, as text, in list order, keeping the
 // fill of its list position; only the dated rows are sorted.
 TEST(RegisterLayout, UnreadableDatesGoLastAsTextInListOrder) {
     LaidOut sheet;
-    reg::TransactionList list({row("someday", "1", "1", ""), row("1/5/2013", "9", "2", ""),
-                               row("=1+1", "", "3", ""), row("1/3/2013", "", "4", "")});
-    generateReport(sheet.session, 1, list);
-    EXPECT_TRUE(sheet.log().contains(QStringLiteral("Range(B6:H7).Select")));
-    const QStringList dates{"2013-01-03", "2013-01-05", "'someday", "'=1+1"};
-    const QStringList debits{"4", "2", "1", "3"};
+    sheet.layOut(reg::TransactionList({row("someday", "1", "1", ""), row("1/5/2013", "9", "2", ""),
+                                       row("=1+1", "", "3", ""), row("1/3/2013", "", "4", "")}));
+    EXPECT_TRUE(sheet.seams.reporter.reports.empty());
+    const std::vector<host::Value> dates{serialOf(2013, 1, 3), serialOf(2013, 1, 5), QStringLiteral("someday"),
+                                         QStringLiteral("=1+1")};
+    const std::vector<double> debits{4, 2, 1, 3};
     const std::vector<int> fills{39, 39, 2, 2};  // list rows 9, 7, 6, 8
     for (int i = 0; i < 4; ++i) {
-        EXPECT_EQ(sheet.entry(6 + i, 2), dates[i]);
-        EXPECT_EQ(sheet.entry(6 + i, 7), debits[i]);
-        EXPECT_EQ(sheet.fill(6 + i, 2), fills[size_t(i)]);
+        EXPECT_EQ(sheet.value(cell('B', 6 + i)), dates[size_t(i)]) << i;
+        EXPECT_EQ(sheet.value(cell('G', 6 + i)), host::Value(debits[size_t(i)])) << i;
+        EXPECT_EQ(sheet.fill(cell('B', 6 + i)), fills[size_t(i)]) << i;
     }
     EXPECT_EQ(generate::dateCellEntry(QString()), QString());
     EXPECT_EQ(generate::dateCellEntry(QStringLiteral("2013-01-03T09:15")), QStringLiteral("2013-01-03T09:15"));
 }
 
-TEST(RegisterLayout, EmptyListStillLaysOutHeaderSortsAnEmptyRangeAndSelectsB6) {
+TEST(RegisterLayout, EmptyListStillLaysOutTheHeaderAndSelectsB6) {
     LaidOut sheet;
-    reg::TransactionList list;
-    generateReport(sheet.session, 1, list);
-    EXPECT_TRUE(sheet.seams.reporter.reports.empty());
-    EXPECT_EQ(sheet.hosts.world->count(QStringLiteral("Rows(7:7)")), 0);
-    EXPECT_EQ(sheet.sheet().rowHeights.at(6), 20);
-    EXPECT_EQ(sheet.entry(4, 9), QStringLiteral("Balance"));
-    EXPECT_EQ(sheet.entry(6, 2), QString());
-    EXPECT_TRUE(sheet.log().contains(QStringLiteral("Range(B6:H5).Select")));
-    EXPECT_EQ(sheet.hosts.world->count(QStringLiteral("Selection.Sort")), 1);
-    EXPECT_EQ(sheet.log().last(), QStringLiteral("Range(B6).Select"));
+    sheet.layOut(reg::TransactionList());
+    EXPECT_TRUE(sheet.seams.reporter.reports.empty()) << sheet.seams.reporter.reports[0].text().toStdString();
+    EXPECT_EQ(sheet.height(6), 20);
+    EXPECT_NE(sheet.height(7), 20);
+    EXPECT_EQ(sheet.value(QStringLiteral("I4")), host::Value(QStringLiteral("Balance")));
+    // The sort of no rows leaves the header's last row and the empty first row as they were.
+    for (char c = 'B'; c <= 'H'; ++c) {
+        EXPECT_EQ(sheet.fill(cell(c, 5)), 43) << c;
+        EXPECT_EQ(sheet.value(cell(c, 6)), host::Value()) << c;
+    }
+    EXPECT_EQ(sheet.fill(QStringLiteral("B6")), 2);
+    EXPECT_EQ(sheet.selection(), QStringLiteral("$B$6"));
 }
 
-TEST(RegisterLayout, OutlinesOnlyNameTheEdges) {
-    LaidOut sheet;
-    reg::TransactionList list({row("d", "1", "", "5")});
-    generateReport(sheet.session, 1, list);
-    const int header = sheet.log().indexOf(QStringLiteral("Range(B4:I5).Select"));
-    ASSERT_GE(header, 0);
-    EXPECT_EQ(sheet.log().mid(header, 12), (QStringList{
-        "Range(B4:I5).Select", "Selection.Borders(7)", "Selection.Borders(8)", "Selection.Borders(9)",
-        "Selection.Borders(10)", "Selection.Borders(11)",
-        "Range(B6:I6).Select", "Selection.Borders(7)", "Selection.Borders(8)", "Selection.Borders(9)",
-        "Selection.Borders(10)", "Selection.Borders(12)"}));
-    EXPECT_EQ(sheet.log()[header + 12], QStringLiteral("Selection.Borders(11)"));
-}
-
-TEST(RegisterLayout, MoreThan32767TransactionsAreAllWritten) {
+// Past the 32,767 a 16-bit count holds: every row is written and sorted.
+TEST(RegisterLayout, MoreThan32767TransactionsAreAllWrittenAndSorted) {
     LaidOut sheet;
     std::vector<reg::Transaction> rows(32768, row("1/1/2020", "7", "1", ""));
-    rows.back()[reg::Number] = QStringLiteral("8");
-    generateReport(sheet.session, 1, reg::TransactionList(rows));
+    rows.front()[reg::Number] = QStringLiteral("8");
+    sheet.layOut(reg::TransactionList(rows));
     EXPECT_TRUE(sheet.seams.reporter.reports.empty());
-    EXPECT_EQ(sheet.entry(32773, 3), QStringLiteral("8"));
-    EXPECT_EQ(sheet.entry(32773, 9), generate::runningBalanceFormula());
-    EXPECT_EQ(sheet.sheet().rowHeights.at(32774), 20);
-    EXPECT_TRUE(sheet.log().contains(QStringLiteral("Range(B6:H32773).Select")));
+    EXPECT_EQ(sheet.value(QStringLiteral("C6")), host::Value(7.0));
+    EXPECT_EQ(sheet.value(QStringLiteral("C32773")), host::Value(8.0));
+    EXPECT_EQ(sheet.entry(QStringLiteral("I32773")), generate::runningBalanceFormula());
+    EXPECT_EQ(sheet.value(QStringLiteral("I32773")), host::Value(-32768.0));
+    EXPECT_EQ(sheet.height(32774), 20);
+    // The fills moved with the rows: list row 1 was written in row 6 (even), list row 2 in row 7.
+    EXPECT_EQ(sheet.fill(QStringLiteral("B32773")), 2);
+    EXPECT_EQ(sheet.fill(QStringLiteral("B6")), 39);
 }
 
 TEST(RegisterLayout, AFailingStepIsReportedAtItsLineAndTheLayoutGoesOn) {
-    LaidOut sheet;
-    // The host refuses row heights of data rows, one fill of the banding and the sort.
-    sheet.hosts.world->failOn = {QStringLiteral("Rows(7:7)"), QStringLiteral("Range($B$6:$H$6)"),
-                                 QStringLiteral("Selection.Sort"), QStringLiteral("FormulaR1C1=Category")};
-    reg::TransactionList list({row("d", "1", "", "5"), row("d", "2", "", "6")});
-    generateReport(sheet.session, 1, list);
+    // The host refuses a data row's height, one fill of the banding, the sort and one header.
+    LaidOut sheet({QStringLiteral("Rows(7:7)"), QStringLiteral("Range($B$6:$H$6)"), QStringLiteral("Sort"),
+                   QStringLiteral("FormulaR1C1=Category")});
+    sheet.layOut(reg::TransactionList({row("1/2/2013", "2", "", "6"), row("1/1/2013", "1", "", "5")}));
     EXPECT_EQ(sheet.seams.reporter.lines(), (std::vector<int>{154, 186, 232, 272}));
+    ASSERT_FALSE(sheet.seams.reporter.reports.empty());
     EXPECT_EQ(sheet.seams.reporter.reports[0].location, QStringLiteral("in Tarnwick2021/08/31.CheckRegister.GenerateReport "));
-    // The header failed inside WriteCell: its remaining operations are skipped, the next line runs.
-    EXPECT_EQ(sheet.entry(4, 6), QStringLiteral("Cleared"));
-    EXPECT_EQ(sheet.log().last(), QStringLiteral("Range(B6).Select"));
+    // Each failure undid only its own step; the steps after it ran.
+    EXPECT_NE(sheet.height(7), 20);
+    EXPECT_EQ(sheet.height(8), 20);
+    EXPECT_EQ(sheet.value(QStringLiteral("E4")), host::Value());  // the refused header, yet filled
+    EXPECT_EQ(sheet.fill(QStringLiteral("E4")), 43);
+    EXPECT_EQ(sheet.value(QStringLiteral("F4")), host::Value(QStringLiteral("Cleared")));
+    EXPECT_EQ(sheet.fill(QStringLiteral("B7")), 39);
+    EXPECT_EQ(sheet.value(QStringLiteral("C6")), host::Value(2.0));  // unsorted
+    EXPECT_EQ(sheet.value(QStringLiteral("H7")), host::Value(5.0));
+    EXPECT_EQ(sheet.selection(), QStringLiteral("$B$6"));
 }
 
 TEST(RegisterLayout, NoHostMeansEveryStepReportsItsOwnBox) {
     testsupport::SeamGuard seams;
-    fakehost::FactoryGuard hosts;
     generateReport(host::HostSession{}, 1, reg::TransactionList({row("d", "1", "", "5")}));
     const auto lines = seams.reporter.lines();
+    ASSERT_FALSE(lines.empty());
     EXPECT_EQ(std::count(lines.begin(), lines.end(), 102), 56);
     EXPECT_EQ(lines.back(), 276);
     EXPECT_EQ(std::count(lines.begin(), lines.end(), 264), 1);

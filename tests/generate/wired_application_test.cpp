@@ -13,6 +13,7 @@
 
 #include "app/wiring.h"
 #include "engine/embedded/embedded_host.h"
+#include "tests/support/xls_files.h"
 #include "host/host_factory.h"
 #include "preview/form2.h"
 #include "tests/host/fake_host.h"
@@ -26,7 +27,7 @@ class EngineWithRunningHost final : public host::HostFactory {
 public:
     host::ApplicationPtr create() override { return engine_.create(); }
     host::ApplicationPtr attachRunning() override { return running.attachRunning(); }
-    engine::EmbeddedHostFactory engine_;
+    engine::EmbeddedHostFactory engine_{testsupport::xlsFiles()};
     fakehost::FakeFactory running{std::make_shared<fakehost::FakeWorld>()};
 };
 

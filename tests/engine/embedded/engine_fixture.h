@@ -8,6 +8,7 @@
 #include <ostream>
 
 #include "engine/embedded/embedded_host.h"
+#include "tests/support/xls_files.h"
 
 // Readable failure messages for Qt texts.
 inline void PrintTo(const QString& text, std::ostream* out) { *out << '"' << text.toStdString() << '"'; }
@@ -32,7 +33,7 @@ namespace brevanta::testsupport {
 
 class EngineTest : public ::testing::Test {
 protected:
-    EngineTest() : app(engine::createEmbeddedApplication()), book(app->workbooks().add()) {}
+    EngineTest() : app(engine::createEmbeddedApplication(testsupport::xlsFiles())), book(app->workbooks().add()) {}
 
     model::Sheet& sheet() { return engine::sheetModel(*app->activeSheet()).sheet; }
     model::Workbook& workbookModel() { return engine::sheetModel(*app->activeSheet()).workbook; }

@@ -10,7 +10,7 @@ using namespace brevanta;
 using testsupport::EngineTest;
 
 TEST(EmbeddedHost, FactoryCreatesFreshHiddenInstancesAndNeverAttaches) {
-    engine::EmbeddedHostFactory factory;
+    engine::EmbeddedHostFactory factory{testsupport::xlsFiles()};
     EXPECT_EQ(factory.attachRunning(), nullptr);
     auto first = factory.create();
     auto second = factory.create();
@@ -24,7 +24,7 @@ TEST(EmbeddedHost, FactoryCreatesFreshHiddenInstancesAndNeverAttaches) {
 }
 
 TEST(EmbeddedHost, DriverSettingsAreStoredAndValidated) {
-    auto app = engine::createEmbeddedApplication();
+    auto app = engine::createEmbeddedApplication(testsupport::xlsFiles());
     app->setVisible(false);
     app->setScreenUpdating(false);
     app->setDisplayAlerts(false);
@@ -234,7 +234,7 @@ TEST_F(EngineTest, SavedWorkbookOpensInASecondInstanceAsTheActiveWorkbook) {
     book->close();
     app->quit();
 
-    auto second = engine::createEmbeddedApplication();
+    auto second = engine::createEmbeddedApplication(testsupport::xlsFiles());
     second->workbooks().open(path);
     auto opened = second->workbooks().item(second->workbooks().count());
     EXPECT_EQ(opened->fullName(), path);
@@ -260,7 +260,7 @@ TEST_F(EngineTest, AnOpenedWorkbookShowsItsSavedResultsUntilSomethingChanges) {
     model.sheets[0]->find(1, 0)->value = 99.0;
     xls::writeWorkbook(model, path);
 
-    auto reader = engine::createEmbeddedApplication();
+    auto reader = engine::createEmbeddedApplication(testsupport::xlsFiles());
     reader->workbooks().open(path);
     EXPECT_EQ(reader->range(QStringLiteral("A2"))->value(), host::Value(99.0));
     reader->range(QStringLiteral("A1"))->select();

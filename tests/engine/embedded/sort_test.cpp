@@ -120,7 +120,7 @@ TEST_F(SortTest, HeaderRuleAndTheEmptyRegistersReversedRange) {
     EXPECT_EQ(column(u'C', 6, 8), QStringList({"Number", "1", "9"}));
 
     // B6:H5 with no transactions: nothing moves and nothing fails.
-    auto fresh = engine::createEmbeddedApplication();
+    auto fresh = engine::createEmbeddedApplication(testsupport::xlsFiles());
     fresh->workbooks().add();
     fresh->range(QStringLiteral("$B$5:$I$5"))->interior().setColorIndex(43);
     fresh->range(QStringLiteral("B6:H5"))->select();

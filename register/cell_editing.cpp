@@ -1,6 +1,5 @@
 #include "register/cell_editing.h"
 
-#include <QDateEdit>
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QLineEdit>
@@ -10,7 +9,7 @@
 #include "frame/prompter.h"
 #include "ledger/amounts.h"
 #include "ledger/dates.h"
-#include "register/date_text.h"
+#include "register/date_cell_editor.h"
 #include "register/transaction_source.h"
 #include "register/whole_characters.h"
 #include "statements/statement_values.h"
@@ -39,12 +38,7 @@ bool CellEditing::edit(QTreeWidgetItem* row, int column) {
     list_->scrollToItem(row);
     QWidget* editor = nullptr;
     if (column == Date) {
-        auto* dateEditor = new QDateEdit(list_->viewport());
-        dateEditor->setDisplayFormat(shortDateFormatWithFullYear());
-        const auto date = ledger::readDate(row->text(Date));
-        dateEditor->setDate(date ? date->date : QDate::currentDate());
-        dateEditor->setProperty("originalDate", dateEditor->date());
-        editor = dateEditor;
+        editor = new DateCellEditor(row->text(Date), list_->viewport());
     } else {
         auto* lineEditor = new QLineEdit(list_->viewport());
         limitToWholeCharacters(lineEditor);
@@ -55,22 +49,20 @@ bool CellEditing::edit(QTreeWidgetItem* row, int column) {
     editor->setObjectName(QStringLiteral("CellEditor"));
     const QRect rowArea = list_->visualItemRect(row);
     QHeaderView* header = list_->header();
-    editor->setGeometry(header->sectionViewportPosition(column), rowArea.top(), header->sectionSize(column),
+    // As wide as its text needs, when the column is narrower.
+    editor->setGeometry(header->sectionViewportPosition(column), rowArea.top(),
+                        qMax(header->sectionSize(column), editor->sizeHint().width()),
                         qMax(rowArea.height(), editor->sizeHint().height()));
     editor->installEventFilter(this);
     for (QObject* child : editor->findChildren<QObject*>()) child->installEventFilter(this);
     editor_ = editor;
     editor->show();
     editor->setFocus(Qt::OtherFocusReason);
+    if (auto* dateEditor = qobject_cast<DateCellEditor*>(editor)) dateEditor->selectWholeText();
     return true;
 }
 
 QString CellEditing::editedText() const {
-    if (auto* dateEditor = qobject_cast<QDateEdit*>(editor_.data())) {
-        // An untouched date keeps its text as it was (with a time of day, say).
-        if (dateEditor->date() == dateEditor->property("originalDate").toDate()) return row_->text(Date);
-        return ledger::storedDateText(dateEditor->date());
-    }
     return static_cast<QLineEdit*>(editor_.data())->text();
 }
 
@@ -80,7 +72,8 @@ bool CellEditing::commit() {
         close();
         return false;
     }
-    const CellText result = acceptCellText(column_, editedText());
+    auto* dateEditor = qobject_cast<DateCellEditor*>(editor_.data());
+    const CellText result = dateEditor ? dateEditor->cellText() : acceptCellText(column_, editedText());
     if (!result.accepted) {
         prompting_ = true;
         frame::prompter().message(frame::appTitle(), result.reason, frame::Buttons::Ok, frame::Icon::Warning);

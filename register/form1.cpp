@@ -28,6 +28,7 @@
 #include "register/cell_editing.h"
 #include "register/cursor_file.h"
 #include "register/date_text.h"
+#include "register/date_picker.h"
 #include "register/list_rescue.h"
 #include "register/list_menu.h"
 #include "register/program_icon.h"
@@ -109,10 +110,7 @@ Form1::Form1(QWidget* parent) : QWidget(parent), rows_(nullptr) {
                    Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint);
     setFixedSize(qRound(9480 / kTwipsPerPixel), qRound(9165 / kTwipsPerPixel));
     setFont(windowFont());
-    QPalette white = palette();
-    white.setColor(QPalette::Window, Qt::white);
-    white.setColor(QPalette::Base, Qt::white);
-    setPalette(white);
+    frame::useWindowColours(this);
     setAutoFillBackground(true);
 
     buildControls();
@@ -164,10 +162,8 @@ void Form1::buildControls() {
     QGroupBox* entry = Frame1[0] = frame(0, "Add A Transaction");
     place(entry, 120, 1080, 9240, 4380);
     place(label(entry, 4, "Date:"), 240, 375, 2355, 225);
-    dtpDate = new QDateEdit(entry);
+    dtpDate = new DatePicker(entry);
     dtpDate->setObjectName(QStringLiteral("dtpDate"));
-    dtpDate->setCalendarPopup(true);
-    dtpDate->setDisplayFormat(QLocale().dateFormat(QLocale::LongFormat));
     place(dtpDate, 2640, 315, 6330, 375);
     place(label(entry, 0, "Number:"), 240, 880, 2400, 225);
     txtNumber = textBox(entry, "txtNumber");

@@ -30,6 +30,11 @@ bool ScriptedPrompter::messageOffering(const QString& title, const QString& text
     return answer == frame::Answer::Yes;
 }
 
+void ScriptedPrompter::messageWithDetails(const QString& title, const QString& text, const QString& details,
+                                          frame::Icon icon) {
+    messages.push_back({title, text, frame::Buttons::Ok, icon, {}, details});
+}
+
 bool ScriptedPrompter::printDialog(QPrinter&) {
     ++printDialogs;
     if (printAnswers.empty()) return false;

@@ -9,6 +9,7 @@
 #include "host/host_factory.h"
 #include "preview/form2.h"
 #include "register/form1.h"
+#include "register/main_menu.h"
 
 namespace brevanta::app {
 
@@ -64,6 +65,7 @@ ProgramWindows& wireApplication(reg::Form1& form1) {
     if (!host::hostFactory()) host::setHostFactory(&embeddedHosts);
 
     auto* windows = new ProgramWindows(form1);  // owned by form1
+    new reg::MainMenu(form1, nullptr);          // owned by form1; no undo stack yet
 
     reg::Form1::Hooks hooks;
     // The palette is a constant table (generate/palette.h): start-up has

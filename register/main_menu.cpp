@@ -1,0 +1,177 @@
+#include "register/main_menu.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QKeyEvent>
+#include <QMenu>
+#include <QMenuBar>
+#include <QTreeWidget>
+#include <QUndoStack>
+
+#include "frame/app_title.h"
+#include "frame/prompter.h"
+#include "register/balance_glance.h"
+#include "register/control_tips.h"
+#include "register/form1.h"
+#include "register/list_menu.h"
+
+namespace brevanta::reg {
+namespace {
+
+QAction* addItem(QMenu* menu, const QString& text, const QKeySequence& keys, const QString& tip) {
+    QAction* action = menu->addAction(text);
+    if (!keys.isEmpty()) action->setShortcut(keys);
+    action->setStatusTip(tip);
+    action->setToolTip(tip);
+    return action;
+}
+
+// The list's own menu and editing, made with the window.
+ListMenu& listMenuOf(Form1& form) {
+    auto* listMenu = form.findChild<ListMenu*>(QString(), Qt::FindDirectChildrenOnly);
+    Q_ASSERT(listMenu);
+    return *listMenu;
+}
+
+}  // namespace
+
+MainMenu::MainMenu(Form1& form, QUndoStack* undoStack) : QObject(&form), form_(form) {
+    setObjectName(QStringLiteral("MainMenu"));
+    bar_ = new QMenuBar(&form_);
+    bar_->setObjectName(QStringLiteral("MenuBar"));
+    buildFile();
+    buildEdit(undoStack);
+    buildHelp();
+    balance_ = new BalanceGlance(form_, bar_);
+    bar_->setCornerWidget(balance_, Qt::TopRightCorner);
+    giveControlTips(form_);
+    placeAboveControls();
+}
+
+void MainMenu::buildFile() {
+    QMenu* file = bar_->addMenu(QStringLiteral("&File"));
+    file->setToolTipsVisible(true);
+    ListMenu& listMenu = listMenuOf(form_);
+    importAction = addItem(file, QStringLiteral("&Import Bank Statement…"), QKeySequence(Qt::CTRL | Qt::Key_I),
+                           QStringLiteral("Add the transactions of an OFX, QFX, QIF or bank CSV statement to the "
+                                          "list, marking those already there cleared"));
+    connect(importAction, &QAction::triggered, &listMenu, &ListMenu::importBankStatement);
+    exportAction = addItem(file, QStringLiteral("&Export List as CSV…"), {},
+                           QStringLiteral("Save the list as a CSV file that spreadsheets and this program read back"));
+    connect(exportAction, &QAction::triggered, &listMenu, &ListMenu::exportListAsCsv);
+    file->addSeparator();
+    quitAction = addItem(file, QStringLiteral("&Quit"), QKeySequence(Qt::CTRL | Qt::Key_Q),
+                         QStringLiteral("Keep the list for next time and close the program"));
+    quitAction->setMenuRole(QAction::QuitRole);
+    connect(quitAction, &QAction::triggered, &form_, &QWidget::close);
+}
+
+void MainMenu::buildEdit(QUndoStack* undoStack) {
+    QMenu* edit = bar_->addMenu(QStringLiteral("&Edit"));
+    edit->setToolTipsVisible(true);
+    if (undoStack) {
+        // Their texts name what they undo and redo, and they are enabled only when there is something.
+        undoAction = undoStack->createUndoAction(edit, QStringLiteral("&Undo"));
+        redoAction = undoStack->createRedoAction(edit, QStringLiteral("&Redo"));
+    } else {
+        undoAction = new QAction(QStringLiteral("&Undo"), edit);
+        redoAction = new QAction(QStringLiteral("&Redo"), edit);
+        undoAction->setEnabled(false);
+        redoAction->setEnabled(false);
+    }
+    undoAction->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Z));
+    redoAction->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z));
+    for (QAction* action : {undoAction, redoAction}) {
+        const QString tip = action == undoAction ? QStringLiteral("Take back the last change to the list")
+                                                 : QStringLiteral("Make again the change last taken back");
+        action->setStatusTip(tip);
+        action->setToolTip(tip);
+        edit->addAction(action);
+    }
+    edit->addSeparator();
+    editCellAction = addItem(edit, QStringLiteral("Edit &Cell"), QKeySequence(Qt::Key_F2),
+                             QStringLiteral("Edit the selected field of the list where it stands; Return keeps the "
+                                            "change, Esc drops it"));
+    connect(editCellAction, &QAction::triggered, this, &MainMenu::editCell);
+    deleteAction = addItem(edit, QStringLiteral("&Delete Transaction"), QKeySequence(QKeySequence::Delete),
+                           QStringLiteral("Delete the selected transaction"));
+    connect(deleteAction, &QAction::triggered, &form_, &Form1::PushButton1_Click);
+    // F2 and Del belong to the list: in an entry field they stay the field's.
+    for (QAction* action : {editCellAction, deleteAction}) {
+        action->setShortcutContext(Qt::WidgetShortcut);
+        form_.ListView1->addAction(action);
+    }
+    addAction = addItem(edit, QStringLiteral("&Add Transaction"), {},
+                        QStringLiteral("Add the entry fields to the list, as Return in a field does"));
+    connect(addAction, &QAction::triggered, &form_, &Form1::PushButton2_Click);
+}
+
+void MainMenu::buildHelp() {
+    QMenu* help = bar_->addMenu(QStringLiteral("&Help"));
+    help->setToolTipsVisible(true);
+    shortcutsAction = addItem(help, QStringLiteral("&Keyboard Shortcuts"), {},
+                              QStringLiteral("Every key of this window"));
+    connect(shortcutsAction, &QAction::triggered, this, &MainMenu::showShortcuts);
+    aboutAction = addItem(help, QStringLiteral("&About Brevanta"), {},
+                          QStringLiteral("What this program is, and its version"));
+    aboutAction->setMenuRole(QAction::AboutRole);
+    connect(aboutAction, &QAction::triggered, this, &MainMenu::showAbout);
+}
+
+// The bar goes above the controls: the window grows by its height and every
+// control moves down by as much, so the area below the bar is the window
+// as it was.
+void MainMenu::placeAboveControls() {
+    if (bar_->isNativeMenuBar()) return;  // the system shows it outside the window
+    barHeight_ = bar_->sizeHint().height();
+    const QSize client = form_.size();
+    for (QWidget* control : form_.findChildren<QWidget*>(QString(), Qt::FindDirectChildrenOnly))
+        if (control != bar_ && !control->isWindow()) control->move(control->pos() + QPoint(0, barHeight_));
+    bar_->setGeometry(0, 0, client.width(), barHeight_);
+    form_.setFixedSize(client.width(), client.height() + barHeight_);
+}
+
+void MainMenu::editCell() {
+    // As F2 in the list: the list's own editing opens the editor.
+    QKeyEvent press(QEvent::KeyPress, Qt::Key_F2, Qt::NoModifier);
+    QApplication::sendEvent(form_.ListView1, &press);
+}
+
+QString MainMenu::shortcutsText() {
+    return QStringLiteral(
+        "Anywhere in the window:\n"
+        "  Ctrl+I\tImport a bank statement\n"
+        "  Ctrl+Q\tQuit (the list is kept)\n"
+        "  Ctrl+Z\tUndo the last change to the list\n"
+        "  Ctrl+Shift+Z\tRedo\n"
+        "  Tab, Shift+Tab\tNext and previous control\n"
+        "\n"
+        "In the entry fields:\n"
+        "  Return\tAdd the transaction\n"
+        "  Up, Down\tStep the part of the date the cursor is in\n"
+        "  Left, Right\tMove between the parts of the date\n"
+        "  Letters\tPick a month by name in the date (\"o\" October, \"jul\" July)\n"
+        "  Alt+Down\tOpen the calendar\n"
+        "\n"
+        "In the list:\n"
+        "  F2 or double-click\tEdit the field (Return keeps, Esc drops)\n"
+        "  Del\tDelete the selected transaction\n"
+        "  Menu key or right-click\tImport, Export List as CSV, Undo Import");
+}
+
+void MainMenu::showShortcuts() {
+    frame::prompter().message(frame::appTitle() + QStringLiteral(" – Keyboard Shortcuts"), shortcutsText(),
+                              frame::Buttons::Ok, frame::Icon::None);
+}
+
+void MainMenu::showAbout() {
+    frame::prompter().message(
+        QStringLiteral("About ") + frame::appTitle(),
+        QStringLiteral("%1 %2\n\nKeeps a checkbook register: type or import your transactions, and it lays them "
+                       "out as a formatted Check Register workbook you can save as .xls or .xlsx, print or "
+                       "export as PDF.")
+            .arg(QString::fromLatin1(frame::kProductTitle), QStringLiteral(BREVANTA_VERSION)),
+        frame::Buttons::Ok, frame::Icon::None);
+}
+
+}  // namespace brevanta::reg

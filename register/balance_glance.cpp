@@ -1,5 +1,7 @@
 #include "register/balance_glance.h"
 
+#include <QCoreApplication>
+#include <QResizeEvent>
 #include <QTimer>
 
 #include "register/form1.h"
@@ -40,6 +42,13 @@ void BalanceGlance::refresh() {
     pending_ = false;
     totals_ = ledger::registerTotals(totalsRows(form_.transactions()), locale());
     setText(ledger::totalsText(totals_, locale()));
+    // The bar gives its corner the room the text now needs.
+    updateGeometry();
+    if (QWidget* bar = parentWidget()) {
+        resize(sizeHint());
+        QResizeEvent relayout(bar->size(), bar->size());
+        QCoreApplication::sendEvent(bar, &relayout);
+    }
 }
 
 }  // namespace brevanta::reg

@@ -5,6 +5,7 @@
 #include <QKeyEvent>
 #include <QMenu>
 #include <QMenuBar>
+#include <QScopeGuard>
 #include <QTreeWidget>
 #include <QUndoStack>
 
@@ -132,7 +133,10 @@ void MainMenu::placeAboveControls() {
 }
 
 void MainMenu::editCell() {
-    // As F2 in the list: the list's own editing opens the editor.
+    // As F2 in the list: the list's own editing opens the editor. The key
+    // would come back here as this action's shortcut while it is enabled.
+    editCellAction->setEnabled(false);
+    const auto enable = qScopeGuard([this] { editCellAction->setEnabled(true); });
     QKeyEvent press(QEvent::KeyPress, Qt::Key_F2, Qt::NoModifier);
     QApplication::sendEvent(form_.ListView1, &press);
 }

@@ -1,5 +1,6 @@
 #include "ledger/register_totals.h"
 
+#include <QHash>
 #include <algorithm>
 #include <optional>
 
@@ -41,11 +42,18 @@ std::vector<int> timeOrder(const std::vector<TotalsRow>& rows, const QLocale& lo
     };
     std::vector<Dated> dated;
     std::vector<int> undated;
+    // Many rows share a date text: each is read once.
+    QHash<QString, QDateTime> read;
     for (int position = 0; position < int(rows.size()); ++position) {
-        const auto date = readDate(rows[size_t(position)].date, locale);
-        if (date)
-            dated.push_back({position, QDateTime(date->date, date->time.isValid() ? date->time : QTime(0, 0)),
-                             numberKey(rows[size_t(position)].number)});
+        const QString& text = rows[size_t(position)].date;
+        auto known = read.constFind(text);
+        if (known == read.constEnd()) {
+            const auto date = readDate(text, locale);
+            known = read.insert(text, date ? QDateTime(date->date, date->time.isValid() ? date->time : QTime(0, 0))
+                                           : QDateTime());
+        }
+        if (known->isValid())
+            dated.push_back({position, *known, numberKey(rows[size_t(position)].number)});
         else
             undated.push_back(position);
     }

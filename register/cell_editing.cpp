@@ -49,10 +49,11 @@ bool CellEditing::edit(QTreeWidgetItem* row, int column) {
     editor->setObjectName(QStringLiteral("CellEditor"));
     const QRect rowArea = list_->visualItemRect(row);
     QHeaderView* header = list_->header();
-    // As wide as its text needs, when the column is narrower.
-    editor->setGeometry(header->sectionViewportPosition(column), rowArea.top(),
-                        qMax(header->sectionSize(column), editor->sizeHint().width()),
-                        qMax(rowArea.height(), editor->sizeHint().height()));
+    // As wide as its text needs when the column is narrower, and moved left
+    // as far as it takes to stay in view.
+    const int width = qMax(header->sectionSize(column), editor->sizeHint().width());
+    const int left = qMax(0, qMin(header->sectionViewportPosition(column), list_->viewport()->width() - width));
+    editor->setGeometry(left, rowArea.top(), width, qMax(rowArea.height(), editor->sizeHint().height()));
     editor->installEventFilter(this);
     for (QObject* child : editor->findChildren<QObject*>()) child->installEventFilter(this);
     editor_ = editor;

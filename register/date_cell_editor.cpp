@@ -32,7 +32,8 @@ void DateCellEditor::keyPressEvent(QKeyEvent* event) {
     const QString text = event->text();
     const bool printable = !text.isEmpty() && text.at(0).isPrint();
     const QLineEdit* line = lineEdit();
-    if (!typedOver_ && printable && line->hasSelectedText() && line->selectedText() == line->text())
+    if (!typedOver_ && (printable || event->matches(QKeySequence::Paste)) && line->hasSelectedText() &&
+        line->selectedText() == line->text())
         typedOver_ = true;
     if (typedOver_ && event->key() != Qt::Key_Up && event->key() != Qt::Key_Down) {
         // Plain text editing, past the picker's sections.

@@ -1,7 +1,7 @@
 #pragma once
 // The editor of a Date in the list: a date picker in the locale's short
 // format with a four-digit year, whose text may also be typed over whole.
-// Once the whole text is selected and a character typed, the editor takes
+// Once the whole text is selected and a character typed (or a text pasted), the editor takes
 // free text, read on Enter by the register's one date reader
 // (ledger/dates.h): ISO "2026-01-03" as well as the locale's "1/3/2026".
 

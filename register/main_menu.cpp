@@ -40,6 +40,9 @@ MainMenu::MainMenu(Form1& form, QUndoStack* undoStack) : QObject(&form), form_(f
     setObjectName(QStringLiteral("MainMenu"));
     bar_ = new QMenuBar(&form_);
     bar_->setObjectName(QStringLiteral("MenuBar"));
+    QFont regular = bar_->font();  // the window's font, without the bold of its captions
+    regular.setBold(false);
+    bar_->setFont(regular);
     buildFile();
     buildEdit(undoStack);
     buildHelp();

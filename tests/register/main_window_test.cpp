@@ -82,6 +82,7 @@ TEST_F(MainWindow, InPlaceDateEditorIsWideEnoughAndReadsIsoAndLocaleDates) {
         EXPECT_NE(editor, nullptr);
         if (!editor) return;
         EXPECT_GE(editor->width(), editor->sizeHint().width());
+        EXPECT_TRUE(form->ListView1->viewport()->rect().contains(editor->geometry()));
         QTest::keyClicks(editor, QLatin1String(text));
         QTest::keyClick(editor, Qt::Key_Return);
     };

@@ -144,26 +144,46 @@ void MainMenu::editCell() {
     QApplication::sendEvent(form_.ListView1, &press);
 }
 
+namespace {
+
+struct KeyRow {
+    const char* keys;
+    const char* does;
+};
+struct KeyGroup {
+    const char* where;
+    std::initializer_list<KeyRow> rows;
+};
+
+}  // namespace
+
 QString MainMenu::shortcutsText() {
-    return QStringLiteral(
-        "Anywhere in the window:\n"
-        "  Ctrl+I\tImport a bank statement\n"
-        "  Ctrl+Q\tQuit (the list is kept)\n"
-        "  Ctrl+Z\tUndo the last change to the list\n"
-        "  Ctrl+Shift+Z\tRedo\n"
-        "  Tab, Shift+Tab\tNext and previous control\n"
-        "\n"
-        "In the entry fields:\n"
-        "  Return\tAdd the transaction\n"
-        "  Up, Down\tStep the part of the date the cursor is in\n"
-        "  Left, Right\tMove between the parts of the date\n"
-        "  Letters\tPick a month by name in the date (\"o\" October, \"jul\" July)\n"
-        "  Alt+Down\tOpen the calendar\n"
-        "\n"
-        "In the list:\n"
-        "  F2 or double-click\tEdit the field (Return keeps, Esc drops)\n"
-        "  Del\tDelete the selected transaction\n"
-        "  Menu key or right-click\tImport, Export List as CSV, Undo Import");
+    static const KeyGroup groups[] = {
+        {"Anywhere in the window",
+         {{"Ctrl+I", "Import a bank statement"},
+          {"Ctrl+Q", "Quit (the list is kept)"},
+          {"Ctrl+Z", "Undo the last change to the list"},
+          {"Ctrl+Shift+Z", "Redo"},
+          {"Tab, Shift+Tab", "Next and previous control"}}},
+        {"In the entry fields",
+         {{"Return", "Add the transaction"},
+          {"Up, Down", "Step the part of the date the cursor is in"},
+          {"Left, Right", "Move between the parts of the date"},
+          {"Letters", "Pick a month by name in the date (\"o\" October, \"jul\" July)"},
+          {"Alt+Down", "Open the calendar"}}},
+        {"In the list",
+         {{"F2, double-click", "Edit the field (Return keeps, Esc drops)"},
+          {"Del", "Delete the selected transaction"},
+          {"Menu key, right-click", "Import, Export List as CSV, Undo Import"}}},
+    };
+    QString text = QStringLiteral("<table cellspacing=\"2\">");
+    for (const KeyGroup& group : groups) {
+        text += QStringLiteral("<tr><td colspan=\"2\"><b>%1</b></td></tr>").arg(QLatin1String(group.where));
+        for (const KeyRow& row : group.rows)
+            text += QStringLiteral("<tr><td>%1&nbsp;&nbsp;</td><td>%2</td></tr>")
+                        .arg(QLatin1String(row.keys), QString::fromUtf8(row.does).toHtmlEscaped());
+    }
+    return text + QStringLiteral("</table>");
 }
 
 void MainMenu::showShortcuts() {

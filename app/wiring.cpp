@@ -10,6 +10,7 @@
 #include "preview/form2.h"
 #include "register/form1.h"
 #include "xls/xls_file.h"
+#include "register/main_menu.h"
 
 namespace brevanta::app {
 
@@ -67,6 +68,7 @@ ProgramWindows& wireApplication(reg::Form1& form1) {
     if (!host::hostFactory()) host::setHostFactory(&embeddedHosts);
 
     auto* windows = new ProgramWindows(form1);  // owned by form1
+    new reg::MainMenu(form1);                   // owned by form1
 
     reg::Form1::Hooks hooks;
     // The palette is a constant table (generate/palette.h): start-up has

@@ -62,7 +62,14 @@ public:
     }
 
     QStringList openFileNames(const OpenDialogRequest& request) override {
-        return QFileDialog::getOpenFileNames(dialogParent(), request.title, QString(), request.filter);
+        return QFileDialog::getOpenFileNames(dialogParent(), request.title, request.folder, request.filter);
+    }
+
+    void messageWithDetails(const QString& title, const QString& text, const QString& details, Icon icon) override {
+        QMessageBox box(icon == Icon::Warning ? QMessageBox::Warning : QMessageBox::NoIcon, title, text,
+                        QMessageBox::Ok, dialogParent());
+        box.setDetailedText(details);
+        box.exec();
     }
 
     std::unique_ptr<ProgressWindow> showProgress(const QString& title, const QString& text,
@@ -110,6 +117,12 @@ bool Prompter::messageOffering(const QString& title, const QString& text, const 
     message(title, text, Buttons::Ok, icon);
     return false;
 }
+
+void Prompter::messageWithDetails(const QString& title, const QString& text, const QString&, Icon icon) {
+    message(title, text, Buttons::Ok, icon);
+}
+
+QString Prompter::folderSettingsFile() { return {}; }
 
 std::optional<std::vector<int>> Prompter::chooseReading(const ReadingChoiceRequest&) { return std::nullopt; }
 

@@ -36,6 +36,7 @@ QString withFilterExtension(const QString& name, const QString& filter);
 struct OpenDialogRequest {
     QString title;       // "Import Bank Statement"
     QString filter;      // "Bank Statements (*.ofx *.qfx *.qif *.csv);;All Files (*)"
+    QString folder = {}; // where the dialog starts; empty: the dialog's own choice
 };
 
 // A window saying that a long task runs, with a Cancel button; it goes
@@ -87,6 +88,13 @@ public:
     // the user pressed `action`. Prompters that never show such a box show
     // the plain message and answer OK.
     virtual bool messageOffering(const QString& title, const QString& text, const QString& action, Icon icon);
+    // A box with OK and `details` behind its "Show Details…" button (a
+    // saved file's whole path, say). Prompters that never show details
+    // show the plain message.
+    virtual void messageWithDetails(const QString& title, const QString& text, const QString& details, Icon icon);
+    // The INI file the last folder used is kept in (frame/last_folder.h);
+    // empty, as the Qt prompter answers: the user's settings.
+    virtual QString folderSettingsFile();
     // The choice of a reading; the options chosen, one per setting, or
     // nothing when cancelled. Prompters that never show it answer as if cancelled.
     virtual std::optional<std::vector<int>> chooseReading(const ReadingChoiceRequest& request);

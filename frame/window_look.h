@@ -8,7 +8,15 @@ class QWidget;
 
 namespace brevanta::frame {
 
-// Gives the window, and its frames, labels, check boxes and option buttons, the button-face colour.
+// The main window's colours: white behind black text when the theme is
+// light, as the window was drawn; under a dark or high-contrast theme with
+// a dark window colour, the theme's own colours for both, so no text is
+// ever drawn in the colour of what is behind it. Follows the theme when it
+// changes while the window is open.
+void useWindowColours(QWidget* window);
+
+// Gives the window, and its frames, labels, check boxes and option buttons, the button-face colour,
+// with the button text colour for their text.
 void useButtonFaceColors(QWidget* window);
 
 // When `folder` holds "x/o.cjs", colours the window like useButtonFaceColors

@@ -19,6 +19,13 @@ using ledger::shortDateFormatWithFullYear;
 QString dateText(const QDateTime& value, const QLocale& locale = QLocale());
 QString dateText(const QDate& value, const QLocale& locale = QLocale());
 
+// The date picker's format: the locale's long date without the day of the
+// week ("MMMM d, yyyy" under en_US, "d. MMMM yyyy" under de_DE). A weekday
+// section would tie the typed year to a day name, and typing a year digit
+// by digit shows "0000" and reverts; with the month written out, months
+// can be typed by name.
+QString pickerDateFormat(const QLocale& locale = QLocale());
+
 // Reads a month/day/year text such as "1/3/2013". Throws Failure ("Type mismatch") when it is no date.
 QDate readMonthDayYear(const QString& text);
 

@@ -24,6 +24,7 @@
 #include "frame/error_report.h"
 #include "frame/failure.h"
 #include "frame/program_end.h"
+#include "frame/last_folder.h"
 #include "frame/prompter.h"
 #include "preview/image_surface.h"
 #include "preview/workbook_copy.h"
@@ -242,7 +243,7 @@ void Form2::PushButton6_Click() {
     QString dialogName;
     proc.step(106, [&] {
         request.chosenFilter = &chosenFilter;
-        dialogName = frame::prompter().saveFileName(request);
+        dialogName = frame::askSaveFileName(request);
     });
     proc.step(108, [&] {
         chosenName = frame::withFilterExtension(dialogName, chosenFilter.isEmpty() ? request.filter : chosenFilter);
@@ -263,8 +264,7 @@ void Form2::PushButton6_Click() {
     }
     if (!copyFailed)
         proc.step(126, [&] {
-            frame::prompter().message(frame::appTitle(), QStringLiteral("Done."), frame::Buttons::Ok,
-                                      frame::Icon::None);
+            frame::sayDone(chosenName);
         });
 }
 

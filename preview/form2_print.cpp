@@ -11,6 +11,7 @@
 #include "frame/app_title.h"
 #include "frame/disk_files.h"
 #include "frame/error_report.h"
+#include "frame/last_folder.h"
 #include "frame/prompter.h"
 #include "preview/form2.h"
 #include "preview/image_surface.h"
@@ -88,7 +89,7 @@ void Form2::mnuExportPdf_Click() {
     proc.step(100, [&] { request.fileName = QStringLiteral("Check Register.pdf"); });
     proc.step(102, [&] { request.title = QStringLiteral("Export PDF"); });
     proc.step(104, [&] { request.filter = QStringLiteral("PDF Files (*.pdf)"); });
-    proc.step(106, [&] { chosenName = frame::withFilterExtension(frame::prompter().saveFileName(request), request.filter); });
+    proc.step(106, [&] { chosenName = frame::withFilterExtension(frame::askSaveFileName(request), request.filter); });
     if (proc.trueOrFailed(110, [&] { return !chosenName.isEmpty(); })) {
         if (proc.trueOrFailed(112, [&] { return frame::fileExists(chosenName); })) {
             proc.step(114, [&] { answer = askToOverwrite(chosenName); });
@@ -102,8 +103,7 @@ void Form2::mnuExportPdf_Click() {
     proc.step(124, [&] { print::writePdf(print::printoutOfWorkbookFile(mExcelFile), chosenName); });
     if (proc.failures() == failuresBefore)
         proc.step(126, [&] {
-            frame::prompter().message(frame::appTitle(), QStringLiteral("Done."), frame::Buttons::Ok,
-                                      frame::Icon::None);
+            frame::sayDone(chosenName);
         });
 }
 

@@ -1,6 +1,5 @@
 #include "register/cell_editing.h"
 
-#include <QDateEdit>
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QLineEdit>
@@ -10,7 +9,7 @@
 #include "frame/prompter.h"
 #include "ledger/amounts.h"
 #include "ledger/dates.h"
-#include "ledger/date_text.h"
+#include "register/date_cell_editor.h"
 #include "ledger/transaction_source.h"
 #include "register/whole_characters.h"
 #include "statements/statement_values.h"
@@ -40,12 +39,7 @@ bool CellEditing::edit(int row, int column) {
     const QString text = cell.data(Qt::EditRole).toString();
     QWidget* editor = nullptr;
     if (column == Date) {
-        auto* dateEditor = new QDateEdit(list_->viewport());
-        dateEditor->setDisplayFormat(shortDateFormatWithFullYear());
-        const auto date = ledger::readDate(text);
-        dateEditor->setDate(date ? date->date : QDate::currentDate());
-        dateEditor->setProperty("originalDate", dateEditor->date());
-        editor = dateEditor;
+        editor = new DateCellEditor(text, list_->viewport());
     } else {
         auto* lineEditor = new QLineEdit(list_->viewport());
         limitToWholeCharacters(lineEditor);
@@ -56,23 +50,21 @@ bool CellEditing::edit(int row, int column) {
     editor->setObjectName(QStringLiteral("CellEditor"));
     const QRect rowArea = list_->visualRect(cell);
     QHeaderView* header = list_->header();
-    editor->setGeometry(header->sectionViewportPosition(column), rowArea.top(), header->sectionSize(column),
-                        qMax(rowArea.height(), editor->sizeHint().height()));
+    // As wide as its text needs when the column is narrower, and moved left
+    // as far as it takes to stay in view.
+    const int width = qMax(header->sectionSize(column), editor->sizeHint().width());
+    const int left = qMax(0, qMin(header->sectionViewportPosition(column), list_->viewport()->width() - width));
+    editor->setGeometry(left, rowArea.top(), width, qMax(rowArea.height(), editor->sizeHint().height()));
     editor->installEventFilter(this);
     for (QObject* child : editor->findChildren<QObject*>()) child->installEventFilter(this);
     editor_ = editor;
     editor->show();
     editor->setFocus(Qt::OtherFocusReason);
+    if (auto* dateEditor = qobject_cast<DateCellEditor*>(editor)) dateEditor->selectWholeText();
     return true;
 }
 
 QString CellEditing::editedText() const {
-    if (auto* dateEditor = qobject_cast<QDateEdit*>(editor_.data())) {
-        // An untouched date keeps its text as it was (with a time of day, say).
-        if (dateEditor->date() == dateEditor->property("originalDate").toDate())
-            return cell_.data(Qt::EditRole).toString();
-        return ledger::storedDateText(dateEditor->date());
-    }
     return static_cast<QLineEdit*>(editor_.data())->text();
 }
 
@@ -82,7 +74,8 @@ bool CellEditing::commit() {
         close();
         return false;
     }
-    const CellText result = acceptCellText(cell_.column(), editedText());
+    auto* dateEditor = qobject_cast<DateCellEditor*>(editor_.data());
+    const CellText result = dateEditor ? dateEditor->cellText() : acceptCellText(cell_.column(), editedText());
     if (!result.accepted) {
         prompting_ = true;
         frame::prompter().message(frame::appTitle(), result.reason, frame::Buttons::Ok, frame::Icon::Warning);

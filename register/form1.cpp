@@ -33,6 +33,7 @@
 #include "register/category_completion.h"
 #include "register/cell_editing.h"
 #include "register/cursor_file.h"
+#include "register/date_picker.h"
 #include "register/list_menu.h"
 #include "register/list_storage.h"
 #include "register/program_icon.h"
@@ -102,10 +103,7 @@ Form1::Form1(QWidget* parent) : QWidget(parent) {
                    Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint);
     setFixedSize(qRound(9480 / kTwipsPerPixel), qRound(9165 / kTwipsPerPixel));
     setFont(windowFont());
-    QPalette white = palette();
-    white.setColor(QPalette::Window, Qt::white);
-    white.setColor(QPalette::Base, Qt::white);
-    setPalette(white);
+    frame::useWindowColours(this);
     setAutoFillBackground(true);
 
     model_ = new TransactionModel(this);
@@ -159,10 +157,8 @@ void Form1::buildControls() {
     QGroupBox* entry = Frame1[0] = frame(0, "Add A Transaction");
     place(entry, 120, 1080, 9240, 4380);
     place(label(entry, 4, "Date:"), 240, 375, 2355, 225);
-    dtpDate = new QDateEdit(entry);
+    dtpDate = new DatePicker(entry);
     dtpDate->setObjectName(QStringLiteral("dtpDate"));
-    dtpDate->setCalendarPopup(true);
-    dtpDate->setDisplayFormat(QLocale().dateFormat(QLocale::LongFormat));
     place(dtpDate, 2640, 315, 6330, 375);
     place(label(entry, 0, "Number:"), 240, 880, 2400, 225);
     txtNumber = textBox(entry, "txtNumber");
@@ -266,8 +262,8 @@ void Form1::watchListKeys() {
     };
     undoAction_ = onTheList(history().createUndoAction(this), QKeySequence::Undo);
     redoAction_ = onTheList(history().createRedoAction(this), QKeySequence::Redo);
-    QAction* remove = onTheList(new QAction(QStringLiteral("Delete Selected Transaction"), this), QKeySequence::Delete);
-    connect(remove, &QAction::triggered, this, &Form1::PushButton1_Click);
+    deleteAction_ = onTheList(new QAction(QStringLiteral("&Delete Transaction"), this), QKeySequence::Delete);
+    connect(deleteAction_, &QAction::triggered, this, &Form1::PushButton1_Click);
 }
 
 void Form1::setHooks(Hooks hooks) { hooks_ = std::move(hooks); }

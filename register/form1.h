@@ -105,6 +105,7 @@ public:
     // these same actions.
     QAction* undoAction() const { return undoAction_; }
     QAction* redoAction() const { return redoAction_; }
+    QAction* deleteAction() const { return deleteAction_; }
 
     int pointer() const { return pointer_; }
     void setPointer(int pointer);
@@ -157,6 +158,7 @@ private:
     ListStorage* storage_ = nullptr;
     QAction* undoAction_ = nullptr;
     QAction* redoAction_ = nullptr;
+    QAction* deleteAction_ = nullptr;
     int pointer_ = kPointerDefault;
     std::optional<QCursor> handCursor_;
     bool centred_ = false;

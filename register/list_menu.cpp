@@ -8,6 +8,7 @@
 
 #include "frame/app_title.h"
 #include "frame/error_report.h"
+#include "frame/last_folder.h"
 #include "frame/prompter.h"
 #include "frame/safe_file.h"
 #include "register/cell_editing.h"
@@ -52,7 +53,7 @@ void ListMenu::importBankStatement() {
     frame::Procedure proc(kModule, QStringLiteral("mnuImport_Click"));
     QStringList paths;
     proc.step(100, [&] {
-        paths = frame::prompter().openFileNames(
+        paths = frame::askOpenFileNames(
             {QStringLiteral("Import Bank Statement"),
              QStringLiteral("Bank Statements (*.ofx *.qfx *.qif *.csv);;All Files (*)")});
     });
@@ -65,7 +66,7 @@ void ListMenu::exportListAsCsv() {
     proc.step(100, [&] {
         const frame::SaveDialogRequest request{QStringLiteral("Export List as CSV"), QStringLiteral("CSV Files (*.csv)"),
                                                QStringLiteral("Check Register.csv")};
-        path = frame::withFilterExtension(frame::prompter().saveFileName(request), request.filter);
+        path = frame::withFilterExtension(frame::askSaveFileName(request), request.filter);
     });
     if (path.isEmpty()) return;
     bool replace = true;

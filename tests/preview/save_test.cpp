@@ -70,6 +70,7 @@ TEST_F(SaveWorkbook, NewNameIsWrittenWithItsFiltersExtensionWithoutAsking) {
     EXPECT_EQ(read(target(QStringLiteral("register.xls"))), QByteArray("NEW WORKBOOK"));
     EXPECT_EQ(savedFolder(), QStringList({QStringLiteral("register.xls")}));  // the chosen filter's extension
     EXPECT_EQ(texts(), QStringList({kDone}));
+    EXPECT_EQ(seams.prompter.messages[0].details, QDir::toNativeSeparators(target(QStringLiteral("register.xls"))));
     EXPECT_TRUE(QFile::exists(form.mExcelFile));  // the temporary workbook stays for further saves
 }
 

@@ -13,7 +13,7 @@ std::vector<int> RecordingReporter::lines() const {
 
 frame::Answer ScriptedPrompter::message(const QString& title, const QString& text, frame::Buttons buttons,
                                         frame::Icon icon) {
-    messages.push_back({title, text, buttons, icon, {}});
+    messages.push_back({title, text, buttons, icon, {}, {}});
     if (buttons == frame::Buttons::Ok) return frame::Answer::Ok;
     if (answers.empty()) return frame::Answer::No;
     const auto answer = answers.front();
@@ -23,11 +23,16 @@ frame::Answer ScriptedPrompter::message(const QString& title, const QString& tex
 
 bool ScriptedPrompter::messageOffering(const QString& title, const QString& text, const QString& action,
                                        frame::Icon icon) {
-    messages.push_back({title, text, frame::Buttons::Ok, icon, action});
+    messages.push_back({title, text, frame::Buttons::Ok, icon, action, {}});
     if (answers.empty()) return false;
     const auto answer = answers.front();
     answers.pop_front();
     return answer == frame::Answer::Yes;
+}
+
+void ScriptedPrompter::messageWithDetails(const QString& title, const QString& text, const QString& details,
+                                          frame::Icon icon) {
+    messages.push_back({title, text, frame::Buttons::Ok, icon, {}, details});
 }
 
 bool ScriptedPrompter::printDialog(QPrinter&) {

@@ -3,6 +3,7 @@
 // report, and a prompter that records every box and answers from a script.
 
 #include <QStringList>
+#include <QTemporaryDir>
 #include <deque>
 #include <functional>
 #include <vector>
@@ -25,6 +26,7 @@ struct ShownMessage {
     frame::Buttons buttons;
     frame::Icon icon;
     QString action;  // the one more button a box offered, if any
+    QString details; // what the box showed behind "Show Details…", if anything
 };
 
 // A reading choice as it was first shown: the request and its table and problem under the options proposed.
@@ -47,6 +49,10 @@ public:
     std::unique_ptr<frame::ProgressWindow> showProgress(const QString& title, const QString& text,
                                                         std::function<void()> cancel) override;
     bool messageOffering(const QString& title, const QString& text, const QString& action, frame::Icon icon) override;
+    void messageWithDetails(const QString& title, const QString& text, const QString& details,
+                            frame::Icon icon) override;
+    // A settings file of this prompter's own, so no test remembers a folder for another.
+    QString folderSettingsFile() override { return settingsFolder.filePath(QStringLiteral("settings.ini")); }
     std::optional<std::vector<int>> chooseReading(const frame::ReadingChoiceRequest& request) override;
 
     std::deque<frame::Answer> answers;        // for Yes/No boxes (Yes: the offered button); No when the script runs dry
@@ -64,6 +70,7 @@ public:
     std::vector<ShownReading> readings;       // every reading choice shown
     std::deque<std::optional<std::vector<int>>> readingAnswers;  // nothing (cancel) when dry
     std::function<void(const frame::ReadingChoiceRequest&)> onReading;  // sees the request while it is shown
+    QTemporaryDir settingsFolder;
 };
 
 // Installs both doubles for the lifetime of the object.

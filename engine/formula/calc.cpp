@@ -1,7 +1,10 @@
 #include "engine/formula/calc.h"
 
+#include <QHash>
 #include <QLocale>
 #include <algorithm>
+#include <array>
+#include <map>
 #include <unordered_map>
 #include <vector>
 
@@ -88,6 +91,16 @@ struct ColumnRun {
     }
 };
 
+// COUNTIF/SUMIF totals of one range (and its sum range) for every plain
+// equality criterion at once, by the cells' equality keys.
+struct ConditionalIndex {
+    uint64_t epoch = 0;
+    QHash<QString, ConditionalTotals> byKey;
+};
+using RangePair = std::array<int, 8>;
+// Indexes kept at most before they are all dropped.
+constexpr size_t kMostConditionalIndexes = 64;
+
 struct Work {
     enum class Kind : uint8_t { Cell, Run } kind;
     int row;     // Cell: the cell's row; Run: the first row
@@ -98,12 +111,41 @@ struct Work {
 }  // namespace
 
 struct Calculator::State final : CellSource {
-    explicit State(model::Sheet& s) : sheet(s) {}
+    State(model::Sheet& s, Calculator& calculator, std::shared_ptr<CalculatorLinks> shared)
+        : sheet(s), owner(calculator), links(shared ? std::move(shared) : std::make_shared<CalculatorLinks>()),
+          epoch(links->epoch) {}
+
+    // The sheet as formulas of other sheets read it: through the calculator, computing as asked.
+    struct Reader final : CellSource {
+        explicit Reader(State& s) : state(s) {}
+        Value cellValue(int row, int col) override { return state.owner.value(row, col); }
+        RangeSummary summarize(const model::CellRange& range) override {
+            RangeSummary summary;
+            state.forEachStoredCell(range, [&](int row, int col) {
+                const Value value = state.owner.value(row, col);
+                if (const auto* number = std::get_if<double>(&value)) summary.addNumber(*number);
+                else if (const auto* error = std::get_if<ErrorCode>(&value); error && !summary.firstError)
+                    summary.firstError = *error;
+            });
+            return summary;
+        }
+        ConditionalTotals conditionalTotals(const model::CellRange& range, const model::CellRange& sumRange,
+                                            const Criterion& criterion) override {
+            return state.totalsOf(range, sumRange, criterion, *this);
+        }
+        CellSource* sheetNamed(const QString& name) override { return state.sheetNamed(name); }
+        State& state;
+    };
 
     model::Sheet& sheet;
     QLocale locale;
-    uint64_t epoch = 1;
-    bool storedResultsCurrent = false;
+    Calculator& owner;
+    std::shared_ptr<CalculatorLinks> links;
+    uint64_t& epoch;             // shared by the workbook's calculators
+    uint64_t trustedEpoch = 0;   // the stored results are the values while this is the epoch
+    bool computing = false;
+    Reader reader{*this};
+    std::map<RangePair, ConditionalIndex> conditionalIndexes;
     std::unordered_map<uint32_t, CellEntry> entries;
     std::unordered_map<uint64_t, ColumnRun> runs;
     size_t runEntries = 0;
@@ -180,6 +222,52 @@ struct Calculator::State final : CellSource {
         return summary;
     }
 
+    ConditionalTotals conditionalTotals(const model::CellRange& range, const model::CellRange& sumRange,
+                                        const Criterion& criterion) override {
+        return totalsOf(range, sumRange, criterion, *this);
+    }
+
+    CellSource* sheetNamed(const QString& name) override {
+        if (name.compare(sheet.name, Qt::CaseInsensitive) == 0) return this;
+        Calculator* other = links->calculatorOf ? links->calculatorOf(name) : nullptr;
+        if (other == &owner) return this;
+        return other ? &other->cells() : nullptr;
+    }
+
+    // COUNTIF/SUMIF: a plain equality looks its key up in the range's index
+    // (made once per change of the workbook); other criteria go cell by cell.
+    ConditionalTotals totalsOf(const model::CellRange& range, const model::CellRange& sumRange, const Criterion& criterion,
+                               CellSource& cells) {
+        const auto& key = criterion.equalityKey();
+        if (!key) return scanConditionalTotals(cells, range, cells, sumRange, criterion);
+        const RangePair pair{range.firstRow, range.firstCol, range.lastRow, range.lastCol,
+                             sumRange.firstRow, sumRange.firstCol, sumRange.lastRow, sumRange.lastCol};
+        auto found = conditionalIndexes.find(pair);
+        if (found == conditionalIndexes.end() || found->second.epoch != epoch) {
+            if (found == conditionalIndexes.end() && conditionalIndexes.size() >= kMostConditionalIndexes)
+                conditionalIndexes.clear();
+            ConditionalIndex& index = conditionalIndexes[pair];
+            index.epoch = epoch;
+            index.byKey.clear();
+            for (int r = range.firstRow; r <= range.lastRow; ++r)
+                for (int c = range.firstCol; c <= range.lastCol; ++c) {
+                    const auto cellKey = Criterion::equalityKeyOf(cells.cellValue(r, c));
+                    if (!cellKey) continue;
+                    ConditionalTotals& totals = index.byKey[*cellKey];
+                    totals.count += 1;
+                    const int sumRow = sumRange.firstRow + (r - range.firstRow);
+                    const int sumCol = sumRange.firstCol + (c - range.firstCol);
+                    if (sumRow >= model::kMaxRows || sumCol >= model::kMaxColumns) continue;
+                    const Value value = cells.cellValue(sumRow, sumCol);
+                    if (const auto* number = std::get_if<double>(&value)) totals.sum += *number;
+                    else if (const auto* error = std::get_if<ErrorCode>(&value); error && !totals.firstError)
+                        totals.firstError = *error;
+                }
+            found = conditionalIndexes.find(pair);
+        }
+        return found->second.byKey.value(*key);
+    }
+
     // f(row, col) for the cells of `range` that exist, row by row.
     template <class F>
     void forEachStoredCell(const model::CellRange& range, F&& f) const {
@@ -253,7 +341,7 @@ struct Calculator::State final : CellSource {
             [&](int row, int col) { needCell(row, col, needs); },
             [&](const model::CellRange& range, bool summarized) { needRange(range, summarized, needs); },
         };
-        forEachReference(cell->formula->root, item.row, item.col, visitor);
+        forEachReference(cell->formula->root, item.row, item.col, visitor, sheet.name);
         if (needs.circular) {
             work.resize(depth - 1);
             // The entry may have moved if the map rehashed while collecting: look it up again.
@@ -314,6 +402,11 @@ struct Calculator::State final : CellSource {
     }
 
     Value compute(int row, int col) {
+        computing = true;
+        struct Done {
+            bool& flag;
+            ~Done() { flag = false; }
+        } done{computing};
         locale = QLocale();  // the user's locale, as typed entry reads it
         forgetOldRuns();
         work.push_back({Work::Kind::Cell, row, col, 0});
@@ -326,7 +419,8 @@ struct Calculator::State final : CellSource {
     }
 };
 
-Calculator::Calculator(model::Sheet& sheet) : state_(std::make_unique<State>(sheet)) {}
+Calculator::Calculator(model::Sheet& sheet, std::shared_ptr<CalculatorLinks> links)
+    : state_(std::make_unique<State>(sheet, *this, std::move(links))) {}
 
 Calculator::~Calculator() = default;
 
@@ -334,18 +428,36 @@ Value Calculator::value(int row, int col) {
     if (row < 0 || row >= model::kMaxRows || col < 0 || col >= model::kMaxColumns) return model::Empty{};
     const model::Cell* cell = state_->sheet.find(row, col);
     if (!cell) return model::Empty{};
-    if (!cell->formula || state_->storedResultsCurrent) return cell->value;
+    if (!cell->formula || state_->trustedEpoch == state_->epoch) return cell->value;
     if (const CellEntry* entry = state_->freshEntry(row, col); entry && entry->status == CellEntry::Status::Done)
         return entry->value;
+    // Asked from another sheet's formula while this sheet computes: the sheets read each other.
+    if (state_->computing) return kCircularReference;
     return state_->compute(row, col);
 }
 
-void Calculator::invalidate() {
-    ++state_->epoch;
-    state_->storedResultsCurrent = false;
-}
+void Calculator::invalidate() { ++state_->epoch; }
 
-void Calculator::trustStoredResults() { state_->storedResultsCurrent = true; }
+void Calculator::trustStoredResults() { state_->trustedEpoch = state_->epoch; }
+
+CellSource& Calculator::cells() { return state_->reader; }
+
+std::vector<std::unique_ptr<Calculator>> linkedCalculators(model::Workbook& workbook) {
+    auto links = std::make_shared<CalculatorLinks>();
+    auto calculators = std::make_shared<std::vector<Calculator*>>();
+    std::vector<std::unique_ptr<Calculator>> owned;
+    for (auto& sheet : workbook.sheets) {
+        owned.push_back(std::make_unique<Calculator>(*sheet, links));
+        calculators->push_back(owned.back().get());
+    }
+    model::Workbook* book = &workbook;
+    links->calculatorOf = [book, calculators](const QString& name) -> Calculator* {
+        for (size_t i = 0; i < book->sheets.size() && i < calculators->size(); ++i)
+            if (book->sheets[i]->name.compare(name, Qt::CaseInsensitive) == 0) return (*calculators)[i];
+        return nullptr;
+    };
+    return owned;
+}
 
 void Calculator::computeAll() {
     std::vector<model::CellAddress> formulas;

@@ -177,8 +177,10 @@ bool Criterion::matches(const Value& cell) const {
         return op_ == BinaryOp::Equal && equal;
     }
     case Kind::Error: {
+        // An error's text given as the criterion ("=#N/A") also takes that very text.
         const auto* error = std::get_if<ErrorCode>(&cell);
-        const bool equal = error && *error == error_;
+        const bool equal = (error && *error == error_) ||
+                           (text && !operand_.isEmpty() && text->toCaseFolded() == foldedOperand_);
         if (op_ == BinaryOp::NotEqual) return !equal;
         return op_ == BinaryOp::Equal && equal;
     }

@@ -91,15 +91,22 @@ struct ColumnRun {
     }
 };
 
-// COUNTIF/SUMIF totals of one range (and its sum range) for every plain
-// equality criterion at once, by the cells' equality keys.
+// A criteria range of COUNTIF/SUMIF as every plain equality criterion sees
+// it: each cell's equality key (as a number), and per sum range the totals
+// of each key, so that any number of such criteria cost one pass.
 struct ConditionalIndex {
     uint64_t epoch = 0;
-    QHash<QString, ConditionalTotals> byKey;
+    std::vector<int> keyOfCell;      // row by row; -1: no key (numbers, truth values, errors)
+    QHash<QString, int> keyNumbers;  // equality key -> its number
+    std::map<std::array<int, 4>, std::vector<ConditionalTotals>> totalsBySumRange;
 };
-using RangePair = std::array<int, 8>;
+using RangeCorners = std::array<int, 4>;
 // Indexes kept at most before they are all dropped.
 constexpr size_t kMostConditionalIndexes = 64;
+
+RangeCorners cornersOf(const model::CellRange& range) {
+    return {range.firstRow, range.firstCol, range.lastRow, range.lastCol};
+}
 
 struct Work {
     enum class Kind : uint8_t { Cell, Run } kind;
@@ -145,7 +152,7 @@ struct Calculator::State final : CellSource {
     uint64_t trustedEpoch = 0;   // the stored results are the values while this is the epoch
     bool computing = false;
     Reader reader{*this};
-    std::map<RangePair, ConditionalIndex> conditionalIndexes;
+    std::map<RangeCorners, ConditionalIndex> conditionalIndexes;
     std::unordered_map<uint32_t, CellEntry> entries;
     std::unordered_map<uint64_t, ColumnRun> runs;
     size_t runEntries = 0;
@@ -240,32 +247,69 @@ struct Calculator::State final : CellSource {
                                CellSource& cells) {
         const auto& key = criterion.equalityKey();
         if (!key) return scanConditionalTotals(cells, range, cells, sumRange, criterion);
-        const RangePair pair{range.firstRow, range.firstCol, range.lastRow, range.lastCol,
-                             sumRange.firstRow, sumRange.firstCol, sumRange.lastRow, sumRange.lastCol};
-        auto found = conditionalIndexes.find(pair);
-        if (found == conditionalIndexes.end() || found->second.epoch != epoch) {
-            if (found == conditionalIndexes.end() && conditionalIndexes.size() >= kMostConditionalIndexes)
-                conditionalIndexes.clear();
-            ConditionalIndex& index = conditionalIndexes[pair];
-            index.epoch = epoch;
-            index.byKey.clear();
-            for (int r = range.firstRow; r <= range.lastRow; ++r)
-                for (int c = range.firstCol; c <= range.lastCol; ++c) {
-                    const auto cellKey = Criterion::equalityKeyOf(cells.cellValue(r, c));
-                    if (!cellKey) continue;
-                    ConditionalTotals& totals = index.byKey[*cellKey];
-                    totals.count += 1;
-                    const int sumRow = sumRange.firstRow + (r - range.firstRow);
-                    const int sumCol = sumRange.firstCol + (c - range.firstCol);
-                    if (sumRow >= model::kMaxRows || sumCol >= model::kMaxColumns) continue;
-                    const Value value = cells.cellValue(sumRow, sumCol);
-                    if (const auto* number = std::get_if<double>(&value)) totals.sum += *number;
-                    else if (const auto* error = std::get_if<ErrorCode>(&value); error && !totals.firstError)
-                        totals.firstError = *error;
+        ConditionalIndex& index = conditionalIndex(range, cells);
+        const int number = index.keyNumbers.value(*key, -1);
+        if (number < 0) return {};
+        auto totals = index.totalsBySumRange.find(cornersOf(sumRange));
+        if (totals == index.totalsBySumRange.end())
+            totals = index.totalsBySumRange.emplace(cornersOf(sumRange), keyTotals(index, range, sumRange, cells)).first;
+        return totals->second[size_t(number)];
+    }
+
+    // The keys of a criteria range's cells, each text folded once however often it occurs.
+    ConditionalIndex& conditionalIndex(const model::CellRange& range, CellSource& cells) {
+        auto found = conditionalIndexes.find(cornersOf(range));
+        if (found != conditionalIndexes.end() && found->second.epoch == epoch) return found->second;
+        if (found == conditionalIndexes.end() && conditionalIndexes.size() >= kMostConditionalIndexes)
+            conditionalIndexes.clear();
+        ConditionalIndex& index = conditionalIndexes[cornersOf(range)];
+        index = ConditionalIndex{};
+        index.epoch = epoch;
+        index.keyOfCell.reserve(size_t(range.rowCount()) * size_t(range.colCount()));
+        QHash<QString, int> numberOfText;  // as the cells hold them, before folding
+        for (int r = range.firstRow; r <= range.lastRow; ++r)
+            for (int c = range.firstCol; c <= range.lastCol; ++c) {
+                const Value value = cells.cellValue(r, c);
+                const auto* text = std::get_if<QString>(&value);
+                if (text) {
+                    if (const auto known = numberOfText.constFind(*text); known != numberOfText.cend()) {
+                        index.keyOfCell.push_back(*known);
+                        continue;
+                    }
                 }
-            found = conditionalIndexes.find(pair);
-        }
-        return found->second.byKey.value(*key);
+                const auto key = Criterion::equalityKeyOf(value);
+                int number = -1;
+                if (key) {
+                    const auto known = index.keyNumbers.constFind(*key);
+                    number = known != index.keyNumbers.cend() ? *known : int(index.keyNumbers.size());
+                    if (known == index.keyNumbers.cend()) index.keyNumbers.insert(*key, number);
+                }
+                if (text) numberOfText.insert(*text, number);
+                index.keyOfCell.push_back(number);
+            }
+        return index;
+    }
+
+    // Per key: how many cells have it, and the sum of the numbers beside them in `sumRange`.
+    static std::vector<ConditionalTotals> keyTotals(const ConditionalIndex& index, const model::CellRange& range,
+                                                    const model::CellRange& sumRange, CellSource& cells) {
+        std::vector<ConditionalTotals> totals(size_t(index.keyNumbers.size()));
+        size_t at = 0;
+        for (int r = range.firstRow; r <= range.lastRow; ++r)
+            for (int c = range.firstCol; c <= range.lastCol; ++c, ++at) {
+                const int number = index.keyOfCell[at];
+                if (number < 0) continue;
+                ConditionalTotals& total = totals[size_t(number)];
+                total.count += 1;
+                const int sumRow = sumRange.firstRow + (r - range.firstRow);
+                const int sumCol = sumRange.firstCol + (c - range.firstCol);
+                if (sumRow >= model::kMaxRows || sumCol >= model::kMaxColumns) continue;
+                const Value value = cells.cellValue(sumRow, sumCol);
+                if (const auto* amount = std::get_if<double>(&value)) total.sum += *amount;
+                else if (const auto* error = std::get_if<ErrorCode>(&value); error && !total.firstError)
+                    total.firstError = *error;
+            }
+        return totals;
     }
 
     // f(row, col) for the cells of `range` that exist, row by row.

@@ -324,6 +324,10 @@ void writeSummaryChart(lxw_workbook* book, lxw_worksheet* out, const model::Work
     chart_series_set_name(series, "Net");
     chart_title_set_name(chart, "Net per category");
     chart_legend_set_position(chart, LXW_CHART_LEGEND_NONE);
+    // Bars run sideways: the categories are the vertical axis, first on top as in
+    // the table, their names at the left edge clear of negative bars.
+    chart_axis_set_reverse(chart->y_axis);
+    chart_axis_set_label_position(chart->y_axis, LXW_CHART_AXIS_LABEL_POSITION_LOW);
     lxw_chart_options options{};
     options.x_scale = 1.5;
     options.y_scale = std::clamp((place->lastRow - place->firstRow + 1) / 12.0, 1.0, 20.0);

@@ -1,6 +1,7 @@
 #include "generate/category_summary.h"
 
 #include <QHash>
+#include <QLocale>
 #include <algorithm>
 #include <array>
 
@@ -101,7 +102,8 @@ std::vector<SummaryCategory> summaryCategories(const reg::TransactionSource& tra
             none = true;
             continue;
         }
-        const QString key = name.toCaseFolded();
+        // Names a criterion tells apart: regardless of case, and the longest by their beginnings.
+        const QString key = categoryCriterion({name, false}).toCaseFolded();
         if (seen.contains(key)) continue;
         seen.insert(key, true);
         categories.push_back({name, false});
@@ -112,6 +114,12 @@ std::vector<SummaryCategory> summaryCategories(const reg::TransactionSource& tra
     });
     if (none) categories.push_back({QString(), true});
     return categories;
+}
+
+QString tooManyCategoriesMessage(int count) {
+    const QLocale english(QLocale::English);
+    return QStringLiteral("The list has %1 categories; a sheet holds at most %2 of them, so the summary is left out.")
+        .arg(english.toString(count), english.toString(kMostSummaryCategories));
 }
 
 QString categoryCriterion(const SummaryCategory& category) {
@@ -170,6 +178,9 @@ void generateCategorySummary(const host::HostSession& session, const reg::Transa
     std::vector<SummaryCategory> categories;
     proc.step(150, [&] { transactionCount = transactions.rowCount(); });
     proc.step(152, [&] { categories = summaryCategories(transactions); });
+    const int categoryCount = int(categories.size());
+    const bool fits = categoryCount <= kMostSummaryCategories;
+    if (!fits) categories.clear();  // the header and a note only
     const int totalRow = kFirstSummaryRow + int(categories.size());
     for (int row = kFirstSummaryRow; row <= totalRow; ++row)
         proc.step(154, [&] { setRowHeight(session, number(row) + QLatin1Char(':') + number(row), kDataRowHeight); });
@@ -187,6 +198,14 @@ void generateCategorySummary(const host::HostSession& session, const reg::Transa
         line += 8;
     }
     proc.step(204, [&] { fillRange(session, span('B', 'F', 5), fill::Header); });
+    if (!fits) {
+        proc.step(206, [&] {
+            writeCell(session, QStringLiteral("$B$6"),
+                      QLatin1Char('\'') + tooManyCategoriesMessage(categoryCount), false);
+        });
+        proc.step(244, [&] { setupPage(session); });
+        return;
+    }
 
     // One row per category, banded as the register's rows are.
     int row = kFirstSummaryRow;

@@ -21,6 +21,11 @@ inline constexpr char kNoCategoryLabel[] = "(none)";
 
 // The first row of the summary's categories (1-based), under the title and header.
 inline constexpr int kFirstSummaryRow = 6;
+// The most categories a sheet holds with the total row under them.
+inline constexpr int kMostSummaryCategories = 65536 - kFirstSummaryRow;
+
+// "The list has 65,531 categories; ..." in place of a summary that does not fit.
+QString tooManyCategoriesMessage(int count);
 
 // One row of the summary.
 struct SummaryCategory {
@@ -30,7 +35,9 @@ struct SummaryCategory {
 
 // The categories, one per name regardless of case (the spelling that comes
 // first in the list), sorted by name without regard to case, then "(none)"
-// when a transaction has no category. Names are cut as the register cuts them.
+// when a transaction has no category. Names are cut as the register cuts
+// them; names too long for a criterion are one category when their
+// criteria (their beginnings) are the same, so that no transaction counts twice.
 std::vector<SummaryCategory> summaryCategories(const reg::TransactionSource& transactions);
 
 // The criterion that matches exactly the category's cells in every
@@ -49,7 +56,9 @@ QString categoryNetFormula();
 QString summaryTotalFormula();
 
 // Lays out the summary on the active sheet, reporting each failing step
-// under "CategorySummary.GenerateSummary" and going on.
+// under "CategorySummary.GenerateSummary" and going on. Categories beyond
+// what a sheet holds leave the summary out, with tooManyCategoriesMessage
+// in its place.
 void generateCategorySummary(const host::HostSession& session, const reg::TransactionSource& transactions);
 
 // Where a workbook's summary holds its category names and nets (0-based),

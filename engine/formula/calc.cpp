@@ -94,11 +94,18 @@ struct ColumnRun {
 // A criteria range of COUNTIF/SUMIF as every plain equality criterion sees
 // it: each cell's equality key (as a number), and per sum range the totals
 // of each key, so that any number of such criteria cost one pass.
+struct KeyTotals {
+    std::vector<ConditionalTotals> byKey;  // by key number
+    // Running totals in the order of `ConditionalIndex::sortedKeys`, made
+    // when a beginning ("=abc*") is first asked for: entry i covers keys 0..i-1.
+    std::vector<ConditionalTotals> running;
+};
 struct ConditionalIndex {
     uint64_t epoch = 0;
-    std::vector<int> keyOfCell;      // row by row; -1: no key (numbers, truth values, errors)
+    std::vector<int> keyOfCell;      // row by row
     QHash<QString, int> keyNumbers;  // equality key -> its number
-    std::map<std::array<int, 4>, std::vector<ConditionalTotals>> totalsBySumRange;
+    std::vector<std::pair<QString, int>> sortedKeys;  // made with the first beginning asked for
+    std::map<std::array<int, 4>, KeyTotals> totalsBySumRange;
 };
 using RangeCorners = std::array<int, 4>;
 // Indexes kept at most before they are all dropped.
@@ -245,15 +252,53 @@ struct Calculator::State final : CellSource {
     // (made once per change of the workbook); other criteria go cell by cell.
     ConditionalTotals totalsOf(const model::CellRange& range, const model::CellRange& sumRange, const Criterion& criterion,
                                CellSource& cells) {
-        const auto& key = criterion.equalityKey();
-        if (!key) return scanConditionalTotals(cells, range, cells, sumRange, criterion);
+        const auto& keys = criterion.equalityKeys();
+        const auto& prefix = criterion.prefixKey();
+        if (keys.empty() && !prefix) return scanConditionalTotals(cells, range, cells, sumRange, criterion);
         ConditionalIndex& index = conditionalIndex(range, cells);
-        const int number = index.keyNumbers.value(*key, -1);
-        if (number < 0) return {};
-        auto totals = index.totalsBySumRange.find(cornersOf(sumRange));
-        if (totals == index.totalsBySumRange.end())
-            totals = index.totalsBySumRange.emplace(cornersOf(sumRange), keyTotals(index, range, sumRange, cells)).first;
-        return totals->second[size_t(number)];
+        auto found = index.totalsBySumRange.find(cornersOf(sumRange));
+        if (found == index.totalsBySumRange.end())
+            found = index.totalsBySumRange.emplace(cornersOf(sumRange), KeyTotals{keyTotals(index, range, sumRange, cells), {}}).first;
+        KeyTotals& totals = found->second;
+        ConditionalTotals result;
+        const auto add = [&result](const ConditionalTotals& part) {
+            result.count += part.count;
+            result.sum += part.sum;
+            if (!result.firstError) result.firstError = part.firstError;
+        };
+        for (const QString& key : keys)
+            if (const int number = index.keyNumbers.value(key, -1); number >= 0) add(totals.byKey[size_t(number)]);
+        if (prefix) add(beginningTotals(index, totals, *prefix));
+        return result;
+    }
+
+    // The totals of every key that starts with `prefix`: the keys are sorted
+    // once, so those keys lie side by side, and the running totals give their sum.
+    static ConditionalTotals beginningTotals(ConditionalIndex& index, KeyTotals& totals, const QString& prefix) {
+        if (index.sortedKeys.empty() && !index.keyNumbers.isEmpty()) {
+            for (auto it = index.keyNumbers.cbegin(); it != index.keyNumbers.cend(); ++it)
+                index.sortedKeys.emplace_back(it.key(), it.value());
+            std::sort(index.sortedKeys.begin(), index.sortedKeys.end());
+        }
+        if (totals.running.empty()) {
+            totals.running.resize(index.sortedKeys.size() + 1);
+            for (size_t i = 0; i < index.sortedKeys.size(); ++i) {
+                const ConditionalTotals& part = totals.byKey[size_t(index.sortedKeys[i].second)];
+                totals.running[i + 1] = {totals.running[i].count + part.count, totals.running[i].sum + part.sum, {}};
+            }
+        }
+        const auto begin = std::lower_bound(index.sortedKeys.begin(), index.sortedKeys.end(), prefix,
+                                            [](const auto& entry, const QString& p) { return entry.first < p; });
+        const auto end = std::partition_point(begin, index.sortedKeys.end(),
+                                              [&prefix](const auto& entry) { return entry.first.startsWith(prefix); });
+        const size_t first = size_t(begin - index.sortedKeys.begin());
+        const size_t last = size_t(end - index.sortedKeys.begin());
+        ConditionalTotals result{totals.running[last].count - totals.running[first].count,
+                                 totals.running[last].sum - totals.running[first].sum, {}};
+        // An error beside a matching cell is rare: only then are the keys looked at one by one.
+        for (size_t i = first; i < last && !result.firstError; ++i)
+            result.firstError = totals.byKey[size_t(index.sortedKeys[i].second)].firstError;
+        return result;
     }
 
     // The keys of a criteria range's cells, each text folded once however often it occurs.
@@ -277,13 +322,10 @@ struct Calculator::State final : CellSource {
                         continue;
                     }
                 }
-                const auto key = Criterion::equalityKeyOf(value);
-                int number = -1;
-                if (key) {
-                    const auto known = index.keyNumbers.constFind(*key);
-                    number = known != index.keyNumbers.cend() ? *known : int(index.keyNumbers.size());
-                    if (known == index.keyNumbers.cend()) index.keyNumbers.insert(*key, number);
-                }
+                const QString key = Criterion::equalityKeyOf(value);
+                const auto known = index.keyNumbers.constFind(key);
+                const int number = known != index.keyNumbers.cend() ? *known : int(index.keyNumbers.size());
+                if (known == index.keyNumbers.cend()) index.keyNumbers.insert(key, number);
                 if (text) numberOfText.insert(*text, number);
                 index.keyOfCell.push_back(number);
             }
@@ -298,7 +340,6 @@ struct Calculator::State final : CellSource {
         for (int r = range.firstRow; r <= range.lastRow; ++r)
             for (int c = range.firstCol; c <= range.lastCol; ++c, ++at) {
                 const int number = index.keyOfCell[at];
-                if (number < 0) continue;
                 ConditionalTotals& total = totals[size_t(number)];
                 total.count += 1;
                 const int sumRow = sumRange.firstRow + (r - range.firstRow);

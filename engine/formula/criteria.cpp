@@ -1,5 +1,6 @@
 #include "engine/formula/criteria.h"
 
+#include <algorithm>
 #include <cmath>
 
 #include "engine/formula/entry_reading.h"
@@ -13,9 +14,15 @@ using model::Value;
 
 namespace {
 
-// Equality keys: "b" for blanks, "t" and the case-folded text for texts.
+// Equality keys: "b" for blanks, "t" and the case-folded text for texts,
+// "n" and the number, "l" and 0 or 1 for truth values, "e" and the code for errors.
 const QString kBlankKey = QStringLiteral("b");
 QString textKey(const QString& folded) { return QLatin1Char('t') + folded; }
+QString numberKey(double number) {
+    return QLatin1Char('n') + (number == 0 ? QStringLiteral("0") : QString::number(number, 'g', 17));
+}
+QString truthKey(bool truth) { return truth ? QStringLiteral("l1") : QStringLiteral("l0"); }
+QString errorKey(ErrorCode code) { return QLatin1Char('e') + QString::number(int(code)); }
 
 // The comparison a criterion text starts with, and the text after it.
 std::pair<BinaryOp, QString> splitOperator(const QString& text) {
@@ -48,7 +55,7 @@ Criterion Criterion::read(const Value& value, const QLocale& locale) {
     Criterion c;
     if (std::holds_alternative<model::Empty>(value)) {
         c.kind_ = Kind::Blank;
-        c.equalityKey_ = kBlankKey;
+        c.equalityKeys_ = {kBlankKey};
         return c;
     }
     if (const auto* number = std::get_if<double>(&value)) {
@@ -56,6 +63,7 @@ Criterion Criterion::read(const Value& value, const QLocale& locale) {
         c.number_ = *number;
         c.operand_ = toText(value, locale).text;
         c.foldedOperand_ = c.operand_.toCaseFolded();
+        c.equalityKeys_ = {numberKey(c.number_), textKey(c.foldedOperand_)};
         return c;
     }
     if (const auto* truth = std::get_if<bool>(&value)) {
@@ -63,29 +71,35 @@ Criterion Criterion::read(const Value& value, const QLocale& locale) {
         c.truth_ = *truth;
         c.operand_ = *truth ? QStringLiteral("TRUE") : QStringLiteral("FALSE");
         c.foldedOperand_ = c.operand_.toCaseFolded();
+        c.equalityKeys_ = {truthKey(c.truth_), textKey(c.foldedOperand_)};
         return c;
     }
     if (const auto* error = std::get_if<ErrorCode>(&value)) {
         c.kind_ = Kind::Error;
         c.error_ = *error;
+        c.equalityKeys_ = {errorKey(c.error_)};
         return c;
     }
     const auto [op, operand] = splitOperator(std::get<QString>(value));
     c.op_ = op;
     c.operand_ = operand;
     c.foldedOperand_ = operand.toCaseFolded();
+    const bool equality = op == BinaryOp::Equal;
     if (operand.isEmpty()) {
         c.kind_ = Kind::Blank;
-        if (op == BinaryOp::Equal) c.equalityKey_ = kBlankKey;
+        if (equality) c.equalityKeys_ = {kBlankKey};
     } else if (const auto number = readTypedNumber(operand, locale)) {
         c.kind_ = Kind::Number;
         c.number_ = *number;
+        if (equality) c.equalityKeys_ = {numberKey(c.number_), textKey(c.foldedOperand_)};
     } else if (c.foldedOperand_ == QLatin1String("true") || c.foldedOperand_ == QLatin1String("false")) {
         c.kind_ = Kind::Truth;
         c.truth_ = c.foldedOperand_ == QLatin1String("true");
+        if (equality) c.equalityKeys_ = {truthKey(c.truth_), textKey(c.foldedOperand_)};
     } else if (const auto code = model::errorFromText(operand)) {
         c.kind_ = Kind::Error;
         c.error_ = *code;
+        if (equality) c.equalityKeys_ = {errorKey(c.error_), textKey(c.foldedOperand_)};
     } else {
         c.kind_ = Kind::Text;
         bool wild = false;
@@ -106,15 +120,21 @@ Criterion Criterion::read(const Value& value, const QLocale& locale) {
                 literal += ch;
             }
         }
-        if (op == BinaryOp::Equal && !wild) c.equalityKey_ = textKey(literal);
+        const bool onlyTrailingRun = std::count_if(c.pattern_.begin(), c.pattern_.end(), [](const PatternPiece& piece) {
+                                         return piece.kind != PatternPiece::Kind::Literal;
+                                     }) == 1 && c.pattern_.back().kind == PatternPiece::Kind::AnyRun;
+        if (equality && !wild) c.equalityKeys_ = {textKey(literal)};
+        if (equality && onlyTrailingRun) c.prefixKey_ = textKey(literal);
     }
     return c;
 }
 
-std::optional<QString> Criterion::equalityKeyOf(const Value& cell) {
+QString Criterion::equalityKeyOf(const Value& cell) {
     if (std::holds_alternative<model::Empty>(cell)) return kBlankKey;
     if (const auto* text = std::get_if<QString>(&cell)) return text->isEmpty() ? kBlankKey : textKey(text->toCaseFolded());
-    return std::nullopt;
+    if (const auto* number = std::get_if<double>(&cell)) return numberKey(*number);
+    if (const auto* truth = std::get_if<bool>(&cell)) return truthKey(*truth);
+    return errorKey(std::get<ErrorCode>(cell));
 }
 
 // The pattern against a case-folded text: greedy, going back to the last * on a mismatch.

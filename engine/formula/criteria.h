@@ -23,14 +23,16 @@ public:
 
     bool matches(const model::Value& cell) const;
 
-    // For a criterion that is plain text equality (no wildcard left after
-    // the ~ escapes) or asks for blanks: the key every matching cell has
-    // under equalityKeyOf, so that a range can be counted once for all such
-    // criteria. Nothing for any other criterion.
-    const std::optional<QString>& equalityKey() const { return equalityKey_; }
-    // The key of a cell's value for equalityKey; nothing for values no
-    // such criterion matches (numbers, truth values, errors).
-    static std::optional<QString> equalityKeyOf(const model::Value& cell);
+    // For an equality (no wildcard left after the ~ escapes): the keys
+    // (equalityKeyOf) of exactly the cells it matches, so that a range can
+    // be counted once for all such criteria. Empty for any other criterion.
+    const std::vector<QString>& equalityKeys() const { return equalityKeys_; }
+    // For an equality that is a text's beginning and one trailing *
+    // ("=abc*"): the key every matching cell's key starts with.
+    const std::optional<QString>& prefixKey() const { return prefixKey_; }
+    // Every value has exactly one key: blanks, each text regardless of
+    // case, each number, each truth value and each error its own.
+    static QString equalityKeyOf(const model::Value& cell);
 
 private:
     enum class Kind : uint8_t { Blank, Number, Truth, Text, Error };
@@ -50,7 +52,8 @@ private:
     QString operand_;  // the text after the operator, as given
     QString foldedOperand_;
     std::vector<PatternPiece> pattern_;  // Text equalities
-    std::optional<QString> equalityKey_;
+    std::vector<QString> equalityKeys_;
+    std::optional<QString> prefixKey_;
 };
 
 // Literal text as an equality criterion that matches exactly that text in

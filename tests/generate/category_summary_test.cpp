@@ -45,6 +45,12 @@ TEST(CategorySummaryRows, OnePerNameWhateverItsCaseSortedWithNoneLast) {
     EXPECT_EQ(names(generate::summaryCategories(list)),
               (QStringList{"bank", "food", "Rent", "Äpfel", "(none)"}));
     EXPECT_TRUE(generate::summaryCategories(reg::TransactionList()).empty());
+    // Names told apart only after the first 253 characters share one criterion, so they share a row.
+    const QString longName = QString(300, QLatin1Char('x'));
+    EXPECT_EQ(generate::summaryCategories(reg::TransactionList({transaction(longName + QStringLiteral("a"), {}, {}),
+                                                                transaction(longName + QStringLiteral("b"), {}, {})}))
+                  .size(),
+              1u);
 }
 
 TEST(CategorySummaryRows, FormulasReadTheRegistersColumnsWithLiteralCriteria) {

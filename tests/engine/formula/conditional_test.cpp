@@ -5,6 +5,7 @@
 
 #include "engine/formula/calc.h"
 #include "engine/formula/criteria.h"
+#include "engine/formula/formula_evaluator.h"
 #include "engine/formula/formula_text.h"
 #include "host/host_api.h"
 
@@ -125,6 +126,40 @@ TEST(ConditionalFunctions, CountAndSumOverAnotherSheet) {
     EXPECT_EQ(book.calculators[1]->value(1, 0), Value(112.5));
     book.row(5, QStringLiteral("Rent"), 10.0, Value{});
     EXPECT_EQ(book.calculators[1]->value(1, 0), Value(102.5));
+}
+
+// The index that answers equalities and beginnings for a whole range at
+// once gives what going through the cells one by one gives.
+TEST(ConditionalFunctions, TheRangeIndexAgreesWithReadingCellByCell) {
+    TwoSheets book;
+    const QString longName = QString(300, QLatin1Char('L'));
+    const std::vector<Value> categories = {
+        QStringLiteral("Food"), QStringLiteral("FOOD"), QStringLiteral("5"), 5.0, true, QStringLiteral("TRUE"),
+        ErrorCode::NA, QStringLiteral("#N/A"), Value{}, QString(), QStringLiteral("a*c"), longName,
+        longName + QStringLiteral("x"), QStringLiteral("Ünï"), QStringLiteral("ünï"), 0.0, QStringLiteral("0")};
+    const std::vector<Value> amounts = {1.5, 2.0, ErrorCode::Div0, 4.0, QStringLiteral("x"), 8.0, 16.0, Value{}};
+    for (size_t i = 0; i < categories.size() * 2; ++i) {
+        if (!model::isEmpty(categories[i % categories.size()])) book.registerSheet.at(5 + int(i), 4).value = categories[i % categories.size()];
+        if (!model::isEmpty(amounts[i % amounts.size()])) book.registerSheet.at(5 + int(i), 6).value = amounts[i % amounts.size()];
+    }
+    book.calculators[0]->invalidate();
+    const model::CellRange range{5, 4, 5 + int(categories.size()) * 2 - 1, 4};
+    const model::CellRange sums{5, 6, range.lastRow, 6};
+    QStringList criteria;
+    for (const Value& category : categories)
+        if (const auto* text = std::get_if<QString>(&category)) criteria << engine::literalCriterion(*text);
+    criteria << QStringLiteral("=5") << QStringLiteral("0") << QStringLiteral("=TRUE") << QStringLiteral("=#N/A")
+             << QStringLiteral("") << QStringLiteral("=") << QStringLiteral("=L*") << QStringLiteral("=") + longName.left(200) + QStringLiteral("*")
+             << QStringLiteral("=*") << QStringLiteral("=ün*") << QStringLiteral("=nothing*") << QStringLiteral("<>Food") << QStringLiteral(">1");
+    engine::CellSource& cells = book.calculators[0]->cells();
+    for (const QString& text : criteria) {
+        const engine::Criterion criterion = engine::Criterion::read(text, kUnitedStates);
+        const engine::ConditionalTotals indexed = cells.conditionalTotals(range, sums, criterion);
+        const engine::ConditionalTotals scanned = engine::scanConditionalTotals(cells, range, cells, sums, criterion);
+        EXPECT_EQ(indexed.count, scanned.count) << text.left(20).toStdString();
+        EXPECT_DOUBLE_EQ(indexed.sum, scanned.sum) << text.left(20).toStdString();
+        EXPECT_EQ(indexed.firstError.has_value(), scanned.firstError.has_value()) << text.left(20).toStdString();
+    }
 }
 
 TEST(ConditionalFunctions, SheetsThatReadEachOtherGiveAnErrorInsteadOfHanging) {

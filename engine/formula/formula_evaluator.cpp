@@ -335,6 +335,7 @@ struct Visit {
 };
 
 void visitSumRange(const FormulaNode& criteria, const FormulaNode& sums, const Visit& visit);
+bool isCellOrArea(const FormulaNode& node) { return node.kind == Kind::Reference || node.kind == Kind::Area; }
 
 void visitReferences(const FormulaNode& node, const Visit& visit, bool summarizing) {
     switch (node.kind) {
@@ -353,8 +354,8 @@ void visitReferences(const FormulaNode& node, const Visit& visit, bool summarizi
         for (size_t i = 0; i < node.children.size(); ++i) {
             const FormulaNode& child = node.children[i];
             // SUMIF's sum range is read from its top-left cell in the shape of the criteria range.
-            if (node.function == model::FunctionId::SumIf && i == 2 && node.children.size() == 3 &&
-                withoutParens(child).kind == Kind::Area && withoutParens(node.children[0]).kind == Kind::Area) {
+            if (node.function == model::FunctionId::SumIf && i == 2 && isCellOrArea(withoutParens(child)) &&
+                isCellOrArea(withoutParens(node.children[0]))) {
                 visitSumRange(withoutParens(node.children[0]), withoutParens(child), visit);
                 continue;
             }
@@ -371,10 +372,15 @@ void visitReferences(const FormulaNode& node, const Visit& visit, bool summarizi
     }
 }
 
+// A reference as the range it stands for (one cell, or the area).
+std::optional<model::CellRange> rangeOf(const FormulaNode& node, int row, int col) {
+    return resolveArea(node.first, node.kind == Kind::Area ? node.last : node.first, row, col);
+}
+
 void visitSumRange(const FormulaNode& criteria, const FormulaNode& sums, const Visit& visit) {
     if (!onOwnSheet(sums, visit.ownSheet)) return;
-    const auto criteriaRange = resolveArea(criteria.first, criteria.last, visit.row, visit.col);
-    auto range = resolveArea(sums.first, sums.last, visit.row, visit.col);
+    const auto criteriaRange = rangeOf(criteria, visit.row, visit.col);
+    auto range = rangeOf(sums, visit.row, visit.col);
     if (!criteriaRange || !range) return;
     range->lastRow = std::min(range->firstRow + criteriaRange->rowCount() - 1, model::kMaxRows - 1);
     range->lastCol = std::min(range->firstCol + criteriaRange->colCount() - 1, model::kMaxColumns - 1);

@@ -162,6 +162,19 @@ TEST(ConditionalFunctions, TheRangeIndexAgreesWithReadingCellByCell) {
     }
 }
 
+// A sum range named by its first cell is read in the criteria range's
+// shape, and the formulas there are computed before it is summed.
+TEST(ConditionalFunctions, SumRangeOnTheSameSheetIsComputedFirst) {
+    model::Sheet sheet(QStringLiteral("S"));
+    for (int row = 0; row < 3; ++row) {
+        sheet.at(row, 0).value = QStringLiteral("k");
+        sheet.at(row, 1).formula = engine::parseFormulaR1C1(QStringLiteral("=%1").arg(row + 1));
+    }
+    sheet.at(5, 5).formula = engine::parseFormulaR1C1(QStringLiteral("=SUMIF(R1C1:R3C1,\"k\",R1C2)"));
+    engine::Calculator calculator(sheet);
+    EXPECT_EQ(calculator.value(5, 5), Value(6.0));
+}
+
 TEST(ConditionalFunctions, SheetsThatReadEachOtherGiveAnErrorInsteadOfHanging) {
     TwoSheets book;
     book.registerSheet.at(0, 0).formula = engine::parseFormulaR1C1(QStringLiteral("='Category Summary'!R1C1+1"));

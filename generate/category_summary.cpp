@@ -1,6 +1,7 @@
 #include "generate/category_summary.h"
 
 #include <QHash>
+#include <cctype>
 #include <QLocale>
 #include <algorithm>
 #include <array>
@@ -8,6 +9,7 @@
 #include "engine/formula/criteria.h"
 #include "engine/formula/formula_text.h"
 #include "frame/error_report.h"
+#include "frame/text_safety.h"
 #include "generate/cell_entry.h"
 #include "generate/palette.h"
 #include "host/host_factory.h"
@@ -122,9 +124,51 @@ QString tooManyCategoriesMessage(int count) {
         .arg(english.toString(count), english.toString(kMostSummaryCategories));
 }
 
+namespace {
+
+// "_xHHHH_" at `at`: what a reader of an .xlsx turns into one character.
+bool isXmlEscapeAt(const QString& text, qsizetype at) {
+    if (at + 7 > text.size() || text[at] != u'_' || text[at + 1] != u'x' || text[at + 6] != u'_') return false;
+    for (qsizetype i = at + 2; i < at + 6; ++i)
+        if (!isxdigit(text[i].unicode() < 0x80 ? int(text[i].unicode()) : 0)) return false;
+    return true;
+}
+
+// Characters a formula's text cannot carry into every file and back the
+// same: controls (the .xlsx holds its formulas as XML text), a lone half of
+// a surrogate pair or a non-character (the writers store U+FFFD for them),
+// and the underscore of what an .xlsx reader takes for an escape. The
+// criterion has "?" (any one character) there.
+bool travelsBadly(const QString& text, qsizetype at) {
+    const QChar c = text[at];
+    if (c.unicode() < 0x20) return true;
+    if (c.isHighSurrogate() && at + 1 < text.size() && text[at + 1].isLowSurrogate())
+        return frame::isNonCharacter(QChar::surrogateToUcs4(c, text[at + 1]));
+    if (c.isSurrogate()) return true;
+    return frame::isNonCharacter(c.unicode()) || isXmlEscapeAt(text, at);
+}
+
+}  // namespace
+
 QString categoryCriterion(const SummaryCategory& category) {
     if (category.none) return QString();
-    QString criterion = engine::literalCriterion(category.name);
+    // As engine::literalCriterion writes it, but for the characters that travel badly.
+    QString criterion = QStringLiteral("=");
+    const QString& name = category.name;
+    for (qsizetype i = 0; i < name.size(); ++i) {
+        const QChar c = name[i];
+        if (c.isHighSurrogate() && i + 1 < name.size() && name[i + 1].isLowSurrogate() && !travelsBadly(name, i)) {
+            criterion += c;
+            criterion += name[++i];
+            continue;
+        }
+        if (travelsBadly(name, i)) {
+            criterion += QLatin1Char('?');
+            continue;
+        }
+        if (c == QLatin1Char('~') || c == QLatin1Char('*') || c == QLatin1Char('?')) criterion += QLatin1Char('~');
+        criterion += c;
+    }
     if (criterion.size() <= kLongestFormulaText) return criterion;
     // The beginning, and "*" for the rest: never a cut escape (~) or half a character.
     criterion.truncate(kLongestFormulaText - 1);

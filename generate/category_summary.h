@@ -41,9 +41,11 @@ struct SummaryCategory {
 std::vector<SummaryCategory> summaryCategories(const reg::TransactionSource& transactions);
 
 // The criterion that matches exactly the category's cells in every
-// spreadsheet ("" for none). A category whose criterion would be longer
+// spreadsheet ("" for none). A character that cannot travel in a formula's
+// text through every file (a control character, half a surrogate pair) is
+// "?" there, any one character; a category whose criterion would be longer
 // than a formula's text constant holds (255 characters) matches by its
-// beginning instead.
+// beginning instead. Categories with the same criterion share a row.
 QString categoryCriterion(const SummaryCategory& category);
 
 // The figures of one category row (R1C1), over register rows 6 to

@@ -16,6 +16,7 @@ Usage: /usr/bin/python3 category_summary_report.py FILE...
 """
 import json
 import os
+import re
 import shutil
 import subprocess
 import sys
@@ -36,6 +37,9 @@ def cached_rows(path):
     values = openpyxl.load_workbook(path, data_only=True)[SUMMARY]
     formulas = openpyxl.load_workbook(path)[SUMMARY]
     rows = [[cell.value for cell in row] for row in values.iter_rows(min_row=6, max_row=values.max_row, min_col=2, max_col=6)]
+    for row in rows:  # openpyxl leaves the format's _xHHHH_ escapes in texts
+        if isinstance(row[0], str):
+            row[0] = re.sub(r"_x([0-9A-Fa-f]{4})_", lambda match: chr(int(match.group(1), 16)), row[0])
     texts = [formulas.cell(row=r, column=3).value for r in range(6, values.max_row)]
     return rows, texts
 

@@ -61,6 +61,10 @@ TEST(CategorySummaryRows, FormulasReadTheRegistersColumnsWithLiteralCriteria) {
               QStringLiteral("=SUMIF('Check Register'!R6C5:R6C5,\"\",'Check Register'!R6C8:R6C8)"));
     EXPECT_EQ(generate::categoryDebitsFormula({QStringLiteral("a"), false}, 2),
               QStringLiteral("=SUMIF('Check Register'!R6C5:R7C5,\"=a\",'Check Register'!R6C7:R7C7)"));
+    // What a formula's text cannot carry through every file stands for any one character.
+    EXPECT_EQ(generate::categoryCriterion({QStringLiteral("a\x01" "b\nc") + QChar(0xD800) + QStringLiteral("_x0041_~"), false}),
+              QStringLiteral("=a?b?c??x0041_~~"));
+    EXPECT_EQ(generate::categoryCriterion({QStringLiteral("\U0001F600?"), false}), QStringLiteral("=\U0001F600~?"));
     // Too long for a formula's text: its beginning, never a cut escape.
     for (const QString& name : {QString(300, QLatin1Char('*')), QString(253, QLatin1Char('x')) + QStringLiteral("~~~~")}) {
         const QString criterion = generate::categoryCriterion({name, false});
@@ -142,7 +146,9 @@ TEST(CategorySummaryWorkbooks, TotalsAddUpInEveryReaderAndFollowAnEditedAmount) 
           transaction(QStringLiteral("~x"), QStringLiteral("50"), {}), transaction(QStringLiteral("a?c"), {}, QStringLiteral("60")),
           transaction(QStringLiteral(">=a"), QStringLiteral("70"), {}), transaction(QStringLiteral("say \"hi\""), QStringLiteral("80"), {}),
           transaction(QStringLiteral("#N/A"), QStringLiteral("90"), {}), transaction(QStringLiteral("5"), QStringLiteral("100"), {}),
-          transaction(QStringLiteral("'quoted"), QStringLiteral("110"), {}), transaction(QStringLiteral("*"), QStringLiteral("120"), {})}},
+          transaction(QStringLiteral("'quoted"), QStringLiteral("110"), {}), transaction(QStringLiteral("*"), QStringLiteral("120"), {}),
+          transaction(QStringLiteral("bell\x01" "char"), QStringLiteral("130"), {}), transaction(QStringLiteral("two\nlines"), QStringLiteral("140"), {}),
+          transaction(QStringLiteral("_x0041_"), QStringLiteral("150"), {}), transaction(QStringLiteral("A"), QStringLiteral("160"), {})}},
     };
     QStringList files;
     for (const auto& [name, rows] : lists) {

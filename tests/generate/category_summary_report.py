@@ -18,6 +18,7 @@ import json
 import os
 import re
 import shutil
+import socket
 import subprocess
 import sys
 import tempfile
@@ -59,7 +60,9 @@ class Office:
         import uno
         self.uno = uno
         self.folder = tempfile.mkdtemp()
-        port = 20000 + os.getpid() % 20000
+        with socket.socket() as probe:  # a port nobody listens on now
+            probe.bind(("127.0.0.1", 0))
+            port = probe.getsockname()[1]
         office = "/usr/lib/libreoffice/program/soffice.bin"
         profile = "-env:UserInstallation=file://" + self.folder
         subprocess.run([office, profile, "--headless", "--norestore", "--terminate_after_init"],

@@ -91,17 +91,19 @@ struct ColumnRun {
     }
 };
 
-// A criteria range of COUNTIF/SUMIF as every plain equality criterion sees
-// it: each cell's equality key (as a number), and per sum range the totals
-// of each key, so that any number of such criteria cost one pass.
+// Per key of a criteria range: the totals beside it in one sum range.
 struct KeyTotals {
     std::vector<ConditionalTotals> byKey;  // by key number
     // Running totals in the order of `ConditionalIndex::sortedKeys`, made
     // when a beginning ("=abc*") is first asked for: entry i covers keys 0..i-1.
     std::vector<ConditionalTotals> running;
 };
+// A criteria range of COUNTIF/SUMIF as every equality criterion sees it:
+// each cell's equality key (as a number), and per sum range the totals of
+// each key, so that any number of such criteria cost one pass.
 struct ConditionalIndex {
     uint64_t epoch = 0;
+    bool building = false;           // its cells are being read (a formula there may ask again)
     std::vector<int> keyOfCell;      // row by row
     QHash<QString, int> keyNumbers;  // equality key -> its number
     std::vector<std::pair<QString, int>> sortedKeys;  // made with the first beginning asked for
@@ -160,6 +162,7 @@ struct Calculator::State final : CellSource {
     bool computing = false;
     Reader reader{*this};
     std::map<RangeCorners, ConditionalIndex> conditionalIndexes;
+    int indexesBuilding = 0;
     std::unordered_map<uint32_t, CellEntry> entries;
     std::unordered_map<uint64_t, ColumnRun> runs;
     size_t runEntries = 0;
@@ -255,7 +258,9 @@ struct Calculator::State final : CellSource {
         const auto& keys = criterion.equalityKeys();
         const auto& prefix = criterion.prefixKey();
         if (keys.empty() && !prefix) return scanConditionalTotals(cells, range, cells, sumRange, criterion);
-        ConditionalIndex& index = conditionalIndex(range, cells);
+        ConditionalIndex* built = conditionalIndex(range, cells);
+        if (!built) return scanConditionalTotals(cells, range, cells, sumRange, criterion);
+        ConditionalIndex& index = *built;
         auto found = index.totalsBySumRange.find(cornersOf(sumRange));
         if (found == index.totalsBySumRange.end())
             found = index.totalsBySumRange.emplace(cornersOf(sumRange), KeyTotals{keyTotals(index, range, sumRange, cells), {}}).first;
@@ -301,15 +306,28 @@ struct Calculator::State final : CellSource {
         return result;
     }
 
-    // The keys of a criteria range's cells, each text folded once however often it occurs.
-    ConditionalIndex& conditionalIndex(const model::CellRange& range, CellSource& cells) {
+    // The keys of a criteria range's cells, each text folded once however
+    // often it occurs; null while that very index is being made (a formula
+    // in the range reads it: circular, and read cell by cell).
+    ConditionalIndex* conditionalIndex(const model::CellRange& range, CellSource& cells) {
         auto found = conditionalIndexes.find(cornersOf(range));
-        if (found != conditionalIndexes.end() && found->second.epoch == epoch) return found->second;
-        if (found == conditionalIndexes.end() && conditionalIndexes.size() >= kMostConditionalIndexes)
+        if (found != conditionalIndexes.end() && found->second.building) return nullptr;
+        if (found != conditionalIndexes.end() && found->second.epoch == epoch) return &found->second;
+        if (found == conditionalIndexes.end() && conditionalIndexes.size() >= kMostConditionalIndexes && indexesBuilding == 0)
             conditionalIndexes.clear();
         ConditionalIndex& index = conditionalIndexes[cornersOf(range)];
         index = ConditionalIndex{};
         index.epoch = epoch;
+        index.building = true;
+        ++indexesBuilding;
+        struct Built {
+            ConditionalIndex& index;
+            int& building;
+            ~Built() {
+                index.building = false;
+                --building;
+            }
+        } built{index, indexesBuilding};
         index.keyOfCell.reserve(size_t(range.rowCount()) * size_t(range.colCount()));
         QHash<QString, int> numberOfText;  // as the cells hold them, before folding
         for (int r = range.firstRow; r <= range.lastRow; ++r)
@@ -329,7 +347,7 @@ struct Calculator::State final : CellSource {
                 if (text) numberOfText.insert(*text, number);
                 index.keyOfCell.push_back(number);
             }
-        return index;
+        return &index;
     }
 
     // Per key: how many cells have it, and the sum of the numbers beside them in `sumRange`.

@@ -175,6 +175,16 @@ TEST(ConditionalFunctions, SumRangeOnTheSameSheetIsComputedFirst) {
     EXPECT_EQ(calculator.value(5, 5), Value(6.0));
 }
 
+// Reading another sheet's range computes the formulas in it, which may count in ranges of their own.
+TEST(ConditionalFunctions, FormulasInTheCountedRangeOfAnotherSheetAreComputedAsItIsRead) {
+    TwoSheets book;
+    book.row(5, QStringLiteral("x"), Value{}, Value{});
+    book.row(6, QStringLiteral("y"), Value{}, Value{});
+    book.registerSheet.at(7, 4).formula = engine::parseFormulaR1C1(QStringLiteral("=IF(COUNTIF(R6C5:R7C5,\"x\")=1,\"x\",\"z\")"));
+    book.registerSheet.at(8, 4).formula = engine::parseFormulaR1C1(QStringLiteral("=IF(COUNTIF(R6C5:R8C5,\"x\")=2,\"X\",\"z\")"));
+    EXPECT_EQ(book.summaryValue(QStringLiteral("=COUNTIF('Check Register'!R6C5:R9C5,\"x\")")), Value(3.0));
+}
+
 TEST(ConditionalFunctions, SheetsThatReadEachOtherGiveAnErrorInsteadOfHanging) {
     TwoSheets book;
     book.registerSheet.at(0, 0).formula = engine::parseFormulaR1C1(QStringLiteral("='Category Summary'!R1C1+1"));

@@ -168,7 +168,20 @@ TEST(CategorySummaryWorkbooks, TotalsAddUpInEveryReaderAndFollowAnEditedAmount) 
     const QString plain = folder.filePath(QStringLiteral("plain.xls"));
     run(QStringLiteral(BREVANTA_REGISTER_COMMAND), {QStringLiteral("--sample"), QStringLiteral("-o"), plain});
     EXPECT_EQ(xls::readWorkbook(plain)->sheets.size(), 1u);
-    EXPECT_EQ(xls::readWorkbook(files[0])->sheets.size(), 2u);
+    const auto withSummary = xls::readWorkbook(files[0]);
+    ASSERT_EQ(withSummary->sheets.size(), 2u);
+    EXPECT_EQ(withSummary->activeSheet, 0);  // the register is what opens
+    const model::PageSetupData& page = withSummary->sheets[1]->page;
+    EXPECT_FALSE(page.zoom.has_value());  // printed one page wide, as long as it needs
+    EXPECT_EQ(page.fitToPagesWide, 1);
+    EXPECT_EQ(page.fitToPagesTall, 0);
+    // A workbook read back is no place for a summary.
+    QProcess refused;
+    refused.start(QStringLiteral(BREVANTA_REGISTER_COMMAND),
+                  {QStringLiteral("--from-xls"), plain, QStringLiteral("--pdf"), folder.filePath(QStringLiteral("x.pdf")),
+                   QStringLiteral("--summary")});
+    ASSERT_TRUE(refused.waitForFinished(60000));
+    EXPECT_EQ(refused.exitCode(), 2);
 
     const QJsonObject report = QJsonDocument::fromJson(
         run(QStringLiteral("/usr/bin/python3"), QStringList{QStringLiteral(BREVANTA_TEST_DIR "/category_summary_report.py")} + files)

@@ -32,9 +32,11 @@ TEST(Criteria, LiteralCriteriaMatchOnlyTheirOwnTextWhateverItHolds) {
         const QString criterion = engine::literalCriterion(text);
         EXPECT_TRUE(criterionMatches(criterion, text)) << text.toStdString();
         EXPECT_TRUE(criterionMatches(criterion, text.toLower())) << text.toStdString();
-        for (const QString& other : hostile + others)
-            if (other.compare(text, Qt::CaseInsensitive) != 0)
+        for (const QString& other : hostile + others) {
+            if (other.compare(text, Qt::CaseInsensitive) != 0) {
                 EXPECT_FALSE(criterionMatches(criterion, other)) << text.toStdString() << " took " << other.toStdString();
+            }
+        }
         EXPECT_FALSE(criterionMatches(criterion, Value{})) << text.toStdString();
     }
     EXPECT_EQ(engine::literalCriterion(QStringLiteral("a*b?c~")), QStringLiteral("=a~*b~?c~~"));

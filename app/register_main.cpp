@@ -53,7 +53,7 @@ namespace {
 const char kUsage[] =
     "Usage:\n"
     "  brevanta-register (--list FILE | --csv FILE | --sample | --rows N) [-o OUT.xls|OUT.xlsx]\n"
-    "                    [--picture OUT.svg|OUT.png] [--pdf OUT.pdf] [--timings]\n"
+    "                    [--picture OUT.svg|OUT.png] [--pdf OUT.pdf] [--summary] [--timings]\n"
     "  brevanta-register --import STATEMENT -o OUT.xls [--save-list FILE] [--date-order dmy|mdy|ymd]\n"
     "                    [--decimal-mark .|,]\n"
     "  brevanta-register (--list FILE | --csv FILE | --import STATEMENT ...) --export-csv OUT.csv\n"
@@ -80,6 +80,8 @@ const char kUsage[] =
     "  --picture OUT.svg also write the picture of the register sheet: .svg at any size,\n"
     "                    .png while it fits in a bitmap (32,767 pixels a side)\n"
     "  --pdf OUT.pdf     also write the register sheet as a PDF, paged as its page set-up says\n"
+    "  --summary         add the \"Category Summary\" sheet: per category the count, debits,\n"
+    "                    credits and net as formulas over the register (.xlsx: with a chart)\n"
     "  --from-xls FILE   write the picture or the PDF of FILE's active sheet only\n"
     "  --timings         print the time of each phase and the peak memory on stderr\n"
     "  -h, --help        print this help and exit\n"
@@ -131,8 +133,10 @@ private:
 // The generation's hand-over, kept instead of shown.
 class HeadlessWindows final : public generate::GenerationWindows {
 public:
-    HeadlessWindows(PhaseClock& clock, bool wantsPicture) : clock_(clock), wantsPicture_(wantsPicture) {}
+    HeadlessWindows(PhaseClock& clock, bool wantsPicture, bool wantsSummary)
+        : clock_(clock), wantsPicture_(wantsPicture), wantsSummary_(wantsSummary) {}
     bool wantsPicture() const override { return wantsPicture_; }
+    bool wantsCategorySummary() const override { return wantsSummary_; }
     bool pictureThroughClipboard() const override { return false; }  // the user's clipboard is left alone
     void setMainPointer(int) override {}
     void hideMain() override {}
@@ -150,6 +154,7 @@ public:
 private:
     PhaseClock& clock_;
     bool wantsPicture_;
+    bool wantsSummary_;
 };
 
 struct Options {
@@ -160,6 +165,7 @@ struct Options {
     bool sample = false;
     std::optional<int> rows;
     bool timings = false;
+    bool summary = false;
 };
 
 // A run the tool declines: the message main prints, with the usage after it
@@ -190,6 +196,7 @@ constexpr OptionSpelling kOptions[] = {
     {"pdf", nullptr, "OUT"},         {"from-xls", nullptr, "FILE"},    {"import", nullptr, "FILE"},
     {"reconcile", nullptr, nullptr}, {"save-list", nullptr, "FILE"},   {"export-csv", nullptr, "FILE"},
     {"date-order", nullptr, "ORDER"}, {"decimal-mark", nullptr, "MARK"}, {"timings", nullptr, nullptr},
+    {"summary", nullptr, nullptr},
 };
 
 // An option's name as typed: "-o", "--output".
@@ -274,6 +281,7 @@ Options optionsOf(const QCommandLineParser& parser) {
     options.pdf = parser.value(QStringLiteral("pdf"));
     options.fromXls = parser.value(QStringLiteral("from-xls"));
     options.timings = parser.isSet(QStringLiteral("timings"));
+    options.summary = parser.isSet(QStringLiteral("summary"));
     options.statement = parser.value(QStringLiteral("import"));
     options.reconcile = parser.isSet(QStringLiteral("reconcile"));
     options.saveList = parser.value(QStringLiteral("save-list"));
@@ -296,8 +304,8 @@ void checkCombination(const Options& options) {
     if ((options.dateOrder || options.decimalMark) && options.statement.isEmpty())
         throw usageError(QStringLiteral("--date-order and --decimal-mark need --import FILE"));
     if (!options.fromXls.isEmpty() &&
-        (!options.statement.isEmpty() || !options.saveList.isEmpty() || !options.exportCsv.isEmpty()))
-        throw usageError(QStringLiteral("--from-xls takes no --import, --save-list or --export-csv"));
+        (!options.statement.isEmpty() || !options.saveList.isEmpty() || !options.exportCsv.isEmpty() || options.summary))
+        throw usageError(QStringLiteral("--from-xls takes no --import, --save-list, --export-csv or --summary"));
     if (!options.picture.isEmpty() && !options.picture.endsWith(QLatin1String(".svg"), Qt::CaseInsensitive) &&
         !options.picture.endsWith(QLatin1String(".png"), Qt::CaseInsensitive))
         throw usageError(QStringLiteral("--picture writes .svg or .png, not \"") + options.picture + QLatin1Char('"'));
@@ -595,7 +603,7 @@ bool saveWorkbook(const QString& generated, const QString& output) {
 // picture and PDF written where asked.
 bool generateAndWriteRegister(const Options& options, std::vector<reg::Transaction> rows, PhaseClock& clock) {
     const reg::TransactionList transactions(std::move(rows));
-    HeadlessWindows windows(clock, !options.picture.isEmpty());
+    HeadlessWindows windows(clock, !options.picture.isEmpty(), options.summary);
     generate::generateCheckRegister(1, transactions, windows);
 
     bool ok = saveWorkbook(windows.excelFile, options.output);

@@ -1,13 +1,17 @@
 #include "app/wiring.h"
 
+#include <QMenu>
+
 #include "engine/embedded/embedded_host.h"
 #include "frame/app_title.h"
+#include "frame/disk_files.h"
 #include "frame/prompter.h"
 #include "generate/check_register.h"
 #include "generate/generation_windows.h"
 #include "host/connection.h"
 #include "host/host_factory.h"
 #include "preview/form2.h"
+#include "preview/summary_option.h"
 #include "register/form1.h"
 #include "xls/xls_file.h"
 #include "register/main_menu.h"
@@ -25,6 +29,7 @@ public:
     void loadPreviewPicture(const QString& path) override { windows_.preview().loadPicture(path); }
     void setPreviewExcelFile(const QString& path) override { windows_.preview().mExcelFile = path; }
     void showPreview() override { windows_.preview().show(); }
+    bool wantsCategorySummary() const override { return windows_.summaryOption().included(); }
     void tell(const QString& text) override {
         frame::prompter().message(frame::appTitle(), text, frame::Buttons::Ok, frame::Icon::Warning);
     }
@@ -45,8 +50,23 @@ preview::Form2& ProgramWindows::preview() {
         preview_ = std::make_unique<preview::Form2>();
         preview_->showMainWindow = [this] { form1_.show(); };
         preview_->storeTransactionList = [this] { form1_.storeList(); };
+        preview_->viewMenu()->addAction(summaryOption().action());
     }
     return *preview_;
+}
+
+preview::SummaryOption& ProgramWindows::summaryOption() {
+    if (!summaryOption_) {
+        summaryOption_ = new preview::SummaryOption(form1_.environment().savedList, this);
+        // A new workbook with or without the summary; the preview shows the register as before.
+        summaryOption_->regenerate = [this] {
+            const QString previous = preview().mExcelFile;
+            RealWindows effects(form1_, *this);
+            generate::generateCheckRegister(1, form1_.transactions(), effects);
+            if (!previous.isEmpty() && preview().mExcelFile != previous) frame::deleteFileQuietly(previous);
+        };
+    }
+    return *summaryOption_;
 }
 
 QWidget* ProgramWindows::bringToFront() {

@@ -12,6 +12,7 @@ class Form1;
 }
 namespace brevanta::preview {
 class Form2;
+class SummaryOption;
 }
 
 namespace brevanta::app {
@@ -24,8 +25,11 @@ public:
     explicit ProgramWindows(reg::Form1& form1);
     ~ProgramWindows() override;
 
-    // The preview window, made now if it does not exist yet.
+    // The preview window, made now if it does not exist yet, with the
+    // summary option in its right-click menu.
     preview::Form2& preview();
+    // "Include Category Summary", read from the list's settings on first use.
+    preview::SummaryOption& summaryOption();
 
     // Brings whichever window of the program is shown, the main window or
     // the preview, to the front; answers it (null when none is shown).
@@ -34,6 +38,7 @@ public:
 private:
     reg::Form1& form1_;
     std::unique_ptr<preview::Form2> preview_;
+    preview::SummaryOption* summaryOption_ = nullptr;  // a child of this object
 };
 
 // Wires `form1` and answers the windows it now owns (a child of `form1`).

@@ -7,6 +7,7 @@
 #include "frame/disk_files.h"
 #include "frame/error_report.h"
 #include "frame/temporary_files.h"
+#include "generate/category_summary.h"
 #include "generate/register_layout.h"
 #include "host/connection.h"
 #include "host/host_factory.h"
@@ -67,16 +68,23 @@ void generateCheckRegister(int selector, const reg::TransactionSource& transacti
     proc.step(112, [&] { host().setEnableCancelKey(host::xl::CancelKeyDisabled); });
     proc.step(114, [&] { host().setCursor(host::xl::CursorWait); });
     proc.step(118, [&] { session.excelBook = host().workbooks().add(); });
+    // The register's sheet, and the summary's after it when asked for.
+    const int kept = windows.wantsCategorySummary() ? 2 : 1;
     int sheetCount = 0;
     proc.step(120, [&] { sheetCount = host().sheets().count(); });
-    for (int k = 1; k < sheetCount; ++k)
-        proc.step(122, [&] { must(host().sheets().item(2)).remove(); });
-    proc.step(124, [&] {
-        host::Sheets& sheets = host().sheets();
-        must(sheets.item(sheets.count())).setName(QStringLiteral("Check Register"));
-    });
+    for (int k = kept; k < sheetCount; ++k)
+        proc.step(122, [&] { must(host().sheets().item(kept + 1)).remove(); });
+    proc.step(124, [&] { must(host().sheets().item(1)).setName(QStringLiteral("Check Register")); });
     proc.step(126, [&] { generateReport(session, selector, transactions); });
     proc.step(128, [&] { must(host().range(QStringLiteral("B6"))).select(); });
+    if (kept == 2) {
+        proc.step(129, [&] {
+            const host::WorksheetPtr summary = host().sheets().item(2);
+            must(summary).setName(QLatin1String(kCategorySummarySheet));
+            summary->select();
+        });
+        proc.step(129, [&] { generateCategorySummary(session, transactions); });
+    }
     proc.step(130, [&] { must(host().sheets().item(1)).select(); });
     proc.step(132, [&] { host().setCursor(host::xl::CursorDefault); });
     proc.step(134, [&] { host().setScreenUpdating(true); });

@@ -26,6 +26,8 @@ public:
     // False when the picture must not pass through the user's clipboard
     // (the headless generator): it is then taken from the sheet directly.
     virtual bool pictureThroughClipboard() const { return true; }
+    // True when the workbook is to have the "Category Summary" sheet after the register.
+    virtual bool wantsCategorySummary() const { return false; }
     // Called after each phase of the generation ("layout", "save", "reopen", "picture", "preview").
     virtual void phaseFinished(const char* phase) { (void)phase; }
 };

@@ -158,6 +158,13 @@ QString SavedListStore::read() const {
     return value.toString();
 }
 
+QString SavedListStore::readBeside(const QString& key) const {
+    if (isSomethingButARegularFile(settingsFile())) return {};
+    const auto settings = openSettings(iniFile_);
+    const QVariant value = settings->value(key);
+    return value.typeId() == QMetaType::QString ? value.toString() : QString();
+}
+
 QString SavedListStore::keepCopyAside(const QDateTime& now) const {
     const QString path = settingsFile();
     if (path.isEmpty() || !QFileInfo::exists(path)) return {};
@@ -206,11 +213,13 @@ QString SavedListStore::settingsFile() const {
     return resolvedUserFile_;
 }
 
-void SavedListStore::write(const QString& value) const {
+void SavedListStore::write(const QString& value) const { writeBeside(kKey, value); }
+
+void SavedListStore::writeBeside(const QString& key, const QString& value) const {
     const QString path = settingsFile();
     if (path.isEmpty()) {
         const auto settings = openSettings(iniFile_);
-        settings->setValue(kKey, value);
+        settings->setValue(key, value);
         settings->sync();
         if (settings->status() != QSettings::NoError) throw frame::Failure(QStringLiteral("Permission denied"));
         return;
@@ -219,7 +228,7 @@ void SavedListStore::write(const QString& value) const {
     // checking that every byte reached the disk; the file is rather replaced
     // whole, keeping whatever else it holds.
     QDir().mkpath(QFileInfo(path).absolutePath());
-    frame::writeFileSafely(path, frame::withIniTextValue(currentContent(path), kSection, kKey, value));
+    frame::writeFileSafely(path, frame::withIniTextValue(currentContent(path), kSection, key, value));
 }
 
 }  // namespace brevanta::reg

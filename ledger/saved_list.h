@@ -67,6 +67,12 @@ public:
     // values in the file are kept. Throws Failure when it cannot be written.
     void write(const QString& value) const;
 
+    // Another text kept beside the list, in the same settings and section
+    // (a window option): empty when none or when it is not a text; written
+    // as write() writes the list, the list and other values kept.
+    QString readBeside(const QString& key) const;
+    void writeBeside(const QString& key, const QString& value) const;
+
     const QString& iniFile() const { return iniFile_; }
     // The INI file the text is kept in; empty where the user's settings are no file.
     QString settingsFile() const;

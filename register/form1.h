@@ -65,6 +65,7 @@ public:
 
     void setHooks(Hooks hooks);
     void setEnvironment(Environment environment);
+    const Environment& environment() const { return environment_; }
 
     // Start-up, run once before the window is first shown.
     void Form_Load();

@@ -21,7 +21,7 @@ namespace ptg {
 constexpr uint8_t Add = 0x03, Uplus = 0x12, Uminus = 0x13, Percent = 0x14, Paren = 0x15,
     MissArg = 0x16, Str = 0x17, Attr = 0x19, Err = 0x1C, Bool = 0x1D, Int = 0x1E, Num = 0x1F,
     Exp = 0x01, Func = 0x01, FuncVar = 0x02, Ref = 0x04, Area = 0x05, RefErr = 0x0A, AreaErr = 0x0B,
-    RefN = 0x0C, AreaN = 0x0D;
+    RefN = 0x0C, AreaN = 0x0D, Ref3d = 0x1A, Area3d = 0x1B, RefErr3d = 0x1C, AreaErr3d = 0x1D;
 // Operand tokens carry a class in bits 5-6: 0x20 reference, 0x40 value, 0x60 array.
 constexpr uint8_t ReferenceClass = 0x20, ValueClass = 0x40;
 }  // namespace ptg
@@ -37,8 +37,9 @@ constexpr uint8_t binaryToken(model::BinaryOp op) { return static_cast<uint8_t>(
 class Encoder {
 public:
     // With `rowWords`, notes where the row word of each relative row part goes and its offset.
-    Encoder(int row, int col, std::vector<RelativeRowWord>* rowWords = nullptr, bool* offSheet = nullptr)
-        : row_(row), col_(col), rowWords_(rowWords), offSheet_(offSheet) {}
+    Encoder(int row, int col, std::span<const QString> sheetNames, std::vector<RelativeRowWord>* rowWords = nullptr,
+            bool* offSheet = nullptr)
+        : row_(row), col_(col), sheetNames_(sheetNames), rowWords_(rowWords), offSheet_(offSheet) {}
     QByteArray take() { return out_.bytes(); }
 
     void node(const FormulaNode& n, char wanted) {
@@ -51,8 +52,8 @@ public:
         case Kind::Boolean: out_.u8(ptg::Bool); out_.u8(n.boolean ? 1 : 0); break;
         case Kind::Error: out_.u8(ptg::Err); out_.u8(static_cast<uint8_t>(n.error)); break;
         case Kind::Missing: out_.u8(ptg::MissArg); break;
-        case Kind::Reference: reference(n.first, wanted); break;
-        case Kind::Area: area(n.first, n.last, wanted); break;
+        case Kind::Reference: reference(n, wanted); break;
+        case Kind::Area: area(n, wanted); break;
         case Kind::Unary:
             operand(n, 0);
             out_.u8(n.unary == model::UnaryOp::Plus ? ptg::Uplus
@@ -106,30 +107,53 @@ private:
         if (offSheet_) *offSheet_ = true;
     }
 
-    void reference(const model::CellRef& ref, char wanted) {
+    // The EXTERNSHEET entry of a named sheet (entry i is sheet i), or -1 when no sheet has that name.
+    int externIndex(const QString& sheet) const {
+        for (size_t i = 0; i < sheetNames_.size(); ++i)
+            if (sheetNames_[i].compare(sheet, Qt::CaseInsensitive) == 0) return static_cast<int>(i);
+        return -1;
+    }
+
+    // A reference on this sheet (ptgRef), or on another (ptgRef3d: the entry first).
+    void reference(const FormulaNode& n, char wanted) {
+        const model::CellRef& ref = n.first;
+        const int sheet = n.sheet.isEmpty() ? -1 : externIndex(n.sheet);
         uint16_t r, c;
-        if (!place(ref, r, c)) {
+        if (!place(ref, r, c) || (!n.sheet.isEmpty() && sheet < 0)) {
             noteOffSheet();
             out_.u8(ptg::RefErr | classBits(wanted));
             out_.u32(0);
             return;
         }
-        out_.u8(ptg::Ref | classBits(wanted));
+        if (n.sheet.isEmpty()) {
+            out_.u8(ptg::Ref | classBits(wanted));
+        } else {
+            out_.u8(ptg::Ref3d | classBits(wanted));
+            out_.u16(static_cast<uint16_t>(sheet));
+        }
         noteRow(ref.row);
         out_.u16(r);
         out_.u16(c);
     }
 
-    void area(const model::CellRef& first, const model::CellRef& last, char wanted) {
+    void area(const FormulaNode& n, char wanted) {
+        const model::CellRef& first = n.first;
+        const model::CellRef& last = n.last;
+        const int sheet = n.sheet.isEmpty() ? -1 : externIndex(n.sheet);
         uint16_t r1, c1, r2, c2;
-        if (!place(first, r1, c1) || !place(last, r2, c2)) {
+        if (!place(first, r1, c1) || !place(last, r2, c2) || (!n.sheet.isEmpty() && sheet < 0)) {
             noteOffSheet();
             out_.u8(ptg::AreaErr | classBits(wanted));
             out_.u32(0);
             out_.u32(0);
             return;
         }
-        out_.u8(ptg::Area | classBits(wanted));
+        if (n.sheet.isEmpty()) {
+            out_.u8(ptg::Area | classBits(wanted));
+        } else {
+            out_.u8(ptg::Area3d | classBits(wanted));
+            out_.u16(static_cast<uint16_t>(sheet));
+        }
         noteRow(first.row);
         out_.u16(r1);
         noteRow(last.row);
@@ -197,6 +221,7 @@ private:
 
     ByteWriter out_;
     int row_, col_;
+    std::span<const QString> sheetNames_;
     std::vector<RelativeRowWord>* rowWords_;
     bool* offSheet_;
 };
@@ -205,8 +230,8 @@ private:
 
 class Decoder {
 public:
-    Decoder(std::span<const uint8_t> tokens, int row, int col, bool shared)
-        : in_(tokens, "a formula"), row_(row), col_(col), shared_(shared) {}
+    Decoder(std::span<const uint8_t> tokens, int row, int col, bool shared, std::span<const QString> externSheets)
+        : in_(tokens, "a formula"), row_(row), col_(col), shared_(shared), externSheets_(externSheets) {}
 
     model::Formula run() {
         while (!in_.atEnd()) token();
@@ -375,8 +400,29 @@ private:
             push(std::move(n));
             return;
         }
+        case ptg::Ref3d: case ptg::Area3d: {
+            const QString sheet = externSheet(in_.u16());
+            FormulaNode n;
+            if ((t & 0x1F) == ptg::Ref3d) {
+                const uint16_t r = in_.u16();
+                const uint16_t c = in_.u16();
+                n.kind = Kind::Reference;
+                n.first = reference(r, c);
+            } else {
+                const uint16_t r1 = in_.u16(), r2 = in_.u16(), c1 = in_.u16(), c2 = in_.u16();
+                n.kind = Kind::Area;
+                n.first = reference(r1, c1);
+                n.last = reference(r2, c2);
+            }
+            n.sheet = sheet;
+            push(std::move(n));
+            return;
+        }
+        case ptg::RefErr3d: case ptg::AreaErr3d:
+            in_.skip(2);
+            [[fallthrough]];
         case ptg::RefErr: case ptg::AreaErr: {
-            in_.skip((t & 0x1F) == ptg::RefErr ? 4 : 8);
+            in_.skip((t & 0x1F) == ptg::RefErr || (t & 0x1F) == ptg::RefErr3d ? 4 : 8);
             FormulaNode n;
             n.kind = Kind::Error;
             n.error = model::ErrorCode::Ref;
@@ -385,6 +431,13 @@ private:
         }
         default: unsupported();
         }
+    }
+
+    // The sheet an EXTERNSHEET entry names; other workbooks and sheet spans are not read.
+    QString externSheet(uint16_t index) const {
+        if (index >= externSheets_.size() || externSheets_[index].isEmpty())
+            throw UndecodableFormula("reference to another workbook or to several sheets");
+        return externSheets_[index];
     }
 
     void attribute() {
@@ -399,6 +452,7 @@ private:
     ByteReader in_;
     int row_, col_;
     bool shared_;
+    std::span<const QString> externSheets_;
     std::vector<FormulaNode> stack_;
     std::vector<int> depths_;
     int poppedDepth_ = 0;
@@ -481,9 +535,9 @@ std::optional<std::string> shapeKey(std::span<const uint8_t> tokens, int row, in
 
 model::FormulaPtr SheetFormulas::decode(std::span<const uint8_t> tokens, int row, int col) {
     auto key = shapeKey(tokens, row, col);
-    if (!key) return std::make_shared<const model::Formula>(decodeFormula(tokens, row, col));
+    if (!key) return std::make_shared<const model::Formula>(decodeFormula(tokens, row, col, false, externSheets_));
     if (const auto it = known_.find(*key); it != known_.end()) return it->second;
-    auto formula = std::make_shared<const model::Formula>(decodeFormula(tokens, row, col));
+    auto formula = std::make_shared<const model::Formula>(decodeFormula(tokens, row, col, false, externSheets_));
     // A sheet of formulas all different keeps no more than this many shapes.
     if (known_.size() >= 4096) known_.clear();
     known_.emplace(std::move(*key), formula);
@@ -498,7 +552,8 @@ const QByteArray& SheetFormulaTokens::encode(const model::FormulaNode& root, int
     if (!fits) {
         // Encoded afresh, and kept as the shape for the rows after it.
         shape = Shape();
-        Encoder encoder(row, col, &shape.rowWords, &shape.offSheet);
+        refersToSheets_ = refersToSheets_ || xls::refersToSheets(root);
+        Encoder encoder(row, col, sheetNames_, &shape.rowWords, &shape.offSheet);
         encoder.node(root, 'V');
         shape.tokens = encoder.take();
         return shape.tokens;
@@ -514,14 +569,22 @@ const QByteArray& SheetFormulaTokens::encode(const model::FormulaNode& root, int
     return current_;
 }
 
-QByteArray encodeFormula(const model::FormulaNode& root, int row, int col) {
-    Encoder encoder(row, col);
+QByteArray encodeFormula(const model::FormulaNode& root, int row, int col, std::span<const QString> sheetNames) {
+    Encoder encoder(row, col, sheetNames);
     encoder.node(root, 'V');
     return encoder.take();
 }
 
-model::Formula decodeFormula(std::span<const uint8_t> tokens, int row, int col, bool sharedOffsets) {
-    return Decoder(tokens, row, col, sharedOffsets).run();
+bool refersToSheets(const model::FormulaNode& root) {
+    if ((root.kind == Kind::Reference || root.kind == Kind::Area) && !root.sheet.isEmpty()) return true;
+    for (const FormulaNode& child : root.children)
+        if (refersToSheets(child)) return true;
+    return false;
+}
+
+model::Formula decodeFormula(std::span<const uint8_t> tokens, int row, int col, bool sharedOffsets,
+                             std::span<const QString> externSheets) {
+    return Decoder(tokens, row, col, sharedOffsets, externSheets).run();
 }
 
 bool sharedFormulaBase(std::span<const uint8_t> tokens, int& baseRow, int& baseCol) {

@@ -3,6 +3,9 @@
 // Cell formulas address cells absolutely with "relative" flags, so both
 // directions need the formula's own cell; shared formulas store offsets
 // (ptgRefN/ptgAreaN) and decode the same way with `sharedOffsets`.
+// References to another sheet of the workbook (ptgRef3d/ptgArea3d) carry an
+// index into the EXTERNSHEET list; the writer lists every sheet there in
+// order (index i is sheet i), the reader is given what the file lists.
 
 #include <QByteArray>
 #include <cstdint>
@@ -18,8 +21,13 @@
 
 namespace brevanta::xls {
 
-// Tokens for `root` as the formula of the cell at (row, col), 0-based.
-QByteArray encodeFormula(const model::FormulaNode& root, int row, int col);
+// Tokens for `root` as the formula of the cell at (row, col), 0-based, in a
+// workbook of the sheets `sheetNames` (for references to other sheets; one
+// to a sheet no name matches is written as #REF!).
+QByteArray encodeFormula(const model::FormulaNode& root, int row, int col, std::span<const QString> sheetNames = {});
+
+// Whether the formula refers to another sheet by name.
+bool refersToSheets(const model::FormulaNode& root);
 
 // Where the row word of a relative row part lies in a formula's tokens, and its offset.
 struct RelativeRowWord {
@@ -33,8 +41,11 @@ struct RelativeRowWord {
 // re-written for each row, as long as every reference stays on the sheet.
 class SheetFormulaTokens {
 public:
+    explicit SheetFormulaTokens(std::span<const QString> sheetNames = {}) : sheetNames_(sheetNames) {}
     // encodeFormula(root, row, col); the bytes hold until the next call.
     const QByteArray& encode(const model::FormulaNode& root, int row, int col);
+    // Whether a formula encoded so far reads another sheet.
+    bool refersToSheets() const { return refersToSheets_; }
 
 private:
     struct Shape {
@@ -49,18 +60,24 @@ private:
     };
     std::unordered_map<std::pair<const model::FormulaNode*, int>, Shape, ShapeKeyHash> shapes_;
     QByteArray current_;
+    std::span<const QString> sheetNames_;
+    bool refersToSheets_ = false;
 };
 
 // A token sequence this reader does not turn into a tree (array formulas,
-// names, 3-D references, unknown functions): the cell keeps its cached value.
+// names, references to other workbooks, unknown functions): the cell keeps
+// its cached value.
 class UndecodableFormula : public std::runtime_error {
 public:
     using std::runtime_error::runtime_error;
 };
 
-// The tree of a token sequence of the cell at (row, col). Throws
-// UndecodableFormula, or frame::Failure for tokens that run past their end.
-model::Formula decodeFormula(std::span<const uint8_t> tokens, int row, int col, bool sharedOffsets = false);
+// The tree of a token sequence of the cell at (row, col). `externSheets`
+// names the sheet of each EXTERNSHEET entry (empty where the entry is no
+// single sheet of this workbook). Throws UndecodableFormula, or
+// frame::Failure for tokens that run past their end.
+model::Formula decodeFormula(std::span<const uint8_t> tokens, int row, int col, bool sharedOffsets = false,
+                             std::span<const QString> externSheets = {});
 
 // The trees of the cell formulas of one sheet, decoded once per shape: a
 // formula filled down a column has the same tokens in every row but for
@@ -68,11 +85,13 @@ model::Formula decodeFormula(std::span<const uint8_t> tokens, int row, int col, 
 // references taken as offsets name the one tree all those cells share.
 class SheetFormulas {
 public:
+    explicit SheetFormulas(std::span<const QString> externSheets = {}) : externSheets_(externSheets) {}
     // As decodeFormula, shared with earlier cells of the same shape.
     model::FormulaPtr decode(std::span<const uint8_t> tokens, int row, int col);
 
 private:
     std::unordered_map<std::string, model::FormulaPtr> known_;
+    std::span<const QString> externSheets_;
 };
 
 // The first token of a FORMULA that points at a shared formula (ptgExp):

@@ -17,7 +17,8 @@ namespace {
 class SheetReader {
 public:
     SheetReader(std::span<const uint8_t> stream, size_t offset, const QString& name, SheetSources sources)
-        : cursor_(stream, offset), sources_(sources), sheet_(std::make_unique<model::Sheet>(name)) {}
+        : cursor_(stream, offset), sources_(sources), sheet_(std::make_unique<model::Sheet>(name)),
+          formulas_(sources.externSheets) {}
 
     std::unique_ptr<model::Sheet> read() {
         const Record bof = cursor_.next();
@@ -219,7 +220,7 @@ private:
         const uint16_t length = in.u16();
         const auto tokens = in.take(length);
         try {
-            sharedFormulas_[{firstRow, firstCol}] = std::make_shared<const model::Formula>(decodeFormula(tokens, 0, 0, true));
+            sharedFormulas_[{firstRow, firstCol}] = std::make_shared<const model::Formula>(decodeFormula(tokens, 0, 0, true, sources_.externSheets));
         } catch (const UndecodableFormula&) {
         }
     }

@@ -15,6 +15,7 @@ struct SheetSources {
     FormatTableReader& formats;
     const std::vector<QString>& strings;
     model::StyleTable& styles;
+    std::span<const QString> externSheets = {};  // the sheet each EXTERNSHEET entry names, for 3-D references
 };
 
 // The sheet whose BOF is at `offset` of the stream.

@@ -25,8 +25,9 @@ uint16_t twips(double points) { return static_cast<uint16_t>(std::clamp<long>(st
 
 class SheetWriter {
 public:
-    SheetWriter(const model::Sheet& sheet, bool active, FormatTableWriter& formats, SharedStrings& strings)
-        : sheet_(sheet), active_(active), formats_(formats), strings_(strings), out_(stream_) {}
+    SheetWriter(const model::Sheet& sheet, bool active, FormatTableWriter& formats, SharedStrings& strings,
+                std::span<const QString> sheetNames)
+        : sheet_(sheet), active_(active), formats_(formats), strings_(strings), out_(stream_), formulaTokens_(sheetNames) {}
 
     EncodedSheet encode() {
         beginningOfFile();
@@ -42,7 +43,7 @@ public:
         mergedCells();
         out_.empty(record::Eof);
         placeIndex();
-        return {stream_.bytes(), positionFields_};
+        return {stream_.bytes(), positionFields_, formulaTokens_.refersToSheets()};
     }
 
 private:
@@ -463,8 +464,9 @@ private:
 
 }  // namespace
 
-EncodedSheet encodeSheet(const model::Sheet& sheet, bool active, FormatTableWriter& formats, SharedStrings& strings) {
-    return SheetWriter(sheet, active, formats, strings).encode();
+EncodedSheet encodeSheet(const model::Sheet& sheet, bool active, FormatTableWriter& formats, SharedStrings& strings,
+                         std::span<const QString> sheetNames) {
+    return SheetWriter(sheet, active, formats, strings, sheetNames).encode();
 }
 
 }  // namespace brevanta::xls

@@ -2,6 +2,8 @@
 // The records of one worksheet substream, from its BOF to its EOF.
 
 #include <QByteArray>
+#include <QString>
+#include <span>
 #include <vector>
 
 #include "engine/model/sheet.h"
@@ -15,9 +17,12 @@ struct EncodedSheet {
     // Places of 32-bit stream positions (INDEX) written relative to the
     // sheet's start; the sheet's own position is added once it is known.
     std::vector<int> positionFields;
+    bool refersToSheets = false;  // a formula reads another sheet: the globals list the sheets
 };
 
-// Encodes the sheet; texts go into `strings` and formats into `formats`.
-EncodedSheet encodeSheet(const model::Sheet& sheet, bool active, FormatTableWriter& formats, SharedStrings& strings);
+// Encodes the sheet; texts go into `strings` and formats into `formats`;
+// `sheetNames` are the workbook's sheets, which formulas may read.
+EncodedSheet encodeSheet(const model::Sheet& sheet, bool active, FormatTableWriter& formats, SharedStrings& strings,
+                         std::span<const QString> sheetNames = {});
 
 }  // namespace brevanta::xls

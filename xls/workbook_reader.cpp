@@ -69,6 +69,7 @@ private:
         case record::Xf: formats_.addXf(r.data); break;
         case record::Palette: palette(in); break;
         case record::BoundSheet: boundSheet(in); break;
+        case record::SupBook: supBook(in); break;
         case record::ExternSheet: externSheet(in); break;
         case record::Name: name(in); break;
         case record::Sst: strings_ = readSharedStrings(withContinues(r, cursor_)); break;
@@ -92,17 +93,41 @@ private:
         entry.type = in.u8();
         entry.name = readShortUnicodeString(in);
         entry.tab = tabs_++;
+        tabNames_.push_back(entry.name);
         if (entry.type == 0) entries_.push_back(entry);  // worksheets; charts and macro sheets are left out
     }
 
+    // SUPBOOK: whether each supporting workbook is this one (sheet count, then 0x0401).
+    void supBook(ByteReader& in) {
+        bool self = false;
+        if (in.remaining() >= 4) {
+            in.u16();
+            self = in.u16() == 0x0401;
+        }
+        supBooks_.push_back(self);
+    }
+
+    // EXTERNSHEET: the entries (supporting workbook, first and last sheet) that 3-D references name.
     void externSheet(ByteReader& in) {
         const uint16_t count = in.u16();
         externSheets_.clear();
         for (uint16_t i = 0; i < count && in.remaining() >= 6; ++i) {
-            in.u16();
-            externSheets_.push_back(in.u16());
-            in.u16();
+            const uint16_t book = in.u16();
+            const uint16_t first = in.u16();
+            const uint16_t last = in.u16();
+            externSheets_.push_back({book, first, last});
         }
+    }
+
+    // The sheet each EXTERNSHEET entry names: one sheet of this workbook, or nothing (empty).
+    std::vector<QString> externSheetNames() const {
+        std::vector<QString> names;
+        for (const ExternEntry& entry : externSheets_) {
+            const bool single = entry.book < supBooks_.size() && supBooks_[entry.book] && entry.first == entry.last &&
+                                entry.first < tabNames_.size();
+            names.push_back(single ? tabNames_[entry.first] : QString());
+        }
+        return names;
     }
 
     // The built-in Print_Area and Print_Titles names of a sheet: one 3-D area each.
@@ -136,10 +161,11 @@ private:
         if (entries_.empty()) damaged(QStringLiteral("it lists no worksheet."));
         std::set<uint32_t> seen;
         long rows = 0;
+        const std::vector<QString> externNames = externSheetNames();
         for (const SheetEntry& entry : entries_) {
             if (!seen.insert(entry.offset).second) damaged(QStringLiteral("two sheets share one place in the file."));
             if (entry.offset >= stream_.size()) damaged(QStringLiteral("a sheet lies outside the file."));
-            SheetSources sources{formats_, strings_, workbook->styles};
+            SheetSources sources{formats_, strings_, workbook->styles, externNames};
             auto sheet = decodeSheet(stream_, entry.offset, entry.name, sources);
             rows += sheet->rowExtent();
             if (rows > kRowBudget) damaged(QStringLiteral("it holds more rows than a workbook can."));
@@ -173,7 +199,10 @@ private:
     std::vector<SheetEntry> entries_;
     int tabs_ = 0;
     int activeTab_ = 0;
-    std::vector<uint16_t> externSheets_;
+    struct ExternEntry { uint16_t book; uint16_t first; uint16_t last; };
+    std::vector<ExternEntry> externSheets_;
+    std::vector<bool> supBooks_;
+    std::vector<QString> tabNames_;  // every sheet by tab, charts included
     std::vector<PrintedRange> printRanges_;
 };
 

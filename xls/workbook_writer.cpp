@@ -26,7 +26,7 @@ public:
     GlobalsWriter(const model::Workbook& workbook, ByteWriter& stream) : workbook_(workbook), out_(stream) {}
 
     // Everything up to the sheets' positions, which are patched in later.
-    void write(const FormatTableWriter& formats, const SharedStrings& strings) {
+    void write(const FormatTableWriter& formats, const SharedStrings& strings, bool sheetReferences) {
         beginningOfFile();
         interfaceRecords();
         writeAccess();
@@ -47,7 +47,7 @@ public:
         palette();
         boundSheets();
         country();
-        printRanges();
+        sheetsAndPrintRanges(sheetReferences);
         writeSharedStrings(out_, strings);
         out_.empty(record::Eof);
     }
@@ -144,9 +144,10 @@ private:
         out_.write(record::Country, p);
     }
 
-    // Printed ranges: the internal SUPBOOK, one EXTERNSHEET entry per sheet,
-    // and per sheet a built-in Print_Area and Print_Titles NAME where set.
-    void printRanges() {
+    // Printed ranges and references to other sheets: the internal SUPBOOK,
+    // one EXTERNSHEET entry per sheet (formulas name sheet i by entry i), and
+    // per sheet a built-in Print_Area and Print_Titles NAME where set.
+    void sheetsAndPrintRanges(bool sheetReferences) {
         const int count = static_cast<int>(workbook_.sheets.size());
         std::vector<std::pair<int, model::CellRange>> areas, titles;
         for (int i = 0; i < count; ++i) {
@@ -158,7 +159,7 @@ private:
                 titles.emplace_back(i, model::CellRange{first, 0, last, model::kMaxColumns - 1});
             }
         }
-        if (areas.empty() && titles.empty()) return;
+        if (areas.empty() && titles.empty() && !sheetReferences) return;
         ByteWriter supbook;
         supbook.u16(static_cast<uint16_t>(count));
         supbook.u16(0x0401);  // this workbook
@@ -224,13 +225,18 @@ std::vector<QByteArray> encodeWorkbookStreamPieces(const model::Workbook& workbo
             [&](int, int, const model::Cell& cell) { texts += std::holds_alternative<QString>(cell.value); });
     strings.reserve(texts);
     const int active = std::clamp(workbook.activeSheet, 0, static_cast<int>(workbook.sheets.size()) - 1);
+    std::vector<QString> names;
+    for (const auto& sheet : workbook.sheets) names.push_back(sheet->name);
     std::vector<EncodedSheet> sheets;
-    for (size_t i = 0; i < workbook.sheets.size(); ++i)
-        sheets.push_back(encodeSheet(*workbook.sheets[i], static_cast<int>(i) == active, formats, strings));
+    bool sheetReferences = false;
+    for (size_t i = 0; i < workbook.sheets.size(); ++i) {
+        sheets.push_back(encodeSheet(*workbook.sheets[i], static_cast<int>(i) == active, formats, strings, names));
+        sheetReferences = sheetReferences || sheets.back().refersToSheets;
+    }
 
     ByteWriter stream;
     GlobalsWriter globals(workbook, stream);
-    globals.write(formats, strings);
+    globals.write(formats, strings, sheetReferences);
     std::vector<QByteArray> pieces(1);
     std::vector<int> offsets;
     int start = stream.size();

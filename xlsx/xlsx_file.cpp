@@ -15,6 +15,7 @@
 #include "frame/failure.h"
 #include "frame/safe_path_file.h"
 #include "frame/text_safety.h"
+#include "generate/category_summary.h"
 #include "xls/print_ranges.h"
 #include "xls/style_codes.h"
 #include "xls/xls_file.h"
@@ -307,6 +308,33 @@ bool canStreamRows(const model::Workbook& workbook) {
     return true;
 }
 
+// The Category Summary's net per category as horizontal bars beside its
+// table, taller the more categories there are.
+void writeSummaryChart(lxw_workbook* book, lxw_worksheet* out, const model::Workbook& workbook,
+                       const generate::SummaryChartPlace* place) {
+    const QByteArray sheetName = workbook.sheets[size_t(place->sheet)]->name.toUtf8();
+    lxw_chart* chart = workbook_add_chart(book, LXW_CHART_BAR);
+    if (!chart) fail(QStringLiteral("out of memory"));
+    lxw_chart_series* series = chart_add_series(chart, nullptr, nullptr);
+    if (!series) fail(QStringLiteral("out of memory"));
+    chart_series_set_categories(series, sheetName.constData(), lxw_row_t(place->firstRow), lxw_col_t(place->nameColumn),
+                                lxw_row_t(place->lastRow), lxw_col_t(place->nameColumn));
+    chart_series_set_values(series, sheetName.constData(), lxw_row_t(place->firstRow), lxw_col_t(place->netColumn),
+                            lxw_row_t(place->lastRow), lxw_col_t(place->netColumn));
+    chart_series_set_name(series, "Net");
+    chart_title_set_name(chart, "Net per category");
+    chart_legend_set_position(chart, LXW_CHART_LEGEND_NONE);
+    // Bars run sideways: the categories are the vertical axis, first on top as in
+    // the table, their names at the left edge clear of negative bars.
+    chart_axis_set_reverse(chart->y_axis);
+    chart_axis_set_label_position(chart->y_axis, LXW_CHART_AXIS_LABEL_POSITION_LOW);
+    lxw_chart_options options{};
+    options.x_scale = 1.5;
+    options.y_scale = std::clamp((place->lastRow - place->firstRow + 1) / 12.0, 1.0, 20.0);
+    check(worksheet_insert_chart_opt(out, lxw_row_t(place->firstRow - 2), lxw_col_t(place->besideColumn), chart, &options),
+          "chart");
+}
+
 struct WorkbookFree {
     void operator()(lxw_workbook* book) const { lxw_workbook_free(book); }
 };
@@ -326,6 +354,7 @@ void writeXlsx(const model::Workbook& workbook, const QString& path) {
 
     Formats formats(book.get(), workbook);
     const int active = std::clamp(workbook.activeSheet, 0, int(workbook.sheets.size()) - 1);
+    const std::optional<generate::SummaryChartPlace> chartPlace = generate::summaryChartPlace(workbook);
     for (int i = 0; i < int(workbook.sheets.size()); ++i) {
         const model::Sheet& sheet = *workbook.sheets[i];
         const QByteArray name = sheet.name.toUtf8();
@@ -335,6 +364,7 @@ void writeXlsx(const model::Workbook& workbook, const QString& path) {
         if (!out) fail(QStringLiteral("the sheet \"%1\" cannot be added").arg(sheet.name));
         if (i == active) worksheet_activate(out);
         writeSheet(out, sheet, formats);
+        if (chartPlace && chartPlace->sheet == i) writeSummaryChart(book.get(), out, workbook, &*chartPlace);
     }
     // workbook_close writes the file and frees the workbook, whatever it answers.
     check(workbook_close(book.release()), "saving");

@@ -12,7 +12,8 @@ namespace brevanta::xlsx {
 // with their cached results (every formula cell's Cell::value must hold its
 // current result), fonts, fills in the palette's colours, alignment and
 // wrap, column widths and row heights, merges, the active cell and
-// selection, sheet names and the page set-up. The file is made beside the
+// selection, sheet names and the page set-up; beside a Category Summary
+// (generate/category_summary.h), a bar chart of its nets. The file is made beside the
 // target and renamed over it once whole, so a failure keeps any old file.
 // Throws frame::Failure "Cannot write <path>: <reason>".
 void writeWorkbook(const model::Workbook& workbook, const QString& path);

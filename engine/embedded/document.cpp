@@ -9,10 +9,20 @@ std::shared_ptr<BookState> BookState::adopt(std::unique_ptr<model::Workbook> boo
     state->fullName = fullName;
     state->app = app;
     state->appState = app.get();
+    // The sheets' calculators find each other through the workbook's live sheets.
+    auto links = std::make_shared<CalculatorLinks>();
+    links->calculatorOf = [book = std::weak_ptr<BookState>(state)](const QString& name) -> Calculator* {
+        const auto live = book.lock();
+        if (!live) return nullptr;
+        for (const SheetStatePtr& sheet : live->sheets)
+            if (!sheet->removed && sheet->sheet && sheet->sheet->name.compare(name, Qt::CaseInsensitive) == 0)
+                return sheet->calculator.get();
+        return nullptr;
+    };
     for (auto& sheet : state->book->sheets) {
         auto sheetState = std::make_shared<SheetState>();
         sheetState->sheet = sheet.get();
-        sheetState->calculator = std::make_unique<Calculator>(*sheet);
+        sheetState->calculator = std::make_unique<Calculator>(*sheet, links);
         state->sheets.push_back(std::move(sheetState));
     }
     if (state->book->activeSheet < 0 || state->book->activeSheet >= static_cast<int>(state->sheets.size()))

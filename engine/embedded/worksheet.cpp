@@ -29,6 +29,7 @@ void EngineWorksheet::setName(const QString& name) {
     auto context = handle_.live();
     if (!acceptableSheetName(context.book, context.state, name)) throwUnableToSet("Name", "Worksheet");
     context.sheet.name = name;
+    context.calculator.invalidate();  // references to sheets by name may now read another sheet
 }
 
 void EngineWorksheet::select() {
@@ -49,6 +50,7 @@ void EngineWorksheet::remove() {
     context.state.sheet = nullptr;
     book.sheets.erase(book.sheets.begin() + index);
     book.book->sheets.erase(book.book->sheets.begin() + index);
+    book.sheets.front()->calculator->invalidate();  // formulas that read the sheet now give #REF!
     // The active sheet stays the same sheet; when it was this one, the next takes over.
     if (active > index || active >= static_cast<int>(book.sheets.size())) book.book->activeSheet = std::max(0, active - 1);
 }

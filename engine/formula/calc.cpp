@@ -1,7 +1,10 @@
 #include "engine/formula/calc.h"
 
+#include <QHash>
 #include <QLocale>
 #include <algorithm>
+#include <array>
+#include <map>
 #include <unordered_map>
 #include <vector>
 
@@ -88,6 +91,32 @@ struct ColumnRun {
     }
 };
 
+// Per key of a criteria range: the totals beside it in one sum range.
+struct KeyTotals {
+    std::vector<ConditionalTotals> byKey;  // by key number
+    // Running totals in the order of `ConditionalIndex::sortedKeys`, made
+    // when a beginning ("=abc*") is first asked for: entry i covers keys 0..i-1.
+    std::vector<ConditionalTotals> running;
+};
+// A criteria range of COUNTIF/SUMIF as every equality criterion sees it:
+// each cell's equality key (as a number), and per sum range the totals of
+// each key, so that any number of such criteria cost one pass.
+struct ConditionalIndex {
+    uint64_t epoch = 0;
+    bool building = false;           // its cells are being read (a formula there may ask again)
+    std::vector<int> keyOfCell;      // row by row
+    QHash<QString, int> keyNumbers;  // equality key -> its number
+    std::vector<std::pair<QString, int>> sortedKeys;  // made with the first beginning asked for
+    std::map<std::array<int, 4>, KeyTotals> totalsBySumRange;
+};
+using RangeCorners = std::array<int, 4>;
+// Indexes kept at most before they are all dropped.
+constexpr size_t kMostConditionalIndexes = 64;
+
+RangeCorners cornersOf(const model::CellRange& range) {
+    return {range.firstRow, range.firstCol, range.lastRow, range.lastCol};
+}
+
 struct Work {
     enum class Kind : uint8_t { Cell, Run } kind;
     int row;     // Cell: the cell's row; Run: the first row
@@ -98,12 +127,42 @@ struct Work {
 }  // namespace
 
 struct Calculator::State final : CellSource {
-    explicit State(model::Sheet& s) : sheet(s) {}
+    State(model::Sheet& s, Calculator& calculator, std::shared_ptr<CalculatorLinks> shared)
+        : sheet(s), owner(calculator), links(shared ? std::move(shared) : std::make_shared<CalculatorLinks>()),
+          epoch(links->epoch) {}
+
+    // The sheet as formulas of other sheets read it: through the calculator, computing as asked.
+    struct Reader final : CellSource {
+        explicit Reader(State& s) : state(s) {}
+        Value cellValue(int row, int col) override { return state.owner.value(row, col); }
+        RangeSummary summarize(const model::CellRange& range) override {
+            RangeSummary summary;
+            state.forEachStoredCell(range, [&](int row, int col) {
+                const Value value = state.owner.value(row, col);
+                if (const auto* number = std::get_if<double>(&value)) summary.addNumber(*number);
+                else if (const auto* error = std::get_if<ErrorCode>(&value); error && !summary.firstError)
+                    summary.firstError = *error;
+            });
+            return summary;
+        }
+        ConditionalTotals conditionalTotals(const model::CellRange& range, const model::CellRange& sumRange,
+                                            const Criterion& criterion) override {
+            return state.totalsOf(range, sumRange, criterion, *this);
+        }
+        CellSource* sheetNamed(const QString& name) override { return state.sheetNamed(name); }
+        State& state;
+    };
 
     model::Sheet& sheet;
     QLocale locale;
-    uint64_t epoch = 1;
-    bool storedResultsCurrent = false;
+    Calculator& owner;
+    std::shared_ptr<CalculatorLinks> links;
+    uint64_t& epoch;             // shared by the workbook's calculators
+    uint64_t trustedEpoch = 0;   // the stored results are the values while this is the epoch
+    bool computing = false;
+    Reader reader{*this};
+    std::map<RangeCorners, ConditionalIndex> conditionalIndexes;
+    int indexesBuilding = 0;
     std::unordered_map<uint32_t, CellEntry> entries;
     std::unordered_map<uint64_t, ColumnRun> runs;
     size_t runEntries = 0;
@@ -180,6 +239,138 @@ struct Calculator::State final : CellSource {
         return summary;
     }
 
+    ConditionalTotals conditionalTotals(const model::CellRange& range, const model::CellRange& sumRange,
+                                        const Criterion& criterion) override {
+        return totalsOf(range, sumRange, criterion, *this);
+    }
+
+    CellSource* sheetNamed(const QString& name) override {
+        if (name.compare(sheet.name, Qt::CaseInsensitive) == 0) return this;
+        Calculator* other = links->calculatorOf ? links->calculatorOf(name) : nullptr;
+        if (other == &owner) return this;
+        return other ? &other->cells() : nullptr;
+    }
+
+    // COUNTIF/SUMIF: a plain equality looks its key up in the range's index
+    // (made once per change of the workbook); other criteria go cell by cell.
+    ConditionalTotals totalsOf(const model::CellRange& range, const model::CellRange& sumRange, const Criterion& criterion,
+                               CellSource& cells) {
+        const auto& keys = criterion.equalityKeys();
+        const auto& prefix = criterion.prefixKey();
+        if (keys.empty() && !prefix) return scanConditionalTotals(cells, range, cells, sumRange, criterion);
+        ConditionalIndex* built = conditionalIndex(range, cells);
+        if (!built) return scanConditionalTotals(cells, range, cells, sumRange, criterion);
+        ConditionalIndex& index = *built;
+        auto found = index.totalsBySumRange.find(cornersOf(sumRange));
+        if (found == index.totalsBySumRange.end())
+            found = index.totalsBySumRange.emplace(cornersOf(sumRange), KeyTotals{keyTotals(index, range, sumRange, cells), {}}).first;
+        KeyTotals& totals = found->second;
+        ConditionalTotals result;
+        const auto add = [&result](const ConditionalTotals& part) {
+            result.count += part.count;
+            result.sum += part.sum;
+            if (!result.firstError) result.firstError = part.firstError;
+        };
+        for (const QString& key : keys)
+            if (const int number = index.keyNumbers.value(key, -1); number >= 0) add(totals.byKey[size_t(number)]);
+        if (prefix) add(beginningTotals(index, totals, *prefix));
+        return result;
+    }
+
+    // The totals of every key that starts with `prefix`: the keys are sorted
+    // once, so those keys lie side by side, and the running totals give their sum.
+    static ConditionalTotals beginningTotals(ConditionalIndex& index, KeyTotals& totals, const QString& prefix) {
+        if (index.sortedKeys.empty() && !index.keyNumbers.isEmpty()) {
+            for (auto it = index.keyNumbers.cbegin(); it != index.keyNumbers.cend(); ++it)
+                index.sortedKeys.emplace_back(it.key(), it.value());
+            std::sort(index.sortedKeys.begin(), index.sortedKeys.end());
+        }
+        if (totals.running.empty()) {
+            totals.running.resize(index.sortedKeys.size() + 1);
+            for (size_t i = 0; i < index.sortedKeys.size(); ++i) {
+                const ConditionalTotals& part = totals.byKey[size_t(index.sortedKeys[i].second)];
+                totals.running[i + 1] = {totals.running[i].count + part.count, totals.running[i].sum + part.sum, {}};
+            }
+        }
+        const auto begin = std::lower_bound(index.sortedKeys.begin(), index.sortedKeys.end(), prefix,
+                                            [](const auto& entry, const QString& p) { return entry.first < p; });
+        const auto end = std::partition_point(begin, index.sortedKeys.end(),
+                                              [&prefix](const auto& entry) { return entry.first.startsWith(prefix); });
+        const size_t first = size_t(begin - index.sortedKeys.begin());
+        const size_t last = size_t(end - index.sortedKeys.begin());
+        ConditionalTotals result{totals.running[last].count - totals.running[first].count,
+                                 totals.running[last].sum - totals.running[first].sum, {}};
+        // An error beside a matching cell is rare: only then are the keys looked at one by one.
+        for (size_t i = first; i < last && !result.firstError; ++i)
+            result.firstError = totals.byKey[size_t(index.sortedKeys[i].second)].firstError;
+        return result;
+    }
+
+    // The keys of a criteria range's cells, each text folded once however
+    // often it occurs; null while that very index is being made (a formula
+    // in the range reads it: circular, and read cell by cell).
+    ConditionalIndex* conditionalIndex(const model::CellRange& range, CellSource& cells) {
+        auto found = conditionalIndexes.find(cornersOf(range));
+        if (found != conditionalIndexes.end() && found->second.building) return nullptr;
+        if (found != conditionalIndexes.end() && found->second.epoch == epoch) return &found->second;
+        if (found == conditionalIndexes.end() && conditionalIndexes.size() >= kMostConditionalIndexes && indexesBuilding == 0)
+            conditionalIndexes.clear();
+        ConditionalIndex& index = conditionalIndexes[cornersOf(range)];
+        index = ConditionalIndex{};
+        index.epoch = epoch;
+        index.building = true;
+        ++indexesBuilding;
+        struct Built {
+            ConditionalIndex& index;
+            int& building;
+            ~Built() {
+                index.building = false;
+                --building;
+            }
+        } built{index, indexesBuilding};
+        index.keyOfCell.reserve(size_t(range.rowCount()) * size_t(range.colCount()));
+        QHash<QString, int> numberOfText;  // as the cells hold them, before folding
+        for (int r = range.firstRow; r <= range.lastRow; ++r)
+            for (int c = range.firstCol; c <= range.lastCol; ++c) {
+                const Value value = cells.cellValue(r, c);
+                const auto* text = std::get_if<QString>(&value);
+                if (text) {
+                    if (const auto known = numberOfText.constFind(*text); known != numberOfText.cend()) {
+                        index.keyOfCell.push_back(*known);
+                        continue;
+                    }
+                }
+                const QString key = Criterion::equalityKeyOf(value);
+                const auto known = index.keyNumbers.constFind(key);
+                const int number = known != index.keyNumbers.cend() ? *known : int(index.keyNumbers.size());
+                if (known == index.keyNumbers.cend()) index.keyNumbers.insert(key, number);
+                if (text) numberOfText.insert(*text, number);
+                index.keyOfCell.push_back(number);
+            }
+        return &index;
+    }
+
+    // Per key: how many cells have it, and the sum of the numbers beside them in `sumRange`.
+    static std::vector<ConditionalTotals> keyTotals(const ConditionalIndex& index, const model::CellRange& range,
+                                                    const model::CellRange& sumRange, CellSource& cells) {
+        std::vector<ConditionalTotals> totals(size_t(index.keyNumbers.size()));
+        size_t at = 0;
+        for (int r = range.firstRow; r <= range.lastRow; ++r)
+            for (int c = range.firstCol; c <= range.lastCol; ++c, ++at) {
+                const int number = index.keyOfCell[at];
+                ConditionalTotals& total = totals[size_t(number)];
+                total.count += 1;
+                const int sumRow = sumRange.firstRow + (r - range.firstRow);
+                const int sumCol = sumRange.firstCol + (c - range.firstCol);
+                if (sumRow >= model::kMaxRows || sumCol >= model::kMaxColumns) continue;
+                const Value value = cells.cellValue(sumRow, sumCol);
+                if (const auto* amount = std::get_if<double>(&value)) total.sum += *amount;
+                else if (const auto* error = std::get_if<ErrorCode>(&value); error && !total.firstError)
+                    total.firstError = *error;
+            }
+        return totals;
+    }
+
     // f(row, col) for the cells of `range` that exist, row by row.
     template <class F>
     void forEachStoredCell(const model::CellRange& range, F&& f) const {
@@ -253,7 +444,7 @@ struct Calculator::State final : CellSource {
             [&](int row, int col) { needCell(row, col, needs); },
             [&](const model::CellRange& range, bool summarized) { needRange(range, summarized, needs); },
         };
-        forEachReference(cell->formula->root, item.row, item.col, visitor);
+        forEachReference(cell->formula->root, item.row, item.col, visitor, sheet.name);
         if (needs.circular) {
             work.resize(depth - 1);
             // The entry may have moved if the map rehashed while collecting: look it up again.
@@ -314,6 +505,11 @@ struct Calculator::State final : CellSource {
     }
 
     Value compute(int row, int col) {
+        computing = true;
+        struct Done {
+            bool& flag;
+            ~Done() { flag = false; }
+        } done{computing};
         locale = QLocale();  // the user's locale, as typed entry reads it
         forgetOldRuns();
         work.push_back({Work::Kind::Cell, row, col, 0});
@@ -326,7 +522,8 @@ struct Calculator::State final : CellSource {
     }
 };
 
-Calculator::Calculator(model::Sheet& sheet) : state_(std::make_unique<State>(sheet)) {}
+Calculator::Calculator(model::Sheet& sheet, std::shared_ptr<CalculatorLinks> links)
+    : state_(std::make_unique<State>(sheet, *this, std::move(links))) {}
 
 Calculator::~Calculator() = default;
 
@@ -334,18 +531,36 @@ Value Calculator::value(int row, int col) {
     if (row < 0 || row >= model::kMaxRows || col < 0 || col >= model::kMaxColumns) return model::Empty{};
     const model::Cell* cell = state_->sheet.find(row, col);
     if (!cell) return model::Empty{};
-    if (!cell->formula || state_->storedResultsCurrent) return cell->value;
+    if (!cell->formula || state_->trustedEpoch == state_->epoch) return cell->value;
     if (const CellEntry* entry = state_->freshEntry(row, col); entry && entry->status == CellEntry::Status::Done)
         return entry->value;
+    // Asked from another sheet's formula while this sheet computes: the sheets read each other.
+    if (state_->computing) return kCircularReference;
     return state_->compute(row, col);
 }
 
-void Calculator::invalidate() {
-    ++state_->epoch;
-    state_->storedResultsCurrent = false;
-}
+void Calculator::invalidate() { ++state_->epoch; }
 
-void Calculator::trustStoredResults() { state_->storedResultsCurrent = true; }
+void Calculator::trustStoredResults() { state_->trustedEpoch = state_->epoch; }
+
+CellSource& Calculator::cells() { return state_->reader; }
+
+std::vector<std::unique_ptr<Calculator>> linkedCalculators(model::Workbook& workbook) {
+    auto links = std::make_shared<CalculatorLinks>();
+    auto calculators = std::make_shared<std::vector<Calculator*>>();
+    std::vector<std::unique_ptr<Calculator>> owned;
+    for (auto& sheet : workbook.sheets) {
+        owned.push_back(std::make_unique<Calculator>(*sheet, links));
+        calculators->push_back(owned.back().get());
+    }
+    model::Workbook* book = &workbook;
+    links->calculatorOf = [book, calculators](const QString& name) -> Calculator* {
+        for (size_t i = 0; i < book->sheets.size() && i < calculators->size(); ++i)
+            if (book->sheets[i]->name.compare(name, Qt::CaseInsensitive) == 0) return (*calculators)[i];
+        return nullptr;
+    };
+    return owned;
+}
 
 void Calculator::computeAll() {
     std::vector<model::CellAddress> formulas;

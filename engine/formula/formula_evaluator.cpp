@@ -52,9 +52,10 @@ public:
         case Kind::Missing: return model::Empty{};
         case Kind::Paren: return node.children.empty() ? Value(ErrorCode::Value) : evaluate(node.children[0]);
         case Kind::Reference: {
+            CellSource* source = sourceOf(node);
             const auto address = resolveReference(node.first, row_, col_);
-            if (!address) return ErrorCode::Ref;
-            return cells_.cellValue(address->row, address->col);
+            if (!address || !source) return ErrorCode::Ref;
+            return source->cellValue(address->row, address->col);
         }
         case Kind::Area: return intersect(node);
         case Kind::Unary:
@@ -72,16 +73,22 @@ public:
     }
 
 private:
+    // The cells a reference or area reads: this sheet's, or the named sheet's (null when there is none).
+    CellSource* sourceOf(const FormulaNode& node) {
+        return node.sheet.isEmpty() ? &cells_ : cells_.sheetNamed(node.sheet);
+    }
+
     // A range used as one value: the cell in the formula's row (a one-column
     // range) or column (a one-row range); #VALUE! when there is none.
     Value intersect(const FormulaNode& node) {
+        CellSource* source = sourceOf(node);
         const auto range = resolveArea(node.first, node.last, row_, col_);
-        if (!range) return ErrorCode::Ref;
-        if (range->rowCount() == 1 && range->colCount() == 1) return cells_.cellValue(range->firstRow, range->firstCol);
+        if (!range || !source) return ErrorCode::Ref;
+        if (range->rowCount() == 1 && range->colCount() == 1) return source->cellValue(range->firstRow, range->firstCol);
         if (range->colCount() == 1 && row_ >= range->firstRow && row_ <= range->lastRow)
-            return cells_.cellValue(row_, range->firstCol);
+            return source->cellValue(row_, range->firstCol);
         if (range->rowCount() == 1 && col_ >= range->firstCol && col_ <= range->lastCol)
-            return cells_.cellValue(range->firstRow, col_);
+            return source->cellValue(range->firstRow, col_);
         return ErrorCode::Value;
     }
 
@@ -91,13 +98,14 @@ private:
     void forEachArgumentValue(const FormulaNode& argument, F&& f) {
         const FormulaNode& inner = withoutParens(argument);
         if (inner.kind == Kind::Area) {
+            CellSource* source = sourceOf(inner);
             const auto range = resolveArea(inner.first, inner.last, row_, col_);
-            if (!range) {
+            if (!range || !source) {
                 f(Value(ErrorCode::Ref), true);
                 return;
             }
             for (int r = range->firstRow; r <= range->lastRow; ++r)
-                for (int c = range->firstCol; c <= range->lastCol; ++c) f(cells_.cellValue(r, c), true);
+                for (int c = range->firstCol; c <= range->lastCol; ++c) f(source->cellValue(r, c), true);
         } else if (inner.kind == Kind::Reference) {
             f(evaluate(inner), true);
         } else {
@@ -112,12 +120,13 @@ private:
         for (const FormulaNode& argument : node.children) {
             const FormulaNode& inner = withoutParens(argument);
             if (inner.kind == Kind::Area) {
+                CellSource* source = sourceOf(inner);
                 const auto range = resolveArea(inner.first, inner.last, row_, col_);
-                if (!range) {
+                if (!range || !source) {
                     if (!total.firstError) total.firstError = ErrorCode::Ref;
                     continue;
                 }
-                const RangeSummary part = cells_.summarize(*range);
+                const RangeSummary part = source->summarize(*range);
                 if (part.firstError && !total.firstError) total.firstError = part.firstError;
                 total.sum += part.sum;
                 total.count += part.count;
@@ -189,6 +198,54 @@ private:
         return result;
     }
 
+    // The range a reference or area argument stands for, and the cells it is read from.
+    struct ArgumentRange {
+        CellSource* source = nullptr;
+        model::CellRange range;
+    };
+    std::optional<ArgumentRange> argumentRange(const FormulaNode& argument) {
+        const FormulaNode& inner = withoutParens(argument);
+        std::optional<model::CellRange> range;
+        if (inner.kind == Kind::Area) {
+            range = resolveArea(inner.first, inner.last, row_, col_);
+        } else if (inner.kind == Kind::Reference) {
+            if (const auto address = resolveReference(inner.first, row_, col_))
+                range = model::CellRange{address->row, address->col, address->row, address->col};
+        } else {
+            return std::nullopt;
+        }
+        CellSource* source = sourceOf(inner);
+        if (!range || !source) return ArgumentRange{};
+        return ArgumentRange{source, *range};
+    }
+
+    // COUNTIF(range, criterion) and SUMIF(range, criterion, [sum range]):
+    // the sum range has the criteria range's shape from its own top-left cell.
+    Value conditional(const FormulaNode& node) {
+        const auto& arguments = node.children;
+        const auto range = argumentRange(arguments[0]);
+        if (!range) return ErrorCode::Value;
+        if (!range->source) return ErrorCode::Ref;
+        const Value criterionValue = evaluate(arguments[1]);
+        const Criterion criterion = Criterion::read(criterionValue, locale_);
+        ArgumentRange sums = *range;
+        if (node.function == FunctionId::SumIf && arguments.size() > 2 && withoutParens(arguments[2]).kind != Kind::Missing) {
+            const auto given = argumentRange(arguments[2]);
+            if (!given) return ErrorCode::Value;
+            if (!given->source) return ErrorCode::Ref;
+            sums = *given;
+            sums.range.lastRow = sums.range.firstRow + range->range.rowCount() - 1;
+            sums.range.lastCol = sums.range.firstCol + range->range.colCount() - 1;
+        }
+        const ConditionalTotals totals =
+            sums.source == range->source
+                ? range->source->conditionalTotals(range->range, sums.range, criterion)
+                : scanConditionalTotals(*range->source, range->range, *sums.source, sums.range, criterion);
+        if (node.function == FunctionId::CountIf) return totals.count;
+        if (totals.firstError) return *totals.firstError;
+        return finiteOrNumError(totals.sum);
+    }
+
     Value call(const FormulaNode& node) {
         const auto& arguments = node.children;
         const auto argument = [&](size_t i) -> Value {
@@ -202,6 +259,8 @@ private:
         case FunctionId::Count: return aggregate(node);
         case FunctionId::And:
         case FunctionId::Or: return logical(node);
+        case FunctionId::CountIf:
+        case FunctionId::SumIf: return conditional(node);
         case FunctionId::If: {
             const TruthResult condition = toTruth(argument(0));
             if (condition.error) return *condition.error;
@@ -268,27 +327,64 @@ private:
     const QLocale& locale_;
 };
 
-void visitReferences(const FormulaNode& node, int row, int col, const ReferenceVisitor& visitor, bool summarizing) {
+struct Visit {
+    int row;
+    int col;
+    const ReferenceVisitor& visitor;
+    const QString& ownSheet;
+};
+
+void visitSumRange(const FormulaNode& criteria, const FormulaNode& sums, const Visit& visit);
+bool isCellOrArea(const FormulaNode& node) { return node.kind == Kind::Reference || node.kind == Kind::Area; }
+
+void visitReferences(const FormulaNode& node, const Visit& visit, bool summarizing) {
     switch (node.kind) {
     case Kind::Reference:
-        if (const auto address = resolveReference(node.first, row, col)) visitor.cell(address->row, address->col);
+        if (!onOwnSheet(node, visit.ownSheet)) break;
+        if (const auto address = resolveReference(node.first, visit.row, visit.col))
+            visit.visitor.cell(address->row, address->col);
         break;
     case Kind::Area:
-        if (const auto range = resolveArea(node.first, node.last, row, col)) visitor.range(*range, summarizing);
+        if (!onOwnSheet(node, visit.ownSheet)) break;
+        if (const auto range = resolveArea(node.first, node.last, visit.row, visit.col))
+            visit.visitor.range(*range, summarizing);
         break;
     case Kind::Function: {
         const bool summarizes = summarizesRanges(node.function);
-        for (const FormulaNode& child : node.children)
-            visitReferences(child, row, col, visitor, summarizes && withoutParens(child).kind == Kind::Area);
+        for (size_t i = 0; i < node.children.size(); ++i) {
+            const FormulaNode& child = node.children[i];
+            // SUMIF's sum range is read from its top-left cell in the shape of the criteria range.
+            if (node.function == model::FunctionId::SumIf && i == 2 && isCellOrArea(withoutParens(child)) &&
+                isCellOrArea(withoutParens(node.children[0]))) {
+                visitSumRange(withoutParens(node.children[0]), withoutParens(child), visit);
+                continue;
+            }
+            visitReferences(child, visit, summarizes && withoutParens(child).kind == Kind::Area);
+        }
         break;
     }
     case Kind::Paren:
-        for (const FormulaNode& child : node.children) visitReferences(child, row, col, visitor, summarizing);
+        for (const FormulaNode& child : node.children) visitReferences(child, visit, summarizing);
         break;
     default:
-        for (const FormulaNode& child : node.children) visitReferences(child, row, col, visitor, false);
+        for (const FormulaNode& child : node.children) visitReferences(child, visit, false);
         break;
     }
+}
+
+// A reference as the range it stands for (one cell, or the area).
+std::optional<model::CellRange> rangeOf(const FormulaNode& node, int row, int col) {
+    return resolveArea(node.first, node.kind == Kind::Area ? node.last : node.first, row, col);
+}
+
+void visitSumRange(const FormulaNode& criteria, const FormulaNode& sums, const Visit& visit) {
+    if (!onOwnSheet(sums, visit.ownSheet)) return;
+    const auto criteriaRange = rangeOf(criteria, visit.row, visit.col);
+    auto range = rangeOf(sums, visit.row, visit.col);
+    if (!criteriaRange || !range) return;
+    range->lastRow = std::min(range->firstRow + criteriaRange->rowCount() - 1, model::kMaxRows - 1);
+    range->lastCol = std::min(range->firstCol + criteriaRange->colCount() - 1, model::kMaxColumns - 1);
+    visit.visitor.range(*range, false);
 }
 
 }  // namespace
@@ -315,8 +411,34 @@ Value evaluateFormula(const FormulaNode& root, int row, int col, CellSource& cel
     return value;
 }
 
-void forEachReference(const FormulaNode& root, int row, int col, const ReferenceVisitor& visitor) {
-    visitReferences(root, row, col, visitor, false);
+void forEachReference(const FormulaNode& root, int row, int col, const ReferenceVisitor& visitor, const QString& ownSheet) {
+    visitReferences(root, Visit{row, col, visitor, ownSheet}, false);
+}
+
+bool onOwnSheet(const FormulaNode& node, const QString& ownSheet) {
+    return node.sheet.isEmpty() || node.sheet.compare(ownSheet, Qt::CaseInsensitive) == 0;
+}
+
+ConditionalTotals scanConditionalTotals(CellSource& cells, const model::CellRange& range, CellSource& sums,
+                                        const model::CellRange& sumRange, const Criterion& criterion) {
+    ConditionalTotals totals;
+    for (int r = range.firstRow; r <= range.lastRow; ++r)
+        for (int c = range.firstCol; c <= range.lastCol; ++c) {
+            if (!criterion.matches(cells.cellValue(r, c))) continue;
+            totals.count += 1;
+            const int sumRow = sumRange.firstRow + (r - range.firstRow);
+            const int sumCol = sumRange.firstCol + (c - range.firstCol);
+            if (sumRow >= model::kMaxRows || sumCol >= model::kMaxColumns) continue;
+            const Value value = sums.cellValue(sumRow, sumCol);
+            if (const auto* number = std::get_if<double>(&value)) totals.sum += *number;
+            else if (const auto* error = std::get_if<ErrorCode>(&value); error && !totals.firstError) totals.firstError = *error;
+        }
+    return totals;
+}
+
+ConditionalTotals CellSource::conditionalTotals(const model::CellRange& range, const model::CellRange& sumRange,
+                                                const Criterion& criterion) {
+    return scanConditionalTotals(*this, range, *this, sumRange, criterion);
 }
 
 }  // namespace brevanta::engine

@@ -8,6 +8,7 @@
 #include <limits>
 #include <optional>
 
+#include "engine/formula/criteria.h"
 #include "engine/model/formula.h"
 #include "engine/model/sheet.h"
 #include "engine/model/value.h"
@@ -31,6 +32,15 @@ struct RangeSummary {
     }
 };
 
+// What COUNTIF and SUMIF need from a range: how many cells meet the
+// criterion, the sum of the numbers beside them in the sum range, and the
+// first error among those.
+struct ConditionalTotals {
+    double count = 0;
+    double sum = 0;
+    std::optional<model::ErrorCode> firstError;
+};
+
 class CellSource {
 public:
     virtual ~CellSource() = default;
@@ -38,7 +48,18 @@ public:
     virtual model::Value cellValue(int row, int col) = 0;
     // The numbers and first error (row by row, left to right) of a range inside the sheet.
     virtual RangeSummary summarize(const model::CellRange& range) = 0;
+    // COUNTIF/SUMIF over `range`, with `sumRange` (of the same shape, on
+    // this sheet) beside it: cell by cell unless a source knows better.
+    virtual ConditionalTotals conditionalTotals(const model::CellRange& range, const model::CellRange& sumRange,
+                                                const Criterion& criterion);
+    // The cells of the workbook's sheet of that name (any case); null when
+    // there is none, or this source stands alone.
+    virtual CellSource* sheetNamed(const QString& name) { (void)name; return nullptr; }
 };
+
+// COUNTIF/SUMIF cell by cell: `range` read from `cells`, `sumRange` from `sums`.
+ConditionalTotals scanConditionalTotals(CellSource& cells, const model::CellRange& range, CellSource& sums,
+                                        const model::CellRange& sumRange, const Criterion& criterion);
 
 // The formula's value in the cell at (row, col). An empty result is 0.
 model::Value evaluateFormula(const model::FormulaNode& root, int row, int col, CellSource& cells,
@@ -48,13 +69,19 @@ model::Value evaluateFormula(const model::FormulaNode& root, int row, int col, C
 std::optional<model::CellAddress> resolveReference(const model::CellRef& reference, int row, int col);
 std::optional<model::CellRange> resolveArea(const model::CellRef& first, const model::CellRef& last, int row, int col);
 
-// Every cell and range the formula refers to. A range that SUM, AVERAGE,
-// MIN, MAX or COUNT reads whole is reported with summarized = true (the
-// evaluator asks CellSource::summarize for it); others cell by cell.
+// Every cell and range of its own sheet the formula refers to (references
+// to other sheets are left to those sheets' calculators; `ownSheet` names
+// the formula's sheet, which a reference may also name). A range that SUM,
+// AVERAGE, MIN, MAX or COUNT reads whole is reported with summarized = true
+// (the evaluator asks CellSource::summarize for it); others cell by cell.
 struct ReferenceVisitor {
     std::function<void(int row, int col)> cell;
     std::function<void(const model::CellRange& range, bool summarized)> range;
 };
-void forEachReference(const model::FormulaNode& root, int row, int col, const ReferenceVisitor& visitor);
+void forEachReference(const model::FormulaNode& root, int row, int col, const ReferenceVisitor& visitor,
+                      const QString& ownSheet = QString());
+
+// Whether a reference node names the formula's own sheet (or none).
+bool onOwnSheet(const model::FormulaNode& node, const QString& ownSheet);
 
 }  // namespace brevanta::engine

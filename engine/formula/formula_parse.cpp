@@ -157,10 +157,13 @@ private:
         skipBlanks();
         FormulaNode last = primary();
         if (first.kind != Kind::Reference || last.kind != Kind::Reference) throw SyntaxError{};
+        // 'Sheet'!R1C1:R2C2 names its sheet once; naming it again is allowed, another one is not.
+        if (!last.sheet.isEmpty() && last.sheet != first.sheet) throw SyntaxError{};
         FormulaNode area;
         area.kind = Kind::Area;
         area.first = first.first;
         area.last = last.first;
+        area.sheet = first.sheet;
         return area;
     }
 
@@ -180,8 +183,9 @@ private:
         if (c == QLatin1Char('"')) return stringConstant();
         if (c == QLatin1Char('#')) return errorConstant();
         if (isAsciiDigit(c) || c == QLatin1Char('.')) return numberConstant();
+        if (c == QLatin1Char('\'')) return quotedSheetReference();
         if (isNameStart(c)) return nameOrReference();
-        // "[Book]..." external references, "'Sheet'!..." and anything else we do not read.
+        // "[Book]..." external references and anything else we do not read.
         throw SyntaxError{};
     }
 
@@ -305,6 +309,45 @@ private:
         return model::CellRef{*row, *col};
     }
 
+    // A sheet's name as a reference may carry it: 1 to 31 characters, none of : \\ / ? * [ ].
+    static bool isSheetName(const QString& name) {
+        if (name.isEmpty() || name.size() > 31) return false;
+        for (QChar c : name)
+            if (QStringLiteral(":\\/?*[]").contains(c) || c.unicode() < 0x20) return false;
+        return true;
+    }
+
+    // The cell reference after "Sheet!" or "'Sheet'!", on that sheet of this workbook.
+    FormulaNode referenceOnSheet(const QString& sheet) {
+        if (!isSheetName(sheet) || peek() != QLatin1Char('!')) throw SyntaxError{};
+        ++position_;
+        qsizetype end = position_;
+        const auto reference = cellReference(end);
+        if (!reference) throw SyntaxError{};
+        position_ = end;
+        FormulaNode node;
+        node.kind = Kind::Reference;
+        node.first = *reference;
+        node.sheet = sheet;
+        return node;
+    }
+
+    // 'Check Register'!R6C5: quotes inside the name are doubled.
+    FormulaNode quotedSheetReference() {
+        ++position_;  // opening quote
+        QString sheet;
+        for (;;) {
+            if (atEnd()) throw SyntaxError{};
+            const QChar c = text_[position_++];
+            if (c == QLatin1Char('\'')) {
+                if (peek() != QLatin1Char('\'')) break;
+                ++position_;
+            }
+            sheet += c;
+        }
+        return referenceOnSheet(sheet);
+    }
+
     FormulaNode nameOrReference() {
         qsizetype end = position_;
         if (const auto reference = cellReference(end)) {
@@ -316,6 +359,7 @@ private:
         }
         const qsizetype start = position_;
         while (!atEnd() && isNamePart(peek())) ++position_;
+        if (peek() == QLatin1Char('!')) return referenceOnSheet(text_.mid(start, position_ - start));
         const QString name = text_.mid(start, position_ - start).toUpper();
         skipBlanks();
         if (peek() == QLatin1Char('(')) return functionCall(name);
@@ -325,7 +369,7 @@ private:
             node.boolean = name == QLatin1String("TRUE");
             return node;
         }
-        // Defined names, sheet-qualified ("Sheet1!R1C1") and DDE ("a|b!c") references are not accepted.
+        // Defined names and DDE ("a|b!c") references are not accepted.
         throw SyntaxError{};
     }
 

@@ -1,5 +1,6 @@
 // Writing the formula tree as canonical R1C1 text, or as A1 text seen from one cell.
 
+#include <QRegularExpression>
 #include <charconv>
 
 #include "engine/formula/formula_text.h"
@@ -97,6 +98,11 @@ bool appendA1Reference(QString& out, const model::CellRef& reference, const Nota
     return true;
 }
 
+// "Sheet!" or "'Check Register'!" before a reference to another sheet.
+void appendSheet(QString& out, const FormulaNode& node) {
+    if (!node.sheet.isEmpty()) out += sheetPrefix(node.sheet);
+}
+
 void appendReference(QString& out, const model::CellRef& reference, const Notation& notation) {
     if (!notation.a1) appendR1C1Reference(out, reference);
     else if (!appendA1Reference(out, reference, notation)) out += model::errorText(model::ErrorCode::Ref);
@@ -137,8 +143,14 @@ void appendNode(QString& out, const FormulaNode& node, const Notation& notation)
     case Kind::Boolean: out += node.boolean ? QStringLiteral("TRUE") : QStringLiteral("FALSE"); break;
     case Kind::Error: out += model::errorText(node.error); break;
     case Kind::Missing: break;
-    case Kind::Reference: appendReference(out, node.first, notation); break;
-    case Kind::Area: appendArea(out, node, notation); break;
+    case Kind::Reference:
+        appendSheet(out, node);
+        appendReference(out, node.first, notation);
+        break;
+    case Kind::Area:
+        appendSheet(out, node);
+        appendArea(out, node, notation);
+        break;
     case Kind::Unary:
         if (node.children.empty()) break;
         if (node.unary == model::UnaryOp::Percent) {
@@ -176,6 +188,21 @@ void appendNode(QString& out, const FormulaNode& node, const Notation& notation)
 }
 
 }  // namespace
+
+QString sheetPrefix(const QString& sheet) {
+    const auto digit = [](QChar c) { return c >= QLatin1Char('0') && c <= QLatin1Char('9'); };
+    bool plain = !sheet.isEmpty() && !digit(sheet.front());
+    for (QChar c : sheet)
+        plain = plain && ((c >= QLatin1Char('A') && c <= QLatin1Char('Z')) || (c >= QLatin1Char('a') && c <= QLatin1Char('z')) ||
+                          digit(c) || c == QLatin1Char('_'));
+    // A plain name that reads as a cell (R1C1, A1) or a truth value is quoted as well.
+    static const QRegularExpression cellLike(QStringLiteral("^([Rr][0-9]*[Cc][0-9]*|[A-Za-z]{1,3}[0-9]+|TRUE|FALSE)$"),
+                                             QRegularExpression::CaseInsensitiveOption);
+    if (plain && !cellLike.match(sheet).hasMatch()) return sheet + QLatin1Char('!');
+    QString quoted = sheet;
+    quoted.replace(QLatin1Char('\''), QStringLiteral("''"));
+    return QLatin1Char('\'') + quoted + QStringLiteral("'!");
+}
 
 QString formulaToR1C1(const model::FormulaNode& root) {
     QString out = QStringLiteral("=");

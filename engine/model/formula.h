@@ -3,7 +3,8 @@
 // into it and evaluates it; the .xls writer turns it into tokens and the
 // reader turns tokens back into it. References keep the R1C1 meaning:
 // a relative part is an offset from the formula's own cell, an absolute
-// part a 0-based row or column.
+// part a 0-based row or column. A reference or area may name another sheet
+// of the same workbook by its name (a 3-D reference).
 
 #include <QString>
 #include <cstdint>
@@ -36,7 +37,7 @@ enum class BinaryOp : uint8_t { Add, Subtract, Multiply, Divide, Power, Concat, 
 // Functions the engine knows, with their BIFF8 numbers and argument counts.
 enum class FunctionId : uint16_t {
     Count, If, IsError, Sum, Average, Min, Max, Round, Abs, Len, True, False, And, Or, Not,
-    IsText, IsNumber, IsBlank, N, Concatenate,
+    IsText, IsNumber, IsBlank, N, Concatenate, SumIf, CountIf,
 };
 
 struct FunctionInfo {
@@ -65,6 +66,7 @@ struct FormulaNode {
     ErrorCode error = ErrorCode::Value;
     CellRef first;   // Reference, and the first corner of an Area
     CellRef last;    // the second corner of an Area
+    QString sheet;   // Reference and Area: the sheet named, or empty for the formula's own sheet
     UnaryOp unary = UnaryOp::Minus;
     BinaryOp binary = BinaryOp::Add;
     FunctionId function = FunctionId::Sum;

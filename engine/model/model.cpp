@@ -66,6 +66,8 @@ constexpr FunctionInfo kFunctions[] = {
     {F::IsBlank, "ISBLANK", 129, 1, 1, true, "V", 'V'},
     {F::N, "N", 131, 1, 1, true, "R", 'V'},
     {F::Concatenate, "CONCATENATE", 336, 0, 30, false, "V", 'V'},
+    {F::SumIf, "SUMIF", 345, 2, 3, false, "RVR", 'V'},
+    {F::CountIf, "COUNTIF", 346, 2, 2, true, "RV", 'V'},
 };
 }  // namespace
 

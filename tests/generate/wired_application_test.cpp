@@ -16,6 +16,11 @@
 #include "tests/support/xls_files.h"
 #include "host/host_factory.h"
 #include "preview/form2.h"
+#include "preview/summary_option.h"
+#include "ledger/saved_list.h"
+#include "xls/xls_file.h"
+#include <QAction>
+#include <QMenu>
 #include "tests/host/fake_host.h"
 #include "tests/register/form1_fixture.h"
 
@@ -105,6 +110,43 @@ TEST_F(WiredApplication, StartShowsThePreviewWithThePictureAndHidesTheMainWindow
     EXPECT_TRUE(seams.reporter.reports.empty());
     EXPECT_NE(previewWindow()->mExcelFile, first);
     EXPECT_TRUE(previewWindow()->isVisible());
+}
+
+// "Include Category Summary" in the preview's right-click menu: off at
+// first; toggled on, it is stored beside the list and the workbook is made
+// again with the summary, while the preview keeps showing the register.
+TEST_F(WiredApplication, TheSummaryOptionIsRememberedAndRegeneratesTheWorkbook) {
+    app::ProgramWindows& windows = app::wireApplication(*form);
+    form->Form_Load();
+    form->show();
+    form->PushButton4_Click();
+    form->PushButton22_Click();
+    preview::Form2* form2 = previewWindow();
+    ASSERT_NE(form2, nullptr);
+    QAction* option = windows.summaryOption().action();
+    ASSERT_TRUE(form2->viewMenu()->actions().contains(option));
+    EXPECT_FALSE(option->isChecked());
+    EXPECT_EQ(xls::readWorkbook(form2->mExcelFile)->sheets.size(), 1u);
+    const QString first = form2->mExcelFile;
+    const int pictureWidth = form2->Zoom_Ori->width;
+
+    option->setChecked(true);
+
+    EXPECT_TRUE(seams.reporter.reports.empty()) << seams.reporter.reports[0].text().toStdString();
+    EXPECT_NE(form2->mExcelFile, first);
+    EXPECT_FALSE(QFile::exists(first));
+    const auto workbook = xls::readWorkbook(form2->mExcelFile);
+    ASSERT_EQ(workbook->sheets.size(), 2u);
+    EXPECT_EQ(workbook->sheets[1]->name, QStringLiteral("Category Summary"));
+    EXPECT_EQ(workbook->activeSheet, 0);
+    EXPECT_EQ(form2->Zoom_Ori->width, pictureWidth);  // still the register's picture
+    EXPECT_TRUE(form2->isVisible());
+    EXPECT_EQ(reg::SavedListStore(settingsFile()).readBeside(QLatin1String(preview::kSummaryOptionKey)),
+              QStringLiteral("True"));
+    // The list itself is stored as before, beside the option.
+    form->storeList();
+    EXPECT_EQ(reg::decodeSavedList(reg::SavedListStore(settingsFile()).read()).size(), 2u);
+    EXPECT_TRUE(preview::SummaryOption(reg::SavedListStore(settingsFile())).included());
 }
 
 // The wiring owns the preview window: bringing the program to the front

@@ -30,7 +30,7 @@ model::Palette registerPalette() {
 }
 
 void computeValues(model::Workbook& workbook) {
-    for (auto& sheet : workbook.sheets) engine::Calculator(*sheet).computeAll();
+    for (auto& calculator : engine::linkedCalculators(workbook)) calculator->computeAll();
 }
 
 std::unique_ptr<model::Workbook> registerWorkbook(int transactions) {

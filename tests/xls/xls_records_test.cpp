@@ -213,6 +213,63 @@ TEST(FormulaTokens, TokensThisReaderDoesNotKnowAreRefusedCleanly) {
     undecodable("1e0100" + QByteArray("13").repeated(2000));  // 2,000 unary minuses
 }
 
+// The summary's figures: ptgArea3d on EXTERNSHEET entry 0 (the register),
+// COUNTIF as a fixed-count ptgFunc, SUMIF as ptgFuncVar.
+TEST(FormulaTokens, ReferencesToAnotherSheetAreStoredAsExcelStoresThem) {
+    const std::vector<QString> sheets{QStringLiteral("Check Register"), QStringLiteral("Category Summary")};
+    const auto count = engine::parseFormulaR1C1(QStringLiteral("=COUNTIF('Check Register'!R6C5:R9C5,\"=a\")"));
+    EXPECT_EQ(xls::encodeFormula(count->root, 5, 2, sheets).toHex(),
+              QByteArray("3b" "0000" "0500" "0800" "0400" "0400" "17" "0200" "3d61" "41" "5a01"));
+    const auto sum = engine::parseFormulaR1C1(
+        QStringLiteral("=SUMIF('check register'!R6C5:R9C5,\"\",'Check Register'!R6C7:R9C7)+'Category Summary'!R[-1]C"));
+    const QByteArray tokens = xls::encodeFormula(sum->root, 5, 3, sheets);
+    EXPECT_EQ(tokens.toHex(), QByteArray("3b" "0000" "0500" "0800" "0400" "0400"  // the criteria range
+                                         "17" "0000"                              // ""
+                                         "3b" "0000" "0500" "0800" "0600" "0600"  // the sum range
+                                         "42" "03" "5901"                         // SUMIF, three arguments
+                                         "5a" "0100" "0400" "03c0"                // ptgRef3d, value class, entry 1
+                                         "03"));
+    const std::span<const uint8_t> bytes{reinterpret_cast<const uint8_t*>(tokens.constData()), size_t(tokens.size())};
+    EXPECT_EQ(engine::formulaToR1C1(xls::decodeFormula(bytes, 5, 3, false, sheets).root),
+              QStringLiteral("=SUMIF('Check Register'!R6C5:R9C5,\"\",'Check Register'!R6C7:R9C7)+'Category Summary'!R[-1]C"));
+    // An entry that is no sheet of this workbook, and a sheet no entry names.
+    EXPECT_THROW(xls::decodeFormula(bytes, 5, 3, false, std::vector<QString>{QString(), QString()}), xls::UndecodableFormula);
+    const auto missing = engine::parseFormulaR1C1(QStringLiteral("=Elsewhere!R1C1"));
+    EXPECT_EQ(uint8_t(xls::encodeFormula(missing->root, 0, 0, sheets)[0]), 0x4A);  // ptgRefErr
+}
+
+// With a formula on another sheet, the globals list every sheet (SUPBOOK,
+// EXTERNSHEET) even when no sheet has printed ranges; without one they do not.
+TEST(SheetRecords, WorkbooksWhoseFormulasReadOtherSheetsListTheSheets) {
+    for (const bool across : {false, true}) {
+        model::Workbook workbook;
+        auto& first = *workbook.sheets.emplace_back(std::make_unique<model::Sheet>(QStringLiteral("Check Register")));
+        auto& second = *workbook.sheets.emplace_back(std::make_unique<model::Sheet>(QStringLiteral("Category Summary")));
+        first.page.printTitleRows.reset();
+        second.page.printTitleRows.reset();
+        first.at(5, 4).value = QStringLiteral("Food");
+        first.at(5, 6).value = 12.5;
+        second.at(5, 3).formula = engine::parseFormulaR1C1(
+            across ? QStringLiteral("=SUMIF('Check Register'!R6C5:R6C5,\"=food\",'Check Register'!R6C7:R6C7)")
+                   : QStringLiteral("=1+2"));
+        computeValues(workbook);
+        const QByteArray stream = xls::encodeWorkbookStream(workbook);
+        int supBooks = 0;
+        QByteArray externs;
+        for (const auto& r : records(stream)) {
+            supBooks += r.id == xls::record::SupBook;
+            if (r.id == xls::record::ExternSheet) externs = r.data;
+        }
+        EXPECT_EQ(supBooks, across ? 1 : 0);
+        EXPECT_EQ(externs.toHex(), across ? QByteArray("0200" "000000000000" "000001000100") : QByteArray());
+        const auto read = xls::decodeWorkbookStream({reinterpret_cast<const uint8_t*>(stream.constData()), size_t(stream.size())});
+        const model::Cell* cell = read->sheets[1]->find(5, 3);
+        ASSERT_TRUE(cell && cell->formula);
+        EXPECT_EQ(engine::formulaToR1C1(cell->formula->root), engine::formulaToR1C1(second.find(5, 3)->formula->root));
+        EXPECT_EQ(cell->value, model::Value(across ? 12.5 : 3.0));
+    }
+}
+
 // Cells of one shape share a tree; every cell still reads back as its own tokens decode, and what
 // plain decoding refuses is still refused.
 TEST(FormulaTokens, SheetFormulasShareTreesOnlyBetweenCellsOfOneShape) {

@@ -217,9 +217,10 @@ int main(int argc, char** argv) {
         print(QStringLiteral("time window %1 ms\n").arg(times.back(), 0, 'f', 2));
 
         if (run == runs - 1) {
-            const qsizetype fileBytes = form2->Zoom_Ori ? paint::encodePicture(*form2->Zoom_Ori).size() : 0;
-            print(QStringLiteral("picture file %1 bytes\n").arg(fileBytes));
+            // The interactions first: they record the bands they show, as a person's scrolling does.
             if (interactions) measureInteractions(*form2);
+            const qsizetype fileBytes = form2->Zoom_Ori ? paint::encodePicture(*form2->Zoom_Ori).size() : 0;
+            print(QStringLiteral("picture file %1 bytes (the whole picture in its own format)\n").arg(fileBytes));
             if (!screenshot.isEmpty()) {
                 form2->VScroll1->setValue(form2->VScroll1->maximum());
                 QCoreApplication::processEvents();

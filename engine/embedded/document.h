@@ -7,10 +7,12 @@
 
 #include <QString>
 #include <memory>
+#include <utility>
 #include <vector>
 
 #include "engine/formula/calc.h"
 #include "engine/model/workbook.h"
+#include "engine/paint/sheet_picture.h"
 
 namespace brevanta::engine {
 
@@ -18,7 +20,7 @@ struct BookState;
 
 struct SheetState {
     model::Sheet* sheet = nullptr;  // owned by the workbook's model
-    std::unique_ptr<Calculator> calculator;
+    std::shared_ptr<Calculator> calculator;  // shared with pictures still recording
     bool removed = false;
 };
 using SheetStatePtr = std::shared_ptr<SheetState>;
@@ -37,7 +39,7 @@ struct AppState {
 };
 
 struct BookState {
-    std::unique_ptr<model::Workbook> book;
+    std::shared_ptr<model::Workbook> book;  // shared with pictures still recording
     std::vector<SheetStatePtr> sheets;  // parallel to book->sheets
     QString fullName;
     bool closed = false;
@@ -59,6 +61,16 @@ struct BookState {
         return sheets.empty() ? nullptr : sheets[size_t(book->activeSheet)].get();
     }
     int indexOf(const SheetState& sheet) const;  // 0-based, -1 when gone
+
+    // Pictures of this workbook's sheets still recorded as they are looked
+    // at. They show the cells as they were taken, so anything that may
+    // change the workbook records the rest of them first; closing it does not.
+    std::vector<std::weak_ptr<const paint::SheetPicture>> unfinishedPictures;
+    void finishPictures() {
+        if (unfinishedPictures.empty()) return;
+        for (const auto& picture : std::exchange(unfinishedPictures, {}))
+            if (const auto held = picture.lock()) held->whole();
+    }
 };
 using BookStatePtr = std::shared_ptr<BookState>;
 

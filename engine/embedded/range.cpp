@@ -95,6 +95,7 @@ SheetContext SheetHandle::live() const {
     AppState* app = book_->liveApp();
     if (!app || app->quit || book_->closed || !sheet_ || sheet_->removed || !sheet_->sheet)
         throw HostError(disconnectedText());
+    book_->finishPictures();
     return {*app, *book_, *sheet_, *sheet_->sheet, *sheet_->calculator};
 }
 
@@ -434,8 +435,15 @@ int EngineRange::column() const {
 
 paint::SharedPicture EngineRange::picture() {
     auto context = live();
-    return std::make_shared<const paint::SheetPicture>(
-        paint::recordSheet(*context.book.book, context.sheet, context.calculator, area_, QLocale()));
+    // Recorded as it is looked at: the picture keeps the workbook's model
+    // and the sheet's calculator, and any later change to the workbook
+    // records the rest first.
+    auto owner = std::make_shared<std::pair<std::shared_ptr<model::Workbook>, std::shared_ptr<Calculator>>>(
+        context.book.book, context.state.calculator);
+    paint::SharedPicture picture = paint::recordSheetOnDemand(*context.book.book, context.sheet, context.calculator,
+                                                              area_, QLocale(), std::move(owner));
+    if (!picture->isWhole()) context.book.unfinishedPictures.push_back(picture);
+    return picture;
 }
 
 void EngineRange::copyPicture() {

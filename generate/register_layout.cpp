@@ -64,19 +64,25 @@ QString thousands(int value) { return QLocale(QLocale::English).toString(value);
 // The order the transactions go onto the sheet (list rows, 1-based): those
 // whose date can be read, in list order, then the others, in list order.
 // Only the first block is sorted; the others stay last as they were.
+// Each date is read once, here; the Date cells are given what this read.
 struct SheetOrder {
     std::vector<int> rows;
     int datedCount = 0;
+    std::vector<QString> dateEntries;  // by list row - 1: what the row's Date cell is given
 };
 
 SheetOrder sheetOrder(const reg::TransactionSource& transactions) {
     SheetOrder order;
     const int count = transactions.rowCount();
     order.rows.reserve(size_t(std::max(count, 0)));
+    order.dateEntries.reserve(size_t(std::max(count, 0)));
     std::vector<int> undated;
     for (int row = 1; row <= count; ++row) {
-        if (ledger::readDate(transactions.field(row, reg::Date))) order.rows.push_back(row);
+        const QString text = transactions.field(row, reg::Date);
+        const std::optional<ledger::RegisterDate> date = text.isEmpty() ? std::nullopt : ledger::readDate(text);
+        if (date) order.rows.push_back(row);
         else undated.push_back(row);
+        order.dateEntries.push_back(date ? ledger::storedDateText(*date) : dateCellEntry(text));
     }
     order.datedCount = int(order.rows.size());
     order.rows.insert(order.rows.end(), undated.begin(), undated.end());
@@ -300,11 +306,15 @@ void generateReport(const host::HostSession& session, int selector, const reg::T
         const int j = order.rows[size_t(position - 1)];
         const QString rowText = number(row);
         static constexpr const char* kColumns[reg::kFieldCount] = {"$B$", "$C$", "$D$", "$E$", "$F$", "$G$", "$H$"};
+        // One cell each: merging a single cell changes nothing, so it is not asked for.
         for (int field = 0; field < reg::kFieldCount; ++field)
             proc.step(250 + 2 * field, [&] {
-                writeCell(session, QLatin1String(kColumns[field]) + rowText, dataCellEntry(field, transactions.field(j, field)), true);
+                writeCell(session, QLatin1String(kColumns[field]) + rowText,
+                          field == reg::Date ? order.dateEntries[size_t(j - 1)]
+                                             : dataCellEntry(field, transactions.field(j, field)),
+                          false);
             });
-        proc.step(264, [&] { writeCell(session, QStringLiteral("$I$") + rowText, balance, true); });
+        proc.step(264, [&] { writeCell(session, QStringLiteral("$I$") + rowText, balance, false); });
         proc.step(266, [&] { writeCell(session, QStringLiteral("$J$") + rowText, total, false); });
         ++row;
     }

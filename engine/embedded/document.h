@@ -6,6 +6,7 @@
 // a quit application refuses further calls instead of crashing).
 
 #include <QString>
+#include <array>
 #include <memory>
 #include <utility>
 #include <vector>
@@ -61,6 +62,11 @@ struct BookState {
         return sheets.empty() ? nullptr : sheets[size_t(book->activeSheet)].get();
     }
     int indexOf(const SheetState& sheet) const;  // 0-based, -1 when gone
+
+    // The formulas typed last, parsed: a register types the same two R1C1
+    // formulas into every row, and a parsed formula never changes.
+    std::array<std::pair<QString, model::FormulaPtr>, 4> recentFormulas;
+    size_t nextRecentFormula = 0;
 
     // Pictures of this workbook's sheets still recorded as they are looked
     // at. They show the cells as they were taken, so anything that may

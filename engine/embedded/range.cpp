@@ -331,9 +331,26 @@ QString EngineRange::formulaR1C1() const {
     return constantAsTyped(cell->value, style.numberFormat);
 }
 
+namespace {
+
+// What typing `entry` means; formulas typed lately are not parsed again.
+TypedEntry interpretRemembering(BookState& book, const QString& entry) {
+    if (!entry.startsWith(QLatin1Char('=')) || entry.size() > 512) return interpretEntry(entry, QLocale());
+    for (const auto& [text, formula] : book.recentFormulas)
+        if (formula && text == entry) return {TypedEntry::Kind::Formula, {}, formula, {}};
+    TypedEntry typed = interpretEntry(entry, QLocale());
+    if (typed.kind == TypedEntry::Kind::Formula && typed.formula) {
+        book.recentFormulas[book.nextRecentFormula] = {entry, typed.formula};
+        book.nextRecentFormula = (book.nextRecentFormula + 1) % book.recentFormulas.size();
+    }
+    return typed;
+}
+
+}  // namespace
+
 void EngineRange::setFormulaR1C1(const QString& entry) {
     auto context = live();
-    const TypedEntry typed = interpretEntry(entry, QLocale());  // a refused formula throws; nothing changed yet
+    const TypedEntry typed = interpretRemembering(context.book, entry);  // a refused formula throws; nothing changed yet
     const int row = area_.firstRow, col = area_.firstCol;
     switch (typed.kind) {
         case TypedEntry::Kind::Clear:

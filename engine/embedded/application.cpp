@@ -109,6 +109,14 @@ public:
         const model::CellRange area = parseAddressOrThrow(address);
         return remember(std::make_shared<EngineRange>(std::move(handle), area));
     }
+    host::RangePtr area(int firstRow, int firstColumn, int lastRow, int lastColumn) override {
+        if (firstRow < 1 || firstColumn < 1 || lastRow > model::kMaxRows || lastColumn > model::kMaxColumns ||
+            firstRow > lastRow || firstColumn > lastColumn)
+            throw HostError(QStringLiteral("Method 'Range' of object '_Global' failed"));
+        const model::CellRange area{firstRow - 1, firstColumn - 1, lastRow - 1, lastColumn - 1};
+        if (lastRangeSheet()) return cellsRange(area);
+        return remember(std::make_shared<EngineRange>(activeSheetHandle("Range"), area));
+    }
     host::RangePtr rows(const QString& address) override {
         auto handle = activeSheetHandle("Rows");
         auto area = parseAddressOrThrow(address);

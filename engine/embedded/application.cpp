@@ -193,6 +193,12 @@ private:
     // A range of cells of the active sheet; lastRangeSheet() said it is the last range's sheet.
     host::RangePtr cellsRange(const model::CellRange& area) {
         if (lastRange_->mode() == RangeMode::Cells && lastRange_->area() == area) return lastRange_;
+        // A handle nobody else holds any more is turned to the new cells rather than made anew:
+        // the layout asks for a range or two for every cell of a long register.
+        if (lastRange_->mode() == RangeMode::Cells && lastRange_.use_count() == 1) {
+            lastRange_->standFor(area);
+            return lastRange_;
+        }
         return remember(std::make_shared<EngineRange>(lastRange_->handle(), area));
     }
     host::RangePtr remember(std::shared_ptr<EngineRange> range) {

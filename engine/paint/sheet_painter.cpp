@@ -161,8 +161,8 @@ public:
 
     void record(size_t index, PictureBand& band, std::vector<PictureFont>& fonts,
                 std::vector<QString>& texts) override {
-        fonts_out_ = &fonts;
-        texts_out_ = &texts;
+        bandFonts_ = &fonts;
+        bandTexts_ = &texts;
         const int bandRow = range_.firstRow + int(index) * kRowsPerBand;
         band.top = rowEdges_[size_t(bandRow - range_.firstRow)];
         band.bottom = band.top;
@@ -255,7 +255,7 @@ private:
             look->style = &style;
             look->filled = style.fillColorIndex >= 1 && style.fillColorIndex <= 56;
             if (look->filled) look->fill = paletteColor(workbook_, style.fillColorIndex);
-            look->font = fonts_.indexOf(style.font, *fonts_out_);
+            look->font = fonts_.indexOf(style.font, *bandFonts_);
             look->textColor = fontColor(workbook_, style.font.colorIndex);
             look->verticalFlags = int(verticalFlag(style.vAlign));
             look->showsDates = engine::isDateFormat(style.numberFormat);
@@ -318,8 +318,8 @@ private:
     uint32_t internText(const QString& text) {
         const auto found = textIndex_.constFind(text);
         if (found != textIndex_.constEnd()) return *found;
-        const uint32_t index = uint32_t(texts_out_->size());
-        texts_out_->push_back(text);
+        const uint32_t index = uint32_t(bandTexts_->size());
+        bandTexts_->push_back(text);
         textIndex_.insert(text, index);
         return index;
     }
@@ -337,8 +337,8 @@ private:
     std::vector<std::optional<StyleLook>> looks_;
     std::map<std::pair<double, const model::CellStyle*>, QString> dateTexts_;
     QHash<QString, uint32_t> textIndex_;
-    std::vector<PictureFont>* fonts_out_ = nullptr;  // the tables of the band being recorded
-    std::vector<QString>* texts_out_ = nullptr;
+    std::vector<PictureFont>* bandFonts_ = nullptr;  // the tables of the band being recorded
+    std::vector<QString>* bandTexts_ = nullptr;
 };
 
 }  // namespace

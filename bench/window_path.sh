@@ -16,7 +16,7 @@ echo "## Offscreen platform"
 QT_QPA_PLATFORM=offscreen "$build/bench/generate_bench" --runs "$runs" --no-others
 echo
 echo "## Zoom, scroll and drag at 32,768 rows (Xvfb), from the event to the painted viewport"
-xvfb-run -a -s '-screen 0 1280x1024x24' "$build/bench/window_bench" --rows 32768 --runs 1 --interactions 2>&1 |
-  grep -E '^(zoom|picture file|rows)'
-xvfb-run -a -s '-screen 0 1280x1024x24' "$build/bench/window_bench" --rows 1000 --runs 1 2>&1 | grep -E '^picture file'
+xvfb-run -a -s '-screen 0 1280x1024x24' "$build/bench/window_bench" --rows 32768 --runs 1 --interactions --file-size 2>&1 |
+  grep -E '^(zoom|picture file|rows|peak before)'
+xvfb-run -a -s '-screen 0 1280x1024x24' "$build/bench/window_bench" --rows 1000 --runs 1 --file-size 2>&1 | grep -E '^picture file'
 echo "load after: $(cut -d' ' -f1-3 /proc/loadavg)"

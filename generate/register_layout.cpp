@@ -64,24 +64,47 @@ QString thousands(int value) { return QLocale(QLocale::English).toString(value);
 // The order the transactions go onto the sheet (list rows, 1-based): those
 // whose date can be read, in list order, then the others, in list order.
 // Only the first block is sorted; the others stay last as they were.
+// Each date is read once, here; the Date cells are given what this read.
 struct SheetOrder {
     std::vector<int> rows;
     int datedCount = 0;
+    std::vector<QString> dateEntries;  // by list row - 1: what the row's Date cell is given
 };
 
 SheetOrder sheetOrder(const reg::TransactionSource& transactions) {
     SheetOrder order;
     const int count = transactions.rowCount();
     order.rows.reserve(size_t(std::max(count, 0)));
+    order.dateEntries.reserve(size_t(std::max(count, 0)));
     std::vector<int> undated;
     for (int row = 1; row <= count; ++row) {
-        if (ledger::readDate(transactions.field(row, reg::Date))) order.rows.push_back(row);
+        const QString text = transactions.field(row, reg::Date);
+        const std::optional<ledger::RegisterDate> date = text.isEmpty() ? std::nullopt : ledger::readDate(text);
+        if (date) order.rows.push_back(row);
         else undated.push_back(row);
+        order.dateEntries.push_back(date ? ledger::storedDateText(*date) : dateCellEntry(text));
     }
     order.datedCount = int(order.rows.size());
     order.rows.insert(order.rows.end(), undated.begin(), undated.end());
     return order;
 }
+
+// writeCell and fillRange for a cell or area given by its numbers (1-based),
+// as the data rows use them: no address is written out to be read back.
+void writeCellAt(const host::HostSession& session, int row, int column, const QString& value) {
+    must(app(session).area(row, column, row, column)).select();
+    must(app(session).activeCell()).setFormulaR1C1(value);
+}
+
+void fillArea(const host::HostSession& session, int row, int firstColumn, int lastColumn, int colorIndex) {
+    must(app(session).area(row, firstColumn, row, lastColumn)).select();
+    must(app(session).selection()).interior().setColorIndex(colorIndex);
+}
+
+// Sheet columns of the data rows (1-based): B to H for the fields, I the balance, J the running total.
+constexpr int kFirstFieldColumn = 2;
+constexpr int kBalanceColumn = 9;
+constexpr int kRunningTotalColumnNumber = 10;
 
 // Names the edges of the selection for an outline; draws nothing.
 void addressEdges(const host::HostSession& session, std::initializer_list<int> edges) {
@@ -269,15 +292,15 @@ void generateReport(const host::HostSession& session, int selector, const reg::T
     proc.step(228, [&] { rowCount = transactions.rowCount(); });
     SheetOrder order;
     proc.step(228, [&] { order = sheetOrder(transactions); });
+    const int lastFieldColumn = kFirstFieldColumn + reg::kFieldCount - 1;
     for (int row = kFirstDataRow; row <= rowCount + 5; ++row) {
-        const QString rowText = number(row);
         const size_t position = size_t(row - kFirstDataRow);
         const int listRow = position < order.rows.size() ? order.rows[position] + kFirstDataRow - 1 : row;
         if (listRow % 2 == 0)
-            proc.step(232, [&] { fillRange(session, QStringLiteral("$B$") + rowText + QStringLiteral(":$H$") + rowText, fill::Sheet); });
+            proc.step(232, [&] { fillArea(session, row, kFirstFieldColumn, lastFieldColumn, fill::Sheet); });
         else
-            proc.step(234, [&] { fillRange(session, QStringLiteral("$B$") + rowText + QStringLiteral(":$H$") + rowText, fill::OddRow); });
-        proc.step(236, [&] { fillRange(session, QStringLiteral("$I$") + rowText, fill::Balance); });
+            proc.step(234, [&] { fillArea(session, row, kFirstFieldColumn, lastFieldColumn, fill::OddRow); });
+        proc.step(236, [&] { fillArea(session, row, kBalanceColumn, kBalanceColumn, fill::Balance); });
     }
 
     // Outlines: the edges are named, no line is drawn.
@@ -298,14 +321,15 @@ void generateReport(const host::HostSession& session, int selector, const reg::T
     const QString total = runningTotalFormula();
     for (int position = 1; position <= count && position <= int(order.rows.size()); ++position) {
         const int j = order.rows[size_t(position - 1)];
-        const QString rowText = number(row);
-        static constexpr const char* kColumns[reg::kFieldCount] = {"$B$", "$C$", "$D$", "$E$", "$F$", "$G$", "$H$"};
+        // One cell each: merging a single cell changes nothing, so it is not asked for.
         for (int field = 0; field < reg::kFieldCount; ++field)
             proc.step(250 + 2 * field, [&] {
-                writeCell(session, QLatin1String(kColumns[field]) + rowText, dataCellEntry(field, transactions.field(j, field)), true);
+                writeCellAt(session, row, kFirstFieldColumn + field,
+                            field == reg::Date ? order.dateEntries[size_t(j - 1)]
+                                               : dataCellEntry(field, transactions.field(j, field)));
             });
-        proc.step(264, [&] { writeCell(session, QStringLiteral("$I$") + rowText, balance, true); });
-        proc.step(266, [&] { writeCell(session, QStringLiteral("$J$") + rowText, total, false); });
+        proc.step(264, [&] { writeCellAt(session, row, kBalanceColumn, balance); });
+        proc.step(266, [&] { writeCellAt(session, row, kRunningTotalColumnNumber, total); });
         ++row;
     }
     proc.step(268, [&] { hideColumns(session, QLatin1String(kRunningTotalColumn)); });

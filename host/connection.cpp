@@ -129,7 +129,7 @@ void saveCellsActivesheet(const WorkbookPtr& workbook, const QString& path, Pict
     proc.step(112, [&] {
         if (route == PictureRoute::Clipboard) picture = paint::pictureFromClipboard();
         if (!picture || picture->isNull()) throw frame::Failure(QStringLiteral("Invalid picture"));
-        if (!paint::savePictureFile(*picture, path))
+        if (!paint::savePictureFile(picture, path))
             throw frame::Failure(QStringLiteral("Path/File access error"));
     });
 }

@@ -267,6 +267,20 @@ public:
 
     // On the active sheet.
     virtual RangePtr range(const QString& address) = 0;   // "$B$4", "B6:H8", "A:A", "1:1"
+    // The cells from (firstRow, firstColumn) to (lastRow, lastColumn), 1-based:
+    // range("$B$7:$H$7") is area(7, 2, 7, 8). A host that parses addresses
+    // anyway is given the address; the embedded engine takes the numbers.
+    virtual RangePtr area(int firstRow, int firstColumn, int lastRow, int lastColumn) {
+        auto corner = [](int row, int column) {
+            QString letters;
+            for (int c = column; c > 0; c = (c - 1) / 26) letters.prepend(QChar(u'A' + (c - 1) % 26));
+            return QLatin1Char('$') + letters + QLatin1Char('$') + QString::number(row);
+        };
+        const QString first = corner(firstRow, firstColumn);
+        return range(firstRow == lastRow && firstColumn == lastColumn
+                         ? first
+                         : first + QLatin1Char(':') + corner(lastRow, lastColumn));
+    }
     virtual RangePtr rows(const QString& address) = 0;    // "7:7"
     virtual RangePtr columns(const QString& address) = 0; // "A:A"
     virtual RangePtr cells() = 0;                         // the whole sheet

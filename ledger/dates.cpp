@@ -296,7 +296,19 @@ std::optional<RegisterDate> readWith(const QString& text, const QLocale& locale,
 
 }  // namespace
 
-QString storedDateText(const QDate& date) { return date.toString(Qt::ISODate); }
+QString storedDateText(const QDate& date) {
+    // Years 0 to 9999 are written here, digit by digit: a long register
+    // stores tens of thousands of dates, and the general formatter costs
+    // several times more. Other years (Qt gives them no ISO form) go to it.
+    const int year = date.year();
+    if (!date.isValid() || year < 0 || year > 9999) return date.toString(Qt::ISODate);
+    const int month = date.month(), day = date.day();
+    const char16_t text[10] = {char16_t(u'0' + year / 1000), char16_t(u'0' + year / 100 % 10),
+                               char16_t(u'0' + year / 10 % 10), char16_t(u'0' + year % 10), u'-',
+                               char16_t(u'0' + month / 10), char16_t(u'0' + month % 10), u'-',
+                               char16_t(u'0' + day / 10), char16_t(u'0' + day % 10)};
+    return QString(reinterpret_cast<const QChar*>(text), 10);
+}
 
 QString storedDateText(const QDateTime& value) { return storedDateText(RegisterDate{value.date(), value.time()}); }
 

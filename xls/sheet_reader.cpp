@@ -135,13 +135,16 @@ private:
 
     void row(ByteReader& in) {
         const int r = in.u16();
-        in.skip(4);
+        const int firstCol = in.u16(), pastLastCol = in.u16();
         const uint16_t height = in.u16() & 0x7FFF;
         in.skip(4);
         const uint16_t options = in.u16();
         const uint16_t xf = in.u16() & 0x0FFF;
         if (!(options & 0x0040) && !(options & 0x0080)) return;
         model::RowInfo& info = sheet_->rowInfo(r);
+        // The row's cells come next: room for as many as it says, and no more.
+        if (pastLastCol > firstCol && pastLastCol <= model::kMaxColumns)
+            sheet_->rowCells(r).reserve(size_t(pastLastCol - firstCol));
         if (options & 0x0040) info.height = height / 20.0;
         if (options & 0x0080) info.style = sources_.formats.styleOf(xf, sources_.styles);
     }

@@ -35,10 +35,16 @@ std::unique_ptr<model::Workbook> readWorkbook(const QString& path) {
         throw frame::Failure(QStringLiteral("Cannot open the workbook '%1': %2").arg(path, in.errorString()));
     if (in.size() > kLargestFile)
         throw frame::Failure(QStringLiteral("Cannot open the workbook '%1': the file is too large.").arg(path));
-    const QByteArray file = in.readAll();
-    if (in.error() != QFileDevice::NoError)
-        throw frame::Failure(QStringLiteral("Cannot open the workbook '%1': %2").arg(path, in.errorString()));
-    return decodeWorkbookFile(file);
+    // Read at its size, and let go once its workbook stream is out: a long
+    // register's file is megabytes, held twice otherwise while the cells are read.
+    QByteArray stream;
+    {
+        QByteArray file = in.read(in.size());
+        if (in.error() != QFileDevice::NoError)
+            throw frame::Failure(QStringLiteral("Cannot open the workbook '%1': %2").arg(path, in.errorString()));
+        stream = workbookStreamOf(file);
+    }
+    return decodeWorkbookStream({reinterpret_cast<const uint8_t*>(stream.constData()), static_cast<size_t>(stream.size())});
 }
 
 }  // namespace brevanta::xls

@@ -110,6 +110,14 @@ public:
         const model::CellRange area = parseAddressOrThrow(address);
         return remember(std::make_shared<EngineRange>(std::move(handle), area));
     }
+    host::RangePtr area(int firstRow, int firstColumn, int lastRow, int lastColumn) override {
+        if (firstRow < 1 || firstColumn < 1 || lastRow > model::kMaxRows || lastColumn > model::kMaxColumns ||
+            firstRow > lastRow || firstColumn > lastColumn)
+            throw HostError(QStringLiteral("Method 'Range' of object '_Global' failed"));
+        const model::CellRange area{firstRow - 1, firstColumn - 1, lastRow - 1, lastColumn - 1};
+        if (lastRangeSheet()) return cellsRange(area);
+        return remember(std::make_shared<EngineRange>(activeSheetHandle("Range"), area));
+    }
     host::RangePtr rows(const QString& address) override {
         auto handle = activeSheetHandle("Rows");
         auto area = parseAddressOrThrow(address);
@@ -186,6 +194,12 @@ private:
     // A range of cells of the active sheet; lastRangeSheet() said it is the last range's sheet.
     host::RangePtr cellsRange(const model::CellRange& area) {
         if (lastRange_->mode() == RangeMode::Cells && lastRange_->area() == area) return lastRange_;
+        // A handle nobody else holds any more is turned to the new cells rather than made anew:
+        // the layout asks for a range or two for every cell of a long register.
+        if (lastRange_->mode() == RangeMode::Cells && lastRange_.use_count() == 1) {
+            lastRange_->standFor(area);
+            return lastRange_;
+        }
         return remember(std::make_shared<EngineRange>(lastRange_->handle(), area));
     }
     host::RangePtr remember(std::shared_ptr<EngineRange> range) {

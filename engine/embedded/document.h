@@ -6,12 +6,15 @@
 // a quit application refuses further calls instead of crashing).
 
 #include <QString>
+#include <array>
 #include <memory>
+#include <utility>
 #include <vector>
 
 #include "engine/formula/calc.h"
 #include "engine/model/workbook.h"
 #include "engine/model/workbook_files.h"
+#include "engine/paint/sheet_picture.h"
 
 namespace brevanta::engine {
 
@@ -19,7 +22,7 @@ struct BookState;
 
 struct SheetState {
     model::Sheet* sheet = nullptr;  // owned by the workbook's model
-    std::unique_ptr<Calculator> calculator;
+    std::shared_ptr<Calculator> calculator;  // shared with pictures still recording
     bool removed = false;
 };
 using SheetStatePtr = std::shared_ptr<SheetState>;
@@ -39,7 +42,7 @@ struct AppState {
 };
 
 struct BookState {
-    std::unique_ptr<model::Workbook> book;
+    std::shared_ptr<model::Workbook> book;  // shared with pictures still recording
     std::vector<SheetStatePtr> sheets;  // parallel to book->sheets
     QString fullName;
     bool closed = false;
@@ -61,6 +64,21 @@ struct BookState {
         return sheets.empty() ? nullptr : sheets[size_t(book->activeSheet)].get();
     }
     int indexOf(const SheetState& sheet) const;  // 0-based, -1 when gone
+
+    // The formulas typed last, parsed: a register types the same two R1C1
+    // formulas into every row, and a parsed formula never changes.
+    std::array<std::pair<QString, model::FormulaPtr>, 4> recentFormulas;
+    size_t nextRecentFormula = 0;
+
+    // Pictures of this workbook's sheets still recorded as they are looked
+    // at. They show the cells as they were taken, so anything that may
+    // change the workbook records the rest of them first; closing it does not.
+    std::vector<std::weak_ptr<const paint::SheetPicture>> unfinishedPictures;
+    void finishPictures() {
+        if (unfinishedPictures.empty()) return;
+        for (const auto& picture : std::exchange(unfinishedPictures, {}))
+            if (const auto held = picture.lock()) held->whole();
+    }
 };
 using BookStatePtr = std::shared_ptr<BookState>;
 

@@ -111,6 +111,9 @@ public:
     // For Font and Interior: reads and edits of the range's formats.
     SheetContext live() const { return handle_.live(); }
     const model::CellRange& area() const { return area_; }
+    // Makes this handle stand for other cells of its sheet; only for a
+    // handle nobody else holds (the application's last range).
+    void standFor(const model::CellRange& area) { area_ = area; }
     RangeMode mode() const { return mode_; }
     const SheetHandle& handle() const { return handle_; }
     void editStyle(const std::function<void(model::CellStyle&)>& edit, std::optional<NamedEdit> name = std::nullopt);

@@ -95,6 +95,7 @@ SheetContext SheetHandle::live() const {
     AppState* app = book_->liveApp();
     if (!app || app->quit || book_->closed || !sheet_ || sheet_->removed || !sheet_->sheet)
         throw HostError(disconnectedText());
+    book_->finishPictures();
     return {*app, *book_, *sheet_, *sheet_->sheet, *sheet_->calculator};
 }
 
@@ -330,9 +331,26 @@ QString EngineRange::formulaR1C1() const {
     return constantAsTyped(cell->value, style.numberFormat);
 }
 
+namespace {
+
+// What typing `entry` means; formulas typed lately are not parsed again.
+TypedEntry interpretRemembering(BookState& book, const QString& entry) {
+    if (!entry.startsWith(QLatin1Char('=')) || entry.size() > 512) return interpretEntry(entry, QLocale());
+    for (const auto& [text, formula] : book.recentFormulas)
+        if (formula && text == entry) return {TypedEntry::Kind::Formula, {}, formula, {}};
+    TypedEntry typed = interpretEntry(entry, QLocale());
+    if (typed.kind == TypedEntry::Kind::Formula && typed.formula) {
+        book.recentFormulas[book.nextRecentFormula] = {entry, typed.formula};
+        book.nextRecentFormula = (book.nextRecentFormula + 1) % book.recentFormulas.size();
+    }
+    return typed;
+}
+
+}  // namespace
+
 void EngineRange::setFormulaR1C1(const QString& entry) {
     auto context = live();
-    const TypedEntry typed = interpretEntry(entry, QLocale());  // a refused formula throws; nothing changed yet
+    const TypedEntry typed = interpretRemembering(context.book, entry);  // a refused formula throws; nothing changed yet
     const int row = area_.firstRow, col = area_.firstCol;
     switch (typed.kind) {
         case TypedEntry::Kind::Clear:
@@ -434,8 +452,15 @@ int EngineRange::column() const {
 
 paint::SharedPicture EngineRange::picture() {
     auto context = live();
-    return std::make_shared<const paint::SheetPicture>(
-        paint::recordSheet(*context.book.book, context.sheet, context.calculator, area_, QLocale()));
+    // Recorded as it is looked at: the picture keeps the workbook's model
+    // and the sheet's calculator, and any later change to the workbook
+    // records the rest first.
+    auto owner = std::make_shared<std::pair<std::shared_ptr<model::Workbook>, std::shared_ptr<Calculator>>>(
+        context.book.book, context.state.calculator);
+    paint::SharedPicture picture = paint::recordSheetOnDemand(*context.book.book, context.sheet, context.calculator,
+                                                              area_, QLocale(), std::move(owner));
+    if (!picture->isWhole()) context.book.unfinishedPictures.push_back(picture);
+    return picture;
 }
 
 void EngineRange::copyPicture() {

@@ -29,6 +29,7 @@ int EngineWorkbook::color(int index) const {
 
 void EngineWorkbook::setColor(int index, int rgb) {
     auto& book = live();
+    book.finishPictures();
     if (index < 1 || index > 56 || rgb < 0 || rgb > 0xFFFFFF) throwUnableToSet("Colors", "Workbook");
     book.book->palette[static_cast<size_t>(index - 1)] = rgb;
 }
@@ -37,6 +38,7 @@ void EngineWorkbook::saveAs(const QString& path, int fileFormat) {
     auto& book = live();
     if (path.isEmpty() || (fileFormat != host::xl::FileFormatExcel8 && fileFormat != host::xl::FileFormatNormal))
         throw HostError(QStringLiteral("SaveAs method of Workbook class failed"));
+    book.finishPictures();
     for (auto& sheet : book.sheets) sheet->calculator->computeAll();
     asHostFailure([&] { book.appState->files->save(*book.book, path); });
     book.fullName = path;
@@ -56,6 +58,7 @@ void EngineWorkbook::close() {
     }
     book.sheets.clear();
     book.book.reset();
+    book.unfinishedPictures.clear();
 }
 
 QString EngineWorkbook::fullName() const { return live().fullName; }

@@ -134,6 +134,9 @@ Cell* Sheet::find(int row, int col) { return const_cast<Cell*>(std::as_const(*th
 
 Cell& Sheet::at(int row, int col) {
     auto& cells = rowStore(row).cells;
+    // A row grows by half rather than doubling: a long sheet's rows hold a
+    // handful of cells each, and doubling leaves a third of its memory unused.
+    if (cells.size() == cells.capacity()) cells.reserve(cells.size() + std::max<size_t>(4, cells.size() / 2));
     if (!cells.empty() && cells.back().first < col) return cells.emplace_back(col, Cell{}).second;
     auto it = std::lower_bound(cells.begin(), cells.end(), col,
                                [](const auto& entry, int c) { return entry.first < c; });

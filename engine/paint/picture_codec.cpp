@@ -177,6 +177,7 @@ QImage imageFromPng(QByteArrayView bytes) {
 }  // namespace
 
 QByteArray encodePicture(const SheetPicture& picture) {
+    picture.whole();
     ColorTable colors;
     Writer body;
     body.unsignedValue(picture.fonts.size());

@@ -231,7 +231,7 @@ private:
 
 QByteArray pictureToSvg(const SheetPicture& picture) {
     if (picture.isNull()) return {};
-    return SvgWriter(picture).write();
+    return SvgWriter(picture.whole()).write();
 }
 
 }  // namespace brevanta::paint

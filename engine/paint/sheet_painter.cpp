@@ -106,6 +106,7 @@ public:
     }
 
     const Entry& entry(uint16_t index) const { return *entries_[index]; }
+    void clear() { entries_.clear(); }
 
     // The estimated width, or none when the text holds characters the
     // cache does not know.
@@ -133,14 +134,17 @@ struct StyleLook {
     bool showsDates = false;
 };
 
-class Recorder {
+// Records a sheet's picture band by band: the columns' and rows' pixel
+// edges are laid out once, then each band's cells are recorded when the
+// picture asks for them. `owner` keeps the workbook, sheet and calculator
+// alive while bands remain to record.
+class SheetBands final : public BandSource {
 public:
-    Recorder(const model::Workbook& workbook, const model::Sheet& sheet, engine::Calculator& calculator,
-             model::CellRange range, const QLocale& locale, const RecordOptions& options)
-        : workbook_(workbook), sheet_(sheet), calculator_(calculator), range_(range), locale_(locale),
-          options_(options) {}
-
-    SheetPicture record() {
+    SheetBands(const model::Workbook& workbook, const model::Sheet& sheet, engine::Calculator& calculator,
+               model::CellRange range, const QLocale& locale, const RecordOptions& options,
+               std::shared_ptr<const void> owner)
+        : owner_(std::move(owner)), workbook_(workbook), sheet_(sheet), calculator_(calculator), range_(range),
+          locale_(locale), options_(options) {
         columnEdges_ = pixelEdges(range_.firstCol, range_.lastCol, [&](int col) {
             return columnPixels(sheet_, col);
         });
@@ -148,22 +152,57 @@ public:
             const auto* info = sheet_.findRowInfo(row);
             return rowPixels(info && info->height ? *info->height : sheet_.standardRowHeight);
         });
-        picture_.width = std::max(1, columnEdges_.back());
-        picture_.height = std::max(1, rowEdges_.back());
-        for (int bandRow = range_.firstRow; bandRow <= range_.lastRow; bandRow += kRowsPerBand) {
-            PictureBand band;
-            band.top = rowEdges_[size_t(bandRow - range_.firstRow)];
-            band.bottom = band.top;
-            const int lastRow = std::min(range_.lastRow, bandRow + kRowsPerBand - 1);
-            for (int row = bandRow; row <= lastRow; ++row)
-                for (int col = range_.firstCol; col <= range_.lastCol; ++col) recordCell(band, row, col);
-            picture_.bands.push_back(std::move(band));
-        }
-        picture_.finish();
-        return std::move(picture_);
+    }
+
+    // The picture with every band in place and nothing yet recorded.
+    static SheetPicture picture(const std::shared_ptr<SheetBands>& self) {
+        return SheetPicture::onDemand(std::max(1, self->columnEdges_.back()), std::max(1, self->rowEdges_.back()),
+                                      self->places(), self);
+    }
+
+    void record(size_t index, PictureBand& band, std::vector<PictureFont>& fonts,
+                std::vector<QString>& texts) override {
+        bandFonts_ = &fonts;
+        bandTexts_ = &texts;
+        const int bandRow = range_.firstRow + int(index) * kRowsPerBand;
+        band.top = rowEdges_[size_t(bandRow - range_.firstRow)];
+        band.bottom = band.top;
+        const int lastRow = std::min(range_.lastRow, bandRow + kRowsPerBand - 1);
+        for (int row = bandRow; row <= lastRow; ++row)
+            for (int col = range_.firstCol; col <= range_.lastCol; ++col) recordCell(band, row, col);
+    }
+
+    void restart() override {
+        looks_.clear();
+        fonts_.clear();
+        textIndex_.clear();
     }
 
 private:
+    // Each band's top, and a bottom no lower than anything it draws: the end
+    // of its last row, or of a merged area drawn from one of its rows.
+    std::vector<PictureBand> places() const {
+        std::vector<PictureBand> bands;
+        const int rows = int(rowEdges_.size()) - 1;
+        bands.reserve(size_t((rows + kRowsPerBand - 1) / kRowsPerBand));
+        for (int first = 0; first < rows; first += kRowsPerBand) {
+            PictureBand band;
+            band.top = rowEdges_[size_t(first)];
+            band.bottom = rowEdges_[size_t(std::min(rows, first + kRowsPerBand))];
+            bands.push_back(std::move(band));
+        }
+        for (const model::CellRange& merge : sheet_.merges) {
+            const int anchorRow = std::max(merge.firstRow, range_.firstRow);
+            const int anchorCol = std::max(merge.firstCol, range_.firstCol);
+            if (anchorRow > std::min(merge.lastRow, range_.lastRow) || anchorCol > std::min(merge.lastCol, range_.lastCol))
+                continue;
+            const int reach = rowEdges_[size_t(std::clamp(merge.lastRow - range_.firstRow + 1, 0, rows))];
+            PictureBand& band = bands[size_t((anchorRow - range_.firstRow) / kRowsPerBand)];
+            band.bottom = std::max(band.bottom, reach);
+        }
+        return bands;
+    }
+
     // The pixel rectangle of an area, clipped to the picture.
     QRect areaRect(const model::CellRange& area) const {
         const int columns = int(columnEdges_.size()) - 1, rows = int(rowEdges_.size()) - 1;
@@ -217,7 +256,7 @@ private:
             look->style = &style;
             look->filled = style.fillColorIndex >= 1 && style.fillColorIndex <= 56;
             if (look->filled) look->fill = paletteColor(workbook_, style.fillColorIndex);
-            look->font = fonts_.indexOf(style.font, picture_.fonts);
+            look->font = fonts_.indexOf(style.font, *bandFonts_);
             look->textColor = fontColor(workbook_, style.font.colorIndex);
             look->verticalFlags = int(verticalFlag(style.vAlign));
             look->showsDates = engine::isDateFormat(style.numberFormat);
@@ -325,17 +364,18 @@ private:
     uint32_t internText(const QString& text) {
         const auto found = textIndex_.constFind(text);
         if (found != textIndex_.constEnd()) return *found;
-        const uint32_t index = uint32_t(picture_.texts.size());
-        picture_.texts.push_back(text);
+        const uint32_t index = uint32_t(bandTexts_->size());
+        bandTexts_->push_back(text);
         textIndex_.insert(text, index);
         return index;
     }
 
+    std::shared_ptr<const void> owner_;
     const model::Workbook& workbook_;
     const model::Sheet& sheet_;
     engine::Calculator& calculator_;
     const model::CellRange range_;
-    const QLocale& locale_;
+    const QLocale locale_;
     const RecordOptions options_;
     std::vector<int> columnEdges_;
     std::vector<int> rowEdges_;
@@ -343,7 +383,8 @@ private:
     std::vector<std::optional<StyleLook>> looks_;
     std::map<std::pair<double, const model::CellStyle*>, QString> dateTexts_;
     QHash<QString, uint32_t> textIndex_;
-    SheetPicture picture_;
+    std::vector<PictureFont>* bandFonts_ = nullptr;  // the tables of the band being recorded
+    std::vector<QString>* bandTexts_ = nullptr;
 };
 
 }  // namespace
@@ -363,7 +404,17 @@ int rowPixels(double points) { return points <= 0 ? 0 : int(std::lround(points *
 
 SheetPicture recordSheet(const model::Workbook& workbook, const model::Sheet& sheet, engine::Calculator& calculator,
                          model::CellRange range, const QLocale& locale, const RecordOptions& options) {
-    return Recorder(workbook, sheet, calculator, range, locale, options).record();
+    SheetPicture picture = SheetBands::picture(
+        std::make_shared<SheetBands>(workbook, sheet, calculator, range, locale, options, nullptr));
+    picture.whole();
+    return picture;
+}
+
+SharedPicture recordSheetOnDemand(const model::Workbook& workbook, const model::Sheet& sheet,
+                                  engine::Calculator& calculator, model::CellRange range, const QLocale& locale,
+                                  std::shared_ptr<const void> owner, const RecordOptions& options) {
+    return std::make_shared<SheetPicture>(SheetBands::picture(
+        std::make_shared<SheetBands>(workbook, sheet, calculator, range, locale, options, std::move(owner))));
 }
 
 }  // namespace brevanta::paint

@@ -34,4 +34,11 @@ struct RecordOptions {
 SheetPicture recordSheet(const model::Workbook& workbook, const model::Sheet& sheet, engine::Calculator& calculator,
                          model::CellRange range, const QLocale& locale, const RecordOptions& options = {});
 
+// The same picture, its bands recorded as they are first painted or when
+// the whole picture is asked for. `owner` keeps the workbook, sheet and
+// calculator alive until then; nothing may change them meanwhile.
+SharedPicture recordSheetOnDemand(const model::Workbook& workbook, const model::Sheet& sheet,
+                                  engine::Calculator& calculator, model::CellRange range, const QLocale& locale,
+                                  std::shared_ptr<const void> owner, const RecordOptions& options = {});
+
 }  // namespace brevanta::paint

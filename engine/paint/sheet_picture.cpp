@@ -57,7 +57,90 @@ QFont scaledFont(const PictureFont& font, double scale, int deviceDpi) {
 
 }  // namespace
 
+struct SheetPicture::Pending {
+    std::shared_ptr<BandSource> source;
+    std::vector<bool> recorded;
+    size_t recordedCount = 0;
+    // The recorded bands are the first recordedCount, recorded top to bottom:
+    // the tables hold what recording at once would have put there so far.
+    bool inOrder = true;
+};
+
+SheetPicture::SheetPicture(const SheetPicture& other) { *this = other; }
+
+SheetPicture& SheetPicture::operator=(const SheetPicture& other) {
+    if (this == &other) return *this;
+    other.whole();
+    width = other.width;
+    height = other.height;
+    fonts = other.fonts;
+    texts = other.texts;
+    bands = other.bands;
+    reachBelow_ = other.reachBelow_;
+    pending_.reset();
+    return *this;
+}
+
+SheetPicture::SheetPicture() = default;
+SheetPicture::SheetPicture(SheetPicture&&) noexcept = default;
+SheetPicture& SheetPicture::operator=(SheetPicture&&) noexcept = default;
+SheetPicture::~SheetPicture() = default;
+
+SheetPicture SheetPicture::onDemand(int width, int height, std::vector<PictureBand> bands,
+                                    std::shared_ptr<BandSource> source) {
+    SheetPicture picture;
+    picture.width = width;
+    picture.height = height;
+    picture.bands = std::move(bands);
+    picture.finish();
+    if (source && !picture.bands.empty()) {
+        picture.pending_ = std::make_unique<Pending>();
+        picture.pending_->source = std::move(source);
+        picture.pending_->recorded.assign(picture.bands.size(), false);
+    }
+    return picture;
+}
+
+void SheetPicture::recordBands(size_t first, size_t last) const {
+    if (!pending_) return;
+    Pending& pending = *pending_;
+    last = std::min(last, bands.size());
+    for (size_t b = first; b < last; ++b) {
+        if (pending.recorded[b]) continue;
+        pending.source->record(b, bands[b], fonts, texts);
+        pending.recorded[b] = true;
+        if (b != pending.recordedCount) pending.inOrder = false;
+        ++pending.recordedCount;
+    }
+}
+
+const SheetPicture& SheetPicture::whole() const {
+    if (!pending_) return *this;
+    if (!pending_->inOrder) {
+        // Bands were looked at out of order: record again from the top, so
+        // the whole picture is the same whichever parts were seen first.
+        fonts.clear();
+        texts.clear();
+        for (PictureBand& band : bands) {
+            band.fills.clear();
+            band.rules.clear();
+            band.texts.clear();
+            band.images.clear();
+        }
+        pending_->source->restart();
+        pending_->recorded.assign(bands.size(), false);
+        pending_->recordedCount = 0;
+        pending_->inOrder = true;
+    }
+    recordBands(0, bands.size());
+    pending_.reset();
+    computeReach();
+    return *this;
+}
+
 bool SheetPicture::operator==(const SheetPicture& other) const {
+    whole();
+    other.whole();
     return width == other.width && height == other.height && fonts == other.fonts && texts == other.texts &&
            bands == other.bands;
 }
@@ -77,7 +160,7 @@ SheetPicture SheetPicture::fromImage(const QImage& image) {
 }
 
 QImage SheetPicture::bitmap() const {
-    if (bands.size() != 1) return {};
+    if (pending_ || bands.size() != 1) return {};
     const PictureBand& band = bands.front();
     if (band.images.size() != 1 || !band.fills.empty() || !band.rules.empty() || !band.texts.empty()) return {};
     const ImageCommand& image = band.images.front();
@@ -85,7 +168,9 @@ QImage SheetPicture::bitmap() const {
     return image.image;
 }
 
-void SheetPicture::finish() {
+void SheetPicture::finish() { computeReach(); }
+
+void SheetPicture::computeReach() const {
     reachBelow_.clear();
     reachBelow_.reserve(bands.size());
     int reach = 0;
@@ -111,6 +196,7 @@ void SheetPicture::paint(QPainter& painter, const QRect& target, double scaleX, 
     // One picture pixel of slack each way: rounding may move an edge by a pixel.
     const auto [first, last] = bandsCrossing(target.top() / scaleY - 1, (target.bottom() + 1) / scaleY + 1);
     if (first >= last) return;
+    recordBands(first, last);
     const DeviceGrid grid(scaleX, scaleY);
     const QRect wanted = target.adjusted(-1, -1, 1, 1);
 

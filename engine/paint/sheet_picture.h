@@ -5,6 +5,13 @@
 // that know how far down their drawing reaches, so painting one rectangle of
 // a picture hundreds of thousands of pixels tall touches only the few bands
 // that rectangle crosses, at whatever scale the painter asks for.
+//
+// A picture may also be recorded on demand: its bands' places are known from
+// the start, their commands are recorded by a BandSource the first time
+// something paints across them. Whatever reads the commands themselves
+// (files, the clipboard's other formats, comparisons) asks for the whole
+// picture first, which records the rest. Such a picture is used from one
+// thread at a time.
 
 #include <QImage>
 #include <QRect>
@@ -69,16 +76,52 @@ struct PictureBand {
     bool operator==(const PictureBand&) const = default;
 };
 
+// Records the commands of one band of a picture recorded on demand, adding
+// the fonts and texts they name to the picture's tables.
+class BandSource {
+public:
+    virtual ~BandSource() = default;
+    // Fills `band`, whose top is set and whose bottom may be lowered to how
+    // far its drawing really reaches (never raised).
+    virtual void record(size_t index, PictureBand& band, std::vector<PictureFont>& fonts,
+                        std::vector<QString>& texts) = 0;
+    // The picture's tables were emptied: nothing recorded so far may be named again.
+    virtual void restart() = 0;
+};
+
 class SheetPicture {
 public:
     int width = 0;   // natural size in pixels at 96 dpi
     int height = 0;
-    std::vector<PictureFont> fonts;
-    std::vector<QString> texts;
-    std::vector<PictureBand> bands;  // in the order of their tops
+    // Mutable: a picture recorded on demand fills them in as it is looked at.
+    mutable std::vector<PictureFont> fonts;
+    mutable std::vector<QString> texts;
+    mutable std::vector<PictureBand> bands;  // in the order of their tops
+
+    SheetPicture();
+    // A copy is always whole: copying records whatever was still to record.
+    SheetPicture(const SheetPicture& other);
+    SheetPicture& operator=(const SheetPicture& other);
+    SheetPicture(SheetPicture&&) noexcept;
+    SheetPicture& operator=(SheetPicture&&) noexcept;
+    ~SheetPicture();
+
+    // A picture whose bands (tops set, bottoms no lower than their drawing
+    // can reach, commands empty) `source` records as they are needed.
+    static SheetPicture onDemand(int width, int height, std::vector<PictureBand> bands,
+                                 std::shared_ptr<BandSource> source);
 
     bool isNull() const { return width <= 0 || height <= 0; }
     bool operator==(const SheetPicture& other) const;
+
+    // True once every band is recorded (always, for a picture not recorded on demand).
+    bool isWhole() const { return !pending_; }
+    // Records every band still to record, so that the tables and commands
+    // are the same as had the picture been recorded at once, top to bottom;
+    // the source is let go.
+    const SheetPicture& whole() const;
+    // Records the bands [first, last) still to record.
+    void recordBands(size_t first, size_t last) const;
 
     // A bitmap as a picture: one band holding one image at its natural size.
     static SheetPicture fromImage(const QImage& image);
@@ -99,7 +142,10 @@ public:
     void paint(QPainter& painter, const QRect& target, double scaleX, double scaleY) const;
 
 private:
-    std::vector<int> reachBelow_;  // reachBelow_[i]: the lowest bottom of bands 0..i
+    struct Pending;
+    void computeReach() const;
+    mutable std::vector<int> reachBelow_;  // reachBelow_[i]: the lowest bottom of bands 0..i
+    mutable std::unique_ptr<Pending> pending_;  // none once whole
 };
 
 using SharedPicture = std::shared_ptr<const SheetPicture>;

@@ -6,6 +6,7 @@
 #include <QMimeData>
 #include <QPainter>
 
+#include "engine/paint/picture_codec.h"
 #include "engine/paint/picture_file.h"
 #include "engine/paint/picture_mime.h"
 #include "engine/paint/picture_output.h"
@@ -210,6 +211,68 @@ TEST_F(PictureTest, VeryTallRangeIsWholeAndPaintsAnyRectangleByItsBands) {
     for (int y = 0; y < 17; ++y)
         for (int x = 0; x < 64; ++x) dark += isDark(bottom.pixel(x, y));
     EXPECT_GT(dark, 5);
+}
+
+TEST_F(PictureTest, PictureRecordedAsItIsLookedAtMatchesTheWholeOne) {
+    layOut();
+    // Many bands, and a merged area that reaches from one band into the next.
+    for (int row = 8; row <= 300; ++row) {
+        write(QStringLiteral("$D$%1").arg(row), QStringLiteral("Payee %1 with a long description that runs on").arg(row));
+        write(QStringLiteral("$H$%1").arg(row), QString::number(row * 3));
+        app->range(QStringLiteral("$B$%1:$H$%1").arg(row))->interior().setColorIndex(row % 2 ? 39 : 2);
+    }
+    app->range(QStringLiteral("$F$30:$G$40"))->merge();
+    write(QStringLiteral("$F$30"), QStringLiteral("merged across two bands"));
+    const model::CellRange range{0, 1, 299, 8};
+    const paint::SheetPicture whole = record(range);
+    const paint::SharedPicture onDemand = app->range(QStringLiteral("$B$1:$I$300"))->picture();
+    ASSERT_TRUE(onDemand);
+    EXPECT_FALSE(onDemand->isWhole());
+    ASSERT_EQ(QSize(onDemand->width, onDemand->height), QSize(whole.width, whole.height));
+
+    // Viewports at three zooms, from the bottom up (bands out of order), show the same pixels.
+    auto viewport = [](const paint::SheetPicture& picture, double scale, int top) {
+        QImage image(600, 400, QImage::Format_RGB32);
+        image.fill(Qt::white);
+        QPainter painter(&image);
+        painter.translate(0, -top);
+        picture.paint(painter, QRect(0, top, 600, 400), scale, scale);
+        return image;
+    };
+    for (const double scale : {2.75, 1.0, 0.25})
+        for (const double place : {0.9, 0.45, 0.0}) {
+            const int top = int(place * (whole.height * scale - 400));
+            // A glyph this large is drawn once before Qt caches it, a shade differently: warm up first.
+            viewport(whole, scale, top);
+            EXPECT_EQ(viewport(*onDemand, scale, top), viewport(whole, scale, top)) << scale << ' ' << place;
+        }
+    EXPECT_FALSE(onDemand->isWhole());  // bands no viewport crossed are still to record
+
+    // A change to the sheet records the rest first: the picture keeps the cells as they were.
+    write(QStringLiteral("$D$150"), QStringLiteral("changed after the copy"));
+    book->setColor(39, 0x0000FF);
+    EXPECT_TRUE(onDemand->isWhole());
+    EXPECT_EQ(*onDemand, whole);
+    EXPECT_EQ(paint::encodePicture(*onDemand), paint::encodePicture(whole));
+
+    // A picture the workbook outlives by nothing: closed first, recorded after.
+    const QByteArray changedBytes = paint::encodePicture(record(range));
+    const paint::SharedPicture afterClose = app->range(QStringLiteral("$B$1:$I$300"))->picture();
+    book->close();
+    ASSERT_FALSE(afterClose->isWhole());
+    EXPECT_EQ(paint::encodePicture(*afterClose), changedBytes);
+
+    // The picture file hands a picture still recording over within the process, once.
+    app->workbooks().add();
+    const auto model = engine::sheetModel(*app->activeSheet());
+    const paint::SharedPicture handed =
+        paint::recordSheetOnDemand(model.workbook, model.sheet, model.calculator, {0, 0, 99, 3}, QLocale(), nullptr);
+    ASSERT_FALSE(handed->isWhole());
+    const QString path = QDir(testsupport::testOutputDir()).filePath(QStringLiteral("held.picture"));
+    ASSERT_TRUE(paint::savePictureFile(handed, path));
+    EXPECT_EQ(paint::loadPictureFile(path), handed);
+    EXPECT_FALSE(paint::loadPictureFile(path));
+    EXPECT_FALSE(handed->isWhole());
 }
 
 TEST(ClipboardPicture, ComesBackOrNothing) {

@@ -28,7 +28,7 @@
 
 #include "app/wiring.h"
 #include "engine/embedded/embedded_host.h"
-#include "engine/paint/picture_codec.h"
+#include "picture/picture_codec.h"
 #include "frame/error_report.h"
 #include "frame/program_end.h"
 #include "host/host_factory.h"

@@ -9,8 +9,8 @@
 #include "frame/program_end.h"
 #include "frame/prompter.h"
 #include "host/host_factory.h"
-#include "engine/paint/picture_file.h"
-#include "engine/paint/picture_mime.h"
+#include "picture/picture_file.h"
+#include "picture/picture_mime.h"
 
 namespace brevanta::host {
 

@@ -10,7 +10,7 @@
 #include <memory>
 #include <variant>
 
-#include "engine/paint/sheet_picture.h"
+#include "picture/sheet_picture.h"
 #include "frame/failure.h"
 
 namespace brevanta::host {

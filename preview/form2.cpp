@@ -17,7 +17,7 @@
 #include <limits>
 #include <optional>
 
-#include "engine/paint/picture_file.h"
+#include "picture/picture_file.h"
 #include "frame/app_title.h"
 #include "frame/disk_files.h"
 #include "frame/window_look.h"

@@ -17,7 +17,7 @@
 #include <QWidget>
 #include <functional>
 
-#include "engine/paint/sheet_picture.h"
+#include "picture/sheet_picture.h"
 #include "preview/viewer.h"
 
 class QAction;

@@ -11,7 +11,7 @@
 #include <QFrame>
 #include <QWidget>
 
-#include "engine/paint/sheet_picture.h"
+#include "picture/sheet_picture.h"
 
 namespace brevanta::preview {
 

@@ -10,7 +10,7 @@
 
 #include "engine/formula/calc.h"
 #include "engine/model/workbook.h"
-#include "engine/paint/sheet_picture.h"
+#include "picture/sheet_picture.h"
 #include "print/page_plan.h"
 
 class QPagedPaintDevice;

@@ -14,7 +14,7 @@
 #include "engine/formula/calc.h"
 #include "engine/model/workbook.h"
 #include "engine/model/workbook_files.h"
-#include "engine/paint/sheet_picture.h"
+#include "picture/sheet_picture.h"
 
 namespace brevanta::engine {
 

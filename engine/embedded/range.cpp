@@ -9,7 +9,7 @@
 #include "engine/embedded/sheet_edit.h"
 #include "engine/embedded/sort.h"
 #include "engine/formula/display_format.h"
-#include "engine/paint/picture_mime.h"
+#include "picture/picture_mime.h"
 #include "engine/paint/sheet_painter.h"
 #include "engine/formula/formula_text.h"
 #include "engine/formula/typed_entry.h"

@@ -11,7 +11,7 @@
 
 #include "engine/formula/calc.h"
 #include "engine/model/workbook.h"
-#include "engine/paint/sheet_picture.h"
+#include "picture/sheet_picture.h"
 
 namespace brevanta::paint {
 

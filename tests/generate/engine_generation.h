@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "engine/embedded/embedded_host.h"
-#include "engine/paint/picture_file.h"
+#include "picture/picture_file.h"
 #include "frame/failure.h"
 #include "generate/generation_windows.h"
 #include "generate/palette.h"

@@ -13,8 +13,8 @@
 #include <QStandardPaths>
 #include <QTemporaryDir>
 
-#include "engine/paint/picture_file.h"
-#include "engine/paint/picture_mime.h"
+#include "picture/picture_file.h"
+#include "picture/picture_mime.h"
 #include "engine/embedded/embedded_host.h"
 #include "generate/check_register.h"
 #include "generate/palette.h"

@@ -15,7 +15,7 @@
 #include <QTemporaryDir>
 
 #include "engine/embedded/embedded_host.h"
-#include "engine/paint/picture_file.h"
+#include "picture/picture_file.h"
 #include "generate/cell_entry.h"
 #include "generate/check_register.h"
 #include "generate/palette.h"

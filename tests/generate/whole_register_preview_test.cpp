@@ -18,9 +18,9 @@
 
 #include "app/wiring.h"
 #include "engine/formula/calc.h"
-#include "engine/paint/picture_codec.h"
-#include "engine/paint/picture_mime.h"
-#include "engine/paint/picture_output.h"
+#include "picture/picture_codec.h"
+#include "picture/picture_mime.h"
+#include "picture/picture_output.h"
 #include "engine/paint/sheet_painter.h"
 #include "generate/check_register.h"
 #include "generate/generation_windows.h"

@@ -7,9 +7,9 @@
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
-#include "engine/paint/picture_codec.h"
-#include "engine/paint/picture_file.h"
-#include "engine/paint/picture_output.h"
+#include "picture/picture_codec.h"
+#include "picture/picture_file.h"
+#include "picture/picture_output.h"
 
 using namespace brevanta::paint;
 

@@ -8,7 +8,7 @@
 #include <cstdint>
 #include <cstdlib>
 
-#include "engine/paint/picture_codec.h"
+#include "picture/picture_codec.h"
 
 using namespace brevanta::paint;
 

@@ -9,7 +9,7 @@
 #include <QXmlStreamReader>
 #include <gtest/gtest.h>
 
-#include "engine/paint/picture_output.h"
+#include "picture/picture_output.h"
 
 using namespace brevanta::paint;
 

@@ -6,10 +6,10 @@
 #include <QMimeData>
 #include <QPainter>
 
-#include "engine/paint/picture_codec.h"
-#include "engine/paint/picture_file.h"
-#include "engine/paint/picture_mime.h"
-#include "engine/paint/picture_output.h"
+#include "picture/picture_codec.h"
+#include "picture/picture_file.h"
+#include "picture/picture_mime.h"
+#include "picture/picture_output.h"
 #include "engine/paint/sheet_painter.h"
 #include "tests/engine/embedded/engine_fixture.h"
 #include "tests/support/recording.h"

@@ -1,4 +1,4 @@
-#include "engine/paint/picture_codec.h"
+#include "picture/picture_codec.h"
 
 #include <QBuffer>
 #include <QHash>

@@ -1,4 +1,4 @@
-#include "engine/paint/picture_mime.h"
+#include "picture/picture_mime.h"
 
 #include <QBuffer>
 #include <QClipboard>
@@ -6,8 +6,8 @@
 #include <QImage>
 #include <QImageWriter>
 
-#include "engine/paint/picture_codec.h"
-#include "engine/paint/picture_output.h"
+#include "picture/picture_codec.h"
+#include "picture/picture_output.h"
 
 namespace brevanta::paint {
 namespace {

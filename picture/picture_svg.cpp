@@ -12,7 +12,7 @@
 #include <QTextLayout>
 #include <map>
 
-#include "engine/paint/picture_output.h"
+#include "picture/picture_output.h"
 #include "frame/text_safety.h"
 
 namespace brevanta::paint {

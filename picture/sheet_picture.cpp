@@ -1,4 +1,4 @@
-#include "engine/paint/sheet_picture.h"
+#include "picture/sheet_picture.h"
 
 #include <QFont>
 #include <QPaintDevice>

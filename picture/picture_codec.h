@@ -26,7 +26,7 @@
 #include <QByteArrayView>
 #include <optional>
 
-#include "engine/paint/sheet_picture.h"
+#include "picture/sheet_picture.h"
 
 namespace brevanta::paint {
 

@@ -5,7 +5,7 @@
 
 #include <QString>
 
-#include "engine/paint/sheet_picture.h"
+#include "picture/sheet_picture.h"
 
 namespace brevanta::paint {
 

@@ -1,4 +1,4 @@
-#include "engine/paint/picture_output.h"
+#include "picture/picture_output.h"
 
 #include <QPainter>
 #include <algorithm>

@@ -1,4 +1,4 @@
-#include "engine/paint/picture_file.h"
+#include "picture/picture_file.h"
 
 #include <QBuffer>
 #include <QFile>
@@ -8,7 +8,7 @@
 #include <deque>
 #include <mutex>
 
-#include "engine/paint/picture_codec.h"
+#include "picture/picture_codec.h"
 #include "frame/failure.h"
 #include "frame/safe_file.h"
 

@@ -6,7 +6,7 @@
 #include <QImage>
 #include <QString>
 
-#include "engine/paint/sheet_picture.h"
+#include "picture/sheet_picture.h"
 
 namespace brevanta::paint {
 

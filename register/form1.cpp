@@ -264,6 +264,32 @@ void Form1::watchListKeys() {
     redoAction_ = onTheList(history().createRedoAction(this), QKeySequence::Redo);
     deleteAction_ = onTheList(new QAction(QStringLiteral("&Delete Transaction"), this), QKeySequence::Delete);
     connect(deleteAction_, &QAction::triggered, this, &Form1::PushButton1_Click);
+    followUndoneChanges();
+}
+
+// After an undo or a redo the current row is the one it changed: a deleted
+// row that comes back, an edited field's row, the row before one taken away.
+// The view alone would keep its current row where it was, away from the change.
+void Form1::followUndoneChanges() {
+    connect(model_, &QAbstractItemModel::rowsInserted, this,
+            [this](const QModelIndex&, int first, int) { changedCell_ = {first, -1}; });
+    connect(model_, &QAbstractItemModel::rowsRemoved, this,
+            [this](const QModelIndex&, int first, int) { changedCell_ = {first, -1}; });
+    connect(model_, &QAbstractItemModel::dataChanged, this,
+            [this](const QModelIndex& topLeft) { changedCell_ = {topLeft.row(), topLeft.column()}; });
+    // Connected after the history's own, so these run once the change is made.
+    auto follow = [this] {
+        const auto [row, column] = changedCell_;
+        changedCell_ = {-1, -1};
+        const int count = model_->rowCount();
+        if (row < 0 || count == 0) return;
+        const int field = column >= 0 ? column : std::max(ListView1->currentIndex().column(), 0);
+        const QModelIndex cell = model_->index(std::clamp(row, 0, count - 1), field);
+        ListView1->setCurrentIndex(cell);
+        ListView1->scrollTo(cell);
+    };
+    connect(undoAction_, &QAction::triggered, this, follow);
+    connect(redoAction_, &QAction::triggered, this, follow);
 }
 
 void Form1::setHooks(Hooks hooks) { hooks_ = std::move(hooks); }

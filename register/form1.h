@@ -9,6 +9,7 @@
 #include <QWidget>
 #include <array>
 #include <functional>
+#include <utility>
 #include <optional>
 
 #include "frame/web_site_visit.h"
@@ -148,6 +149,7 @@ private:
     void watchPointerAndFocus();
     void watchListChanges();
     void watchListKeys();
+    void followUndoneChanges();
     void keepCurrentRow(int preferredPosition);
     void fillExample(frame::Procedure& proc, int firstLine, const QDate& date, const Transaction& fields);
     bool isTextBox(const QWidget* widget) const;
@@ -159,6 +161,7 @@ private:
     QAction* undoAction_ = nullptr;
     QAction* redoAction_ = nullptr;
     QAction* deleteAction_ = nullptr;
+    std::pair<int, int> changedCell_{-1, -1};  // row and field of the latest change; field -1 for whole rows
     int pointer_ = kPointerDefault;
     std::optional<QCursor> handCursor_;
     bool centred_ = false;

@@ -347,8 +347,10 @@ void Form2::paintPicture(const RedrawPlan& plan) {
 
 void Form2::showZoomInTitle() {
     // The zoom the picture is painted at; a zoom that fell back without a repaint is not shown.
+    // The program's name comes last: window systems that add the name to
+    // every window's title add nothing to a title that already ends with it.
     const int percent = int(std::lround(double(viewer_.zoom()) * 100.0));
-    setWindowTitle(QString::fromLatin1(frame::kProductTitle) + QStringLiteral(" \u2014 %1 %").arg(percent));
+    setWindowTitle(QStringLiteral("%1 % \u2014 ").arg(percent) + QString::fromLatin1(frame::kProductTitle));
 }
 
 void Form2::layOutClientArea() {

@@ -9,7 +9,6 @@
 #include <QPainter>
 #include <QVBoxLayout>
 #include <QPushButton>
-#include <QScreen>
 #include <QScrollBar>
 #include <QWheelEvent>
 #include <QSignalBlocker>
@@ -21,6 +20,7 @@
 #include "frame/app_title.h"
 #include "frame/disk_files.h"
 #include "frame/window_look.h"
+#include "frame/window_place.h"
 #include "frame/error_report.h"
 #include "frame/failure.h"
 #include "frame/program_end.h"
@@ -150,11 +150,7 @@ Form2::Form2(QWidget* parent) : QWidget(parent, Qt::Window) {
     followPalette();
 
     resize(minimumSizeHint());
-    if (const QScreen* screen = QGuiApplication::primaryScreen()) {
-        QRect centred = rect();
-        centred.moveCenter(screen->availableGeometry().center());
-        move(centred.topLeft());
-    }
+    frame::placeCentred(*this);
 }
 
 void Form2::setPicture(const QImage& bitmap) {

@@ -13,7 +13,6 @@
 #include <QMouseEvent>
 #include <QPushButton>
 #include <QScopeGuard>
-#include <QScreen>
 #include <QStyledItemDelegate>
 #include <QTimer>
 #include <QTreeView>
@@ -25,6 +24,7 @@
 #include "frame/program_end.h"
 #include "frame/prompter.h"
 #include "frame/window_look.h"
+#include "frame/window_place.h"
 #include "ledger/date_text.h"
 #include "ledger/dates.h"
 #include "ledger/sample_transactions.h"
@@ -495,11 +495,7 @@ void Form1::closeEvent(QCloseEvent* event) {
 void Form1::showEvent(QShowEvent* event) {
     if (!centred_) {
         centred_ = true;
-        if (QScreen* screen = this->screen() ? this->screen() : QGuiApplication::primaryScreen()) {
-            QRect area = geometry();
-            area.moveCenter(screen->availableGeometry().center());
-            move(area.topLeft());
-        }
+        frame::placeCentred(*this);
     }
     QWidget::showEvent(event);
 }

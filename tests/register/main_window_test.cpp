@@ -10,11 +10,13 @@
 #include <QLineEdit>
 #include <QMenuBar>
 #include <QPushButton>
+#include <QScreen>
 #include <QStyle>
 #include <QStyleFactory>
 #include <QTest>
 #include <QTreeView>
 
+#include "frame/window_place.h"
 #include "ledger/register_totals.h"
 #include "register/balance_glance.h"
 #include "register/cell_editing.h"
@@ -209,6 +211,19 @@ TEST_F(MainWindow, MenuBarSitsAboveTheWindowAsItWas) {
             EXPECT_TRUE(item->isSeparator() || !item->toolTip().isEmpty()) << item->text().toStdString();
     for (QWidget* control : std::initializer_list<QWidget*>{form->PushButton22, form->dtpDate, form->txtC, form->ListView1, form->PushButton1})
         EXPECT_FALSE(control->toolTip().isEmpty()) << control->objectName().toStdString();
+}
+
+// Centred, but with the title bar and the menu bar on the screen when the
+// window is taller than it (as at a scale factor of 2 on a 1080-line screen).
+TEST_F(MainWindow, OpensWithItsTopEdgeOnTheScreen) {
+    EXPECT_EQ(frame::centredPlace(QSize(200, 100), QRect(0, 20, 800, 600)), QPoint(300, 270));
+    EXPECT_EQ(frame::centredPlace(QSize(1264, 1300), QRect(0, 20, 960, 520)), QPoint(0, 20));
+    reg::MainMenu menu(*form);
+    const QRect available = form->screen()->availableGeometry();
+    form->setFixedSize(form->width(), available.height() + 100);  // the window as a 2x scale makes it
+    showForm();
+    EXPECT_EQ(form->frameGeometry().top(), available.top());
+    EXPECT_GE(form->frameGeometry().left(), available.left());
 }
 
 TEST_F(MainWindow, MenuActionsRunWhatTheButtonsAndTheListsMenuRun) {

@@ -153,8 +153,6 @@ QString MainMenu::shortcutsText() {
         {"Anywhere in the window",
          {{"Ctrl+I", "Import a bank statement"},
           {"Ctrl+Q", "Quit (the list is kept)"},
-          {"Ctrl+Z", "Undo the last change to the list"},
-          {"Ctrl+Shift+Z", "Redo"},
           {"Tab, Shift+Tab", "Next and previous control"}}},
         {"In the entry fields",
          {{"Return", "Add the transaction"},
@@ -165,6 +163,8 @@ QString MainMenu::shortcutsText() {
         {"In the list",
          {{"F2, double-click", "Edit the field (Return keeps, Esc drops)"},
           {"Del", "Delete the selected transaction"},
+          {"Ctrl+Z", "Undo the last change to the list (in a field, Ctrl+Z undoes its typing)"},
+          {"Ctrl+Shift+Z", "Redo"},
           {"Menu key, right-click", "Import, Export List as CSV, Undo Import"}}},
     };
     QString text = QStringLiteral("<table cellspacing=\"2\">");

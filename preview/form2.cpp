@@ -27,6 +27,7 @@
 #include "frame/program_end.h"
 #include "frame/last_folder.h"
 #include "frame/prompter.h"
+#include "frame/return_clicks.h"
 #include "preview/image_surface.h"
 #include "preview/workbook_copy.h"
 #include "register/cursor_file.h"
@@ -78,6 +79,7 @@ QPushButton* makeButton(const QString& caption, QWidget* parent, const QRect& ge
     auto* button = new QPushButton(caption, parent);
     button->setGeometry(geometry);
     button->setMouseTracking(true);
+    frame::clickOnReturn(button);
     return button;
 }
 

@@ -23,6 +23,7 @@
 #include "frame/failure.h"
 #include "frame/program_end.h"
 #include "frame/prompter.h"
+#include "frame/return_clicks.h"
 #include "frame/window_look.h"
 #include "frame/window_place.h"
 #include "ledger/date_text.h"
@@ -125,6 +126,7 @@ void Form1::buildControls() {
         control->setObjectName(QString::fromLatin1(name));
         control->setFont(buttonFont());
         control->setAutoDefault(false);
+        frame::clickOnReturn(control);
         return control;
     };
     auto frame = [this](int index, const char* caption) {

@@ -264,6 +264,18 @@ TEST_F(PreviewFrame, EnlargingTheWindowGrowsTheViewportAndKeepsTheButtonsByTheBo
     EXPECT_TRUE(seams.reporter.reports.empty());
 }
 
+TEST_F(PreviewFrame, ReturnOnAFocusedButtonPressesIt) {
+    Form2 form;
+    form.setPicture(testsupport::registerPicture(100));
+    form.show();
+    form.PushButton1->setFocus();
+    QTest::keyClick(form.PushButton1, Qt::Key_Return);
+    EXPECT_FLOAT_EQ(form.viewer().zoom(), 1.25f);
+    form.PushButton2->setFocus();
+    QTest::keyClick(form.PushButton2, Qt::Key_Enter, Qt::KeypadModifier);
+    EXPECT_FLOAT_EQ(form.viewer().zoom(), 1.0f);
+}
+
 TEST_F(PreviewFrame, CtrlWheelZoomsAroundThePointerAndTheTitleShowsTheZoom) {
     Form2 form;
     form.setPicture(testsupport::registerPicture(1000));  // 1,000 x 27,100 pixels

@@ -213,6 +213,23 @@ TEST_F(MainWindow, MenuBarSitsAboveTheWindowAsItWas) {
         EXPECT_FALSE(control->toolTip().isEmpty()) << control->objectName().toStdString();
 }
 
+// Tabbing to a button and pressing Return presses it, as Space does.
+TEST_F(MainWindow, ReturnOnAFocusedButtonPressesIt) {
+    showForm();
+    form->txtDescription->setText(QStringLiteral("Coffee"));
+    form->txtCredit->setText(QStringLiteral("3.20"));
+    form->PushButton2->setFocus();
+    QTest::keyClick(form->PushButton2, Qt::Key_Return);
+    ASSERT_EQ(form->model().rowCount(), 1);
+    EXPECT_EQ(cell(0, reg::Description), QStringLiteral("Coffee"));
+    setCurrentRow(0);
+    form->PushButton1->setFocus();
+    QTest::keyClick(form->PushButton1, Qt::Key_Enter, Qt::KeypadModifier);
+    EXPECT_EQ(form->model().rowCount(), 0);
+    QTest::keyClick(form->PushButton1, Qt::Key_Return, Qt::ControlModifier);  // not a plain Return: nothing
+    EXPECT_TRUE(seams.reporter.reports.empty());
+}
+
 // Centred, but with the title bar and the menu bar on the screen when the
 // window is taller than it (as at a scale factor of 2 on a 1080-line screen).
 TEST_F(MainWindow, OpensWithItsTopEdgeOnTheScreen) {

@@ -180,6 +180,15 @@ void Form1::buildControls() {
     place(label(entry, 8, "Deposit/Credit (+):"), 240, 3330, 2355, 225);
     txtCredit = textBox(entry, "txtCredit");
     place(txtCredit, 2640, 3285, 6345, 345);
+    // A caption wider than its place in the table (the font in use may run
+    // wider than the one the window was drawn with) takes the room up to its
+    // field, so no letter of it is cut off.
+    for (QLabel* caption : Label4) {
+        if (!caption) continue;
+        const int room = txtNumber->x() - caption->x() - 1;
+        if (caption->sizeHint().width() > caption->width())
+            caption->resize(std::min(caption->sizeHint().width(), room), caption->height());
+    }
     PushButton2 = button(entry, "PushButton2", "Add Transaction");
     place(PushButton2, 240, 3780, 8745, 405);
     // Return in any entry field adds the transaction, as the button does.

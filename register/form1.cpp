@@ -275,6 +275,12 @@ void Form1::watchListKeys() {
     redoAction_ = onTheList(history().createRedoAction(this), QKeySequence::Redo);
     deleteAction_ = onTheList(new QAction(QStringLiteral("&Delete Transaction"), this), QKeySequence::Delete);
     connect(deleteAction_, &QAction::triggered, this, &Form1::PushButton1_Click);
+    // Edit > Delete Transaction is offered only while there is a row to delete.
+    auto offerDelete = [this] { deleteAction_->setEnabled(model_->rowCount() > 0); };
+    connect(model_, &QAbstractItemModel::rowsInserted, this, offerDelete);
+    connect(model_, &QAbstractItemModel::rowsRemoved, this, offerDelete);
+    connect(model_, &QAbstractItemModel::modelReset, this, offerDelete);
+    offerDelete();
     followUndoneChanges();
 }
 

@@ -89,6 +89,10 @@ void MainMenu::buildEdit() {
                              QStringLiteral("Edit the selected field of the list where it stands; Return keeps the "
                                             "change, Esc drops it"));
     connect(editCellAction, &QAction::triggered, this, &MainMenu::editCell);
+    // Offered, as Delete Transaction is, only while the list has a row.
+    QAction* deleting = form_.deleteAction();
+    editCellAction->setEnabled(deleting->isEnabled());
+    connect(deleting, &QAction::enabledChanged, editCellAction, &QAction::setEnabled);
     deleteAction = form_.deleteAction();
     deleteAction->setStatusTip(QStringLiteral("Delete the selected transaction"));
     deleteAction->setToolTip(deleteAction->statusTip());

@@ -247,6 +247,9 @@ TEST_F(MainWindow, MenuActionsRunWhatTheButtonsAndTheListsMenuRun) {
     showForm();
     reg::MainMenu menu(*form);
     EXPECT_FALSE(menu.undoAction->isEnabled());
+    // Nothing to edit or delete in an empty list.
+    EXPECT_FALSE(menu.editCellAction->isEnabled());
+    EXPECT_FALSE(menu.deleteAction->isEnabled());
 
     // Edit > Add Transaction, Edit Cell, Delete Transaction.
     form->txtDescription->setText(QStringLiteral("Lunch"));
@@ -254,6 +257,8 @@ TEST_F(MainWindow, MenuActionsRunWhatTheButtonsAndTheListsMenuRun) {
     menu.addAction->trigger();
     ASSERT_EQ(form->model().rowCount(), 1);
     EXPECT_EQ(cell(0, reg::Debit), QStringLiteral("12.50"));
+    EXPECT_TRUE(menu.editCellAction->isEnabled());
+    EXPECT_TRUE(menu.deleteAction->isEnabled());
     setCurrentRow(0, reg::Description);
     menu.editCellAction->trigger();
     EXPECT_TRUE(listMenu().cellEditing().isEditing());

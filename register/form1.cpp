@@ -261,18 +261,21 @@ void Form1::watchListChanges() {
     connect(model_, &QAbstractItemModel::modelReset, this, keepACurrentRow);
 }
 
-// The list's history on the keys while the list has the focus; a text box
-// (and the editor of a field) keeps Ctrl+Z for its own text. Delete removes
-// the current row, as Delete Selected Transaction does.
+// The list's history on Ctrl+Z and Ctrl+Shift+Z anywhere in the window, so
+// they also take back what a button just did; a text box, the date picker
+// and the editor of a field claim the keys first for their own text. Delete
+// removes the current row, as Delete Selected Transaction does, only while
+// the list has the focus.
 void Form1::watchListKeys() {
-    auto onTheList = [this](QAction* action, QKeySequence::StandardKey key) {
+    auto onTheList = [this](QAction* action, QKeySequence::StandardKey key,
+                            Qt::ShortcutContext context = Qt::WidgetShortcut) {
         action->setShortcut(key);
-        action->setShortcutContext(Qt::WidgetShortcut);
+        action->setShortcutContext(context);
         ListView1->addAction(action);
         return action;
     };
-    undoAction_ = onTheList(history().createUndoAction(this), QKeySequence::Undo);
-    redoAction_ = onTheList(history().createRedoAction(this), QKeySequence::Redo);
+    undoAction_ = onTheList(history().createUndoAction(this), QKeySequence::Undo, Qt::WindowShortcut);
+    redoAction_ = onTheList(history().createRedoAction(this), QKeySequence::Redo, Qt::WindowShortcut);
     deleteAction_ = onTheList(new QAction(QStringLiteral("&Delete Transaction"), this), QKeySequence::Delete);
     connect(deleteAction_, &QAction::triggered, this, &Form1::PushButton1_Click);
     // Edit > Delete Transaction is offered only while there is a row to delete.

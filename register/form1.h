@@ -101,9 +101,9 @@ public:
     // Appends a row ("Add Transaction"); its date takes the stored form when it reads unambiguously.
     void appendTransaction(const Transaction& transaction);
     // Undo and Redo of the list's history, with the history's texts ("Undo
-    // Delete Transaction"); their keys, Ctrl+Z and Ctrl+Shift+Z, work while
-    // the list has the focus (a text box keeps its own undo). A menu may show
-    // these same actions.
+    // Delete Transaction"); their keys, Ctrl+Z and Ctrl+Shift+Z, work anywhere
+    // in the window but in a text box, which keeps its own undo. Delete acts
+    // while the list has the focus. A menu may show these same actions.
     QAction* undoAction() const { return undoAction_; }
     QAction* redoAction() const { return redoAction_; }
     QAction* deleteAction() const { return deleteAction_; }

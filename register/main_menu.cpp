@@ -73,8 +73,8 @@ void MainMenu::buildEdit() {
     QMenu* edit = bar_->addMenu(QStringLiteral("&Edit"));
     edit->setToolTipsVisible(true);
     // The list's own actions: their texts name what they undo and redo, they
-    // are enabled only when there is something, and their keys act while
-    // the list has the focus, so a text box keeps Ctrl+Z for its own text.
+    // are enabled only when there is something, and a text box claims their
+    // keys first, so it keeps Ctrl+Z for its own text.
     undoAction = form_.undoAction();
     redoAction = form_.redoAction();
     for (QAction* action : {undoAction, redoAction}) {
@@ -157,6 +157,8 @@ QString MainMenu::shortcutsText() {
         {"Anywhere in the window",
          {{"Ctrl+I", "Import a bank statement"},
           {"Ctrl+Q", "Quit (the list is kept)"},
+          {"Ctrl+Z", "Undo the last change to the list (in a field, its own typing)"},
+          {"Ctrl+Shift+Z", "Redo"},
           {"Tab, Shift+Tab", "Next and previous control"}}},
         {"In the entry fields",
          {{"Return", "Add the transaction"},
@@ -167,8 +169,6 @@ QString MainMenu::shortcutsText() {
         {"In the list",
          {{"F2, double-click", "Edit the field (Return keeps, Esc drops)"},
           {"Del", "Delete the selected transaction"},
-          {"Ctrl+Z", "Undo the last change to the list (in a field, Ctrl+Z undoes its typing)"},
-          {"Ctrl+Shift+Z", "Redo"},
           {"Menu key, right-click", "Import, Export List as CSV, Undo Import"}}},
     };
     QString text = QStringLiteral("<table cellspacing=\"2\">");

@@ -4,7 +4,9 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QDateEdit>
 #include <QLineEdit>
+#include <QPushButton>
 #include <QTest>
 #include <QTreeView>
 #include <QUndoStack>
@@ -57,6 +59,27 @@ TEST_F(ListHistory, CtrlZOnTheListUndoesADeleteAndTheUndoneListIsStored) {
     QTest::keySequence(form->ListView1, QKeySequence::Redo);
     EXPECT_EQ(storedRows(), (std::vector<reg::Transaction>{kCar, kRent}));
     EXPECT_TRUE(seams.reporter.reports.empty());
+}
+
+// Clicking Delete Selected Transaction leaves the focus on the button: Ctrl+Z
+// there takes the delete back, as it does on the list.
+TEST_F(ListHistory, CtrlZAfterAButtonUndoesItsChange) {
+    setCurrentRow(0);
+    form->PushButton1->setFocus();
+    QTest::mouseClick(form->PushButton1, Qt::LeftButton);
+    ASSERT_EQ(form->model().rowCount(), 2);
+    QTest::keySequence(form->PushButton1, QKeySequence::Undo);
+    EXPECT_EQ(form->model().rows(), (std::vector<reg::Transaction>{kCar, kToys, kRent}));
+    form->PushButton2->setFocus();
+    QTest::keySequence(form->PushButton2, QKeySequence::Redo);
+    EXPECT_EQ(form->model().rows(), (std::vector<reg::Transaction>{kToys, kRent}));
+    // Del stays the list's: on a button it deletes nothing.
+    QTest::keyClick(form->PushButton2, Qt::Key_Delete);
+    EXPECT_EQ(form->model().rowCount(), 2);
+    // The date picker keeps Ctrl+Z for its own text, as a text box does.
+    form->dtpDate->setFocus();
+    QTest::keySequence(form->dtpDate, QKeySequence::Undo);
+    EXPECT_EQ(form->model().rowCount(), 2);
 }
 
 TEST_F(ListHistory, CtrlZInATextBoxUndoesTheTypingAndLeavesTheList) {

@@ -276,6 +276,23 @@ TEST_F(PreviewFrame, ReturnOnAFocusedButtonPressesIt) {
     EXPECT_FLOAT_EQ(form.viewer().zoom(), 1.0f);
 }
 
+// Ctrl and the key that carries + zoom in without Shift too, wherever the focus is.
+TEST_F(PreviewFrame, CtrlEqualsZoomsInAsCtrlPlusDoes) {
+    Form2 form;
+    form.setPicture(testsupport::registerPicture(100));
+    form.show();
+    form.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&form));
+    form.PushButton8->setFocus();
+    QTest::keyClick(form.PushButton8, Qt::Key_Equal, Qt::ControlModifier);
+    EXPECT_FLOAT_EQ(form.viewer().zoom(), 1.25f);
+    QTest::keyClick(form.PushButton8, Qt::Key_Minus, Qt::ControlModifier);
+    EXPECT_FLOAT_EQ(form.viewer().zoom(), 1.0f);
+    form.Picture1->setFocus();
+    QTest::keyClick(form.Picture1, Qt::Key_Equal, Qt::ControlModifier);
+    EXPECT_FLOAT_EQ(form.viewer().zoom(), 1.25f);  // one step, not one from the menu and one from the picture
+}
+
 TEST_F(PreviewFrame, CtrlWheelZoomsAroundThePointerAndTheTitleShowsTheZoom) {
     Form2 form;
     form.setPicture(testsupport::registerPicture(1000));  // 1,000 x 27,100 pixels

@@ -182,7 +182,8 @@ QString MainMenu::shortcutsText() {
 }
 
 void MainMenu::showShortcuts() {
-    frame::prompter().message(frame::appTitle() + QStringLiteral(" – Keyboard Shortcuts"), shortcutsText(),
+    // Window systems add the program's name after a title that does not end with it.
+    frame::prompter().message(QStringLiteral("Keyboard Shortcuts"), shortcutsText(),
                               frame::Buttons::Ok, frame::Icon::None);
 }
 

@@ -21,6 +21,7 @@
 #include "register/balance_glance.h"
 #include "register/cell_editing.h"
 #include "register/date_cell_editor.h"
+#include "register/date_picker.h"
 #include "ledger/date_text.h"
 #include "register/list_menu.h"
 #include "register/main_menu.h"
@@ -71,6 +72,27 @@ TEST_F(MainWindow, DatePickerTakesATypedYearAndMonthNames) {
     // No day of the week in any picker format: it is what turned a typed year into 0000.
     EXPECT_EQ(reg::pickerDateFormat(QLocale(QLocale::English, QLocale::UnitedStates)), QStringLiteral("MMMM d, yyyy"));
     EXPECT_EQ(reg::pickerDateFormat(QLocale(QLocale::German, QLocale::Germany)), QStringLiteral("d. MMMM yyyy"));
+}
+
+// Typing on from the end of the month ("March|") goes into the year: the
+// first digit only stepped there, and "2025" read "0000" and fell back to
+// the old year when the picker lost the focus.
+TEST_F(MainWindow, DatePickerTakesAYearTypedOnFromTheEndOfTheMonth) {
+    showForm();
+    reg::DatePicker picker(form.get());
+    picker.setDisplayFormat(QStringLiteral("d MMMM yyyy"));
+    picker.show();
+    picker.setFocus();
+    picker.setDate(QDate(2026, 3, 18));
+    auto* text = picker.findChild<QLineEdit*>();
+    text->setCursorPosition(QStringLiteral("18 March").size());
+    QTest::keyClicks(&picker, "2025");
+    form->txtNumber->setFocus();
+    EXPECT_EQ(picker.date(), QDate(2025, 3, 18)) << picker.text().toStdString();
+    // Digits typed within a part stay in it.
+    picker.setFocus();
+    typeInto(&picker, QDateTimeEdit::DaySection, "15");
+    EXPECT_EQ(picker.date(), QDate(2025, 3, 15)) << picker.text().toStdString();
 }
 
 TEST_F(MainWindow, InPlaceDateEditorIsWideEnoughAndReadsIsoAndLocaleDates) {

@@ -231,6 +231,8 @@ TEST_F(MainWindow, MenuBarSitsAboveTheWindowAsItWas) {
     for (QAction* action : menu.bar()->actions())
         for (QAction* item : action->menu()->actions())
             EXPECT_TRUE(item->isSeparator() || !item->toolTip().isEmpty()) << item->text().toStdString();
+    for (QAction* item : listMenu().menu()->actions())
+        EXPECT_NE(item->toolTip(), QString(item->text()).remove(u'…')) << item->text().toStdString();
     for (QWidget* control : std::initializer_list<QWidget*>{form->PushButton22, form->dtpDate, form->txtC, form->ListView1, form->PushButton1})
         EXPECT_FALSE(control->toolTip().isEmpty()) << control->objectName().toStdString();
 }

@@ -26,7 +26,12 @@ Date,Number,Description,Category,Cleared,Debit,Credit
 2013-01-15,,Paycheck,Salary,Yes,,"2,150.00"
 CSV
 "$build/app/brevanta-register" --csv "$work/register.csv" -o "$work/register.xls" --picture "$work/register.png" >/dev/null
-export QT_QPA_PLATFORM=offscreen XDG_CONFIG_HOME="$work/config" HOME="$work"
+# A screen tall enough for both windows at their opening size, also at 2x:
+# the windows fit themselves to a shorter screen.
+cat >"$work/screen.json" <<'JSON'
+{"screens": [{"name": "shots", "x": 0, "y": 0, "width": 2800, "height": 2800, "logicalDpi": 96, "logicalBaseDpi": 96, "dpr": 1}]}
+JSON
+export QT_QPA_PLATFORM="offscreen:configfile=$work/screen.json" XDG_CONFIG_HOME="$work/config" HOME="$work"
 for theme in light dark; do
   "$build/tests/app/window_screenshots" "$theme" "$work/register.png" "$out" ""
   QT_SCALE_FACTOR=2 "$build/tests/app/window_screenshots" "$theme" "$work/register.png" "$out" "-2x"

@@ -21,11 +21,13 @@
 #include "frame/app_title.h"
 #include "frame/disk_files.h"
 #include "frame/window_look.h"
+#include "frame/window_place.h"
 #include "frame/error_report.h"
 #include "frame/failure.h"
 #include "frame/program_end.h"
 #include "frame/last_folder.h"
 #include "frame/prompter.h"
+#include "frame/return_clicks.h"
 #include "preview/image_surface.h"
 #include "preview/workbook_copy.h"
 #include "register/cursor_file.h"
@@ -49,6 +51,14 @@ const QRect kHorizontalBarPlace = twipsRect(120, 7545, 9330, 255);
 const QRect kZoomFramePlace = twipsRect(120, 7860, 9600, 855);
 const QRect kBackPlace = twipsRect(120, 8850, 4680, 405);
 const QRect kSavePlace = twipsRect(4920, 8850, 4800, 405);
+// On a screen too short for the opening size (a scale factor of 2 on a
+// 1080-line screen) the viewport gives up height, down to this much, so the
+// buttons below it stay on the screen. The width never shrinks: the buttons
+// stand side by side across it.
+constexpr int kShortestViewport = 120;
+const QSize kSmallestClientSize(kClientSize.width(), kClientSize.height() - (kViewportPlace.height() - kShortestViewport));
+// Room left for the window's title bar when the opening size is fitted to the screen.
+constexpr int kTitleBarAllowance = 40;
 
 int clampToInt(qint64 value) {
     return int(std::clamp<qint64>(value, std::numeric_limits<int>::min(), std::numeric_limits<int>::max()));
@@ -69,6 +79,7 @@ QPushButton* makeButton(const QString& caption, QWidget* parent, const QRect& ge
     auto* button = new QPushButton(caption, parent);
     button->setGeometry(geometry);
     button->setMouseTracking(true);
+    frame::clickOnReturn(button);
     return button;
 }
 
@@ -85,7 +96,7 @@ Form2::Form2(QWidget* parent) : QWidget(parent, Qt::Window) {
     MenuBar1->setObjectName(QStringLiteral("MenuBar1"));
     mClientArea = new QWidget(this);
     mClientArea->setObjectName(QStringLiteral("ClientArea"));
-    mClientArea->setMinimumSize(kClientSize);
+    mClientArea->setMinimumSize(kSmallestClientSize);
     mClientArea->setMouseTracking(true);
     auto* windowLayout = new QVBoxLayout(this);
     windowLayout->setContentsMargins(0, 0, 0, 0);
@@ -149,12 +160,13 @@ Form2::Form2(QWidget* parent) : QWidget(parent, Qt::Window) {
     Form_Load();
     followPalette();
 
-    resize(minimumSizeHint());
-    if (const QScreen* screen = QGuiApplication::primaryScreen()) {
-        QRect centred = rect();
-        centred.moveCenter(screen->availableGeometry().center());
-        move(centred.topLeft());
-    }
+    // The opening size, or as tall as the screen has room for.
+    QSize opening = minimumSizeHint() + (kClientSize - kSmallestClientSize);
+    if (const QScreen* screen = this->screen() ? this->screen() : QGuiApplication::primaryScreen())
+        opening.setHeight(std::max(minimumSizeHint().height(),
+                                   std::min(opening.height(), screen->availableGeometry().height() - kTitleBarAllowance)));
+    resize(opening);
+    frame::placeCentred(*this);
 }
 
 void Form2::setPicture(const QImage& bitmap) {
@@ -347,13 +359,16 @@ void Form2::paintPicture(const RedrawPlan& plan) {
 
 void Form2::showZoomInTitle() {
     // The zoom the picture is painted at; a zoom that fell back without a repaint is not shown.
+    // The program's name comes last: window systems that add the name to
+    // every window's title add nothing to a title that already ends with it.
     const int percent = int(std::lround(double(viewer_.zoom()) * 100.0));
-    setWindowTitle(QString::fromLatin1(frame::kProductTitle) + QStringLiteral(" \u2014 %1 %").arg(percent));
+    setWindowTitle(QStringLiteral("%1 % \u2014 ").arg(percent) + QString::fromLatin1(frame::kProductTitle));
 }
 
 void Form2::layOutClientArea() {
-    // What the client area grew by over its opening size goes to the viewport and its bars.
-    const QSize grown = (mClientArea->size() - kClientSize).expandedTo(QSize(0, 0));
+    // What the client area grew by over its opening size goes to the viewport and its bars, as
+    // does what it lost in height on a short screen.
+    const QSize grown = (mClientArea->size() - kClientSize).expandedTo(kSmallestClientSize - kClientSize);
     const int right = grown.width(), down = grown.height();
     Picture2->setGeometry(kViewportPlace.adjusted(0, 0, right, down));
     VScroll1->setGeometry(kVerticalBarPlace.adjusted(right, 0, right, down));

@@ -67,6 +67,8 @@ void Form2::setUpMenuBar() {
     mnuView->setObjectName(QStringLiteral("mnuView"));
     mnuZoomIn = addCommand(mnuView, QStringLiteral("mnuZoomIn"), QStringLiteral("Zoom &In"),
                            QStringLiteral("Enlarge the picture one step, up to 275 %"), QKeySequence::ZoomIn);
+    // Ctrl+= too: on most keyboards + is the Shift of that key, and the picture took Ctrl+= already.
+    mnuZoomIn->setShortcuts({QKeySequence(QKeySequence::ZoomIn), QKeySequence(Qt::CTRL | Qt::Key_Equal)});
     mnuZoomOut = addCommand(mnuView, QStringLiteral("mnuZoomOut"), QStringLiteral("Zoom &Out"),
                             QStringLiteral("Reduce the picture one step, down to 25 %"), QKeySequence::ZoomOut);
     mnuActualSize = addCommand(mnuView, QStringLiteral("mnuActualSize"), QStringLiteral("&Actual Size"),

@@ -28,6 +28,17 @@ CellText acceptCellText(int field, const QString& typed, const QLocale& locale) 
 CellEditing::CellEditing(QTreeView* list) : QObject(list), list_(list) {
     list_->installEventFilter(this);
     connect(list_, &QTreeView::doubleClicked, this, [this](const QModelIndex& cell) { edit(cell.row(), cell.column()); });
+    // A change of the list from elsewhere while a field is edited (Undo or
+    // Delete from the Edit menu, an import) closes the editor unchanged: its
+    // text and its place belong to the list as it was, and Enter would write
+    // that old text over the change. The editor's own change closes it too.
+    QAbstractItemModel* model = list_->model();
+    auto closeOnChange = [this] { cancel(); };
+    for (auto rowsChanged : {&QAbstractItemModel::rowsInserted, &QAbstractItemModel::rowsRemoved})
+        connect(model, rowsChanged, this, closeOnChange);
+    connect(model, &QAbstractItemModel::dataChanged, this, closeOnChange);
+    connect(model, &QAbstractItemModel::modelReset, this, closeOnChange);
+    connect(model, &QAbstractItemModel::layoutChanged, this, closeOnChange);
 }
 
 bool CellEditing::edit(int row, int column) {

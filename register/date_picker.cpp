@@ -1,6 +1,7 @@
 #include "register/date_picker.h"
 
 #include <QKeyEvent>
+#include <QLineEdit>
 
 #include "ledger/date_text.h"
 
@@ -40,7 +41,16 @@ void DatePicker::keyPressEvent(QKeyEvent* event) {
         return;  // a letter never goes into the month as text
     }
     typedMonth_.clear();
+    const Section before = currentSection();
     QDateEdit::keyPressEvent(event);
+    // A digit typed at the end of a finished part only steps into the next
+    // part and selects it; the digit itself was dropped, so the year typed
+    // after "March" read "0000" and fell back to the old year on leaving.
+    // The digit goes into the part it stepped into.
+    const bool digit = text.size() == 1 && text.at(0).isDigit();
+    if (digit && currentSection() != before && lineEdit()->hasSelectedText() &&
+        lineEdit()->selectedText() == sectionText(currentSection()))
+        QDateEdit::keyPressEvent(event);
 }
 
 bool DatePicker::typeMonth(const QString& letter) {

@@ -13,7 +13,6 @@
 #include <QMouseEvent>
 #include <QPushButton>
 #include <QScopeGuard>
-#include <QScreen>
 #include <QStyledItemDelegate>
 #include <QTimer>
 #include <QTreeView>
@@ -24,7 +23,9 @@
 #include "frame/failure.h"
 #include "frame/program_end.h"
 #include "frame/prompter.h"
+#include "frame/return_clicks.h"
 #include "frame/window_look.h"
+#include "frame/window_place.h"
 #include "ledger/date_text.h"
 #include "ledger/dates.h"
 #include "ledger/sample_transactions.h"
@@ -125,6 +126,7 @@ void Form1::buildControls() {
         control->setObjectName(QString::fromLatin1(name));
         control->setFont(buttonFont());
         control->setAutoDefault(false);
+        frame::clickOnReturn(control);
         return control;
     };
     auto frame = [this](int index, const char* caption) {
@@ -178,6 +180,15 @@ void Form1::buildControls() {
     place(label(entry, 8, "Deposit/Credit (+):"), 240, 3330, 2355, 225);
     txtCredit = textBox(entry, "txtCredit");
     place(txtCredit, 2640, 3285, 6345, 345);
+    // A caption wider than its place in the table (the font in use may run
+    // wider than the one the window was drawn with) takes the room up to its
+    // field, so no letter of it is cut off.
+    for (QLabel* caption : Label4) {
+        if (!caption) continue;
+        const int room = txtNumber->x() - caption->x() - 1;
+        if (caption->sizeHint().width() > caption->width())
+            caption->resize(std::min(caption->sizeHint().width(), room), caption->height());
+    }
     PushButton2 = button(entry, "PushButton2", "Add Transaction");
     place(PushButton2, 240, 3780, 8745, 405);
     // Return in any entry field adds the transaction, as the button does.
@@ -250,20 +261,55 @@ void Form1::watchListChanges() {
     connect(model_, &QAbstractItemModel::modelReset, this, keepACurrentRow);
 }
 
-// The list's history on the keys while the list has the focus; a text box
-// (and the editor of a field) keeps Ctrl+Z for its own text. Delete removes
-// the current row, as Delete Selected Transaction does.
+// The list's history on Ctrl+Z and Ctrl+Shift+Z anywhere in the window, so
+// they also take back what a button just did; a text box, the date picker
+// and the editor of a field claim the keys first for their own text. Delete
+// removes the current row, as Delete Selected Transaction does, only while
+// the list has the focus.
 void Form1::watchListKeys() {
-    auto onTheList = [this](QAction* action, QKeySequence::StandardKey key) {
+    auto onTheList = [this](QAction* action, QKeySequence::StandardKey key,
+                            Qt::ShortcutContext context = Qt::WidgetShortcut) {
         action->setShortcut(key);
-        action->setShortcutContext(Qt::WidgetShortcut);
+        action->setShortcutContext(context);
         ListView1->addAction(action);
         return action;
     };
-    undoAction_ = onTheList(history().createUndoAction(this), QKeySequence::Undo);
-    redoAction_ = onTheList(history().createRedoAction(this), QKeySequence::Redo);
+    undoAction_ = onTheList(history().createUndoAction(this), QKeySequence::Undo, Qt::WindowShortcut);
+    redoAction_ = onTheList(history().createRedoAction(this), QKeySequence::Redo, Qt::WindowShortcut);
     deleteAction_ = onTheList(new QAction(QStringLiteral("&Delete Transaction"), this), QKeySequence::Delete);
     connect(deleteAction_, &QAction::triggered, this, &Form1::PushButton1_Click);
+    // Edit > Delete Transaction is offered only while there is a row to delete.
+    auto offerDelete = [this] { deleteAction_->setEnabled(model_->rowCount() > 0); };
+    connect(model_, &QAbstractItemModel::rowsInserted, this, offerDelete);
+    connect(model_, &QAbstractItemModel::rowsRemoved, this, offerDelete);
+    connect(model_, &QAbstractItemModel::modelReset, this, offerDelete);
+    offerDelete();
+    followUndoneChanges();
+}
+
+// After an undo or a redo the current row is the one it changed: a deleted
+// row that comes back, an edited field's row, the row before one taken away.
+// The view alone would keep its current row where it was, away from the change.
+void Form1::followUndoneChanges() {
+    connect(model_, &QAbstractItemModel::rowsInserted, this,
+            [this](const QModelIndex&, int first, int) { changedCell_ = {first, -1}; });
+    connect(model_, &QAbstractItemModel::rowsRemoved, this,
+            [this](const QModelIndex&, int first, int) { changedCell_ = {first, -1}; });
+    connect(model_, &QAbstractItemModel::dataChanged, this,
+            [this](const QModelIndex& topLeft) { changedCell_ = {topLeft.row(), topLeft.column()}; });
+    // Connected after the history's own, so these run once the change is made.
+    auto follow = [this] {
+        const auto [row, column] = changedCell_;
+        changedCell_ = {-1, -1};
+        const int count = model_->rowCount();
+        if (row < 0 || count == 0) return;
+        const int field = column >= 0 ? column : std::max(ListView1->currentIndex().column(), 0);
+        const QModelIndex cell = model_->index(std::clamp(row, 0, count - 1), field);
+        ListView1->setCurrentIndex(cell);
+        ListView1->scrollTo(cell);
+    };
+    connect(undoAction_, &QAction::triggered, this, follow);
+    connect(redoAction_, &QAction::triggered, this, follow);
 }
 
 void Form1::setHooks(Hooks hooks) { hooks_ = std::move(hooks); }
@@ -469,11 +515,7 @@ void Form1::closeEvent(QCloseEvent* event) {
 void Form1::showEvent(QShowEvent* event) {
     if (!centred_) {
         centred_ = true;
-        if (QScreen* screen = this->screen() ? this->screen() : QGuiApplication::primaryScreen()) {
-            QRect area = geometry();
-            area.moveCenter(screen->availableGeometry().center());
-            move(area.topLeft());
-        }
+        frame::placeCentred(*this);
     }
     QWidget::showEvent(event);
 }

@@ -9,6 +9,7 @@
 #include <QWidget>
 #include <array>
 #include <functional>
+#include <utility>
 #include <optional>
 
 #include "frame/web_site_visit.h"
@@ -101,9 +102,9 @@ public:
     // Appends a row ("Add Transaction"); its date takes the stored form when it reads unambiguously.
     void appendTransaction(const Transaction& transaction);
     // Undo and Redo of the list's history, with the history's texts ("Undo
-    // Delete Transaction"); their keys, Ctrl+Z and Ctrl+Shift+Z, work while
-    // the list has the focus (a text box keeps its own undo). A menu may show
-    // these same actions.
+    // Delete Transaction"); their keys, Ctrl+Z and Ctrl+Shift+Z, work anywhere
+    // in the window but in a text box, which keeps its own undo. Delete acts
+    // while the list has the focus. A menu may show these same actions.
     QAction* undoAction() const { return undoAction_; }
     QAction* redoAction() const { return redoAction_; }
     QAction* deleteAction() const { return deleteAction_; }
@@ -149,6 +150,7 @@ private:
     void watchPointerAndFocus();
     void watchListChanges();
     void watchListKeys();
+    void followUndoneChanges();
     void keepCurrentRow(int preferredPosition);
     void fillExample(frame::Procedure& proc, int firstLine, const QDate& date, const Transaction& fields);
     bool isTextBox(const QWidget* widget) const;
@@ -160,6 +162,7 @@ private:
     QAction* undoAction_ = nullptr;
     QAction* redoAction_ = nullptr;
     QAction* deleteAction_ = nullptr;
+    std::pair<int, int> changedCell_{-1, -1};  // row and field of the latest change; field -1 for whole rows
     int pointer_ = kPointerDefault;
     std::optional<QCursor> handCursor_;
     bool centred_ = false;

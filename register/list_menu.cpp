@@ -42,6 +42,16 @@ ListMenu::ListMenu(Form1& form) : QObject(&form), form_(form) {
     importAction_ = menu_->addAction(QStringLiteral("Import Bank Statement…"), this, &ListMenu::importBankStatement);
     exportAction_ = menu_->addAction(QStringLiteral("Export List as CSV…"), this, &ListMenu::exportListAsCsv);
     undoAction_ = menu_->addAction(QStringLiteral("Undo Import"), this, &ListMenu::undoImport);
+    // Each says what it does, as the menu bar's items do.
+    auto describe = [](QAction* action, const char* tip) {
+        action->setToolTip(QString::fromUtf8(tip));
+        action->setStatusTip(action->toolTip());
+    };
+    describe(importAction_, "Add the transactions of an OFX, QFX, QIF or bank CSV statement to the list, marking "
+                            "those already there cleared");
+    describe(exportAction_, "Save the list as a CSV file that spreadsheets and this program read back");
+    describe(undoAction_, "Take back the latest import, with the opening balance it added");
+    menu_->setToolTipsVisible(true);
     connect(menu_, &QMenu::aboutToShow, this, [this] { undoAction_->setEnabled(import_->canUndo()); });
     form_.ListView1->setContextMenuPolicy(Qt::CustomContextMenu);
     connect(form_.ListView1, &QWidget::customContextMenuRequested, this,

@@ -73,8 +73,8 @@ void MainMenu::buildEdit() {
     QMenu* edit = bar_->addMenu(QStringLiteral("&Edit"));
     edit->setToolTipsVisible(true);
     // The list's own actions: their texts name what they undo and redo, they
-    // are enabled only when there is something, and their keys act while
-    // the list has the focus, so a text box keeps Ctrl+Z for its own text.
+    // are enabled only when there is something, and a text box claims their
+    // keys first, so it keeps Ctrl+Z for its own text.
     undoAction = form_.undoAction();
     redoAction = form_.redoAction();
     for (QAction* action : {undoAction, redoAction}) {
@@ -89,6 +89,10 @@ void MainMenu::buildEdit() {
                              QStringLiteral("Edit the selected field of the list where it stands; Return keeps the "
                                             "change, Esc drops it"));
     connect(editCellAction, &QAction::triggered, this, &MainMenu::editCell);
+    // Offered, as Delete Transaction is, only while the list has a row.
+    QAction* deleting = form_.deleteAction();
+    editCellAction->setEnabled(deleting->isEnabled());
+    connect(deleting, &QAction::enabledChanged, editCellAction, &QAction::setEnabled);
     deleteAction = form_.deleteAction();
     deleteAction->setStatusTip(QStringLiteral("Delete the selected transaction"));
     deleteAction->setToolTip(deleteAction->statusTip());
@@ -153,7 +157,7 @@ QString MainMenu::shortcutsText() {
         {"Anywhere in the window",
          {{"Ctrl+I", "Import a bank statement"},
           {"Ctrl+Q", "Quit (the list is kept)"},
-          {"Ctrl+Z", "Undo the last change to the list"},
+          {"Ctrl+Z", "Undo the last change to the list (in a field, its own typing)"},
           {"Ctrl+Shift+Z", "Redo"},
           {"Tab, Shift+Tab", "Next and previous control"}}},
         {"In the entry fields",
@@ -178,7 +182,8 @@ QString MainMenu::shortcutsText() {
 }
 
 void MainMenu::showShortcuts() {
-    frame::prompter().message(frame::appTitle() + QStringLiteral(" – Keyboard Shortcuts"), shortcutsText(),
+    // Window systems add the program's name after a title that does not end with it.
+    frame::prompter().message(QStringLiteral("Keyboard Shortcuts"), shortcutsText(),
                               frame::Buttons::Ok, frame::Icon::None);
 }
 

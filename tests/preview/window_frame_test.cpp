@@ -20,6 +20,7 @@
 #include <QWheelEvent>
 #include <gtest/gtest.h>
 
+#include "frame/app_title.h"
 #include "preview/form2.h"
 #include "preview/image_surface.h"
 #include "tests/preview/register_picture.h"
@@ -111,7 +112,7 @@ TEST_F(PreviewFrame, TheMenuBarSitsAboveTheClientAreaWhichKeepsEveryControlInPla
     EXPECT_EQ(form.MenuBar1->geometry(), QRect(0, 0, 656, bar));
     EXPECT_EQ(form.clientArea()->geometry(), QRect(0, bar, 656, 626));
     EXPECT_EQ(form.size(), QSize(656, 626 + bar));
-    EXPECT_EQ(form.minimumSize(), form.size());
+    EXPECT_EQ(form.minimumSize().width(), form.size().width());
     EXPECT_TRUE(form.windowFlags() & Qt::WindowMaximizeButtonHint);
     // Where every control has always been, in the client area (the zoom buttons in their frame).
     EXPECT_EQ(form.Picture2->geometry(), QRect(8, 8, 622, 495));
@@ -172,7 +173,9 @@ TEST_F(PreviewFrame, EveryMenuCommandDoesWhatItsButtonDoes) {
     EXPECT_FLOAT_EQ(form.viewer().zoom(), 1.25f);
     QTest::keySequence(&form, QKeySequence::ZoomIn);
     EXPECT_FLOAT_EQ(form.viewer().zoom(), 1.5f);
-    EXPECT_EQ(form.windowTitle(), QStringLiteral("Brevanta \u2014 150 %"));
+    EXPECT_EQ(form.windowTitle(), QStringLiteral("150 % \u2014 Brevanta"));
+    // Ending with the program's name, the title gets no second one from the window system.
+    EXPECT_TRUE(form.windowTitle().endsWith(frame::appTitle()));
     EXPECT_EQ(form.PushButton1->text(), QStringLiteral("Zoom In"));
     form.mnuZoomOut->trigger();
     EXPECT_FLOAT_EQ(form.viewer().zoom(), 1.25f);
@@ -180,13 +183,13 @@ TEST_F(PreviewFrame, EveryMenuCommandDoesWhatItsButtonDoes) {
     QTest::keyClick(&form, Qt::Key_0, Qt::ControlModifier);
     EXPECT_FLOAT_EQ(form.viewer().zoom(), 1.0f);
     EXPECT_EQ(form.Picture1->size(), QSize(1000, 2800));
-    EXPECT_EQ(form.windowTitle(), QStringLiteral("Brevanta \u2014 100 %"));
+    EXPECT_EQ(form.windowTitle(), QStringLiteral("100 % \u2014 Brevanta"));
     form.VScroll1->setValue(40);
     form.mnuActualSize->trigger();  // at 100 % already: the picture stays where it is
     EXPECT_EQ(form.VScroll1->value(), 40);
     for (int press = 0; press < 5; ++press) form.mnuZoomOut->trigger();
     EXPECT_FLOAT_EQ(form.viewer().zoom(), 0.25f);  // the buttons' limit
-    EXPECT_EQ(form.windowTitle(), QStringLiteral("Brevanta \u2014 25 %"));
+    EXPECT_EQ(form.windowTitle(), QStringLiteral("25 % \u2014 Brevanta"));
 
     // File: Save Copy asks as the button does (Ctrl+S too), Print and Export PDF are the right-click commands.
     form.mnuSaveCopy->trigger();
@@ -243,15 +246,51 @@ TEST_F(PreviewFrame, EnlargingTheWindowGrowsTheViewportAndKeepsTheButtonsByTheBo
     form.VScroll1->setValue(form.VScroll1->maximum());
     EXPECT_EQ(form.Picture1->geometry().bottom(), form.Picture2->clientArea()->height() - 1);
 
-    // Never smaller than the opening size; maximised, the viewport takes the screen.
+    // Never narrower than the opening size. Shorter (a screen at a scale factor of 2), the
+    // viewport gives up height down to 120 pixels and every button stays below it, in the window.
     form.resize(100, 100);
-    EXPECT_EQ(form.clientArea()->size(), QSize(656, 626));
+    EXPECT_EQ(form.clientArea()->size(), QSize(656, 251));
+    EXPECT_EQ(form.Picture2->size(), QSize(622, 120));
+    EXPECT_EQ(form.HScroll1->y(), form.Picture2->geometry().bottom() + 1);
+    for (const QWidget* button : {form.PushButton8, form.PushButton6})
+        EXPECT_TRUE(form.clientArea()->rect().contains(button->geometry())) << button->objectName().toStdString();
+    EXPECT_EQ(form.Frame1->geometry(), QRect(8, 149, 640, 57));
+    form.resize(656, 626 + form.MenuBar1->height());
     EXPECT_EQ(form.Picture2->size(), QSize(622, 495));
     form.showMaximized();
     QTest::qWait(0);
     EXPECT_GT(form.Picture2->width(), 622);
     EXPECT_EQ(form.VScroll1->x(), form.Picture2->geometry().right() + 1);
     EXPECT_TRUE(seams.reporter.reports.empty());
+}
+
+TEST_F(PreviewFrame, ReturnOnAFocusedButtonPressesIt) {
+    Form2 form;
+    form.setPicture(testsupport::registerPicture(100));
+    form.show();
+    form.PushButton1->setFocus();
+    QTest::keyClick(form.PushButton1, Qt::Key_Return);
+    EXPECT_FLOAT_EQ(form.viewer().zoom(), 1.25f);
+    form.PushButton2->setFocus();
+    QTest::keyClick(form.PushButton2, Qt::Key_Enter, Qt::KeypadModifier);
+    EXPECT_FLOAT_EQ(form.viewer().zoom(), 1.0f);
+}
+
+// Ctrl and the key that carries + zoom in without Shift too, wherever the focus is.
+TEST_F(PreviewFrame, CtrlEqualsZoomsInAsCtrlPlusDoes) {
+    Form2 form;
+    form.setPicture(testsupport::registerPicture(100));
+    form.show();
+    form.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&form));
+    form.PushButton8->setFocus();
+    QTest::keyClick(form.PushButton8, Qt::Key_Equal, Qt::ControlModifier);
+    EXPECT_FLOAT_EQ(form.viewer().zoom(), 1.25f);
+    QTest::keyClick(form.PushButton8, Qt::Key_Minus, Qt::ControlModifier);
+    EXPECT_FLOAT_EQ(form.viewer().zoom(), 1.0f);
+    form.Picture1->setFocus();
+    QTest::keyClick(form.Picture1, Qt::Key_Equal, Qt::ControlModifier);
+    EXPECT_FLOAT_EQ(form.viewer().zoom(), 1.25f);  // one step, not one from the menu and one from the picture
 }
 
 TEST_F(PreviewFrame, CtrlWheelZoomsAroundThePointerAndTheTitleShowsTheZoom) {
@@ -266,7 +305,7 @@ TEST_F(PreviewFrame, CtrlWheelZoomsAroundThePointerAndTheTitleShowsTheZoom) {
 
     ctrlWheel(form, pointer - form.Picture1->pos(), 120);
     EXPECT_FLOAT_EQ(form.viewer().zoom(), 1.25f);
-    EXPECT_EQ(form.windowTitle(), QStringLiteral("Brevanta \u2014 125 %"));
+    EXPECT_EQ(form.windowTitle(), QStringLiteral("125 % \u2014 Brevanta"));
     QPointF now = picturePointUnder(form, pointer);
     EXPECT_NEAR(now.x(), under.x(), 1.0);
     EXPECT_NEAR(now.y(), under.y(), 1.0);
@@ -275,7 +314,7 @@ TEST_F(PreviewFrame, CtrlWheelZoomsAroundThePointerAndTheTitleShowsTheZoom) {
 
     ctrlWheel(form, pointer - form.Picture1->pos(), -240);  // two notches out
     EXPECT_FLOAT_EQ(form.viewer().zoom(), 0.75f);
-    EXPECT_EQ(form.windowTitle(), QStringLiteral("Brevanta \u2014 75 %"));
+    EXPECT_EQ(form.windowTitle(), QStringLiteral("75 % \u2014 Brevanta"));
     now = picturePointUnder(form, pointer);
     EXPECT_NEAR(now.y(), under.y(), 1.5);
 
@@ -294,7 +333,7 @@ TEST_F(PreviewFrame, CtrlWheelZoomsAroundThePointerAndTheTitleShowsTheZoom) {
     form.VScroll1->setValue(500);
     form.PushButton2_Click();
     EXPECT_EQ(form.Picture1->pos(), QPoint(0, 0));
-    EXPECT_EQ(form.windowTitle(), QStringLiteral("Brevanta \u2014 250 %"));
+    EXPECT_EQ(form.windowTitle(), QStringLiteral("250 % \u2014 Brevanta"));
     EXPECT_TRUE(seams.reporter.reports.empty());
 }
 

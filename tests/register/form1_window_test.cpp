@@ -76,7 +76,17 @@ TEST_F(Form1Test, ControlsSitWhereTheTableSaysWithTheirCaptions) {
         const QRect r = control->geometry();
         expectTwips(p.name, "left", r.x(), p.left);
         expectTwips(p.name, "top", r.y(), p.top);
-        expectTwips(p.name, "width", r.width(), p.width);
+        // A caption may be wider than the table says, to show its whole text, but never reaches its field.
+        auto* label = qobject_cast<QLabel*>(control);
+        if (label && r.width() > (p.width + 7) / 15) {
+            EXPECT_LE(r.width(), label->sizeHint().width()) << p.name;
+            EXPECT_LT(r.right(), form->txtNumber->x()) << p.name;
+        } else {
+            expectTwips(p.name, "width", r.width(), p.width);
+        }
+        if (label)
+            EXPECT_GE(r.width(), std::min(label->sizeHint().width(), form->txtNumber->x() - r.x() - 1))
+                << p.name << ": its text is cut off";
         expectTwips(p.name, "height", r.height(), p.height);
     }
     const QStringList headers = {"Date", "Num", "Description of Transaction", "Category", "Cleared", "Debit", "Credit"};

@@ -10,15 +10,18 @@
 #include <QLineEdit>
 #include <QMenuBar>
 #include <QPushButton>
+#include <QScreen>
 #include <QStyle>
 #include <QStyleFactory>
 #include <QTest>
 #include <QTreeView>
 
+#include "frame/window_place.h"
 #include "ledger/register_totals.h"
 #include "register/balance_glance.h"
 #include "register/cell_editing.h"
 #include "register/date_cell_editor.h"
+#include "register/date_picker.h"
 #include "ledger/date_text.h"
 #include "register/list_menu.h"
 #include "register/main_menu.h"
@@ -69,6 +72,27 @@ TEST_F(MainWindow, DatePickerTakesATypedYearAndMonthNames) {
     // No day of the week in any picker format: it is what turned a typed year into 0000.
     EXPECT_EQ(reg::pickerDateFormat(QLocale(QLocale::English, QLocale::UnitedStates)), QStringLiteral("MMMM d, yyyy"));
     EXPECT_EQ(reg::pickerDateFormat(QLocale(QLocale::German, QLocale::Germany)), QStringLiteral("d. MMMM yyyy"));
+}
+
+// Typing on from the end of the month ("March|") goes into the year: the
+// first digit only stepped there, and "2025" read "0000" and fell back to
+// the old year when the picker lost the focus.
+TEST_F(MainWindow, DatePickerTakesAYearTypedOnFromTheEndOfTheMonth) {
+    showForm();
+    reg::DatePicker picker(form.get());
+    picker.setDisplayFormat(QStringLiteral("d MMMM yyyy"));
+    picker.show();
+    picker.setFocus();
+    picker.setDate(QDate(2026, 3, 18));
+    auto* text = picker.findChild<QLineEdit*>();
+    text->setCursorPosition(QStringLiteral("18 March").size());
+    QTest::keyClicks(&picker, "2025");
+    form->txtNumber->setFocus();
+    EXPECT_EQ(picker.date(), QDate(2025, 3, 18)) << picker.text().toStdString();
+    // Digits typed within a part stay in it.
+    picker.setFocus();
+    typeInto(&picker, QDateTimeEdit::DaySection, "15");
+    EXPECT_EQ(picker.date(), QDate(2025, 3, 15)) << picker.text().toStdString();
 }
 
 TEST_F(MainWindow, InPlaceDateEditorIsWideEnoughAndReadsIsoAndLocaleDates) {
@@ -207,14 +231,49 @@ TEST_F(MainWindow, MenuBarSitsAboveTheWindowAsItWas) {
     for (QAction* action : menu.bar()->actions())
         for (QAction* item : action->menu()->actions())
             EXPECT_TRUE(item->isSeparator() || !item->toolTip().isEmpty()) << item->text().toStdString();
+    for (QAction* item : listMenu().menu()->actions())
+        EXPECT_NE(item->toolTip(), QString(item->text()).remove(u'…')) << item->text().toStdString();
     for (QWidget* control : std::initializer_list<QWidget*>{form->PushButton22, form->dtpDate, form->txtC, form->ListView1, form->PushButton1})
         EXPECT_FALSE(control->toolTip().isEmpty()) << control->objectName().toStdString();
+}
+
+// Tabbing to a button and pressing Return presses it, as Space does.
+TEST_F(MainWindow, ReturnOnAFocusedButtonPressesIt) {
+    showForm();
+    form->txtDescription->setText(QStringLiteral("Coffee"));
+    form->txtCredit->setText(QStringLiteral("3.20"));
+    form->PushButton2->setFocus();
+    QTest::keyClick(form->PushButton2, Qt::Key_Return);
+    ASSERT_EQ(form->model().rowCount(), 1);
+    EXPECT_EQ(cell(0, reg::Description), QStringLiteral("Coffee"));
+    setCurrentRow(0);
+    form->PushButton1->setFocus();
+    QTest::keyClick(form->PushButton1, Qt::Key_Enter, Qt::KeypadModifier);
+    EXPECT_EQ(form->model().rowCount(), 0);
+    QTest::keyClick(form->PushButton1, Qt::Key_Return, Qt::ControlModifier);  // not a plain Return: nothing
+    EXPECT_TRUE(seams.reporter.reports.empty());
+}
+
+// Centred, but with the title bar and the menu bar on the screen when the
+// window is taller than it (as at a scale factor of 2 on a 1080-line screen).
+TEST_F(MainWindow, OpensWithItsTopEdgeOnTheScreen) {
+    EXPECT_EQ(frame::centredPlace(QSize(200, 100), QRect(0, 20, 800, 600)), QPoint(300, 270));
+    EXPECT_EQ(frame::centredPlace(QSize(1264, 1300), QRect(0, 20, 960, 520)), QPoint(0, 20));
+    reg::MainMenu menu(*form);
+    const QRect available = form->screen()->availableGeometry();
+    form->setFixedSize(form->width(), available.height() + 100);  // the window as a 2x scale makes it
+    showForm();
+    EXPECT_EQ(form->frameGeometry().top(), available.top());
+    EXPECT_GE(form->frameGeometry().left(), available.left());
 }
 
 TEST_F(MainWindow, MenuActionsRunWhatTheButtonsAndTheListsMenuRun) {
     showForm();
     reg::MainMenu menu(*form);
     EXPECT_FALSE(menu.undoAction->isEnabled());
+    // Nothing to edit or delete in an empty list.
+    EXPECT_FALSE(menu.editCellAction->isEnabled());
+    EXPECT_FALSE(menu.deleteAction->isEnabled());
 
     // Edit > Add Transaction, Edit Cell, Delete Transaction.
     form->txtDescription->setText(QStringLiteral("Lunch"));
@@ -222,6 +281,8 @@ TEST_F(MainWindow, MenuActionsRunWhatTheButtonsAndTheListsMenuRun) {
     menu.addAction->trigger();
     ASSERT_EQ(form->model().rowCount(), 1);
     EXPECT_EQ(cell(0, reg::Debit), QStringLiteral("12.50"));
+    EXPECT_TRUE(menu.editCellAction->isEnabled());
+    EXPECT_TRUE(menu.deleteAction->isEnabled());
     setCurrentRow(0, reg::Description);
     menu.editCellAction->trigger();
     EXPECT_TRUE(listMenu().cellEditing().isEditing());
@@ -273,6 +334,8 @@ TEST_F(MainWindow, MenuActionsRunWhatTheButtonsAndTheListsMenuRun) {
     menu.aboutAction->trigger();
     ASSERT_EQ(seams.prompter.messages.size(), 2u);
     EXPECT_TRUE(seams.prompter.messages[0].text.contains(QStringLiteral("Ctrl+Shift+Z")));
+    // Titled so that the name the window system adds is not a second one.
+    EXPECT_EQ(seams.prompter.messages[0].title, QStringLiteral("Keyboard Shortcuts"));
     EXPECT_TRUE(seams.prompter.messages[1].text.startsWith(QStringLiteral("Brevanta ")));
 
     // File > Quit keeps the list and ends the program.

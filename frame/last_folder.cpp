@@ -68,11 +68,19 @@ void FolderMemory::remember(const QString& chosenPath) const {
 
 FolderMemory promptersFolderMemory() { return FolderMemory(prompter().folderSettingsFile()); }
 
+// Where a dialog opens: the folder last used, else the documents folder, else
+// home. Never the folder the program happened to be started from.
+QString startingFolder(const FolderMemory& memory) {
+    const QString last = memory.lastFolder();
+    if (!last.isEmpty()) return last;
+    const QString documents = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+    return !documents.isEmpty() && QFileInfo(documents).isDir() ? documents : QDir::homePath();
+}
+
 QString askSaveFileName(SaveDialogRequest request) {
     const FolderMemory memory = promptersFolderMemory();
-    const QString folder = memory.lastFolder();
-    if (!folder.isEmpty() && QFileInfo(request.fileName).isRelative())
-        request.fileName = QDir(folder).filePath(request.fileName);
+    if (QFileInfo(request.fileName).isRelative())
+        request.fileName = QDir(startingFolder(memory)).filePath(request.fileName);
     const QString chosen = prompter().saveFileName(request);
     memory.remember(chosen);
     return chosen;
@@ -80,7 +88,7 @@ QString askSaveFileName(SaveDialogRequest request) {
 
 QStringList askOpenFileNames(OpenDialogRequest request) {
     const FolderMemory memory = promptersFolderMemory();
-    if (request.folder.isEmpty()) request.folder = memory.lastFolder();
+    if (request.folder.isEmpty()) request.folder = startingFolder(memory);
     const QStringList chosen = prompter().openFileNames(request);
     if (!chosen.isEmpty()) memory.remember(chosen.first());
     return chosen;

@@ -5,6 +5,7 @@
 #include <QDir>
 #include <QFile>
 #include <QSettings>
+#include <QStandardPaths>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
@@ -22,13 +23,16 @@ TEST(LastFolder, TheNextDialogStartsWhereTheLastOneEndedAndTheListBesideItStays)
         raw.setValue(QStringLiteral("Brevanta/Check Register"), QStringLiteral("1/1/2013^1^a^b^c^^5|"));
     }
     ASSERT_TRUE(QDir(folder.path()).mkdir(QStringLiteral("statements")));
+    ASSERT_TRUE(QDir().mkpath(QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation)));
     const QString chosen = folder.filePath(QStringLiteral("statements/May.csv"));
 
     const frame::SaveDialogRequest request{QStringLiteral("Export List as CSV"), QStringLiteral("CSV Files (*.csv)"),
                                            QStringLiteral("Check Register.csv")};
     seams.prompter.fileNames = {chosen};
     EXPECT_EQ(frame::askSaveFileName(request), chosen);
-    EXPECT_EQ(seams.prompter.saveRequests.at(0).fileName, QStringLiteral("Check Register.csv"));  // nothing remembered yet
+    // Nothing remembered yet: the documents folder, never the folder the program was started from.
+    const QString documents = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+    EXPECT_EQ(seams.prompter.saveRequests.at(0).fileName, QDir(documents).filePath(QStringLiteral("Check Register.csv")));
     EXPECT_EQ(frame::askSaveFileName(request), QString());  // cancelled: the folder stays
     EXPECT_EQ(seams.prompter.saveRequests.at(1).fileName, folder.filePath(QStringLiteral("statements/Check Register.csv")));
     frame::askOpenFileNames({QStringLiteral("Import Bank Statement"), QStringLiteral("All Files (*)")});

@@ -139,13 +139,22 @@ TEST_F(Form1Test, ScreenshotOfTheWindow) {
     form->PushButton4_Click();
     form->show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(form.get()));
-    QTest::qWait(200);
 
     const QRect screen = form->screen()->availableGeometry();
     EXPECT_LE((form->frameGeometry().center() - screen.center()).manhattanLength(), 40);
     EXPECT_EQ(form->geometry().size(), QSize(632, 611));
 
-    const QPixmap picture = form->screen()->grabWindow(form->winId());
+    // The server has the window's pixels once a grab shows its caption text.
+    QPixmap picture;
+    auto painted = [&] {
+        picture = form->screen()->grabWindow(form->winId());
+        const QImage image = picture.toImage();
+        for (int y = 0; y < image.height(); y += 4)
+            for (int x = 0; x < image.width(); x += 4)
+                if (image.pixelColor(x, y).lightness() < 80) return true;
+        return false;
+    };
+    EXPECT_TRUE(QTest::qWaitFor(painted, 5000));
     ASSERT_FALSE(picture.isNull());
     EXPECT_EQ(picture.size(), QSize(632, 611));
     const QString path = testsupport::testOutputDir() + QStringLiteral("/main-window.png");

@@ -66,8 +66,9 @@ TEST(IniText, AValueIsWrittenByteForByteAsQSettingsWritesIt) {
         put(path, ours);
         QSettings reading(path, QSettings::IniFormat);
         // Lone surrogates cannot survive UTF-8, whoever writes it.
-        if (QString::fromUtf8(text.toUtf8()) == text)
+        if (QString::fromUtf8(text.toUtf8()) == text) {
             EXPECT_EQ(reading.value(QStringLiteral("Brevanta/Check Register")).toString(), text) << index - 1;
+        }
     }
 }
 

@@ -417,8 +417,9 @@ TEST_F(Form1Test, FocusSelectsTheWholeText) {
         EXPECT_EQ(form->txtDescription->selectedText(), QStringLiteral("Sold My Used Car"));
         form->txtDescription->setCursorPosition(3);  // as the click that gave the focus would
         QCoreApplication::processEvents();
-        if (reason == Qt::MouseFocusReason)
+        if (reason == Qt::MouseFocusReason) {
             EXPECT_EQ(form->txtDescription->selectedText(), QStringLiteral("Sold My Used Car"));
+        }
     }
 }
 

@@ -84,9 +84,10 @@ TEST_F(Form1Test, ControlsSitWhereTheTableSaysWithTheirCaptions) {
         } else {
             expectTwips(p.name, "width", r.width(), p.width);
         }
-        if (label)
+        if (label) {
             EXPECT_GE(r.width(), std::min(label->sizeHint().width(), form->txtNumber->x() - r.x() - 1))
                 << p.name << ": its text is cut off";
+        }
         expectTwips(p.name, "height", r.height(), p.height);
     }
     const QStringList headers = {"Date", "Num", "Description of Transaction", "Category", "Cleared", "Debit", "Credit"};

@@ -161,8 +161,9 @@ void expectSameSheet(const model::Workbook& wa, const model::Sheet& a, const mod
     for (int c = 0; c < model::kMaxColumns; ++c) {
         EXPECT_EQ(a.columns[c].width.has_value(), b.columns[c].width.has_value()) << "column " << c;
         EXPECT_EQ(a.columns[c].hidden, b.columns[c].hidden) << "column " << c;
-        if (a.columns[c].width && b.columns[c].width)
+        if (a.columns[c].width && b.columns[c].width) {
             EXPECT_NEAR(*a.columns[c].width, *b.columns[c].width, 0.0051) << "column " << c;
+        }
         const auto styleA = style(wa, a.columns[c].style == model::kNoStyle ? a.sheetStyle : a.columns[c].style);
         const auto styleB = style(wb, b.columns[c].style == model::kNoStyle ? b.sheetStyle : b.columns[c].style);
         EXPECT_TRUE(styleA == styleB) << "column " << c << " format differs";

@@ -290,7 +290,7 @@ TEST(FormulaTokens, SheetFormulasShareTreesOnlyBetweenCellsOfOneShape) {
                           engine::formulaToR1C1(xls::decodeFormula(span(tokens), row, col).root))
                     << text << " at " << row << "," << col;
                 if (row == 600 && col == 8) first = shared;
-                if (row == 5 && col == 8 && first) EXPECT_EQ(shared, first) << text;
+                if (row == 5 && col == 8 && first) { EXPECT_EQ(shared, first) << text; }
             }
         }
     }
@@ -435,7 +435,7 @@ TEST(SheetRecords, IndexAndRowBlockPointersLandOnTheirRecords) {
             ASSERT_EQ(row.id, xls::record::Row);
             ASSERT_TRUE(at.count(cellAt));
             const Listed& cell = *at[cellAt];
-            if (u16(row.data, 4) > 0) EXPECT_EQ(u16(cell.data, 0), u16(row.data, 0)) << "first cell of row " << u16(row.data, 0);
+            if (u16(row.data, 4) > 0) { EXPECT_EQ(u16(cell.data, 0), u16(row.data, 0)) << "first cell of row " << u16(row.data, 0); }
             ++rowsSeen;
         }
     }

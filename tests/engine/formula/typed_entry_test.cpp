@@ -222,8 +222,11 @@ TEST(TypedEntry, NamedDateFieldsSplitAsThePatternDoes) {
         const QStringList expected = text.split(pattern, Qt::SkipEmptyParts);
         const engine::NamedDateFields split = engine::namedDateFields(text);
         ASSERT_EQ(split.count, std::min<int>(expected.size(), 4)) << qPrintable(text);
-        if (split.count == 3)
-            for (int i = 0; i < 3; ++i) EXPECT_EQ(split.fields[i].toString(), expected[i]) << qPrintable(text);
+        if (split.count == 3) {
+            for (int i = 0; i < 3; ++i) {
+                EXPECT_EQ(split.fields[i].toString(), expected[i]) << qPrintable(text);
+            }
+        }
     };
     for (char32_t unit = 1; unit <= 0xFFFF; ++unit) {
         const QChar c(static_cast<char16_t>(unit));

@@ -71,7 +71,6 @@ TEST(PictureCodec, RoundTripsEveryKindOfCommand) {
     const std::optional<SheetPicture> back = decodePicture(bytes);
     ASSERT_TRUE(back);
     EXPECT_EQ(back->bands[1].images[0].image.convertToFormat(QImage::Format_RGB32), bitmap);
-    back->bands[1].images[0].image.convertToFormat(QImage::Format_RGB32);
     picture.bands[1].images.clear();
     SheetPicture withoutImage = *back;
     withoutImage.bands[1].images.clear();

@@ -36,10 +36,6 @@ constexpr int kCreditColumn = 8;
 // The longest text constant a formula holds.
 constexpr qsizetype kLongestFormulaText = 255;
 
-struct HeaderCell {
-    const char* address;
-    const char* text;
-};
 constexpr std::array<HeaderCell, 5> kHeader = {{
     {"$B$4", "Category"},
     {"$C$4", "Count"},
@@ -48,19 +44,11 @@ constexpr std::array<HeaderCell, 5> kHeader = {{
     {"$F$4", "Net"},
 }};
 
-struct Width {
-    const char* columns;
-    double characters;
-};
-constexpr std::array<Width, 6> kColumnWidths = {{
+constexpr std::array<ColumnWidth, 6> kColumnWidths = {{
     {"A:A", 2.71}, {"B:B", 30}, {"C:C", 8}, {"D:D", 14}, {"E:E", 14}, {"F:F", 15},
 }};
 
-struct Height {
-    const char* rows;
-    double points;
-};
-constexpr std::array<Height, 5> kRowHeights = {{
+constexpr std::array<RowHeight, 5> kRowHeights = {{
     {"1:1", 12}, {"2:2", 30.75}, {"3:3", 7.5}, {"4:4", 19.5}, {"5:5", 3},
 }};
 constexpr double kDataRowHeight = 20;
@@ -199,24 +187,7 @@ QString summaryTotalFormula() { return QStringLiteral("=SUM(R5C:R[-1]C)"); }
 void generateCategorySummary(const host::HostSession& session, const reg::TransactionSource& transactions) {
     frame::Procedure proc(QStringLiteral("CategorySummary"), QStringLiteral("GenerateSummary"));
 
-    proc.step(104, [&] { must(app(session).cells()).select(); });
-    proc.step(106, [&] { must(app(session).cells()).clear(); });
-    proc.step(108, [&] { must(app(session).selection()).font().setName(QStringLiteral("Arial")); });
-    proc.step(110, [&] { must(app(session).selection()).font().setSize(10); });
-    proc.step(112, [&] { must(app(session).selection()).setVerticalAlignment(xl::Center); });
-    proc.step(114, [&] { must(app(session).selection()).setWrapText(true); });
-    proc.step(116, [&] { fillRange(session, QString(), fill::Sheet); });
-
-    int line = 118;
-    for (const Width& width : kColumnWidths) {
-        proc.step(line, [&] { setColumnWidth(session, QLatin1String(width.columns), width.characters); });
-        line += 2;
-    }
-    line = 140;
-    for (const Height& height : kRowHeights) {
-        proc.step(line, [&] { setRowHeight(session, QLatin1String(height.rows), height.points); });
-        line += 2;
-    }
+    setUpSheet(proc, session, kColumnWidths, kRowHeights);
 
     int transactionCount = 0;
     std::vector<SummaryCategory> categories;
@@ -229,18 +200,7 @@ void generateCategorySummary(const host::HostSession& session, const reg::Transa
     for (int row = kFirstSummaryRow; row <= totalRow; ++row)
         proc.step(154, [&] { setRowHeight(session, number(row) + QLatin1Char(':') + number(row), kDataRowHeight); });
 
-    proc.step(158, [&] { writeCell(session, QStringLiteral("$B$2:$F$2"), QLatin1String(kCategorySummarySheet), true); });
-    proc.step(160, [&] { setSelectionFont(session, QStringLiteral("Bold"), 24, 0); });
-
-    line = 162;
-    for (const HeaderCell& header : kHeader) {
-        const QString address = QLatin1String(header.address);
-        proc.step(line, [&] { writeCell(session, address, QLatin1String(header.text), true); });
-        proc.step(line + 2, [&] { alignSelection(session, true, true, true, false); });
-        proc.step(line + 4, [&] { fillRange(session, address, fill::Header); });
-        proc.step(line + 6, [&] { setSelectionFont(session, QStringLiteral("Bold"), 9, xl::ColorIndexAutomatic); });
-        line += 8;
-    }
+    writeTitleAndHeader(proc, session, QStringLiteral("$B$2:$F$2"), QLatin1String(kCategorySummarySheet), kHeader);
     proc.step(204, [&] { fillRange(session, span('B', 'F', 5), fill::Header); });
     if (!fits) {
         proc.step(206, [&] {
@@ -277,7 +237,7 @@ void generateCategorySummary(const host::HostSession& session, const reg::Transa
     const QString totalText = number(totalRow);
     proc.step(230, [&] { fillRange(session, span('B', 'F', totalRow), fill::Header); });
     proc.step(232, [&] { writeCell(session, QStringLiteral("$B$") + totalText, QStringLiteral("Total"), false); });
-    line = 234;
+    int line = 234;
     for (const char column : {'C', 'D', 'E', 'F'}) {
         proc.step(line, [&] {
             writeCell(session, QStringLiteral("$%1$").arg(QLatin1Char(column)) + totalText, summaryTotalFormula(), false);

@@ -24,10 +24,6 @@ host::Application& app(const host::HostSession& session) { return must(session.e
 
 QString number(int value) { return QString::number(value); }
 
-struct HeaderCell {
-    const char* address;
-    const char* text;
-};
 constexpr std::array<HeaderCell, 8> kHeader = {{
     {"$B$4", "Date"},
     {"$C$4", "Number"},
@@ -39,20 +35,12 @@ constexpr std::array<HeaderCell, 8> kHeader = {{
     {"$I$4", "Balance"},
 }};
 
-struct Width {
-    const char* columns;
-    double characters;
-};
-constexpr std::array<Width, 11> kColumnWidths = {{
+constexpr std::array<ColumnWidth, 11> kColumnWidths = {{
     {"A:A", 2.71}, {"B:B", 10.86}, {"C:C", 10.43}, {"D:D", 37.43}, {"E:E", 15.51}, {"F:F", 8},
     {"G:G", 11.14}, {"H:H", 14}, {"I:I", 15}, {"J:J", 15}, {"K:K", 15},
 }};
 
-struct Height {
-    const char* rows;
-    double points;
-};
-constexpr std::array<Height, 6> kRowHeights = {{
+constexpr std::array<RowHeight, 6> kRowHeights = {{
     {"1:1", 12}, {"2:2", 30.75}, {"3:3", 7.5}, {"4:4", 19.5}, {"5:5", 3}, {"6:6", 20},
 }};
 
@@ -240,13 +228,8 @@ void setupPage(const host::HostSession& session) {
     page.setPrintTitleRows(QStringLiteral("$4:$5"));
 }
 
-void generateReport(const host::HostSession& session, int selector, const reg::TransactionSource& transactions) {
-    Q_UNUSED(selector);
-    frame::Procedure proc(QStringLiteral("CheckRegister"), QStringLiteral("GenerateReport"));
-
-    for (int i = 1; i <= kPaletteSize; ++i)
-        proc.step(102, [&] { must(app(session).activeWorkbook()).setColor(i, kPalette[size_t(i - 1)]); });
-
+void setUpSheet(frame::Procedure& proc, const host::HostSession& session, std::span<const ColumnWidth> widths,
+                std::span<const RowHeight> heights) {
     proc.step(104, [&] { must(app(session).cells()).select(); });
     proc.step(106, [&] { must(app(session).cells()).clear(); });
     proc.step(108, [&] { must(app(session).selection()).font().setName(QStringLiteral("Arial")); });
@@ -256,15 +239,40 @@ void generateReport(const host::HostSession& session, int selector, const reg::T
     proc.step(116, [&] { fillRange(session, QString(), fill::Sheet); });
 
     int line = 118;
-    for (const Width& width : kColumnWidths) {
+    for (const ColumnWidth& width : widths) {
         proc.step(line, [&] { setColumnWidth(session, QLatin1String(width.columns), width.characters); });
         line += 2;
     }
     line = 140;
-    for (const Height& height : kRowHeights) {
+    for (const RowHeight& height : heights) {
         proc.step(line, [&] { setRowHeight(session, QLatin1String(height.rows), height.points); });
         line += 2;
     }
+}
+
+void writeTitleAndHeader(frame::Procedure& proc, const host::HostSession& session, const QString& titleAddress,
+                         const QString& title, std::span<const HeaderCell> header) {
+    proc.step(158, [&] { writeCell(session, titleAddress, title, true); });
+    proc.step(160, [&] { setSelectionFont(session, QStringLiteral("Bold"), 24, 0); });
+    int line = 162;
+    for (const HeaderCell& cell : header) {
+        const QString address = QLatin1String(cell.address);
+        proc.step(line, [&] { writeCell(session, address, QLatin1String(cell.text), true); });
+        proc.step(line + 2, [&] { alignSelection(session, true, true, true, false); });
+        proc.step(line + 4, [&] { fillRange(session, address, fill::Header); });
+        proc.step(line + 6, [&] { setSelectionFont(session, QStringLiteral("Bold"), 9, xl::ColorIndexAutomatic); });
+        line += 8;
+    }
+}
+
+void generateReport(const host::HostSession& session, int selector, const reg::TransactionSource& transactions) {
+    Q_UNUSED(selector);
+    frame::Procedure proc(QStringLiteral("CheckRegister"), QStringLiteral("GenerateReport"));
+
+    for (int i = 1; i <= kPaletteSize; ++i)
+        proc.step(102, [&] { must(app(session).activeWorkbook()).setColor(i, kPalette[size_t(i - 1)]); });
+
+    setUpSheet(proc, session, kColumnWidths, kRowHeights);
 
     // Rows 7 to n + 6: the data rows and the one below the last get the
     // data-row height; a full sheet has no row below its last.
@@ -273,18 +281,7 @@ void generateReport(const host::HostSession& session, int selector, const reg::T
     for (int row = 7; row <= std::min(rowCount + 6, kLastSheetRow); ++row)
         proc.step(154, [&] { setRowHeight(session, number(row) + QLatin1Char(':') + number(row), kDataRowHeight); });
 
-    proc.step(158, [&] { writeCell(session, QStringLiteral("$B$2:$I$2"), QStringLiteral("Check Register"), true); });
-    proc.step(160, [&] { setSelectionFont(session, QStringLiteral("Bold"), 24, 0); });
-
-    line = 162;
-    for (const HeaderCell& header : kHeader) {
-        const QString address = QLatin1String(header.address);
-        proc.step(line, [&] { writeCell(session, address, QLatin1String(header.text), true); });
-        proc.step(line + 2, [&] { alignSelection(session, true, true, true, false); });
-        proc.step(line + 4, [&] { fillRange(session, address, fill::Header); });
-        proc.step(line + 6, [&] { setSelectionFont(session, QStringLiteral("Bold"), 9, xl::ColorIndexAutomatic); });
-        line += 8;
-    }
+    writeTitleAndHeader(proc, session, QStringLiteral("$B$2:$I$2"), QStringLiteral("Check Register"), kHeader);
     proc.step(226, [&] { fillRange(session, QStringLiteral("$B$5:$I$5"), fill::Header); });
 
     // Banding by each transaction's row number in list order, before the sort

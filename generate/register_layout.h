@@ -7,8 +7,10 @@
 // workbook and sheet.
 
 #include <QString>
+#include <span>
 #include <vector>
 
+#include "frame/error_report.h"
 #include "host/connection.h"
 #include "ledger/transaction_source.h"
 
@@ -49,6 +51,35 @@ inline constexpr const char* kRunningTotalColumn = "J:J";
 // Lays out the register from the transactions, reporting each failing step
 // under "CheckRegister.GenerateReport" and going on. `selector` is not consulted.
 void generateReport(const host::HostSession& session, int selector, const reg::TransactionSource& transactions);
+
+// A sheet's column widths and row heights, named as the host names them.
+struct ColumnWidth {
+    const char* columns;
+    double characters;
+};
+struct RowHeight {
+    const char* rows;
+    double points;
+};
+
+// The steps every sheet of the workbook begins with, reported under the
+// caller's procedure: the whole sheet cleared in Arial 10, centred
+// vertically, wrapping, in the sheet fill (lines 104 to 116), then each
+// column width from line 118 and each row height from line 140, two lines apart.
+void setUpSheet(frame::Procedure& proc, const host::HostSession& session, std::span<const ColumnWidth> widths,
+                std::span<const RowHeight> heights);
+
+// A header cell and its text.
+struct HeaderCell {
+    const char* address;
+    const char* text;
+};
+
+// The title, merged across `titleAddress` in bold 24 (lines 158 and 160),
+// then each header cell written, centred, filled and in bold 9, from line
+// 162, eight lines apart.
+void writeTitleAndHeader(frame::Procedure& proc, const host::HostSession& session, const QString& titleAddress,
+                         const QString& title, std::span<const HeaderCell> header);
 
 // The formatting routines. They throw on a host failure, leaving the rest undone.
 void writeCell(const host::HostSession& session, const QString& address, const QString& value, bool merge);

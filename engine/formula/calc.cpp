@@ -137,12 +137,7 @@ struct Calculator::State final : CellSource {
         Value cellValue(int row, int col) override { return state.owner.value(row, col); }
         RangeSummary summarize(const model::CellRange& range) override {
             RangeSummary summary;
-            state.forEachStoredCell(range, [&](int row, int col) {
-                const Value value = state.owner.value(row, col);
-                if (const auto* number = std::get_if<double>(&value)) summary.addNumber(*number);
-                else if (const auto* error = std::get_if<ErrorCode>(&value); error && !summary.firstError)
-                    summary.firstError = *error;
-            });
+            state.forEachStoredCell(range, [&](int row, int col) { summary.addCell(state.owner.value(row, col)); });
             return summary;
         }
         ConditionalTotals conditionalTotals(const model::CellRange& range, const model::CellRange& sumRange,
@@ -230,12 +225,7 @@ struct Calculator::State final : CellSource {
             if (complete) return total;
         }
         RangeSummary summary;
-        forEachStoredCell(range, [&](int row, int col) {
-            const Value value = cellValue(row, col);
-            if (const auto* number = std::get_if<double>(&value)) summary.addNumber(*number);
-            else if (const auto* error = std::get_if<ErrorCode>(&value); error && !summary.firstError)
-                summary.firstError = *error;
-        });
+        forEachStoredCell(range, [&](int row, int col) { summary.addCell(cellValue(row, col)); });
         return summary;
     }
 

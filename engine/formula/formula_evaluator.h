@@ -30,6 +30,11 @@ struct RangeSummary {
         minimum = std::min(minimum, number);
         maximum = std::max(maximum, number);
     }
+    // A cell of the range: numbers count, the first error is kept, the rest is skipped.
+    void addCell(const model::Value& value) {
+        if (const auto* number = std::get_if<double>(&value)) addNumber(*number);
+        else if (const auto* error = std::get_if<model::ErrorCode>(&value); error && !firstError) firstError = *error;
+    }
 };
 
 // What COUNTIF and SUMIF need from a range: how many cells meet the

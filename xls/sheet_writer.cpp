@@ -43,7 +43,8 @@ public:
         mergedCells();
         out_.empty(record::Eof);
         placeIndex();
-        return {stream_.bytes(), positionFields_, formulaTokens_.refersToSheets()};
+        // A long sheet's stream is megabytes: it leaves at its size, without the room left for growing.
+        return {stream_.take(), positionFields_, formulaTokens_.refersToSheets()};
     }
 
 private:
@@ -301,7 +302,7 @@ private:
         };
         sheet_.forEachCellInRow(r, [&](int c, const model::Cell& cell) {
             if (!hasRecord(cell) || c >= model::kMaxColumns) return;
-            const uint16_t cellXf = xf(sheet_.effectiveStyle(r, c));
+            const uint16_t cellXf = xf(cell.style != model::kNoStyle ? cell.style : sheet_.effectiveStyle(r, c));
             if (!cell.formula && model::isEmpty(cell.value)) {
                 if (!blanks.empty() && blanks.back().first != c - 1) flushBlanks();
                 blanks.emplace_back(c, cellXf);

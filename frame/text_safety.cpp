@@ -24,6 +24,13 @@ QString escapeCode(char16_t unit) {
 }
 
 bool needsMapping(const QString& text, TextFormat format) {
+    if (format == TextFormat::Unicode) {
+        // Only surrogates and the non-characters at the top of the plane need a look.
+        const QChar* units = text.constData();
+        bool high = false;
+        for (qsizetype i = 0, n = text.size(); i < n; ++i) high |= units[i].unicode() >= 0xD800;
+        return high;
+    }
     for (qsizetype i = 0; i < text.size(); ++i) {
         const QChar c = text[i];
         if (c.unicode() >= 0xD800 || (format == TextFormat::Xml && (isXmlControl(c.unicode()) || c == u'_')))

@@ -14,18 +14,24 @@ void CategoryMemory::clear() {
 
 QString CategoryMemory::keyOf(const QString& text) { return text.trimmed().toCaseFolded(); }
 
-void CategoryMemory::see(QHash<QString, Seen>& seen, const QString& text, qint64 order) {
+QString CategoryMemory::see(QHash<QString, Seen>& seen, const QString& text, qint64 order) {
     const QString trimmed = text.trimmed();
-    if (trimmed.isEmpty()) return;
-    seen.insert(trimmed.toCaseFolded(), Seen{trimmed, order});
+    if (trimmed.isEmpty()) return {};
+    // A text already folded is its own key; the key kept in the table is reused.
+    QString key = trimmed.toCaseFolded();
+    if (key == trimmed) key = trimmed;
+    auto known = seen.find(key);
+    if (known == seen.end()) known = seen.insert(key, Seen{trimmed, order});
+    else *known = Seen{trimmed, order};
+    return known.key();
 }
 
 void CategoryMemory::remember(const QString& description, const QString& category) {
     const qint64 order = rows_++;
-    see(descriptions_, description, order);
-    see(categories_, category, order);
-    const QString payee = keyOf(description);
+    // The payee's key is the description's key: one string for both tables.
+    const QString payee = see(descriptions_, description, order);
     const QString trimmedCategory = category.trimmed();
+    see(categories_, category, order);
     if (!payee.isEmpty() && !trimmedCategory.isEmpty()) categoryByPayee_.insert(payee, trimmedCategory);
 }
 

@@ -50,7 +50,8 @@ private:
         qint64 order = 0;
     };
     static QString keyOf(const QString& text);
-    static void see(QHash<QString, Seen>& seen, const QString& text, qint64 order);
+    // Remembers `text` (trimmed) as met at `order`; answers its key, empty for a blank text.
+    static QString see(QHash<QString, Seen>& seen, const QString& text, qint64 order);
     static QStringList mostRecentFirst(const QHash<QString, Seen>& seen);
 
     QHash<QString, QString> categoryByPayee_;  // payee key → its most recent non-empty category

@@ -3,6 +3,7 @@
 // every record layout in the workbook stream.
 
 #include <QByteArray>
+#include <utility>
 #include <QString>
 #include <algorithm>
 #include <cstdint>
@@ -56,6 +57,13 @@ public:
         return bytes_;
     }
     void reserve(int size) { bytes_.reserve(size); }
+    // The bytes written, in an array of just their size; the writer is left empty.
+    QByteArray take() {
+        bytes_.resize(size_);
+        bytes_.squeeze();
+        size_ = 0;
+        return std::exchange(bytes_, QByteArray());
+    }
     // Forgets what was written and keeps the room, for writing the next record.
     void clear() { size_ = 0; }
 

@@ -73,10 +73,10 @@ bool pack(GsfOutput* sink, const std::vector<QByteArray>& stream, const std::fun
 
 }  // namespace
 
-PackedCompoundFile::PackedCompoundFile(const std::vector<QByteArray>& stream) : sink_(std::make_unique<Sink>()) {
+PackedCompoundFile::PackedCompoundFile(std::vector<QByteArray> stream) : sink_(std::make_unique<Sink>()) {
     initialiseGsf();
     sink_->output.object = gsf_output_memory_new();
-    if (!pack(sink_->output.object, stream, {}))
+    if (!pack(sink_->output.object, stream, [&stream](size_t i) { stream[i] = QByteArray(); }))
         throw frame::Failure(QStringLiteral("The workbook could not be packed into its file."));
 }
 

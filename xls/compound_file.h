@@ -16,8 +16,8 @@ namespace brevanta::xls {
 class PackedCompoundFile {
 public:
     explicit PackedCompoundFile(const QByteArray& stream) : PackedCompoundFile(std::vector<QByteArray>{stream}) {}
-    // The stream given in consecutive pieces.
-    explicit PackedCompoundFile(const std::vector<QByteArray>& stream);
+    // The stream given in consecutive pieces, each dropped once it is packed.
+    explicit PackedCompoundFile(std::vector<QByteArray> stream);
     ~PackedCompoundFile();
     PackedCompoundFile(const PackedCompoundFile&) = delete;
     PackedCompoundFile& operator=(const PackedCompoundFile&) = delete;

@@ -43,7 +43,9 @@ public:
         mergedCells();
         out_.empty(record::Eof);
         placeIndex();
-        return {stream_.bytes(), positionFields_, formulaTokens_.refersToSheets()};
+        // Each piece leaves at its size, without the room left for growing.
+        pieces_.push_back(stream_.take());
+        return {std::move(pieces_), positionFields_, formulaTokens_.refersToSheets()};
     }
 
 private:
@@ -89,9 +91,9 @@ private:
 
     void placeIndex() {
         std::vector<int> fields{indexAt_ + 12};
-        stream_.patch32(indexAt_ + 12, static_cast<uint32_t>(defColWidthAt_));
+        patch32(indexAt_ + 12, static_cast<uint32_t>(defColWidthAt_));
         for (size_t i = 0; i < dbCells_.size(); ++i) {
-            stream_.patch32(indexAt_ + 16 + 4 * static_cast<int>(i), static_cast<uint32_t>(dbCells_[i]));
+            patch32(indexAt_ + 16 + 4 * static_cast<int>(i), static_cast<uint32_t>(dbCells_[i]));
             fields.push_back(indexAt_ + 16 + 4 * static_cast<int>(i));
         }
         positionFields_ = std::move(fields);
@@ -226,7 +228,7 @@ private:
         const int extent = std::min(sheet_.rowExtent(), model::kMaxRows);
         for (int blockStart = 0; blockStart < extent; blockStart += kRowsPerBlock) {
             const int blockEnd = std::min(extent, blockStart + kRowsPerBlock);
-            const int firstRowAt = out_.position();
+            const int firstRowAt = position();
             std::vector<int> rows;
             for (int r = blockStart; r < blockEnd; ++r)
                 if (rowNeedsRecord(r)) {
@@ -236,10 +238,10 @@ private:
             if (rows.empty()) continue;
             std::vector<int> cellStarts;
             for (int r : rows) {
-                cellStarts.push_back(out_.position());
+                cellStarts.push_back(position());
                 cellRecords(r);
             }
-            const int dbCellAt = out_.position();
+            const int dbCellAt = position();
             ByteWriter& p = out_.begin(record::DbCell);
             p.u32(static_cast<uint32_t>(dbCellAt - firstRowAt));
             int previous = firstRowAt + kRowRecordSize;  // the first distance counts from the second ROW record
@@ -249,7 +251,27 @@ private:
             }
             dbCells_.push_back(dbCellAt);
             out_.end();
+            // Between blocks, a long piece is set aside and the next one begun.
+            if (out_.position() >= kPieceBytes) {
+                piecesBytes_ += out_.position();
+                pieces_.push_back(stream_.take());
+            }
         }
+    }
+
+    // The position in the sheet's stream, over the pieces set aside.
+    int position() const { return piecesBytes_ + out_.position(); }
+
+    // A 32-bit field at a position of the sheet's stream, in whichever piece holds it.
+    void patch32(int at, uint32_t value) {
+        for (QByteArray& piece : pieces_) {
+            if (at < piece.size()) {
+                for (int i = 0; i < 4; ++i) piece[at + i] = static_cast<char>((value >> (8 * i)) & 0xFF);
+                return;
+            }
+            at -= static_cast<int>(piece.size());
+        }
+        stream_.patch32(at, value);
     }
 
     bool rowNeedsRecord(int r) const {
@@ -301,7 +323,7 @@ private:
         };
         sheet_.forEachCellInRow(r, [&](int c, const model::Cell& cell) {
             if (!hasRecord(cell) || c >= model::kMaxColumns) return;
-            const uint16_t cellXf = xf(sheet_.effectiveStyle(r, c));
+            const uint16_t cellXf = xf(cell.style != model::kNoStyle ? cell.style : sheet_.effectiveStyle(r, c));
             if (!cell.formula && model::isEmpty(cell.value)) {
                 if (!blanks.empty() && blanks.back().first != c - 1) flushBlanks();
                 blanks.emplace_back(c, cellXf);
@@ -454,6 +476,9 @@ private:
     FormatTableWriter& formats_;
     SharedStrings& strings_;
     ByteWriter stream_;
+    std::vector<QByteArray> pieces_;  // the stream before stream_'s, in order
+    int piecesBytes_ = 0;
+    static constexpr int kPieceBytes = 1 << 20;
     RecordWriter out_;
     int indexAt_ = 0;        // INDEX's data, in this sheet's bytes
     int defColWidthAt_ = 0;

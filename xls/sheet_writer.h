@@ -13,9 +13,12 @@
 namespace brevanta::xls {
 
 struct EncodedSheet {
-    QByteArray bytes;
+    // The sheet's stream in consecutive pieces, each ending on a record's
+    // end: a long sheet is megabytes, and a piece can go once it is packed.
+    std::vector<QByteArray> pieces;
     // Places of 32-bit stream positions (INDEX) written relative to the
-    // sheet's start; the sheet's own position is added once it is known.
+    // sheet's start (counted over the pieces, each whole in one of them);
+    // the sheet's own position is added once it is known.
     std::vector<int> positionFields;
     bool refersToSheets = false;  // a formula reads another sheet: the globals list the sheets
 };

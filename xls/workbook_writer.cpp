@@ -242,15 +242,20 @@ std::vector<QByteArray> encodeWorkbookStreamPieces(const model::Workbook& workbo
     int start = stream.size();
     for (EncodedSheet& sheet : sheets) {
         offsets.push_back(start);
-        char* bytes = sheet.bytes.data();
         for (int field : sheet.positionFields) {
+            // The piece holding the field, and the field's place in it.
+            size_t piece = 0;
+            while (piece + 1 < sheet.pieces.size() && field >= sheet.pieces[piece].size()) field -= int(sheet.pieces[piece++].size());
+            char* bytes = sheet.pieces[piece].data();
             uint32_t relative = 0;
             for (int i = 3; i >= 0; --i) relative = (relative << 8) | static_cast<uint8_t>(bytes[field + i]);
             relative += static_cast<uint32_t>(start);
             for (int i = 0; i < 4; ++i) bytes[field + i] = static_cast<char>((relative >> (8 * i)) & 0xFF);
         }
-        start += static_cast<int>(sheet.bytes.size());
-        pieces.push_back(std::move(sheet.bytes));
+        for (QByteArray& piece : sheet.pieces) {
+            start += static_cast<int>(piece.size());
+            pieces.push_back(std::move(piece));
+        }
     }
     globals.placeSheets(offsets);
     pieces.front() = stream.bytes();

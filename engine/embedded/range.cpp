@@ -361,13 +361,14 @@ void EngineRange::setFormulaR1C1(const QString& entry) {
             }
             break;
         case TypedEntry::Kind::Constant: {
-            const model::StyleId shown = context.sheet.effectiveStyle(row, col);
             model::Cell& cell = context.sheet.at(row, col);
             cell.value = typed.value;
             cell.formula.reset();
+            // The format shown is the same before and after the cell is made:
+            // a new cell has none of its own. Looked up only when it changes.
             if (!typed.numberFormat.isEmpty())
                 cell.style = context.book.book->styles.derive(
-                    shown, [&](model::CellStyle& s) { s.numberFormat = typed.numberFormat; });
+                    context.sheet.effectiveStyle(row, col), [&](model::CellStyle& s) { s.numberFormat = typed.numberFormat; });
             break;
         }
         case TypedEntry::Kind::Formula: {

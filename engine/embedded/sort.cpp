@@ -58,27 +58,12 @@ void sortRows(model::Sheet& sheet, const SortRequest& request,
     std::vector<model::Value> keys(size_t(count) * keyCount);
     for (int i = 0; i < count; ++i)
         for (size_t k = 0; k < keyCount; ++k) keys[size_t(i) * keyCount + k] = valueOf(first + i, request.keys[k].column);
-    // Each row's cells inside the range, taken out into one array (block i
-    // from blockStart[i] to blockStart[i + 1]): one allocation, not one per row.
+    // Each row's cells inside the range: a run of its cell array.
     auto inRange = [&](std::vector<CellEntry>& cells) {
         auto begin = std::find_if(cells.begin(), cells.end(), [&](const CellEntry& e) { return e.first >= range.firstCol; });
         auto end = std::find_if(begin, cells.end(), [&](const CellEntry& e) { return e.first > range.lastCol; });
         return std::pair(begin, end);
     };
-    std::vector<size_t> blockStart(size_t(count) + 1, 0);
-    for (int i = 0; i < count; ++i) {
-        const auto [begin, end] = inRange(sheet.rowCells(first + i));
-        blockStart[size_t(i) + 1] = blockStart[size_t(i)] + size_t(end - begin);
-    }
-    std::vector<CellEntry> blocks;
-    blocks.reserve(blockStart.back());
-    for (int i = 0; i < count; ++i) {
-        auto& cells = sheet.rowCells(first + i);
-        const auto [begin, end] = inRange(cells);
-        blocks.insert(blocks.end(), std::make_move_iterator(begin), std::make_move_iterator(end));
-        cells.erase(begin, end);
-    }
-
     std::vector<int> order(count);
     std::iota(order.begin(), order.end(), 0);
     std::stable_sort(order.begin(), order.end(), [&](int a, int b) {
@@ -94,12 +79,32 @@ void sortRows(model::Sheet& sheet, const SortRequest& request,
         return false;
     });
 
-    for (int i = 0; i < count; ++i) {
-        auto& cells = sheet.rowCells(first + i);
-        auto at = std::find_if(cells.begin(), cells.end(), [&](const CellEntry& e) { return e.first > range.lastCol; });
-        const auto block = blocks.begin() + static_cast<std::ptrdiff_t>(blockStart[size_t(order[i])]);
-        const auto blockEnd = blocks.begin() + static_cast<std::ptrdiff_t>(blockStart[size_t(order[i]) + 1]);
-        cells.insert(at, std::make_move_iterator(block), std::make_move_iterator(blockEnd));
+    // Row i takes the cells of row order[i]. The rows are moved along each
+    // cycle of the order, one row's cells held aside at a time: a long
+    // register's cells are never all out of their rows at once.
+    auto moveCells = [&](std::vector<CellEntry>& from, std::vector<CellEntry>& to) {
+        const auto [begin, end] = inRange(from);
+        auto at = std::find_if(to.begin(), to.end(), [&](const CellEntry& e) { return e.first > range.lastCol; });
+        to.insert(at, std::make_move_iterator(begin), std::make_move_iterator(end));
+        from.erase(begin, end);
+    };
+    std::vector<bool> placed(size_t(count), false);
+    std::vector<CellEntry> held;
+    for (int start = 0; start < count; ++start) {
+        if (placed[size_t(start)] || order[size_t(start)] == start) continue;
+        held.clear();
+        moveCells(sheet.rowCells(first + start), held);
+        int row = start;
+        while (true) {
+            placed[size_t(row)] = true;
+            const int source = order[size_t(row)];
+            if (source == start) {
+                moveCells(held, sheet.rowCells(first + row));
+                break;
+            }
+            moveCells(sheet.rowCells(first + source), sheet.rowCells(first + row));
+            row = source;
+        }
     }
 }
 

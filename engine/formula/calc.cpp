@@ -562,6 +562,11 @@ void Calculator::computeAll() {
         Value computed = value(address.row, address.col);
         state_->sheet.find(address.row, address.col)->value = std::move(computed);
     }
+    // Every formula now holds its result: those are the values until the
+    // next change, and the per-cell entries (megabytes on a long register)
+    // go before the workbook is written.
+    state_->trustedEpoch = state_->epoch;
+    std::unordered_map<uint32_t, CellEntry>().swap(state_->entries);
 }
 
 }  // namespace brevanta::engine

@@ -405,41 +405,45 @@ TEST(SheetRecords, RegisterColumnsRowsAndLimits) {
 }
 
 // INDEX and DBCELL let a reader find rows without reading every record:
-// every position they hold must land on the record it names.
+// every position they hold must land on the record it names, also in a
+// sheet long enough to be written in several pieces.
 TEST(SheetRecords, IndexAndRowBlockPointersLandOnTheirRecords) {
-    const QByteArray stream = xls::encodeWorkbookStream(*registerWorkbook(100));
-    const auto list = records(stream);
-    std::map<int, const Listed*> at;
-    for (const auto& r : list) at[r.offset] = &r;
-    const auto index = std::find_if(list.begin(), list.end(), [](const Listed& r) { return r.id == xls::record::Index; });
-    ASSERT_NE(index, list.end());
-    EXPECT_EQ(u32(index->data, 4), 0u);
-    EXPECT_EQ(u32(index->data, 8), 100u + 6);  // rows 1 to n + 6
-    ASSERT_TRUE(at.count(int(u32(index->data, 12))));
-    EXPECT_EQ(at[int(u32(index->data, 12))]->id, xls::record::DefColWidth);
-    const int blocks = (index->data.size() - 16) / 4;
-    EXPECT_EQ(blocks, (106 + 31) / 32);
-    int rowsSeen = 0;
-    for (int b = 0; b < blocks; ++b) {
-        const int dbCellAt = int(u32(index->data, 16 + 4 * b));
-        ASSERT_TRUE(at.count(dbCellAt)) << "block " << b;
-        const Listed& dbCell = *at[dbCellAt];
-        ASSERT_EQ(dbCell.id, xls::record::DbCell);
-        const int firstRowAt = dbCellAt - int(u32(dbCell.data, 0));
-        ASSERT_TRUE(at.count(firstRowAt));
-        ASSERT_EQ(at[firstRowAt]->id, xls::record::Row);
-        int cellAt = firstRowAt + 20;
-        for (int i = 0; 4 + 2 * i < dbCell.data.size(); ++i) {
-            cellAt += u16(dbCell.data, 4 + 2 * i);
-            const Listed& row = *at[firstRowAt + 20 * i];
-            ASSERT_EQ(row.id, xls::record::Row);
-            ASSERT_TRUE(at.count(cellAt));
-            const Listed& cell = *at[cellAt];
-            if (u16(row.data, 4) > 0) { EXPECT_EQ(u16(cell.data, 0), u16(row.data, 0)) << "first cell of row " << u16(row.data, 0); }
-            ++rowsSeen;
+    for (const int transactions : {100, 12000}) {
+        SCOPED_TRACE(transactions);
+        const QByteArray stream = xls::encodeWorkbookStream(*registerWorkbook(transactions));
+        const auto list = records(stream);
+        std::map<int, const Listed*> at;
+        for (const auto& r : list) at[r.offset] = &r;
+        const auto index = std::find_if(list.begin(), list.end(), [](const Listed& r) { return r.id == xls::record::Index; });
+        ASSERT_NE(index, list.end());
+        EXPECT_EQ(u32(index->data, 4), 0u);
+        EXPECT_EQ(u32(index->data, 8), uint32_t(transactions) + 6);  // rows 1 to n + 6
+        ASSERT_TRUE(at.count(int(u32(index->data, 12))));
+        EXPECT_EQ(at[int(u32(index->data, 12))]->id, xls::record::DefColWidth);
+        const int blocks = (index->data.size() - 16) / 4;
+        EXPECT_EQ(blocks, (transactions + 6 + 31) / 32);
+        int rowsSeen = 0;
+        for (int b = 0; b < blocks; ++b) {
+            const int dbCellAt = int(u32(index->data, 16 + 4 * b));
+            ASSERT_TRUE(at.count(dbCellAt)) << "block " << b;
+            const Listed& dbCell = *at[dbCellAt];
+            ASSERT_EQ(dbCell.id, xls::record::DbCell);
+            const int firstRowAt = dbCellAt - int(u32(dbCell.data, 0));
+            ASSERT_TRUE(at.count(firstRowAt));
+            ASSERT_EQ(at[firstRowAt]->id, xls::record::Row);
+            int cellAt = firstRowAt + 20;
+            for (int i = 0; 4 + 2 * i < dbCell.data.size(); ++i) {
+                cellAt += u16(dbCell.data, 4 + 2 * i);
+                const Listed& row = *at[firstRowAt + 20 * i];
+                ASSERT_EQ(row.id, xls::record::Row);
+                ASSERT_TRUE(at.count(cellAt));
+                const Listed& cell = *at[cellAt];
+                if (u16(row.data, 4) > 0) { EXPECT_EQ(u16(cell.data, 0), u16(row.data, 0)) << "first cell of row " << u16(row.data, 0); }
+                ++rowsSeen;
+            }
         }
+        EXPECT_EQ(rowsSeen, transactions + 6);
     }
-    EXPECT_EQ(rowsSeen, 106);
 }
 
 }  // namespace

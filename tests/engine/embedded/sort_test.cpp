@@ -211,3 +211,21 @@ TEST_F(SortTest, RowsOfDifferentShapesMoveWholeAndOutsideCellsStay) {
     EXPECT_EQ(column(u'A', 6, 8), QStringList({"a6", "a7", "a8"}));
     EXPECT_EQ(column(u'I', 6, 8), QStringList({"i6", "i7", "i8"}));
 }
+
+// Rows move along the cycles of the order (here one of three rows, one of
+// two, and rows that stay), each taking its own cells and no others.
+TEST_F(SortTest, RowsOnCyclesOfTheOrderEachTakeTheirOwnCells) {
+    fillKeys({"20", "30", "10", "40", "60", "50", "70"});
+    write(QStringLiteral("E6"), QStringLiteral("e0"));
+    write(QStringLiteral("E11"), QStringLiteral("e5"));
+    for (int row = 6; row <= 12; ++row) {
+        write(QStringLiteral("A%1").arg(row), QStringLiteral("a%1").arg(row));
+        write(QStringLiteral("I%1").arg(row), QStringLiteral("i%1").arg(row));
+    }
+    sortBy(12);
+    EXPECT_EQ(column(u'C', 6, 12), QStringList({"10", "20", "30", "40", "50", "60", "70"}));
+    EXPECT_EQ(column(u'D', 6, 12), QStringList({"row2", "row0", "row1", "row3", "row5", "row4", "row6"}));
+    EXPECT_EQ(column(u'E', 6, 12), QStringList({"_", "e0", "_", "_", "e5", "_", "_"}));
+    EXPECT_EQ(column(u'A', 6, 12), QStringList({"a6", "a7", "a8", "a9", "a10", "a11", "a12"}));
+    EXPECT_EQ(column(u'I', 6, 12), QStringList({"i6", "i7", "i8", "i9", "i10", "i11", "i12"}));
+}

@@ -10,6 +10,7 @@
 #include <QScreen>
 #include <QScrollBar>
 #include <QSet>
+#include <QTest>
 #include <gtest/gtest.h>
 
 #include "frame/prompter.h"
@@ -47,7 +48,13 @@ TEST(PreviewScreenshot, RegisterPictureInThePreview) {
     form.PushButton2_Click();  // 0.75: the whole width in view
     settle();
 
-    const QImage shot = windowPicture(form);
+    // The server holds the window's pixels once the register's title band shows.
+    const QPoint title = form.Picture1->mapTo(&form, QPoint(40, 20));
+    QImage shot;
+    QTest::qWaitFor([&] {
+        shot = windowPicture(form);
+        return shot.rect().contains(title) && shot.pixelColor(title) == QColor(31, 78, 121);
+    }, 5000);
     const QString path = testsupport::testOutputDir() + QStringLiteral("/preview.png");
     ASSERT_TRUE(shot.save(path)) << path.toStdString();
     std::cout << "preview picture: " << path.toStdString() << " (" << QGuiApplication::platformName().toStdString()
@@ -59,7 +66,6 @@ TEST(PreviewScreenshot, RegisterPictureInThePreview) {
     // The client area's 656 x 626 pixels under the menu bar.
     EXPECT_EQ(shot.size(), QSize(656, 626 + form.MenuBar1->height()));
     // The register's title band shows inside the viewport.
-    const QPoint title = form.Picture1->mapTo(&form, QPoint(40, 20));
     EXPECT_EQ(shot.pixelColor(title), QColor(31, 78, 121));
     EXPECT_TRUE(form.VScroll1->isEnabled());
     EXPECT_TRUE(form.HScroll1->isEnabled());

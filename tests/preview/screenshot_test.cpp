@@ -69,6 +69,13 @@ TEST(PreviewScreenshot, RegisterPictureInThePreview) {
     EXPECT_EQ(shot.pixelColor(title), QColor(31, 78, 121));
     EXPECT_TRUE(form.VScroll1->isEnabled());
     EXPECT_TRUE(form.HScroll1->isEnabled());
+
+    // Enlarged on the server, the viewport takes all the added room.
+    const QSize viewport = form.Picture2->size();
+    form.resize(form.size() + QSize(300, 120));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return form.Picture2->size() == viewport + QSize(300, 120); }, 5000))
+        << form.Picture2->width() << "x" << form.Picture2->height();
+    EXPECT_TRUE(QTest::qWaitFor([&] { return windowPicture(form).size() == form.size(); }, 5000));
     EXPECT_TRUE(seams.reporter.reports.empty());
 }
 

@@ -25,6 +25,7 @@
 #include "preview/form2.h"
 #include "preview/image_surface.h"
 #include "tests/preview/register_picture.h"
+#include "tests/support/dark_theme.h"
 #include "tests/support/recording.h"
 #include "tests/xls/register_workbook.h"
 #include "xls/xls_file.h"
@@ -68,40 +69,9 @@ QImage framedPicture(int width, int height) {
     return picture;
 }
 
-double luminance(QRgb pixel) { return 0.299 * qRed(pixel) + 0.587 * qGreen(pixel) + 0.114 * qBlue(pixel); }
+using testsupport::darkPalette;
 
-// How far the text in `area` stands from its background: the most common
-// colour there is the background, the pixel furthest from it the text.
-double contrast(const QImage& image, const QRect& area) {
-    QHash<QRgb, int> counts;
-    for (int y = area.top(); y <= area.bottom(); ++y)
-        for (int x = area.left(); x <= area.right(); ++x) ++counts[image.pixel(x, y)];
-    QRgb background = 0;
-    int most = 0;
-    for (auto it = counts.cbegin(); it != counts.cend(); ++it)
-        if (it.value() > most) most = it.value(), background = it.key();
-    double furthest = 0;
-    for (auto it = counts.cbegin(); it != counts.cend(); ++it)
-        furthest = std::max(furthest, std::abs(luminance(it.key()) - luminance(background)));
-    return furthest;
-}
-
-QPalette darkPalette() {
-    QPalette dark;
-    const QColor window(53, 53, 53), base(35, 35, 35), light(230, 230, 230);
-    dark.setColor(QPalette::Window, window);
-    dark.setColor(QPalette::WindowText, light);
-    dark.setColor(QPalette::Base, base);
-    dark.setColor(QPalette::AlternateBase, window);
-    dark.setColor(QPalette::Text, light);
-    dark.setColor(QPalette::Button, window);
-    dark.setColor(QPalette::ButtonText, light);
-    dark.setColor(QPalette::ToolTipBase, base);
-    dark.setColor(QPalette::ToolTipText, light);
-    dark.setColor(QPalette::Highlight, QColor(42, 130, 218));
-    dark.setColor(QPalette::HighlightedText, Qt::black);
-    return dark;
-}
+double contrast(const QImage& image, const QRect& area) { return testsupport::contrastIn(image, area); }
 
 }  // namespace
 

@@ -1,15 +1,21 @@
+#include <QApplication>
 #include <QDateEdit>
+#include <QStyle>
 #include <QGroupBox>
 #include <QGuiApplication>
 #include <QHeaderView>
 #include <QLabel>
+#include <QMenuBar>
+#include <QStyleFactory>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QScreen>
 #include <QTest>
 #include <QTreeView>
 
+#include "register/main_menu.h"
 #include "tests/register/form1_fixture.h"
+#include "tests/support/dark_theme.h"
 
 using namespace brevanta;
 using brevanta::testsupport::Form1Test;
@@ -173,4 +179,51 @@ TEST_F(Form1Test, ScreenshotOfTheWindow) {
         }
     EXPECT_GT(white, image.width() * image.height() / 16);
     EXPECT_GT(dark, 200);
+}
+
+// Under xvfb-run too: the real window with its menu bar on a dark desktop.
+// The bar stands above the controls, which keep their places below it, and
+// the server shows every caption readable.
+TEST_F(Form1Test, ScreenshotOfTheWindowWithItsMenuBarOnADarkDesktop) {
+    if (QGuiApplication::platformName() == QStringLiteral("offscreen"))
+        GTEST_SKIP() << "needs a real display (run under xvfb-run)";
+    const QString styleBefore = QApplication::style()->name();
+    const QPalette paletteBefore = QApplication::palette();
+    QApplication::setStyle(QStyleFactory::create(QStringLiteral("Fusion")));
+    QApplication::setPalette(testsupport::darkPalette());
+    form = std::make_unique<reg::Form1>();
+    form->setEnvironment(environment());
+    std::vector<std::pair<QWidget*, QPoint>> places;
+    for (QWidget* control : form->findChildren<QWidget*>(QString(), Qt::FindDirectChildrenOnly))
+        if (!control->isWindow()) places.emplace_back(control, control->pos());
+    auto& menu = *new reg::MainMenu(*form);  // owned by the window
+    form->Form_Load();
+    form->PushButton4_Click();
+    form->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(form.get()));
+
+    const int bar = menu.barHeight();
+    ASSERT_GT(bar, 10);
+    EXPECT_EQ(form->geometry().size(), QSize(632, 611 + bar));
+    EXPECT_EQ(menu.bar()->geometry(), QRect(0, 0, 632, bar));
+    for (const auto& [control, before] : places)
+        EXPECT_EQ(control->pos(), before + QPoint(0, bar)) << control->objectName().toStdString();
+
+    QLabel* const dateCaption = form->Label4[0];
+    const QRect caption(dateCaption->mapTo(form.get(), QPoint(0, 0)), dateCaption->size());
+    QImage shot;
+    const bool readable = QTest::qWaitFor([&] {
+        shot = form->screen()->grabWindow(form->winId()).toImage();
+        return testsupport::contrastIn(shot, caption) > 100;
+    }, 5000);
+    EXPECT_TRUE(shot.save(testsupport::testOutputDir() + QStringLiteral("/main-window-dark.png")));
+    EXPECT_TRUE(readable) << "the Date caption on the dark desktop";
+    for (QGroupBox* frame : form->Frame1)
+        EXPECT_GT(testsupport::contrastIn(shot, QRect(frame->mapTo(form.get(), QPoint(0, 0)), QSize(160, frame->fontMetrics().height()))), 100)
+            << frame->objectName().toStdString();
+    EXPECT_GT(testsupport::contrastIn(shot, QRect(menu.bar()->pos(), QSize(120, bar))), 100) << "the menu titles";
+
+    form.reset();
+    QApplication::setPalette(paletteBefore);
+    QApplication::setStyle(QStyleFactory::create(styleBefore));
 }

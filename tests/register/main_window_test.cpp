@@ -26,6 +26,7 @@
 #include "register/list_menu.h"
 #include "register/main_menu.h"
 #include "tests/register/form1_fixture.h"
+#include "tests/support/dark_theme.h"
 
 using namespace brevanta;
 using brevanta::testsupport::Form1Test;
@@ -138,37 +139,8 @@ TEST_F(MainWindow, TabGoesThroughTheControlsTopToBottom) {
     EXPECT_EQ(visited, expected);
 }
 
-namespace {
-
-// The largest lightness difference between a pixel of `area` and the colour
-// most of it has: text shows when it is large.
-int contrastIn(const QImage& image, const QRect& area) {
-    std::map<QRgb, int> counts;
-    for (int y = area.top(); y <= area.bottom(); ++y)
-        for (int x = area.left(); x <= area.right(); ++x) ++counts[image.pixel(x, y)];
-    const QColor background(std::max_element(counts.begin(), counts.end(), [](auto& a, auto& b) {
-                                return a.second < b.second;
-                            })->first);
-    int most = 0;
-    for (const auto& [pixel, count] : counts) most = std::max(most, std::abs(QColor(pixel).lightness() - background.lightness()));
-    return most;
-}
-
-QPalette darkPalette() {
-    QPalette dark;
-    dark.setColor(QPalette::Window, QColor(45, 45, 45));
-    dark.setColor(QPalette::WindowText, Qt::white);
-    dark.setColor(QPalette::Base, QColor(30, 30, 30));
-    dark.setColor(QPalette::AlternateBase, QColor(50, 50, 50));
-    dark.setColor(QPalette::Text, Qt::white);
-    dark.setColor(QPalette::Button, QColor(60, 60, 60));
-    dark.setColor(QPalette::ButtonText, Qt::white);
-    dark.setColor(QPalette::Highlight, QColor(42, 130, 218));
-    dark.setColor(QPalette::HighlightedText, Qt::black);
-    return dark;
-}
-
-}  // namespace
+using testsupport::contrastIn;
+using testsupport::darkPalette;
 
 TEST_F(MainWindow, EveryTextStandsOutUnderADarkTheme) {
     const QString style = QApplication::style()->name();

@@ -22,30 +22,13 @@
 #include "ledger/transaction_model.h"
 #include "register/form1.h"
 #include "register/main_menu.h"
+#include "tests/support/dark_theme.h"
 
 using namespace brevanta;
 
 namespace {
 
-QPalette darkPalette() {
-    QPalette dark;
-    dark.setColor(QPalette::Window, QColor(45, 45, 48));
-    dark.setColor(QPalette::WindowText, QColor(235, 235, 235));
-    dark.setColor(QPalette::Base, QColor(30, 30, 32));
-    dark.setColor(QPalette::AlternateBase, QColor(50, 50, 54));
-    dark.setColor(QPalette::Text, QColor(235, 235, 235));
-    dark.setColor(QPalette::Button, QColor(60, 60, 64));
-    dark.setColor(QPalette::ButtonText, QColor(235, 235, 235));
-    dark.setColor(QPalette::ToolTipBase, QColor(60, 60, 64));
-    dark.setColor(QPalette::ToolTipText, QColor(235, 235, 235));
-    dark.setColor(QPalette::Highlight, QColor(42, 130, 218));
-    dark.setColor(QPalette::HighlightedText, Qt::white);
-    dark.setColor(QPalette::PlaceholderText, QColor(150, 150, 150));
-    dark.setColor(QPalette::Disabled, QPalette::Text, QColor(130, 130, 130));
-    dark.setColor(QPalette::Disabled, QPalette::WindowText, QColor(130, 130, 130));
-    dark.setColor(QPalette::Disabled, QPalette::ButtonText, QColor(130, 130, 130));
-    return dark;
-}
+using testsupport::darkPalette;
 
 void settle() {
     for (int round = 0; round < 10; ++round) QCoreApplication::processEvents(QEventLoop::AllEvents, 20);

@@ -8,18 +8,22 @@ namespace brevanta::testsupport {
 
 QPalette darkPalette() {
     QPalette dark;
-    const QColor window(53, 53, 53), base(35, 35, 35), light(230, 230, 230);
+    const QColor window(45, 45, 48), base(30, 30, 32), button(60, 60, 64), light(235, 235, 235), dim(130, 130, 130);
     dark.setColor(QPalette::Window, window);
     dark.setColor(QPalette::WindowText, light);
     dark.setColor(QPalette::Base, base);
-    dark.setColor(QPalette::AlternateBase, QColor(50, 50, 50));
+    dark.setColor(QPalette::AlternateBase, QColor(50, 50, 54));
     dark.setColor(QPalette::Text, light);
-    dark.setColor(QPalette::Button, window);
+    dark.setColor(QPalette::Button, button);
     dark.setColor(QPalette::ButtonText, light);
-    dark.setColor(QPalette::ToolTipBase, base);
+    dark.setColor(QPalette::ToolTipBase, button);
     dark.setColor(QPalette::ToolTipText, light);
     dark.setColor(QPalette::Highlight, QColor(42, 130, 218));
-    dark.setColor(QPalette::HighlightedText, Qt::black);
+    dark.setColor(QPalette::HighlightedText, Qt::white);
+    dark.setColor(QPalette::PlaceholderText, QColor(150, 150, 150));
+    dark.setColor(QPalette::Disabled, QPalette::Text, dim);
+    dark.setColor(QPalette::Disabled, QPalette::WindowText, dim);
+    dark.setColor(QPalette::Disabled, QPalette::ButtonText, dim);
     return dark;
 }
 

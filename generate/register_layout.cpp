@@ -316,17 +316,34 @@ void generateReport(const host::HostSession& session, int selector, const reg::T
     proc.step(246, [&] { count = transactions.rowCount(); });
     const QString balance = runningBalanceFormula();
     const QString total = runningTotalFormula();
-    for (int position = 1; position <= count && position <= int(order.rows.size()); ++position) {
+    // A row's cells: the fields, the balance and the running total, one step each.
+    constexpr int kRowCells = reg::kFieldCount + 2;
+    static_assert(kFirstFieldColumn + reg::kFieldCount == kBalanceColumn && kBalanceColumn + 1 == kRunningTotalColumnNumber);
+    std::array<QString, kRowCells> entries;
+    entries[kRowCells - 2] = balance;
+    entries[kRowCells - 1] = total;
+    const int positions = std::min(count, int(order.rows.size()));
+    for (int position = 1; position <= positions; ++position) {
         const int j = order.rows[size_t(position - 1)];
-        // One cell each: merging a single cell changes nothing, so it is not asked for.
         for (int field = 0; field < reg::kFieldCount; ++field)
-            proc.step(250 + 2 * field, [&] {
-                writeCellAt(session, row, kFirstFieldColumn + field,
-                            field == reg::Date ? order.dateEntries[size_t(j - 1)]
-                                               : dataCellEntry(field, transactions.field(j, field)));
-            });
-        proc.step(264, [&] { writeCellAt(session, row, kBalanceColumn, balance); });
-        proc.step(266, [&] { writeCellAt(session, row, kRunningTotalColumnNumber, total); });
+            entries[size_t(field)] = field == reg::Date ? order.dateEntries[size_t(j - 1)]
+                                                        : dataCellEntry(field, transactions.field(j, field));
+        // The host takes the row in one call where no one watches the steps
+        // one by one; from a cell it would refuse on, the cells go one step
+        // each, so a refusal is reported at its cell's line. The last row
+        // goes cell by cell, leaving the selection on its last cell.
+        int written = 0;
+        if (!frame::Procedure::watch() && position < positions) {
+            try {
+                written = app(session).writeRow(row, kFirstFieldColumn, entries);
+            } catch (...) {
+                written = 0;
+            }
+        }
+        // One cell each: merging a single cell changes nothing, so it is not asked for.
+        for (int cell = written; cell < kRowCells; ++cell)
+            proc.step(250 + 2 * cell,
+                      [&] { writeCellAt(session, row, kFirstFieldColumn + cell, entries[size_t(cell)]); });
         ++row;
     }
     proc.step(268, [&] { hideColumns(session, QLatin1String(kRunningTotalColumn)); });

@@ -8,6 +8,7 @@
 
 #include <QString>
 #include <memory>
+#include <span>
 #include <variant>
 
 #include "picture/sheet_picture.h"
@@ -280,6 +281,24 @@ public:
         return range(firstRow == lastRow && firstColumn == lastColumn
                          ? first
                          : first + QLatin1Char(':') + corner(lastRow, lastColumn));
+    }
+    // Typed entries (as Range::setFormulaR1C1 takes them) into the cells of
+    // `row` from `firstColumn` rightwards, 1-based, leaving the selection
+    // where it is. Stops before the first entry the host would refuse and
+    // gives back how many went in; the caller types that one on its own to
+    // hear the refusal. A host with a quicker way to fill a row overrides this.
+    virtual int writeRow(int row, int firstColumn, std::span<const QString> entries) {
+        int written = 0;
+        try {
+            for (const QString& entry : entries) {
+                const RangePtr cell = area(row, firstColumn + written, row, firstColumn + written);
+                if (!cell) break;
+                cell->setFormulaR1C1(entry);
+                ++written;
+            }
+        } catch (const HostError&) {
+        }
+        return written;
     }
     virtual RangePtr rows(const QString& address) = 0;    // "7:7"
     virtual RangePtr columns(const QString& address) = 0; // "A:A"

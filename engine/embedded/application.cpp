@@ -118,6 +118,27 @@ public:
         if (lastRangeSheet()) return cellsRange(area);
         return remember(std::make_shared<EngineRange>(activeSheetHandle("Range"), area));
     }
+    // The cells are typed into straight, without a range or a selection.
+    int writeRow(int row, int firstColumn, std::span<const QString> entries) override {
+        if (row < 1 || row > model::kMaxRows || firstColumn < 1) return 0;
+        int written = 0;
+        try {
+            SheetContext context = activeSheetHandle("Range").live();
+            for (const QString& entry : entries) {
+                const int col = firstColumn - 1 + written;
+                if (col >= model::kMaxColumns) break;
+                try {
+                    typeEntry(context, row - 1, col, entry);
+                } catch (const HostError&) {
+                    break;
+                }
+                ++written;
+            }
+            if (written > 0) context.calculator.invalidate();
+        } catch (const HostError&) {
+        }
+        return written;
+    }
     host::RangePtr rows(const QString& address) override {
         auto handle = activeSheetHandle("Rows");
         auto area = parseAddressOrThrow(address);

@@ -35,6 +35,11 @@ private:
 
 void throwUnableToSet(const char* property, const char* className);
 
+// Types `entry` into the cell (row, col), 0-based, as Range.FormulaR1C1 does;
+// throws HostError for a refused formula, leaving the cell as it was. The
+// caller tells the calculator that cells changed.
+void typeEntry(SheetContext& context, int row, int col, const QString& entry);
+
 enum class RangeMode { Cells, Rows, Columns };
 
 class EngineRange;

@@ -348,10 +348,8 @@ TypedEntry interpretRemembering(BookState& book, const QString& entry) {
 
 }  // namespace
 
-void EngineRange::setFormulaR1C1(const QString& entry) {
-    auto context = live();
+void typeEntry(SheetContext& context, int row, int col, const QString& entry) {
     const TypedEntry typed = interpretRemembering(context.book, entry);  // a refused formula throws; nothing changed yet
-    const int row = area_.firstRow, col = area_.firstCol;
     switch (typed.kind) {
         case TypedEntry::Kind::Clear:
             if (model::Cell* cell = context.sheet.find(row, col)) {
@@ -378,6 +376,11 @@ void EngineRange::setFormulaR1C1(const QString& entry) {
             break;
         }
     }
+}
+
+void EngineRange::setFormulaR1C1(const QString& entry) {
+    auto context = live();
+    typeEntry(context, area_.firstRow, area_.firstCol, entry);
     context.calculator.invalidate();
 }
 

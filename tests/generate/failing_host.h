@@ -2,7 +2,8 @@
 // The embedded engine with chosen calls refused: a call named in `failing`
 // throws HostError as a host refusing it would, and every other call goes
 // through to the engine unchanged. The names: "Range(<address>)" and
-// "Rows(<address>)" for taking a range, "Sort", and "FormulaR1C1=<entry>".
+// "Rows(<address>)" for taking a range, "Sort", and "FormulaR1C1=<entry>"
+// (typed into one cell or as part of a row).
 
 #include <QStringList>
 #include <memory>
@@ -95,6 +96,15 @@ public:
     host::RangePtr range(const QString& address) override {
         refuse(QStringLiteral("Range(") + address + QLatin1Char(')'));
         return wrap(inner_->range(address));
+    }
+    // A row goes to the engine in one call up to the first entry refused;
+    // with a cell's range refused, cell by cell through Range(<address>).
+    int writeRow(int row, int firstColumn, std::span<const QString> entries) override {
+        for (const QString& call : failing_)
+            if (call.startsWith(QLatin1String("Range("))) return host::Application::writeRow(row, firstColumn, entries);
+        size_t allowed = 0;
+        while (allowed < entries.size() && !failing_.contains(QStringLiteral("FormulaR1C1=") + entries[allowed])) ++allowed;
+        return inner_->writeRow(row, firstColumn, entries.first(allowed));
     }
     host::RangePtr rows(const QString& address) override {
         refuse(QStringLiteral("Rows(") + address + QLatin1Char(')'));

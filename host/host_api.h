@@ -65,6 +65,15 @@ using Value = std::variant<std::monostate, double, QString, bool, ErrorValue>;
 class Range;
 using RangePtr = std::shared_ptr<Range>;
 
+// An interior colour for the cells from (firstRow, firstColumn) to (lastRow, lastColumn), 1-based.
+struct AreaFill {
+    int firstRow = 1;
+    int firstColumn = 1;
+    int lastRow = 1;
+    int lastColumn = 1;
+    int colorIndex = xl::ColorIndexNone;
+};
+
 class Font {
 public:
     virtual ~Font() = default;
@@ -299,6 +308,22 @@ public:
         } catch (const HostError&) {
         }
         return written;
+    }
+    // The fills in order, as area(...)->interior().setColorIndex(...) makes
+    // each, leaving the selection where it is. Stops before the first fill
+    // the host would refuse and gives back how many were made, as writeRow.
+    virtual int fillAreas(std::span<const AreaFill> fills) {
+        int filled = 0;
+        try {
+            for (const AreaFill& fill : fills) {
+                const RangePtr cells = area(fill.firstRow, fill.firstColumn, fill.lastRow, fill.lastColumn);
+                if (!cells) break;
+                cells->interior().setColorIndex(fill.colorIndex);
+                ++filled;
+            }
+        } catch (const HostError&) {
+        }
+        return filled;
     }
     virtual RangePtr rows(const QString& address) = 0;    // "7:7"
     virtual RangePtr columns(const QString& address) = 0; // "A:A"

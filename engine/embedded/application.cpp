@@ -139,6 +139,28 @@ public:
         }
         return written;
     }
+    int fillAreas(std::span<const host::AreaFill> fills) override {
+        int filled = 0;
+        try {
+            SheetContext context = activeSheetHandle("Range").live();
+            for (const host::AreaFill& fill : fills) {
+                if (fill.firstRow < 1 || fill.firstColumn < 1 || fill.lastRow > model::kMaxRows ||
+                    fill.lastColumn > model::kMaxColumns || fill.firstRow > fill.lastRow ||
+                    fill.firstColumn > fill.lastColumn)
+                    break;
+                try {
+                    fillInterior(context,
+                                 {fill.firstRow - 1, fill.firstColumn - 1, fill.lastRow - 1, fill.lastColumn - 1},
+                                 fill.colorIndex);
+                } catch (const HostError&) {
+                    break;
+                }
+                ++filled;
+            }
+        } catch (const HostError&) {
+        }
+        return filled;
+    }
     host::RangePtr rows(const QString& address) override {
         auto handle = activeSheetHandle("Rows");
         auto area = parseAddressOrThrow(address);

@@ -167,7 +167,14 @@ int EngineInterior::colorIndex() const {
 
 void EngineInterior::setColorIndex(int index) {
     if (!isPaletteIndex(index) && index != host::xl::ColorIndexNone) throwUnableToSet("ColorIndex", "Interior");
-    range_.editStyle([&](model::CellStyle& s) { s.fillColorIndex = index; }, NamedEdit{kFill, double(index)});
+    auto context = range_.live();
+    fillInterior(context, range_.area(), index);
+}
+
+void fillInterior(SheetContext& context, const model::CellRange& area, int colorIndex) {
+    if (!isPaletteIndex(colorIndex) && colorIndex != host::xl::ColorIndexNone) throwUnableToSet("ColorIndex", "Interior");
+    editFormat(context.sheet, context.book.book->styles, area, [&](model::CellStyle& s) { s.fillColorIndex = colorIndex; },
+               NamedEdit{kFill, double(colorIndex)});
 }
 
 // ---------------------------------------------------------------- range

@@ -6,6 +6,7 @@
 // (typed into one cell or as part of a row).
 
 #include <QStringList>
+#include <algorithm>
 #include <memory>
 
 #include "host/host_api.h"
@@ -100,11 +101,14 @@ public:
     // A row goes to the engine in one call up to the first entry refused;
     // with a cell's range refused, cell by cell through Range(<address>).
     int writeRow(int row, int firstColumn, std::span<const QString> entries) override {
-        for (const QString& call : failing_)
-            if (call.startsWith(QLatin1String("Range("))) return host::Application::writeRow(row, firstColumn, entries);
+        if (refusesRanges()) return host::Application::writeRow(row, firstColumn, entries);
         size_t allowed = 0;
         while (allowed < entries.size() && !failing_.contains(QStringLiteral("FormulaR1C1=") + entries[allowed])) ++allowed;
         return inner_->writeRow(row, firstColumn, entries.first(allowed));
+    }
+    // Fills with a range refused go one by one through Range(<address>).
+    int fillAreas(std::span<const host::AreaFill> fills) override {
+        return refusesRanges() ? host::Application::fillAreas(fills) : inner_->fillAreas(fills);
     }
     host::RangePtr rows(const QString& address) override {
         refuse(QStringLiteral("Rows(") + address + QLatin1Char(')'));
@@ -119,6 +123,10 @@ public:
 
 private:
     host::RangePtr wrap(host::RangePtr range) const { return FailingRange::wrap(std::move(range), failing_); }
+    bool refusesRanges() const {
+        return std::any_of(failing_.begin(), failing_.end(),
+                           [](const QString& call) { return call.startsWith(QLatin1String("Range(")); });
+    }
     void refuse(const QString& call) const {
         if (failing_.contains(call)) throw host::HostError(QStringLiteral("Refused for the test: ") + call);
     }

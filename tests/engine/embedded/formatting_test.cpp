@@ -63,6 +63,22 @@ TEST_F(EngineTest, FormattingABlockKeepsWhatItsCellsHad) {
     EXPECT_EQ(app->range(QStringLiteral("B2"))->font().fontStyle(), QStringLiteral("Bold Italic"));
 }
 
+// Fills made in one call are the fills each range's interior makes, in
+// order; the selection stays and a refused colour stops them there.
+TEST_F(EngineTest, FillsInOneCallAreEachAreasInteriorAndStopAtARefusal) {
+    app->range(QStringLiteral("B2"))->font().setFontStyle(QStringLiteral("bold"));
+    app->range(QStringLiteral("A1"))->select();
+    const std::vector<host::AreaFill> fills = {{2, 2, 3, 3, 43}, {3, 3, 3, 4, 39}, {5, 2, 5, 2, 57}, {6, 2, 6, 2, 40}};
+    EXPECT_EQ(app->fillAreas(fills), 2);
+    EXPECT_EQ(app->selection()->address(), QStringLiteral("$A$1"));
+    EXPECT_TRUE(styleAt(2, 2).font.bold);
+    EXPECT_EQ(styleAt(2, 2).fillColorIndex, 43);
+    EXPECT_EQ(styleAt(3, 3).fillColorIndex, 39);  // the later fill over the earlier
+    EXPECT_EQ(styleAt(3, 4).fillColorIndex, 39);
+    EXPECT_EQ(styleAt(5, 2).fillColorIndex, model::kColorNone);
+    EXPECT_EQ(styleAt(6, 2).fillColorIndex, model::kColorNone);
+}
+
 TEST_F(EngineTest, DifferingCellsReadAsMixed) {
     auto area = app->range(QStringLiteral("B4:C4"));
     area->font().setSize(9);

@@ -336,15 +336,15 @@ void generateReport(const host::HostSession& session, int selector, const reg::T
     // A row's cells: the fields, the balance and the running total, one step each.
     constexpr int kRowCells = reg::kFieldCount + 2;
     static_assert(kFirstFieldColumn + reg::kFieldCount == kBalanceColumn && kBalanceColumn + 1 == kRunningTotalColumnNumber);
-    std::array<QString, kRowCells> entries;
-    entries[kRowCells - 2] = balance;
-    entries[kRowCells - 1] = total;
+    std::array<host::CellEntry, kRowCells> entries;
+    entries[kRowCells - 2] = {balance};
+    entries[kRowCells - 1] = {total};
     const int positions = std::min(count, int(order.rows.size()));
     for (int position = 1; position <= positions; ++position) {
         const int j = order.rows[size_t(position - 1)];
         for (int field = 0; field < reg::kFieldCount; ++field)
-            entries[size_t(field)] = field == reg::Date ? order.dateEntries[size_t(j - 1)]
-                                                        : dataCellEntry(field, transactions.field(j, field));
+            entries[size_t(field)] = field == reg::Date ? host::CellEntry{order.dateEntries[size_t(j - 1)]}
+                                                        : dataCell(field, transactions.field(j, field));
         // The host takes the row in one call where no one watches the steps
         // one by one; from a cell it would refuse on, the cells go one step
         // each, so a refusal is reported at its cell's line. The last row
@@ -360,7 +360,7 @@ void generateReport(const host::HostSession& session, int selector, const reg::T
         // One cell each: merging a single cell changes nothing, so it is not asked for.
         for (int cell = written; cell < kRowCells; ++cell)
             proc.step(250 + 2 * cell,
-                      [&] { writeCellAt(session, row, kFirstFieldColumn + cell, entries[size_t(cell)]); });
+                      [&] { writeCellAt(session, row, kFirstFieldColumn + cell, entries[size_t(cell)].typed()); });
         ++row;
     }
     proc.step(268, [&] { hideColumns(session, QLatin1String(kRunningTotalColumn)); });

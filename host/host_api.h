@@ -65,6 +65,15 @@ using Value = std::variant<std::monostate, double, QString, bool, ErrorValue>;
 class Range;
 using RangePtr = std::shared_ptr<Range>;
 
+// What goes into a cell: an entry as Range::setFormulaR1C1 takes it, or,
+// marked as text, its characters just as they are (what typing them after
+// an apostrophe gives), so nothing has to be added to be taken off again.
+struct CellEntry {
+    QString text;
+    bool asText = false;
+    QString typed() const { return asText ? QLatin1Char('\'') + text : text; }
+};
+
 // An interior colour for the cells from (firstRow, firstColumn) to (lastRow, lastColumn), 1-based.
 struct AreaFill {
     int firstRow = 1;
@@ -291,18 +300,18 @@ public:
                          ? first
                          : first + QLatin1Char(':') + corner(lastRow, lastColumn));
     }
-    // Typed entries (as Range::setFormulaR1C1 takes them) into the cells of
-    // `row` from `firstColumn` rightwards, 1-based, leaving the selection
+    // Entries into the cells of `row` from `firstColumn` rightwards, 1-based,
+    // each as Range::setFormulaR1C1 of its typed form, leaving the selection
     // where it is. Stops before the first entry the host would refuse and
     // gives back how many went in; the caller types that one on its own to
     // hear the refusal. A host with a quicker way to fill a row overrides this.
-    virtual int writeRow(int row, int firstColumn, std::span<const QString> entries) {
+    virtual int writeRow(int row, int firstColumn, std::span<const CellEntry> entries) {
         int written = 0;
         try {
-            for (const QString& entry : entries) {
+            for (const CellEntry& entry : entries) {
                 const RangePtr cell = area(row, firstColumn + written, row, firstColumn + written);
                 if (!cell) break;
-                cell->setFormulaR1C1(entry);
+                cell->setFormulaR1C1(entry.typed());
                 ++written;
             }
         } catch (const HostError&) {

@@ -119,16 +119,17 @@ public:
         return remember(std::make_shared<EngineRange>(activeSheetHandle("Range"), area));
     }
     // The cells are typed into straight, without a range or a selection.
-    int writeRow(int row, int firstColumn, std::span<const QString> entries) override {
+    int writeRow(int row, int firstColumn, std::span<const host::CellEntry> entries) override {
         if (row < 1 || row > model::kMaxRows || firstColumn < 1) return 0;
         int written = 0;
         try {
             SheetContext context = activeSheetHandle("Range").live();
-            for (const QString& entry : entries) {
+            for (const host::CellEntry& entry : entries) {
                 const int col = firstColumn - 1 + written;
                 if (col >= model::kMaxColumns) break;
                 try {
-                    typeEntry(context, row - 1, col, entry);
+                    if (entry.asText) putText(context, row - 1, col, entry.text);
+                    else typeEntry(context, row - 1, col, entry.text);
                 } catch (const HostError&) {
                     break;
                 }

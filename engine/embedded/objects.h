@@ -39,6 +39,8 @@ void throwUnableToSet(const char* property, const char* className);
 // throws HostError for a refused formula, leaving the cell as it was. The
 // caller tells the calculator that cells changed.
 void typeEntry(SheetContext& context, int row, int col, const QString& entry);
+// Puts `text` into the cell as text, as typing it after an apostrophe does.
+void putText(SheetContext& context, int row, int col, const QString& text);
 // Gives the cells of `area` the interior colour `colorIndex`, as Interior.ColorIndex does.
 void fillInterior(SheetContext& context, const model::CellRange& area, int colorIndex);
 

@@ -385,6 +385,12 @@ void typeEntry(SheetContext& context, int row, int col, const QString& entry) {
     }
 }
 
+void putText(SheetContext& context, int row, int col, const QString& text) {
+    model::Cell& cell = context.sheet.at(row, col);
+    cell.value = text;
+    cell.formula.reset();
+}
+
 void EngineRange::setFormulaR1C1(const QString& entry) {
     auto context = live();
     typeEntry(context, area_.firstRow, area_.firstCol, entry);

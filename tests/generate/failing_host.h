@@ -100,10 +100,10 @@ public:
     }
     // A row goes to the engine in one call up to the first entry refused;
     // with a cell's range refused, cell by cell through Range(<address>).
-    int writeRow(int row, int firstColumn, std::span<const QString> entries) override {
+    int writeRow(int row, int firstColumn, std::span<const host::CellEntry> entries) override {
         if (refusesRanges()) return host::Application::writeRow(row, firstColumn, entries);
         size_t allowed = 0;
-        while (allowed < entries.size() && !failing_.contains(QStringLiteral("FormulaR1C1=") + entries[allowed])) ++allowed;
+        while (allowed < entries.size() && !failing_.contains(QStringLiteral("FormulaR1C1=") + entries[allowed].typed())) ++allowed;
         return inner_->writeRow(row, firstColumn, entries.first(allowed));
     }
     // Fills with a range refused go one by one through Range(<address>).

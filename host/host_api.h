@@ -334,6 +334,23 @@ public:
         }
         return filled;
     }
+    // The height of rows firstRow to lastRow (1-based), row by row as
+    // rows("n:n")->setRowHeight(points) gives it, leaving the selection where
+    // it is. Stops before the first row the host would refuse and gives back
+    // how many rows have their height, as writeRow.
+    virtual int setRowHeights(int firstRow, int lastRow, double points) {
+        int done = 0;
+        try {
+            for (int row = firstRow; row <= lastRow; ++row) {
+                const RangePtr rowRange = rows(QString::number(row) + QLatin1Char(':') + QString::number(row));
+                if (!rowRange) break;
+                rowRange->setRowHeight(points);
+                ++done;
+            }
+        } catch (const HostError&) {
+        }
+        return done;
+    }
     virtual RangePtr rows(const QString& address) = 0;    // "7:7"
     virtual RangePtr columns(const QString& address) = 0; // "A:A"
     virtual RangePtr cells() = 0;                         // the whole sheet

@@ -1,6 +1,7 @@
 #include "engine/embedded/address.h"
 #include "engine/embedded/embedded_host.h"
 #include "engine/embedded/objects.h"
+#include "engine/embedded/sheet_edit.h"
 
 namespace brevanta::engine {
 
@@ -161,6 +162,17 @@ public:
         } catch (const HostError&) {
         }
         return filled;
+    }
+    int setRowHeights(int firstRow, int lastRow, double points) override {
+        if (firstRow < 1 || firstRow > lastRow || !(points >= 0 && points <= 409)) return 0;
+        try {
+            SheetContext context = activeSheetHandle("Rows").live();
+            const int last = std::min(lastRow, model::kMaxRows);
+            engine::setRowHeight(context.sheet, {firstRow - 1, 0, last - 1, model::kMaxColumns - 1}, points);
+            return last - firstRow + 1;
+        } catch (const HostError&) {
+            return 0;
+        }
     }
     host::RangePtr rows(const QString& address) override {
         auto handle = activeSheetHandle("Rows");

@@ -106,6 +106,11 @@ public:
         while (allowed < entries.size() && !failing_.contains(QStringLiteral("FormulaR1C1=") + entries[allowed].typed())) ++allowed;
         return inner_->writeRow(row, firstColumn, entries.first(allowed));
     }
+    // Heights with a row refused go one by one through Rows(<address>).
+    int setRowHeights(int firstRow, int lastRow, double points) override {
+        return refuses(QLatin1String("Rows(")) ? host::Application::setRowHeights(firstRow, lastRow, points)
+                                               : inner_->setRowHeights(firstRow, lastRow, points);
+    }
     // Fills with a range refused go one by one through Range(<address>).
     int fillAreas(std::span<const host::AreaFill> fills) override {
         return refusesRanges() ? host::Application::fillAreas(fills) : inner_->fillAreas(fills);
@@ -123,10 +128,10 @@ public:
 
 private:
     host::RangePtr wrap(host::RangePtr range) const { return FailingRange::wrap(std::move(range), failing_); }
-    bool refusesRanges() const {
-        return std::any_of(failing_.begin(), failing_.end(),
-                           [](const QString& call) { return call.startsWith(QLatin1String("Range(")); });
+    bool refuses(QLatin1String kind) const {
+        return std::any_of(failing_.begin(), failing_.end(), [&](const QString& call) { return call.startsWith(kind); });
     }
+    bool refusesRanges() const { return refuses(QLatin1String("Range(")); }
     void refuse(const QString& call) const {
         if (failing_.contains(call)) throw host::HostError(QStringLiteral("Refused for the test: ") + call);
     }

@@ -63,9 +63,9 @@ TEST_F(EngineTest, FormattingABlockKeepsWhatItsCellsHad) {
     EXPECT_EQ(app->range(QStringLiteral("B2"))->font().fontStyle(), QStringLiteral("Bold Italic"));
 }
 
-// Fills made in one call are the fills each range's interior makes, in
-// order; the selection stays and a refused colour stops them there.
-TEST_F(EngineTest, FillsInOneCallAreEachAreasInteriorAndStopAtARefusal) {
+// Fills and row heights made in one call are what each range's interior or
+// height makes, in order; the selection stays and a refused value stops them.
+TEST_F(EngineTest, FillsAndHeightsInOneCallAreEachRangesAndStopAtARefusal) {
     app->range(QStringLiteral("B2"))->font().setFontStyle(QStringLiteral("bold"));
     app->range(QStringLiteral("A1"))->select();
     const std::vector<host::AreaFill> fills = {{2, 2, 3, 3, 43}, {3, 3, 3, 4, 39}, {5, 2, 5, 2, 57}, {6, 2, 6, 2, 40}};
@@ -77,6 +77,13 @@ TEST_F(EngineTest, FillsInOneCallAreEachAreasInteriorAndStopAtARefusal) {
     EXPECT_EQ(styleAt(3, 4).fillColorIndex, 39);
     EXPECT_EQ(styleAt(5, 2).fillColorIndex, model::kColorNone);
     EXPECT_EQ(styleAt(6, 2).fillColorIndex, model::kColorNone);
+
+    // Row heights likewise: a height no row can have sets none.
+    EXPECT_EQ(app->setRowHeights(7, 9, 20), 3);
+    EXPECT_EQ(app->rows(QStringLiteral("7:9"))->rowHeight(), 20);
+    EXPECT_EQ(app->setRowHeights(10, 10, 500), 0);
+    EXPECT_NE(app->rows(QStringLiteral("10:10"))->rowHeight(), 500);
+    EXPECT_EQ(app->selection()->address(), QStringLiteral("$A$1"));
 }
 
 TEST_F(EngineTest, DifferingCellsReadAsMixed) {

@@ -25,13 +25,15 @@ QString dateCellEntry(const QString& text) {
     return QLatin1Char('\'') + text;
 }
 
-QString dataCellEntry(int field, const QString& text) {
-    if (text.isEmpty()) return text;  // an empty cell, as before: the balance tests for blanks
-    if (field == reg::Date) return dateCellEntry(text);
+host::CellEntry dataCell(int field, const QString& text) {
+    if (text.isEmpty()) return {text};  // an empty cell, as before: the balance tests for blanks
+    if (field == reg::Date) return {dateCellEntry(text)};
     // A number no cell holds would overflow in every reader: it stays the text it is.
-    if ((field == reg::Debit || field == reg::Credit) && ledger::isNumberBeyondLimit(text)) return QLatin1Char('\'') + text;
-    if (isAlwaysText(field) || wouldNotStayData(text)) return QLatin1Char('\'') + text;
-    return text;
+    if ((field == reg::Debit || field == reg::Credit) && ledger::isNumberBeyondLimit(text)) return {text, true};
+    if (isAlwaysText(field) || wouldNotStayData(text)) return {text, true};
+    return {text};
 }
+
+QString dataCellEntry(int field, const QString& text) { return dataCell(field, text).typed(); }
 
 }  // namespace brevanta::generate

@@ -9,9 +9,13 @@
 
 #include <QString>
 
+#include "host/host_api.h"
+
 namespace brevanta::generate {
 
 // The entry for `text` in the column of list field `field` (reg::Field).
+host::CellEntry dataCell(int field, const QString& text);
+// The same as it is typed.
 QString dataCellEntry(int field, const QString& text);
 
 // What the Date column's cell is given for a Date text: the stored form

@@ -278,7 +278,18 @@ void generateReport(const host::HostSession& session, int selector, const reg::T
     // data-row height; a full sheet has no row below its last.
     int rowCount = 0;
     proc.step(152, [&] { rowCount = transactions.rowCount(); });
-    for (int row = 7; row <= std::min(rowCount + 6, kLastSheetRow); ++row)
+    // In one call up to the last row where no one watches the steps one by
+    // one, and one step each from a row the host refuses.
+    const int lastHeightRow = std::min(rowCount + 6, kLastSheetRow);
+    int heightsSet = 0;
+    if (!frame::Procedure::watch() && lastHeightRow > 7) {
+        try {
+            heightsSet = std::max(0, app(session).setRowHeights(7, lastHeightRow - 1, kDataRowHeight));
+        } catch (...) {
+            heightsSet = 0;
+        }
+    }
+    for (int row = 7 + heightsSet; row <= lastHeightRow; ++row)
         proc.step(154, [&] { setRowHeight(session, number(row) + QLatin1Char(':') + number(row), kDataRowHeight); });
 
     writeTitleAndHeader(proc, session, QStringLiteral("$B$2:$I$2"), QStringLiteral("Check Register"), kHeader);
@@ -290,15 +301,32 @@ void generateReport(const host::HostSession& session, int selector, const reg::T
     SheetOrder order;
     proc.step(228, [&] { order = sheetOrder(transactions); });
     const int lastFieldColumn = kFirstFieldColumn + reg::kFieldCount - 1;
+    std::vector<host::AreaFill> fills;  // two a row: the fields' band, then the balance
+    std::vector<int> fillLines;
     for (int row = kFirstDataRow; row <= rowCount + 5; ++row) {
         const size_t position = size_t(row - kFirstDataRow);
         const int listRow = position < order.rows.size() ? order.rows[position] + kFirstDataRow - 1 : row;
-        if (listRow % 2 == 0)
-            proc.step(232, [&] { fillArea(session, row, kFirstFieldColumn, lastFieldColumn, fill::Sheet); });
-        else
-            proc.step(234, [&] { fillArea(session, row, kFirstFieldColumn, lastFieldColumn, fill::OddRow); });
-        proc.step(236, [&] { fillArea(session, row, kBalanceColumn, kBalanceColumn, fill::Balance); });
+        fills.push_back({row, kFirstFieldColumn, row, lastFieldColumn, listRow % 2 == 0 ? fill::Sheet : fill::OddRow});
+        fillLines.push_back(listRow % 2 == 0 ? 232 : 234);
+        fills.push_back({row, kBalanceColumn, row, kBalanceColumn, fill::Balance});
+        fillLines.push_back(236);
     }
+    // As the data rows: in one call up to the last row where no one watches
+    // the steps one by one, and one step each from a fill the host refuses.
+    size_t filled = 0;
+    if (!frame::Procedure::watch() && fills.size() > 2) {
+        try {
+            filled = size_t(std::max(0, app(session).fillAreas(std::span(fills).first(fills.size() - 2))));
+        } catch (...) {
+            filled = 0;
+        }
+    }
+    for (size_t i = filled; i < fills.size(); ++i) {
+        const host::AreaFill& area = fills[i];
+        proc.step(fillLines[i], [&] { fillArea(session, area.firstRow, area.firstColumn, area.lastColumn, area.colorIndex); });
+    }
+    fills = {};
+    fillLines = {};
 
     // Outlines: the edges are named, no line is drawn.
     proc.step(240, [&] {
@@ -316,17 +344,34 @@ void generateReport(const host::HostSession& session, int selector, const reg::T
     proc.step(246, [&] { count = transactions.rowCount(); });
     const QString balance = runningBalanceFormula();
     const QString total = runningTotalFormula();
-    for (int position = 1; position <= count && position <= int(order.rows.size()); ++position) {
+    // A row's cells: the fields, the balance and the running total, one step each.
+    constexpr int kRowCells = reg::kFieldCount + 2;
+    static_assert(kFirstFieldColumn + reg::kFieldCount == kBalanceColumn && kBalanceColumn + 1 == kRunningTotalColumnNumber);
+    std::array<host::CellEntry, kRowCells> entries;
+    entries[kRowCells - 2] = {balance};
+    entries[kRowCells - 1] = {total};
+    const int positions = std::min(count, int(order.rows.size()));
+    for (int position = 1; position <= positions; ++position) {
         const int j = order.rows[size_t(position - 1)];
-        // One cell each: merging a single cell changes nothing, so it is not asked for.
         for (int field = 0; field < reg::kFieldCount; ++field)
-            proc.step(250 + 2 * field, [&] {
-                writeCellAt(session, row, kFirstFieldColumn + field,
-                            field == reg::Date ? order.dateEntries[size_t(j - 1)]
-                                               : dataCellEntry(field, transactions.field(j, field)));
-            });
-        proc.step(264, [&] { writeCellAt(session, row, kBalanceColumn, balance); });
-        proc.step(266, [&] { writeCellAt(session, row, kRunningTotalColumnNumber, total); });
+            entries[size_t(field)] = field == reg::Date ? host::CellEntry{order.dateEntries[size_t(j - 1)]}
+                                                        : dataCell(field, transactions.field(j, field));
+        // The host takes the row in one call where no one watches the steps
+        // one by one; from a cell it would refuse on, the cells go one step
+        // each, so a refusal is reported at its cell's line. The last row
+        // goes cell by cell, leaving the selection on its last cell.
+        int written = 0;
+        if (!frame::Procedure::watch() && position < positions) {
+            try {
+                written = app(session).writeRow(row, kFirstFieldColumn, entries);
+            } catch (...) {
+                written = 0;
+            }
+        }
+        // One cell each: merging a single cell changes nothing, so it is not asked for.
+        for (int cell = written; cell < kRowCells; ++cell)
+            proc.step(250 + 2 * cell,
+                      [&] { writeCellAt(session, row, kFirstFieldColumn + cell, entries[size_t(cell)].typed()); });
         ++row;
     }
     proc.step(268, [&] { hideColumns(session, QLatin1String(kRunningTotalColumn)); });

@@ -8,6 +8,7 @@
 
 #include <QString>
 #include <memory>
+#include <span>
 #include <variant>
 
 #include "picture/sheet_picture.h"
@@ -63,6 +64,24 @@ using Value = std::variant<std::monostate, double, QString, bool, ErrorValue>;
 
 class Range;
 using RangePtr = std::shared_ptr<Range>;
+
+// What goes into a cell: an entry as Range::setFormulaR1C1 takes it, or,
+// marked as text, its characters just as they are (what typing them after
+// an apostrophe gives), so nothing has to be added to be taken off again.
+struct CellEntry {
+    QString text;
+    bool asText = false;
+    QString typed() const { return asText ? QLatin1Char('\'') + text : text; }
+};
+
+// An interior colour for the cells from (firstRow, firstColumn) to (lastRow, lastColumn), 1-based.
+struct AreaFill {
+    int firstRow = 1;
+    int firstColumn = 1;
+    int lastRow = 1;
+    int lastColumn = 1;
+    int colorIndex = xl::ColorIndexNone;
+};
 
 class Font {
 public:
@@ -280,6 +299,57 @@ public:
         return range(firstRow == lastRow && firstColumn == lastColumn
                          ? first
                          : first + QLatin1Char(':') + corner(lastRow, lastColumn));
+    }
+    // Entries into the cells of `row` from `firstColumn` rightwards, 1-based,
+    // each as Range::setFormulaR1C1 of its typed form, leaving the selection
+    // where it is. Stops before the first entry the host would refuse and
+    // gives back how many went in; the caller types that one on its own to
+    // hear the refusal. A host with a quicker way to fill a row overrides this.
+    virtual int writeRow(int row, int firstColumn, std::span<const CellEntry> entries) {
+        int written = 0;
+        try {
+            for (const CellEntry& entry : entries) {
+                const RangePtr cell = area(row, firstColumn + written, row, firstColumn + written);
+                if (!cell) break;
+                cell->setFormulaR1C1(entry.typed());
+                ++written;
+            }
+        } catch (const HostError&) {
+        }
+        return written;
+    }
+    // The fills in order, as area(...)->interior().setColorIndex(...) makes
+    // each, leaving the selection where it is. Stops before the first fill
+    // the host would refuse and gives back how many were made, as writeRow.
+    virtual int fillAreas(std::span<const AreaFill> fills) {
+        int filled = 0;
+        try {
+            for (const AreaFill& fill : fills) {
+                const RangePtr cells = area(fill.firstRow, fill.firstColumn, fill.lastRow, fill.lastColumn);
+                if (!cells) break;
+                cells->interior().setColorIndex(fill.colorIndex);
+                ++filled;
+            }
+        } catch (const HostError&) {
+        }
+        return filled;
+    }
+    // The height of rows firstRow to lastRow (1-based), row by row as
+    // rows("n:n")->setRowHeight(points) gives it, leaving the selection where
+    // it is. Stops before the first row the host would refuse and gives back
+    // how many rows have their height, as writeRow.
+    virtual int setRowHeights(int firstRow, int lastRow, double points) {
+        int done = 0;
+        try {
+            for (int row = firstRow; row <= lastRow; ++row) {
+                const RangePtr rowRange = rows(QString::number(row) + QLatin1Char(':') + QString::number(row));
+                if (!rowRange) break;
+                rowRange->setRowHeight(points);
+                ++done;
+            }
+        } catch (const HostError&) {
+        }
+        return done;
     }
     virtual RangePtr rows(const QString& address) = 0;    // "7:7"
     virtual RangePtr columns(const QString& address) = 0; // "A:A"

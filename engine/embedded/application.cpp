@@ -1,6 +1,7 @@
 #include "engine/embedded/address.h"
 #include "engine/embedded/embedded_host.h"
 #include "engine/embedded/objects.h"
+#include "engine/embedded/sheet_edit.h"
 
 namespace brevanta::engine {
 
@@ -117,6 +118,61 @@ public:
         const model::CellRange area{firstRow - 1, firstColumn - 1, lastRow - 1, lastColumn - 1};
         if (lastRangeSheet()) return cellsRange(area);
         return remember(std::make_shared<EngineRange>(activeSheetHandle("Range"), area));
+    }
+    // The cells are typed into straight, without a range or a selection.
+    int writeRow(int row, int firstColumn, std::span<const host::CellEntry> entries) override {
+        if (row < 1 || row > model::kMaxRows || firstColumn < 1) return 0;
+        int written = 0;
+        try {
+            SheetContext context = activeSheetHandle("Range").live();
+            for (const host::CellEntry& entry : entries) {
+                const int col = firstColumn - 1 + written;
+                if (col >= model::kMaxColumns) break;
+                try {
+                    if (entry.asText) putText(context, row - 1, col, entry.text);
+                    else typeEntry(context, row - 1, col, entry.text);
+                } catch (const HostError&) {
+                    break;
+                }
+                ++written;
+            }
+            if (written > 0) context.calculator.invalidate();
+        } catch (const HostError&) {
+        }
+        return written;
+    }
+    int fillAreas(std::span<const host::AreaFill> fills) override {
+        int filled = 0;
+        try {
+            SheetContext context = activeSheetHandle("Range").live();
+            for (const host::AreaFill& fill : fills) {
+                if (fill.firstRow < 1 || fill.firstColumn < 1 || fill.lastRow > model::kMaxRows ||
+                    fill.lastColumn > model::kMaxColumns || fill.firstRow > fill.lastRow ||
+                    fill.firstColumn > fill.lastColumn)
+                    break;
+                try {
+                    fillInterior(context,
+                                 {fill.firstRow - 1, fill.firstColumn - 1, fill.lastRow - 1, fill.lastColumn - 1},
+                                 fill.colorIndex);
+                } catch (const HostError&) {
+                    break;
+                }
+                ++filled;
+            }
+        } catch (const HostError&) {
+        }
+        return filled;
+    }
+    int setRowHeights(int firstRow, int lastRow, double points) override {
+        if (firstRow < 1 || firstRow > lastRow || !(points >= 0 && points <= 409)) return 0;
+        try {
+            SheetContext context = activeSheetHandle("Rows").live();
+            const int last = std::min(lastRow, model::kMaxRows);
+            engine::setRowHeight(context.sheet, {firstRow - 1, 0, last - 1, model::kMaxColumns - 1}, points);
+            return last - firstRow + 1;
+        } catch (const HostError&) {
+            return 0;
+        }
     }
     host::RangePtr rows(const QString& address) override {
         auto handle = activeSheetHandle("Rows");

@@ -35,6 +35,15 @@ private:
 
 void throwUnableToSet(const char* property, const char* className);
 
+// Types `entry` into the cell (row, col), 0-based, as Range.FormulaR1C1 does;
+// throws HostError for a refused formula, leaving the cell as it was. The
+// caller tells the calculator that cells changed.
+void typeEntry(SheetContext& context, int row, int col, const QString& entry);
+// Puts `text` into the cell as text, as typing it after an apostrophe does.
+void putText(SheetContext& context, int row, int col, const QString& text);
+// Gives the cells of `area` the interior colour `colorIndex`, as Interior.ColorIndex does.
+void fillInterior(SheetContext& context, const model::CellRange& area, int colorIndex);
+
 enum class RangeMode { Cells, Rows, Columns };
 
 class EngineRange;

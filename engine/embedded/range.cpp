@@ -167,7 +167,14 @@ int EngineInterior::colorIndex() const {
 
 void EngineInterior::setColorIndex(int index) {
     if (!isPaletteIndex(index) && index != host::xl::ColorIndexNone) throwUnableToSet("ColorIndex", "Interior");
-    range_.editStyle([&](model::CellStyle& s) { s.fillColorIndex = index; }, NamedEdit{kFill, double(index)});
+    auto context = range_.live();
+    fillInterior(context, range_.area(), index);
+}
+
+void fillInterior(SheetContext& context, const model::CellRange& area, int colorIndex) {
+    if (!isPaletteIndex(colorIndex) && colorIndex != host::xl::ColorIndexNone) throwUnableToSet("ColorIndex", "Interior");
+    editFormat(context.sheet, context.book.book->styles, area, [&](model::CellStyle& s) { s.fillColorIndex = colorIndex; },
+               NamedEdit{kFill, double(colorIndex)});
 }
 
 // ---------------------------------------------------------------- range
@@ -348,10 +355,8 @@ TypedEntry interpretRemembering(BookState& book, const QString& entry) {
 
 }  // namespace
 
-void EngineRange::setFormulaR1C1(const QString& entry) {
-    auto context = live();
+void typeEntry(SheetContext& context, int row, int col, const QString& entry) {
     const TypedEntry typed = interpretRemembering(context.book, entry);  // a refused formula throws; nothing changed yet
-    const int row = area_.firstRow, col = area_.firstCol;
     switch (typed.kind) {
         case TypedEntry::Kind::Clear:
             if (model::Cell* cell = context.sheet.find(row, col)) {
@@ -378,6 +383,17 @@ void EngineRange::setFormulaR1C1(const QString& entry) {
             break;
         }
     }
+}
+
+void putText(SheetContext& context, int row, int col, const QString& text) {
+    model::Cell& cell = context.sheet.at(row, col);
+    cell.value = text;
+    cell.formula.reset();
+}
+
+void EngineRange::setFormulaR1C1(const QString& entry) {
+    auto context = live();
+    typeEntry(context, area_.firstRow, area_.firstCol, entry);
     context.calculator.invalidate();
 }
 

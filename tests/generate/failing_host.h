@@ -2,9 +2,11 @@
 // The embedded engine with chosen calls refused: a call named in `failing`
 // throws HostError as a host refusing it would, and every other call goes
 // through to the engine unchanged. The names: "Range(<address>)" and
-// "Rows(<address>)" for taking a range, "Sort", and "FormulaR1C1=<entry>".
+// "Rows(<address>)" for taking a range, "Sort", and "FormulaR1C1=<entry>"
+// (typed into one cell or as part of a row).
 
 #include <QStringList>
+#include <algorithm>
 #include <memory>
 
 #include "host/host_api.h"
@@ -96,6 +98,23 @@ public:
         refuse(QStringLiteral("Range(") + address + QLatin1Char(')'));
         return wrap(inner_->range(address));
     }
+    // A row goes to the engine in one call up to the first entry refused;
+    // with a cell's range refused, cell by cell through Range(<address>).
+    int writeRow(int row, int firstColumn, std::span<const host::CellEntry> entries) override {
+        if (refusesRanges()) return host::Application::writeRow(row, firstColumn, entries);
+        size_t allowed = 0;
+        while (allowed < entries.size() && !failing_.contains(QStringLiteral("FormulaR1C1=") + entries[allowed].typed())) ++allowed;
+        return inner_->writeRow(row, firstColumn, entries.first(allowed));
+    }
+    // Heights with a row refused go one by one through Rows(<address>).
+    int setRowHeights(int firstRow, int lastRow, double points) override {
+        return refuses(QLatin1String("Rows(")) ? host::Application::setRowHeights(firstRow, lastRow, points)
+                                               : inner_->setRowHeights(firstRow, lastRow, points);
+    }
+    // Fills with a range refused go one by one through Range(<address>).
+    int fillAreas(std::span<const host::AreaFill> fills) override {
+        return refusesRanges() ? host::Application::fillAreas(fills) : inner_->fillAreas(fills);
+    }
     host::RangePtr rows(const QString& address) override {
         refuse(QStringLiteral("Rows(") + address + QLatin1Char(')'));
         return wrap(inner_->rows(address));
@@ -109,6 +128,10 @@ public:
 
 private:
     host::RangePtr wrap(host::RangePtr range) const { return FailingRange::wrap(std::move(range), failing_); }
+    bool refuses(QLatin1String kind) const {
+        return std::any_of(failing_.begin(), failing_.end(), [&](const QString& call) { return call.startsWith(kind); });
+    }
+    bool refusesRanges() const { return refuses(QLatin1String("Range(")); }
     void refuse(const QString& call) const {
         if (failing_.contains(call)) throw host::HostError(QStringLiteral("Refused for the test: ") + call);
     }

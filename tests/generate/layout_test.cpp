@@ -278,6 +278,19 @@ TEST(RegisterLayout, AFailingStepIsReportedAtItsLineAndTheLayoutGoesOn) {
     EXPECT_EQ(sheet.selection(), QStringLiteral("$B$6"));
 }
 
+TEST(RegisterLayout, ARefusedDataCellIsReportedAtItsLineAndTheRestOfItsRowIsWritten) {
+    LaidOut sheet({QStringLiteral("FormulaR1C1='Groceries")});  // every row's Category
+    sheet.layOut(reg::TransactionList({row("1/1/2013", "1", "", "5"), row("1/2/2013", "2", "3", ""),
+                                       row("1/3/2013", "3", "", "4")}));
+    EXPECT_EQ(sheet.seams.reporter.lines(), (std::vector<int>{256, 256, 256}));
+    for (int r = 6; r <= 8; ++r) {
+        EXPECT_EQ(sheet.value(cell('E', r)), host::Value()) << r;
+        EXPECT_EQ(sheet.value(cell('F', r)), host::Value(QStringLiteral("Yes"))) << r;
+        EXPECT_EQ(sheet.entry(cell('J', r)), generate::runningTotalFormula()) << r;
+    }
+    EXPECT_EQ(sheet.value(QStringLiteral("I8")), host::Value(6.0));
+}
+
 TEST(RegisterLayout, NoHostMeansEveryStepReportsItsOwnBox) {
     testsupport::SeamGuard seams;
     generateReport(host::HostSession{}, 1, reg::TransactionList({row("d", "1", "", "5")}));

@@ -63,6 +63,29 @@ TEST_F(EngineTest, FormattingABlockKeepsWhatItsCellsHad) {
     EXPECT_EQ(app->range(QStringLiteral("B2"))->font().fontStyle(), QStringLiteral("Bold Italic"));
 }
 
+// Fills and row heights made in one call are what each range's interior or
+// height makes, in order; the selection stays and a refused value stops them.
+TEST_F(EngineTest, FillsAndHeightsInOneCallAreEachRangesAndStopAtARefusal) {
+    app->range(QStringLiteral("B2"))->font().setFontStyle(QStringLiteral("bold"));
+    app->range(QStringLiteral("A1"))->select();
+    const std::vector<host::AreaFill> fills = {{2, 2, 3, 3, 43}, {3, 3, 3, 4, 39}, {5, 2, 5, 2, 57}, {6, 2, 6, 2, 40}};
+    EXPECT_EQ(app->fillAreas(fills), 2);
+    EXPECT_EQ(app->selection()->address(), QStringLiteral("$A$1"));
+    EXPECT_TRUE(styleAt(2, 2).font.bold);
+    EXPECT_EQ(styleAt(2, 2).fillColorIndex, 43);
+    EXPECT_EQ(styleAt(3, 3).fillColorIndex, 39);  // the later fill over the earlier
+    EXPECT_EQ(styleAt(3, 4).fillColorIndex, 39);
+    EXPECT_EQ(styleAt(5, 2).fillColorIndex, model::kColorNone);
+    EXPECT_EQ(styleAt(6, 2).fillColorIndex, model::kColorNone);
+
+    // Row heights likewise: a height no row can have sets none.
+    EXPECT_EQ(app->setRowHeights(7, 9, 20), 3);
+    EXPECT_EQ(app->rows(QStringLiteral("7:9"))->rowHeight(), 20);
+    EXPECT_EQ(app->setRowHeights(10, 10, 500), 0);
+    EXPECT_NE(app->rows(QStringLiteral("10:10"))->rowHeight(), 500);
+    EXPECT_EQ(app->selection()->address(), QStringLiteral("$A$1"));
+}
+
 TEST_F(EngineTest, DifferingCellsReadAsMixed) {
     auto area = app->range(QStringLiteral("B4:C4"));
     area->font().setSize(9);

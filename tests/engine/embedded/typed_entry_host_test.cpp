@@ -118,3 +118,26 @@ TEST_F(BalanceTest, ValuesFollowLaterChanges) {
     write(QStringLiteral("H6"), QStringLiteral("200"));
     EXPECT_EQ(balance(7), host::Value(170.0));
 }
+
+// A row typed in one call holds what typing each cell would have, leaves
+// the selection alone, and stops before a refused formula.
+TEST_F(EngineTest, AWrittenRowHoldsWhatTypingEachCellGivesAndStopsAtARefusal) {
+    DefaultLocaleGuard locale(QLocale(QLocale::English, QLocale::UnitedStates));
+    const std::vector<host::CellEntry> entries = {
+        {QStringLiteral("2013-01-02")}, {QStringLiteral("=x"), true}, {QStringLiteral("12.5")}, {},
+        {QStringLiteral("=RC[-2]*2")},  {QStringLiteral("=SUM(")},     {QStringLiteral("7")}};
+    app->range(QStringLiteral("A1"))->select();
+    EXPECT_EQ(app->writeRow(3, 2, entries), 5);
+    EXPECT_EQ(app->selection()->address(), QStringLiteral("$A$1"));
+    for (int i = 0; i < 5; ++i) write(app->activeSheet()->cell(4, 2 + i)->address(), entries[size_t(i)].typed());
+    for (int column = 2; column <= 6; ++column) {
+        const host::RangePtr typed = app->activeSheet()->cell(4, column), written = app->activeSheet()->cell(3, column);
+        EXPECT_EQ(written->formulaR1C1(), typed->formulaR1C1()) << column;
+        EXPECT_EQ(written->value(), typed->value()) << column;
+        EXPECT_EQ(written->text(), typed->text()) << column;
+    }
+    EXPECT_EQ(valueAt(QStringLiteral("F3")), host::Value(25.0));
+    EXPECT_EQ(valueAt(QStringLiteral("G3")), host::Value());  // refused: nothing changed from there on
+    EXPECT_EQ(valueAt(QStringLiteral("H3")), host::Value());
+    EXPECT_EQ(app->writeRow(0, 2, entries), 0);
+}

@@ -1,66 +1,28 @@
 #include "frame/last_folder.h"
 
 #include <QDir>
-#include <QFile>
 #include <QFileInfo>
-#include <QSettings>
 #include <QStandardPaths>
 
 #include "frame/app_title.h"
-#include "frame/ini_text.h"
-#include "frame/safe_file.h"
 
 namespace brevanta::frame {
 namespace {
-
-const QString kOrganisation = QStringLiteral("Halvorn");
-const QString kGroup = QStringLiteral("Brevanta");
 const QString kKey = QStringLiteral("LastFolder");
-
 }  // namespace
 
-QString FolderMemory::settingsFile() const {
-    if (!iniFile_.isEmpty()) return iniFile_;
-#if defined(Q_OS_UNIX) && !defined(Q_OS_DARWIN)
-    return QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) + QLatin1Char('/') +
-           kOrganisation + QStringLiteral(".conf");
-#else
-    return {};
-#endif
-}
-
 QString FolderMemory::lastFolder() const {
-    const QString file = settingsFile();
-    // Only a regular file is read: a FIFO in its place would block the dialog.
-    if (!file.isEmpty() && (!QFileInfo(file).isFile())) return {};
-    const auto settings = file.isEmpty()
-                              ? std::make_unique<QSettings>(QSettings::NativeFormat, QSettings::UserScope, kOrganisation)
-                              : std::make_unique<QSettings>(file, QSettings::IniFormat);
-    const QString folder = settings->value(kGroup + QLatin1Char('/') + kKey).toString();
+    const QString folder = settings_.readText(kKey);
     return !folder.isEmpty() && QFileInfo(folder).isDir() ? folder : QString();
 }
 
 void FolderMemory::remember(const QString& chosenPath) const {
     if (chosenPath.isEmpty()) return;
     const QString folder = QFileInfo(chosenPath).absolutePath();
-    if (folder == lastFolder()) return;
-    const QString file = settingsFile();
+    // Something other than a regular file in the settings' place is the stored list's to deal with.
+    if (folder == lastFolder() || settings_.isSomethingButARegularFile()) return;
     try {
-        if (file.isEmpty()) {
-            QSettings(QSettings::NativeFormat, QSettings::UserScope, kOrganisation)
-                .setValue(kGroup + QLatin1Char('/') + kKey, folder);
-            return;
-        }
-        if (QFileInfo::exists(file) && !QFileInfo(file).isFile()) return;
-        QByteArray content;
-        QFile current(file);
-        if (current.exists()) {
-            if (!current.open(QIODevice::ReadOnly)) return;
-            content = current.readAll();
-        }
-        // Written whole, as the stored list is, so the list beside it is never half lost.
-        QDir().mkpath(QFileInfo(file).absolutePath());
-        writeFileSafely(file, withIniTextValue(content, kGroup, kKey, folder));
+        settings_.writeText(kKey, folder);
     } catch (...) {
         // The next dialog starts in the folder remembered before.
     }

@@ -7,6 +7,7 @@
 #include <QString>
 #include <QStringList>
 
+#include "frame/program_settings.h"
 #include "frame/prompter.h"
 
 namespace brevanta::frame {
@@ -15,7 +16,7 @@ class FolderMemory {
 public:
     // The user's settings; tests and tools pass an INI file of their own.
     FolderMemory() = default;
-    explicit FolderMemory(QString iniFile) : iniFile_(std::move(iniFile)) {}
+    explicit FolderMemory(QString iniFile) : settings_(std::move(iniFile)) {}
 
     // The folder remembered, when it still exists; empty otherwise.
     QString lastFolder() const;
@@ -25,8 +26,7 @@ public:
     void remember(const QString& chosenPath) const;
 
 private:
-    QString settingsFile() const;
-    QString iniFile_;
+    ProgramSettings settings_;
 };
 
 // The folder memory of the prompter in use (Prompter::folderSettingsFile).

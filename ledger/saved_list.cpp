@@ -23,8 +23,6 @@ constexpr QChar kRecordEnd = u'|';
 constexpr QChar kFieldSeparator = u'^';
 constexpr QChar kEscape = u'\x1B';
 
-const QString kApplication = QStringLiteral("Halvorn");
-const QString kSection = QStringLiteral("Brevanta");
 const QString kKey = QStringLiteral("Check Register");
 
 }  // namespace
@@ -127,28 +125,11 @@ std::vector<SavedRecord> decodeSavedList(const QString& value) {
     return records;
 }
 
-namespace {
-// QSettings opens the file and reads it to its end: a FIFO would block the
-// start for ever, a device would never end. Anything but a regular file is
-// refused, looked at without being opened.
-bool isSomethingButARegularFile(const QString& path) {
-    struct stat info {};
-    return !path.isEmpty() && ::stat(QFile::encodeName(path).constData(), &info) == 0 && !S_ISREG(info.st_mode);
-}
-
-std::unique_ptr<QSettings> openSettings(const QString& iniFile) {
-    auto settings = iniFile.isEmpty()
-                        ? std::make_unique<QSettings>(QSettings::NativeFormat, QSettings::UserScope, kApplication)
-                        : std::make_unique<QSettings>(iniFile, QSettings::IniFormat);
-    settings->beginGroup(kSection);
-    return settings;
-}
-}  // namespace
 
 QString SavedListStore::read() const {
-    if (isSomethingButARegularFile(settingsFile()))
+    if (settings_.isSomethingButARegularFile())
         throw frame::Failure(settingsFile() + QStringLiteral(" is not a regular file"));
-    const auto settings = openSettings(iniFile_);
+    const auto settings = settings_.open();
     if (!settings->contains(kKey)) return {};
     // Only a text is a stored list. Anything else (a value with an unquoted
     // comma reads as a list of texts, "@Rect(...)", "@Variant(...)") is a
@@ -158,12 +139,7 @@ QString SavedListStore::read() const {
     return value.toString();
 }
 
-QString SavedListStore::readBeside(const QString& key) const {
-    if (isSomethingButARegularFile(settingsFile())) return {};
-    const auto settings = openSettings(iniFile_);
-    const QVariant value = settings->value(key);
-    return value.typeId() == QMetaType::QString ? value.toString() : QString();
-}
+QString SavedListStore::readBeside(const QString& key) const { return settings_.readText(key); }
 
 QString SavedListStore::keepCopyAside(const QDateTime& now) const {
     const QString path = settingsFile();
@@ -172,7 +148,7 @@ QString SavedListStore::keepCopyAside(const QDateTime& now) const {
     QString copy = stem;
     for (int number = 2; QFileInfo::exists(copy) || QFileInfo(copy).isSymLink(); ++number)
         copy = stem + QStringLiteral("-%1").arg(number);
-    if (isSomethingButARegularFile(path)) {
+    if (settings_.isSomethingButARegularFile()) {
         // Copying would read it (and block on a FIFO); it is moved aside
         // whole instead, so that the next start does not meet it again.
         if (::rename(QFile::encodeName(path).constData(), QFile::encodeName(copy).constData()) != 0)
@@ -184,51 +160,11 @@ QString SavedListStore::keepCopyAside(const QDateTime& now) const {
     return copy;
 }
 
-namespace {
-// Where the user's settings live as an INI file (Linux and the other
-// Unix-like systems but macOS); empty where they are kept otherwise.
-// Named as QSettings names it, without making a QSettings: that reads the
-// file at once, and the file must be looked at first.
-QString userSettingsFile() {
-#if defined(Q_OS_UNIX) && !defined(Q_OS_DARWIN)
-    return QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) + QLatin1Char('/') + kApplication +
-           QStringLiteral(".conf");
-#else
-    return {};
-#endif
-}
 
-QByteArray currentContent(const QString& path) {
-    QFile file(path);
-    if (!QFileInfo(path).isFile()) return {};
-    if (!file.open(QIODevice::ReadOnly))
-        throw frame::Failure(QStringLiteral("Cannot read ") + path + QStringLiteral(": ") + file.errorString());
-    return file.readAll();
-}
-}  // namespace
-
-QString SavedListStore::settingsFile() const {
-    if (!iniFile_.isEmpty()) return iniFile_;
-    if (resolvedUserFile_.isEmpty()) resolvedUserFile_ = userSettingsFile();
-    return resolvedUserFile_;
-}
+QString SavedListStore::settingsFile() const { return settings_.file(); }
 
 void SavedListStore::write(const QString& value) const { writeBeside(kKey, value); }
 
-void SavedListStore::writeBeside(const QString& key, const QString& value) const {
-    const QString path = settingsFile();
-    if (path.isEmpty()) {
-        const auto settings = openSettings(iniFile_);
-        settings->setValue(key, value);
-        settings->sync();
-        if (settings->status() != QSettings::NoError) throw frame::Failure(QStringLiteral("Permission denied"));
-        return;
-    }
-    // QSettings would write the file in place of the old one without
-    // checking that every byte reached the disk; the file is rather replaced
-    // whole, keeping whatever else it holds.
-    QDir().mkpath(QFileInfo(path).absolutePath());
-    frame::writeFileSafely(path, frame::withIniTextValue(currentContent(path), kSection, key, value));
-}
+void SavedListStore::writeBeside(const QString& key, const QString& value) const { settings_.writeText(key, value); }
 
 }  // namespace brevanta::reg

@@ -16,6 +16,7 @@
 #include <QString>
 #include <vector>
 
+#include "frame/program_settings.h"
 #include "ledger/transaction_source.h"
 
 namespace brevanta::reg {
@@ -48,7 +49,7 @@ SavedRecord decodeSavedRecord(QStringView piece);
 class SavedListStore {
 public:
     SavedListStore() = default;
-    explicit SavedListStore(QString iniFile) : iniFile_(std::move(iniFile)) {}
+    explicit SavedListStore(QString iniFile) : settings_(std::move(iniFile)) {}
 
     // The stored text, empty when none. Throws Failure ("Type mismatch")
     // when a value is stored but is not a text (a hand-edited file: a list
@@ -73,13 +74,12 @@ public:
     QString readBeside(const QString& key) const;
     void writeBeside(const QString& key, const QString& value) const;
 
-    const QString& iniFile() const { return iniFile_; }
+    const QString& iniFile() const { return settings_.iniFile(); }
     // The INI file the text is kept in; empty where the user's settings are no file.
     QString settingsFile() const;
 
 private:
-    QString iniFile_;
-    mutable QString resolvedUserFile_;
+    frame::ProgramSettings settings_;
 };
 
 }  // namespace brevanta::reg

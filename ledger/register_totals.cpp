@@ -1,72 +1,8 @@
 #include "ledger/register_totals.h"
 
-#include <QHash>
-#include <algorithm>
 #include <optional>
 
-#include "ledger/dates.h"
-
 namespace brevanta::ledger {
-namespace {
-
-// How the workbook's sort ranks a Number cell: numbers by value, then texts
-// by their letters with case ignored, then blank cells.
-struct NumberKey {
-    int kind = 2;  // 0 number, 1 text, 2 blank
-    double value = 0;
-    QString text;
-};
-
-NumberKey numberKey(const QString& number) {
-    const QString trimmed = number.trimmed();
-    if (trimmed.isEmpty()) return {};
-    bool isNumber = false;
-    const double value = trimmed.toDouble(&isNumber);
-    if (isNumber) return {0, value, {}};
-    return {1, 0, trimmed.toCaseFolded()};
-}
-
-bool before(const NumberKey& left, const NumberKey& right) {
-    if (left.kind != right.kind) return left.kind < right.kind;
-    if (left.kind == 0) return left.value < right.value;
-    return left.text < right.text;
-}
-
-}  // namespace
-
-std::vector<int> timeOrder(const std::vector<TotalsRow>& rows, const QLocale& locale) {
-    struct Dated {
-        int position;
-        QDateTime when;
-        NumberKey number;
-    };
-    std::vector<Dated> dated;
-    std::vector<int> undated;
-    // Many rows share a date text: each is read once.
-    QHash<QString, QDateTime> read;
-    for (int position = 0; position < int(rows.size()); ++position) {
-        const QString& text = rows[size_t(position)].date;
-        auto known = read.constFind(text);
-        if (known == read.constEnd()) {
-            const auto date = readDate(text, locale);
-            known = read.insert(text, date ? QDateTime(date->date, date->time.isValid() ? date->time : QTime(0, 0))
-                                           : QDateTime());
-        }
-        if (known->isValid())
-            dated.push_back({position, *known, numberKey(rows[size_t(position)].number)});
-        else
-            undated.push_back(position);
-    }
-    std::stable_sort(dated.begin(), dated.end(), [](const Dated& left, const Dated& right) {
-        if (left.when != right.when) return left.when < right.when;
-        return before(left.number, right.number);
-    });
-    std::vector<int> order;
-    order.reserve(rows.size());
-    for (const Dated& row : dated) order.push_back(row.position);
-    order.insert(order.end(), undated.begin(), undated.end());
-    return order;
-}
 
 bool isMarkedCleared(const QString& cleared) {
     const QString mark = cleared.trimmed();
@@ -83,8 +19,7 @@ RegisterTotals registerTotals(const std::vector<TotalsRow>& rows, const QLocale&
         if (!cents) ++totals.unreadableAmounts;
         return cents.value_or(0);
     };
-    for (const int position : timeOrder(rows, locale)) {
-        const TotalsRow& row = rows[size_t(position)];
+    for (const TotalsRow& row : rows) {
         const Cents change = amount(row.credit) - amount(row.debit);
         totals.balance += change;
         if (isMarkedCleared(row.cleared)) totals.cleared += change;

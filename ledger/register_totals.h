@@ -1,11 +1,10 @@
 #pragma once
-// The register's totals at a glance, worked out as the workbook works them
-// out: the rows in time order (by date and time of day, then by number,
-// rows alike in both staying in list order; rows whose date cannot be read
-// after all the others, in list order), the balance running down them as
-// credits minus debits. Amounts are read by the one amount reader
-// (ledger/amounts.h); one that cannot be read counts as nothing, as the
-// workbook's sums pass over text.
+// The register's totals at a glance, as the workbook's last balance gives
+// them: credits minus debits over every row. The workbook sorts its rows
+// first, but a sum of whole cents is the same in any order, so the totals
+// are summed in list order and a change to a long list costs one pass.
+// Amounts are read by the one amount reader (ledger/amounts.h); one that
+// cannot be read counts as nothing, as the workbook's sums pass over text.
 
 #include <QLocale>
 #include <QString>
@@ -17,15 +16,10 @@ namespace brevanta::ledger {
 
 // The fields of one transaction the totals read, as the list holds them.
 struct TotalsRow {
-    QString date;
-    QString number;
     QString cleared;
     QString debit;
     QString credit;
 };
-
-// Positions in `rows` (0-based) in the order the workbook lists them.
-std::vector<int> timeOrder(const std::vector<TotalsRow>& rows, const QLocale& locale = QLocale());
 
 // Whether a Cleared field marks the row cleared: any text but blanks, "No" or "N".
 bool isMarkedCleared(const QString& cleared);

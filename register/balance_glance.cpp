@@ -14,8 +14,7 @@ std::vector<ledger::TotalsRow> totalsRows(const TransactionSource& transactions)
     const int count = transactions.rowCount();
     rows.reserve(size_t(std::max(count, 0)));
     for (int row = 1; row <= count; ++row)
-        rows.push_back({transactions.field(row, Date), transactions.field(row, Number),
-                        transactions.field(row, Cleared), transactions.field(row, Debit),
+        rows.push_back({transactions.field(row, Cleared), transactions.field(row, Debit),
                         transactions.field(row, Credit)});
     return rows;
 }

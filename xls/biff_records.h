@@ -74,12 +74,25 @@ class RecordCursor {
 public:
     RecordCursor(std::span<const uint8_t> stream, size_t start);
     bool atEnd() const { return pos_ + 4 > stream_.size(); }
-    Record next();
+    // Defined here: a sheet is hundreds of thousands of records, each read through it.
+    Record next() {
+        if (pos_ + 4 > stream_.size()) endsInRecord();
+        Record r;
+        r.offset = pos_;
+        r.id = static_cast<uint16_t>(stream_[pos_] | (stream_[pos_ + 1] << 8));
+        const size_t length = stream_[pos_ + 2] | (stream_[pos_ + 3] << 8);
+        if (pos_ + 4 + length > stream_.size()) runsPastEnd();
+        r.data = stream_.subspan(pos_ + 4, length);
+        pos_ += 4 + length;
+        return r;
+    }
     // The record that follows, without moving (id 0 at the end of the stream).
     uint16_t peekId() const;
     size_t position() const { return pos_; }
 
 private:
+    [[noreturn]] static void endsInRecord();
+    [[noreturn]] static void runsPastEnd();
     std::span<const uint8_t> stream_;
     size_t pos_;
 };
@@ -89,11 +102,22 @@ private:
 // of every segment their characters continue into.
 class ContinuedReader {
 public:
-    explicit ContinuedReader(std::vector<std::span<const uint8_t>> segments)
-        : segments_(std::move(segments)) {}
+    explicit ContinuedReader(std::vector<std::span<const uint8_t>> segments);
     bool atEnd();
-    uint8_t u8();
-    uint16_t u16();
+    // The one- and two-byte reads inside a segment are defined here: every shared string starts with them.
+    uint8_t u8() {
+        if (segment_ < segments_.size() && pos_ < segments_[segment_].size()) return segments_[segment_][pos_++];
+        return u8AcrossSegments();
+    }
+    uint16_t u16() {
+        if (segment_ < segments_.size() && pos_ + 2 <= segments_[segment_].size()) {
+            const uint8_t* at = segments_[segment_].data() + pos_;
+            pos_ += 2;
+            return static_cast<uint16_t>(at[0] | (at[1] << 8));
+        }
+        const uint16_t lo = u8AcrossSegments();
+        return static_cast<uint16_t>(lo | (u8() << 8));
+    }
     uint32_t u32();
     void skip(size_t count);
     // A string of `count` characters after its option byte was read.
@@ -102,9 +126,12 @@ public:
 private:
     size_t segmentRemaining();
     bool nextSegment();
+    uint8_t u8AcrossSegments();
     std::vector<std::span<const uint8_t>> segments_;
     size_t segment_ = 0;
     size_t pos_ = 0;
+    size_t before_ = 0;  // bytes in the segments before the current one
+    size_t total_ = 0;   // bytes in all segments
 };
 
 // Collects a record and the CONTINUE records that follow it.

@@ -461,7 +461,9 @@ private:
 // The tokens of a cell formula with each relative reference part replaced
 // by its offset from the cell, so that the key holds exactly what decoding
 // reads; nothing when the tokens hold something decoding would refuse.
-std::optional<std::string> shapeKey(std::span<const uint8_t> tokens, int row, int col) {
+std::optional<std::string> shapeKey(std::span<const uint8_t> tokens, int row, int col,
+                                    std::vector<uint16_t>& rowWords) {
+    rowWords.clear();
     std::string key;
     key.reserve(tokens.size() + 16);
     auto put = [&key](const void* data, size_t size) { key.append(static_cast<const char*>(data), size); };
@@ -472,8 +474,9 @@ std::optional<std::string> shapeKey(std::span<const uint8_t> tokens, int row, in
         at += count;
         return start;
     };
-    auto reference = [&](uint16_t rowWord, uint16_t colWord) {
+    auto reference = [&](uint16_t rowWord, uint16_t colWord, size_t rowAt) {
         const bool rowRelative = colWord & 0x8000, colRelative = colWord & 0x4000;
+        if (rowRelative) rowWords.push_back(static_cast<uint16_t>(rowAt));
         const int column = colWord & 0x00FF;
         const int32_t parts[3] = {(rowRelative ? 2 : 0) | (colRelative ? 1 : 0), rowRelative ? rowWord - row : rowWord,
                                   colRelative ? column - col : column};
@@ -509,14 +512,14 @@ std::optional<std::string> shapeKey(std::span<const uint8_t> tokens, int row, in
             case ptg::Ref: {
                 const uint8_t* p = take(4);
                 if (!p) return std::nullopt;
-                reference(word(p, 0), word(p, 1));
+                reference(word(p, 0), word(p, 1), at - 4);
                 continue;
             }
             case ptg::Area: {
                 const uint8_t* p = take(8);
                 if (!p) return std::nullopt;
-                reference(word(p, 0), word(p, 2));
-                reference(word(p, 1), word(p, 3));
+                reference(word(p, 0), word(p, 2), at - 8);
+                reference(word(p, 1), word(p, 3), at - 6);
                 continue;
             }
             default: return std::nullopt;
@@ -533,14 +536,46 @@ std::optional<std::string> shapeKey(std::span<const uint8_t> tokens, int row, in
 
 }  // namespace
 
+SheetFormulas::SheetFormulas(std::span<const QString> externSheets)
+    : externSheets_(externSheets), lastInColumn_(model::kMaxColumns) {}
+
+bool SheetFormulas::LastInColumn::moveTo(std::span<const uint8_t> next, int nextRow) {
+    if (!formula || next.size() != tokens.size()) return false;
+    // The tokens as they would be one shift further down, compared in one go.
+    const int shift = nextRow - row;
+    for (const uint16_t word : rowWords) {
+        const int moved = (tokens[word] | (tokens[word + 1] << 8)) + shift;
+        if (moved < 0 || moved > 0xFFFF) return false;
+        tokens[word] = static_cast<uint8_t>(moved & 0xFF);
+        tokens[word + 1] = static_cast<uint8_t>(moved >> 8);
+    }
+    row = nextRow;
+    if (std::memcmp(tokens.data(), next.data(), tokens.size()) == 0) return true;
+    formula.reset();  // the moved tokens are no formula's any more
+    return false;
+}
+
 model::FormulaPtr SheetFormulas::decode(std::span<const uint8_t> tokens, int row, int col) {
-    auto key = shapeKey(tokens, row, col);
+    // A formula filled down a column: the one above it, moved by the rows between them.
+    LastInColumn* last = col >= 0 && col < model::kMaxColumns ? &lastInColumn_[static_cast<size_t>(col)] : nullptr;
+    if (last && last->moveTo(tokens, row)) return last->formula;
+    model::FormulaPtr formula;
+    auto key = shapeKey(tokens, row, col, rowWords_);
     if (!key) return std::make_shared<const model::Formula>(decodeFormula(tokens, row, col, false, externSheets_));
-    if (const auto it = known_.find(*key); it != known_.end()) return it->second;
-    auto formula = std::make_shared<const model::Formula>(decodeFormula(tokens, row, col, false, externSheets_));
-    // A sheet of formulas all different keeps no more than this many shapes.
-    if (known_.size() >= 4096) known_.clear();
-    known_.emplace(std::move(*key), formula);
+    if (const auto it = known_.find(*key); it != known_.end()) {
+        formula = it->second;
+    } else {
+        formula = std::make_shared<const model::Formula>(decodeFormula(tokens, row, col, false, externSheets_));
+        // A sheet of formulas all different keeps no more than this many shapes.
+        if (known_.size() >= 4096) known_.clear();
+        known_.emplace(std::move(*key), formula);
+    }
+    if (last) {
+        last->tokens.assign(tokens.begin(), tokens.end());
+        last->rowWords = rowWords_;
+        last->row = row;
+        last->formula = formula;
+    }
     return formula;
 }
 

@@ -85,13 +85,26 @@ model::Formula decodeFormula(std::span<const uint8_t> tokens, int row, int col, 
 // references taken as offsets name the one tree all those cells share.
 class SheetFormulas {
 public:
-    explicit SheetFormulas(std::span<const QString> externSheets = {}) : externSheets_(externSheets) {}
+    explicit SheetFormulas(std::span<const QString> externSheets = {});
     // As decodeFormula, shared with earlier cells of the same shape.
     model::FormulaPtr decode(std::span<const uint8_t> tokens, int row, int col);
 
 private:
+    // The formula last decoded in a column, with where its relative row words lie: the next
+    // formula down is the same tree when its tokens differ only there, each by the rows between.
+    struct LastInColumn {
+        std::vector<uint8_t> tokens;
+        std::vector<uint16_t> rowWords;
+        int row = 0;
+        model::FormulaPtr formula;
+        // Moves the tokens to `nextRow` and tells whether they are then `next`; forgets the
+        // formula when they are not.
+        bool moveTo(std::span<const uint8_t> next, int nextRow);
+    };
     std::unordered_map<std::string, model::FormulaPtr> known_;
     std::span<const QString> externSheets_;
+    std::vector<LastInColumn> lastInColumn_;  // by column
+    std::vector<uint16_t> rowWords_;          // room for the row words of the formula being read
 };
 
 // The first token of a FORMULA that points at a shared formula (ptgExp):

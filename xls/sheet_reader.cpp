@@ -89,11 +89,26 @@ private:
 
     model::Cell* store(int r, int c, uint16_t xf, model::Value value) {
         if (c >= model::kMaxColumns) return nullptr;
-        model::Cell& cell = sheet_->at(r, c);
+        model::Cell& cell = cellAt(r, c);
         cell.value = std::move(value);
         cell.formula.reset();
         cell.style = sources_.formats.styleOf(xf, sources_.styles);
         return &cell;
+    }
+
+    // The cell at (r, c), created where missing. Cells come row by row, left
+    // to right: the row being filled is kept at hand and a cell right of its
+    // last one is appended; anything else goes through the sheet.
+    model::Cell& cellAt(int r, int c) {
+        if (r != openRow_) {
+            openCells_ = &sheet_->rowCells(r);
+            openRow_ = r;
+        }
+        auto& cells = *openCells_;
+        if (!cells.empty() && cells.back().first >= c) return sheet_->at(r, c);
+        // Grown as the sheet grows a row: by half, not doubling.
+        if (cells.size() == cells.capacity()) cells.reserve(cells.size() + std::max<size_t>(4, cells.size() / 2));
+        return cells.emplace_back(static_cast<uint16_t>(c), model::Cell{}).second;
     }
 
     void setup(ByteReader& in) {
@@ -141,6 +156,7 @@ private:
         const uint16_t options = in.u16();
         const uint16_t xf = in.u16() & 0x0FFF;
         if (!(options & 0x0040) && !(options & 0x0080)) return;
+        openRow_ = -1;  // the rows may move as the sheet grows
         model::RowInfo& info = sheet_->rowInfo(r);
         // The row's cells come next: room for as many as it says, and no more.
         if (pastLastCol > firstCol && pastLastCol <= model::kMaxColumns)
@@ -201,7 +217,7 @@ private:
             ByteReader number(result, "a formula result");
             value = number.f64();
         }
-        model::Cell* cell = store(r, c, xf, value);
+        model::Cell* cell = store(r, c, xf, std::move(value));
         if (!cell) return;
         int baseRow, baseCol;
         if (sharedFormulaBase(tokens, baseRow, baseCol)) {
@@ -340,6 +356,8 @@ private:
     int scale_ = 100;
     bool selectionSeen_ = false;
     std::optional<model::CellAddress> pendingString_;
+    int openRow_ = -1;  // the row whose cells openCells_ are
+    std::vector<std::pair<uint16_t, model::Cell>>* openCells_ = nullptr;
     std::array<uint16_t, model::kMaxColumns> columnXf_ = [] {
         std::array<uint16_t, model::kMaxColumns> a;
         a.fill(kDefaultCellXf);

@@ -62,6 +62,51 @@ private:
     int lengthAt_ = -1;
 };
 
+// A record whose payload length is known before it is written, as most cell
+// records are: its bytes are taken from the stream at once and filled in
+// place, without a check for room per value. Exactly `length` bytes must be
+// written before it ends.
+class FixedRecord {
+public:
+    FixedRecord(ByteWriter& out, uint16_t id, int length)
+        : at_(reinterpret_cast<uint8_t*>(out.extend(4 + length))), end_(at_ + 4 + length) {
+        u16(id);
+        u16(static_cast<uint16_t>(length));
+    }
+    ~FixedRecord() { Q_ASSERT(at_ == end_); }
+    FixedRecord(const FixedRecord&) = delete;
+    FixedRecord& operator=(const FixedRecord&) = delete;
+
+    FixedRecord& u8(uint8_t v) { *at_++ = v; return *this; }
+    FixedRecord& u16(uint16_t v) {
+        at_[0] = static_cast<uint8_t>(v & 0xFF);
+        at_[1] = static_cast<uint8_t>(v >> 8);
+        at_ += 2;
+        return *this;
+    }
+    FixedRecord& u32(uint32_t v) {
+        for (int i = 0; i < 4; ++i) at_[i] = static_cast<uint8_t>((v >> (8 * i)) & 0xFF);
+        at_ += 4;
+        return *this;
+    }
+    FixedRecord& f64(double v) {
+        uint64_t bits;
+        std::memcpy(&bits, &v, 8);
+        for (int i = 0; i < 8; ++i) at_[i] = static_cast<uint8_t>((bits >> (8 * i)) & 0xFF);
+        at_ += 8;
+        return *this;
+    }
+    FixedRecord& raw(const char* data, int size) {
+        std::memcpy(at_, data, static_cast<size_t>(size));
+        at_ += size;
+        return *this;
+    }
+
+private:
+    uint8_t* at_;
+    [[maybe_unused]] uint8_t* end_;
+};
+
 struct Record {
     uint16_t id = 0;
     std::span<const uint8_t> data;

@@ -579,8 +579,20 @@ model::FormulaPtr SheetFormulas::decode(std::span<const uint8_t> tokens, int row
     return formula;
 }
 
+SheetFormulaTokens::SheetFormulaTokens(std::span<const QString> sheetNames)
+    : lastInColumn_(model::kMaxColumns), sheetNames_(sheetNames) {}
+
 const QByteArray& SheetFormulaTokens::encode(const model::FormulaNode& root, int row, int col) {
-    Shape& shape = shapes_[{&root, col}];
+    ColumnShape* last = col >= 0 && col < model::kMaxColumns ? &lastInColumn_[static_cast<size_t>(col)] : nullptr;
+    if (!last || last->root != &root) {
+        Shape* found = &shapes_[{&root, col}];
+        if (!last) return encodeShape(root, row, col, *found);
+        *last = {&root, found};
+    }
+    return encodeShape(root, row, col, *last->shape);
+}
+
+const QByteArray& SheetFormulaTokens::encodeShape(const model::FormulaNode& root, int row, int col, Shape& shape) {
     bool fits = !shape.tokens.isEmpty() && !shape.offSheet;
     for (const RelativeRowWord& word : shape.rowWords)
         fits = fits && row + word.offset >= 0 && row + word.offset < model::kMaxRows;

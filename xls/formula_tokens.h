@@ -41,7 +41,7 @@ struct RelativeRowWord {
 // re-written for each row, as long as every reference stays on the sheet.
 class SheetFormulaTokens {
 public:
-    explicit SheetFormulaTokens(std::span<const QString> sheetNames = {}) : sheetNames_(sheetNames) {}
+    explicit SheetFormulaTokens(std::span<const QString> sheetNames = {});
     // encodeFormula(root, row, col); the bytes hold until the next call.
     const QByteArray& encode(const model::FormulaNode& root, int row, int col);
     // Whether a formula encoded so far reads another sheet.
@@ -53,12 +53,19 @@ private:
         std::vector<RelativeRowWord> rowWords;
         bool offSheet = false;  // a reference fell off the sheet where it was encoded
     };
+    const QByteArray& encodeShape(const model::FormulaNode& root, int row, int col, Shape& shape);
     struct ShapeKeyHash {
         size_t operator()(const std::pair<const model::FormulaNode*, int>& key) const {
             return std::hash<const void*>{}(key.first) ^ (static_cast<size_t>(key.second) << 1);
         }
     };
     std::unordered_map<std::pair<const model::FormulaNode*, int>, Shape, ShapeKeyHash> shapes_;
+    // The tree and shape a column's last formula had: filled down, the next row has the same.
+    struct ColumnShape {
+        const model::FormulaNode* root = nullptr;
+        Shape* shape = nullptr;  // in shapes_, whose elements stay where they are
+    };
+    std::vector<ColumnShape> lastInColumn_;
     QByteArray current_;
     std::span<const QString> sheetNames_;
     bool refersToSheets_ = false;

@@ -327,7 +327,6 @@ private:
         std::vector<std::pair<int, uint16_t>>& blanks = blanks_;  // a run of formatted empty cells
         blanks.clear();
         auto flushBlanks = [&] {
-            if (blanks.empty()) return;
             const bool single = blanks.size() == 1;
             FixedRecord p(stream_, single ? record::Blank : record::MulBlank,
                           single ? 6 : 6 + 2 * static_cast<int>(blanks.size()));
@@ -357,11 +356,11 @@ private:
                 blanks.emplace_back(c, cellXf);
                 return;
             }
-            flushBlanks();
+            if (!blanks.empty()) flushBlanks();
             if (cell.formula) formula(r, c, cellXf, cell);
             else constant(r, c, cellXf, cell.value);
         });
-        flushBlanks();
+        if (!blanks.empty()) flushBlanks();
     }
 
     // A cell record of `length` bytes after the row, column and XF every cell record starts with.

@@ -4,6 +4,7 @@
 // that walks the records of a stream without trusting any length in it.
 
 #include <QByteArray>
+#include <QtEndian>
 #include <cstdint>
 #include <span>
 #include <vector>
@@ -77,32 +78,35 @@ public:
     FixedRecord(const FixedRecord&) = delete;
     FixedRecord& operator=(const FixedRecord&) = delete;
 
+    // Each value is stored whole: byte stores through the member pointer would
+    // make the compiler read the pointer back after every byte.
     FixedRecord& u8(uint8_t v) { *at_++ = v; return *this; }
-    FixedRecord& u16(uint16_t v) {
-        at_[0] = static_cast<uint8_t>(v & 0xFF);
-        at_[1] = static_cast<uint8_t>(v >> 8);
-        at_ += 2;
-        return *this;
-    }
-    FixedRecord& u32(uint32_t v) {
-        for (int i = 0; i < 4; ++i) at_[i] = static_cast<uint8_t>((v >> (8 * i)) & 0xFF);
-        at_ += 4;
-        return *this;
-    }
+    FixedRecord& u16(uint16_t v) { return put(v); }
+    FixedRecord& u32(uint32_t v) { return put(v); }
     FixedRecord& f64(double v) {
         uint64_t bits;
         std::memcpy(&bits, &v, 8);
-        for (int i = 0; i < 8; ++i) at_[i] = static_cast<uint8_t>((bits >> (8 * i)) & 0xFF);
-        at_ += 8;
-        return *this;
+        return put(bits);
     }
     FixedRecord& raw(const char* data, int size) {
         std::memcpy(at_, data, static_cast<size_t>(size));
         at_ += size;
         return *this;
     }
+    // `size` bytes to be filled in by the caller.
+    char* skip(int size) {
+        char* at = reinterpret_cast<char*>(at_);
+        at_ += size;
+        return at;
+    }
 
 private:
+    template <class T>
+    FixedRecord& put(T v) {
+        qToLittleEndian(v, at_);
+        at_ += sizeof(T);
+        return *this;
+    }
     uint8_t* at_;
     [[maybe_unused]] uint8_t* end_;
 };

@@ -582,17 +582,16 @@ model::FormulaPtr SheetFormulas::decode(std::span<const uint8_t> tokens, int row
 SheetFormulaTokens::SheetFormulaTokens(std::span<const QString> sheetNames)
     : lastInColumn_(model::kMaxColumns), sheetNames_(sheetNames) {}
 
-const QByteArray& SheetFormulaTokens::encode(const model::FormulaNode& root, int row, int col) {
+SheetFormulaTokens::Shape& SheetFormulaTokens::shapeOf(const model::FormulaNode& root, int col) {
     ColumnShape* last = col >= 0 && col < model::kMaxColumns ? &lastInColumn_[static_cast<size_t>(col)] : nullptr;
-    if (!last || last->root != &root) {
-        Shape* found = &shapes_[{&root, col}];
-        if (!last) return encodeShape(root, row, col, *found);
-        *last = {&root, found};
-    }
-    return encodeShape(root, row, col, *last->shape);
+    if (last && last->root == &root) return *last->shape;
+    Shape& found = shapes_[{&root, col}];
+    if (last) *last = {&root, &found};
+    return found;
 }
 
-const QByteArray& SheetFormulaTokens::encodeShape(const model::FormulaNode& root, int row, int col, Shape& shape) {
+int SheetFormulaTokens::prepare(const model::FormulaNode& root, int row, int col) {
+    Shape& shape = shapeOf(root, col);
     bool fits = !shape.tokens.isEmpty() && !shape.offSheet;
     for (const RelativeRowWord& word : shape.rowWords)
         fits = fits && row + word.offset >= 0 && row + word.offset < model::kMaxRows;
@@ -603,16 +602,25 @@ const QByteArray& SheetFormulaTokens::encodeShape(const model::FormulaNode& root
         Encoder encoder(row, col, sheetNames_, &shape.rowWords, &shape.offSheet);
         encoder.node(root, 'V');
         shape.tokens = encoder.take();
-        return shape.tokens;
     }
-    current_.resize(shape.tokens.size());
-    char* bytes = current_.data();
-    std::memcpy(bytes, shape.tokens.constData(), static_cast<size_t>(shape.tokens.size()));
-    for (const RelativeRowWord& word : shape.rowWords) {
-        const int r = row + word.offset;
-        bytes[word.at] = static_cast<char>(r & 0xFF);
-        bytes[word.at + 1] = static_cast<char>(r >> 8);
+    prepared_ = &shape;
+    preparedRow_ = row;
+    return static_cast<int>(shape.tokens.size());
+}
+
+void SheetFormulaTokens::copyTo(char* into) const {
+    std::memcpy(into, prepared_->tokens.constData(), static_cast<size_t>(prepared_->tokens.size()));
+    // Where the shape was encoded in this row these put back the same words.
+    for (const RelativeRowWord& word : prepared_->rowWords) {
+        const int r = preparedRow_ + word.offset;
+        into[word.at] = static_cast<char>(r & 0xFF);
+        into[word.at + 1] = static_cast<char>(r >> 8);
     }
+}
+
+const QByteArray& SheetFormulaTokens::encode(const model::FormulaNode& root, int row, int col) {
+    current_.resize(prepare(root, row, col));
+    copyTo(current_.data());
     return current_;
 }
 

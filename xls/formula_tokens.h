@@ -44,6 +44,10 @@ public:
     explicit SheetFormulaTokens(std::span<const QString> sheetNames = {});
     // encodeFormula(root, row, col); the bytes hold until the next call.
     const QByteArray& encode(const model::FormulaNode& root, int row, int col);
+    // The same in two steps, for writing the tokens in place: their size, then
+    // the tokens themselves copied to `into`.
+    int prepare(const model::FormulaNode& root, int row, int col);
+    void copyTo(char* into) const;
     // Whether a formula encoded so far reads another sheet.
     bool refersToSheets() const { return refersToSheets_; }
 
@@ -53,7 +57,7 @@ private:
         std::vector<RelativeRowWord> rowWords;
         bool offSheet = false;  // a reference fell off the sheet where it was encoded
     };
-    const QByteArray& encodeShape(const model::FormulaNode& root, int row, int col, Shape& shape);
+    Shape& shapeOf(const model::FormulaNode& root, int col);
     struct ShapeKeyHash {
         size_t operator()(const std::pair<const model::FormulaNode*, int>& key) const {
             return std::hash<const void*>{}(key.first) ^ (static_cast<size_t>(key.second) << 1);
@@ -66,6 +70,8 @@ private:
         Shape* shape = nullptr;  // in shapes_, whose elements stay where they are
     };
     std::vector<ColumnShape> lastInColumn_;
+    const Shape* prepared_ = nullptr;  // the shape prepare() found, at preparedRow_
+    int preparedRow_ = 0;
     QByteArray current_;
     std::span<const QString> sheetNames_;
     bool refersToSheets_ = false;

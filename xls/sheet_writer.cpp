@@ -388,12 +388,11 @@ private:
 
     // FORMULA with its cached result; a text result follows in a STRING record.
     void formula(int r, int c, uint16_t cellXf, const model::Cell& cell) {
-        const QByteArray& tokens = formulaTokens_.encode(cell.formula->root, r, c);
-        if (tokens.size() > kMaxFormulaTokens)
+        const int size = formulaTokens_.prepare(cell.formula->root, r, c);
+        if (size > kMaxFormulaTokens)
             throw frame::Failure(QStringLiteral("A formula is too long to be saved in this file format."));
         const QString* text = std::get_if<QString>(&cell.value);
         {
-            const int size = static_cast<int>(tokens.size());
             CellRecord p(stream_, record::Formula, r, c, cellXf, 16 + size);
             auto special = [&p](uint8_t kind, uint8_t value) {
                 p.u8(kind).u8(0).u8(value).u8(0).u8(0).u8(0).u16(0xFFFF);
@@ -406,7 +405,7 @@ private:
             p.u16(0);  // no flags: cached results are current
             p.u32(0);
             p.u16(static_cast<uint16_t>(size));
-            p.raw(tokens.constData(), size);
+            formulaTokens_.copyTo(p.skip(size));
         }
         if (text && !text->isEmpty()) stringResult(leftWholeCharacters(*text, kMaxTextLength));
     }

@@ -109,22 +109,21 @@ void ContinuedReader::skip(size_t count) {
 }
 
 QString ContinuedReader::characters(uint32_t count, bool wide) {
+    // Most texts lie whole in one segment: their characters are copied in one go.
+    if (const size_t bytes = size_t(count) * (wide ? 2 : 1); count > 0 && bytes <= segmentRemaining()) {
+        const uint8_t* from = segments_[segment_].data() + pos_;
+        pos_ += bytes;
+        if (!wide) return QString::fromLatin1(reinterpret_cast<const char*>(from), static_cast<qsizetype>(count));
+        QString text(static_cast<qsizetype>(count), Qt::Uninitialized);
+        QChar* out = text.data();
+        for (uint32_t i = 0; i < count; ++i) out[i] = QChar(static_cast<char16_t>(from[2 * i] | (from[2 * i + 1] << 8)));
+        return text;
+    }
     // Never make room for more than the bytes that are actually there; every
     // character takes one byte at least, so a text that fits fills the room.
     const size_t available = total_ - before_ - pos_;
     QString text(static_cast<qsizetype>(std::min<size_t>(count, available)), Qt::Uninitialized);
     QChar* out = text.data();
-    // Most texts lie whole in one segment: their characters are copied in one loop.
-    if (const size_t bytes = size_t(count) * (wide ? 2 : 1); count > 0 && bytes <= segmentRemaining()) {
-        const uint8_t* from = segments_[segment_].data() + pos_;
-        if (wide) {
-            for (uint32_t i = 0; i < count; ++i) out[i] = QChar(static_cast<char16_t>(from[2 * i] | (from[2 * i + 1] << 8)));
-        } else {
-            for (uint32_t i = 0; i < count; ++i) out[i] = QChar(static_cast<char16_t>(from[i]));
-        }
-        pos_ += bytes;
-        return text;
-    }
     while (count > 0) {
         if (segmentRemaining() == 0) {
             // Character data goes on in the next CONTINUE, which starts with a fresh option byte.

@@ -77,7 +77,8 @@ private:
         case record::MergedCells: mergedCells(in); break;
         default: break;
         }
-        if (r.id != record::Formula && r.id != record::Shrfmla && r.id != record::String) pendingString_.reset();
+        if (pendingString_ && r.id != record::Formula && r.id != record::Shrfmla && r.id != record::String)
+            pendingString_.reset();
     }
 
     struct CellPlace { int row; int col; uint16_t xf; };
@@ -87,28 +88,30 @@ private:
         return {r, c, in.u16()};
     }
 
+    // The cell at (r, c) set to `value` and the format of `xf`, created where
+    // missing. Cells come row by row, left to right: the row being filled is
+    // kept at hand and a cell right of its last one is made in place at its
+    // end; anything else goes through the sheet.
     model::Cell* store(int r, int c, uint16_t xf, model::Value value) {
         if (c >= model::kMaxColumns) return nullptr;
-        model::Cell& cell = cellAt(r, c);
-        cell.value = std::move(value);
-        cell.formula.reset();
-        cell.style = sources_.formats.styleOf(xf, sources_.styles);
-        return &cell;
-    }
-
-    // The cell at (r, c), created where missing. Cells come row by row, left
-    // to right: the row being filled is kept at hand and a cell right of its
-    // last one is appended; anything else goes through the sheet.
-    model::Cell& cellAt(int r, int c) {
+        const model::StyleId style = sources_.formats.styleOf(xf, sources_.styles);
         if (r != openRow_) {
             openCells_ = &sheet_->rowCells(r);
             openRow_ = r;
         }
         auto& cells = *openCells_;
-        if (!cells.empty() && cells.back().first >= c) return sheet_->at(r, c);
-        // Grown as the sheet grows a row: by half, not doubling.
-        if (cells.size() == cells.capacity()) cells.reserve(cells.size() + std::max<size_t>(4, cells.size() / 2));
-        return cells.emplace_back(static_cast<uint16_t>(c), model::Cell{}).second;
+        if (cells.empty() || cells.back().first < c) {
+            // Grown as the sheet grows a row: by half, not doubling.
+            if (cells.size() == cells.capacity()) cells.reserve(cells.size() + std::max<size_t>(4, cells.size() / 2));
+            return &cells.emplace_back(std::piecewise_construct, std::forward_as_tuple(static_cast<uint16_t>(c)),
+                                       std::forward_as_tuple(std::move(value), nullptr, style))
+                        .second;
+        }
+        model::Cell& cell = sheet_->at(r, c);
+        cell.value = std::move(value);
+        cell.formula.reset();
+        cell.style = style;
+        return &cell;
     }
 
     void setup(ByteReader& in) {
@@ -335,16 +338,20 @@ private:
             auto& cells = sheet_->rowCells(r);
             if (cells.empty()) continue;
             const model::RowInfo* info = sheet_->findRowInfo(r);
-            for (auto& [c, cell] : cells) {
-                model::StyleId inherited = sheet_->sheetStyle;
-                if (info && info->style != model::kNoStyle) inherited = info->style;
-                else if (sheet_->columns[c].style != model::kNoStyle) inherited = sheet_->columns[c].style;
+            const model::StyleId rowStyle = info ? info->style : model::kNoStyle;
+            // One pass: each cell's format settled, the ones left empty moved over.
+            size_t kept = 0;
+            for (size_t i = 0; i < cells.size(); ++i) {
+                model::Cell& cell = cells[i].second;
+                model::StyleId inherited = rowStyle;
+                if (inherited == model::kNoStyle) inherited = sheet_->columns[cells[i].first].style;
+                if (inherited == model::kNoStyle) inherited = sheet_->sheetStyle;
                 if (cell.style == inherited) cell.style = model::kNoStyle;
+                if (cell.style == model::kNoStyle && !cell.formula && model::isEmpty(cell.value)) continue;
+                if (kept != i) cells[kept] = std::move(cells[i]);
+                ++kept;
             }
-            std::erase_if(cells, [](const auto& entry) {
-                const model::Cell& cell = entry.second;
-                return cell.style == model::kNoStyle && !cell.formula && model::isEmpty(cell.value);
-            });
+            cells.erase(cells.begin() + static_cast<std::ptrdiff_t>(kept), cells.end());
         }
     }
 

@@ -88,6 +88,15 @@ private:
         return {r, c, in.u16()};
     }
 
+    // Turns into the cell where the row stores it: the cell comes out of the
+    // conversion as the value that initialises the row's entry, so neither the
+    // cell nor its value is made twice.
+    struct CellInPlace {
+        model::Value& value;
+        model::StyleId style;
+        operator model::Cell() const { return model::Cell{std::move(value), nullptr, style}; }
+    };
+
     // The cell at (r, c) set to `value` and the format of `xf`, created where
     // missing. Cells come row by row, left to right: the row being filled is
     // kept at hand and a cell right of its last one is made in place at its
@@ -103,9 +112,7 @@ private:
         if (cells.empty() || cells.back().first < c) {
             // Grown as the sheet grows a row: by half, not doubling.
             if (cells.size() == cells.capacity()) cells.reserve(cells.size() + std::max<size_t>(4, cells.size() / 2));
-            return &cells.emplace_back(std::piecewise_construct, std::forward_as_tuple(static_cast<uint16_t>(c)),
-                                       std::forward_as_tuple(std::move(value), nullptr, style))
-                        .second;
+            return &cells.emplace_back(static_cast<uint16_t>(c), CellInPlace{value, style}).second;
         }
         model::Cell& cell = sheet_->at(r, c);
         cell.value = std::move(value);

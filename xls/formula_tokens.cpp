@@ -1,5 +1,7 @@
 #include "xls/formula_tokens.h"
 
+#include <QtEndian>
+
 #include <cmath>
 #include <cstring>
 #include <vector>
@@ -543,15 +545,20 @@ bool SheetFormulas::LastInColumn::moveTo(std::span<const uint8_t> next, int next
     if (!formula || next.size() != tokens.size()) return false;
     // The tokens as they would be one shift further down, compared in one go.
     const int shift = nextRow - row;
-    for (const uint16_t word : rowWords) {
-        const int moved = (tokens[word] | (tokens[word + 1] << 8)) + shift;
-        if (moved < 0 || moved > 0xFFFF) return false;
-        tokens[word] = static_cast<uint8_t>(moved & 0xFF);
-        tokens[word + 1] = static_cast<uint8_t>(moved >> 8);
+    // Through plain pointers: a store through a byte pointer could change the vectors' own, so they would
+    // be read back after every byte.
+    uint8_t* const mine = tokens.data();
+    const uint16_t* const words = rowWords.data();
+    for (size_t i = 0, count = rowWords.size(); i < count; ++i) {
+        const int moved = qFromLittleEndian<uint16_t>(mine + words[i]) + shift;
+        if (moved < 0 || moved > 0xFFFF) {
+            formula.reset();  // half moved: no formula's tokens any more
+            return false;
+        }
+        qToLittleEndian(static_cast<uint16_t>(moved), mine + words[i]);
     }
     row = nextRow;
     // Eight bytes at a time: a formula's tokens are a few dozen bytes, too few for a call to pay.
-    const uint8_t* mine = tokens.data();
     const uint8_t* theirs = next.data();
     const size_t size = tokens.size();
     bool same = true;
@@ -561,6 +568,13 @@ bool SheetFormulas::LastInColumn::moveTo(std::span<const uint8_t> next, int next
         std::memcpy(&a, mine + at, 8);
         std::memcpy(&b, theirs + at, 8);
         same = a == b;
+    }
+    if (same && at < size && size >= 8) {  // the last eight bytes, overlapping what was compared
+        uint64_t a, b;
+        std::memcpy(&a, mine + size - 8, 8);
+        std::memcpy(&b, theirs + size - 8, 8);
+        same = a == b;
+        at = size;
     }
     for (; same && at < size; ++at) same = mine[at] == theirs[at];
     if (!same) formula.reset();  // the moved tokens are no formula's any more

@@ -71,6 +71,7 @@ class FixedRecord {
 public:
     FixedRecord(ByteWriter& out, uint16_t id, int length)
         : at_(reinterpret_cast<uint8_t*>(out.extend(4 + length))), end_(at_ + 4 + length) {
+        Q_ASSERT(length >= 0 && length <= kMaxRecordData);
         u16(id);
         u16(static_cast<uint16_t>(length));
     }

@@ -49,18 +49,12 @@ void RecordWriter::f64Record(uint16_t id, double value) {
 RecordCursor::RecordCursor(std::span<const uint8_t> stream, size_t start)
     : stream_(stream), pos_(std::min(start, stream.size())) {}
 
-Record RecordCursor::next() {
-    if (pos_ + 4 > stream_.size())
-        throw frame::Failure(QStringLiteral("The workbook file is damaged: it ends in the middle of a record."));
-    Record r;
-    r.offset = pos_;
-    r.id = static_cast<uint16_t>(stream_[pos_] | (stream_[pos_ + 1] << 8));
-    const size_t length = stream_[pos_ + 2] | (stream_[pos_ + 3] << 8);
-    if (pos_ + 4 + length > stream_.size())
-        throw frame::Failure(QStringLiteral("The workbook file is damaged: a record runs past the end of the file."));
-    r.data = stream_.subspan(pos_ + 4, length);
-    pos_ += 4 + length;
-    return r;
+void RecordCursor::endsInRecord() {
+    throw frame::Failure(QStringLiteral("The workbook file is damaged: it ends in the middle of a record."));
+}
+
+void RecordCursor::runsPastEnd() {
+    throw frame::Failure(QStringLiteral("The workbook file is damaged: a record runs past the end of the file."));
 }
 
 uint16_t RecordCursor::peekId() const {
@@ -74,12 +68,17 @@ std::vector<std::span<const uint8_t>> withContinues(const Record& first, RecordC
     return segments;
 }
 
+ContinuedReader::ContinuedReader(std::vector<std::span<const uint8_t>> segments) : segments_(std::move(segments)) {
+    for (const auto& segment : segments_) total_ += segment.size();
+}
+
 size_t ContinuedReader::segmentRemaining() {
     return segment_ < segments_.size() ? segments_[segment_].size() - pos_ : 0;
 }
 
 bool ContinuedReader::nextSegment() {
     if (segment_ >= segments_.size()) return false;
+    before_ += segments_[segment_].size();
     ++segment_;
     pos_ = 0;
     return segment_ < segments_.size();
@@ -90,14 +89,9 @@ bool ContinuedReader::atEnd() {
     return segment_ >= segments_.size();
 }
 
-uint8_t ContinuedReader::u8() {
+uint8_t ContinuedReader::u8AcrossSegments() {
     if (atEnd()) throw frame::Failure(QStringLiteral("The workbook file is damaged: the shared strings are cut short."));
     return segments_[segment_][pos_++];
-}
-
-uint16_t ContinuedReader::u16() {
-    const uint16_t lo = u8();
-    return static_cast<uint16_t>(lo | (u8() << 8));
 }
 
 uint32_t ContinuedReader::u32() {
@@ -115,10 +109,19 @@ void ContinuedReader::skip(size_t count) {
 }
 
 QString ContinuedReader::characters(uint32_t count, bool wide) {
+    // Most texts lie whole in one segment: their characters are copied in one go.
+    if (const size_t bytes = size_t(count) * (wide ? 2 : 1); count > 0 && bytes <= segmentRemaining()) {
+        const uint8_t* from = segments_[segment_].data() + pos_;
+        pos_ += bytes;
+        if (!wide) return QString::fromLatin1(reinterpret_cast<const char*>(from), static_cast<qsizetype>(count));
+        QString text(static_cast<qsizetype>(count), Qt::Uninitialized);
+        QChar* out = text.data();
+        for (uint32_t i = 0; i < count; ++i) out[i] = QChar(static_cast<char16_t>(from[2 * i] | (from[2 * i + 1] << 8)));
+        return text;
+    }
     // Never make room for more than the bytes that are actually there; every
     // character takes one byte at least, so a text that fits fills the room.
-    size_t available = 0;
-    for (size_t s = segment_; s < segments_.size(); ++s) available += segments_[s].size();
+    const size_t available = total_ - before_ - pos_;
     QString text(static_cast<qsizetype>(std::min<size_t>(count, available)), Qt::Uninitialized);
     QChar* out = text.data();
     while (count > 0) {

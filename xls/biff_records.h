@@ -4,6 +4,7 @@
 // that walks the records of a stream without trusting any length in it.
 
 #include <QByteArray>
+#include <QtEndian>
 #include <cstdint>
 #include <span>
 #include <vector>
@@ -62,6 +63,55 @@ private:
     int lengthAt_ = -1;
 };
 
+// A record whose payload length is known before it is written, as most cell
+// records are: its bytes are taken from the stream at once and filled in
+// place, without a check for room per value. Exactly `length` bytes must be
+// written before it ends.
+class FixedRecord {
+public:
+    FixedRecord(ByteWriter& out, uint16_t id, int length)
+        : at_(reinterpret_cast<uint8_t*>(out.extend(4 + length))), end_(at_ + 4 + length) {
+        Q_ASSERT(length >= 0 && length <= kMaxRecordData);
+        u16(id);
+        u16(static_cast<uint16_t>(length));
+    }
+    ~FixedRecord() { Q_ASSERT(at_ == end_); }
+    FixedRecord(const FixedRecord&) = delete;
+    FixedRecord& operator=(const FixedRecord&) = delete;
+
+    // Each value is stored whole: byte stores through the member pointer would
+    // make the compiler read the pointer back after every byte.
+    FixedRecord& u8(uint8_t v) { *at_++ = v; return *this; }
+    FixedRecord& u16(uint16_t v) { return put(v); }
+    FixedRecord& u32(uint32_t v) { return put(v); }
+    FixedRecord& f64(double v) {
+        uint64_t bits;
+        std::memcpy(&bits, &v, 8);
+        return put(bits);
+    }
+    FixedRecord& raw(const char* data, int size) {
+        std::memcpy(at_, data, static_cast<size_t>(size));
+        at_ += size;
+        return *this;
+    }
+    // `size` bytes to be filled in by the caller.
+    char* skip(int size) {
+        char* at = reinterpret_cast<char*>(at_);
+        at_ += size;
+        return at;
+    }
+
+private:
+    template <class T>
+    FixedRecord& put(T v) {
+        qToLittleEndian(v, at_);
+        at_ += sizeof(T);
+        return *this;
+    }
+    uint8_t* at_;
+    [[maybe_unused]] uint8_t* end_;
+};
+
 struct Record {
     uint16_t id = 0;
     std::span<const uint8_t> data;
@@ -74,12 +124,25 @@ class RecordCursor {
 public:
     RecordCursor(std::span<const uint8_t> stream, size_t start);
     bool atEnd() const { return pos_ + 4 > stream_.size(); }
-    Record next();
+    // Defined here: a sheet is hundreds of thousands of records, each read through it.
+    Record next() {
+        if (pos_ + 4 > stream_.size()) endsInRecord();
+        Record r;
+        r.offset = pos_;
+        r.id = static_cast<uint16_t>(stream_[pos_] | (stream_[pos_ + 1] << 8));
+        const size_t length = stream_[pos_ + 2] | (stream_[pos_ + 3] << 8);
+        if (pos_ + 4 + length > stream_.size()) runsPastEnd();
+        r.data = stream_.subspan(pos_ + 4, length);
+        pos_ += 4 + length;
+        return r;
+    }
     // The record that follows, without moving (id 0 at the end of the stream).
     uint16_t peekId() const;
     size_t position() const { return pos_; }
 
 private:
+    [[noreturn]] static void endsInRecord();
+    [[noreturn]] static void runsPastEnd();
     std::span<const uint8_t> stream_;
     size_t pos_;
 };
@@ -89,11 +152,22 @@ private:
 // of every segment their characters continue into.
 class ContinuedReader {
 public:
-    explicit ContinuedReader(std::vector<std::span<const uint8_t>> segments)
-        : segments_(std::move(segments)) {}
+    explicit ContinuedReader(std::vector<std::span<const uint8_t>> segments);
     bool atEnd();
-    uint8_t u8();
-    uint16_t u16();
+    // The one- and two-byte reads inside a segment are defined here: every shared string starts with them.
+    uint8_t u8() {
+        if (segment_ < segments_.size() && pos_ < segments_[segment_].size()) return segments_[segment_][pos_++];
+        return u8AcrossSegments();
+    }
+    uint16_t u16() {
+        if (segment_ < segments_.size() && pos_ + 2 <= segments_[segment_].size()) {
+            const uint8_t* at = segments_[segment_].data() + pos_;
+            pos_ += 2;
+            return static_cast<uint16_t>(at[0] | (at[1] << 8));
+        }
+        const uint16_t lo = u8AcrossSegments();
+        return static_cast<uint16_t>(lo | (u8() << 8));
+    }
     uint32_t u32();
     void skip(size_t count);
     // A string of `count` characters after its option byte was read.
@@ -102,9 +176,12 @@ public:
 private:
     size_t segmentRemaining();
     bool nextSegment();
+    uint8_t u8AcrossSegments();
     std::vector<std::span<const uint8_t>> segments_;
     size_t segment_ = 0;
     size_t pos_ = 0;
+    size_t before_ = 0;  // bytes in the segments before the current one
+    size_t total_ = 0;   // bytes in all segments
 };
 
 // Collects a record and the CONTINUE records that follow it.

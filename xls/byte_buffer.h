@@ -66,6 +66,9 @@ public:
     }
     // Forgets what was written and keeps the room, for writing the next record.
     void clear() { size_ = 0; }
+    // `count` bytes more, to be filled in at once by the caller (through the
+    // pointer, before anything else is written).
+    char* extend(int count) { return room(count); }
 
 private:
     char* room(qsizetype count) {

@@ -145,7 +145,8 @@ QByteArray workbookStreamOf(const QByteArray& file) {
     const gsf_off_t size = gsf_input_size(stream.object);
     if (size < 0 || size > file.size())
         throw frame::Failure(QStringLiteral("The workbook file is damaged: its workbook stream has an impossible size."));
-    QByteArray data(static_cast<qsizetype>(size), '\0');
+    // Left unfilled: the read fills every byte, or nothing of it is kept.
+    QByteArray data(static_cast<qsizetype>(size), Qt::Uninitialized);
     if (size > 0 && !gsf_input_read(stream.object, static_cast<size_t>(size), reinterpret_cast<guint8*>(data.data())))
         throw frame::Failure(QStringLiteral("The workbook file is damaged: its workbook stream cannot be read."));
     return data;

@@ -191,10 +191,11 @@ model::CellStyle FormatTableReader::decode(const Xf& xf) const {
     return style;
 }
 
-model::StyleId FormatTableReader::styleOf(uint16_t xf, model::StyleTable& styles) {
-    if (const auto it = memo_.find(xf); it != memo_.end()) return it->second;
-    const model::StyleId id = xf < xfs_.size() ? styles.intern(decode(xfs_[xf])) : model::kDefaultStyle;
-    memo_.emplace(xf, id);
+model::StyleId FormatTableReader::firstStyleOf(uint16_t xf, model::StyleTable& styles) {
+    if (xf >= xfs_.size()) return model::kDefaultStyle;
+    if (memo_.size() < xfs_.size()) memo_.resize(xfs_.size(), model::kNoStyle);
+    model::StyleId& id = memo_[xf];
+    if (id == model::kNoStyle) id = styles.intern(decode(xfs_[xf]));
     return id;
 }
 

@@ -50,7 +50,11 @@ public:
     void addFormat(std::span<const uint8_t> data);
     void addXf(std::span<const uint8_t> data);
     // The model style of an XF number (memoised); the default style for an unknown number.
-    model::StyleId styleOf(uint16_t xf, model::StyleTable& styles);
+    model::StyleId styleOf(uint16_t xf, model::StyleTable& styles) {
+        // Every cell asks: a table by XF number answers without hashing.
+        if (xf < memo_.size() && memo_[xf] != model::kNoStyle) return memo_[xf];
+        return firstStyleOf(xf, styles);
+    }
 
 private:
     struct Xf {
@@ -62,11 +66,12 @@ private:
     };
     static constexpr uint16_t kIcvForegroundDefault = 64;
     model::CellStyle decode(const Xf& xf) const;
+    model::StyleId firstStyleOf(uint16_t xf, model::StyleTable& styles);
 
     std::vector<model::Font> fonts_;
     std::map<uint16_t, QString> formats_;
     std::vector<Xf> xfs_;
-    std::unordered_map<uint16_t, model::StyleId> memo_;
+    std::vector<model::StyleId> memo_;  // by XF number; kNoStyle where not looked up yet
 };
 
 }  // namespace brevanta::xls

@@ -1,5 +1,7 @@
 #include "xls/formula_tokens.h"
 
+#include <QtEndian>
+
 #include <cmath>
 #include <cstring>
 #include <vector>
@@ -461,7 +463,9 @@ private:
 // The tokens of a cell formula with each relative reference part replaced
 // by its offset from the cell, so that the key holds exactly what decoding
 // reads; nothing when the tokens hold something decoding would refuse.
-std::optional<std::string> shapeKey(std::span<const uint8_t> tokens, int row, int col) {
+std::optional<std::string> shapeKey(std::span<const uint8_t> tokens, int row, int col,
+                                    std::vector<uint16_t>& rowWords) {
+    rowWords.clear();
     std::string key;
     key.reserve(tokens.size() + 16);
     auto put = [&key](const void* data, size_t size) { key.append(static_cast<const char*>(data), size); };
@@ -472,8 +476,9 @@ std::optional<std::string> shapeKey(std::span<const uint8_t> tokens, int row, in
         at += count;
         return start;
     };
-    auto reference = [&](uint16_t rowWord, uint16_t colWord) {
+    auto reference = [&](uint16_t rowWord, uint16_t colWord, size_t rowAt) {
         const bool rowRelative = colWord & 0x8000, colRelative = colWord & 0x4000;
+        if (rowRelative) rowWords.push_back(static_cast<uint16_t>(rowAt));
         const int column = colWord & 0x00FF;
         const int32_t parts[3] = {(rowRelative ? 2 : 0) | (colRelative ? 1 : 0), rowRelative ? rowWord - row : rowWord,
                                   colRelative ? column - col : column};
@@ -509,14 +514,14 @@ std::optional<std::string> shapeKey(std::span<const uint8_t> tokens, int row, in
             case ptg::Ref: {
                 const uint8_t* p = take(4);
                 if (!p) return std::nullopt;
-                reference(word(p, 0), word(p, 1));
+                reference(word(p, 0), word(p, 1), at - 4);
                 continue;
             }
             case ptg::Area: {
                 const uint8_t* p = take(8);
                 if (!p) return std::nullopt;
-                reference(word(p, 0), word(p, 2));
-                reference(word(p, 1), word(p, 3));
+                reference(word(p, 0), word(p, 2), at - 8);
+                reference(word(p, 1), word(p, 3), at - 6);
                 continue;
             }
             default: return std::nullopt;
@@ -533,19 +538,86 @@ std::optional<std::string> shapeKey(std::span<const uint8_t> tokens, int row, in
 
 }  // namespace
 
+SheetFormulas::SheetFormulas(std::span<const QString> externSheets)
+    : externSheets_(externSheets), lastInColumn_(model::kMaxColumns) {}
+
+bool SheetFormulas::LastInColumn::moveTo(std::span<const uint8_t> next, int nextRow) {
+    if (!formula || next.size() != tokens.size()) return false;
+    // The tokens as they would be one shift further down, compared in one go.
+    const int shift = nextRow - row;
+    // Through plain pointers: a store through a byte pointer could change the vectors' own, so they would
+    // be read back after every byte.
+    uint8_t* const mine = tokens.data();
+    const uint16_t* const words = rowWords.data();
+    for (size_t i = 0, count = rowWords.size(); i < count; ++i) {
+        const int moved = qFromLittleEndian<uint16_t>(mine + words[i]) + shift;
+        if (moved < 0 || moved > 0xFFFF) {
+            formula.reset();  // half moved: no formula's tokens any more
+            return false;
+        }
+        qToLittleEndian(static_cast<uint16_t>(moved), mine + words[i]);
+    }
+    row = nextRow;
+    // Eight bytes at a time: a formula's tokens are a few dozen bytes, too few for a call to pay.
+    const uint8_t* theirs = next.data();
+    const size_t size = tokens.size();
+    bool same = true;
+    size_t at = 0;
+    for (; same && at + 8 <= size; at += 8) {
+        uint64_t a, b;
+        std::memcpy(&a, mine + at, 8);
+        std::memcpy(&b, theirs + at, 8);
+        same = a == b;
+    }
+    if (same && at < size && size >= 8) {  // the last eight bytes, overlapping what was compared
+        uint64_t a, b;
+        std::memcpy(&a, mine + size - 8, 8);
+        std::memcpy(&b, theirs + size - 8, 8);
+        same = a == b;
+        at = size;
+    }
+    for (; same && at < size; ++at) same = mine[at] == theirs[at];
+    if (!same) formula.reset();  // the moved tokens are no formula's any more
+    return same;
+}
+
 model::FormulaPtr SheetFormulas::decode(std::span<const uint8_t> tokens, int row, int col) {
-    auto key = shapeKey(tokens, row, col);
+    // A formula filled down a column: the one above it, moved by the rows between them.
+    LastInColumn* last = col >= 0 && col < model::kMaxColumns ? &lastInColumn_[static_cast<size_t>(col)] : nullptr;
+    if (last && last->moveTo(tokens, row)) return last->formula;
+    model::FormulaPtr formula;
+    auto key = shapeKey(tokens, row, col, rowWords_);
     if (!key) return std::make_shared<const model::Formula>(decodeFormula(tokens, row, col, false, externSheets_));
-    if (const auto it = known_.find(*key); it != known_.end()) return it->second;
-    auto formula = std::make_shared<const model::Formula>(decodeFormula(tokens, row, col, false, externSheets_));
-    // A sheet of formulas all different keeps no more than this many shapes.
-    if (known_.size() >= 4096) known_.clear();
-    known_.emplace(std::move(*key), formula);
+    if (const auto it = known_.find(*key); it != known_.end()) {
+        formula = it->second;
+    } else {
+        formula = std::make_shared<const model::Formula>(decodeFormula(tokens, row, col, false, externSheets_));
+        // A sheet of formulas all different keeps no more than this many shapes.
+        if (known_.size() >= 4096) known_.clear();
+        known_.emplace(std::move(*key), formula);
+    }
+    if (last) {
+        last->tokens.assign(tokens.begin(), tokens.end());
+        last->rowWords = rowWords_;
+        last->row = row;
+        last->formula = formula;
+    }
     return formula;
 }
 
-const QByteArray& SheetFormulaTokens::encode(const model::FormulaNode& root, int row, int col) {
-    Shape& shape = shapes_[{&root, col}];
+SheetFormulaTokens::SheetFormulaTokens(std::span<const QString> sheetNames)
+    : lastInColumn_(model::kMaxColumns), sheetNames_(sheetNames) {}
+
+SheetFormulaTokens::Shape& SheetFormulaTokens::shapeOf(const model::FormulaNode& root, int col) {
+    ColumnShape* last = col >= 0 && col < model::kMaxColumns ? &lastInColumn_[static_cast<size_t>(col)] : nullptr;
+    if (last && last->root == &root) return *last->shape;
+    Shape& found = shapes_[{&root, col}];
+    if (last) *last = {&root, &found};
+    return found;
+}
+
+int SheetFormulaTokens::prepare(const model::FormulaNode& root, int row, int col) {
+    Shape& shape = shapeOf(root, col);
     bool fits = !shape.tokens.isEmpty() && !shape.offSheet;
     for (const RelativeRowWord& word : shape.rowWords)
         fits = fits && row + word.offset >= 0 && row + word.offset < model::kMaxRows;
@@ -556,16 +628,25 @@ const QByteArray& SheetFormulaTokens::encode(const model::FormulaNode& root, int
         Encoder encoder(row, col, sheetNames_, &shape.rowWords, &shape.offSheet);
         encoder.node(root, 'V');
         shape.tokens = encoder.take();
-        return shape.tokens;
     }
-    current_.resize(shape.tokens.size());
-    char* bytes = current_.data();
-    std::memcpy(bytes, shape.tokens.constData(), static_cast<size_t>(shape.tokens.size()));
-    for (const RelativeRowWord& word : shape.rowWords) {
-        const int r = row + word.offset;
-        bytes[word.at] = static_cast<char>(r & 0xFF);
-        bytes[word.at + 1] = static_cast<char>(r >> 8);
+    prepared_ = &shape;
+    preparedRow_ = row;
+    return static_cast<int>(shape.tokens.size());
+}
+
+void SheetFormulaTokens::copyTo(char* into) const {
+    std::memcpy(into, prepared_->tokens.constData(), static_cast<size_t>(prepared_->tokens.size()));
+    // Where the shape was encoded in this row these put back the same words.
+    for (const RelativeRowWord& word : prepared_->rowWords) {
+        const int r = preparedRow_ + word.offset;
+        into[word.at] = static_cast<char>(r & 0xFF);
+        into[word.at + 1] = static_cast<char>(r >> 8);
     }
+}
+
+const QByteArray& SheetFormulaTokens::encode(const model::FormulaNode& root, int row, int col) {
+    current_.resize(prepare(root, row, col));
+    copyTo(current_.data());
     return current_;
 }
 

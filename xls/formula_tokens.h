@@ -41,9 +41,13 @@ struct RelativeRowWord {
 // re-written for each row, as long as every reference stays on the sheet.
 class SheetFormulaTokens {
 public:
-    explicit SheetFormulaTokens(std::span<const QString> sheetNames = {}) : sheetNames_(sheetNames) {}
+    explicit SheetFormulaTokens(std::span<const QString> sheetNames = {});
     // encodeFormula(root, row, col); the bytes hold until the next call.
     const QByteArray& encode(const model::FormulaNode& root, int row, int col);
+    // The same in two steps, for writing the tokens in place: their size, then
+    // the tokens themselves copied to `into`.
+    int prepare(const model::FormulaNode& root, int row, int col);
+    void copyTo(char* into) const;
     // Whether a formula encoded so far reads another sheet.
     bool refersToSheets() const { return refersToSheets_; }
 
@@ -53,12 +57,21 @@ private:
         std::vector<RelativeRowWord> rowWords;
         bool offSheet = false;  // a reference fell off the sheet where it was encoded
     };
+    Shape& shapeOf(const model::FormulaNode& root, int col);
     struct ShapeKeyHash {
         size_t operator()(const std::pair<const model::FormulaNode*, int>& key) const {
             return std::hash<const void*>{}(key.first) ^ (static_cast<size_t>(key.second) << 1);
         }
     };
     std::unordered_map<std::pair<const model::FormulaNode*, int>, Shape, ShapeKeyHash> shapes_;
+    // The tree and shape a column's last formula had: filled down, the next row has the same.
+    struct ColumnShape {
+        const model::FormulaNode* root = nullptr;
+        Shape* shape = nullptr;  // in shapes_, whose elements stay where they are
+    };
+    std::vector<ColumnShape> lastInColumn_;
+    const Shape* prepared_ = nullptr;  // the shape prepare() found, at preparedRow_
+    int preparedRow_ = 0;
     QByteArray current_;
     std::span<const QString> sheetNames_;
     bool refersToSheets_ = false;
@@ -85,13 +98,26 @@ model::Formula decodeFormula(std::span<const uint8_t> tokens, int row, int col, 
 // references taken as offsets name the one tree all those cells share.
 class SheetFormulas {
 public:
-    explicit SheetFormulas(std::span<const QString> externSheets = {}) : externSheets_(externSheets) {}
+    explicit SheetFormulas(std::span<const QString> externSheets = {});
     // As decodeFormula, shared with earlier cells of the same shape.
     model::FormulaPtr decode(std::span<const uint8_t> tokens, int row, int col);
 
 private:
+    // The formula last decoded in a column, with where its relative row words lie: the next
+    // formula down is the same tree when its tokens differ only there, each by the rows between.
+    struct LastInColumn {
+        std::vector<uint8_t> tokens;
+        std::vector<uint16_t> rowWords;
+        int row = 0;
+        model::FormulaPtr formula;
+        // Moves the tokens to `nextRow` and tells whether they are then `next`; forgets the
+        // formula when they are not.
+        bool moveTo(std::span<const uint8_t> next, int nextRow);
+    };
     std::unordered_map<std::string, model::FormulaPtr> known_;
     std::span<const QString> externSheets_;
+    std::vector<LastInColumn> lastInColumn_;  // by column
+    std::vector<uint16_t> rowWords_;          // room for the row words of the formula being read
 };
 
 // The first token of a FORMULA that points at a shared formula (ptgExp):

@@ -1,20 +1,70 @@
 #include "xls/shared_strings.h"
 
+#include <QHashFunctions>
+
 #include <algorithm>
+#include <cstring>
 
 #include "xls/biff_strings.h"
 
 namespace brevanta::xls {
 
+SharedStrings::SharedStrings() : seed_(QHashSeed::globalSeed()) { rebuild(64); }
+
+void SharedStrings::reserve(qsizetype count) {
+    texts_.reserve(static_cast<size_t>(count));
+    hashes_.reserve(static_cast<size_t>(count));
+    size_t slotCount = slots_.size();
+    while (slotCount < 2 * static_cast<size_t>(count)) slotCount *= 2;
+    if (slotCount != slots_.size()) rebuild(slotCount);
+}
+
+// A multiply-and-shift mix over four characters at a time, seeded per process like Qt's own hashes.
+uint64_t SharedStrings::hashOf(const QString& text) const {
+    const char16_t* at = reinterpret_cast<const char16_t*>(text.constData());
+    size_t left = static_cast<size_t>(text.size());
+    uint64_t h = seed_ ^ (left * 0x9E3779B97F4A7C15ULL);
+    for (; left >= 4; left -= 4, at += 4) {
+        uint64_t word;
+        std::memcpy(&word, at, 8);
+        h = (h ^ word) * 0xBF58476D1CE4E5B9ULL;
+        h ^= h >> 31;
+    }
+    uint64_t tail = 0;
+    std::memcpy(&tail, at, left * 2);
+    h = (h ^ tail) * 0x94D049BB133111EBULL;
+    h ^= h >> 29;
+    h *= 0xBF58476D1CE4E5B9ULL;
+    return h ^ (h >> 32);
+}
+
+void SharedStrings::rebuild(size_t slotCount) {
+    slots_.assign(slotCount, Slot{});
+    const size_t mask = slotCount - 1;
+    for (size_t number = 0; number < hashes_.size(); ++number) {
+        size_t at = hashes_[number] & mask;
+        while (slots_[at].number != 0) at = (at + 1) & mask;
+        slots_[at] = {static_cast<uint32_t>(number + 1), static_cast<uint32_t>(hashes_[number] >> 32)};
+    }
+}
+
 uint32_t SharedStrings::add(const QString& text) {
     ++references_;
-    const qsizetype known = index_.size();
-    uint32_t& number = index_[text];  // one look-up, whether the text is new or not
-    if (index_.size() != known) {
-        number = static_cast<uint32_t>(texts_.size());
-        texts_.push_back(text);
+    if (2 * (texts_.size() + 1) > slots_.size()) rebuild(2 * slots_.size());
+    const uint64_t hash = hashOf(text);
+    const uint32_t tag = static_cast<uint32_t>(hash >> 32);
+    const size_t mask = slots_.size() - 1;
+    for (size_t at = hash & mask;; at = (at + 1) & mask) {
+        Slot& slot = slots_[at];
+        if (slot.number == 0) {
+            const auto number = static_cast<uint32_t>(texts_.size());
+            slot = {number + 1, tag};
+            texts_.push_back(text);
+            hashes_.push_back(hash);
+            return number;
+        }
+        if (slot.tag == tag && texts_[slot.number - 1] == text) return slot.number - 1;
     }
-    return number;
 }
 
 namespace {
@@ -38,6 +88,7 @@ public:
         if (number % stringsPerBucket_ == 0) buckets_.push_back({recordsWritten_, payload_.size()});
         payload_.u16(static_cast<uint16_t>(text.size()));
         payload_.u8(wide ? 0x01 : 0x00);
+        const QChar* characters = text.constData();
         int next = 0;
         while (next < text.size()) {
             if (room() < charSize) {
@@ -45,10 +96,15 @@ public:
                 payload_.u8(wide ? 0x01 : 0x00);
             }
             const int count = std::min<int>(text.size() - next, room() / charSize);
+            char* at = payload_.extend(count * charSize);
             for (int i = 0; i < count; ++i) {
-                const char16_t c = text[next + i].unicode();
-                if (wide) payload_.u16(c);
-                else payload_.u8(static_cast<uint8_t>(c));
+                const char16_t c = characters[next + i].unicode();
+                if (wide) {
+                    at[2 * i] = static_cast<char>(c & 0xFF);
+                    at[2 * i + 1] = static_cast<char>(c >> 8);
+                } else {
+                    at[i] = static_cast<char>(c);
+                }
             }
             next += count;
         }
@@ -73,7 +129,7 @@ private:
         recordStarts_.push_back(out_.position());
         out_.write(recordsWritten_ == 0 ? record::Sst : record::Continue, payload_);
         ++recordsWritten_;
-        payload_ = ByteWriter();
+        payload_.clear();
     }
 
     struct Bucket { int record; int offset; };

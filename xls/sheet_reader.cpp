@@ -77,7 +77,8 @@ private:
         case record::MergedCells: mergedCells(in); break;
         default: break;
         }
-        if (r.id != record::Formula && r.id != record::Shrfmla && r.id != record::String) pendingString_.reset();
+        if (pendingString_ && r.id != record::Formula && r.id != record::Shrfmla && r.id != record::String)
+            pendingString_.reset();
     }
 
     struct CellPlace { int row; int col; uint16_t xf; };
@@ -87,12 +88,36 @@ private:
         return {r, c, in.u16()};
     }
 
+    // Turns into the cell where the row stores it: the cell comes out of the
+    // conversion as the value that initialises the row's entry, so neither the
+    // cell nor its value is made twice.
+    struct CellInPlace {
+        model::Value& value;
+        model::StyleId style;
+        operator model::Cell() const { return model::Cell{std::move(value), nullptr, style}; }
+    };
+
+    // The cell at (r, c) set to `value` and the format of `xf`, created where
+    // missing. Cells come row by row, left to right: the row being filled is
+    // kept at hand and a cell right of its last one is made in place at its
+    // end; anything else goes through the sheet.
     model::Cell* store(int r, int c, uint16_t xf, model::Value value) {
         if (c >= model::kMaxColumns) return nullptr;
+        const model::StyleId style = sources_.formats.styleOf(xf, sources_.styles);
+        if (r != openRow_) {
+            openCells_ = &sheet_->rowCells(r);
+            openRow_ = r;
+        }
+        auto& cells = *openCells_;
+        if (cells.empty() || cells.back().first < c) {
+            // Grown as the sheet grows a row: by half, not doubling.
+            if (cells.size() == cells.capacity()) cells.reserve(cells.size() + std::max<size_t>(4, cells.size() / 2));
+            return &cells.emplace_back(static_cast<uint16_t>(c), CellInPlace{value, style}).second;
+        }
         model::Cell& cell = sheet_->at(r, c);
         cell.value = std::move(value);
         cell.formula.reset();
-        cell.style = sources_.formats.styleOf(xf, sources_.styles);
+        cell.style = style;
         return &cell;
     }
 
@@ -141,6 +166,7 @@ private:
         const uint16_t options = in.u16();
         const uint16_t xf = in.u16() & 0x0FFF;
         if (!(options & 0x0040) && !(options & 0x0080)) return;
+        openRow_ = -1;  // the rows may move as the sheet grows
         model::RowInfo& info = sheet_->rowInfo(r);
         // The row's cells come next: room for as many as it says, and no more.
         if (pastLastCol > firstCol && pastLastCol <= model::kMaxColumns)
@@ -201,7 +227,7 @@ private:
             ByteReader number(result, "a formula result");
             value = number.f64();
         }
-        model::Cell* cell = store(r, c, xf, value);
+        model::Cell* cell = store(r, c, xf, std::move(value));
         if (!cell) return;
         int baseRow, baseCol;
         if (sharedFormulaBase(tokens, baseRow, baseCol)) {
@@ -319,16 +345,20 @@ private:
             auto& cells = sheet_->rowCells(r);
             if (cells.empty()) continue;
             const model::RowInfo* info = sheet_->findRowInfo(r);
-            for (auto& [c, cell] : cells) {
-                model::StyleId inherited = sheet_->sheetStyle;
-                if (info && info->style != model::kNoStyle) inherited = info->style;
-                else if (sheet_->columns[c].style != model::kNoStyle) inherited = sheet_->columns[c].style;
+            const model::StyleId rowStyle = info ? info->style : model::kNoStyle;
+            // One pass: each cell's format settled, the ones left empty moved over.
+            size_t kept = 0;
+            for (size_t i = 0; i < cells.size(); ++i) {
+                model::Cell& cell = cells[i].second;
+                model::StyleId inherited = rowStyle;
+                if (inherited == model::kNoStyle) inherited = sheet_->columns[cells[i].first].style;
+                if (inherited == model::kNoStyle) inherited = sheet_->sheetStyle;
                 if (cell.style == inherited) cell.style = model::kNoStyle;
+                if (cell.style == model::kNoStyle && !cell.formula && model::isEmpty(cell.value)) continue;
+                if (kept != i) cells[kept] = std::move(cells[i]);
+                ++kept;
             }
-            std::erase_if(cells, [](const auto& entry) {
-                const model::Cell& cell = entry.second;
-                return cell.style == model::kNoStyle && !cell.formula && model::isEmpty(cell.value);
-            });
+            cells.erase(cells.begin() + static_cast<std::ptrdiff_t>(kept), cells.end());
         }
     }
 
@@ -340,6 +370,8 @@ private:
     int scale_ = 100;
     bool selectionSeen_ = false;
     std::optional<model::CellAddress> pendingString_;
+    int openRow_ = -1;  // the row whose cells openCells_ are
+    std::vector<std::pair<uint16_t, model::Cell>>* openCells_ = nullptr;
     std::array<uint16_t, model::kMaxColumns> columnXf_ = [] {
         std::array<uint16_t, model::kMaxColumns> a;
         a.fill(kDefaultCellXf);

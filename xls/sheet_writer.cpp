@@ -27,9 +27,12 @@ class SheetWriter {
 public:
     SheetWriter(const model::Sheet& sheet, bool active, FormatTableWriter& formats, SharedStrings& strings,
                 std::span<const QString> sheetNames)
-        : sheet_(sheet), active_(active), formats_(formats), strings_(strings), out_(stream_), formulaTokens_(sheetNames) {}
+        : sheet_(sheet), active_(active), formats_(formats), strings_(strings), out_(stream_), formulaTokens_(sheetNames) {
+        stream_.reserve(kPieceRoom);
+    }
 
     EncodedSheet encode() {
+        measureRows();
         beginningOfFile();
         index();
         calculationSettings();
@@ -49,9 +52,32 @@ public:
     }
 
 private:
+    // The XF of a style, kept by style number: every cell asks.
     uint16_t xf(model::StyleId style) {
+        if (style < xfByStyle_.size() && xfByStyle_[style] != 0) return xfByStyle_[style];
         formats_.use(style);
-        return formats_.xfOf(style);
+        const uint16_t number = formats_.xfOf(style);
+        if (style < kStylesKept) {
+            if (style >= xfByStyle_.size()) xfByStyle_.resize(style + 1, 0);
+            xfByStyle_[style] = number;
+        }
+        return number;
+    }
+
+    // Which rows need a ROW record and the span of their cells, found once
+    // for INDEX, DIMENSIONS and the ROW records.
+    void measureRows() {
+        const int extent = std::min(sheet_.rowExtent(), model::kMaxRows);
+        rowSpans_.assign(static_cast<size_t>(extent), RowSpan{});
+        for (int r = 0; r < extent; ++r) {
+            RowSpan& span = rowSpans_[static_cast<size_t>(r)];
+            sheet_.forEachCellInRow(r, [&](int c, const model::Cell& cell) {
+                if (!hasRecord(cell) || c >= model::kMaxColumns) return;
+                if (span.firstCol < 0) span.firstCol = c;
+                span.lastCol = c;
+            });
+            span.needsRecord = span.firstCol >= 0 || sheet_.findRowInfo(r);
+        }
     }
 
     // ---------------------------------------------------------------- header
@@ -71,10 +97,10 @@ private:
     // INDEX: the span of rows and where each block's DBCELL lies, filled in
     // by placeIndex() once the blocks are written.
     void index() {
-        const int extent = std::min(sheet_.rowExtent(), model::kMaxRows);
+        const int extent = static_cast<int>(rowSpans_.size());
         int firstRow = -1, lastRow = -1, blocks = 0, lastBlock = -1;
         for (int r = 0; r < extent; ++r) {
-            if (!rowNeedsRecord(r)) continue;
+            if (!rowSpans_[static_cast<size_t>(r)].needsRecord) continue;
             if (firstRow < 0) firstRow = r;
             lastRow = r;
             if (r / kRowsPerBlock != lastBlock) { ++blocks; lastBlock = r / kRowsPerBlock; }
@@ -202,13 +228,14 @@ private:
 
     void dimensions() {
         int firstRow = -1, lastRow = -1, firstCol = model::kMaxColumns, lastCol = -1;
-        sheet_.forEachCell([&](int r, int c, const model::Cell& cell) {
-            if (!hasRecord(cell) || c >= model::kMaxColumns || r >= model::kMaxRows) return;
+        for (int r = 0; r < static_cast<int>(rowSpans_.size()); ++r) {
+            const RowSpan& span = rowSpans_[static_cast<size_t>(r)];
+            if (span.firstCol < 0) continue;
             if (firstRow < 0) firstRow = r;
             lastRow = r;
-            firstCol = std::min(firstCol, c);
-            lastCol = std::max(lastCol, c);
-        });
+            firstCol = std::min(firstCol, span.firstCol);
+            lastCol = std::max(lastCol, span.lastCol);
+        }
         ByteWriter p;
         if (firstRow < 0) {
             p.zeros(14);
@@ -225,36 +252,39 @@ private:
     // Blocks of up to 32 rows: their ROW records, their cells, then a
     // DBCELL giving the distances back to the rows and between their cells.
     void rowsAndCells() {
-        const int extent = std::min(sheet_.rowExtent(), model::kMaxRows);
+        const int extent = static_cast<int>(rowSpans_.size());
+        std::vector<int> rows, cellStarts;
         for (int blockStart = 0; blockStart < extent; blockStart += kRowsPerBlock) {
             const int blockEnd = std::min(extent, blockStart + kRowsPerBlock);
             const int firstRowAt = position();
-            std::vector<int> rows;
+            rows.clear();
             for (int r = blockStart; r < blockEnd; ++r)
-                if (rowNeedsRecord(r)) {
+                if (rowSpans_[static_cast<size_t>(r)].needsRecord) {
                     rowRecord(r);
                     rows.push_back(r);
                 }
             if (rows.empty()) continue;
-            std::vector<int> cellStarts;
+            cellStarts.clear();
             for (int r : rows) {
                 cellStarts.push_back(position());
                 cellRecords(r);
             }
             const int dbCellAt = position();
-            ByteWriter& p = out_.begin(record::DbCell);
-            p.u32(static_cast<uint32_t>(dbCellAt - firstRowAt));
-            int previous = firstRowAt + kRowRecordSize;  // the first distance counts from the second ROW record
-            for (int start : cellStarts) {
-                p.u16(static_cast<uint16_t>(start - previous));
-                previous = start;
+            {
+                FixedRecord p(stream_, record::DbCell, 4 + 2 * static_cast<int>(cellStarts.size()));
+                p.u32(static_cast<uint32_t>(dbCellAt - firstRowAt));
+                int previous = firstRowAt + kRowRecordSize;  // the first distance counts from the second ROW record
+                for (int start : cellStarts) {
+                    p.u16(static_cast<uint16_t>(start - previous));
+                    previous = start;
+                }
             }
             dbCells_.push_back(dbCellAt);
-            out_.end();
             // Between blocks, a long piece is set aside and the next one begun.
             if (out_.position() >= kPieceBytes) {
                 piecesBytes_ += out_.position();
                 pieces_.push_back(stream_.take());
+                stream_.reserve(kPieceRoom);
             }
         }
     }
@@ -274,26 +304,15 @@ private:
         stream_.patch32(at, value);
     }
 
-    bool rowNeedsRecord(int r) const {
-        if (sheet_.findRowInfo(r)) return true;
-        bool any = false;
-        sheet_.forEachCellInRow(r, [&](int c, const model::Cell& cell) { any = any || (hasRecord(cell) && c < model::kMaxColumns); });
-        return any;
-    }
-
     // ROW: the row's cell span, its height (custom when set) and its format.
     void rowRecord(int r) {
         const model::RowInfo* info = sheet_.findRowInfo(r);
-        int firstCol = -1, lastCol = -1;
-        sheet_.forEachCellInRow(r, [&](int c, const model::Cell& cell) {
-            if (!hasRecord(cell) || c >= model::kMaxColumns) return;
-            if (firstCol < 0) firstCol = c;
-            lastCol = c;
-        });
+        const int firstCol = rowSpans_[static_cast<size_t>(r)].firstCol;
+        const int lastCol = rowSpans_[static_cast<size_t>(r)].lastCol;
         const bool customHeight = info && info->height;
         const bool formatted = info && info->style != model::kNoStyle;
         const uint16_t rowXf = formatted ? xf(info->style) : kDefaultCellXf;
-        ByteWriter& p = out_.begin(record::Row);
+        FixedRecord p(stream_, record::Row, kRowRecordSize - 4);
         p.u16(static_cast<uint16_t>(r));
         p.u16(static_cast<uint16_t>(firstCol < 0 ? 0 : firstCol));
         p.u16(static_cast<uint16_t>(firstCol < 0 ? 0 : lastCol + 1));
@@ -302,92 +321,92 @@ private:
         p.u16(0);
         p.u16(static_cast<uint16_t>(0x0100 | (customHeight ? 0x0040 : 0) | (formatted ? 0x0080 : 0)));
         p.u16(rowXf);
-        out_.end();
     }
 
     void cellRecords(int r) {
-        std::vector<std::pair<int, uint16_t>> blanks;  // a run of formatted empty cells
+        std::vector<std::pair<int, uint16_t>>& blanks = blanks_;  // a run of formatted empty cells
+        blanks.clear();
         auto flushBlanks = [&] {
-            if (blanks.empty()) return;
-            ByteWriter& p = out_.begin(blanks.size() == 1 ? record::Blank : record::MulBlank);
+            const bool single = blanks.size() == 1;
+            FixedRecord p(stream_, single ? record::Blank : record::MulBlank,
+                          single ? 6 : 6 + 2 * static_cast<int>(blanks.size()));
             p.u16(static_cast<uint16_t>(r));
             p.u16(static_cast<uint16_t>(blanks.front().first));
-            if (blanks.size() == 1) {
+            if (single) {
                 p.u16(blanks.front().second);
             } else {
                 for (const auto& blank : blanks) p.u16(blank.second);
                 p.u16(static_cast<uint16_t>(blanks.back().first));
             }
-            out_.end();
             blanks.clear();
+        };
+        // A cell without a format of its own takes the row's, else its column's, else the sheet's.
+        const model::RowInfo* info = sheet_.findRowInfo(r);
+        const model::StyleId rowStyle = info ? info->style : model::kNoStyle;
+        auto inherited = [&](int c) {
+            if (rowStyle != model::kNoStyle) return rowStyle;
+            const model::StyleId columnStyle = sheet_.columns[static_cast<size_t>(c)].style;
+            return columnStyle != model::kNoStyle ? columnStyle : sheet_.sheetStyle;
         };
         sheet_.forEachCellInRow(r, [&](int c, const model::Cell& cell) {
             if (!hasRecord(cell) || c >= model::kMaxColumns) return;
-            const uint16_t cellXf = xf(cell.style != model::kNoStyle ? cell.style : sheet_.effectiveStyle(r, c));
+            const uint16_t cellXf = xf(cell.style != model::kNoStyle ? cell.style : inherited(c));
             if (!cell.formula && model::isEmpty(cell.value)) {
                 if (!blanks.empty() && blanks.back().first != c - 1) flushBlanks();
                 blanks.emplace_back(c, cellXf);
                 return;
             }
-            flushBlanks();
+            if (!blanks.empty()) flushBlanks();
             if (cell.formula) formula(r, c, cellXf, cell);
             else constant(r, c, cellXf, cell.value);
         });
-        flushBlanks();
+        if (!blanks.empty()) flushBlanks();
     }
 
-    static ByteWriter& cellStart(ByteWriter& p, int r, int c, uint16_t cellXf) {
-        p.u16(static_cast<uint16_t>(r));
-        p.u16(static_cast<uint16_t>(c));
-        p.u16(cellXf);
-        return p;
-    }
+    // A cell record of `length` bytes after the row, column and XF every cell record starts with.
+    struct CellRecord : FixedRecord {
+        CellRecord(ByteWriter& out, uint16_t id, int r, int c, uint16_t cellXf, int length)
+            : FixedRecord(out, id, 6 + length) {
+            u16(static_cast<uint16_t>(r)).u16(static_cast<uint16_t>(c)).u16(cellXf);
+        }
+    };
 
     void constant(int r, int c, uint16_t cellXf, const model::Value& value) {
         if (const double* number = std::get_if<double>(&value)) {
-            if (const auto rk = encodeRk(*number)) {
-                cellStart(out_.begin(record::Rk), r, c, cellXf).u32(*rk);
-            } else {
-                cellStart(out_.begin(record::Number), r, c, cellXf).f64(*number);
-            }
+            if (const auto rk = encodeRk(*number)) CellRecord(stream_, record::Rk, r, c, cellXf, 4).u32(*rk);
+            else CellRecord(stream_, record::Number, r, c, cellXf, 8).f64(*number);
         } else if (const QString* text = std::get_if<QString>(&value)) {
             const QString safe = frame::textSafeFor(*text, frame::TextFormat::Unicode);
             const uint32_t number = strings_.add(leftWholeCharacters(safe, kMaxTextLength));
-            cellStart(out_.begin(record::LabelSst), r, c, cellXf).u32(number);
+            CellRecord(stream_, record::LabelSst, r, c, cellXf, 4).u32(number);
         } else if (const bool* truth = std::get_if<bool>(&value)) {
-            ByteWriter& p = cellStart(out_.begin(record::BoolErr), r, c, cellXf);
-            p.u8(*truth ? 1 : 0);
-            p.u8(0);
+            CellRecord(stream_, record::BoolErr, r, c, cellXf, 2).u8(*truth ? 1 : 0).u8(0);
         } else if (const model::ErrorCode* error = std::get_if<model::ErrorCode>(&value)) {
-            ByteWriter& p = cellStart(out_.begin(record::BoolErr), r, c, cellXf);
-            p.u8(static_cast<uint8_t>(*error));
-            p.u8(1);
-        } else {
-            return;
+            CellRecord(stream_, record::BoolErr, r, c, cellXf, 2).u8(static_cast<uint8_t>(*error)).u8(1);
         }
-        out_.end();
     }
 
     // FORMULA with its cached result; a text result follows in a STRING record.
     void formula(int r, int c, uint16_t cellXf, const model::Cell& cell) {
-        const QByteArray& tokens = formulaTokens_.encode(cell.formula->root, r, c);
-        if (tokens.size() > kMaxFormulaTokens)
+        const int size = formulaTokens_.prepare(cell.formula->root, r, c);
+        if (size > kMaxFormulaTokens)
             throw frame::Failure(QStringLiteral("A formula is too long to be saved in this file format."));
-        ByteWriter& p = cellStart(out_.begin(record::Formula), r, c, cellXf);
         const QString* text = std::get_if<QString>(&cell.value);
-        auto special = [&p](uint8_t kind, uint8_t value) {
-            p.u8(kind); p.u8(0); p.u8(value); p.u8(0); p.u8(0); p.u8(0); p.u16(0xFFFF);
-        };
-        if (const double* number = std::get_if<double>(&cell.value)) p.f64(*number);
-        else if (text && !text->isEmpty()) special(0, 0);
-        else if (const bool* truth = std::get_if<bool>(&cell.value)) special(1, *truth ? 1 : 0);
-        else if (const auto* error = std::get_if<model::ErrorCode>(&cell.value)) special(2, static_cast<uint8_t>(*error));
-        else special(3, 0);  // the empty text
-        p.u16(0);  // no flags: cached results are current
-        p.u32(0);
-        p.u16(static_cast<uint16_t>(tokens.size()));
-        p.raw(tokens);
-        out_.end();
+        {
+            CellRecord p(stream_, record::Formula, r, c, cellXf, 16 + size);
+            auto special = [&p](uint8_t kind, uint8_t value) {
+                p.u8(kind).u8(0).u8(value).u8(0).u8(0).u8(0).u16(0xFFFF);
+            };
+            if (const double* number = std::get_if<double>(&cell.value)) p.f64(*number);
+            else if (text && !text->isEmpty()) special(0, 0);
+            else if (const bool* truth = std::get_if<bool>(&cell.value)) special(1, *truth ? 1 : 0);
+            else if (const auto* error = std::get_if<model::ErrorCode>(&cell.value)) special(2, static_cast<uint8_t>(*error));
+            else special(3, 0);  // the empty text
+            p.u16(0);  // no flags: cached results are current
+            p.u32(0);
+            p.u16(static_cast<uint16_t>(size));
+            formulaTokens_.copyTo(p.skip(size));
+        }
         if (text && !text->isEmpty()) stringResult(leftWholeCharacters(*text, kMaxTextLength));
     }
 
@@ -479,6 +498,16 @@ private:
     std::vector<QByteArray> pieces_;  // the stream before stream_'s, in order
     int piecesBytes_ = 0;
     static constexpr int kPieceBytes = 1 << 20;
+    static constexpr int kPieceRoom = kPieceBytes + (1 << 16);  // a piece and the block that ends it
+    struct RowSpan {
+        int firstCol = -1;  // the first and last column with a cell record; -1 for none
+        int lastCol = -1;
+        bool needsRecord = false;  // cells, or a height or format of its own
+    };
+    std::vector<RowSpan> rowSpans_;
+    static constexpr model::StyleId kStylesKept = 1 << 16;
+    std::vector<uint16_t> xfByStyle_;  // 0 where not asked yet
+    std::vector<std::pair<int, uint16_t>> blanks_;
     RecordWriter out_;
     int indexAt_ = 0;        // INDEX's data, in this sheet's bytes
     int defColWidthAt_ = 0;

@@ -6,6 +6,7 @@
 #include <cmath>
 #include <cstring>
 #include <map>
+#include <numeric>
 #include <random>
 
 #include "engine/formula/formula_text.h"
@@ -152,6 +153,25 @@ TEST(SharedStringTable, LookupTablePointsAtBucketStarts) {
         EXPECT_EQ(int(position) - holder->offset, inRecord) << "bucket " << b;
     }
     EXPECT_EQ(readBack(list), texts);
+}
+
+// A text's number is its place in order of first use, however full the table grows, and
+// texts alike up to their last few characters stay apart.
+TEST(SharedStringTable, NumbersFollowFirstUseAndEveryUseIsCounted) {
+    std::vector<QString> texts{QString(), QStringLiteral("a"), QStringLiteral("abcd"), QStringLiteral("abcde"),
+                               QStringLiteral("abcdf"), QStringLiteral("abcd\u0100"), QString(QChar(0x4E00))};
+    for (int i = 0; i < 3000; ++i) texts.push_back(QStringLiteral("payee %1").arg(i).repeated(1 + i % 3));
+    std::vector<int> order(texts.size());
+    std::iota(order.begin(), order.end(), 0);
+    std::shuffle(order.begin(), order.end(), std::mt19937(5));
+    for (const bool reserved : {false, true}) {
+        xls::SharedStrings strings;
+        if (reserved) strings.reserve(qsizetype(texts.size()));
+        for (size_t i = 0; i < texts.size(); ++i) ASSERT_EQ(strings.add(texts[i]), uint32_t(i)) << texts[i].toStdString();
+        for (const int i : order) ASSERT_EQ(strings.add(QString(texts[size_t(i)])), uint32_t(i));
+        EXPECT_EQ(strings.texts(), texts);
+        EXPECT_EQ(strings.references(), uint32_t(2 * texts.size()));
+    }
 }
 
 // ---------------------------------------------------------------- formula tokens
@@ -305,6 +325,44 @@ TEST(FormulaTokens, SheetFormulasShareTreesOnlyBetweenCellsOfOneShape) {
     EXPECT_THROW(formulas.decode(span(QByteArray::fromHex("170501616263")), 0, 0), frame::Failure);
 }
 
+// Formulas down a column, mostly one row after the other and the same formula, sometimes another
+// formula or a jump to anywhere on the sheet (references falling off its edges): every cell writes the
+// tokens encoding gives it alone and reads back the tree decoding gives it alone, and a formula filled
+// down reads back as one shared tree.
+TEST(FormulaTokens, FormulasDownAColumnReadAndWriteAsEachCellAlone) {
+    auto span = [](const QByteArray& bytes) {
+        return std::span<const uint8_t>(reinterpret_cast<const uint8_t*>(bytes.constData()), size_t(bytes.size()));
+    };
+    const char* texts[] = {"=R[-1]C+SUM(RC[-2])-SUM(RC[-3])", "=R[-1]C+SUM(RC[-2])-SUM(RC[-1])", "=R3C+R[-1]C",
+                           "=R4C+R[-1]C", "=IF(AND(ISBLANK(RC[-2]),ISBLANK(RC[-1])),\"\",RC[1]+0*(RC[-2]+RC[-1]))",
+                           "=R[2]C&\"x\"", "=SUM(R[-3]C:R[3]C[1])"};
+    std::vector<model::FormulaPtr> formulas;
+    for (const char* text : texts) formulas.push_back(engine::parseFormulaR1C1(QString::fromUtf8(text)));
+    std::mt19937 random(11);
+    xls::SheetFormulas read;
+    xls::SheetFormulaTokens written;
+    int row = 10;
+    size_t which = 0;
+    for (int step = 0; step < 5000; ++step) {
+        const unsigned pick = random() % 16;
+        if (pick < 12) row = (row + 1) % model::kMaxRows;
+        else if (pick == 12) row = int(random() % model::kMaxRows);
+        else if (pick == 13) row = model::kMaxRows - 1 - int(random() % 3);
+        else row = int(random() % 3);
+        if (random() % 4 == 0) which = random() % formulas.size();
+        const int col = 3 + int(random() % 2);
+        const auto& root = formulas[which]->root;
+        const QByteArray tokens = xls::encodeFormula(root, row, col);
+        ASSERT_EQ(written.encode(root, row, col).toHex(), tokens.toHex()) << texts[which] << " at " << row << "," << col;
+        ASSERT_EQ(engine::formulaToR1C1(read.decode(span(tokens), row, col)->root),
+                  engine::formulaToR1C1(xls::decodeFormula(span(tokens), row, col).root))
+            << texts[which] << " at " << row << "," << col;
+    }
+    const auto& filled = formulas[0]->root;
+    const model::FormulaPtr first = read.decode(span(xls::encodeFormula(filled, 100, 5)), 100, 5);
+    for (int r = 101; r < 200; ++r) ASSERT_EQ(read.decode(span(xls::encodeFormula(filled, r, 5)), r, 5), first);
+}
+
 // Tokens re-written from a column's shape are the tokens encoding gives, in every row, also where a
 // reference falls off the sheet and comes back on.
 TEST(FormulaTokens, SheetFormulaTokensAreTheEncodedTokensInEveryRow) {
@@ -444,6 +502,58 @@ TEST(SheetRecords, IndexAndRowBlockPointersLandOnTheirRecords) {
         }
         EXPECT_EQ(rowsSeen, transactions + 6);
     }
+}
+
+
+// Cells a foreign file stores right to left or a row before the one above it read as they would in
+// order; a cell stored twice keeps its last value.
+TEST(SheetRecords, CellsInAnyOrderReadAsInOrder) {
+    model::Workbook workbook;
+    workbook.sheets.push_back(std::make_unique<model::Sheet>(QStringLiteral("Sheet1")));
+    model::Sheet& sheet = *workbook.sheets[0];
+    sheet.at(0, 0).value = 1.0;
+    sheet.at(0, 1).value = QStringLiteral("x");
+    sheet.at(0, 3).value = 3.5;
+    sheet.at(1, 0).value = 2.0;
+    sheet.at(1, 2).value = QStringLiteral("y");
+    sheet.at(2, 1).value = true;
+    const QByteArray stream = xls::encodeWorkbookStream(workbook);
+    auto list = records(stream);
+    auto isCell = [](const Listed& r) {
+        return r.id == xls::record::Rk || r.id == xls::record::Number || r.id == xls::record::LabelSst ||
+               r.id == xls::record::BoolErr;
+    };
+    const auto first = std::find_if(list.begin(), list.end(), isCell);
+    const auto last = std::find_if(first, list.end(), [&](const Listed& r) { return !isCell(r); });
+    ASSERT_EQ(last - first, 6);
+    const int runStart = first->offset;
+    std::reverse(first, last);
+    // Rows 2, 1 and 0 backwards, then the first cell once more, changed from 1 to 7 (RK 7 << 2 | 2).
+    Listed again = *(last - 1);
+    ASSERT_EQ(again.id, xls::record::Rk);
+    ASSERT_EQ(u16(again.data, 0) + u16(again.data, 2), 0);
+    again.data.replace(6, 4, QByteArray::fromHex("1e000000"));
+    auto append = [](QByteArray& to, const Listed& r) {
+        to.append(char(r.id & 0xFF)).append(char(r.id >> 8));
+        to.append(char(r.data.size() & 0xFF)).append(char(r.data.size() >> 8)).append(r.data);
+    };
+    QByteArray reordered = stream.left(runStart);
+    for (auto r = first; r != last; ++r) append(reordered, *r);
+    append(reordered, again);
+    reordered.append(stream.mid(last->offset));
+    // The sheet starts where it did; what moved lies inside it.
+    const auto read = xls::decodeWorkbookStream({reinterpret_cast<const uint8_t*>(reordered.constData()), size_t(reordered.size())});
+    const model::Sheet& back = *read->sheets[0];
+    auto value = [&](int r, int c) { const model::Cell* cell = back.find(r, c); return cell ? cell->value : model::Value(); };
+    EXPECT_EQ(value(0, 0), model::Value(7.0));
+    EXPECT_EQ(value(0, 1), model::Value(QStringLiteral("x")));
+    EXPECT_EQ(value(0, 3), model::Value(3.5));
+    EXPECT_EQ(value(1, 0), model::Value(2.0));
+    EXPECT_EQ(value(1, 2), model::Value(QStringLiteral("y")));
+    EXPECT_EQ(value(2, 1), model::Value(true));
+    int count = 0;
+    back.forEachCell([&](int, int, const model::Cell&) { ++count; });
+    EXPECT_EQ(count, 6);
 }
 
 }  // namespace

@@ -327,28 +327,13 @@ private:
     const QLocale& locale_;
 };
 
-struct Visit {
-    int row;
-    int col;
-    const ReferenceVisitor& visitor;
-    const QString& ownSheet;
-};
-
-void visitSumRange(const FormulaNode& criteria, const FormulaNode& sums, const Visit& visit);
 bool isCellOrArea(const FormulaNode& node) { return node.kind == Kind::Reference || node.kind == Kind::Area; }
 
-void visitReferences(const FormulaNode& node, const Visit& visit, bool summarizing) {
+void collectReferences(const FormulaNode& node, bool summarizing, std::vector<FormulaReference>& found) {
+    using RefKind = FormulaReference::Kind;
     switch (node.kind) {
-    case Kind::Reference:
-        if (!onOwnSheet(node, visit.ownSheet)) break;
-        if (const auto address = resolveReference(node.first, visit.row, visit.col))
-            visit.visitor.cell(address->row, address->col);
-        break;
-    case Kind::Area:
-        if (!onOwnSheet(node, visit.ownSheet)) break;
-        if (const auto range = resolveArea(node.first, node.last, visit.row, visit.col))
-            visit.visitor.range(*range, summarizing);
-        break;
+    case Kind::Reference: found.push_back({RefKind::Cell, &node, nullptr}); break;
+    case Kind::Area: found.push_back({summarizing ? RefKind::SummarizedRange : RefKind::Range, &node, nullptr}); break;
     case Kind::Function: {
         const bool summarizes = summarizesRanges(node.function);
         for (size_t i = 0; i < node.children.size(); ++i) {
@@ -356,18 +341,18 @@ void visitReferences(const FormulaNode& node, const Visit& visit, bool summarizi
             // SUMIF's sum range is read from its top-left cell in the shape of the criteria range.
             if (node.function == model::FunctionId::SumIf && i == 2 && isCellOrArea(withoutParens(child)) &&
                 isCellOrArea(withoutParens(node.children[0]))) {
-                visitSumRange(withoutParens(node.children[0]), withoutParens(child), visit);
+                found.push_back({RefKind::SumRange, &withoutParens(child), &withoutParens(node.children[0])});
                 continue;
             }
-            visitReferences(child, visit, summarizes && withoutParens(child).kind == Kind::Area);
+            collectReferences(child, summarizes && withoutParens(child).kind == Kind::Area, found);
         }
         break;
     }
     case Kind::Paren:
-        for (const FormulaNode& child : node.children) visitReferences(child, visit, summarizing);
+        for (const FormulaNode& child : node.children) collectReferences(child, summarizing, found);
         break;
     default:
-        for (const FormulaNode& child : node.children) visitReferences(child, visit, false);
+        for (const FormulaNode& child : node.children) collectReferences(child, false, found);
         break;
     }
 }
@@ -375,16 +360,6 @@ void visitReferences(const FormulaNode& node, const Visit& visit, bool summarizi
 // A reference as the range it stands for (one cell, or the area).
 std::optional<model::CellRange> rangeOf(const FormulaNode& node, int row, int col) {
     return resolveArea(node.first, node.kind == Kind::Area ? node.last : node.first, row, col);
-}
-
-void visitSumRange(const FormulaNode& criteria, const FormulaNode& sums, const Visit& visit) {
-    if (!onOwnSheet(sums, visit.ownSheet)) return;
-    const auto criteriaRange = rangeOf(criteria, visit.row, visit.col);
-    auto range = rangeOf(sums, visit.row, visit.col);
-    if (!criteriaRange || !range) return;
-    range->lastRow = std::min(range->firstRow + criteriaRange->rowCount() - 1, model::kMaxRows - 1);
-    range->lastCol = std::min(range->firstCol + criteriaRange->colCount() - 1, model::kMaxColumns - 1);
-    visit.visitor.range(*range, false);
 }
 
 }  // namespace
@@ -411,8 +386,31 @@ Value evaluateFormula(const FormulaNode& root, int row, int col, CellSource& cel
     return value;
 }
 
-void forEachReference(const FormulaNode& root, int row, int col, const ReferenceVisitor& visitor, const QString& ownSheet) {
-    visitReferences(root, Visit{row, col, visitor, ownSheet}, false);
+std::vector<FormulaReference> referencesOf(const FormulaNode& root) {
+    std::vector<FormulaReference> found;
+    collectReferences(root, false, found);
+    return found;
+}
+
+std::optional<model::CellRange> placeReference(const FormulaReference& reference, int row, int col) {
+    const FormulaNode& node = *reference.node;
+    switch (reference.kind) {
+    case FormulaReference::Kind::Cell:
+        if (const auto address = resolveReference(node.first, row, col))
+            return model::CellRange{address->row, address->col, address->row, address->col};
+        return std::nullopt;
+    case FormulaReference::Kind::Range:
+    case FormulaReference::Kind::SummarizedRange: return resolveArea(node.first, node.last, row, col);
+    case FormulaReference::Kind::SumRange: {
+        const auto criteriaRange = rangeOf(*reference.criteria, row, col);
+        auto range = rangeOf(node, row, col);
+        if (!criteriaRange || !range) return std::nullopt;
+        range->lastRow = std::min(range->firstRow + criteriaRange->rowCount() - 1, model::kMaxRows - 1);
+        range->lastCol = std::min(range->firstCol + criteriaRange->colCount() - 1, model::kMaxColumns - 1);
+        return range;
+    }
+    }
+    return std::nullopt;
 }
 
 bool onOwnSheet(const FormulaNode& node, const QString& ownSheet) {

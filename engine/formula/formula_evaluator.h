@@ -5,6 +5,7 @@
 
 #include <QLocale>
 #include <functional>
+#include <vector>
 #include <limits>
 #include <optional>
 
@@ -74,17 +75,23 @@ model::Value evaluateFormula(const model::FormulaNode& root, int row, int col, C
 std::optional<model::CellAddress> resolveReference(const model::CellRef& reference, int row, int col);
 std::optional<model::CellRange> resolveArea(const model::CellRef& first, const model::CellRef& last, int row, int col);
 
-// Every cell and range of its own sheet the formula refers to (references
-// to other sheets are left to those sheets' calculators; `ownSheet` names
-// the formula's sheet, which a reference may also name). A range that SUM,
-// AVERAGE, MIN, MAX or COUNT reads whole is reported with summarized = true
-// (the evaluator asks CellSource::summarize for it); others cell by cell.
-struct ReferenceVisitor {
-    std::function<void(int row, int col)> cell;
-    std::function<void(const model::CellRange& range, bool summarized)> range;
+// A reference of a formula as written, before it is placed at a formula's
+// cell. A range that SUM, AVERAGE, MIN, MAX or COUNT reads whole is
+// summarized (the evaluator asks CellSource::summarize for it); other ranges
+// are read cell by cell. SUMIF's sum range takes the shape of its criteria range.
+struct FormulaReference {
+    enum class Kind : uint8_t { Cell, Range, SummarizedRange, SumRange };
+    Kind kind = Kind::Cell;
+    const model::FormulaNode* node = nullptr;      // the Reference or Area node (its sheet, its corners)
+    const model::FormulaNode* criteria = nullptr;  // SumRange: the criteria range's node
 };
-void forEachReference(const model::FormulaNode& root, int row, int col, const ReferenceVisitor& visitor,
-                      const QString& ownSheet = QString());
+
+// Every reference of the formula, in reading order; the nodes belong to `root`.
+std::vector<FormulaReference> referencesOf(const model::FormulaNode& root);
+
+// The cells a reference stands for in the formula at (row, col): one cell
+// for Kind::Cell; nothing when it leaves the sheet.
+std::optional<model::CellRange> placeReference(const FormulaReference& reference, int row, int col);
 
 // Whether a reference node names the formula's own sheet (or none).
 bool onOwnSheet(const model::FormulaNode& node, const QString& ownSheet);

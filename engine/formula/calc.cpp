@@ -197,6 +197,11 @@ struct Calculator::State final : CellSource {
     // The stored cell at (row, col), if any.
     Located locate(int row, int col) {
         const auto cells = sheet.cellsInRow(row);
+        if (cells.empty()) return {};
+        // A row stored without gaps from its first cell holds each column at its distance from that cell.
+        const size_t guess = size_t(col - cells.front().first);
+        if (guess < cells.size() && cells[guess].first == col)
+            return {&cells[guess].second, row, col, uint32_t(guess), uint32_t(cells.size())};
         const auto it = std::lower_bound(cells.begin(), cells.end(), col,
                                          [](const auto& stored, int c) { return stored.first < c; });
         if (it == cells.end() || it->first != col) return {};

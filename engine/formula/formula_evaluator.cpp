@@ -65,6 +65,17 @@ public:
             if (node.children.size() < 2) return ErrorCode::Value;
             const Value left = evaluate(node.children[0]);
             const Value right = evaluate(node.children[1]);
+            // Two numbers added, taken away or multiplied: the common case, without the general rules.
+            const auto* a = std::get_if<double>(&left);
+            const auto* b = std::get_if<double>(&right);
+            if (a && b) {
+                switch (node.binary) {
+                case model::BinaryOp::Add: return finiteOrNumError(*a + *b);
+                case model::BinaryOp::Subtract: return finiteOrNumError(*a - *b);
+                case model::BinaryOp::Multiply: return finiteOrNumError(*a * *b);
+                default: break;
+                }
+            }
             return applyBinary(node.binary, left, right, locale_);
         }
         case Kind::Function: return call(node);
@@ -363,13 +374,6 @@ std::optional<model::CellRange> rangeOf(const FormulaNode& node, int row, int co
 }
 
 }  // namespace
-
-std::optional<model::CellAddress> resolveReference(const model::CellRef& reference, int row, int col) {
-    const long long r = reference.row.relative ? static_cast<long long>(row) + reference.row.index : reference.row.index;
-    const long long c = reference.col.relative ? static_cast<long long>(col) + reference.col.index : reference.col.index;
-    if (r < 0 || r >= model::kMaxRows || c < 0 || c >= model::kMaxColumns) return std::nullopt;
-    return model::CellAddress{static_cast<int>(r), static_cast<int>(c)};
-}
 
 std::optional<model::CellRange> resolveArea(const model::CellRef& first, const model::CellRef& last, int row, int col) {
     const auto a = resolveReference(first, row, col);

@@ -72,7 +72,13 @@ model::Value evaluateFormula(const model::FormulaNode& root, int row, int col, C
                              const QLocale& locale);
 
 // A reference resolved against the formula's cell; nothing when it leaves the sheet.
-std::optional<model::CellAddress> resolveReference(const model::CellRef& reference, int row, int col);
+// (Inline: every reference of every formula is placed through it.)
+inline std::optional<model::CellAddress> resolveReference(const model::CellRef& reference, int row, int col) {
+    const long long r = reference.row.relative ? static_cast<long long>(row) + reference.row.index : reference.row.index;
+    const long long c = reference.col.relative ? static_cast<long long>(col) + reference.col.index : reference.col.index;
+    if (r < 0 || r >= model::kMaxRows || c < 0 || c >= model::kMaxColumns) return std::nullopt;
+    return model::CellAddress{static_cast<int>(r), static_cast<int>(c)};
+}
 std::optional<model::CellRange> resolveArea(const model::CellRef& first, const model::CellRef& last, int row, int col);
 
 // A reference of a formula as written, before it is placed at a formula's

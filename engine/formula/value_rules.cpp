@@ -45,11 +45,6 @@ std::optional<ErrorCode> errorOf(const Value& value) {
     return std::nullopt;
 }
 
-Value finiteOrNumError(double number) {
-    if (!std::isfinite(number)) return ErrorCode::Num;
-    return number == 0 ? 0.0 : number;  // no negative zero
-}
-
 NumberResult toNumber(const Value& value, const QLocale& locale) {
     if (std::holds_alternative<model::Empty>(value)) return {0, {}};
     if (const auto* number = std::get_if<double>(&value)) return {*number, {}};

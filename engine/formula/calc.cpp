@@ -50,6 +50,22 @@ struct Located {
     uint32_t rowCount = 0;  // how many cells its row stores
 };
 
+// The position of a row's first stored cell at or right of `col`. A row
+// stored without gaps from its first cell holds each column at its
+// distance from that cell (the register's rows are such rows).
+using RowCells = std::span<const std::pair<uint16_t, model::Cell>>;
+size_t searchPosition(RowCells cells, int col) {
+    return size_t(std::lower_bound(cells.begin(), cells.end(), col,
+                                   [](const auto& stored, int c) { return stored.first < c; }) -
+                  cells.begin());
+}
+inline size_t positionOf(RowCells cells, int col) {
+    if (cells.empty()) return 0;
+    const size_t guess = size_t(col - cells.front().first);
+    if (guess < cells.size() && cells[guess].first == col) return guess;
+    return searchPosition(cells, col);
+}
+
 // A formula's references as written, collected once for every cell that holds the formula.
 struct CompiledFormula {
     model::FormulaPtr formula;  // keeps the nodes the references point into
@@ -197,19 +213,21 @@ struct Calculator::State final : CellSource {
     // The stored cell at (row, col), if any.
     Located locate(int row, int col) {
         const auto cells = sheet.cellsInRow(row);
-        if (cells.empty()) return {};
-        // A row stored without gaps from its first cell holds each column at its distance from that cell.
-        const size_t guess = size_t(col - cells.front().first);
-        if (guess < cells.size() && cells[guess].first == col)
-            return {&cells[guess].second, row, col, uint32_t(guess), uint32_t(cells.size())};
-        const auto it = std::lower_bound(cells.begin(), cells.end(), col,
-                                         [](const auto& stored, int c) { return stored.first < c; });
-        if (it == cells.end() || it->first != col) return {};
-        return {&it->second, row, col, uint32_t(it - cells.begin()), uint32_t(cells.size())};
+        const size_t position = positionOf(cells, col);
+        if (position == cells.size() || cells[position].first != col) return {};
+        return {&cells[position].second, row, col, uint32_t(position), uint32_t(cells.size())};
     }
 
     // The slot of a stored cell in this epoch (a reference valid until the next slot is asked for).
     uint32_t& slotOf(const Located& at) {
+        if (slotsEpoch == epoch && size_t(at.row) < rowSlots.size()) {
+            const RowSlots& row = rowSlots[size_t(at.row)];
+            if (row.epoch == epoch && row.count == at.rowCount) return cellSlots[row.base + at.position];
+        }
+        return placeRowSlots(at);
+    }
+    // The slot of a cell whose row has none yet in this epoch.
+    uint32_t& placeRowSlots(const Located& at) {
         if (slotsEpoch != epoch) {
             cellSlots.clear();
             entries.clear();
@@ -441,10 +459,8 @@ struct Calculator::State final : CellSource {
         const int lastRow = std::min(range.lastRow, sheet.rowExtent() - 1);
         for (int row = std::max(range.firstRow, 0); row <= lastRow; ++row) {
             const auto cells = sheet.cellsInRow(row);
-            auto it = std::lower_bound(cells.begin(), cells.end(), range.firstCol,
-                                       [](const auto& stored, int c) { return stored.first < c; });
-            for (; it != cells.end() && it->first <= range.lastCol; ++it)
-                f(Located{&it->second, row, it->first, uint32_t(it - cells.begin()), uint32_t(cells.size())});
+            for (size_t i = positionOf(cells, range.firstCol); i < cells.size() && cells[i].first <= range.lastCol; ++i)
+                f(Located{&cells[i].second, row, cells[i].first, uint32_t(i), uint32_t(cells.size())});
         }
     }
 
@@ -581,10 +597,10 @@ struct Calculator::State final : CellSource {
             return entry->value;
         // Asked from another sheet's formula while this sheet computes: the sheets read each other.
         if (computing) return kCircularReference;
-        return compute(at.row, at.col);
+        return compute(at);
     }
 
-    Value compute(int row, int col) {
+    Value compute(const Located& at) {
         computing = true;
         struct Done {
             bool& flag;
@@ -592,13 +608,13 @@ struct Calculator::State final : CellSource {
         } done{computing};
         if (!keepLocale) locale = QLocale();  // the user's locale, as typed entry reads it
         forgetOldRuns();
-        work.push_back({Work::Kind::Cell, row, col, 0});
+        work.push_back({Work::Kind::Cell, at.row, at.col, 0});
         while (!work.empty()) {
             const Work item = work.back();
             if (item.kind == Work::Kind::Cell) stepCell(item);
             else stepRun(item);
         }
-        return existingEntry(locate(row, col))->value;
+        return existingEntry(at)->value;
     }
 };
 

@@ -204,6 +204,7 @@ struct Calculator::State final : CellSource {
     std::vector<CellEntry> entries;  // of formula cells, as they are first needed
     uint64_t slotsEpoch = 0;         // the epoch of `cellSlots` and `entries`
     std::unordered_map<const model::Formula*, CompiledFormula> compiled;
+    std::array<const CompiledFormula*, 2> recentlyCompiled{};
     bool keepLocale = false;         // computing a whole sheet: the locale is taken once
     std::unordered_map<uint64_t, ColumnRun> runs;
     size_t runEntries = 0;
@@ -258,11 +259,19 @@ struct Calculator::State final : CellSource {
 
     // The references of a formula, collected once for all the cells that hold it.
     const std::vector<FormulaReference>& referencesFor(const model::FormulaPtr& formula) {
+        // A sheet holds few formulas, each in many cells: the last two asked for are at hand.
+        for (const CompiledFormula* recent : recentlyCompiled)
+            if (recent && recent->formula == formula) return recent->references;
         auto found = compiled.find(formula.get());
         if (found == compiled.end()) {
-            if (compiled.size() >= kMostCompiledFormulas) compiled.clear();
+            if (compiled.size() >= kMostCompiledFormulas) {
+                compiled.clear();
+                recentlyCompiled = {};
+            }
             found = compiled.emplace(formula.get(), CompiledFormula{formula, referencesOf(formula->root)}).first;
         }
+        recentlyCompiled[1] = recentlyCompiled[0];
+        recentlyCompiled[0] = &found->second;
         return found->second.references;
     }
 
@@ -526,10 +535,13 @@ struct Calculator::State final : CellSource {
             for (const FormulaReference& reference : referencesFor(at.cell->formula)) {
                 // References to other sheets are left to those sheets' calculators.
                 if (!reference.node->sheet.isEmpty() && !onOwnSheet(*reference.node, sheet.name)) continue;
-                const auto range = placeReference(reference, item.row, item.col);
-                if (!range) continue;
-                if (reference.kind == FormulaReference::Kind::Cell) needCell(locate(range->firstRow, range->firstCol), needs);
-                else needRange(*range, reference.kind == FormulaReference::Kind::SummarizedRange, needs);
+                if (reference.kind == FormulaReference::Kind::Cell) {
+                    if (const auto address = resolveReference(reference.node->first, item.row, item.col))
+                        needCell(locate(address->row, address->col), needs);
+                    continue;
+                }
+                if (const auto range = placeReference(reference, item.row, item.col))
+                    needRange(*range, reference.kind == FormulaReference::Kind::SummarizedRange, needs);
             }
             if (needs.circular) {
                 work.resize(depth - 1);
@@ -676,6 +688,7 @@ void Calculator::computeAll() {
     std::vector<uint32_t>().swap(state.cellSlots);
     std::vector<RowSlots>().swap(state.rowSlots);
     state.compiled.clear();
+    state.recentlyCompiled = {};
 }
 
 }  // namespace brevanta::engine

@@ -19,6 +19,8 @@ namespace {
 
 // The value a cell takes when its formula depends on itself.
 constexpr ErrorCode kCircularReference = ErrorCode::Value;
+const Value kCircularValue = kCircularReference;
+const Value kEmptyValue;
 // Ranges up to this many rows are read cell by cell; taller ones through a running summary.
 constexpr int kDirectRows = 16;
 // Running summaries kept at most (entries over all columns) before tall ranges are read cell by cell.
@@ -71,6 +73,21 @@ struct CompiledFormula {
     model::FormulaPtr formula;  // keeps the nodes the references point into
     std::vector<FormulaReference> references;
 };
+// A formula's references without a cell reference that a later one repeats
+// (RC[-2] read twice): checking a cell again finds it as before, and putting
+// it on the work stack again only computes it earlier, as the later copy does.
+std::vector<FormulaReference> schedulingOrder(std::vector<FormulaReference> references) {
+    const auto sameCell = [](const FormulaReference& a, const FormulaReference& b) {
+        return a.kind == FormulaReference::Kind::Cell && b.kind == FormulaReference::Kind::Cell &&
+               a.node->first == b.node->first && a.node->sheet == b.node->sheet;
+    };
+    std::vector<FormulaReference> kept;
+    for (size_t i = 0; i < references.size(); ++i)
+        if (std::none_of(references.begin() + long(i) + 1, references.end(),
+                         [&](const FormulaReference& later) { return sameCell(references[i], later); }))
+            kept.push_back(references[i]);
+    return kept;
+}
 // Formulas whose references are kept at most before they are all dropped.
 constexpr size_t kMostCompiledFormulas = 4096;
 
@@ -268,7 +285,7 @@ struct Calculator::State final : CellSource {
                 compiled.clear();
                 recentlyCompiled = {};
             }
-            found = compiled.emplace(formula.get(), CompiledFormula{formula, referencesOf(formula->root)}).first;
+            found = compiled.emplace(formula.get(), CompiledFormula{formula, schedulingOrder(referencesOf(formula->root))}).first;
         }
         recentlyCompiled[1] = recentlyCompiled[0];
         recentlyCompiled[0] = &found->second;
@@ -292,13 +309,11 @@ struct Calculator::State final : CellSource {
     Value cellValue(int row, int col) override { return valueAt(locate(row, col)); }
 
     const Value& valueAt(const Located& at) {
-        static const Value empty;
-        static const Value circular = kCircularReference;
-        if (!at.cell) return empty;
+        if (!at.cell) return kEmptyValue;
         if (!at.cell->formula) return at.cell->value;
         const CellEntry* entry = existingEntry(at);
         if (entry && entry->status == CellEntry::Status::Done) return entry->value;
-        return circular;  // still being computed: it depends on this very formula
+        return kCircularValue;  // still being computed: it depends on this very formula
     }
 
     RangeSummary summarize(const model::CellRange& range) override {

@@ -180,6 +180,7 @@ struct Work {
     int col;
     int target;  // Run: the row the summary must reach
     bool waited = false;  // Cell: has put what it needs on the stack above it
+    Located at{};         // Cell: the cell, found when it was put on the stack (no cell moves while computing)
 };
 
 }  // namespace
@@ -503,7 +504,7 @@ struct Calculator::State final : CellSource {
             needs.circular = true;
             return;
         }
-        work.push_back({Work::Kind::Cell, at.row, at.col, 0});
+        work.push_back({Work::Kind::Cell, at.row, at.col, 0, false, at});
         needs.waiting = true;
     }
 
@@ -531,7 +532,7 @@ struct Calculator::State final : CellSource {
 
     // Takes one step on the cell at the top of the work stack.
     void stepCell(const Work& item) {
-        const Located at = locate(item.row, item.col);
+        const Located& at = item.at;
         if (!at.cell || !at.cell->formula) {  // only formulas are put on the stack
             work.pop_back();
             return;
@@ -592,7 +593,7 @@ struct Calculator::State final : CellSource {
                 const CellEntry* entry = existingEntry(at);
                 if (!entry || entry->status == CellEntry::Status::NotStarted) {
                     run.extending = true;
-                    work.push_back({Work::Kind::Cell, row, item.col, 0});
+                    work.push_back({Work::Kind::Cell, row, item.col, 0, false, at});
                     return;
                 }
                 run.take(row, entry->status == CellEntry::Status::Done ? entry->value : Value(kCircularReference));
@@ -635,7 +636,7 @@ struct Calculator::State final : CellSource {
         } done{computing};
         if (!keepLocale) locale = QLocale();  // the user's locale, as typed entry reads it
         forgetOldRuns();
-        work.push_back({Work::Kind::Cell, at.row, at.col, 0});
+        work.push_back({Work::Kind::Cell, at.row, at.col, 0, false, at});
         while (!work.empty()) {
             const Work item = work.back();
             if (item.kind == Work::Kind::Cell) stepCell(item);
@@ -686,6 +687,10 @@ void Calculator::computeAll() {
         bool& keep;
         ~TakeLocaleAgain() { keep = false; }
     } takeLocaleAgain{state.keepLocale};
+    size_t storedCells = 0;
+    for (int row = 0; row < state.sheet.rowExtent(); ++row) storedCells += state.sheet.cellsInRow(row).size();
+    state.cellSlots.reserve(state.cellSlots.size() + storedCells);
+    state.rowSlots.resize(std::max(state.rowSlots.size(), size_t(state.sheet.rowExtent())));
     // Row by row, left to right: computing changes no cell but the one whose result is stored.
     for (int row = 0; row < state.sheet.rowExtent(); ++row) {
         auto& cells = state.sheet.rowCells(row);

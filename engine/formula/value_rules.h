@@ -13,7 +13,10 @@
 
 namespace brevanta::engine {
 
-std::optional<model::ErrorCode> errorOf(const model::Value& value);
+inline std::optional<model::ErrorCode> errorOf(const model::Value& value) {
+    if (const auto* error = std::get_if<model::ErrorCode>(&value)) return *error;
+    return std::nullopt;
+}
 
 // A number, or the error that stands for "not a number" (#VALUE! for other text).
 struct NumberResult {

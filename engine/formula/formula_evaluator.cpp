@@ -63,8 +63,8 @@ public:
             return applyUnary(node.unary, evaluate(node.children[0]), locale_);
         case Kind::Binary: {
             if (node.children.size() < 2) return ErrorCode::Value;
-            const Value left = evaluate(node.children[0]);
-            const Value right = evaluate(node.children[1]);
+            const Value left = operandValue(node.children[0]);
+            const Value right = operandValue(node.children[1]);
             // Two numbers added, taken away or multiplied: the common case, without the general rules.
             const auto* a = std::get_if<double>(&left);
             const auto* b = std::get_if<double>(&right);
@@ -84,6 +84,18 @@ public:
     }
 
 private:
+    // What evaluate gives, with a number or a cell of this sheet read in place
+    // (most operands and arguments are such leaves).
+    Value operandValue(const FormulaNode& node) {
+        if (node.kind == Kind::Number) return node.number;
+        if (node.kind == Kind::Reference && node.sheet.isEmpty()) {
+            const auto address = resolveReference(node.first, row_, col_);
+            if (!address) return ErrorCode::Ref;
+            return cells_.cellValue(address->row, address->col);
+        }
+        return evaluate(node);
+    }
+
     // The cells a reference or area reads: this sheet's, or the named sheet's (null when there is none).
     CellSource* sourceOf(const FormulaNode& node) {
         return node.sheet.isEmpty() ? &cells_ : cells_.sheetNamed(node.sheet);
@@ -117,10 +129,8 @@ private:
             }
             for (int r = range->firstRow; r <= range->lastRow; ++r)
                 for (int c = range->firstCol; c <= range->lastCol; ++c) f(source->cellValue(r, c), true);
-        } else if (inner.kind == Kind::Reference) {
-            f(evaluate(inner), true);
         } else {
-            f(evaluate(inner), false);
+            f(operandValue(inner), inner.kind == Kind::Reference);
         }
     }
 
@@ -146,7 +156,7 @@ private:
                 continue;
             }
             const bool reference = inner.kind == Kind::Reference;
-            const Value value = evaluate(inner);
+            const Value value = operandValue(inner);
             if (inner.kind == Kind::Missing) {
                 if (!counting) total.addNumber(0);
                 continue;
@@ -260,7 +270,7 @@ private:
     Value call(const FormulaNode& node) {
         const auto& arguments = node.children;
         const auto argument = [&](size_t i) -> Value {
-            return i < arguments.size() ? evaluate(arguments[i]) : Value(model::Empty{});
+            return i < arguments.size() ? operandValue(arguments[i]) : Value(model::Empty{});
         };
         switch (node.function) {
         case FunctionId::Sum:

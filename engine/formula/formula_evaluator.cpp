@@ -65,14 +65,14 @@ public:
             if (node.children.size() < 2) return ErrorCode::Value;
             const Value left = operandValue(node.children[0]);
             const Value right = operandValue(node.children[1]);
-            // Two numbers added, taken away or multiplied: the common case, without the general rules.
-            const auto* a = std::get_if<double>(&left);
-            const auto* b = std::get_if<double>(&right);
-            if (a && b) {
+            // Numbers (an empty cell counts 0) added, taken away or multiplied:
+            // the common case, without the general rules.
+            double a = 0, b = 0;
+            if (plainNumber(left, a) && plainNumber(right, b)) {
                 switch (node.binary) {
-                case model::BinaryOp::Add: return finiteOrNumError(*a + *b);
-                case model::BinaryOp::Subtract: return finiteOrNumError(*a - *b);
-                case model::BinaryOp::Multiply: return finiteOrNumError(*a * *b);
+                case model::BinaryOp::Add: return finiteOrNumError(a + b);
+                case model::BinaryOp::Subtract: return finiteOrNumError(a - b);
+                case model::BinaryOp::Multiply: return finiteOrNumError(a * b);
                 default: break;
                 }
             }
@@ -84,6 +84,15 @@ public:
     }
 
 private:
+    // A number, or nothing as 0, as arithmetic reads them.
+    static bool plainNumber(const Value& value, double& number) {
+        if (const auto* held = std::get_if<double>(&value)) {
+            number = *held;
+            return true;
+        }
+        return model::isEmpty(value);  // `number` stays 0
+    }
+
     // What evaluate gives, with a number or a cell of this sheet read in place
     // (most operands and arguments are such leaves).
     Value operandValue(const FormulaNode& node) {

@@ -144,6 +144,9 @@ TEST(Calculation, TextNumbersEmptyCellsAndErrors) {
     EXPECT_EQ(compute(QStringLiteral("=ISBLANK(\"\")")), Value(false));
     EXPECT_EQ(compute(QStringLiteral("=0.1+0.2=0.3")), Value(true));
     EXPECT_EQ(compute(QStringLiteral("=1E308*10")), Value(ErrorCode::Num));
+    EXPECT_EQ(compute(QStringLiteral("=R2C1+1E308+1E308")), Value(ErrorCode::Num));   // empty + numbers
+    EXPECT_EQ(compute(QStringLiteral("=(R2C1-R3C1)*3+TRUE")), Value(1.0));
+    EXPECT_EQ(compute(QStringLiteral("=R2C1+#DIV/0!")), Value(ErrorCode::Div0));
     EXPECT_EQ(compute(QStringLiteral("=IF(\"maybe\",1,2)")), Value(ErrorCode::Value));
     EXPECT_EQ(compute(QStringLiteral("=IF(0,1)")), Value(false));
     EXPECT_EQ(compute(QStringLiteral("=IF(1,,2)")), Value(0.0));

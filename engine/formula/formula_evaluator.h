@@ -1,13 +1,13 @@
 #pragma once
 // Computes one formula tree for one cell, given the values of the cells it
 // refers to. The caller makes sure referenced formula cells are computed
-// first (see forEachReference), so evaluation never recurses into cells.
+// first (see referencesOf), so evaluation never recurses into cells.
 
 #include <QLocale>
-#include <functional>
-#include <vector>
+#include <cstdint>
 #include <limits>
 #include <optional>
+#include <vector>
 
 #include "engine/formula/criteria.h"
 #include "engine/model/formula.h"

@@ -19,20 +19,77 @@ namespace {
 
 // The value a cell takes when its formula depends on itself.
 constexpr ErrorCode kCircularReference = ErrorCode::Value;
+const Value kCircularValue = kCircularReference;
+const Value kEmptyValue;
 // Ranges up to this many rows are read cell by cell; taller ones through a running summary.
 constexpr int kDirectRows = 16;
 // Running summaries kept at most (entries over all columns) before tall ranges are read cell by cell.
 constexpr size_t kRunEntryBudget = 4'000'000;
 
-uint32_t cellKey(int row, int col) { return static_cast<uint32_t>(row) * model::kMaxColumns + static_cast<uint32_t>(col); }
 uint64_t runKey(int col, int startRow) { return (static_cast<uint64_t>(col) << 32) | static_cast<uint32_t>(startRow); }
 
 struct CellEntry {
     enum class Status : uint8_t { NotStarted, Computing, Done };
-    uint64_t epoch = 0;
     Status status = Status::NotStarted;
     Value value;
 };
+
+// Where the state of a row's formula cells is kept during one epoch: the
+// row's stored cells have one slot each from `base` on (in column order),
+// holding the number of their entry plus one, or 0 before they have one.
+struct RowSlots {
+    uint64_t epoch = 0;
+    uint32_t base = 0;
+    uint32_t count = 0;
+};
+
+// A stored cell found by its address, and where its slot is.
+struct Located {
+    const model::Cell* cell = nullptr;
+    int row = 0;
+    int col = 0;
+    uint32_t position = 0;  // in its row's stored cells
+    uint32_t rowCount = 0;  // how many cells its row stores
+};
+
+// The position of a row's first stored cell at or right of `col`. A row
+// stored without gaps from its first cell holds each column at its
+// distance from that cell (the register's rows are such rows).
+using RowCells = std::span<const std::pair<uint16_t, model::Cell>>;
+size_t searchPosition(RowCells cells, int col) {
+    return size_t(std::lower_bound(cells.begin(), cells.end(), col,
+                                   [](const auto& stored, int c) { return stored.first < c; }) -
+                  cells.begin());
+}
+inline size_t positionOf(RowCells cells, int col) {
+    if (cells.empty()) return 0;
+    const size_t guess = size_t(col - cells.front().first);
+    if (guess < cells.size() && cells[guess].first == col) return guess;
+    return searchPosition(cells, col);
+}
+
+// A formula's references as written, collected once for every cell that holds the formula.
+struct CompiledFormula {
+    model::FormulaPtr formula;  // keeps the nodes the references point into
+    std::vector<FormulaReference> references;
+};
+// A formula's references without a cell reference that a later one repeats
+// (RC[-2] read twice): checking a cell again finds it as before, and putting
+// it on the work stack again only computes it earlier, as the later copy does.
+std::vector<FormulaReference> schedulingOrder(std::vector<FormulaReference> references) {
+    const auto sameCell = [](const FormulaReference& a, const FormulaReference& b) {
+        return a.kind == FormulaReference::Kind::Cell && b.kind == FormulaReference::Kind::Cell &&
+               a.node->first == b.node->first && a.node->sheet == b.node->sheet;
+    };
+    std::vector<FormulaReference> kept;
+    for (size_t i = 0; i < references.size(); ++i)
+        if (std::none_of(references.begin() + long(i) + 1, references.end(),
+                         [&](const FormulaReference& later) { return sameCell(references[i], later); }))
+            kept.push_back(references[i]);
+    return kept;
+}
+// Formulas whose references are kept at most before they are all dropped.
+constexpr size_t kMostCompiledFormulas = 4096;
 
 struct RunningTotals {
     double sum = 0, count = 0, minimum = 0, maximum = 0;
@@ -122,6 +179,8 @@ struct Work {
     int row;     // Cell: the cell's row; Run: the first row
     int col;
     int target;  // Run: the row the summary must reach
+    bool waited = false;  // Cell: has put what it needs on the stack above it
+    Located at{};         // Cell: the cell, found when it was put on the stack (no cell moves while computing)
 };
 
 }  // namespace
@@ -137,7 +196,7 @@ struct Calculator::State final : CellSource {
         Value cellValue(int row, int col) override { return state.owner.value(row, col); }
         RangeSummary summarize(const model::CellRange& range) override {
             RangeSummary summary;
-            state.forEachStoredCell(range, [&](int row, int col) { summary.addCell(state.owner.value(row, col)); });
+            state.forEachStoredCell(range, [&](const Located& at) { summary.addCell(state.owner.value(at.row, at.col)); });
             return summary;
         }
         ConditionalTotals conditionalTotals(const model::CellRange& range, const model::CellRange& sumRange,
@@ -158,25 +217,82 @@ struct Calculator::State final : CellSource {
     Reader reader{*this};
     std::map<RangeCorners, ConditionalIndex> conditionalIndexes;
     int indexesBuilding = 0;
-    std::unordered_map<uint32_t, CellEntry> entries;
+    std::vector<RowSlots> rowSlots;  // by row
+    std::vector<uint32_t> cellSlots; // see RowSlots
+    std::vector<CellEntry> entries;  // of formula cells, as they are first needed
+    uint64_t slotsEpoch = 0;         // the epoch of `cellSlots` and `entries`
+    std::unordered_map<const model::Formula*, CompiledFormula> compiled;
+    std::array<const CompiledFormula*, 2> recentlyCompiled{};
+    bool keepLocale = false;         // computing a whole sheet: the locale is taken once
     std::unordered_map<uint64_t, ColumnRun> runs;
     size_t runEntries = 0;
     uint64_t runsCheckedEpoch = 0;
     std::vector<Work> work;
 
-    CellEntry& entryFor(int row, int col) {
-        CellEntry& entry = entries[cellKey(row, col)];
-        if (entry.epoch != epoch) {
-            entry.epoch = epoch;
-            entry.status = CellEntry::Status::NotStarted;
-            entry.value = model::Empty{};
+    // The stored cell at (row, col), if any.
+    Located locate(int row, int col) {
+        const auto cells = sheet.cellsInRow(row);
+        const size_t position = positionOf(cells, col);
+        if (position == cells.size() || cells[position].first != col) return {};
+        return {&cells[position].second, row, col, uint32_t(position), uint32_t(cells.size())};
+    }
+
+    // The slot of a stored cell in this epoch (a reference valid until the next slot is asked for).
+    uint32_t& slotOf(const Located& at) {
+        if (slotsEpoch == epoch && size_t(at.row) < rowSlots.size()) {
+            const RowSlots& row = rowSlots[size_t(at.row)];
+            if (row.epoch == epoch && row.count == at.rowCount) return cellSlots[row.base + at.position];
         }
-        return entry;
+        return placeRowSlots(at);
     }
-    const CellEntry* freshEntry(int row, int col) const {
-        const auto it = entries.find(cellKey(row, col));
-        return it != entries.end() && it->second.epoch == epoch ? &it->second : nullptr;
+    // The slot of a cell whose row has none yet in this epoch.
+    uint32_t& placeRowSlots(const Located& at) {
+        if (slotsEpoch != epoch) {
+            cellSlots.clear();
+            entries.clear();
+            slotsEpoch = epoch;
+        }
+        if (rowSlots.size() <= size_t(at.row)) rowSlots.resize(size_t(std::max(sheet.rowExtent(), at.row + 1)));
+        RowSlots& row = rowSlots[size_t(at.row)];
+        if (row.epoch != epoch || row.count != at.rowCount) {
+            row = {epoch, uint32_t(cellSlots.size()), at.rowCount};
+            cellSlots.resize(cellSlots.size() + at.rowCount, 0);
+        }
+        return cellSlots[row.base + at.position];
     }
+    // The entry of a formula cell in this epoch; null before it is first needed.
+    CellEntry* existingEntry(const Located& at) {
+        const uint32_t slot = slotOf(at);
+        return slot ? &entries[slot - 1] : nullptr;
+    }
+    // The number of a formula cell's entry, made when needed (entries move as more are made).
+    size_t entryNumber(const Located& at) {
+        uint32_t& slot = slotOf(at);
+        if (!slot) {
+            entries.emplace_back();
+            slot = uint32_t(entries.size());
+        }
+        return slot - 1;
+    }
+
+    // The references of a formula, collected once for all the cells that hold it.
+    const std::vector<FormulaReference>& referencesFor(const model::FormulaPtr& formula) {
+        // A sheet holds few formulas, each in many cells: the last two asked for are at hand.
+        for (const CompiledFormula* recent : recentlyCompiled)
+            if (recent && recent->formula == formula) return recent->references;
+        auto found = compiled.find(formula.get());
+        if (found == compiled.end()) {
+            if (compiled.size() >= kMostCompiledFormulas) {
+                compiled.clear();
+                recentlyCompiled = {};
+            }
+            found = compiled.emplace(formula.get(), CompiledFormula{formula, schedulingOrder(referencesOf(formula->root))}).first;
+        }
+        recentlyCompiled[1] = recentlyCompiled[0];
+        recentlyCompiled[0] = &found->second;
+        return found->second.references;
+    }
+
     ColumnRun* freshRun(int col, int startRow) {
         const auto it = runs.find(runKey(col, startRow));
         return it != runs.end() && it->second.epoch == epoch ? &it->second : nullptr;
@@ -191,13 +307,14 @@ struct Calculator::State final : CellSource {
     }
 
     // --- CellSource: reads for a formula whose references are all computed
-    Value cellValue(int row, int col) override {
-        const model::Cell* cell = sheet.find(row, col);
-        if (!cell) return model::Empty{};
-        if (!cell->formula) return cell->value;
-        const CellEntry* entry = freshEntry(row, col);
+    Value cellValue(int row, int col) override { return valueAt(locate(row, col)); }
+
+    const Value& valueAt(const Located& at) {
+        if (!at.cell) return kEmptyValue;
+        if (!at.cell->formula) return at.cell->value;
+        const CellEntry* entry = existingEntry(at);
         if (entry && entry->status == CellEntry::Status::Done) return entry->value;
-        return kCircularReference;  // still being computed: it depends on this very formula
+        return kCircularValue;  // still being computed: it depends on this very formula
     }
 
     RangeSummary summarize(const model::CellRange& range) override {
@@ -225,7 +342,7 @@ struct Calculator::State final : CellSource {
             if (complete) return total;
         }
         RangeSummary summary;
-        forEachStoredCell(range, [&](int row, int col) { summary.addCell(cellValue(row, col)); });
+        forEachStoredCell(range, [&](const Located& at) { summary.addCell(valueAt(at)); });
         return summary;
     }
 
@@ -361,14 +478,15 @@ struct Calculator::State final : CellSource {
         return totals;
     }
 
-    // f(row, col) for the cells of `range` that exist, row by row.
+    // f(const Located&) for the cells of `range` that exist, row by row.
     template <class F>
-    void forEachStoredCell(const model::CellRange& range, F&& f) const {
+    void forEachStoredCell(const model::CellRange& range, F&& f) {
         const int lastRow = std::min(range.lastRow, sheet.rowExtent() - 1);
-        for (int row = range.firstRow; row <= lastRow; ++row)
-            sheet.forEachCellInRow(row, [&](int col, const model::Cell&) {
-                if (col >= range.firstCol && col <= range.lastCol) f(row, col);
-            });
+        for (int row = std::max(range.firstRow, 0); row <= lastRow; ++row) {
+            const auto cells = sheet.cellsInRow(row);
+            for (size_t i = positionOf(cells, range.firstCol); i < cells.size() && cells[i].first <= range.lastCol; ++i)
+                f(Located{&cells[i].second, row, cells[i].first, uint32_t(i), uint32_t(cells.size())});
+        }
     }
 
     // --- scheduling
@@ -378,16 +496,15 @@ struct Calculator::State final : CellSource {
         bool circular = false;  // something needed is still being computed below us
     };
 
-    void needCell(int row, int col, Needs& needs) {
-        const model::Cell* cell = sheet.find(row, col);
-        if (!cell || !cell->formula) return;
-        const CellEntry* entry = freshEntry(row, col);
+    void needCell(const Located& at, Needs& needs) {
+        if (!at.cell || !at.cell->formula) return;
+        const CellEntry* entry = existingEntry(at);
         if (entry && entry->status == CellEntry::Status::Done) return;
         if (entry && entry->status == CellEntry::Status::Computing) {
             needs.circular = true;
             return;
         }
-        work.push_back({Work::Kind::Cell, row, col, 0});
+        work.push_back({Work::Kind::Cell, at.row, at.col, 0, false, at});
         needs.waiting = true;
     }
 
@@ -410,45 +527,50 @@ struct Calculator::State final : CellSource {
                 return;
             }
         }
-        forEachStoredCell(range, [&](int row, int col) { needCell(row, col, needs); });
+        forEachStoredCell(range, [&](const Located& at) { needCell(at, needs); });
     }
 
     // Takes one step on the cell at the top of the work stack.
     void stepCell(const Work& item) {
-        const model::Cell* cell = sheet.find(item.row, item.col);
-        CellEntry& entry = entryFor(item.row, item.col);
-        if (entry.status == CellEntry::Status::Done) {
+        const Located& at = item.at;
+        if (!at.cell || !at.cell->formula) {  // only formulas are put on the stack
             work.pop_back();
             return;
         }
-        if (!cell || !cell->formula) {
-            entry.value = cell ? cell->value : Value(model::Empty{});
-            entry.status = CellEntry::Status::Done;
+        const size_t number = entryNumber(at);
+        if (entries[number].status == CellEntry::Status::Done) {
             work.pop_back();
             return;
         }
-        entry.status = CellEntry::Status::Computing;
-        const size_t depth = work.size();
-        Needs needs;
-        const ReferenceVisitor visitor{
-            [&](int row, int col) { needCell(row, col, needs); },
-            [&](const model::CellRange& range, bool summarized) { needRange(range, summarized, needs); },
-        };
-        forEachReference(cell->formula->root, item.row, item.col, visitor, sheet.name);
-        if (needs.circular) {
-            work.resize(depth - 1);
-            // The entry may have moved if the map rehashed while collecting: look it up again.
-            CellEntry& done = entryFor(item.row, item.col);
-            done.value = kCircularReference;
-            done.status = CellEntry::Status::Done;
-            return;
+        // Back on top after waiting, everything it needed is computed: a cell
+        // leaves the stack only when done, and a done cell stays done.
+        if (!item.waited) {
+            entries[number].status = CellEntry::Status::Computing;
+            const size_t depth = work.size();
+            Needs needs;
+            for (const FormulaReference& reference : referencesFor(at.cell->formula)) {
+                // References to other sheets are left to those sheets' calculators.
+                if (!reference.node->sheet.isEmpty() && !onOwnSheet(*reference.node, sheet.name)) continue;
+                if (reference.kind == FormulaReference::Kind::Cell) {
+                    if (const auto address = resolveReference(reference.node->first, item.row, item.col))
+                        needCell(locate(address->row, address->col), needs);
+                    continue;
+                }
+                if (const auto range = placeReference(reference, item.row, item.col))
+                    needRange(*range, reference.kind == FormulaReference::Kind::SummarizedRange, needs);
+            }
+            if (needs.circular) {
+                work.resize(depth - 1);
+                entries[number] = {CellEntry::Status::Done, kCircularReference};
+                return;
+            }
+            if (needs.waiting) {
+                work[depth - 1].waited = true;
+                return;
+            }
         }
-        if (needs.waiting) return;
-        const model::FormulaPtr formula = cell->formula;  // kept alive while it is evaluated
-        Value value = evaluateFormula(formula->root, item.row, item.col, *this, locale);
-        CellEntry& done = entryFor(item.row, item.col);
-        done.value = std::move(value);
-        done.status = CellEntry::Status::Done;
+        Value value = evaluateFormula(at.cell->formula->root, item.row, item.col, *this, locale);
+        entries[number] = {CellEntry::Status::Done, std::move(value)};
         work.pop_back();
     }
 
@@ -465,12 +587,13 @@ struct Calculator::State final : CellSource {
         } countStored{runEntries, run, storedBefore};
         while (run.nextRow <= lastRow) {
             const int row = run.nextRow;
-            const model::Cell* cell = sheet.find(row, item.col);
+            const Located at = locate(row, item.col);
+            const model::Cell* cell = at.cell;
             if (cell && cell->formula) {
-                const CellEntry* entry = freshEntry(row, item.col);
+                const CellEntry* entry = existingEntry(at);
                 if (!entry || entry->status == CellEntry::Status::NotStarted) {
                     run.extending = true;
-                    work.push_back({Work::Kind::Cell, row, item.col, 0});
+                    work.push_back({Work::Kind::Cell, row, item.col, 0, false, at});
                     return;
                 }
                 run.take(row, entry->status == CellEntry::Status::Done ? entry->value : Value(kCircularReference));
@@ -494,21 +617,32 @@ struct Calculator::State final : CellSource {
         }
     }
 
-    Value compute(int row, int col) {
+    // The value of a stored cell for Calculator::value.
+    Value valueOf(const Located& at) {
+        if (!at.cell) return model::Empty{};
+        if (!at.cell->formula || trustedEpoch == epoch) return at.cell->value;
+        if (const CellEntry* entry = existingEntry(at); entry && entry->status == CellEntry::Status::Done)
+            return entry->value;
+        // Asked from another sheet's formula while this sheet computes: the sheets read each other.
+        if (computing) return kCircularReference;
+        return compute(at);
+    }
+
+    Value compute(const Located& at) {
         computing = true;
         struct Done {
             bool& flag;
             ~Done() { flag = false; }
         } done{computing};
-        locale = QLocale();  // the user's locale, as typed entry reads it
+        if (!keepLocale) locale = QLocale();  // the user's locale, as typed entry reads it
         forgetOldRuns();
-        work.push_back({Work::Kind::Cell, row, col, 0});
+        work.push_back({Work::Kind::Cell, at.row, at.col, 0, false, at});
         while (!work.empty()) {
             const Work item = work.back();
             if (item.kind == Work::Kind::Cell) stepCell(item);
             else stepRun(item);
         }
-        return freshEntry(row, col)->value;
+        return existingEntry(at)->value;
     }
 };
 
@@ -519,14 +653,7 @@ Calculator::~Calculator() = default;
 
 Value Calculator::value(int row, int col) {
     if (row < 0 || row >= model::kMaxRows || col < 0 || col >= model::kMaxColumns) return model::Empty{};
-    const model::Cell* cell = state_->sheet.find(row, col);
-    if (!cell) return model::Empty{};
-    if (!cell->formula || state_->trustedEpoch == state_->epoch) return cell->value;
-    if (const CellEntry* entry = state_->freshEntry(row, col); entry && entry->status == CellEntry::Status::Done)
-        return entry->value;
-    // Asked from another sheet's formula while this sheet computes: the sheets read each other.
-    if (state_->computing) return kCircularReference;
-    return state_->compute(row, col);
+    return state_->valueOf(state_->locate(row, col));
 }
 
 void Calculator::invalidate() { ++state_->epoch; }
@@ -553,20 +680,35 @@ std::vector<std::unique_ptr<Calculator>> linkedCalculators(model::Workbook& work
 }
 
 void Calculator::computeAll() {
-    std::vector<model::CellAddress> formulas;
-    state_->sheet.forEachCell([&](int row, int col, const model::Cell& cell) {
-        if (cell.formula) formulas.push_back({row, col});
-    });
-    state_->entries.reserve(state_->entries.size() + formulas.size());
-    for (const auto& address : formulas) {
-        Value computed = value(address.row, address.col);
-        state_->sheet.find(address.row, address.col)->value = std::move(computed);
+    State& state = *state_;
+    state.locale = QLocale();
+    state.keepLocale = true;
+    struct TakeLocaleAgain {
+        bool& keep;
+        ~TakeLocaleAgain() { keep = false; }
+    } takeLocaleAgain{state.keepLocale};
+    size_t storedCells = 0;
+    for (int row = 0; row < state.sheet.rowExtent(); ++row) storedCells += state.sheet.cellsInRow(row).size();
+    state.cellSlots.reserve(state.cellSlots.size() + storedCells);
+    state.rowSlots.resize(std::max(state.rowSlots.size(), size_t(state.sheet.rowExtent())));
+    // Row by row, left to right: computing changes no cell but the one whose result is stored.
+    for (int row = 0; row < state.sheet.rowExtent(); ++row) {
+        auto& cells = state.sheet.rowCells(row);
+        for (size_t i = 0; i < cells.size(); ++i) {
+            model::Cell& cell = cells[i].second;
+            if (!cell.formula) continue;
+            cell.value = state.valueOf(Located{&cell, row, cells[i].first, uint32_t(i), uint32_t(cells.size())});
+        }
     }
     // Every formula now holds its result: those are the values until the
     // next change, and the per-cell entries (megabytes on a long register)
     // go before the workbook is written.
-    state_->trustedEpoch = state_->epoch;
-    std::unordered_map<uint32_t, CellEntry>().swap(state_->entries);
+    state.trustedEpoch = state.epoch;
+    std::vector<CellEntry>().swap(state.entries);
+    std::vector<uint32_t>().swap(state.cellSlots);
+    std::vector<RowSlots>().swap(state.rowSlots);
+    state.compiled.clear();
+    state.recentlyCompiled = {};
 }
 
 }  // namespace brevanta::engine

@@ -63,8 +63,19 @@ public:
             return applyUnary(node.unary, evaluate(node.children[0]), locale_);
         case Kind::Binary: {
             if (node.children.size() < 2) return ErrorCode::Value;
-            const Value left = evaluate(node.children[0]);
-            const Value right = evaluate(node.children[1]);
+            const Value left = operandValue(node.children[0]);
+            const Value right = operandValue(node.children[1]);
+            // Numbers (an empty cell counts 0) added, taken away or multiplied:
+            // the common case, without the general rules.
+            double a = 0, b = 0;
+            if (plainNumber(left, a) && plainNumber(right, b)) {
+                switch (node.binary) {
+                case model::BinaryOp::Add: return finiteOrNumError(a + b);
+                case model::BinaryOp::Subtract: return finiteOrNumError(a - b);
+                case model::BinaryOp::Multiply: return finiteOrNumError(a * b);
+                default: break;
+                }
+            }
             return applyBinary(node.binary, left, right, locale_);
         }
         case Kind::Function: return call(node);
@@ -73,6 +84,27 @@ public:
     }
 
 private:
+    // A number, or nothing as 0, as arithmetic reads them.
+    static bool plainNumber(const Value& value, double& number) {
+        if (const auto* held = std::get_if<double>(&value)) {
+            number = *held;
+            return true;
+        }
+        return model::isEmpty(value);  // `number` stays 0
+    }
+
+    // What evaluate gives, with a number or a cell of this sheet read in place
+    // (most operands and arguments are such leaves).
+    Value operandValue(const FormulaNode& node) {
+        if (node.kind == Kind::Number) return node.number;
+        if (node.kind == Kind::Reference && node.sheet.isEmpty()) {
+            const auto address = resolveReference(node.first, row_, col_);
+            if (!address) return ErrorCode::Ref;
+            return cells_.cellValue(address->row, address->col);
+        }
+        return evaluate(node);
+    }
+
     // The cells a reference or area reads: this sheet's, or the named sheet's (null when there is none).
     CellSource* sourceOf(const FormulaNode& node) {
         return node.sheet.isEmpty() ? &cells_ : cells_.sheetNamed(node.sheet);
@@ -106,10 +138,8 @@ private:
             }
             for (int r = range->firstRow; r <= range->lastRow; ++r)
                 for (int c = range->firstCol; c <= range->lastCol; ++c) f(source->cellValue(r, c), true);
-        } else if (inner.kind == Kind::Reference) {
-            f(evaluate(inner), true);
         } else {
-            f(evaluate(inner), false);
+            f(operandValue(inner), inner.kind == Kind::Reference);
         }
     }
 
@@ -135,7 +165,7 @@ private:
                 continue;
             }
             const bool reference = inner.kind == Kind::Reference;
-            const Value value = evaluate(inner);
+            const Value value = operandValue(inner);
             if (inner.kind == Kind::Missing) {
                 if (!counting) total.addNumber(0);
                 continue;
@@ -249,7 +279,7 @@ private:
     Value call(const FormulaNode& node) {
         const auto& arguments = node.children;
         const auto argument = [&](size_t i) -> Value {
-            return i < arguments.size() ? evaluate(arguments[i]) : Value(model::Empty{});
+            return i < arguments.size() ? operandValue(arguments[i]) : Value(model::Empty{});
         };
         switch (node.function) {
         case FunctionId::Sum:
@@ -327,28 +357,13 @@ private:
     const QLocale& locale_;
 };
 
-struct Visit {
-    int row;
-    int col;
-    const ReferenceVisitor& visitor;
-    const QString& ownSheet;
-};
-
-void visitSumRange(const FormulaNode& criteria, const FormulaNode& sums, const Visit& visit);
 bool isCellOrArea(const FormulaNode& node) { return node.kind == Kind::Reference || node.kind == Kind::Area; }
 
-void visitReferences(const FormulaNode& node, const Visit& visit, bool summarizing) {
+void collectReferences(const FormulaNode& node, bool summarizing, std::vector<FormulaReference>& found) {
+    using RefKind = FormulaReference::Kind;
     switch (node.kind) {
-    case Kind::Reference:
-        if (!onOwnSheet(node, visit.ownSheet)) break;
-        if (const auto address = resolveReference(node.first, visit.row, visit.col))
-            visit.visitor.cell(address->row, address->col);
-        break;
-    case Kind::Area:
-        if (!onOwnSheet(node, visit.ownSheet)) break;
-        if (const auto range = resolveArea(node.first, node.last, visit.row, visit.col))
-            visit.visitor.range(*range, summarizing);
-        break;
+    case Kind::Reference: found.push_back({RefKind::Cell, &node, nullptr}); break;
+    case Kind::Area: found.push_back({summarizing ? RefKind::SummarizedRange : RefKind::Range, &node, nullptr}); break;
     case Kind::Function: {
         const bool summarizes = summarizesRanges(node.function);
         for (size_t i = 0; i < node.children.size(); ++i) {
@@ -356,18 +371,18 @@ void visitReferences(const FormulaNode& node, const Visit& visit, bool summarizi
             // SUMIF's sum range is read from its top-left cell in the shape of the criteria range.
             if (node.function == model::FunctionId::SumIf && i == 2 && isCellOrArea(withoutParens(child)) &&
                 isCellOrArea(withoutParens(node.children[0]))) {
-                visitSumRange(withoutParens(node.children[0]), withoutParens(child), visit);
+                found.push_back({RefKind::SumRange, &withoutParens(child), &withoutParens(node.children[0])});
                 continue;
             }
-            visitReferences(child, visit, summarizes && withoutParens(child).kind == Kind::Area);
+            collectReferences(child, summarizes && withoutParens(child).kind == Kind::Area, found);
         }
         break;
     }
     case Kind::Paren:
-        for (const FormulaNode& child : node.children) visitReferences(child, visit, summarizing);
+        for (const FormulaNode& child : node.children) collectReferences(child, summarizing, found);
         break;
     default:
-        for (const FormulaNode& child : node.children) visitReferences(child, visit, false);
+        for (const FormulaNode& child : node.children) collectReferences(child, false, found);
         break;
     }
 }
@@ -377,24 +392,7 @@ std::optional<model::CellRange> rangeOf(const FormulaNode& node, int row, int co
     return resolveArea(node.first, node.kind == Kind::Area ? node.last : node.first, row, col);
 }
 
-void visitSumRange(const FormulaNode& criteria, const FormulaNode& sums, const Visit& visit) {
-    if (!onOwnSheet(sums, visit.ownSheet)) return;
-    const auto criteriaRange = rangeOf(criteria, visit.row, visit.col);
-    auto range = rangeOf(sums, visit.row, visit.col);
-    if (!criteriaRange || !range) return;
-    range->lastRow = std::min(range->firstRow + criteriaRange->rowCount() - 1, model::kMaxRows - 1);
-    range->lastCol = std::min(range->firstCol + criteriaRange->colCount() - 1, model::kMaxColumns - 1);
-    visit.visitor.range(*range, false);
-}
-
 }  // namespace
-
-std::optional<model::CellAddress> resolveReference(const model::CellRef& reference, int row, int col) {
-    const long long r = reference.row.relative ? static_cast<long long>(row) + reference.row.index : reference.row.index;
-    const long long c = reference.col.relative ? static_cast<long long>(col) + reference.col.index : reference.col.index;
-    if (r < 0 || r >= model::kMaxRows || c < 0 || c >= model::kMaxColumns) return std::nullopt;
-    return model::CellAddress{static_cast<int>(r), static_cast<int>(c)};
-}
 
 std::optional<model::CellRange> resolveArea(const model::CellRef& first, const model::CellRef& last, int row, int col) {
     const auto a = resolveReference(first, row, col);
@@ -411,8 +409,31 @@ Value evaluateFormula(const FormulaNode& root, int row, int col, CellSource& cel
     return value;
 }
 
-void forEachReference(const FormulaNode& root, int row, int col, const ReferenceVisitor& visitor, const QString& ownSheet) {
-    visitReferences(root, Visit{row, col, visitor, ownSheet}, false);
+std::vector<FormulaReference> referencesOf(const FormulaNode& root) {
+    std::vector<FormulaReference> found;
+    collectReferences(root, false, found);
+    return found;
+}
+
+std::optional<model::CellRange> placeReference(const FormulaReference& reference, int row, int col) {
+    const FormulaNode& node = *reference.node;
+    switch (reference.kind) {
+    case FormulaReference::Kind::Cell:
+        if (const auto address = resolveReference(node.first, row, col))
+            return model::CellRange{address->row, address->col, address->row, address->col};
+        return std::nullopt;
+    case FormulaReference::Kind::Range:
+    case FormulaReference::Kind::SummarizedRange: return resolveArea(node.first, node.last, row, col);
+    case FormulaReference::Kind::SumRange: {
+        const auto criteriaRange = rangeOf(*reference.criteria, row, col);
+        auto range = rangeOf(node, row, col);
+        if (!criteriaRange || !range) return std::nullopt;
+        range->lastRow = std::min(range->firstRow + criteriaRange->rowCount() - 1, model::kMaxRows - 1);
+        range->lastCol = std::min(range->firstCol + criteriaRange->colCount() - 1, model::kMaxColumns - 1);
+        return range;
+    }
+    }
+    return std::nullopt;
 }
 
 bool onOwnSheet(const FormulaNode& node, const QString& ownSheet) {

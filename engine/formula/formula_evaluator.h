@@ -1,12 +1,13 @@
 #pragma once
 // Computes one formula tree for one cell, given the values of the cells it
 // refers to. The caller makes sure referenced formula cells are computed
-// first (see forEachReference), so evaluation never recurses into cells.
+// first (see referencesOf), so evaluation never recurses into cells.
 
 #include <QLocale>
-#include <functional>
+#include <cstdint>
 #include <limits>
 #include <optional>
+#include <vector>
 
 #include "engine/formula/criteria.h"
 #include "engine/model/formula.h"
@@ -71,20 +72,32 @@ model::Value evaluateFormula(const model::FormulaNode& root, int row, int col, C
                              const QLocale& locale);
 
 // A reference resolved against the formula's cell; nothing when it leaves the sheet.
-std::optional<model::CellAddress> resolveReference(const model::CellRef& reference, int row, int col);
+// (Inline: every reference of every formula is placed through it.)
+inline std::optional<model::CellAddress> resolveReference(const model::CellRef& reference, int row, int col) {
+    const long long r = reference.row.relative ? static_cast<long long>(row) + reference.row.index : reference.row.index;
+    const long long c = reference.col.relative ? static_cast<long long>(col) + reference.col.index : reference.col.index;
+    if (r < 0 || r >= model::kMaxRows || c < 0 || c >= model::kMaxColumns) return std::nullopt;
+    return model::CellAddress{static_cast<int>(r), static_cast<int>(c)};
+}
 std::optional<model::CellRange> resolveArea(const model::CellRef& first, const model::CellRef& last, int row, int col);
 
-// Every cell and range of its own sheet the formula refers to (references
-// to other sheets are left to those sheets' calculators; `ownSheet` names
-// the formula's sheet, which a reference may also name). A range that SUM,
-// AVERAGE, MIN, MAX or COUNT reads whole is reported with summarized = true
-// (the evaluator asks CellSource::summarize for it); others cell by cell.
-struct ReferenceVisitor {
-    std::function<void(int row, int col)> cell;
-    std::function<void(const model::CellRange& range, bool summarized)> range;
+// A reference of a formula as written, before it is placed at a formula's
+// cell. A range that SUM, AVERAGE, MIN, MAX or COUNT reads whole is
+// summarized (the evaluator asks CellSource::summarize for it); other ranges
+// are read cell by cell. SUMIF's sum range takes the shape of its criteria range.
+struct FormulaReference {
+    enum class Kind : uint8_t { Cell, Range, SummarizedRange, SumRange };
+    Kind kind = Kind::Cell;
+    const model::FormulaNode* node = nullptr;      // the Reference or Area node (its sheet, its corners)
+    const model::FormulaNode* criteria = nullptr;  // SumRange: the criteria range's node
 };
-void forEachReference(const model::FormulaNode& root, int row, int col, const ReferenceVisitor& visitor,
-                      const QString& ownSheet = QString());
+
+// Every reference of the formula, in reading order; the nodes belong to `root`.
+std::vector<FormulaReference> referencesOf(const model::FormulaNode& root);
+
+// The cells a reference stands for in the formula at (row, col): one cell
+// for Kind::Cell; nothing when it leaves the sheet.
+std::optional<model::CellRange> placeReference(const FormulaReference& reference, int row, int col);
 
 // Whether a reference node names the formula's own sheet (or none).
 bool onOwnSheet(const model::FormulaNode& node, const QString& ownSheet);

@@ -40,16 +40,6 @@ int compareNumbers(double left, double right) {
 }
 }  // namespace
 
-std::optional<ErrorCode> errorOf(const Value& value) {
-    if (const auto* error = std::get_if<ErrorCode>(&value)) return *error;
-    return std::nullopt;
-}
-
-Value finiteOrNumError(double number) {
-    if (!std::isfinite(number)) return ErrorCode::Num;
-    return number == 0 ? 0.0 : number;  // no negative zero
-}
-
 NumberResult toNumber(const Value& value, const QLocale& locale) {
     if (std::holds_alternative<model::Empty>(value)) return {0, {}};
     if (const auto* number = std::get_if<double>(&value)) return {*number, {}};

@@ -5,6 +5,7 @@
 // errors pass through, division by zero is #DIV/0!).
 
 #include <QLocale>
+#include <cmath>
 #include <optional>
 
 #include "engine/model/formula.h"
@@ -12,7 +13,10 @@
 
 namespace brevanta::engine {
 
-std::optional<model::ErrorCode> errorOf(const model::Value& value);
+inline std::optional<model::ErrorCode> errorOf(const model::Value& value) {
+    if (const auto* error = std::get_if<model::ErrorCode>(&value)) return *error;
+    return std::nullopt;
+}
 
 // A number, or the error that stands for "not a number" (#VALUE! for other text).
 struct NumberResult {
@@ -43,6 +47,9 @@ model::Value applyBinary(model::BinaryOp op, const model::Value& left, const mod
 model::Value applyUnary(model::UnaryOp op, const model::Value& operand, const QLocale& locale);
 
 // A computed number, or #NUM! when it is not finite.
-model::Value finiteOrNumError(double number);
+inline model::Value finiteOrNumError(double number) {
+    if (!std::isfinite(number)) return model::ErrorCode::Num;
+    return number == 0 ? 0.0 : number;  // no negative zero
+}
 
 }  // namespace brevanta::engine

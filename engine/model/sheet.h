@@ -8,6 +8,7 @@
 #include <array>
 #include <cstdint>
 #include <optional>
+#include <span>
 #include <utility>
 #include <vector>
 
@@ -98,6 +99,12 @@ public:
     void forEachCellInRow(int row, F&& f) const {
         if (row < 0 || row >= static_cast<int>(rows_.size())) return;
         for (const auto& [c, cell] : rows_[row].cells) f(static_cast<int>(c), cell);
+    }
+    // The cells of one row, ordered by column (none for a row past the last),
+    // for readers that look up many cells of a row or walk a part of it.
+    std::span<const std::pair<uint16_t, Cell>> cellsInRow(int row) const {
+        if (row < 0 || row >= static_cast<int>(rows_.size())) return {};
+        return rows_[static_cast<size_t>(row)].cells;
     }
     // Mutable access for sorting and bulk edits: the cells of one row, ordered by column.
     std::vector<std::pair<uint16_t, Cell>>& rowCells(int row);

@@ -144,6 +144,9 @@ TEST(Calculation, TextNumbersEmptyCellsAndErrors) {
     EXPECT_EQ(compute(QStringLiteral("=ISBLANK(\"\")")), Value(false));
     EXPECT_EQ(compute(QStringLiteral("=0.1+0.2=0.3")), Value(true));
     EXPECT_EQ(compute(QStringLiteral("=1E308*10")), Value(ErrorCode::Num));
+    EXPECT_EQ(compute(QStringLiteral("=R2C1+1E308+1E308")), Value(ErrorCode::Num));   // empty + numbers
+    EXPECT_EQ(compute(QStringLiteral("=(R2C1-R3C1)*3+TRUE")), Value(1.0));
+    EXPECT_EQ(compute(QStringLiteral("=R2C1+#DIV/0!")), Value(ErrorCode::Div0));
     EXPECT_EQ(compute(QStringLiteral("=IF(\"maybe\",1,2)")), Value(ErrorCode::Value));
     EXPECT_EQ(compute(QStringLiteral("=IF(0,1)")), Value(false));
     EXPECT_EQ(compute(QStringLiteral("=IF(1,,2)")), Value(0.0));
@@ -312,4 +315,80 @@ TEST(Calculation, TheFirstErrorOfAWideRangeIsTheTopmost) {
     engine::Calculator calculator(sheet);
     EXPECT_EQ(calculator.value(0, 3), Value(ErrorCode::Num));
     EXPECT_EQ(calculator.value(1, 3), Value(60.0));
+}
+
+TEST(RegisterBalance, TheWholeRegisterComputedForSavingAgreesWithARunningTotal) {
+    // The register's own pair: the shown balance reads the hidden running total to its right,
+    // which reads the row above, down every row a sheet has.
+    constexpr int kRunning = kBalance + 1;
+    model::Sheet sheet(QStringLiteral("Check Register"));
+    sheet.at(0, kRunning).value = 0.0;
+    const auto shown = engine::parseFormulaR1C1(
+        QStringLiteral("=IF(AND(ISBLANK(RC[-2]),ISBLANK(RC[-1])),\"\",RC[1]+0*(RC[-2]+RC[-1]))"));
+    const auto running = engine::parseFormulaR1C1(QStringLiteral("=R[-1]C+SUM(RC[-2])-SUM(RC[-3])"));
+    std::vector<Value> expected(model::kMaxRows);
+    double total = 0;
+    for (int row = 1; row < model::kMaxRows; ++row) {
+        if (row % 5 == 0) {
+            expected[row] = QString();  // a row without amounts
+        } else if (row % 2 == 0) {
+            sheet.at(row, kDebit).value = 10.25;
+            expected[row] = total -= 10.25;
+        } else {
+            sheet.at(row, kCredit).value = 25.5;
+            expected[row] = total += 25.5;
+        }
+        sheet.at(row, kBalance).formula = shown;
+        sheet.at(row, kRunning).formula = running;
+    }
+    engine::Calculator calculator(sheet);
+    calculator.computeAll();
+    for (int row = 1; row < model::kMaxRows; row += 997) {
+        EXPECT_EQ(sheet.find(row, kBalance)->value, expected[row]) << row;
+        EXPECT_EQ(calculator.value(row, kBalance), expected[row]) << row;
+    }
+    EXPECT_EQ(sheet.find(model::kMaxRows - 1, kRunning)->value, Value(total));
+}
+
+TEST(Calculation, CellsAreFoundInRowsWithGapsAndThroughTheirOwnSheetsName) {
+    model::Sheet sheet(QStringLiteral("Book"));
+    // Row 1 holds A, C and F; row 2 starts at D, right of the B it reads.
+    sheet.at(0, 0).value = 1.0;
+    sheet.at(0, 2).value = 3.0;
+    sheet.at(0, 5).formula = engine::parseFormulaR1C1(QStringLiteral("=R1C3+R1C4+R1C1"));
+    sheet.at(1, 3).formula = engine::parseFormulaR1C1(QStringLiteral("=R2C5*2+R2C2"));
+    // Naming its own sheet (in another case), a formula still waits for the cell it reads.
+    sheet.at(1, 4).formula = engine::parseFormulaR1C1(QStringLiteral("='BOOK'!R1C6+1"));
+    engine::Calculator calculator(sheet);
+    EXPECT_EQ(calculator.value(1, 3), Value(10.0));
+    EXPECT_TRUE(model::isEmpty(calculator.value(1, 1)));
+    EXPECT_TRUE(model::isEmpty(calculator.value(0, 4)));
+    calculator.computeAll();
+    EXPECT_EQ(sheet.find(0, 5)->value, Value(4.0));
+    EXPECT_EQ(sheet.find(1, 4)->value, Value(5.0));
+}
+
+TEST(Calculation, ACircleFoundAfterWaitingMarksTheCellsThatWaitedOnIt) {
+    model::Sheet sheet(QStringLiteral("S"));
+    sheet.at(0, 0).formula = engine::parseFormulaR1C1(QStringLiteral("=R1C2+1"));
+    sheet.at(0, 1).formula = engine::parseFormulaR1C1(QStringLiteral("=R1C3+1"));
+    sheet.at(0, 2).formula = engine::parseFormulaR1C1(QStringLiteral("=IF(ISERROR(R1C1),7,R1C1)"));
+    // Outside the circle, reading into it.
+    sheet.at(1, 0).formula = engine::parseFormulaR1C1(QStringLiteral("=IF(ISERROR(R1C2),-1,R1C2)"));
+    sheet.at(1, 1).formula = engine::parseFormulaR1C1(QStringLiteral("=5+R1C4"));
+
+    // Entered at A1: the circle closes at C1, and everything that waited on C1 fails.
+    engine::Calculator fromTheTop(sheet);
+    fromTheTop.computeAll();
+    for (int col = 0; col < 3; ++col) EXPECT_EQ(sheet.find(0, col)->value, Value(ErrorCode::Value)) << col;
+    EXPECT_EQ(sheet.find(1, 0)->value, Value(-1.0));
+    EXPECT_EQ(sheet.find(1, 1)->value, Value(5.0));
+
+    // Entered at A2 (B1, C1, then A1): the circle closes at A1, and C1 reads it as an error.
+    engine::Calculator fromBelow(sheet);
+    EXPECT_EQ(fromBelow.value(1, 0), Value(8.0));
+    fromBelow.computeAll();
+    EXPECT_EQ(sheet.find(0, 0)->value, Value(ErrorCode::Value));
+    EXPECT_EQ(sheet.find(0, 1)->value, Value(8.0));
+    EXPECT_EQ(sheet.find(0, 2)->value, Value(7.0));
 }

@@ -145,6 +145,7 @@ public:
         int filled = 0;
         try {
             SheetContext context = activeSheetHandle("Range").live();
+            RecentEdits recent;
             for (const host::AreaFill& fill : fills) {
                 if (fill.firstRow < 1 || fill.firstColumn < 1 || fill.lastRow > model::kMaxRows ||
                     fill.lastColumn > model::kMaxColumns || fill.firstRow > fill.lastRow ||
@@ -153,7 +154,7 @@ public:
                 try {
                     fillInterior(context,
                                  {fill.firstRow - 1, fill.firstColumn - 1, fill.lastRow - 1, fill.lastColumn - 1},
-                                 fill.colorIndex);
+                                 fill.colorIndex, &recent);
                 } catch (const HostError&) {
                     break;
                 }

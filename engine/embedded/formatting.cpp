@@ -1,6 +1,7 @@
 #include "engine/embedded/formatting.h"
 
 #include <algorithm>
+#include <array>
 #include <unordered_map>
 
 #include "engine/embedded/address.h"
@@ -35,6 +36,18 @@ void pinCell(Sheet& sheet, int row, int col, const StyleMapping& mapping) {
     const StyleId shown = sheet.effectiveStyle(row, col);
     model::Cell& cell = sheet.at(row, col);
     if (cell.style == kNoStyle) cell.style = mapping(shown);
+}
+
+// A block of cells, neither whole rows nor whole columns: each cell gets a
+// format of its own, mapped from the one it shows. Made into a cell first,
+// so its place is looked up once.
+template <class Mapping>
+void mapBlock(Sheet& sheet, const CellRange& range, Mapping&& mapping) {
+    for (int row = range.firstRow; row <= range.lastRow; ++row)
+        for (int col = range.firstCol; col <= range.lastCol; ++col) {
+            model::Cell& cell = sheet.at(row, col);
+            cell.style = mapping(cell.style != kNoStyle ? cell.style : inheritedStyle(sheet, row, col));
+        }
 }
 
 }  // namespace
@@ -75,18 +88,35 @@ void applyFormat(Sheet& sheet, const CellRange& range, const StyleMapping& mappi
         }
         return;
     }
-    for (int row = range.firstRow; row <= range.lastRow; ++row)
-        for (int col = range.firstCol; col <= range.lastCol; ++col) {
-            const StyleId shown = sheet.effectiveStyle(row, col);
-            sheet.at(row, col).style = mapping(shown);
-        }
+    mapBlock(sheet, range, mapping);
+}
+
+StyleId RecentEdits::derived(model::StyleTable& styles, StyleId shown, NamedEdit name,
+                             const std::function<void(model::CellStyle&)>& edit) {
+    for (size_t i = 0; i < count_; ++i) {
+        const Entry& entry = entries_[i];
+        if (entry.shown == shown && entry.name.property == name.property && entry.name.value == name.value)
+            return entry.derived;
+    }
+    const StyleId made = styles.deriveNamed(shown, name.property, name.value, edit);
+    entries_[next_] = {shown, name, made};
+    next_ = (next_ + 1) % entries_.size();
+    if (count_ < entries_.size()) ++count_;
+    return made;
 }
 
 void editFormat(Sheet& sheet, model::StyleTable& styles, const CellRange& range,
-                const std::function<void(model::CellStyle&)>& edit, std::optional<NamedEdit> name) {
+                const std::function<void(model::CellStyle&)>& edit, std::optional<NamedEdit> name,
+                RecentEdits* recent) {
     if (name) {
-        applyFormat(sheet, range,
-                    [&](StyleId shown) { return styles.deriveNamed(shown, name->property, name->value, edit); });
+        if (coversAllRows(range) || coversAllColumns(range)) {
+            applyFormat(sheet, range,
+                        [&](StyleId shown) { return styles.deriveNamed(shown, name->property, name->value, edit); });
+            return;
+        }
+        RecentEdits ownRecent;
+        RecentEdits& remembered = recent ? *recent : ownRecent;
+        mapBlock(sheet, range, [&](StyleId shown) { return remembered.derived(styles, shown, *name, edit); });
         return;
     }
     std::unordered_map<StyleId, StyleId> derived;

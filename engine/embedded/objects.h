@@ -41,8 +41,9 @@ void throwUnableToSet(const char* property, const char* className);
 void typeEntry(SheetContext& context, int row, int col, const QString& entry);
 // Puts `text` into the cell as text, as typing it after an apostrophe does.
 void putText(SheetContext& context, int row, int col, const QString& text);
-// Gives the cells of `area` the interior colour `colorIndex`, as Interior.ColorIndex does.
-void fillInterior(SheetContext& context, const model::CellRange& area, int colorIndex);
+// Gives the cells of `area` the interior colour `colorIndex`, as Interior.ColorIndex does;
+// `recent` remembers the formats made, for a run of fills.
+void fillInterior(SheetContext& context, const model::CellRange& area, int colorIndex, RecentEdits* recent = nullptr);
 
 enum class RangeMode { Cells, Rows, Columns };
 

@@ -171,10 +171,10 @@ void EngineInterior::setColorIndex(int index) {
     fillInterior(context, range_.area(), index);
 }
 
-void fillInterior(SheetContext& context, const model::CellRange& area, int colorIndex) {
+void fillInterior(SheetContext& context, const model::CellRange& area, int colorIndex, RecentEdits* recent) {
     if (!isPaletteIndex(colorIndex) && colorIndex != host::xl::ColorIndexNone) throwUnableToSet("ColorIndex", "Interior");
     editFormat(context.sheet, context.book.book->styles, area, [&](model::CellStyle& s) { s.fillColorIndex = colorIndex; },
-               NamedEdit{kFill, double(colorIndex)});
+               NamedEdit{kFill, double(colorIndex)}, recent);
 }
 
 // ---------------------------------------------------------------- range

@@ -172,6 +172,36 @@ std::optional<double> readTypedNumber(const QString& typed, const QLocale& local
     return negative ? -value : value;
 }
 
+std::optional<double> readPlainNumber(QStringView text, const QLocale& locale) {
+    // Only what the locale cannot change: no sign but a leading minus, no
+    // group separator, no blanks, percent or currency; a decimal point only
+    // where the locale's is one.
+    CNotation digits;
+    bool point = false;
+    int digitCount = 0;
+    for (qsizetype i = text.startsWith(QLatin1Char('-')) ? 1 : 0; i < text.size(); ++i) {
+        const QChar c = text[i];
+        if (isAsciiDigit(c)) {
+            ++digitCount;
+        } else if (c == QLatin1Char('.') && !point) {
+            point = true;
+        } else {
+            return std::nullopt;
+        }
+        digits.append(static_cast<char>(c.unicode()));
+    }
+    if (digitCount == 0) return std::nullopt;
+    const LocaleFacts& facts = localeFacts(locale);
+    if (facts.decimalPoint.size() != 1 || (point && facts.decimalPoint[0] != QLatin1Char('.'))) return std::nullopt;
+    // A currency symbol made of these characters would be taken off first.
+    const auto plain = [](QChar c) { return isAsciiDigit(c) || c == QLatin1Char('.') || c == QLatin1Char('-'); };
+    const QString& currency = facts.currencySymbol;
+    if (!currency.isEmpty() && (plain(currency.front()) || plain(currency.back()))) return std::nullopt;
+    const std::optional<double> value = exactDecimal(digits);
+    if (!value) return std::nullopt;
+    return text.startsWith(QLatin1Char('-')) ? -*value : *value;
+}
+
 namespace {
 
 std::optional<int> smallNumber(QStringView text, int maxDigits) {

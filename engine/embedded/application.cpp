@@ -129,7 +129,8 @@ public:
                 const int col = firstColumn - 1 + written;
                 if (col >= model::kMaxColumns) break;
                 try {
-                    if (entry.asText) putText(context, row - 1, col, entry.text);
+                    if (entry.isDate()) typeDate(context, row - 1, col, entry);
+                    else if (entry.asText) putText(context, row - 1, col, entry.text);
                     else typeEntry(context, row - 1, col, entry.text);
                 } catch (const HostError&) {
                     break;

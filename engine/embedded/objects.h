@@ -39,6 +39,9 @@ void throwUnableToSet(const char* property, const char* className);
 // throws HostError for a refused formula, leaving the cell as it was. The
 // caller tells the calculator that cells changed.
 void typeEntry(SheetContext& context, int row, int col, const QString& entry);
+// Types the date of `entry` (CellEntry::isDate) into the cell: what typing
+// its ISO form gives, the same number and format, without the text.
+void typeDate(SheetContext& context, int row, int col, const host::CellEntry& entry);
 // Puts `text` into the cell as text, as typing it after an apostrophe does.
 void putText(SheetContext& context, int row, int col, const QString& text);
 // Gives the cells of `area` the interior colour `colorIndex`, as Interior.ColorIndex does;

@@ -8,7 +8,9 @@
 #include "engine/embedded/objects.h"
 #include "engine/embedded/sheet_edit.h"
 #include "engine/embedded/sort.h"
+#include "engine/formula/date_formats.h"
 #include "engine/formula/display_format.h"
+#include "engine/formula/locale_facts.h"
 #include "picture/picture_mime.h"
 #include "engine/paint/sheet_painter.h"
 #include "engine/formula/formula_text.h"
@@ -353,6 +355,29 @@ TypedEntry interpretRemembering(BookState& book, const QString& entry) {
     return typed;
 }
 
+// The format `shown` with `numberFormat`: a long column of typed dates
+// asks for the same one or two many times, found here without hashing a format.
+model::StyleId withNumberFormat(BookState& book, model::StyleId shown, const QString& numberFormat) {
+    for (const auto& recent : book.recentNumberFormats)
+        if (recent.shown == shown && recent.numberFormat == numberFormat) return recent.derived;
+    const model::StyleId derived =
+        book.book->styles.derive(shown, [&](model::CellStyle& s) { s.numberFormat = numberFormat; });
+    book.recentNumberFormats[book.nextRecentNumberFormat] = {shown, numberFormat, derived};
+    book.nextRecentNumberFormat = (book.nextRecentNumberFormat + 1) % book.recentNumberFormats.size();
+    return derived;
+}
+
+// A constant into the cell, with the number format it was typed with (none: the format stays).
+void storeConstant(SheetContext& context, int row, int col, model::Value value, const QString& numberFormat) {
+    model::Cell& cell = context.sheet.at(row, col);
+    cell.value = std::move(value);
+    cell.formula.reset();
+    if (!numberFormat.isEmpty())
+        cell.style = withNumberFormat(context.book,
+                                      cell.style != model::kNoStyle ? cell.style : inheritedStyle(context.sheet, row, col),
+                                      numberFormat);
+}
+
 }  // namespace
 
 void typeEntry(SheetContext& context, int row, int col, const QString& entry) {
@@ -365,17 +390,9 @@ void typeEntry(SheetContext& context, int row, int col, const QString& entry) {
                 if (cell->style == model::kNoStyle) context.sheet.erase(row, col);
             }
             break;
-        case TypedEntry::Kind::Constant: {
-            model::Cell& cell = context.sheet.at(row, col);
-            cell.value = typed.value;
-            cell.formula.reset();
-            // The format shown is the same before and after the cell is made:
-            // a new cell has none of its own. Looked up only when it changes.
-            if (!typed.numberFormat.isEmpty())
-                cell.style = context.book.book->styles.derive(
-                    context.sheet.effectiveStyle(row, col), [&](model::CellStyle& s) { s.numberFormat = typed.numberFormat; });
+        case TypedEntry::Kind::Constant:
+            storeConstant(context, row, col, typed.value, typed.numberFormat);
             break;
-        }
         case TypedEntry::Kind::Formula: {
             model::Cell& cell = context.sheet.at(row, col);
             cell.value = model::Empty{};
@@ -383,6 +400,25 @@ void typeEntry(SheetContext& context, int row, int col, const QString& entry) {
             break;
         }
     }
+}
+
+void typeDate(SheetContext& context, int row, int col, const host::CellEntry& entry) {
+    // Typed, the ISO form reads as this day from 1900 to 9999; other years
+    // are whatever their text reads as.
+    const int year = entry.date.year();
+    double serial = year >= 1900 && year <= 9999 ? dateToSerial(year, entry.date.month(), entry.date.day()) : 0;
+    if (serial <= 0) {
+        typeEntry(context, row, col, entry.typed());
+        return;
+    }
+    const QLocale locale;
+    if (!entry.hasTimeOfDay()) {
+        storeConstant(context, row, col, serial, localeFacts(locale).dateFormat);
+        return;
+    }
+    // To the minute, as the ISO form writes it.
+    serial += (entry.time.hour() * 3600 + entry.time.minute() * 60) / 86400.0;
+    storeConstant(context, row, col, serial, localeDateTimeFormat(locale, false));
 }
 
 void putText(SheetContext& context, int row, int col, const QString& text) {

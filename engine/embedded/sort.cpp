@@ -8,13 +8,15 @@ namespace brevanta::engine {
 
 namespace {
 
+constexpr int kEmptyRank = 4;
+
 int typeRank(const model::Value& value) {
     switch (value.index()) {
         case 1: return 0;  // number
         case 2: return 1;  // text
         case 3: return 2;  // truth value
         case 4: return 3;  // error
-        default: return 4; // empty
+        default: return kEmptyRank;
     }
 }
 
@@ -26,6 +28,31 @@ int compareTexts(const QString& a, const QString& b, bool matchCase) {
     for (qsizetype i = 0; i < a.size() && i < b.size(); ++i)
         if (a[i] != b[i]) return a[i].isLower() ? -1 : 1;
     return 0;
+}
+
+// A key as the comparison needs it, taken from its value once: the rank of
+// its type, and its number (a truth value as 0 or 1); texts are compared
+// from the value itself.
+struct RankedKey {
+    int rank = kEmptyRank;
+    double number = 0;
+    const QString* text = nullptr;
+};
+
+RankedKey rankedKey(const model::Value& value) {
+    RankedKey key;
+    key.rank = typeRank(value);
+    if (const double* number = std::get_if<double>(&value)) key.number = *number;
+    else if (const QString* text = std::get_if<QString>(&value)) key.text = text;
+    else if (const bool* truth = std::get_if<bool>(&value)) key.number = *truth ? 1 : 0;
+    return key;
+}
+
+// compareSortKeys for keys that are not empty.
+int compareRanked(const RankedKey& a, const RankedKey& b, bool matchCase) {
+    if (a.rank != b.rank) return a.rank < b.rank ? -1 : 1;
+    if (a.text) return compareTexts(*a.text, *b.text, matchCase);
+    return a.number < b.number ? -1 : (a.number > b.number ? 1 : 0);  // errors are all alike, as 0 and 0
 }
 
 }  // namespace
@@ -55,9 +82,14 @@ void sortRows(model::Sheet& sheet, const SortRequest& request,
     const size_t keyCount = request.keys.size();
     // Every key is read before any cell moves: a key may be a formula over other rows.
     // Row i's keys are keys[i * keyCount] onwards.
-    std::vector<model::Value> keys(size_t(count) * keyCount);
+    std::vector<model::Value> values(size_t(count) * keyCount);
+    std::vector<RankedKey> keys(values.size());
     for (int i = 0; i < count; ++i)
-        for (size_t k = 0; k < keyCount; ++k) keys[size_t(i) * keyCount + k] = valueOf(first + i, request.keys[k].column);
+        for (size_t k = 0; k < keyCount; ++k) {
+            const size_t at = size_t(i) * keyCount + k;
+            values[at] = valueOf(first + i, request.keys[k].column);
+            keys[at] = rankedKey(values[at]);
+        }
     // Each row's cells inside the range: a run of its cell array.
     auto inRange = [&](std::vector<CellEntry>& cells) {
         auto begin = std::find_if(cells.begin(), cells.end(), [&](const CellEntry& e) { return e.first >= range.firstCol; });
@@ -67,13 +99,13 @@ void sortRows(model::Sheet& sheet, const SortRequest& request,
     std::vector<int> order(count);
     std::iota(order.begin(), order.end(), 0);
     std::stable_sort(order.begin(), order.end(), [&](int a, int b) {
+        const RankedKey* keyA = &keys[size_t(a) * keyCount];
+        const RankedKey* keyB = &keys[size_t(b) * keyCount];
         for (size_t k = 0; k < keyCount; ++k) {
-            const model::Value& keyA = keys[size_t(a) * keyCount + k];
-            const model::Value& keyB = keys[size_t(b) * keyCount + k];
-            const bool emptyA = model::isEmpty(keyA), emptyB = model::isEmpty(keyB);
+            const bool emptyA = keyA[k].rank == kEmptyRank, emptyB = keyB[k].rank == kEmptyRank;
             if (emptyA && emptyB) continue;
             if (emptyA || emptyB) return emptyB;
-            const int order = compareSortKeys(keyA, keyB, request.matchCase);
+            const int order = compareRanked(keyA[k], keyB[k], request.matchCase);
             if (order != 0) return request.keys[k].descending ? order > 0 : order < 0;
         }
         return false;

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <array>
+#include <optional>
+#include <tuple>
 #include <unordered_map>
 
 #include "engine/embedded/address.h"
@@ -39,15 +41,32 @@ void pinCell(Sheet& sheet, int row, int col, const StyleMapping& mapping) {
 }
 
 // A block of cells, neither whole rows nor whole columns: each cell gets a
-// format of its own, mapped from the one it shows. Made into a cell first,
-// so its place is looked up once.
+// format of its own, mapped from the one it shows. Each row's cells are
+// walked once from the block's first column, rather than each cell looked
+// up, and a row makes room for the whole block at once, with the spare room
+// a row grows by (Sheet::at), rather than growing cell by cell.
 template <class Mapping>
 void mapBlock(Sheet& sheet, const CellRange& range, Mapping&& mapping) {
-    for (int row = range.firstRow; row <= range.lastRow; ++row)
-        for (int col = range.firstCol; col <= range.lastCol; ++col) {
-            model::Cell& cell = sheet.at(row, col);
-            cell.style = mapping(cell.style != kNoStyle ? cell.style : inheritedStyle(sheet, row, col));
+    const size_t width = size_t(range.colCount());
+    for (int row = range.firstRow; row <= range.lastRow; ++row) {
+        const model::RowInfo* info = sheet.findRowInfo(row);
+        const StyleId rowStyle = info ? info->style : kNoStyle;  // inheritedStyle's first choice
+        auto& cells = sheet.rowCells(row);
+        if (const size_t wanted = cells.size() + width; cells.capacity() < wanted)
+            cells.reserve(wanted + std::max<size_t>(4, wanted / 2));
+        auto place = std::lower_bound(cells.begin(), cells.end(), range.firstCol,
+                                      [](const auto& entry, int col) { return entry.first < col; });
+        for (int col = range.firstCol; col <= range.lastCol; ++col, ++place) {
+            if (place == cells.end() || place->first != col)
+                place = cells.emplace(place, std::piecewise_construct, std::forward_as_tuple(uint16_t(col)),
+                                      std::forward_as_tuple());
+            model::Cell& cell = place->second;
+            const StyleId inherited = rowStyle != kNoStyle                   ? rowStyle
+                                      : sheet.columns[col].style != kNoStyle ? sheet.columns[col].style
+                                                                             : sheet.sheetStyle;
+            cell.style = mapping(cell.style != kNoStyle ? cell.style : inherited);
         }
+    }
 }
 
 }  // namespace
@@ -91,14 +110,15 @@ void applyFormat(Sheet& sheet, const CellRange& range, const StyleMapping& mappi
     mapBlock(sheet, range, mapping);
 }
 
-StyleId RecentEdits::derived(model::StyleTable& styles, StyleId shown, NamedEdit name,
-                             const std::function<void(model::CellStyle&)>& edit) {
-    for (size_t i = 0; i < count_; ++i) {
-        const Entry& entry = entries_[i];
-        if (entry.shown == shown && entry.name.property == name.property && entry.name.value == name.value)
-            return entry.derived;
-    }
+StyleId RecentEdits::lookUp(model::StyleTable& styles, StyleId shown, NamedEdit name,
+                            const std::function<void(model::CellStyle&)>& edit) {
+    for (size_t i = 0; i < count_; ++i)
+        if (entries_[i].matches(shown, name)) {
+            last_ = i;
+            return entries_[i].derived;
+        }
     const StyleId made = styles.deriveNamed(shown, name.property, name.value, edit);
+    last_ = next_;
     entries_[next_] = {shown, name, made};
     next_ = (next_ + 1) % entries_.size();
     if (count_ < entries_.size()) ++count_;
@@ -114,8 +134,8 @@ void editFormat(Sheet& sheet, model::StyleTable& styles, const CellRange& range,
                         [&](StyleId shown) { return styles.deriveNamed(shown, name->property, name->value, edit); });
             return;
         }
-        RecentEdits ownRecent;
-        RecentEdits& remembered = recent ? *recent : ownRecent;
+        std::optional<RecentEdits> ownRecent;
+        RecentEdits& remembered = recent ? *recent : ownRecent.emplace();
         mapBlock(sheet, range, [&](StyleId shown) { return remembered.derived(styles, shown, *name, edit); });
         return;
     }

@@ -32,17 +32,26 @@ struct NamedEdit {
 class RecentEdits {
 public:
     model::StyleId derived(model::StyleTable& styles, model::StyleId shown, NamedEdit name,
-                           const std::function<void(model::CellStyle&)>& edit);
+                           const std::function<void(model::CellStyle&)>& edit) {
+        const Entry& last = entries_[last_];
+        return last.matches(shown, name) ? last.derived : lookUp(styles, shown, name, edit);
+    }
 
 private:
     struct Entry {
         model::StyleId shown = model::kNoStyle;
         NamedEdit name{};
         model::StyleId derived = model::kNoStyle;
+        bool matches(model::StyleId format, NamedEdit edit) const {
+            return shown == format && name.property == edit.property && name.value == edit.value;
+        }
     };
+    model::StyleId lookUp(model::StyleTable& styles, model::StyleId shown, NamedEdit name,
+                          const std::function<void(model::CellStyle&)>& edit);
     std::array<Entry, 8> entries_{};
     size_t count_ = 0;
     size_t next_ = 0;
+    size_t last_ = 0;  // the entry found or made last
 };
 
 // Applies `edit` to a copy of every format shown inside `range` (memoised

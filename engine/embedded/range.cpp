@@ -405,8 +405,7 @@ void typeEntry(SheetContext& context, int row, int col, const QString& entry) {
 void typeDate(SheetContext& context, int row, int col, const host::CellEntry& entry) {
     // Typed, the ISO form reads as this day from 1900 to 9999; other years
     // are whatever their text reads as.
-    const int year = entry.date.year();
-    double serial = year >= 1900 && year <= 9999 ? dateToSerial(year, entry.date.month(), entry.date.day()) : 0;
+    double serial = dateToSerial(entry.date);
     if (serial <= 0) {
         typeEntry(context, row, col, entry.typed());
         return;

@@ -55,6 +55,17 @@ int compareRanked(const RankedKey& a, const RankedKey& b, bool matchCase) {
     return a.number < b.number ? -1 : (a.number > b.number ? 1 : 0);  // errors are all alike, as 0 and 0
 }
 
+// Two cells trade what they hold, their value, formula and own format.
+// Values of one kind, as a sorted column's mostly are, trade without a visit.
+void swapContents(model::Cell& a, model::Cell& b) {
+    if (a.value.index() != b.value.index()) std::swap(a.value, b.value);
+    else if (auto* number = std::get_if<double>(&a.value)) std::swap(*number, std::get<double>(b.value));
+    else if (auto* text = std::get_if<QString>(&a.value)) text->swap(std::get<QString>(b.value));
+    else std::swap(a.value, b.value);
+    std::swap(a.formula, b.formula);
+    std::swap(a.style, b.style);
+}
+
 }  // namespace
 
 int compareSortKeys(const model::Value& a, const model::Value& b, bool matchCase) {
@@ -111,30 +122,31 @@ void sortRows(model::Sheet& sheet, const SortRequest& request,
         return false;
     });
 
-    // Row i takes the cells of row order[i]. The rows are moved along each
-    // cycle of the order, one row's cells held aside at a time: a long
-    // register's cells are never all out of their rows at once.
-    auto moveCells = [&](std::vector<CellEntry>& from, std::vector<CellEntry>& to) {
-        const auto [begin, end] = inRange(from);
-        auto at = std::find_if(to.begin(), to.end(), [&](const CellEntry& e) { return e.first > range.lastCol; });
-        to.insert(at, std::make_move_iterator(begin), std::make_move_iterator(end));
-        from.erase(begin, end);
+    // Row i takes the cells of row order[i]. Along each cycle of the order
+    // the rows trade their runs of cells in the range, the run that started
+    // the cycle travelling on to the row that takes it: a long register's
+    // cells are never all out of their rows at once. Runs over the same
+    // columns trade contents cell for cell where they stand.
+    auto exchangeRuns = [&](std::vector<CellEntry>& x, std::vector<CellEntry>& y) {
+        const auto [xBegin, xEnd] = inRange(x);
+        const auto [yBegin, yEnd] = inRange(y);
+        if (std::equal(xBegin, xEnd, yBegin, yEnd, [](const CellEntry& a, const CellEntry& b) { return a.first == b.first; })) {
+            for (auto a = xBegin, b = yBegin; a != xEnd; ++a, ++b) swapContents(a->second, b->second);
+            return;
+        }
+        std::vector<CellEntry> xRun(std::make_move_iterator(xBegin), std::make_move_iterator(xEnd));
+        x.insert(x.erase(xBegin, xEnd), std::make_move_iterator(yBegin), std::make_move_iterator(yEnd));
+        y.insert(y.erase(yBegin, yEnd), std::make_move_iterator(xRun.begin()), std::make_move_iterator(xRun.end()));
     };
     std::vector<bool> placed(size_t(count), false);
-    std::vector<CellEntry> held;
     for (int start = 0; start < count; ++start) {
         if (placed[size_t(start)] || order[size_t(start)] == start) continue;
-        held.clear();
-        moveCells(sheet.rowCells(first + start), held);
-        int row = start;
+        int row = start;  // holds the run the cycle started with
         while (true) {
             placed[size_t(row)] = true;
             const int source = order[size_t(row)];
-            if (source == start) {
-                moveCells(held, sheet.rowCells(first + row));
-                break;
-            }
-            moveCells(sheet.rowCells(first + source), sheet.rowCells(first + row));
+            if (source == start) break;  // the run has reached the row that takes it
+            exchangeRuns(sheet.rowCells(first + row), sheet.rowCells(first + source));
             row = source;
         }
     }

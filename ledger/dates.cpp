@@ -282,6 +282,9 @@ DateAndTime splitTimeOfDay(QStringView text) {
 }
 
 std::optional<RegisterDate> readWith(const QString& text, const QLocale& locale, bool unambiguous) {
+    // A date in the stored form, with nothing around it, is what rule 1 reads of it: it answers first.
+    if (!unambiguous && text.size() <= 10)
+        if (const std::optional<QDate> date = readIso(text)) return RegisterDate{*date, QTime()};
     const QString trimmed = text.trimmed();
     if (trimmed.isEmpty() || trimmed.size() > kLongestDateText) return std::nullopt;
     const DateAndTime parts = splitTimeOfDay(trimmed);

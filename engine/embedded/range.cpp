@@ -381,7 +381,9 @@ void storeConstant(SheetContext& context, int row, int col, model::Value value, 
 }  // namespace
 
 void typeEntry(SheetContext& context, int row, int col, const QString& entry) {
-    const TypedEntry typed = interpretRemembering(context.book, entry);  // a refused formula throws; nothing changed yet
+    // Nothing typed clears the cell, as interpretEntry says, without asking it.
+    const TypedEntry typed = entry.isEmpty() ? TypedEntry{}
+                                             : interpretRemembering(context.book, entry);  // a refused formula throws; nothing changed yet
     switch (typed.kind) {
         case TypedEntry::Kind::Clear:
             if (model::Cell* cell = context.sheet.find(row, col)) {

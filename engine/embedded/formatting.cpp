@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <array>
-#include <optional>
 #include <tuple>
 #include <unordered_map>
 
@@ -134,9 +133,15 @@ void editFormat(Sheet& sheet, model::StyleTable& styles, const CellRange& range,
                         [&](StyleId shown) { return styles.deriveNamed(shown, name->property, name->value, edit); });
             return;
         }
-        std::optional<RecentEdits> ownRecent;
-        RecentEdits& remembered = recent ? *recent : ownRecent.emplace();
-        mapBlock(sheet, range, [&](StyleId shown) { return remembered.derived(styles, shown, *name, edit); });
+        const auto editBlock = [&](RecentEdits& remembered) {
+            mapBlock(sheet, range, [&](StyleId shown) { return remembered.derived(styles, shown, *name, edit); });
+        };
+        if (recent) {
+            editBlock(*recent);
+        } else {
+            RecentEdits own;
+            editBlock(own);
+        }
         return;
     }
     std::unordered_map<StyleId, StyleId> derived;

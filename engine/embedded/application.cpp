@@ -125,13 +125,14 @@ public:
         int written = 0;
         try {
             SheetContext context = activeSheetHandle("Range").live();
+            RowCells cells(context.sheet, row - 1);
             for (const host::CellEntry& entry : entries) {
                 const int col = firstColumn - 1 + written;
                 if (col >= model::kMaxColumns) break;
                 try {
-                    if (entry.isDate()) typeDate(context, row - 1, col, entry);
-                    else if (entry.asText) putText(context, row - 1, col, entry.text);
-                    else typeEntry(context, row - 1, col, entry.text);
+                    if (entry.isDate()) typeDate(context, cells, col, entry);
+                    else if (entry.asText) putText(cells, col, entry.text);
+                    else typeEntry(context, cells, col, entry.text);
                 } catch (const HostError&) {
                     break;
                 }

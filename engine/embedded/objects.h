@@ -51,7 +51,8 @@ private:
     model::Sheet& sheet_;
     int row_;
     std::vector<std::pair<uint16_t, model::Cell>>* cells_ = nullptr;  // none while the row holds nothing
-    size_t next_ = 0;  // where the next cell to the right is looked for
+    size_t next_ = 0;       // the cell found last, or where the walk ended
+    bool walking_ = false;  // whether next_ stands in the row as it is
 };
 
 // Types `entry` into the cell (row, col), 0-based, as Range.FormulaR1C1 does;

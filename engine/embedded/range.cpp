@@ -385,8 +385,10 @@ model::Cell* RowCells::find(int col) {
     if (!cells_) return nullptr;
     auto& cells = *cells_;
     const auto byColumn = [](const auto& entry, int column) { return entry.first < column; };
-    if (next_ == 0 || next_ > cells.size() || cells[next_ - 1].first >= col)  // not ahead of the last: looked up
+    if (!walking_ || next_ >= cells.size() || cells[next_].first > col) {  // not to the right of the last: looked up
         next_ = size_t(std::lower_bound(cells.begin(), cells.end(), col, byColumn) - cells.begin());
+        walking_ = true;
+    }
     while (next_ < cells.size() && cells[next_].first < col) ++next_;
     return next_ < cells.size() && cells[next_].first == col ? &cells[next_].second : nullptr;
 }
@@ -395,13 +397,13 @@ model::Cell& RowCells::at(int col) {
     if (model::Cell* cell = find(col)) return *cell;
     model::Cell& made = sheet_.at(row_, col);  // the row makes room its own way
     cells_ = &sheet_.rowCells(row_);
-    next_ = 0;
+    walking_ = false;
     return made;
 }
 
 void RowCells::erase(int col) {
     sheet_.erase(row_, col);
-    next_ = 0;
+    walking_ = false;
 }
 
 void typeEntry(SheetContext& context, int row, int col, const QString& entry) {

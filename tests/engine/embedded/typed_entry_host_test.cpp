@@ -173,3 +173,25 @@ TEST_F(EngineTest, ADateWrittenAsADateHoldsWhatTypingItsIsoFormGives) {
         EXPECT_EQ(valueAt(QStringLiteral("F3")), host::Value(QStringLiteral("1899-12-31")));
     }
 }
+
+// A row written again over cells it filled: emptied cells go, the others
+// take their new entries, wherever the row's cells have come and gone.
+TEST_F(EngineTest, ARowWrittenOverItselfHoldsWhatTypingEachCellGives) {
+    DefaultLocaleGuard locale(QLocale(QLocale::English, QLocale::UnitedStates));
+    app->range(QStringLiteral("D3:D4"))->interior().setColorIndex(43);
+    const std::vector<host::CellEntry> first = {{QStringLiteral("1")}, {QStringLiteral("two"), true}, {QStringLiteral("3")},
+                                                {QStringLiteral("=RC[-3]+1")}, {QStringLiteral("5")}};
+    const std::vector<host::CellEntry> second = {{}, {QStringLiteral("-2.5")}, {}, {QStringLiteral("x"), true}, {},
+                                                 host::CellEntry::ofDate(QDate(2020, 5, 6))};
+    ASSERT_EQ(app->writeRow(3, 2, first), int(first.size()));
+    ASSERT_EQ(app->writeRow(3, 2, second), int(second.size()));
+    for (const auto& entries : {first, second})
+        for (size_t i = 0; i < entries.size(); ++i) write(app->activeSheet()->cell(4, 2 + int(i))->address(), entries[i].typed());
+    for (int column = 2; column <= 8; ++column) {
+        const host::RangePtr typed = app->activeSheet()->cell(4, column), written = app->activeSheet()->cell(3, column);
+        EXPECT_EQ(written->value(), typed->value()) << column;
+        EXPECT_EQ(written->formulaR1C1(), typed->formulaR1C1()) << column;
+        EXPECT_EQ(styleAt(3, column), styleAt(4, column)) << column;
+        EXPECT_EQ(sheet().find(2, column - 1) != nullptr, sheet().find(3, column - 1) != nullptr) << column;
+    }
+}

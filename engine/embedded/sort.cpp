@@ -98,8 +98,12 @@ void sortRows(model::Sheet& sheet, const SortRequest& request,
     for (int i = 0; i < count; ++i)
         for (size_t k = 0; k < keyCount; ++k) {
             const size_t at = size_t(i) * keyCount + k;
-            values[at] = valueOf(first + i, request.keys[k].column);
-            keys[at] = rankedKey(values[at]);
+            model::Value value = valueOf(first + i, request.keys[k].column);
+            keys[at] = rankedKey(value);
+            if (keys[at].text) {  // only texts are compared from their value: only they are kept
+                values[at] = std::move(value);
+                keys[at].text = &std::get<QString>(values[at]);
+            }
         }
     // Each row's cells inside the range: a run of its cell array.
     auto inRange = [&](std::vector<CellEntry>& cells) {

@@ -1,7 +1,7 @@
 #include "engine/embedded/sort.h"
 
 #include <algorithm>
-#include <numeric>
+#include <array>
 #include <vector>
 
 namespace brevanta::engine {
@@ -31,29 +31,27 @@ int compareTexts(const QString& a, const QString& b, bool matchCase) {
 }
 
 // A key as the comparison needs it, taken from its value once: the rank of
-// its type, and its number (a truth value as 0 or 1); texts are compared
-// from the value itself.
+// its type, and its number (a truth value as 0 or 1) or its text.
 struct RankedKey {
+    union {
+        double number = 0;
+        const QString* text;  // rank 1: the value's own text, kept while the sort runs
+    };
     int rank = kEmptyRank;
-    double number = 0;
-    const QString* text = nullptr;
 };
-
-RankedKey rankedKey(const model::Value& value) {
-    RankedKey key;
-    key.rank = typeRank(value);
-    if (const double* number = std::get_if<double>(&value)) key.number = *number;
-    else if (const QString* text = std::get_if<QString>(&value)) key.text = text;
-    else if (const bool* truth = std::get_if<bool>(&value)) key.number = *truth ? 1 : 0;
-    return key;
-}
 
 // compareSortKeys for keys that are not empty.
 int compareRanked(const RankedKey& a, const RankedKey& b, bool matchCase) {
     if (a.rank != b.rank) return a.rank < b.rank ? -1 : 1;
-    if (a.text) return compareTexts(*a.text, *b.text, matchCase);
+    if (a.rank == 1) return compareTexts(*a.text, *b.text, matchCase);
     return a.number < b.number ? -1 : (a.number > b.number ? 1 : 0);  // errors are all alike, as 0 and 0
 }
+
+// A row to sort: its keys, side by side, and where it stands (0-based in the range).
+struct SortItem {
+    std::array<RankedKey, kMostSortKeys> keys;
+    int row = 0;
+};
 
 // Two cells trade what they hold, their value, formula and own format.
 // Values of one kind, as a sorted column's mostly are, trade without a visit.
@@ -90,41 +88,56 @@ void sortRows(model::Sheet& sheet, const SortRequest& request,
     const int count = last - first + 1;
 
     using CellEntry = std::pair<uint16_t, model::Cell>;
-    const size_t keyCount = request.keys.size();
+    const size_t keyCount = std::min(request.keys.size(), kMostSortKeys);
     // Every key is read before any cell moves: a key may be a formula over other rows.
-    // Row i's keys are keys[i * keyCount] onwards.
-    std::vector<model::Value> values(size_t(count) * keyCount);
-    std::vector<RankedKey> keys(values.size());
-    for (int i = 0; i < count; ++i)
+    // Only texts are compared from their values, so only they are kept.
+    std::vector<QString> texts;
+    std::vector<SortItem> items(static_cast<size_t>(count));
+    std::vector<std::pair<size_t, size_t>> textKeys;  // (item, key) of each text, in `texts`' order
+    for (int i = 0; i < count; ++i) {
+        SortItem& item = items[size_t(i)];
+        item.row = i;
         for (size_t k = 0; k < keyCount; ++k) {
-            const size_t at = size_t(i) * keyCount + k;
-            model::Value value = valueOf(first + i, request.keys[k].column);
-            keys[at] = rankedKey(value);
-            if (keys[at].text) {  // only texts are compared from their value: only they are kept
-                values[at] = std::move(value);
-                keys[at].text = &std::get<QString>(values[at]);
+            const model::Value value = valueOf(first + i, request.keys[k].column);
+            RankedKey& key = item.keys[k];
+            key.rank = typeRank(value);
+            if (const double* number = std::get_if<double>(&value)) key.number = *number;
+            else if (const bool* truth = std::get_if<bool>(&value)) key.number = *truth ? 1 : 0;
+            else if (const QString* text = std::get_if<QString>(&value)) {
+                texts.push_back(*text);
+                textKeys.emplace_back(size_t(i), k);
             }
         }
+    }
+    for (size_t t = 0; t < texts.size(); ++t) items[textKeys[t].first].keys[textKeys[t].second].text = &texts[t];
     // Each row's cells inside the range: a run of its cell array.
     auto inRange = [&](std::vector<CellEntry>& cells) {
         auto begin = std::find_if(cells.begin(), cells.end(), [&](const CellEntry& e) { return e.first >= range.firstCol; });
         auto end = std::find_if(begin, cells.end(), [&](const CellEntry& e) { return e.first > range.lastCol; });
         return std::pair(begin, end);
     };
-    std::vector<int> order(count);
-    std::iota(order.begin(), order.end(), 0);
-    std::stable_sort(order.begin(), order.end(), [&](int a, int b) {
-        const RankedKey* keyA = &keys[size_t(a) * keyCount];
-        const RankedKey* keyB = &keys[size_t(b) * keyCount];
+    std::array<bool, kMostSortKeys> descending{};
+    for (size_t k = 0; k < keyCount; ++k) descending[k] = request.keys[k].descending;
+    std::stable_sort(items.begin(), items.end(), [&](const SortItem& a, const SortItem& b) {
         for (size_t k = 0; k < keyCount; ++k) {
-            const bool emptyA = keyA[k].rank == kEmptyRank, emptyB = keyB[k].rank == kEmptyRank;
-            if (emptyA && emptyB) continue;
-            if (emptyA || emptyB) return emptyB;
-            const int order = compareRanked(keyA[k], keyB[k], request.matchCase);
-            if (order != 0) return request.keys[k].descending ? order > 0 : order < 0;
+            const RankedKey& x = a.keys[k];
+            const RankedKey& y = b.keys[k];
+            if (x.rank == 0 && y.rank == 0) {  // two numbers, the commonest keys: told apart straight
+                if (x.number < y.number) return !descending[k];
+                if (y.number < x.number) return descending[k];
+                continue;
+            }
+            const bool emptyX = x.rank == kEmptyRank, emptyY = y.rank == kEmptyRank;
+            if (emptyX && emptyY) continue;
+            if (emptyX || emptyY) return emptyY;
+            const int order = compareRanked(x, y, request.matchCase);
+            if (order != 0) return descending[k] ? order > 0 : order < 0;
         }
         return false;
     });
+    std::vector<int> order(static_cast<size_t>(count));
+    for (size_t i = 0; i < items.size(); ++i) order[i] = items[i].row;
+    items = {};
 
     // Row i takes the cells of row order[i]. Along each cycle of the order
     // the rows trade their runs of cells in the range, the run that started

@@ -56,9 +56,13 @@ void mapBlock(Sheet& sheet, const CellRange& range, Mapping&& mapping) {
         auto place = std::lower_bound(cells.begin(), cells.end(), range.firstCol,
                                       [](const auto& entry, int col) { return entry.first < col; });
         for (int col = range.firstCol; col <= range.lastCol; ++col, ++place) {
-            if (place == cells.end() || place->first != col)
+            if (place == cells.end()) {  // the room was made: nothing moves
+                cells.emplace_back(std::piecewise_construct, std::forward_as_tuple(uint16_t(col)), std::forward_as_tuple());
+                place = cells.end() - 1;
+            } else if (place->first != col) {
                 place = cells.emplace(place, std::piecewise_construct, std::forward_as_tuple(uint16_t(col)),
                                       std::forward_as_tuple());
+            }
             model::Cell& cell = place->second;
             const StyleId inherited = rowStyle != kNoStyle                   ? rowStyle
                                       : sheet.columns[col].style != kNoStyle ? sheet.columns[col].style

@@ -14,7 +14,7 @@ bool isAlwaysText(int field) {
 // Typed, these would not stay the characters they are: a formula, or a
 // text whose own leading apostrophe the host would take as its text mark.
 bool wouldNotStayData(const QString& text) {
-    return text.startsWith(QLatin1Char('=')) || text.startsWith(QLatin1Char('\''));
+    return !text.isEmpty() && (text.front() == QLatin1Char('=') || text.front() == QLatin1Char('\''));
 }
 
 }  // namespace

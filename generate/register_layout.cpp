@@ -56,7 +56,7 @@ QString thousands(int value) { return QLocale(QLocale::English).toString(value);
 struct SheetOrder {
     std::vector<int> rows;
     int datedCount = 0;
-    std::vector<QString> dateEntries;  // by list row - 1: what the row's Date cell is given
+    std::vector<host::CellEntry> dateEntries;  // by list row - 1: what the row's Date cell is given
 };
 
 SheetOrder sheetOrder(const reg::TransactionSource& transactions) {
@@ -70,7 +70,8 @@ SheetOrder sheetOrder(const reg::TransactionSource& transactions) {
         const std::optional<ledger::RegisterDate> date = text.isEmpty() ? std::nullopt : ledger::readDate(text);
         if (date) order.rows.push_back(row);
         else undated.push_back(row);
-        order.dateEntries.push_back(date ? ledger::storedDateText(*date) : dateCellEntry(text));
+        order.dateEntries.push_back(date ? host::CellEntry::ofDate(date->date, date->time)
+                                         : host::CellEntry{dateCellEntry(text)});
     }
     order.datedCount = int(order.rows.size());
     order.rows.insert(order.rows.end(), undated.begin(), undated.end());
@@ -354,7 +355,7 @@ void generateReport(const host::HostSession& session, int selector, const reg::T
     for (int position = 1; position <= positions; ++position) {
         const int j = order.rows[size_t(position - 1)];
         for (int field = 0; field < reg::kFieldCount; ++field)
-            entries[size_t(field)] = field == reg::Date ? host::CellEntry{order.dateEntries[size_t(j - 1)]}
+            entries[size_t(field)] = field == reg::Date ? order.dateEntries[size_t(j - 1)]
                                                         : dataCell(field, transactions.field(j, field));
         // The host takes the row in one call where no one watches the steps
         // one by one; from a cell it would refuse on, the cells go one step

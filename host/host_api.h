@@ -6,7 +6,9 @@
 // (see namespace xl). Every failing call throws HostError, whose description
 // reads like the host's own message.
 
+#include <QDate>
 #include <QString>
+#include <QTime>
 #include <memory>
 #include <span>
 #include <variant>
@@ -68,10 +70,25 @@ using RangePtr = std::shared_ptr<Range>;
 // What goes into a cell: an entry as Range::setFormulaR1C1 takes it, or,
 // marked as text, its characters just as they are (what typing them after
 // an apostrophe gives), so nothing has to be added to be taken off again.
+// Or a date the caller has read already, with its time of day to the
+// minute: the entry is then its ISO form, "2013-01-03" or
+// "2013-01-03T15:30" (a date under every locale), which a host may store
+// as that date without writing the text out and reading it back.
 struct CellEntry {
     QString text;
     bool asText = false;
-    QString typed() const { return asText ? QLatin1Char('\'') + text : text; }
+    QDate date = QDate();  // when valid, the entry is this date's ISO form; `text` is not used
+    QTime time = QTime();  // the time of day; none, or midnight, for a date alone
+
+    static CellEntry ofDate(const QDate& date, const QTime& time = QTime()) { return {QString(), false, date, time}; }
+    bool isDate() const { return date.isValid(); }
+    bool hasTimeOfDay() const { return time.isValid() && time != QTime(0, 0); }
+    QString typed() const {
+        if (isDate())
+            return hasTimeOfDay() ? date.toString(Qt::ISODate) + QLatin1Char('T') + time.toString(QStringLiteral("HH:mm"))
+                                  : date.toString(Qt::ISODate);
+        return asText ? QLatin1Char('\'') + text : text;
+    }
 };
 
 // An interior colour for the cells from (firstRow, firstColumn) to (lastRow, lastColumn), 1-based.

@@ -1,6 +1,7 @@
 #include "ledger/dates.h"
 
 #include <array>
+#include <initializer_list>
 #include <vector>
 
 namespace brevanta::ledger {
@@ -137,6 +138,14 @@ const LocaleDates& localeDates(const QLocale& locale) {
 std::optional<QDate> readIso(QStringView text) {
     static const DateShape shape = fixedShape(DatePart::Year, DatePart::Month, DatePart::Day, u'-');
     if (text.size() < 8 || !isDigit(text[0]) || !isDigit(text[3]) || text[4] != u'-') return std::nullopt;
+    // The stored form itself, "yyyy-MM-dd", read straight: what the shape reads of it.
+    const auto digitsAt = [&](std::initializer_list<qsizetype> places) {
+        for (qsizetype place : places)
+            if (!isDigit(text[place])) return false;
+        return true;
+    };
+    if (text.size() == 10 && text[7] == u'-' && digitsAt({1, 2, 5, 6, 8, 9}))
+        return dateOf(numberOf(text.first(4)), numberOf(text.sliced(5, 2)), numberOf(text.sliced(8, 2)));
     return readShaped(text, shape);
 }
 
@@ -273,6 +282,9 @@ DateAndTime splitTimeOfDay(QStringView text) {
 }
 
 std::optional<RegisterDate> readWith(const QString& text, const QLocale& locale, bool unambiguous) {
+    // A date in the stored form, with nothing around it, is what rule 1 reads of it: it answers first.
+    if (!unambiguous && text.size() <= 10)
+        if (const std::optional<QDate> date = readIso(text)) return RegisterDate{*date, QTime()};
     const QString trimmed = text.trimmed();
     if (trimmed.isEmpty() || trimmed.size() > kLongestDateText) return std::nullopt;
     const DateAndTime parts = splitTimeOfDay(trimmed);

@@ -125,12 +125,14 @@ public:
         int written = 0;
         try {
             SheetContext context = activeSheetHandle("Range").live();
+            RowCells cells(context.sheet, row - 1);
             for (const host::CellEntry& entry : entries) {
                 const int col = firstColumn - 1 + written;
                 if (col >= model::kMaxColumns) break;
                 try {
-                    if (entry.asText) putText(context, row - 1, col, entry.text);
-                    else typeEntry(context, row - 1, col, entry.text);
+                    if (entry.isDate()) typeDate(context, cells, col, entry);
+                    else if (entry.asText) putText(cells, col, entry.text);
+                    else typeEntry(context, cells, col, entry.text);
                 } catch (const HostError&) {
                     break;
                 }
@@ -145,6 +147,7 @@ public:
         int filled = 0;
         try {
             SheetContext context = activeSheetHandle("Range").live();
+            RecentEdits recent;
             for (const host::AreaFill& fill : fills) {
                 if (fill.firstRow < 1 || fill.firstColumn < 1 || fill.lastRow > model::kMaxRows ||
                     fill.lastColumn > model::kMaxColumns || fill.firstRow > fill.lastRow ||
@@ -153,7 +156,7 @@ public:
                 try {
                     fillInterior(context,
                                  {fill.firstRow - 1, fill.firstColumn - 1, fill.lastRow - 1, fill.lastColumn - 1},
-                                 fill.colorIndex);
+                                 fill.colorIndex, &recent);
                 } catch (const HostError&) {
                     break;
                 }

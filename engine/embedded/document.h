@@ -69,6 +69,15 @@ struct BookState {
     // formulas into every row, and a parsed formula never changes.
     std::array<std::pair<QString, model::FormulaPtr>, 4> recentFormulas;
     size_t nextRecentFormula = 0;
+    // The formats typed dates were given last: a column of dates is typed
+    // over the same one or two formats again and again.
+    struct NumberFormatEdit {
+        model::StyleId shown = model::kNoStyle;
+        QString numberFormat;
+        model::StyleId derived = model::kNoStyle;
+    };
+    std::array<NumberFormatEdit, 4> recentNumberFormats;
+    size_t nextRecentNumberFormat = 0;
 
     // Pictures of this workbook's sheets still recorded as they are looked
     // at. They show the cells as they were taken, so anything that may

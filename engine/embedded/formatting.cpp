@@ -1,6 +1,8 @@
 #include "engine/embedded/formatting.h"
 
 #include <algorithm>
+#include <array>
+#include <tuple>
 #include <unordered_map>
 
 #include "engine/embedded/address.h"
@@ -35,6 +37,39 @@ void pinCell(Sheet& sheet, int row, int col, const StyleMapping& mapping) {
     const StyleId shown = sheet.effectiveStyle(row, col);
     model::Cell& cell = sheet.at(row, col);
     if (cell.style == kNoStyle) cell.style = mapping(shown);
+}
+
+// A block of cells, neither whole rows nor whole columns: each cell gets a
+// format of its own, mapped from the one it shows. Each row's cells are
+// walked once from the block's first column, rather than each cell looked
+// up, and a row makes room for the whole block at once, with the spare room
+// a row grows by (Sheet::at), rather than growing cell by cell.
+template <class Mapping>
+void mapBlock(Sheet& sheet, const CellRange& range, Mapping&& mapping) {
+    const size_t width = size_t(range.colCount());
+    for (int row = range.firstRow; row <= range.lastRow; ++row) {
+        const model::RowInfo* info = sheet.findRowInfo(row);
+        const StyleId rowStyle = info ? info->style : kNoStyle;  // inheritedStyle's first choice
+        auto& cells = sheet.rowCells(row);
+        if (const size_t wanted = cells.size() + width; cells.capacity() < wanted)
+            cells.reserve(wanted + std::max<size_t>(4, wanted / 2));
+        auto place = std::lower_bound(cells.begin(), cells.end(), range.firstCol,
+                                      [](const auto& entry, int col) { return entry.first < col; });
+        for (int col = range.firstCol; col <= range.lastCol; ++col, ++place) {
+            if (place == cells.end()) {  // the room was made: nothing moves
+                cells.emplace_back(std::piecewise_construct, std::forward_as_tuple(uint16_t(col)), std::forward_as_tuple());
+                place = cells.end() - 1;
+            } else if (place->first != col) {
+                place = cells.emplace(place, std::piecewise_construct, std::forward_as_tuple(uint16_t(col)),
+                                      std::forward_as_tuple());
+            }
+            model::Cell& cell = place->second;
+            const StyleId inherited = rowStyle != kNoStyle                   ? rowStyle
+                                      : sheet.columns[col].style != kNoStyle ? sheet.columns[col].style
+                                                                             : sheet.sheetStyle;
+            cell.style = mapping(cell.style != kNoStyle ? cell.style : inherited);
+        }
+    }
 }
 
 }  // namespace
@@ -75,18 +110,42 @@ void applyFormat(Sheet& sheet, const CellRange& range, const StyleMapping& mappi
         }
         return;
     }
-    for (int row = range.firstRow; row <= range.lastRow; ++row)
-        for (int col = range.firstCol; col <= range.lastCol; ++col) {
-            const StyleId shown = sheet.effectiveStyle(row, col);
-            sheet.at(row, col).style = mapping(shown);
+    mapBlock(sheet, range, mapping);
+}
+
+StyleId RecentEdits::lookUp(model::StyleTable& styles, StyleId shown, NamedEdit name,
+                            const std::function<void(model::CellStyle&)>& edit) {
+    for (size_t i = 0; i < count_; ++i)
+        if (entries_[i].matches(shown, name)) {
+            last_ = i;
+            return entries_[i].derived;
         }
+    const StyleId made = styles.deriveNamed(shown, name.property, name.value, edit);
+    last_ = next_;
+    entries_[next_] = {shown, name, made};
+    next_ = (next_ + 1) % entries_.size();
+    if (count_ < entries_.size()) ++count_;
+    return made;
 }
 
 void editFormat(Sheet& sheet, model::StyleTable& styles, const CellRange& range,
-                const std::function<void(model::CellStyle&)>& edit, std::optional<NamedEdit> name) {
+                const std::function<void(model::CellStyle&)>& edit, std::optional<NamedEdit> name,
+                RecentEdits* recent) {
     if (name) {
-        applyFormat(sheet, range,
-                    [&](StyleId shown) { return styles.deriveNamed(shown, name->property, name->value, edit); });
+        if (coversAllRows(range) || coversAllColumns(range)) {
+            applyFormat(sheet, range,
+                        [&](StyleId shown) { return styles.deriveNamed(shown, name->property, name->value, edit); });
+            return;
+        }
+        const auto editBlock = [&](RecentEdits& remembered) {
+            mapBlock(sheet, range, [&](StyleId shown) { return remembered.derived(styles, shown, *name, edit); });
+        };
+        if (recent) {
+            editBlock(*recent);
+        } else {
+            RecentEdits own;
+            editBlock(own);
+        }
         return;
     }
     std::unordered_map<StyleId, StyleId> derived;

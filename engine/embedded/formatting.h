@@ -5,6 +5,7 @@
 // of its own. Cells that already have a format of their own inside the
 // range get theirs re-derived, so nothing they had is lost.
 
+#include <array>
 #include <functional>
 #include <optional>
 
@@ -25,10 +26,40 @@ struct NamedEdit {
     double value;
 };
 
+// What named edits made of the formats they met last. A long sheet's
+// bands ask for the same few again and again, cell after cell and range
+// after range: found here without hashing a format or an edit.
+class RecentEdits {
+public:
+    model::StyleId derived(model::StyleTable& styles, model::StyleId shown, NamedEdit name,
+                           const std::function<void(model::CellStyle&)>& edit) {
+        const Entry& last = entries_[last_];
+        return last.matches(shown, name) ? last.derived : lookUp(styles, shown, name, edit);
+    }
+
+private:
+    struct Entry {
+        model::StyleId shown = model::kNoStyle;
+        NamedEdit name{};
+        model::StyleId derived = model::kNoStyle;
+        bool matches(model::StyleId format, NamedEdit edit) const {
+            return shown == format && name.property == edit.property && name.value == edit.value;
+        }
+    };
+    model::StyleId lookUp(model::StyleTable& styles, model::StyleId shown, NamedEdit name,
+                          const std::function<void(model::CellStyle&)>& edit);
+    std::array<Entry, 8> entries_{};
+    size_t count_ = 0;
+    size_t next_ = 0;
+    size_t last_ = 0;  // the entry found or made last
+};
+
 // Applies `edit` to a copy of every format shown inside `range` (memoised
-// per format; for a named edit, across calls too).
+// per format; for a named edit, across calls too, and through `recent`
+// when given, for a run of edits over many ranges).
 void editFormat(model::Sheet& sheet, model::StyleTable& styles, const model::CellRange& range,
-                const std::function<void(model::CellStyle&)>& edit, std::optional<NamedEdit> name = std::nullopt);
+                const std::function<void(model::CellStyle&)>& edit, std::optional<NamedEdit> name = std::nullopt,
+                RecentEdits* recent = nullptr);
 
 // Calls `visit` with the format of every place in `range` (the same format
 // may come more than once); stops early when `visit` returns false.

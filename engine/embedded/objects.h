@@ -35,14 +35,39 @@ private:
 
 void throwUnableToSet(const char* property, const char* className);
 
+// The cells of one row of a sheet, each found from where the last one was:
+// a row's cells written left to right are not each looked up in the sheet.
+class RowCells {
+public:
+    RowCells(model::Sheet& sheet, int row) : sheet_(sheet), row_(row) {
+        if (row < sheet.rowExtent()) cells_ = &sheet.rowCells(row);
+    }
+    int row() const { return row_; }
+    model::Cell* find(int col);  // 0-based, as Sheet::find
+    model::Cell& at(int col);    // as Sheet::at: made when missing
+    void erase(int col);         // as Sheet::erase
+
+private:
+    model::Sheet& sheet_;
+    int row_;
+    std::vector<std::pair<uint16_t, model::Cell>>* cells_ = nullptr;  // none while the row holds nothing
+    size_t next_ = 0;       // the cell found last, or where the walk ended
+    bool walking_ = false;  // whether next_ stands in the row as it is
+};
+
 // Types `entry` into the cell (row, col), 0-based, as Range.FormulaR1C1 does;
 // throws HostError for a refused formula, leaving the cell as it was. The
 // caller tells the calculator that cells changed.
 void typeEntry(SheetContext& context, int row, int col, const QString& entry);
+void typeEntry(SheetContext& context, RowCells& cells, int col, const QString& entry);
+// Types the date of `entry` (CellEntry::isDate) into the cell: what typing
+// its ISO form gives, the same number and format, without the text.
+void typeDate(SheetContext& context, RowCells& cells, int col, const host::CellEntry& entry);
 // Puts `text` into the cell as text, as typing it after an apostrophe does.
-void putText(SheetContext& context, int row, int col, const QString& text);
-// Gives the cells of `area` the interior colour `colorIndex`, as Interior.ColorIndex does.
-void fillInterior(SheetContext& context, const model::CellRange& area, int colorIndex);
+void putText(RowCells& cells, int col, const QString& text);
+// Gives the cells of `area` the interior colour `colorIndex`, as Interior.ColorIndex does;
+// `recent` remembers the formats made, for a run of fills.
+void fillInterior(SheetContext& context, const model::CellRange& area, int colorIndex, RecentEdits* recent = nullptr);
 
 enum class RangeMode { Cells, Rows, Columns };
 

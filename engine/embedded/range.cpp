@@ -8,7 +8,10 @@
 #include "engine/embedded/objects.h"
 #include "engine/embedded/sheet_edit.h"
 #include "engine/embedded/sort.h"
+#include "engine/formula/date_formats.h"
 #include "engine/formula/display_format.h"
+#include "engine/formula/entry_reading.h"
+#include "engine/formula/locale_facts.h"
 #include "picture/picture_mime.h"
 #include "engine/paint/sheet_painter.h"
 #include "engine/formula/formula_text.h"
@@ -171,10 +174,10 @@ void EngineInterior::setColorIndex(int index) {
     fillInterior(context, range_.area(), index);
 }
 
-void fillInterior(SheetContext& context, const model::CellRange& area, int colorIndex) {
+void fillInterior(SheetContext& context, const model::CellRange& area, int colorIndex, RecentEdits* recent) {
     if (!isPaletteIndex(colorIndex) && colorIndex != host::xl::ColorIndexNone) throwUnableToSet("ColorIndex", "Interior");
     editFormat(context.sheet, context.book.book->styles, area, [&](model::CellStyle& s) { s.fillColorIndex = colorIndex; },
-               NamedEdit{kFill, double(colorIndex)});
+               NamedEdit{kFill, double(colorIndex)}, recent);
 }
 
 // ---------------------------------------------------------------- range
@@ -353,31 +356,84 @@ TypedEntry interpretRemembering(BookState& book, const QString& entry) {
     return typed;
 }
 
+// The format `shown` with `numberFormat`: a long column of typed dates
+// asks for the same one or two many times, found here without hashing a format.
+model::StyleId withNumberFormat(BookState& book, model::StyleId shown, const QString& numberFormat) {
+    for (const auto& recent : book.recentNumberFormats)
+        if (recent.shown == shown && recent.numberFormat == numberFormat) return recent.derived;
+    const model::StyleId derived =
+        book.book->styles.derive(shown, [&](model::CellStyle& s) { s.numberFormat = numberFormat; });
+    book.recentNumberFormats[book.nextRecentNumberFormat] = {shown, numberFormat, derived};
+    book.nextRecentNumberFormat = (book.nextRecentNumberFormat + 1) % book.recentNumberFormats.size();
+    return derived;
+}
+
+// A constant into the cell, with the number format it was typed with (none: the format stays).
+void storeConstant(SheetContext& context, RowCells& cells, int col, model::Value value, const QString& numberFormat) {
+    model::Cell& cell = cells.at(col);
+    cell.value = std::move(value);
+    cell.formula.reset();
+    if (!numberFormat.isEmpty())
+        cell.style = withNumberFormat(
+            context.book, cell.style != model::kNoStyle ? cell.style : inheritedStyle(context.sheet, cells.row(), col),
+            numberFormat);
+}
+
 }  // namespace
 
+model::Cell* RowCells::find(int col) {
+    if (!cells_) return nullptr;
+    auto& cells = *cells_;
+    const auto byColumn = [](const auto& entry, int column) { return entry.first < column; };
+    if (!walking_ || next_ >= cells.size() || cells[next_].first > col) {  // not to the right of the last: looked up
+        next_ = size_t(std::lower_bound(cells.begin(), cells.end(), col, byColumn) - cells.begin());
+        walking_ = true;
+    }
+    while (next_ < cells.size() && cells[next_].first < col) ++next_;
+    return next_ < cells.size() && cells[next_].first == col ? &cells[next_].second : nullptr;
+}
+
+model::Cell& RowCells::at(int col) {
+    if (model::Cell* cell = find(col)) return *cell;
+    model::Cell& made = sheet_.at(row_, col);  // the row makes room its own way
+    cells_ = &sheet_.rowCells(row_);
+    walking_ = false;
+    return made;
+}
+
+void RowCells::erase(int col) {
+    sheet_.erase(row_, col);
+    walking_ = false;
+}
+
 void typeEntry(SheetContext& context, int row, int col, const QString& entry) {
-    const TypedEntry typed = interpretRemembering(context.book, entry);  // a refused formula throws; nothing changed yet
+    RowCells cells(context.sheet, row);
+    typeEntry(context, cells, col, entry);
+}
+
+void typeEntry(SheetContext& context, RowCells& cells, int col, const QString& entry) {
+    // Nothing typed clears the cell, and a plain number is that number, as
+    // interpretEntry says, without asking it.
+    if (!entry.isEmpty() && entry.front() != QLatin1Char('='))
+        if (const std::optional<double> number = readPlainNumber(entry, QLocale())) {
+            storeConstant(context, cells, col, *number, QString());
+            return;
+        }
+    const TypedEntry typed = entry.isEmpty() ? TypedEntry{}
+                                             : interpretRemembering(context.book, entry);  // a refused formula throws; nothing changed yet
     switch (typed.kind) {
         case TypedEntry::Kind::Clear:
-            if (model::Cell* cell = context.sheet.find(row, col)) {
+            if (model::Cell* cell = cells.find(col)) {
                 cell->value = model::Empty{};
                 cell->formula.reset();
-                if (cell->style == model::kNoStyle) context.sheet.erase(row, col);
+                if (cell->style == model::kNoStyle) cells.erase(col);
             }
             break;
-        case TypedEntry::Kind::Constant: {
-            model::Cell& cell = context.sheet.at(row, col);
-            cell.value = typed.value;
-            cell.formula.reset();
-            // The format shown is the same before and after the cell is made:
-            // a new cell has none of its own. Looked up only when it changes.
-            if (!typed.numberFormat.isEmpty())
-                cell.style = context.book.book->styles.derive(
-                    context.sheet.effectiveStyle(row, col), [&](model::CellStyle& s) { s.numberFormat = typed.numberFormat; });
+        case TypedEntry::Kind::Constant:
+            storeConstant(context, cells, col, typed.value, typed.numberFormat);
             break;
-        }
         case TypedEntry::Kind::Formula: {
-            model::Cell& cell = context.sheet.at(row, col);
+            model::Cell& cell = cells.at(col);
             cell.value = model::Empty{};
             cell.formula = typed.formula;
             break;
@@ -385,8 +441,26 @@ void typeEntry(SheetContext& context, int row, int col, const QString& entry) {
     }
 }
 
-void putText(SheetContext& context, int row, int col, const QString& text) {
-    model::Cell& cell = context.sheet.at(row, col);
+void typeDate(SheetContext& context, RowCells& cells, int col, const host::CellEntry& entry) {
+    // Typed, the ISO form reads as this day from 1900 to 9999; other years
+    // are whatever their text reads as.
+    double serial = dateToSerial(entry.date);
+    if (serial <= 0) {
+        typeEntry(context, cells, col, entry.typed());
+        return;
+    }
+    const QLocale locale;
+    if (!entry.hasTimeOfDay()) {
+        storeConstant(context, cells, col, serial, localeFacts(locale).dateFormat);
+        return;
+    }
+    // To the minute, as the ISO form writes it.
+    serial += (entry.time.hour() * 3600 + entry.time.minute() * 60) / 86400.0;
+    storeConstant(context, cells, col, serial, localeDateTimeFormat(locale, false));
+}
+
+void putText(RowCells& cells, int col, const QString& text) {
+    model::Cell& cell = cells.at(col);
     cell.value = text;
     cell.formula.reset();
 }

@@ -1,12 +1,14 @@
 #include "engine/embedded/sort.h"
 
 #include <algorithm>
-#include <numeric>
+#include <array>
 #include <vector>
 
 namespace brevanta::engine {
 
 namespace {
+
+constexpr int kEmptyRank = 4;
 
 int typeRank(const model::Value& value) {
     switch (value.index()) {
@@ -14,7 +16,7 @@ int typeRank(const model::Value& value) {
         case 2: return 1;  // text
         case 3: return 2;  // truth value
         case 4: return 3;  // error
-        default: return 4; // empty
+        default: return kEmptyRank;
     }
 }
 
@@ -26,6 +28,40 @@ int compareTexts(const QString& a, const QString& b, bool matchCase) {
     for (qsizetype i = 0; i < a.size() && i < b.size(); ++i)
         if (a[i] != b[i]) return a[i].isLower() ? -1 : 1;
     return 0;
+}
+
+// A key as the comparison needs it, taken from its value once: the rank of
+// its type, and its number (a truth value as 0 or 1) or its text.
+struct RankedKey {
+    union {
+        double number = 0;
+        const QString* text;  // rank 1: the value's own text, kept while the sort runs
+    };
+    int rank = kEmptyRank;
+};
+
+// compareSortKeys for keys that are not empty.
+int compareRanked(const RankedKey& a, const RankedKey& b, bool matchCase) {
+    if (a.rank != b.rank) return a.rank < b.rank ? -1 : 1;
+    if (a.rank == 1) return compareTexts(*a.text, *b.text, matchCase);
+    return a.number < b.number ? -1 : (a.number > b.number ? 1 : 0);  // errors are all alike, as 0 and 0
+}
+
+// A row to sort: its keys, side by side, and where it stands (0-based in the range).
+struct SortItem {
+    std::array<RankedKey, kMostSortKeys> keys;
+    int row = 0;
+};
+
+// Two cells trade what they hold, their value, formula and own format.
+// Values of one kind, as a sorted column's mostly are, trade without a visit.
+void swapContents(model::Cell& a, model::Cell& b) {
+    if (a.value.index() != b.value.index()) std::swap(a.value, b.value);
+    else if (auto* number = std::get_if<double>(&a.value)) std::swap(*number, std::get<double>(b.value));
+    else if (auto* text = std::get_if<QString>(&a.value)) text->swap(std::get<QString>(b.value));
+    else std::swap(a.value, b.value);
+    std::swap(a.formula, b.formula);
+    std::swap(a.style, b.style);
 }
 
 }  // namespace
@@ -52,57 +88,82 @@ void sortRows(model::Sheet& sheet, const SortRequest& request,
     const int count = last - first + 1;
 
     using CellEntry = std::pair<uint16_t, model::Cell>;
-    const size_t keyCount = request.keys.size();
+    const size_t keyCount = std::min(request.keys.size(), kMostSortKeys);
     // Every key is read before any cell moves: a key may be a formula over other rows.
-    // Row i's keys are keys[i * keyCount] onwards.
-    std::vector<model::Value> keys(size_t(count) * keyCount);
-    for (int i = 0; i < count; ++i)
-        for (size_t k = 0; k < keyCount; ++k) keys[size_t(i) * keyCount + k] = valueOf(first + i, request.keys[k].column);
+    // Only texts are compared from their values, so only they are kept.
+    std::vector<QString> texts;
+    std::vector<SortItem> items(static_cast<size_t>(count));
+    std::vector<std::pair<size_t, size_t>> textKeys;  // (item, key) of each text, in `texts`' order
+    for (int i = 0; i < count; ++i) {
+        SortItem& item = items[size_t(i)];
+        item.row = i;
+        for (size_t k = 0; k < keyCount; ++k) {
+            const model::Value value = valueOf(first + i, request.keys[k].column);
+            RankedKey& key = item.keys[k];
+            key.rank = typeRank(value);
+            if (const double* number = std::get_if<double>(&value)) key.number = *number;
+            else if (const bool* truth = std::get_if<bool>(&value)) key.number = *truth ? 1 : 0;
+            else if (const QString* text = std::get_if<QString>(&value)) {
+                texts.push_back(*text);
+                textKeys.emplace_back(size_t(i), k);
+            }
+        }
+    }
+    for (size_t t = 0; t < texts.size(); ++t) items[textKeys[t].first].keys[textKeys[t].second].text = &texts[t];
     // Each row's cells inside the range: a run of its cell array.
     auto inRange = [&](std::vector<CellEntry>& cells) {
         auto begin = std::find_if(cells.begin(), cells.end(), [&](const CellEntry& e) { return e.first >= range.firstCol; });
         auto end = std::find_if(begin, cells.end(), [&](const CellEntry& e) { return e.first > range.lastCol; });
         return std::pair(begin, end);
     };
-    std::vector<int> order(count);
-    std::iota(order.begin(), order.end(), 0);
-    std::stable_sort(order.begin(), order.end(), [&](int a, int b) {
+    std::array<bool, kMostSortKeys> descending{};
+    for (size_t k = 0; k < keyCount; ++k) descending[k] = request.keys[k].descending;
+    std::stable_sort(items.begin(), items.end(), [&](const SortItem& a, const SortItem& b) {
         for (size_t k = 0; k < keyCount; ++k) {
-            const model::Value& keyA = keys[size_t(a) * keyCount + k];
-            const model::Value& keyB = keys[size_t(b) * keyCount + k];
-            const bool emptyA = model::isEmpty(keyA), emptyB = model::isEmpty(keyB);
-            if (emptyA && emptyB) continue;
-            if (emptyA || emptyB) return emptyB;
-            const int order = compareSortKeys(keyA, keyB, request.matchCase);
-            if (order != 0) return request.keys[k].descending ? order > 0 : order < 0;
+            const RankedKey& x = a.keys[k];
+            const RankedKey& y = b.keys[k];
+            if (x.rank == 0 && y.rank == 0) {  // two numbers, the commonest keys: told apart straight
+                if (x.number < y.number) return !descending[k];
+                if (y.number < x.number) return descending[k];
+                continue;
+            }
+            const bool emptyX = x.rank == kEmptyRank, emptyY = y.rank == kEmptyRank;
+            if (emptyX && emptyY) continue;
+            if (emptyX || emptyY) return emptyY;
+            const int order = compareRanked(x, y, request.matchCase);
+            if (order != 0) return descending[k] ? order > 0 : order < 0;
         }
         return false;
     });
+    std::vector<int> order(static_cast<size_t>(count));
+    for (size_t i = 0; i < items.size(); ++i) order[i] = items[i].row;
+    items = {};
 
-    // Row i takes the cells of row order[i]. The rows are moved along each
-    // cycle of the order, one row's cells held aside at a time: a long
-    // register's cells are never all out of their rows at once.
-    auto moveCells = [&](std::vector<CellEntry>& from, std::vector<CellEntry>& to) {
-        const auto [begin, end] = inRange(from);
-        auto at = std::find_if(to.begin(), to.end(), [&](const CellEntry& e) { return e.first > range.lastCol; });
-        to.insert(at, std::make_move_iterator(begin), std::make_move_iterator(end));
-        from.erase(begin, end);
+    // Row i takes the cells of row order[i]. Along each cycle of the order
+    // the rows trade their runs of cells in the range, the run that started
+    // the cycle travelling on to the row that takes it: a long register's
+    // cells are never all out of their rows at once. Runs over the same
+    // columns trade contents cell for cell where they stand.
+    auto exchangeRuns = [&](std::vector<CellEntry>& x, std::vector<CellEntry>& y) {
+        const auto [xBegin, xEnd] = inRange(x);
+        const auto [yBegin, yEnd] = inRange(y);
+        if (std::equal(xBegin, xEnd, yBegin, yEnd, [](const CellEntry& a, const CellEntry& b) { return a.first == b.first; })) {
+            for (auto a = xBegin, b = yBegin; a != xEnd; ++a, ++b) swapContents(a->second, b->second);
+            return;
+        }
+        std::vector<CellEntry> xRun(std::make_move_iterator(xBegin), std::make_move_iterator(xEnd));
+        x.insert(x.erase(xBegin, xEnd), std::make_move_iterator(yBegin), std::make_move_iterator(yEnd));
+        y.insert(y.erase(yBegin, yEnd), std::make_move_iterator(xRun.begin()), std::make_move_iterator(xRun.end()));
     };
     std::vector<bool> placed(size_t(count), false);
-    std::vector<CellEntry> held;
     for (int start = 0; start < count; ++start) {
         if (placed[size_t(start)] || order[size_t(start)] == start) continue;
-        held.clear();
-        moveCells(sheet.rowCells(first + start), held);
-        int row = start;
+        int row = start;  // holds the run the cycle started with
         while (true) {
             placed[size_t(row)] = true;
             const int source = order[size_t(row)];
-            if (source == start) {
-                moveCells(held, sheet.rowCells(first + row));
-                break;
-            }
-            moveCells(sheet.rowCells(first + source), sheet.rowCells(first + row));
+            if (source == start) break;  // the run has reached the row that takes it
+            exchangeRuns(sheet.rowCells(first + row), sheet.rowCells(first + source));
             row = source;
         }
     }

@@ -18,9 +18,11 @@ struct SortKey {
     bool descending = false;
 };
 
+inline constexpr size_t kMostSortKeys = 3;
+
 struct SortRequest {
     model::CellRange range;
-    std::vector<SortKey> keys;     // the first decides; the next orders its ties
+    std::vector<SortKey> keys;     // one to kMostSortKeys: the first decides; the next orders its ties
     bool firstRowIsHeader = false; // the first row stays where it is
     bool matchCase = false;
 };

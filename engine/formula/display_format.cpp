@@ -81,7 +81,16 @@ double dateToSerial(int year, int month, int day) {
     if (year == 1900 && month == 2 && day == 29) return 60;
     const QDate date(year, month, day);
     if (!date.isValid() || year < 1900 || year > 9999) return 0;
-    const qint64 days = QDate(1899, 12, 30).daysTo(date);
+    return dateToSerial(date);
+}
+
+double dateToSerial(const QDate& date) {
+    // Compared as day numbers: a date's year, month and day each cost a calendar conversion.
+    static const qint64 firstDay = QDate(1900, 1, 1).toJulianDay(), lastDay = QDate(9999, 12, 31).toJulianDay();
+    static const qint64 dayZero = QDate(1899, 12, 30).toJulianDay();
+    const qint64 day = date.toJulianDay();
+    if (!date.isValid() || day < firstDay || day > lastDay) return 0;
+    const qint64 days = day - dayZero;
     return static_cast<double>(days < 61 ? days - 1 : days);
 }
 

@@ -3,6 +3,7 @@
 // "General" numbers, and dates/times in the formats typed entry assigns.
 
 #include <QLocale>
+#include <QDate>
 #include <QString>
 
 #include "engine/model/value.h"
@@ -21,6 +22,8 @@ bool isDateFormat(const QString& numberFormat);
 
 // Serial numbers of the 1900 date system (serial 60 is the fictitious 1900-02-29).
 double dateToSerial(int year, int month, int day);
+// The same for a date given whole (no 29 February 1900 among them).
+double dateToSerial(const QDate& date);
 bool serialToDate(double serial, int& year, int& month, int& day);
 
 }  // namespace brevanta::engine

@@ -98,10 +98,10 @@ bool plainNumber(const QString& text, QChar decimalPoint, QChar groupSeparator, 
 // double exactly, are the whole digits over a power of ten: one correctly
 // rounded division gives the very double a full conversion gives, without
 // its cost. Anything else is left to the full conversion.
+constexpr double kPowersOfTen[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,  1e8,  1e9,  1e10, 1e11,
+                                   1e12, 1e13, 1e14, 1e15, 1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
+
 std::optional<double> exactDecimal(const CNotation& digits) {
-    static constexpr double kPowersOfTen[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
-                                              1e8,  1e9,  1e10, 1e11, 1e12, 1e13, 1e14, 1e15,
-                                              1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
     constexpr uint64_t kExactLimit = uint64_t(1) << 53;
     uint64_t whole = 0;
     int fraction = -1;  // digits after the point; -1 before it
@@ -169,6 +169,39 @@ std::optional<double> readTypedNumber(const QString& typed, const QLocale& local
         if (!ok || !std::isfinite(value)) return std::nullopt;
     }
     if (percent) value /= 100.0;
+    return negative ? -value : value;
+}
+
+std::optional<double> readPlainNumber(QStringView text, const QLocale& locale) {
+    // Only what the locale cannot change: no sign but a leading minus, no
+    // group separator, no blanks, percent or currency; a decimal point only
+    // where the locale's is one. Read as exactDecimal reads the C notation.
+    constexpr uint64_t kExactLimit = uint64_t(1) << 53;
+    const bool negative = text.startsWith(QLatin1Char('-'));
+    uint64_t whole = 0;
+    int fraction = -1;  // digits after the point; -1 before it
+    bool anyDigit = false;
+    for (qsizetype i = negative ? 1 : 0; i < text.size(); ++i) {
+        const QChar c = text[i];
+        if (c == QLatin1Char('.') && fraction < 0) {
+            fraction = 0;
+            continue;
+        }
+        if (!isAsciiDigit(c)) return std::nullopt;
+        anyDigit = true;
+        whole = whole * 10 + static_cast<uint64_t>(c.unicode() - '0');
+        if (whole > kExactLimit) return std::nullopt;
+        if (fraction >= 0 && ++fraction > 22) return std::nullopt;
+    }
+    if (!anyDigit) return std::nullopt;
+    const LocaleFacts& facts = localeFacts(locale);
+    if (facts.decimalPoint.size() != 1 || (fraction >= 0 && facts.decimalPoint[0] != QLatin1Char('.')))
+        return std::nullopt;
+    // A currency symbol made of these characters would be taken off first.
+    const auto plain = [](QChar c) { return isAsciiDigit(c) || c == QLatin1Char('.') || c == QLatin1Char('-'); };
+    const QString& currency = facts.currencySymbol;
+    if (!currency.isEmpty() && (plain(currency.front()) || plain(currency.back()))) return std::nullopt;
+    const double value = static_cast<double>(whole) / kPowersOfTen[std::max(fraction, 0)];
     return negative ? -value : value;
 }
 

@@ -21,6 +21,10 @@ TypedEntry interpretEntry(const QString& text, const QLocale& locale) {
         return entry;
     }
     entry.kind = TypedEntry::Kind::Constant;
+    if (const auto number = readPlainNumber(text, locale)) {  // nothing else reads digits alone as anything
+        entry.value = *number;
+        return entry;
+    }
     const QString trimmed = text.trimmed();
     if (trimmed.compare(QLatin1String("TRUE"), Qt::CaseInsensitive) == 0) {
         entry.value = true;

@@ -1,5 +1,6 @@
 #include <QHash>
 #include <algorithm>
+#include <tuple>
 
 #include "engine/model/formula.h"
 #include "engine/model/sheet.h"
@@ -134,14 +135,19 @@ Cell* Sheet::find(int row, int col) { return const_cast<Cell*>(std::as_const(*th
 
 Cell& Sheet::at(int row, int col) {
     auto& cells = rowStore(row).cells;
-    // A row grows by half rather than doubling: a long sheet's rows hold a
-    // handful of cells each, and doubling leaves a third of its memory unused.
-    if (cells.size() == cells.capacity()) cells.reserve(cells.size() + std::max<size_t>(4, cells.size() / 2));
-    if (!cells.empty() && cells.back().first < col) return cells.emplace_back(col, Cell{}).second;
-    auto it = std::lower_bound(cells.begin(), cells.end(), col,
-                               [](const auto& entry, int c) { return entry.first < c; });
+    const auto it = !cells.empty() && cells.back().first < col
+                        ? cells.end()
+                        : std::lower_bound(cells.begin(), cells.end(), col,
+                                           [](const auto& entry, int c) { return entry.first < c; });
     if (it != cells.end() && it->first == col) return it->second;
-    return cells.emplace(it, col, Cell{})->second;
+    // Only a cell being added makes room. A row grows by half rather than
+    // doubling: a long sheet's rows hold a handful of cells each, and
+    // doubling leaves a third of its memory unused.
+    const auto index = it - cells.begin();
+    if (cells.size() == cells.capacity()) cells.reserve(cells.size() + std::max<size_t>(4, cells.size() / 2));
+    return cells.emplace(cells.begin() + index, std::piecewise_construct, std::forward_as_tuple(uint16_t(col)),
+                         std::forward_as_tuple())
+        ->second;
 }
 
 void Sheet::erase(int row, int col) {

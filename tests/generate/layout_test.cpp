@@ -11,6 +11,7 @@
 #include "generate/palette.h"
 #include "generate/register_layout.h"
 #include "host/connection.h"
+#include "ledger/dates.h"
 #include "tests/generate/failing_host.h"
 #include "tests/support/recording.h"
 #include "tests/support/xls_files.h"
@@ -223,6 +224,18 @@ TEST(RegisterLayout, UnreadableDatesGoLastAsTextInListOrder) {
     }
     EXPECT_EQ(generate::dateCellEntry(QString()), QString());
     EXPECT_EQ(generate::dateCellEntry(QStringLiteral("2013-01-03T09:15")), QStringLiteral("2013-01-03T09:15"));
+}
+
+// A Date cell handed to the host as a date is typed, where it has to be,
+// as the very text the register stores for that date.
+TEST(RegisterLayout, ADateCellIsTypedAsTheStoredFormOfItsDate) {
+    const ledger::RegisterDate dates[] = {
+        {QDate(2013, 1, 3), QTime()},         {QDate(2013, 1, 3), QTime(0, 0)},   {QDate(2013, 1, 3), QTime(9, 5, 59)},
+        {QDate(2013, 1, 3), QTime(0, 0, 1)},  {QDate(999, 7, 4), QTime()},         {QDate(9999, 12, 31), QTime(23, 59)},
+        {QDate(10000, 1, 1), QTime()},        {QDate(-44, 3, 15), QTime(12, 0)}};
+    for (const ledger::RegisterDate& date : dates)
+        EXPECT_EQ(host::CellEntry::ofDate(date.date, date.time).typed(), ledger::storedDateText(date))
+            << date.date.toString().toStdString();
 }
 
 TEST(RegisterLayout, EmptyListStillLaysOutTheHeaderAndSelectsB6) {

@@ -229,3 +229,34 @@ TEST_F(SortTest, RowsOnCyclesOfTheOrderEachTakeTheirOwnCells) {
     EXPECT_EQ(column(u'A', 6, 12), QStringList({"a6", "a7", "a8", "a9", "a10", "a11", "a12"}));
     EXPECT_EQ(column(u'I', 6, 12), QStringList({"i6", "i7", "i8", "i9", "i10", "i11", "i12"}));
 }
+
+// A longer column of mixed keys comes out as a plain stable sort of the
+// same keys gives: descending, texts before numbers, each from the largest,
+// empties last, ties kept in their order.
+TEST_F(SortTest, ManyRowsComeOutAsAStableSortOfTheirKeys) {
+    struct Row {
+        int rank;  // 0 number, 1 text, 2 empty
+        double number;
+        QString text;
+        int index;
+    };
+    std::vector<Row> rows;
+    for (int i = 0; i < 60; ++i) {
+        const int kind = i % 7 == 3 ? 1 : (i % 11 == 5 ? 2 : 0);
+        Row row{kind, double((i * 37) % 9) - 4, QStringLiteral("t%1").arg((i * 5) % 3), i};
+        rows.push_back(row);
+        write(QStringLiteral("C%1").arg(6 + i), kind == 0 ? QString::number(row.number) : kind == 1 ? row.text : QString());
+        write(QStringLiteral("D%1").arg(6 + i), QStringLiteral("row%1").arg(i));
+    }
+    auto options = registerOptions(app->range(QStringLiteral("C6")));
+    options.order1 = host::xl::Descending;
+    sortBy(65, options);
+    std::stable_sort(rows.begin(), rows.end(), [](const Row& a, const Row& b) {
+        if (a.rank == 2 || b.rank == 2) return b.rank == 2 && a.rank != 2;
+        if (a.rank != b.rank) return a.rank > b.rank;
+        return a.rank == 0 ? a.number > b.number : a.text > b.text;
+    });
+    QStringList expected;
+    for (const Row& row : rows) expected << QStringLiteral("row%1").arg(row.index);
+    EXPECT_EQ(column(u'D', 6, 65), expected);
+}

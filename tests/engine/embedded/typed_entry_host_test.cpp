@@ -141,3 +141,57 @@ TEST_F(EngineTest, AWrittenRowHoldsWhatTypingEachCellGivesAndStopsAtARefusal) {
     EXPECT_EQ(valueAt(QStringLiteral("H3")), host::Value());
     EXPECT_EQ(app->writeRow(0, 2, entries), 0);
 }
+
+// A date handed over as a date holds what typing its ISO form gives: the
+// same number, format and display, over cells of differing formats, with
+// a time of day kept to the minute; years typing would not read as dates
+// are what their text reads as.
+TEST_F(EngineTest, ADateWrittenAsADateHoldsWhatTypingItsIsoFormGives) {
+    const std::vector<host::CellEntry> dates = {
+        host::CellEntry::ofDate(QDate(2013, 1, 3)),
+        host::CellEntry::ofDate(QDate(2024, 2, 29), QTime(15, 30, 45)),
+        host::CellEntry::ofDate(QDate(2024, 12, 31), QTime(0, 0)),
+        host::CellEntry::ofDate(QDate(1900, 1, 1)),
+        host::CellEntry::ofDate(QDate(1899, 12, 31)),
+        host::CellEntry::ofDate(QDate(9999, 12, 31), QTime(23, 59)),
+        host::CellEntry::ofDate(QDate(2013, 1, 4), QTime(0, 0, 30))};
+    for (const QLocale& locale : {QLocale(QLocale::English, QLocale::UnitedStates), QLocale(QLocale::German, QLocale::Germany)}) {
+        DefaultLocaleGuard guard(locale);
+        app->range(QStringLiteral("B1:E30"))->clear();
+        app->range(QStringLiteral("B3:D4"))->interior().setColorIndex(43);
+        app->range(QStringLiteral("E3:H4"))->interior().setColorIndex(39);
+        ASSERT_EQ(app->writeRow(3, 2, dates), int(dates.size()));
+        for (size_t i = 0; i < dates.size(); ++i) write(app->activeSheet()->cell(4, 2 + int(i))->address(), dates[i].typed());
+        for (int column = 2; column < 2 + int(dates.size()); ++column) {
+            const host::RangePtr typed = app->activeSheet()->cell(4, column), written = app->activeSheet()->cell(3, column);
+            EXPECT_EQ(written->value(), typed->value()) << column;
+            EXPECT_EQ(written->formulaR1C1(), typed->formulaR1C1()) << column;
+            EXPECT_EQ(written->text(), typed->text()) << column;
+            EXPECT_EQ(styleAt(3, column), styleAt(4, column)) << column;
+        }
+        EXPECT_EQ(valueAt(QStringLiteral("B3")), host::Value(41277.0));
+        EXPECT_EQ(valueAt(QStringLiteral("F3")), host::Value(QStringLiteral("1899-12-31")));
+    }
+}
+
+// A row written again over cells it filled: emptied cells go, the others
+// take their new entries, wherever the row's cells have come and gone.
+TEST_F(EngineTest, ARowWrittenOverItselfHoldsWhatTypingEachCellGives) {
+    DefaultLocaleGuard locale(QLocale(QLocale::English, QLocale::UnitedStates));
+    app->range(QStringLiteral("D3:D4"))->interior().setColorIndex(43);
+    const std::vector<host::CellEntry> first = {{QStringLiteral("1")}, {QStringLiteral("two"), true}, {QStringLiteral("3")},
+                                                {QStringLiteral("=RC[-3]+1")}, {QStringLiteral("5")}};
+    const std::vector<host::CellEntry> second = {{}, {QStringLiteral("-2.5")}, {}, {QStringLiteral("x"), true}, {},
+                                                 host::CellEntry::ofDate(QDate(2020, 5, 6))};
+    ASSERT_EQ(app->writeRow(3, 2, first), int(first.size()));
+    ASSERT_EQ(app->writeRow(3, 2, second), int(second.size()));
+    for (const auto& entries : {first, second})
+        for (size_t i = 0; i < entries.size(); ++i) write(app->activeSheet()->cell(4, 2 + int(i))->address(), entries[i].typed());
+    for (int column = 2; column <= 8; ++column) {
+        const host::RangePtr typed = app->activeSheet()->cell(4, column), written = app->activeSheet()->cell(3, column);
+        EXPECT_EQ(written->value(), typed->value()) << column;
+        EXPECT_EQ(written->formulaR1C1(), typed->formulaR1C1()) << column;
+        EXPECT_EQ(styleAt(3, column), styleAt(4, column)) << column;
+        EXPECT_EQ(sheet().find(2, column - 1) != nullptr, sheet().find(3, column - 1) != nullptr) << column;
+    }
+}

@@ -237,3 +237,29 @@ TEST(TypedEntry, NamedDateFieldsSplitAsThePatternDoes) {
                              "a b c d e", "1..2", ".5", "5.", "x. 5", "x .\t\n5", "Transaction 17", "", " ", "1/2/3/4"})
         check(QString::fromLatin1(text));
 }
+
+// The quick reading of plain numbers gives, bit for bit, what the full reader
+// gives, or leaves the text to it: under locales that write numbers each
+// their own way, and on texts just beside the plain forms.
+TEST(TypedEntry, PlainNumbersReadAsTheFullReaderReadsThem) {
+    const QLocale locales[] = {kUnitedStates, kGermany, QLocale(QLocale::French, QLocale::France),
+                               QLocale(QLocale::German, QLocale::Switzerland), QLocale(QLocale::Hindi, QLocale::India),
+                               QLocale(QLocale::Arabic, QLocale::Egypt), QLocale::c()};
+    const char* texts[] = {"0",     "-0",    "12",   "-12.5", ".5",  "5.",   "-.5",  "1.234", "1234.567", "007",
+                           "12.34", "99.99", "-",    ".",     "-.",  "--5",  "1.2.3", "5-",   "1-2",      "",
+                           "9007199254740993", "0.12345678901234567890123", "1234567890.12", " 5", "5 ", "+5"};
+    int quick = 0;
+    for (const QLocale& locale : locales)
+        for (const char* text : texts) {
+            const QString typed = QString::fromLatin1(text);
+            const std::optional<double> plain = engine::readPlainNumber(typed, locale);
+            if (!plain) continue;
+            ++quick;
+            const std::optional<double> full = engine::readTypedNumber(typed, locale);
+            ASSERT_TRUE(full.has_value()) << text << " " << locale.name().toStdString();
+            EXPECT_EQ(std::memcmp(&*plain, &*full, sizeof(double)), 0) << text << " " << locale.name().toStdString();
+        }
+    EXPECT_GT(quick, 40);  // the quick reading is taken, not only declined
+    EXPECT_EQ(engine::readPlainNumber(QStringLiteral("12.5"), kGermany), std::nullopt);  // a group separator there
+    EXPECT_EQ(engine::readPlainNumber(QStringLiteral("-12.5"), kUnitedStates), -12.5);
+}

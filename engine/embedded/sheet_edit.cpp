@@ -131,9 +131,19 @@ CellRange usedRange(const Sheet& sheet) {
     std::optional<CellRange> used;
     auto take = [&](const CellRange& area) { used = used ? unite(*used, area) : area; };
     std::optional<std::pair<int, int>> rowSpan;  // rows that count by their row information only
-    sheet.forEachCell([&](int row, int col, const model::Cell& cell) {
-        if (!model::isEmpty(cell.value) || cell.formula || cell.style != kNoStyle) take({row, col, row, col});
-    });
+    // A row's cells are ordered by column: its first and last cells that
+    // count are all it adds, found from either end.
+    auto counts = [](const auto& entry) {
+        const model::Cell& cell = entry.second;
+        return !model::isEmpty(cell.value) || cell.formula || cell.style != kNoStyle;
+    };
+    for (int row = 0; row < sheet.rowExtent(); ++row) {
+        const auto cells = sheet.cellsInRow(row);
+        const auto first = std::find_if(cells.begin(), cells.end(), counts);
+        if (first == cells.end()) continue;
+        const auto last = std::find_if(cells.rbegin(), cells.rend(), counts);
+        take({row, int(first->first), row, int(last->first)});
+    }
     for (const auto& merge : sheet.merges) take(merge);
     sheet.forEachRowInfo([&](int row, const model::RowInfo& info) {
         if (!info.height && info.style == kNoStyle) return;

@@ -21,7 +21,9 @@ bool sameBits(double a, double b) { return std::memcmp(&a, &b, sizeof a) == 0; }
 
 std::optional<uint32_t> tryEncode(double scaled, bool times100, double original) {
     const uint32_t flag = times100 ? 0x01 : 0x00;
-    if (std::isfinite(scaled) && scaled == std::nearbyint(scaled) && scaled >= -(1 << 29) && scaled < (1 << 29)) {
+    // In range first (never true for NaN or infinity), then whole: the cast
+    // is exact there and spares a library call per number.
+    if (scaled >= -(1 << 29) && scaled < (1 << 29) && static_cast<double>(static_cast<int32_t>(scaled)) == scaled) {
         const uint32_t rk = (static_cast<uint32_t>(static_cast<int32_t>(scaled)) << 2) | 0x02 | flag;
         if (sameBits(decodeRk(rk), original)) return rk;
     }

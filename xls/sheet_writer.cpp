@@ -1,6 +1,7 @@
 #include "xls/sheet_writer.h"
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <cstring>
 
@@ -376,14 +377,25 @@ private:
             if (const auto rk = encodeRk(*number)) CellRecord(stream_, record::Rk, r, c, cellXf, 4).u32(*rk);
             else CellRecord(stream_, record::Number, r, c, cellXf, 8).f64(*number);
         } else if (const QString* text = std::get_if<QString>(&value)) {
-            const QString safe = frame::textSafeFor(*text, frame::TextFormat::Unicode);
-            const uint32_t number = strings_.add(leftWholeCharacters(safe, kMaxTextLength));
-            CellRecord(stream_, record::LabelSst, r, c, cellXf, 4).u32(number);
+            CellRecord(stream_, record::LabelSst, r, c, cellXf, 4).u32(textNumber(c, *text));
         } else if (const bool* truth = std::get_if<bool>(&value)) {
             CellRecord(stream_, record::BoolErr, r, c, cellXf, 2).u8(*truth ? 1 : 0).u8(0);
         } else if (const model::ErrorCode* error = std::get_if<model::ErrorCode>(&value)) {
             CellRecord(stream_, record::BoolErr, r, c, cellXf, 2).u8(static_cast<uint8_t>(*error)).u8(1);
         }
+    }
+
+    // The shared-string number of a text cell. A column often repeats the
+    // text of the cell above (a category, a cleared mark): that is counted
+    // again without being made safe, cut and looked up once more.
+    uint32_t textNumber(int c, const QString& text) {
+        LastText& last = lastTextInColumn_[static_cast<size_t>(c)];
+        if (last.text && ((last.text->constData() == text.constData() && last.text->size() == text.size()) ||
+                          *last.text == text))
+            return strings_.addAgain(last.number);
+        const QString safe = frame::textSafeFor(text, frame::TextFormat::Unicode);
+        last = {&text, strings_.add(leftWholeCharacters(safe, kMaxTextLength))};
+        return last.number;
     }
 
     // FORMULA with its cached result; a text result follows in a STRING record.
@@ -508,6 +520,13 @@ private:
     static constexpr model::StyleId kStylesKept = 1 << 16;
     std::vector<uint16_t> xfByStyle_;  // 0 where not asked yet
     std::vector<std::pair<int, uint16_t>> blanks_;
+    // The text last written in each column and its number; the sheet is not
+    // changed while it is written, so the text stays where it is.
+    struct LastText {
+        const QString* text = nullptr;
+        uint32_t number = 0;
+    };
+    std::array<LastText, model::kMaxColumns> lastTextInColumn_{};
     RecordWriter out_;
     int indexAt_ = 0;        // INDEX's data, in this sheet's bytes
     int defColWidthAt_ = 0;

@@ -58,7 +58,7 @@ private:
         case record::VCenter: sheet_->page.centerVertically = in.u16() & 1; break;
         case record::ColInfo: columnInfo(in); break;
         case record::Row: row(in); break;
-        case record::Blank: { const auto [rw, c, xf] = cellStart(in); store(rw, c, xf, model::Value{}); break; }
+        case record::Blank: { const auto [rw, c, xf] = cellStart(in); store(rw, c, xf, std::monostate{}); break; }
         case record::MulBlank: multipleBlanks(in, r.data.size()); break;
         case record::Number: { const auto [rw, c, xf] = cellStart(in); store(rw, c, xf, in.f64()); break; }
         case record::Rk: { const auto [rw, c, xf] = cellStart(in); store(rw, c, xf, decodeRk(in.u32())); break; }
@@ -90,18 +90,22 @@ private:
 
     // Turns into the cell where the row stores it: the cell comes out of the
     // conversion as the value that initialises the row's entry, so neither the
-    // cell nor its value is made twice.
+    // cell nor its value is made twice. The value is made straight from what
+    // the record holds (a number, a text of the shared-string table), not
+    // first as a value of its own to be moved over.
+    template <class V>
     struct CellInPlace {
-        model::Value& value;
+        V& value;
         model::StyleId style;
-        operator model::Cell() const { return model::Cell{std::move(value), nullptr, style}; }
+        operator model::Cell() const { return model::Cell{model::Value(std::forward<V>(value)), nullptr, style}; }
     };
 
     // The cell at (r, c) set to `value` and the format of `xf`, created where
     // missing. Cells come row by row, left to right: the row being filled is
     // kept at hand and a cell right of its last one is made in place at its
     // end; anything else goes through the sheet.
-    model::Cell* store(int r, int c, uint16_t xf, model::Value value) {
+    template <class V>
+    model::Cell* store(int r, int c, uint16_t xf, V&& value) {
         if (c >= model::kMaxColumns) return nullptr;
         const model::StyleId style = sources_.formats.styleOf(xf, sources_.styles);
         if (r != openRow_) {
@@ -112,10 +116,10 @@ private:
         if (cells.empty() || cells.back().first < c) {
             // Grown as the sheet grows a row: by half, not doubling.
             if (cells.size() == cells.capacity()) cells.reserve(cells.size() + std::max<size_t>(4, cells.size() / 2));
-            return &cells.emplace_back(static_cast<uint16_t>(c), CellInPlace{value, style}).second;
+            return &cells.emplace_back(static_cast<uint16_t>(c), CellInPlace<V>{value, style}).second;
         }
         model::Cell& cell = sheet_->at(r, c);
-        cell.value = std::move(value);
+        cell.value = std::forward<V>(value);
         cell.formula.reset();
         cell.style = style;
         return &cell;
@@ -179,7 +183,7 @@ private:
         const int r = in.u16();
         const int first = in.u16();
         const size_t count = size >= 6 ? (size - 6) / 2 : 0;
-        for (size_t i = 0; i < count; ++i) store(r, first + static_cast<int>(i), in.u16(), model::Value{});
+        for (size_t i = 0; i < count; ++i) store(r, first + static_cast<int>(i), in.u16(), std::monostate{});
     }
 
     void multipleRk(ByteReader& in, size_t size) {

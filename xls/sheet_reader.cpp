@@ -58,10 +58,20 @@ private:
         case record::VCenter: sheet_->page.centerVertically = in.u16() & 1; break;
         case record::ColInfo: columnInfo(in); break;
         case record::Row: row(in); break;
-        case record::Blank: { const auto [rw, c, xf] = cellStart(in); store(rw, c, xf, std::monostate{}); break; }
+        case record::Blank: { const auto [rw, c, xf] = cellStart(in.fixed(6)); store(rw, c, xf, std::monostate{}); break; }
         case record::MulBlank: multipleBlanks(in, r.data.size()); break;
-        case record::Number: { const auto [rw, c, xf] = cellStart(in); store(rw, c, xf, in.f64()); break; }
-        case record::Rk: { const auto [rw, c, xf] = cellStart(in); store(rw, c, xf, decodeRk(in.u32())); break; }
+        case record::Number: {
+            const uint8_t* at = in.fixed(14);
+            const auto [rw, c, xf] = cellStart(at);
+            store(rw, c, xf, qFromLittleEndian<double>(at + 6));
+            break;
+        }
+        case record::Rk: {
+            const uint8_t* at = in.fixed(10);
+            const auto [rw, c, xf] = cellStart(at);
+            store(rw, c, xf, decodeRk(qFromLittleEndian<uint32_t>(at + 6)));
+            break;
+        }
         case record::MulRk: multipleRk(in, r.data.size()); break;
         case record::LabelSst: labelSst(in); break;
         case record::Label: case record::Rstring: {
@@ -82,6 +92,10 @@ private:
     }
 
     struct CellPlace { int row; int col; uint16_t xf; };
+    // Every cell record starts so; the caller has checked that the six bytes are there.
+    static CellPlace cellStart(const uint8_t* at) {
+        return {qFromLittleEndian<uint16_t>(at), qFromLittleEndian<uint16_t>(at + 2), qFromLittleEndian<uint16_t>(at + 4)};
+    }
     static CellPlace cellStart(ByteReader& in) {
         const int r = in.u16();
         const int c = in.u16();
@@ -197,8 +211,9 @@ private:
     }
 
     void labelSst(ByteReader& in) {
-        const auto [r, c, xf] = cellStart(in);
-        const uint32_t index = in.u32();
+        const uint8_t* at = in.fixed(10);
+        const auto [r, c, xf] = cellStart(at);
+        const uint32_t index = qFromLittleEndian<uint32_t>(at + 6);
         if (index >= sources_.strings.size())
             throw frame::Failure(QStringLiteral("The workbook file is damaged: a cell refers to a text that does not exist."));
         store(r, c, xf, sources_.strings[index]);
@@ -214,24 +229,22 @@ private:
     // FORMULA: the cached result now; the tree from the tokens, or from the
     // shared formula they point at once the sheet is read.
     void formula(ByteReader& in) {
-        const auto [r, c, xf] = cellStart(in);
-        const auto result = in.take(8);
-        in.skip(6);
-        const uint16_t length = in.u16();
-        const auto tokens = in.take(length);
-        model::Value value;
+        // The cell's place, its cached result (8 bytes), options and the tokens' length.
+        const uint8_t* head = in.fixed(22);
+        const auto [r, c, xf] = cellStart(head);
+        const uint8_t* result = head + 6;
+        const auto tokens = in.take(qFromLittleEndian<uint16_t>(head + 20));
+        model::Cell* cell = nullptr;
         if (result[6] == 0xFF && result[7] == 0xFF) {
             switch (result[0]) {
-            case 0: value = QString(); pendingString_ = model::CellAddress{r, c}; break;
-            case 1: value = result[2] != 0; break;
-            case 2: value = model::errorFromCode(result[2]).value_or(model::ErrorCode::Value); break;
-            default: value = QString(); break;
+            case 0: pendingString_ = model::CellAddress{r, c}; cell = store(r, c, xf, QString()); break;
+            case 1: cell = store(r, c, xf, result[2] != 0); break;
+            case 2: cell = store(r, c, xf, model::errorFromCode(result[2]).value_or(model::ErrorCode::Value)); break;
+            default: cell = store(r, c, xf, QString()); break;
             }
         } else {
-            ByteReader number(result, "a formula result");
-            value = number.f64();
+            cell = store(r, c, xf, qFromLittleEndian<double>(result));
         }
-        model::Cell* cell = store(r, c, xf, std::move(value));
         if (!cell) return;
         int baseRow, baseCol;
         if (sharedFormulaBase(tokens, baseRow, baseCol)) {

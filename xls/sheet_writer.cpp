@@ -25,6 +25,7 @@ constexpr int kMaxFormulaTokens = 6000;   // keeps a FORMULA record inside one r
 // Only surrogates and the non-characters above them are made safe in a
 // stored text; a text without a unit from 0xD800 up is kept as it is.
 bool needsSafeText(const QString& text) {
+    if (!anyUnitHasBits(text, 0xF800)) return false;  // every unit below 0x800, as most texts
     const char16_t* units = reinterpret_cast<const char16_t*>(text.constData());
     bool high = false;
     for (qsizetype i = 0, n = text.size(); i < n; ++i) high |= units[i] >= 0xD800;

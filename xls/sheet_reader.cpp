@@ -177,12 +177,12 @@ private:
     }
 
     void row(ByteReader& in) {
-        const int r = in.u16();
-        const int firstCol = in.u16(), pastLastCol = in.u16();
-        const uint16_t height = in.u16() & 0x7FFF;
-        in.skip(4);
-        const uint16_t options = in.u16();
-        const uint16_t xf = in.u16() & 0x0FFF;
+        const uint8_t* at = in.fixed(16);
+        const int r = qFromLittleEndian<uint16_t>(at);
+        const int firstCol = qFromLittleEndian<uint16_t>(at + 2), pastLastCol = qFromLittleEndian<uint16_t>(at + 4);
+        const uint16_t height = qFromLittleEndian<uint16_t>(at + 6) & 0x7FFF;
+        const uint16_t options = qFromLittleEndian<uint16_t>(at + 12);
+        const uint16_t xf = qFromLittleEndian<uint16_t>(at + 14) & 0x0FFF;
         if (!(options & 0x0040) && !(options & 0x0080)) return;
         openRow_ = -1;  // the rows may move as the sheet grows
         model::RowInfo& info = sheet_->rowInfo(r);

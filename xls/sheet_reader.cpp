@@ -42,21 +42,11 @@ public:
 private:
     // ---------------------------------------------------------------- records
 
+    // The records of rows and cells, hundreds of thousands in a long sheet,
+    // are read here; the sheet's settings, a few dozen records, apart.
     void dispatch(const Record& r) {
         ByteReader in(r.data, "a sheet record");
         switch (r.id) {
-        case record::DefaultRowHeight: in.u16(); sheet_->standardRowHeight = in.u16() / 20.0; break;
-        case record::DefColWidth: sheet_->standardColumnWidth = in.u16() + 0.43; break;
-        case record::WsBool: fitToPages_ = in.u16() & 0x0100; break;
-        case record::LeftMargin: sheet_->page.leftMargin = in.f64() * 72; break;
-        case record::RightMargin: sheet_->page.rightMargin = in.f64() * 72; break;
-        case record::TopMargin: sheet_->page.topMargin = in.f64() * 72; break;
-        case record::BottomMargin: sheet_->page.bottomMargin = in.f64() * 72; break;
-        case record::Setup: setup(in); break;
-        case record::PrintGridlines: sheet_->page.printGridlines = in.u16() & 1; break;
-        case record::HCenter: sheet_->page.centerHorizontally = in.u16() & 1; break;
-        case record::VCenter: sheet_->page.centerVertically = in.u16() & 1; break;
-        case record::ColInfo: columnInfo(in); break;
         case record::Row: row(in); break;
         case record::Blank: { const auto [rw, c, xf] = cellStart(in.fixed(6)); store(rw, c, xf, std::monostate{}); break; }
         case record::MulBlank: multipleBlanks(in, r.data.size()); break;
@@ -74,21 +64,39 @@ private:
         }
         case record::MulRk: multipleRk(in, r.data.size()); break;
         case record::LabelSst: labelSst(in); break;
+        case record::Formula: formula(in); break;
+        default: otherRecord(r, in); break;
+        }
+        if (pendingString_ && r.id != record::Formula && r.id != record::Shrfmla && r.id != record::String)
+            pendingString_.reset();
+    }
+
+    [[gnu::noinline]] void otherRecord(const Record& r, ByteReader& in) {
+        switch (r.id) {
+        case record::DefaultRowHeight: in.u16(); sheet_->standardRowHeight = in.u16() / 20.0; break;
+        case record::DefColWidth: sheet_->standardColumnWidth = in.u16() + 0.43; break;
+        case record::WsBool: fitToPages_ = in.u16() & 0x0100; break;
+        case record::LeftMargin: sheet_->page.leftMargin = in.f64() * 72; break;
+        case record::RightMargin: sheet_->page.rightMargin = in.f64() * 72; break;
+        case record::TopMargin: sheet_->page.topMargin = in.f64() * 72; break;
+        case record::BottomMargin: sheet_->page.bottomMargin = in.f64() * 72; break;
+        case record::Setup: setup(in); break;
+        case record::PrintGridlines: sheet_->page.printGridlines = in.u16() & 1; break;
+        case record::HCenter: sheet_->page.centerHorizontally = in.u16() & 1; break;
+        case record::VCenter: sheet_->page.centerVertically = in.u16() & 1; break;
+        case record::ColInfo: columnInfo(in); break;
         case record::Label: case record::Rstring: {
             const auto [rw, c, xf] = cellStart(in);
             store(rw, c, xf, readUnicodeString(in));
             break;
         }
         case record::BoolErr: boolErr(in); break;
-        case record::Formula: formula(in); break;
         case record::Shrfmla: sharedFormula(in); break;
         case record::String: stringResult(r); break;
         case record::Selection: selection(in); break;
         case record::MergedCells: mergedCells(in); break;
         default: break;
         }
-        if (pendingString_ && r.id != record::Formula && r.id != record::Shrfmla && r.id != record::String)
-            pendingString_.reset();
     }
 
     struct CellPlace { int row; int col; uint16_t xf; };

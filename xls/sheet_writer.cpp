@@ -395,6 +395,13 @@ private:
         }
     }
 
+    // The text last written in a column and its number; the sheet is not
+    // changed while it is written, so the text stays where it is.
+    struct LastText {
+        const QString* text = nullptr;
+        uint32_t number = 0;
+    };
+
     // The shared-string number of a text cell. A column often repeats the
     // text of the cell above (a category, a cleared mark): that is counted
     // again without being made safe, cut and looked up once more.
@@ -403,6 +410,11 @@ private:
         if (last.text && ((last.text->constData() == text.constData() && last.text->size() == text.size()) ||
                           *last.text == text))
             return strings_.addAgain(last.number);
+        return firstTextNumber(last, text);
+    }
+
+    // Kept out of the loop over the cells, which then stays small.
+    [[gnu::noinline]] uint32_t firstTextNumber(LastText& last, const QString& text) {
         last = {&text, strings_.add(leftWholeCharacters(needsSafeText(text) ? frame::textSafeFor(text, frame::TextFormat::Unicode)
                                                                             : text,
                                                         kMaxTextLength))};
@@ -435,7 +447,7 @@ private:
 
     // STRING: a formula's text result; long texts go on in CONTINUE records
     // that each start with the option byte again.
-    void stringResult(const QString& text) {
+    [[gnu::noinline]] void stringResult(const QString& text) {
         const bool wide = !fitsCompressed(text);
         const int charSize = wide ? 2 : 1;
         ByteWriter p;
@@ -531,13 +543,7 @@ private:
     static constexpr model::StyleId kStylesKept = 1 << 16;
     std::vector<uint16_t> xfByStyle_;  // 0 where not asked yet
     std::vector<std::pair<int, uint16_t>> blanks_;
-    // The text last written in each column and its number; the sheet is not
-    // changed while it is written, so the text stays where it is.
-    struct LastText {
-        const QString* text = nullptr;
-        uint32_t number = 0;
-    };
-    std::array<LastText, model::kMaxColumns> lastTextInColumn_{};
+    std::array<LastText, model::kMaxColumns> lastTextInColumn_{};  // the text last written in each column
     RecordWriter out_;
     int indexAt_ = 0;        // INDEX's data, in this sheet's bytes
     int defColWidthAt_ = 0;

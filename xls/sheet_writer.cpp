@@ -87,7 +87,8 @@ private:
                 if (span.firstCol < 0) span.firstCol = c;
                 span.lastCol = c;
             });
-            span.needsRecord = span.firstCol >= 0 || sheet_.findRowInfo(r);
+            span.info = sheet_.findRowInfo(r);
+            span.needsRecord = span.firstCol >= 0 || span.info;
         }
     }
 
@@ -317,7 +318,7 @@ private:
 
     // ROW: the row's cell span, its height (custom when set) and its format.
     void rowRecord(int r) {
-        const model::RowInfo* info = sheet_.findRowInfo(r);
+        const model::RowInfo* info = rowSpans_[static_cast<size_t>(r)].info;
         const int firstCol = rowSpans_[static_cast<size_t>(r)].firstCol;
         const int lastCol = rowSpans_[static_cast<size_t>(r)].lastCol;
         const bool customHeight = info && info->height;
@@ -352,7 +353,7 @@ private:
             blanks.clear();
         };
         // A cell without a format of its own takes the row's, else its column's, else the sheet's.
-        const model::RowInfo* info = sheet_.findRowInfo(r);
+        const model::RowInfo* info = rowSpans_[static_cast<size_t>(r)].info;
         const model::StyleId rowStyle = info ? info->style : model::kNoStyle;
         auto inherited = [&](int c) {
             if (rowStyle != model::kNoStyle) return rowStyle;
@@ -538,6 +539,7 @@ private:
         int firstCol = -1;  // the first and last column with a cell record; -1 for none
         int lastCol = -1;
         bool needsRecord = false;  // cells, or a height or format of its own
+        const model::RowInfo* info = nullptr;  // the row's height and format, if it has any
     };
     std::vector<RowSpan> rowSpans_;
     static constexpr model::StyleId kStylesKept = 1 << 16;

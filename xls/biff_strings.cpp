@@ -1,5 +1,7 @@
 #include "xls/biff_strings.h"
 
+#include <cstring>
+
 namespace brevanta::xls {
 
 QString leftWholeCharacters(const QString& text, qsizetype units) {
@@ -8,10 +10,21 @@ QString leftWholeCharacters(const QString& text, qsizetype units) {
     return text.left(units);
 }
 
-bool fitsCompressed(const QString& text) {
-    for (QChar c : text)
-        if (c.unicode() > 0xFF) return false;
-    return true;
+bool fitsCompressed(const QString& text) { return !anyUnitHasBits(text, 0xFF00); }
+
+bool anyUnitHasBits(const QString& text, char16_t mask) {
+    // Four units at a time: every text cell of a saved sheet is looked at so.
+    const char16_t* at = reinterpret_cast<const char16_t*>(text.constData());
+    size_t left = static_cast<size_t>(text.size());
+    const uint64_t masks = mask * 0x0001000100010001ULL;
+    for (; left >= 4; left -= 4, at += 4) {
+        uint64_t units;
+        std::memcpy(&units, at, 8);
+        if (units & masks) return true;
+    }
+    for (; left > 0; --left, ++at)
+        if (*at & mask) return true;
+    return false;
 }
 
 void writeOptionAndCharacters(ByteWriter& out, const QString& text) {

@@ -16,6 +16,9 @@ QString leftWholeCharacters(const QString& text, qsizetype units);
 // True when every character fits the one-byte form.
 bool fitsCompressed(const QString& text);
 
+// True when some UTF-16 unit of `text` has a bit of `mask` set.
+bool anyUnitHasBits(const QString& text, char16_t mask);
+
 void writeUnicodeString(ByteWriter& out, const QString& text);       // two-byte length
 void writeShortUnicodeString(ByteWriter& out, const QString& text);  // one-byte length (at most 255)
 // Characters and option byte only, for layouts whose length field stands elsewhere.

@@ -102,6 +102,13 @@ public:
         return v;
     }
     void skip(size_t count) { need(count); pos_ += count; }
+    // The next `count` bytes, checked once, for a layout of fixed fields read straight from them.
+    const uint8_t* fixed(size_t count) {
+        need(count);
+        const uint8_t* at = data_.data() + pos_;
+        pos_ += count;
+        return at;
+    }
     std::span<const uint8_t> take(size_t count) {
         need(count);
         auto part = data_.subspan(pos_, count);

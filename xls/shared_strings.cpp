@@ -97,14 +97,14 @@ public:
             }
             const int count = std::min<int>(text.size() - next, room() / charSize);
             char* at = payload_.extend(count * charSize);
-            for (int i = 0; i < count; ++i) {
-                const char16_t c = characters[next + i].unicode();
-                if (wide) {
-                    at[2 * i] = static_cast<char>(c & 0xFF);
-                    at[2 * i + 1] = static_cast<char>(c >> 8);
-                } else {
-                    at[i] = static_cast<char>(c);
+            const char16_t* from = reinterpret_cast<const char16_t*>(characters + next);
+            if (wide) {
+                for (int i = 0; i < count; ++i) {
+                    at[2 * i] = static_cast<char>(from[i] & 0xFF);
+                    at[2 * i + 1] = static_cast<char>(from[i] >> 8);
                 }
+            } else {
+                for (int i = 0; i < count; ++i) at[i] = static_cast<char>(from[i]);
             }
             next += count;
         }

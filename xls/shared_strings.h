@@ -15,6 +15,11 @@ public:
     SharedStrings();
     // The number of a text, adding it on first use; counts every reference.
     uint32_t add(const QString& text);
+    // Counts one more reference to a text already added as `number`.
+    uint32_t addAgain(uint32_t number) {
+        ++references_;
+        return number;
+    }
     // Room for `count` different texts, so that the table is not rebuilt as it grows.
     void reserve(qsizetype count);
     const std::vector<QString>& texts() const { return texts_; }

@@ -42,8 +42,36 @@ public:
 private:
     // ---------------------------------------------------------------- records
 
+    // The records of rows and cells, hundreds of thousands in a long sheet,
+    // are read here; the sheet's settings, a few dozen records, apart.
     void dispatch(const Record& r) {
         ByteReader in(r.data, "a sheet record");
+        switch (r.id) {
+        case record::Row: row(in); break;
+        case record::Blank: { const auto [rw, c, xf] = cellStart(in.fixed(6)); store(rw, c, xf, std::monostate{}); break; }
+        case record::MulBlank: multipleBlanks(in, r.data.size()); break;
+        case record::Number: {
+            const uint8_t* at = in.fixed(14);
+            const auto [rw, c, xf] = cellStart(at);
+            store(rw, c, xf, qFromLittleEndian<double>(at + 6));
+            break;
+        }
+        case record::Rk: {
+            const uint8_t* at = in.fixed(10);
+            const auto [rw, c, xf] = cellStart(at);
+            store(rw, c, xf, decodeRk(qFromLittleEndian<uint32_t>(at + 6)));
+            break;
+        }
+        case record::MulRk: multipleRk(in, r.data.size()); break;
+        case record::LabelSst: labelSst(in); break;
+        case record::Formula: formula(in); break;
+        default: otherRecord(r, in); break;
+        }
+        if (pendingString_ && r.id != record::Formula && r.id != record::Shrfmla && r.id != record::String)
+            pendingString_.reset();
+    }
+
+    [[gnu::noinline]] void otherRecord(const Record& r, ByteReader& in) {
         switch (r.id) {
         case record::DefaultRowHeight: in.u16(); sheet_->standardRowHeight = in.u16() / 20.0; break;
         case record::DefColWidth: sheet_->standardColumnWidth = in.u16() + 0.43; break;
@@ -57,31 +85,25 @@ private:
         case record::HCenter: sheet_->page.centerHorizontally = in.u16() & 1; break;
         case record::VCenter: sheet_->page.centerVertically = in.u16() & 1; break;
         case record::ColInfo: columnInfo(in); break;
-        case record::Row: row(in); break;
-        case record::Blank: { const auto [rw, c, xf] = cellStart(in); store(rw, c, xf, model::Value{}); break; }
-        case record::MulBlank: multipleBlanks(in, r.data.size()); break;
-        case record::Number: { const auto [rw, c, xf] = cellStart(in); store(rw, c, xf, in.f64()); break; }
-        case record::Rk: { const auto [rw, c, xf] = cellStart(in); store(rw, c, xf, decodeRk(in.u32())); break; }
-        case record::MulRk: multipleRk(in, r.data.size()); break;
-        case record::LabelSst: labelSst(in); break;
         case record::Label: case record::Rstring: {
             const auto [rw, c, xf] = cellStart(in);
             store(rw, c, xf, readUnicodeString(in));
             break;
         }
         case record::BoolErr: boolErr(in); break;
-        case record::Formula: formula(in); break;
         case record::Shrfmla: sharedFormula(in); break;
         case record::String: stringResult(r); break;
         case record::Selection: selection(in); break;
         case record::MergedCells: mergedCells(in); break;
         default: break;
         }
-        if (pendingString_ && r.id != record::Formula && r.id != record::Shrfmla && r.id != record::String)
-            pendingString_.reset();
     }
 
     struct CellPlace { int row; int col; uint16_t xf; };
+    // Every cell record starts so; the caller has checked that the six bytes are there.
+    static CellPlace cellStart(const uint8_t* at) {
+        return {qFromLittleEndian<uint16_t>(at), qFromLittleEndian<uint16_t>(at + 2), qFromLittleEndian<uint16_t>(at + 4)};
+    }
     static CellPlace cellStart(ByteReader& in) {
         const int r = in.u16();
         const int c = in.u16();
@@ -90,18 +112,22 @@ private:
 
     // Turns into the cell where the row stores it: the cell comes out of the
     // conversion as the value that initialises the row's entry, so neither the
-    // cell nor its value is made twice.
+    // cell nor its value is made twice. The value is made straight from what
+    // the record holds (a number, a text of the shared-string table), not
+    // first as a value of its own to be moved over.
+    template <class V>
     struct CellInPlace {
-        model::Value& value;
+        V& value;
         model::StyleId style;
-        operator model::Cell() const { return model::Cell{std::move(value), nullptr, style}; }
+        operator model::Cell() const { return model::Cell{model::Value(std::forward<V>(value)), nullptr, style}; }
     };
 
     // The cell at (r, c) set to `value` and the format of `xf`, created where
     // missing. Cells come row by row, left to right: the row being filled is
     // kept at hand and a cell right of its last one is made in place at its
     // end; anything else goes through the sheet.
-    model::Cell* store(int r, int c, uint16_t xf, model::Value value) {
+    template <class V>
+    model::Cell* store(int r, int c, uint16_t xf, V&& value) {
         if (c >= model::kMaxColumns) return nullptr;
         const model::StyleId style = sources_.formats.styleOf(xf, sources_.styles);
         if (r != openRow_) {
@@ -112,10 +138,10 @@ private:
         if (cells.empty() || cells.back().first < c) {
             // Grown as the sheet grows a row: by half, not doubling.
             if (cells.size() == cells.capacity()) cells.reserve(cells.size() + std::max<size_t>(4, cells.size() / 2));
-            return &cells.emplace_back(static_cast<uint16_t>(c), CellInPlace{value, style}).second;
+            return &cells.emplace_back(static_cast<uint16_t>(c), CellInPlace<V>{value, style}).second;
         }
         model::Cell& cell = sheet_->at(r, c);
-        cell.value = std::move(value);
+        cell.value = std::forward<V>(value);
         cell.formula.reset();
         cell.style = style;
         return &cell;
@@ -159,12 +185,12 @@ private:
     }
 
     void row(ByteReader& in) {
-        const int r = in.u16();
-        const int firstCol = in.u16(), pastLastCol = in.u16();
-        const uint16_t height = in.u16() & 0x7FFF;
-        in.skip(4);
-        const uint16_t options = in.u16();
-        const uint16_t xf = in.u16() & 0x0FFF;
+        const uint8_t* at = in.fixed(16);
+        const int r = qFromLittleEndian<uint16_t>(at);
+        const int firstCol = qFromLittleEndian<uint16_t>(at + 2), pastLastCol = qFromLittleEndian<uint16_t>(at + 4);
+        const uint16_t height = qFromLittleEndian<uint16_t>(at + 6) & 0x7FFF;
+        const uint16_t options = qFromLittleEndian<uint16_t>(at + 12);
+        const uint16_t xf = qFromLittleEndian<uint16_t>(at + 14) & 0x0FFF;
         if (!(options & 0x0040) && !(options & 0x0080)) return;
         openRow_ = -1;  // the rows may move as the sheet grows
         model::RowInfo& info = sheet_->rowInfo(r);
@@ -179,7 +205,7 @@ private:
         const int r = in.u16();
         const int first = in.u16();
         const size_t count = size >= 6 ? (size - 6) / 2 : 0;
-        for (size_t i = 0; i < count; ++i) store(r, first + static_cast<int>(i), in.u16(), model::Value{});
+        for (size_t i = 0; i < count; ++i) store(r, first + static_cast<int>(i), in.u16(), std::monostate{});
     }
 
     void multipleRk(ByteReader& in, size_t size) {
@@ -193,8 +219,9 @@ private:
     }
 
     void labelSst(ByteReader& in) {
-        const auto [r, c, xf] = cellStart(in);
-        const uint32_t index = in.u32();
+        const uint8_t* at = in.fixed(10);
+        const auto [r, c, xf] = cellStart(at);
+        const uint32_t index = qFromLittleEndian<uint32_t>(at + 6);
         if (index >= sources_.strings.size())
             throw frame::Failure(QStringLiteral("The workbook file is damaged: a cell refers to a text that does not exist."));
         store(r, c, xf, sources_.strings[index]);
@@ -210,24 +237,22 @@ private:
     // FORMULA: the cached result now; the tree from the tokens, or from the
     // shared formula they point at once the sheet is read.
     void formula(ByteReader& in) {
-        const auto [r, c, xf] = cellStart(in);
-        const auto result = in.take(8);
-        in.skip(6);
-        const uint16_t length = in.u16();
-        const auto tokens = in.take(length);
-        model::Value value;
+        // The cell's place, its cached result (8 bytes), options and the tokens' length.
+        const uint8_t* head = in.fixed(22);
+        const auto [r, c, xf] = cellStart(head);
+        const uint8_t* result = head + 6;
+        const auto tokens = in.take(qFromLittleEndian<uint16_t>(head + 20));
+        model::Cell* cell = nullptr;
         if (result[6] == 0xFF && result[7] == 0xFF) {
             switch (result[0]) {
-            case 0: value = QString(); pendingString_ = model::CellAddress{r, c}; break;
-            case 1: value = result[2] != 0; break;
-            case 2: value = model::errorFromCode(result[2]).value_or(model::ErrorCode::Value); break;
-            default: value = QString(); break;
+            case 0: pendingString_ = model::CellAddress{r, c}; cell = store(r, c, xf, QString()); break;
+            case 1: cell = store(r, c, xf, result[2] != 0); break;
+            case 2: cell = store(r, c, xf, model::errorFromCode(result[2]).value_or(model::ErrorCode::Value)); break;
+            default: cell = store(r, c, xf, QString()); break;
             }
         } else {
-            ByteReader number(result, "a formula result");
-            value = number.f64();
+            cell = store(r, c, xf, qFromLittleEndian<double>(result));
         }
-        model::Cell* cell = store(r, c, xf, std::move(value));
         if (!cell) return;
         int baseRow, baseCol;
         if (sharedFormulaBase(tokens, baseRow, baseCol)) {

@@ -1,6 +1,7 @@
 #include "xls/sheet_writer.h"
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <cstring>
 
@@ -20,6 +21,16 @@ constexpr int kRowRecordSize = 20;        // header and data of one ROW record
 constexpr int kMergesPerRecord = 1026;    // MERGEDCELLS is never continued
 constexpr int kMaxTextLength = 32767;     // the most characters a cell holds in this format
 constexpr int kMaxFormulaTokens = 6000;   // keeps a FORMULA record inside one record
+
+// Only surrogates and the non-characters above them are made safe in a
+// stored text; a text without a unit from 0xD800 up is kept as it is.
+bool needsSafeText(const QString& text) {
+    if (!anyUnitHasBits(text, 0xF800)) return false;  // every unit below 0x800, as most texts
+    const char16_t* units = reinterpret_cast<const char16_t*>(text.constData());
+    bool high = false;
+    for (qsizetype i = 0, n = text.size(); i < n; ++i) high |= units[i] >= 0xD800;
+    return high;
+}
 
 uint16_t twips(double points) { return static_cast<uint16_t>(std::clamp<long>(std::lround(points * 20), 0, 8192)); }
 
@@ -76,7 +87,8 @@ private:
                 if (span.firstCol < 0) span.firstCol = c;
                 span.lastCol = c;
             });
-            span.needsRecord = span.firstCol >= 0 || sheet_.findRowInfo(r);
+            span.info = sheet_.findRowInfo(r);
+            span.needsRecord = span.firstCol >= 0 || span.info;
         }
     }
 
@@ -306,7 +318,7 @@ private:
 
     // ROW: the row's cell span, its height (custom when set) and its format.
     void rowRecord(int r) {
-        const model::RowInfo* info = sheet_.findRowInfo(r);
+        const model::RowInfo* info = rowSpans_[static_cast<size_t>(r)].info;
         const int firstCol = rowSpans_[static_cast<size_t>(r)].firstCol;
         const int lastCol = rowSpans_[static_cast<size_t>(r)].lastCol;
         const bool customHeight = info && info->height;
@@ -341,7 +353,7 @@ private:
             blanks.clear();
         };
         // A cell without a format of its own takes the row's, else its column's, else the sheet's.
-        const model::RowInfo* info = sheet_.findRowInfo(r);
+        const model::RowInfo* info = rowSpans_[static_cast<size_t>(r)].info;
         const model::StyleId rowStyle = info ? info->style : model::kNoStyle;
         auto inherited = [&](int c) {
             if (rowStyle != model::kNoStyle) return rowStyle;
@@ -376,14 +388,38 @@ private:
             if (const auto rk = encodeRk(*number)) CellRecord(stream_, record::Rk, r, c, cellXf, 4).u32(*rk);
             else CellRecord(stream_, record::Number, r, c, cellXf, 8).f64(*number);
         } else if (const QString* text = std::get_if<QString>(&value)) {
-            const QString safe = frame::textSafeFor(*text, frame::TextFormat::Unicode);
-            const uint32_t number = strings_.add(leftWholeCharacters(safe, kMaxTextLength));
-            CellRecord(stream_, record::LabelSst, r, c, cellXf, 4).u32(number);
+            CellRecord(stream_, record::LabelSst, r, c, cellXf, 4).u32(textNumber(c, *text));
         } else if (const bool* truth = std::get_if<bool>(&value)) {
             CellRecord(stream_, record::BoolErr, r, c, cellXf, 2).u8(*truth ? 1 : 0).u8(0);
         } else if (const model::ErrorCode* error = std::get_if<model::ErrorCode>(&value)) {
             CellRecord(stream_, record::BoolErr, r, c, cellXf, 2).u8(static_cast<uint8_t>(*error)).u8(1);
         }
+    }
+
+    // The text last written in a column and its number; the sheet is not
+    // changed while it is written, so the text stays where it is.
+    struct LastText {
+        const QString* text = nullptr;
+        uint32_t number = 0;
+    };
+
+    // The shared-string number of a text cell. A column often repeats the
+    // text of the cell above (a category, a cleared mark): that is counted
+    // again without being made safe, cut and looked up once more.
+    uint32_t textNumber(int c, const QString& text) {
+        LastText& last = lastTextInColumn_[static_cast<size_t>(c)];
+        if (last.text && ((last.text->constData() == text.constData() && last.text->size() == text.size()) ||
+                          *last.text == text))
+            return strings_.addAgain(last.number);
+        return firstTextNumber(last, text);
+    }
+
+    // Kept out of the loop over the cells, which then stays small.
+    [[gnu::noinline]] uint32_t firstTextNumber(LastText& last, const QString& text) {
+        last = {&text, strings_.add(leftWholeCharacters(needsSafeText(text) ? frame::textSafeFor(text, frame::TextFormat::Unicode)
+                                                                            : text,
+                                                        kMaxTextLength))};
+        return last.number;
     }
 
     // FORMULA with its cached result; a text result follows in a STRING record.
@@ -412,7 +448,7 @@ private:
 
     // STRING: a formula's text result; long texts go on in CONTINUE records
     // that each start with the option byte again.
-    void stringResult(const QString& text) {
+    [[gnu::noinline]] void stringResult(const QString& text) {
         const bool wide = !fitsCompressed(text);
         const int charSize = wide ? 2 : 1;
         ByteWriter p;
@@ -503,11 +539,13 @@ private:
         int firstCol = -1;  // the first and last column with a cell record; -1 for none
         int lastCol = -1;
         bool needsRecord = false;  // cells, or a height or format of its own
+        const model::RowInfo* info = nullptr;  // the row's height and format, if it has any
     };
     std::vector<RowSpan> rowSpans_;
     static constexpr model::StyleId kStylesKept = 1 << 16;
     std::vector<uint16_t> xfByStyle_;  // 0 where not asked yet
     std::vector<std::pair<int, uint16_t>> blanks_;
+    std::array<LastText, model::kMaxColumns> lastTextInColumn_{};  // the text last written in each column
     RecordWriter out_;
     int indexAt_ = 0;        // INDEX's data, in this sheet's bytes
     int defColWidthAt_ = 0;

@@ -556,5 +556,42 @@ TEST(SheetRecords, CellsInAnyOrderReadAsInOrder) {
     EXPECT_EQ(count, 6);
 }
 
+// Texts down a column, repeated by one shared string, by equal copies or not at all, and
+// texts that must be made safe or cut: the table counts every use and holds each text once,
+// and the cells read back hold one string per distinct text.
+TEST(SheetRecords, RepeatedTextsDownAColumnAreCountedAndReadBackShared) {
+    model::Workbook workbook;
+    workbook.sheets.push_back(std::make_unique<model::Sheet>(QStringLiteral("Sheet1")));
+    model::Sheet& sheet = *workbook.sheets[0];
+    const QString groceries = QStringLiteral("Groceries");
+    const QString lone = QString(QChar(0xD800)) + QStringLiteral("x");  // a lone surrogate, made safe
+    const QString overlong = QString(40000, u'a');
+    const std::vector<QString> column{groceries, groceries, QString(groceries.constData(), groceries.size()),
+                                      QStringLiteral("Rent"), groceries, lone, lone, overlong, overlong,
+                                      QStringLiteral("Groceries!")};
+    for (size_t r = 0; r < column.size(); ++r) {
+        sheet.at(int(r), 0).value = column[r];
+        sheet.at(int(r), 1).value = QStringLiteral("Rent");  // a neighbour column keeps its own last text
+    }
+    const QByteArray stream = xls::encodeWorkbookStream(workbook);
+    const auto list = records(stream);
+    const auto sst = std::find_if(list.begin(), list.end(), [](const Listed& r) { return r.id == xls::record::Sst; });
+    ASSERT_NE(sst, list.end());
+    EXPECT_EQ(u32(sst->data, 0), uint32_t(2 * column.size()));  // every use counted
+    EXPECT_EQ(u32(sst->data, 4), 5u);  // Groceries, Rent, the safe text, the cut text, Groceries!
+
+    const auto read = xls::decodeWorkbookStream({reinterpret_cast<const uint8_t*>(stream.constData()), size_t(stream.size())});
+    const model::Sheet& back = *read->sheets[0];
+    auto text = [&](int r, int c) { return std::get<QString>(back.find(r, c)->value); };
+    EXPECT_EQ(text(0, 0), groceries);
+    EXPECT_EQ(text(3, 0), QStringLiteral("Rent"));
+    EXPECT_EQ(text(5, 0), QString(QChar(0xFFFD)) + QStringLiteral("x"));
+    EXPECT_EQ(text(8, 0).size(), 32767);
+    EXPECT_EQ(text(9, 0), QStringLiteral("Groceries!"));
+    for (int r : {1, 2, 4}) EXPECT_TRUE(text(r, 0).isSharedWith(text(0, 0))) << r;
+    EXPECT_TRUE(text(3, 0).isSharedWith(text(0, 1)));
+    EXPECT_TRUE(text(6, 0).isSharedWith(text(5, 0)));
+}
+
 }  // namespace
 }  // namespace brevanta::xlstest

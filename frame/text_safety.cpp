@@ -1,5 +1,8 @@
 #include "frame/text_safety.h"
 
+#include <cstdint>
+#include <cstring>
+
 namespace brevanta::frame {
 namespace {
 
@@ -23,30 +26,40 @@ QString escapeCode(char16_t unit) {
     return QStringLiteral("_x") + QString::number(unsigned(unit), 16).toUpper().rightJustified(4, u'0') + u'_';
 }
 
-bool needsMapping(const QString& text, TextFormat format) {
-    if (format == TextFormat::Unicode) {
-        // Only surrogates and the non-characters at the top of the plane need a look.
-        const QChar* units = text.constData();
-        bool high = false;
-        for (qsizetype i = 0, n = text.size(); i < n; ++i) high |= units[i].unicode() >= 0xD800;
-        return high;
-    }
-    for (qsizetype i = 0; i < text.size(); ++i) {
-        const QChar c = text[i];
-        if (c.unicode() >= 0xD800 || (format == TextFormat::Xml && (isXmlControl(c.unicode()) || c == u'_')))
-            return true;  // looked at closely below
-    }
-    return false;
-}
-
 }  // namespace
 
 bool isNonCharacter(char32_t codePoint) {
     return (codePoint >= 0xFDD0 && codePoint <= 0xFDEF) || (codePoint & 0xFFFE) == 0xFFFE;
 }
 
+bool mayNeedMapping(const QString& text, TextFormat format) {
+    if (format == TextFormat::Unicode) {
+        // Only surrogates and the non-characters at the top of the plane need
+        // a look. Four units at a time first: nearly every text has none from
+        // U+0800 up, and writers ask this of every text cell they save.
+        const char16_t* units = reinterpret_cast<const char16_t*>(text.constData());
+        const qsizetype n = text.size();
+        qsizetype i = 0;
+        constexpr uint64_t kFromU0800 = 0xF800F800F800F800ULL;
+        for (; i + 4 <= n; i += 4) {
+            uint64_t four;
+            std::memcpy(&four, units + i, sizeof four);
+            if (four & kFromU0800) break;
+        }
+        bool high = false;
+        for (; i < n; ++i) high |= units[i] >= 0xD800;
+        return high;
+    }
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const QChar c = text[i];
+        if (c.unicode() >= 0xD800 || (format == TextFormat::Xml && (isXmlControl(c.unicode()) || c == u'_')))
+            return true;  // looked at closely by textSafeFor
+    }
+    return false;
+}
+
 QString textSafeFor(const QString& text, TextFormat format) {
-    if (!needsMapping(text, format)) return text;
+    if (!mayNeedMapping(text, format)) return text;
     QString safe;
     safe.reserve(text.size() + 8);
     for (qsizetype i = 0; i < text.size(); ++i) {

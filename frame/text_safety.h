@@ -21,6 +21,10 @@ enum class TextFormat {
 
 bool isNonCharacter(char32_t codePoint);
 
+// False when `format` can certainly hold `text` as it is: a quick look for
+// writers of many cells, before asking textSafeFor.
+bool mayNeedMapping(const QString& text, TextFormat format);
+
 // `text` as `format` can hold it; the same QString (no copy) when nothing changes.
 QString textSafeFor(const QString& text, TextFormat format);
 

@@ -22,16 +22,6 @@ constexpr int kMergesPerRecord = 1026;    // MERGEDCELLS is never continued
 constexpr int kMaxTextLength = 32767;     // the most characters a cell holds in this format
 constexpr int kMaxFormulaTokens = 6000;   // keeps a FORMULA record inside one record
 
-// Only surrogates and the non-characters above them are made safe in a
-// stored text; a text without a unit from 0xD800 up is kept as it is.
-bool needsSafeText(const QString& text) {
-    if (!anyUnitHasBits(text, 0xF800)) return false;  // every unit below 0x800, as most texts
-    const char16_t* units = reinterpret_cast<const char16_t*>(text.constData());
-    bool high = false;
-    for (qsizetype i = 0, n = text.size(); i < n; ++i) high |= units[i] >= 0xD800;
-    return high;
-}
-
 uint16_t twips(double points) { return static_cast<uint16_t>(std::clamp<long>(std::lround(points * 20), 0, 8192)); }
 
 class SheetWriter {
@@ -416,7 +406,7 @@ private:
 
     // Kept out of the loop over the cells, which then stays small.
     [[gnu::noinline]] uint32_t firstTextNumber(LastText& last, const QString& text) {
-        last = {&text, strings_.add(leftWholeCharacters(needsSafeText(text) ? frame::textSafeFor(text, frame::TextFormat::Unicode)
+        last = {&text, strings_.add(leftWholeCharacters(frame::mayNeedMapping(text, frame::TextFormat::Unicode) ? frame::textSafeFor(text, frame::TextFormat::Unicode)
                                                                             : text,
                                                         kMaxTextLength))};
         return last.number;

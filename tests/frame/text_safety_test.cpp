@@ -26,6 +26,11 @@ TEST(TextSafety, EachKindOfCharacterHasItsDefinedForm) {
         {"astral pair", units({0xD83D, 0xDE00}), units({0xD83D, 0xDE00}), units({0xD83D, 0xDE00})},
         {"lone high", units({u'a', 0xD83D, u'b'}), "a" + replacement + "b", "a" + replacement + "b"},
         {"lone low", units({u'a', 0xDE00}), "a" + replacement, "a" + replacement},
+        // Long texts are looked at several units at a time: a surrogate late in one.
+        {"lone high, ninth", "Rent paid" + units({0xD83D}) + "!", "Rent paid" + replacement + "!",
+         "Rent paid" + replacement + "!"},
+        {"euro, then lone low", units({u'1', 0x20AC, u' ', u'a', u'b', u'c', 0xDE00}),
+         units({u'1', 0x20AC, u' ', u'a', u'b', u'c', 0xFFFD}), units({u'1', 0x20AC, u' ', u'a', u'b', u'c', 0xFFFD})},
         {"low before high", units({0xDE00, 0xD83D}), replacement + replacement, replacement + replacement},
         {"U+FFFE, U+FFFF", units({0xFFFE, 0xFFFF}), replacement + replacement, replacement + replacement},
         {"U+FDD0, U+FDEF", units({0xFDD0, 0xFDEF, 0xFDF0}), replacement + replacement + units({0xFDF0}),

@@ -72,6 +72,7 @@ inline size_t positionOf(RowCells cells, int col) {
 struct CompiledFormula {
     model::FormulaPtr formula;  // keeps the nodes the references point into
     std::vector<FormulaReference> references;
+    bool cellsOnly = false;     // every reference names one cell (no range)
 };
 // A formula's references without a cell reference that a later one repeats
 // (RC[-2] read twice): checking a cell again finds it as before, and putting
@@ -90,6 +91,8 @@ std::vector<FormulaReference> schedulingOrder(std::vector<FormulaReference> refe
 }
 // Formulas whose references are kept at most before they are all dropped.
 constexpr size_t kMostCompiledFormulas = 4096;
+// Cells computed one inside another at most before the rest goes on the work stack.
+constexpr int kMostNestedCells = 32;
 
 struct RunningTotals {
     double sum = 0, count = 0, minimum = 0, maximum = 0;
@@ -228,6 +231,7 @@ struct Calculator::State final : CellSource {
     size_t runEntries = 0;
     uint64_t runsCheckedEpoch = 0;
     std::vector<Work> work;
+    std::vector<Located> pending;  // cells a formula computed at once waits for, innermost last
 
     // The stored cell at (row, col), if any.
     Located locate(int row, int col) {
@@ -276,21 +280,25 @@ struct Calculator::State final : CellSource {
     }
 
     // The references of a formula, collected once for all the cells that hold it.
-    const std::vector<FormulaReference>& referencesFor(const model::FormulaPtr& formula) {
+    const CompiledFormula& compiledFor(const model::FormulaPtr& formula) {
         // A sheet holds few formulas, each in many cells: the last two asked for are at hand.
         for (const CompiledFormula* recent : recentlyCompiled)
-            if (recent && recent->formula == formula) return recent->references;
+            if (recent && recent->formula == formula) return *recent;
         auto found = compiled.find(formula.get());
         if (found == compiled.end()) {
             if (compiled.size() >= kMostCompiledFormulas) {
                 compiled.clear();
                 recentlyCompiled = {};
             }
-            found = compiled.emplace(formula.get(), CompiledFormula{formula, schedulingOrder(referencesOf(formula->root))}).first;
+            CompiledFormula compiledFormula{formula, schedulingOrder(referencesOf(formula->root))};
+            compiledFormula.cellsOnly = std::all_of(
+                compiledFormula.references.begin(), compiledFormula.references.end(),
+                [](const FormulaReference& reference) { return reference.kind == FormulaReference::Kind::Cell; });
+            found = compiled.emplace(formula.get(), std::move(compiledFormula)).first;
         }
         recentlyCompiled[1] = recentlyCompiled[0];
         recentlyCompiled[0] = &found->second;
-        return found->second.references;
+        return found->second;
     }
 
     ColumnRun* freshRun(int col, int startRow) {
@@ -308,6 +316,7 @@ struct Calculator::State final : CellSource {
 
     // --- CellSource: reads for a formula whose references are all computed
     Value cellValue(int row, int col) override { return valueAt(locate(row, col)); }
+    const Value& cellValueIn(int row, int col, Value&) override { return valueAt(locate(row, col)); }
 
     const Value& valueAt(const Located& at) {
         if (!at.cell) return kEmptyValue;
@@ -548,7 +557,7 @@ struct Calculator::State final : CellSource {
             entries[number].status = CellEntry::Status::Computing;
             const size_t depth = work.size();
             Needs needs;
-            for (const FormulaReference& reference : referencesFor(at.cell->formula)) {
+            for (const FormulaReference& reference : compiledFor(at.cell->formula).references) {
                 // References to other sheets are left to those sheets' calculators.
                 if (!reference.node->sheet.isEmpty() && !onOwnSheet(*reference.node, sheet.name)) continue;
                 if (reference.kind == FormulaReference::Kind::Cell) {
@@ -636,13 +645,61 @@ struct Calculator::State final : CellSource {
         } done{computing};
         if (!keepLocale) locale = QLocale();  // the user's locale, as typed entry reads it
         forgetOldRuns();
+        computeCell(at, 0);
+        return existingEntry(at)->value;
+    }
+
+    // Computes a formula cell that is not started, in the very order the
+    // work stack would, without it: the references not yet done are computed
+    // first, the last one first (as the stack takes them), and one still being
+    // computed makes the cell circular. Going down a register, a formula's
+    // references are mostly done already or one step away. Formulas with
+    // ranges, and cells nested deeper than kMostNestedCells, go on the stack.
+    void computeCell(const Located& at, int depth) {
+        const CompiledFormula& formula = compiledFor(at.cell->formula);
+        if (!formula.cellsOnly || depth >= kMostNestedCells) {
+            computeOnStack(at);
+            return;
+        }
+        const size_t number = entryNumber(at);
+        entries[number].status = CellEntry::Status::Computing;
+        const size_t waitingFrom = pending.size();
+        for (const FormulaReference& reference : formula.references) {
+            // References to other sheets are left to those sheets' calculators.
+            if (!reference.node->sheet.isEmpty() && !onOwnSheet(*reference.node, sheet.name)) continue;
+            const auto address = resolveReference(reference.node->first, at.row, at.col);
+            if (!address) continue;
+            const Located needed = locate(address->row, address->col);
+            if (!needed.cell || !needed.cell->formula) continue;
+            const CellEntry* entry = existingEntry(needed);
+            if (entry && entry->status == CellEntry::Status::Done) continue;
+            if (entry && entry->status == CellEntry::Status::Computing) {
+                pending.resize(waitingFrom);
+                entries[number] = {CellEntry::Status::Done, kCircularReference};
+                return;
+            }
+            pending.push_back(needed);
+        }
+        while (pending.size() > waitingFrom) {
+            const Located needed = pending.back();
+            pending.pop_back();
+            // Done meanwhile when a later reference needed it too; never left half computed.
+            const CellEntry* entry = existingEntry(needed);
+            if (!entry || entry->status == CellEntry::Status::NotStarted) computeCell(needed, depth + 1);
+        }
+        entries[number].value = evaluateFormula(at.cell->formula->root, at.row, at.col, *this, locale);
+        entries[number].status = CellEntry::Status::Done;
+    }
+
+    // Computes a formula cell that is not started through the work stack.
+    void computeOnStack(const Located& at) {
+        const size_t below = work.size();
         work.push_back({Work::Kind::Cell, at.row, at.col, 0, false, at});
-        while (!work.empty()) {
+        while (work.size() > below) {
             const Work item = work.back();
             if (item.kind == Work::Kind::Cell) stepCell(item);
             else stepRun(item);
         }
-        return existingEntry(at)->value;
     }
 };
 

@@ -63,8 +63,9 @@ public:
             return applyUnary(node.unary, evaluate(node.children[0]), locale_);
         case Kind::Binary: {
             if (node.children.size() < 2) return ErrorCode::Value;
-            const Value left = operandValue(node.children[0]);
-            const Value right = operandValue(node.children[1]);
+            Value leftRoom, rightRoom;
+            const Value& left = operand(node.children[0], leftRoom);
+            const Value& right = operand(node.children[1], rightRoom);
             // Numbers (an empty cell counts 0) added, taken away or multiplied:
             // the common case, without the general rules.
             double a = 0, b = 0;
@@ -83,7 +84,134 @@ public:
         return ErrorCode::Value;
     }
 
+    // The quick way for the common formulas: the value of a node that is a
+    // plain number, found without building values. True when evaluate would
+    // give that number, or nothing (which every reader of this gives as 0);
+    // false when it gives anything else, and then evaluate says what.
+    bool numberOf(const FormulaNode& node, double& number) {
+        switch (node.kind) {
+        case Kind::Number: number = node.number; return true;
+        case Kind::Paren: return !node.children.empty() && numberOf(node.children[0], number);
+        case Kind::Reference: {
+            Value room;
+            const Value* value = cellOf(node, room);
+            return value && plainNumber(*value, number);
+        }
+        case Kind::Unary: {
+            if (node.children.empty() || !numberOf(node.children[0], number)) return false;
+            if (node.unary == model::UnaryOp::Plus) return true;
+            return finiteNumber(node.unary == model::UnaryOp::Minus ? -number : number / 100.0, number);
+        }
+        case Kind::Binary: {
+            double left = 0, right = 0;
+            if (node.children.size() < 2 || !numberOf(node.children[0], left) || !numberOf(node.children[1], right))
+                return false;
+            switch (node.binary) {
+            case model::BinaryOp::Add: return finiteNumber(left + right, number);
+            case model::BinaryOp::Subtract: return finiteNumber(left - right, number);
+            case model::BinaryOp::Multiply: return finiteNumber(left * right, number);
+            default: return false;
+            }
+        }
+        case Kind::Function:
+            if (node.function == FunctionId::Sum) return sumOf(node, number);
+            if (node.function == FunctionId::If) {
+                const auto& arguments = node.children;
+                bool condition = false;
+                if (arguments.size() < 2 || !truthOf(arguments[0], condition)) return false;
+                if (condition) return numberOf(arguments[1], number);
+                return arguments.size() > 2 && numberOf(arguments[2], number);
+            }
+            return false;
+        default: return false;
+        }
+    }
+
+    // As numberOf, for a node whose value is a truth value.
+    bool truthOf(const FormulaNode& node, bool& truth) {
+        switch (node.kind) {
+        case Kind::Boolean: truth = node.boolean; return true;
+        case Kind::Paren: return !node.children.empty() && truthOf(node.children[0], truth);
+        case Kind::Function: break;
+        default: return false;
+        }
+        const auto& arguments = node.children;
+        switch (node.function) {
+        case FunctionId::True: truth = true; return true;
+        case FunctionId::False: truth = false; return true;
+        case FunctionId::Not:
+            if (arguments.size() != 1 || !truthOf(arguments[0], truth)) return false;
+            truth = !truth;
+            return true;
+        case FunctionId::And:
+        case FunctionId::Or: {
+            // Every argument a truth value: none is passed over, and none is an error.
+            const bool all = node.function == FunctionId::And;
+            if (arguments.empty()) return false;
+            truth = all;
+            for (const FormulaNode& argument : arguments) {
+                bool each = false;
+                if (!truthOf(argument, each)) return false;
+                truth = all ? (truth && each) : (truth || each);
+            }
+            return true;
+        }
+        case FunctionId::IsBlank:
+        case FunctionId::IsNumber:
+        case FunctionId::IsText:
+        case FunctionId::IsError: {
+            if (arguments.size() != 1 || withoutParens(arguments[0]).kind != Kind::Reference) return false;
+            Value room;
+            const Value* value = cellOf(withoutParens(arguments[0]), room);
+            if (!value) return false;
+            if (node.function == FunctionId::IsBlank) truth = model::isEmpty(*value);
+            else if (node.function == FunctionId::IsNumber) truth = std::holds_alternative<double>(*value);
+            else if (node.function == FunctionId::IsText) truth = std::holds_alternative<QString>(*value);
+            else truth = std::holds_alternative<ErrorCode>(*value);
+            return true;
+        }
+        default: return false;
+        }
+    }
+
 private:
+    // A computed number as finiteOrNumError gives it; false for #NUM!.
+    static bool finiteNumber(double computed, double& number) {
+        if (!std::isfinite(computed)) return false;
+        number = computed == 0 ? 0.0 : computed;
+        return true;
+    }
+
+    // The value of the cell a reference names, read in place (or into
+    // `room`); null for #REF!, a reference leaving the sheet or naming none.
+    const Value* cellOf(const FormulaNode& reference, Value& room) {
+        CellSource* source = sourceOf(reference);
+        const auto address = resolveReference(reference.first, row_, col_);
+        if (!address || !source) return nullptr;
+        return &source->cellValueIn(address->row, address->col, room);
+    }
+
+    // SUM of cells and plain numbers, as aggregate gives it when nothing is an error.
+    bool sumOf(const FormulaNode& node, double& number) {
+        double sum = 0;
+        for (const FormulaNode& argument : node.children) {
+            const FormulaNode& inner = withoutParens(argument);
+            if (inner.kind == Kind::Reference) {
+                // A cell gives its number; text, truth values and nothing are passed over.
+                Value room;
+                const Value* value = cellOf(inner, room);
+                if (!value || std::holds_alternative<ErrorCode>(*value)) return false;
+                if (const auto* held = std::get_if<double>(value)) sum += *held;
+                continue;
+            }
+            if (inner.kind == Kind::Area) return false;
+            double each = 0;
+            if (inner.kind != Kind::Missing && !numberOf(inner, each)) return false;
+            sum += each;
+        }
+        return finiteNumber(sum, number);
+    }
+
     // A number, or nothing as 0, as arithmetic reads them.
     static bool plainNumber(const Value& value, double& number) {
         if (const auto* held = std::get_if<double>(&value)) {
@@ -93,16 +221,17 @@ private:
         return model::isEmpty(value);  // `number` stays 0
     }
 
-    // What evaluate gives, with a number or a cell of this sheet read in place
-    // (most operands and arguments are such leaves).
-    Value operandValue(const FormulaNode& node) {
-        if (node.kind == Kind::Number) return node.number;
-        if (node.kind == Kind::Reference && node.sheet.isEmpty()) {
+    // What evaluate gives, with a cell read where its sheet keeps it (most
+    // operands and arguments are cells); anything else is computed into `room`.
+    const Value& operand(const FormulaNode& node, Value& room) {
+        if (node.kind == Kind::Reference) {
+            CellSource* source = sourceOf(node);
             const auto address = resolveReference(node.first, row_, col_);
-            if (!address) return ErrorCode::Ref;
-            return cells_.cellValue(address->row, address->col);
+            if (!address || !source) return room = ErrorCode::Ref;
+            return source->cellValueIn(address->row, address->col, room);
         }
-        return evaluate(node);
+        if (node.kind == Kind::Number) return room = node.number;
+        return room = evaluate(node);
     }
 
     // The cells a reference or area reads: this sheet's, or the named sheet's (null when there is none).
@@ -139,7 +268,8 @@ private:
             for (int r = range->firstRow; r <= range->lastRow; ++r)
                 for (int c = range->firstCol; c <= range->lastCol; ++c) f(source->cellValue(r, c), true);
         } else {
-            f(operandValue(inner), inner.kind == Kind::Reference);
+            Value room;
+            f(operand(inner, room), inner.kind == Kind::Reference);
         }
     }
 
@@ -165,7 +295,8 @@ private:
                 continue;
             }
             const bool reference = inner.kind == Kind::Reference;
-            const Value value = operandValue(inner);
+            Value room;
+            const Value& value = operand(inner, room);
             if (inner.kind == Kind::Missing) {
                 if (!counting) total.addNumber(0);
                 continue;
@@ -278,8 +409,9 @@ private:
 
     Value call(const FormulaNode& node) {
         const auto& arguments = node.children;
-        const auto argument = [&](size_t i) -> Value {
-            return i < arguments.size() ? operandValue(arguments[i]) : Value(model::Empty{});
+        Value room;  // an argument read by `argument`, unless it is read in place
+        const auto argument = [&](size_t i) -> const Value& {
+            return i < arguments.size() ? operand(arguments[i], room) : (room = model::Empty{});
         };
         switch (node.function) {
         case FunctionId::Sum:
@@ -292,10 +424,11 @@ private:
         case FunctionId::CountIf:
         case FunctionId::SumIf: return conditional(node);
         case FunctionId::If: {
-            const TruthResult condition = toTruth(argument(0));
+            bool truth = false;
+            const TruthResult condition = truthOf(arguments[0], truth) ? TruthResult{truth, {}} : toTruth(argument(0));
             if (condition.error) return *condition.error;
-            if (condition.truth) return arguments.size() > 1 ? argument(1) : Value(true);
-            if (arguments.size() > 2) return argument(2);
+            if (condition.truth) return arguments.size() > 1 ? evaluate(arguments[1]) : Value(true);
+            if (arguments.size() > 2) return evaluate(arguments[2]);
             return false;
         }
         case FunctionId::Not: {
@@ -311,7 +444,7 @@ private:
         case FunctionId::IsText: return std::holds_alternative<QString>(argument(0));
         case FunctionId::IsError: return errorOf(argument(0)).has_value();
         case FunctionId::N: {
-            const Value value = argument(0);
+            const Value& value = argument(0);
             if (const auto error = errorOf(value)) return *error;
             if (const auto* number = std::get_if<double>(&value)) return *number;
             if (const auto* truth = std::get_if<bool>(&value)) return *truth ? 1.0 : 0.0;
@@ -404,6 +537,7 @@ std::optional<model::CellRange> resolveArea(const model::CellRef& first, const m
 
 Value evaluateFormula(const FormulaNode& root, int row, int col, CellSource& cells, const QLocale& locale) {
     Evaluator evaluator(row, col, cells, locale);
+    if (double number = 0; evaluator.numberOf(root, number)) return number;
     Value value = evaluator.evaluate(root);
     if (model::isEmpty(value)) return 0.0;
     return value;

@@ -52,6 +52,9 @@ public:
     virtual ~CellSource() = default;
     // A cell's value (0-based, inside the sheet): empty, a constant, or the formula's computed value.
     virtual model::Value cellValue(int row, int col) = 0;
+    // The same value read where the source keeps it, when it can (valid
+    // while no cell of the source changes), else copied into `room`.
+    virtual const model::Value& cellValueIn(int row, int col, model::Value& room) { return room = cellValue(row, col); }
     // The numbers and first error (row by row, left to right) of a range inside the sheet.
     virtual RangeSummary summarize(const model::CellRange& range) = 0;
     // COUNTIF/SUMIF over `range`, with `sumRange` (of the same shape, on

@@ -63,9 +63,8 @@ public:
             return applyUnary(node.unary, evaluate(node.children[0]), locale_);
         case Kind::Binary: {
             if (node.children.size() < 2) return ErrorCode::Value;
-            Value leftRoom, rightRoom;
-            const Value& left = operand(node.children[0], leftRoom);
-            const Value& right = operand(node.children[1], rightRoom);
+            const Value left = operandValue(node.children[0]);
+            const Value right = operandValue(node.children[1]);
             // Numbers (an empty cell counts 0) added, taken away or multiplied:
             // the common case, without the general rules.
             double a = 0, b = 0;
@@ -221,17 +220,16 @@ private:
         return model::isEmpty(value);  // `number` stays 0
     }
 
-    // What evaluate gives, with a cell read where its sheet keeps it (most
-    // operands and arguments are cells); anything else is computed into `room`.
-    const Value& operand(const FormulaNode& node, Value& room) {
-        if (node.kind == Kind::Reference) {
-            CellSource* source = sourceOf(node);
+    // What evaluate gives, with a number or a cell of this sheet read in place
+    // (most operands and arguments are such leaves).
+    Value operandValue(const FormulaNode& node) {
+        if (node.kind == Kind::Number) return node.number;
+        if (node.kind == Kind::Reference && node.sheet.isEmpty()) {
             const auto address = resolveReference(node.first, row_, col_);
-            if (!address || !source) return room = ErrorCode::Ref;
-            return source->cellValueIn(address->row, address->col, room);
+            if (!address) return ErrorCode::Ref;
+            return cells_.cellValue(address->row, address->col);
         }
-        if (node.kind == Kind::Number) return room = node.number;
-        return room = evaluate(node);
+        return evaluate(node);
     }
 
     // The cells a reference or area reads: this sheet's, or the named sheet's (null when there is none).
@@ -268,8 +266,7 @@ private:
             for (int r = range->firstRow; r <= range->lastRow; ++r)
                 for (int c = range->firstCol; c <= range->lastCol; ++c) f(source->cellValue(r, c), true);
         } else {
-            Value room;
-            f(operand(inner, room), inner.kind == Kind::Reference);
+            f(operandValue(inner), inner.kind == Kind::Reference);
         }
     }
 
@@ -295,8 +292,7 @@ private:
                 continue;
             }
             const bool reference = inner.kind == Kind::Reference;
-            Value room;
-            const Value& value = operand(inner, room);
+            const Value value = operandValue(inner);
             if (inner.kind == Kind::Missing) {
                 if (!counting) total.addNumber(0);
                 continue;
@@ -409,9 +405,8 @@ private:
 
     Value call(const FormulaNode& node) {
         const auto& arguments = node.children;
-        Value room;  // an argument read by `argument`, unless it is read in place
-        const auto argument = [&](size_t i) -> const Value& {
-            return i < arguments.size() ? operand(arguments[i], room) : (room = model::Empty{});
+        const auto argument = [&](size_t i) -> Value {
+            return i < arguments.size() ? operandValue(arguments[i]) : Value(model::Empty{});
         };
         switch (node.function) {
         case FunctionId::Sum:
@@ -444,7 +439,7 @@ private:
         case FunctionId::IsText: return std::holds_alternative<QString>(argument(0));
         case FunctionId::IsError: return errorOf(argument(0)).has_value();
         case FunctionId::N: {
-            const Value& value = argument(0);
+            const Value value = argument(0);
             if (const auto error = errorOf(value)) return *error;
             if (const auto* number = std::get_if<double>(&value)) return *number;
             if (const auto* truth = std::get_if<bool>(&value)) return *truth ? 1.0 : 0.0;

@@ -626,6 +626,50 @@ struct Calculator::State final : CellSource {
         }
     }
 
+    // Every row's slots at once, for computing a whole sheet (rows placed
+    // earlier in this epoch keep theirs, with the entries they lead to).
+    void placeEveryRowSlots() {
+        if (slotsEpoch != epoch) {
+            cellSlots.clear();
+            entries.clear();
+            slotsEpoch = epoch;
+        }
+        const int rows = sheet.rowExtent();
+        if (rowSlots.size() < size_t(rows)) rowSlots.resize(size_t(rows));
+        size_t total = cellSlots.size();
+        for (int row = 0; row < rows; ++row) {
+            RowSlots& placed = rowSlots[size_t(row)];
+            const auto count = uint32_t(sheet.cellsInRow(row).size());
+            if (placed.epoch == epoch && placed.count == count) continue;
+            placed = {epoch, uint32_t(total), count};
+            total += count;
+        }
+        cellSlots.resize(total, 0);
+    }
+
+    // Stores every formula's result in its cell, row by row, left to right:
+    // computing changes no cell but the one whose result is stored.
+    void computeEveryFormula() {
+        placeEveryRowSlots();
+        forgetOldRuns();
+        computing = true;
+        struct Done {
+            bool& flag;
+            ~Done() { flag = false; }
+        } done{computing};
+        for (int row = 0; row < sheet.rowExtent(); ++row) {
+            auto& cells = sheet.rowCells(row);
+            for (size_t i = 0; i < cells.size(); ++i) {
+                model::Cell& cell = cells[i].second;
+                if (!cell.formula) continue;
+                const Located at{&cell, row, cells[i].first, uint32_t(i), uint32_t(cells.size())};
+                const size_t number = entryNumber(at);
+                if (entries[number].status != CellEntry::Status::Done) computeCell(at, 0);
+                cell.value = entries[number].value;
+            }
+        }
+    }
+
     // The value of a stored cell for Calculator::value.
     Value valueOf(const Located& at) {
         if (!at.cell) return model::Empty{};
@@ -744,19 +788,8 @@ void Calculator::computeAll() {
         bool& keep;
         ~TakeLocaleAgain() { keep = false; }
     } takeLocaleAgain{state.keepLocale};
-    size_t storedCells = 0;
-    for (int row = 0; row < state.sheet.rowExtent(); ++row) storedCells += state.sheet.cellsInRow(row).size();
-    state.cellSlots.reserve(state.cellSlots.size() + storedCells);
-    state.rowSlots.resize(std::max(state.rowSlots.size(), size_t(state.sheet.rowExtent())));
-    // Row by row, left to right: computing changes no cell but the one whose result is stored.
-    for (int row = 0; row < state.sheet.rowExtent(); ++row) {
-        auto& cells = state.sheet.rowCells(row);
-        for (size_t i = 0; i < cells.size(); ++i) {
-            model::Cell& cell = cells[i].second;
-            if (!cell.formula) continue;
-            cell.value = state.valueOf(Located{&cell, row, cells[i].first, uint32_t(i), uint32_t(cells.size())});
-        }
-    }
+    // Trusted stored results are the values already.
+    if (state.trustedEpoch != state.epoch) state.computeEveryFormula();
     // Every formula now holds its result: those are the values until the
     // next change, and the per-cell entries (megabytes on a long register)
     // go before the workbook is written.

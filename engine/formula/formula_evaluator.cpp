@@ -92,8 +92,7 @@ public:
         case Kind::Number: number = node.number; return true;
         case Kind::Paren: return !node.children.empty() && numberOf(node.children[0], number);
         case Kind::Reference: {
-            Value room;
-            const Value* value = cellOf(node, room);
+            const Value* value = cellOf(node);
             return value && plainNumber(*value, number);
         }
         case Kind::Unary: {
@@ -160,8 +159,7 @@ public:
         case FunctionId::IsText:
         case FunctionId::IsError: {
             if (arguments.size() != 1 || withoutParens(arguments[0]).kind != Kind::Reference) return false;
-            Value room;
-            const Value* value = cellOf(withoutParens(arguments[0]), room);
+            const Value* value = cellOf(withoutParens(arguments[0]));
             if (!value) return false;
             if (node.function == FunctionId::IsBlank) truth = model::isEmpty(*value);
             else if (node.function == FunctionId::IsNumber) truth = std::holds_alternative<double>(*value);
@@ -182,12 +180,13 @@ private:
     }
 
     // The value of the cell a reference names, read in place (or into
-    // `room`); null for #REF!, a reference leaving the sheet or naming none.
-    const Value* cellOf(const FormulaNode& reference, Value& room) {
+    // room_, until the next cell is read); null for #REF!, a reference
+    // leaving the sheet or naming none.
+    const Value* cellOf(const FormulaNode& reference) {
         CellSource* source = sourceOf(reference);
         const auto address = resolveReference(reference.first, row_, col_);
         if (!address || !source) return nullptr;
-        return &source->cellValueIn(address->row, address->col, room);
+        return &source->cellValueIn(address->row, address->col, room_);
     }
 
     // SUM of cells and plain numbers, as aggregate gives it when nothing is an error.
@@ -197,8 +196,7 @@ private:
             const FormulaNode& inner = withoutParens(argument);
             if (inner.kind == Kind::Reference) {
                 // A cell gives its number; text, truth values and nothing are passed over.
-                Value room;
-                const Value* value = cellOf(inner, room);
+                const Value* value = cellOf(inner);
                 if (!value || std::holds_alternative<ErrorCode>(*value)) return false;
                 if (const auto* held = std::get_if<double>(value)) sum += *held;
                 continue;
@@ -483,6 +481,7 @@ private:
     int col_;
     CellSource& cells_;
     const QLocale& locale_;
+    Value room_;  // a cell that cellOf read from a source that keeps it elsewhere
 };
 
 bool isCellOrArea(const FormulaNode& node) { return node.kind == Kind::Reference || node.kind == Kind::Area; }

@@ -250,7 +250,7 @@ struct Calculator::State final : CellSource {
         return placeRowSlots(at);
     }
     // The slot of a cell whose row has none yet in this epoch.
-    uint32_t& placeRowSlots(const Located& at) {
+    Q_NEVER_INLINE uint32_t& placeRowSlots(const Located& at) {  // kept out of slotOf, which is asked very often
         if (slotsEpoch != epoch) {
             cellSlots.clear();
             entries.clear();

@@ -102,7 +102,8 @@ public:
         }
         case Kind::Binary: {
             double left = 0, right = 0;
-            if (node.children.size() < 2 || !numberOf(node.children[0], left) || !numberOf(node.children[1], right))
+            if (node.children.size() < 2 || !operandNumber(node.children[0], left) ||
+                !operandNumber(node.children[1], right))
                 return false;
             switch (node.binary) {
             case model::BinaryOp::Add: return finiteNumber(left + right, number);
@@ -111,18 +112,22 @@ public:
             default: return false;
             }
         }
-        case Kind::Function:
-            if (node.function == FunctionId::Sum) return sumOf(node, number);
-            if (node.function == FunctionId::If) {
-                const auto& arguments = node.children;
-                bool condition = false;
-                if (arguments.size() < 2 || !truthOf(arguments[0], condition)) return false;
-                if (condition) return numberOf(arguments[1], number);
-                return arguments.size() > 2 && numberOf(arguments[2], number);
-            }
-            return false;
+        case Kind::Function: return functionNumber(node, number);
         default: return false;
         }
+    }
+
+    // numberOf, with the leaves that most operands are taken in place.
+    bool operandNumber(const FormulaNode& node, double& number) {
+        if (node.kind == Kind::Number) {
+            number = node.number;
+            return true;
+        }
+        if (node.kind == Kind::Reference) {
+            const Value* value = cellOf(node);
+            return value && plainNumber(*value, number);
+        }
+        return numberOf(node, number);
     }
 
     // As numberOf, for a node whose value is a truth value.
@@ -172,6 +177,19 @@ public:
     }
 
 private:
+    // numberOf for SUM and IF (kept out of numberOf, whose many small calls it would slow).
+    Q_NEVER_INLINE bool functionNumber(const FormulaNode& node, double& number) {
+        if (node.function == FunctionId::Sum) return sumOf(node, number);
+        if (node.function == FunctionId::If) {
+            const auto& arguments = node.children;
+            bool condition = false;
+            if (arguments.size() < 2 || !truthOf(arguments[0], condition)) return false;
+            if (condition) return numberOf(arguments[1], number);
+            return arguments.size() > 2 && numberOf(arguments[2], number);
+        }
+        return false;
+    }
+
     // A computed number as finiteOrNumError gives it; false for #NUM!.
     static bool finiteNumber(double computed, double& number) {
         if (!std::isfinite(computed)) return false;

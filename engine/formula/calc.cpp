@@ -93,6 +93,8 @@ std::vector<FormulaReference> schedulingOrder(std::vector<FormulaReference> refe
 constexpr size_t kMostCompiledFormulas = 4096;
 // Cells computed one inside another at most before the rest goes on the work stack.
 constexpr int kMostNestedCells = 32;
+// Cells a formula computed at once hands its evaluation at most.
+constexpr size_t kMostKnownCells = 8;
 
 struct RunningTotals {
     double sum = 0, count = 0, minimum = 0, maximum = 0;
@@ -232,6 +234,7 @@ struct Calculator::State final : CellSource {
     uint64_t runsCheckedEpoch = 0;
     std::vector<Work> work;
     std::vector<Located> pending;  // cells a formula computed at once waits for, innermost last
+    std::vector<KnownCell> knownCells;  // constants such formulas read, innermost last
 
     // The stored cell at (row, col), if any.
     Located locate(int row, int col) {
@@ -708,17 +711,24 @@ struct Calculator::State final : CellSource {
         const size_t number = entryNumber(at);
         entries[number].status = CellEntry::Status::Computing;
         const size_t waitingFrom = pending.size();
+        // The constants found here are handed to the evaluation, which would look them up again.
+        const size_t knownFrom = knownCells.size();
         for (const FormulaReference& reference : formula.references) {
             // References to other sheets are left to those sheets' calculators.
             if (!reference.node->sheet.isEmpty() && !onOwnSheet(*reference.node, sheet.name)) continue;
             const auto address = resolveReference(reference.node->first, at.row, at.col);
             if (!address) continue;
             const Located needed = locate(address->row, address->col);
-            if (!needed.cell || !needed.cell->formula) continue;
+            if (!needed.cell || !needed.cell->formula) {
+                if (reference.node->sheet.isEmpty() && knownCells.size() - knownFrom < kMostKnownCells)
+                    knownCells.push_back({address->row, address->col, needed.cell ? &needed.cell->value : &kEmptyValue});
+                continue;
+            }
             const CellEntry* entry = existingEntry(needed);
             if (entry && entry->status == CellEntry::Status::Done) continue;
             if (entry && entry->status == CellEntry::Status::Computing) {
                 pending.resize(waitingFrom);
+                knownCells.resize(knownFrom);
                 entries[number] = {CellEntry::Status::Done, kCircularReference};
                 return;
             }
@@ -731,8 +741,11 @@ struct Calculator::State final : CellSource {
             const CellEntry* entry = existingEntry(needed);
             if (!entry || entry->status == CellEntry::Status::NotStarted) computeCell(needed, depth + 1);
         }
-        entries[number].value = evaluateFormula(at.cell->formula->root, at.row, at.col, *this, locale);
+        entries[number].value =
+            evaluateFormula(at.cell->formula->root, at.row, at.col, *this, locale,
+                            std::span(knownCells.data() + knownFrom, knownCells.size() - knownFrom));
         entries[number].status = CellEntry::Status::Done;
+        knownCells.resize(knownFrom);
     }
 
     // Computes a formula cell that is not started through the work stack.

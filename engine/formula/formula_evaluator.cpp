@@ -40,8 +40,8 @@ double roundToDigits(double value, int digits) {
 
 class Evaluator {
 public:
-    Evaluator(int row, int col, CellSource& cells, const QLocale& locale)
-        : row_(row), col_(col), cells_(cells), locale_(locale) {}
+    Evaluator(int row, int col, CellSource& cells, const QLocale& locale, std::span<const KnownCell> known = {})
+        : row_(row), col_(col), cells_(cells), locale_(locale), known_(known) {}
 
     Value evaluate(const FormulaNode& node) {
         switch (node.kind) {
@@ -201,9 +201,13 @@ private:
     // room_, until the next cell is read); null for #REF!, a reference
     // leaving the sheet or naming none.
     const Value* cellOf(const FormulaNode& reference) {
-        CellSource* source = sourceOf(reference);
         const auto address = resolveReference(reference.first, row_, col_);
-        if (!address || !source) return nullptr;
+        if (!address) return nullptr;
+        if (reference.sheet.isEmpty())
+            for (const KnownCell& cell : known_)
+                if (cell.row == address->row && cell.col == address->col) return cell.value;
+        CellSource* source = sourceOf(reference);
+        if (!source) return nullptr;
         return &source->cellValueIn(address->row, address->col, room_);
     }
 
@@ -500,6 +504,7 @@ private:
     CellSource& cells_;
     const QLocale& locale_;
     Value room_;  // a cell that cellOf read from a source that keeps it elsewhere
+    std::span<const KnownCell> known_;
 };
 
 bool isCellOrArea(const FormulaNode& node) { return node.kind == Kind::Reference || node.kind == Kind::Area; }
@@ -547,8 +552,9 @@ std::optional<model::CellRange> resolveArea(const model::CellRef& first, const m
                             std::max(a->col, b->col)};
 }
 
-Value evaluateFormula(const FormulaNode& root, int row, int col, CellSource& cells, const QLocale& locale) {
-    Evaluator evaluator(row, col, cells, locale);
+Value evaluateFormula(const FormulaNode& root, int row, int col, CellSource& cells, const QLocale& locale,
+                      std::span<const KnownCell> known) {
+    Evaluator evaluator(row, col, cells, locale, known);
     if (double number = 0; evaluator.numberOf(root, number)) return number;
     Value value = evaluator.evaluate(root);
     if (model::isEmpty(value)) return 0.0;

@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <limits>
 #include <optional>
+#include <span>
 #include <vector>
 
 #include "engine/formula/criteria.h"
@@ -70,9 +71,17 @@ public:
 ConditionalTotals scanConditionalTotals(CellSource& cells, const model::CellRange& range, CellSource& sums,
                                         const model::CellRange& sumRange, const Criterion& criterion);
 
+// A cell of the formula's own sheet whose value the caller has at hand.
+struct KnownCell {
+    int row;
+    int col;
+    const model::Value* value;
+};
+
 // The formula's value in the cell at (row, col). An empty result is 0.
+// References found among `known` are read from there instead of `cells`.
 model::Value evaluateFormula(const model::FormulaNode& root, int row, int col, CellSource& cells,
-                             const QLocale& locale);
+                             const QLocale& locale, std::span<const KnownCell> known = {});
 
 // A reference resolved against the formula's cell; nothing when it leaves the sheet.
 // (Inline: every reference of every formula is placed through it.)

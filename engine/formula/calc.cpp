@@ -667,7 +667,7 @@ struct Calculator::State final : CellSource {
                 if (!cell.formula) continue;
                 const Located at{&cell, row, cells[i].first, uint32_t(i), uint32_t(cells.size())};
                 const size_t number = entryNumber(at);
-                if (entries[number].status != CellEntry::Status::Done) computeCell(at, 0);
+                if (entries[number].status != CellEntry::Status::Done) computeCell(at, number, 0);
                 cell.value = entries[number].value;
             }
         }
@@ -692,23 +692,24 @@ struct Calculator::State final : CellSource {
         } done{computing};
         if (!keepLocale) locale = QLocale();  // the user's locale, as typed entry reads it
         forgetOldRuns();
-        computeCell(at, 0);
-        return existingEntry(at)->value;
+        const size_t number = entryNumber(at);
+        computeCell(at, number, 0);
+        return entries[number].value;
     }
 
-    // Computes a formula cell that is not started, in the very order the
-    // work stack would, without it: the references not yet done are computed
-    // first, the last one first (as the stack takes them), and one still being
-    // computed makes the cell circular. Going down a register, a formula's
-    // references are mostly done already or one step away. Formulas with
-    // ranges, and cells nested deeper than kMostNestedCells, go on the stack.
-    void computeCell(const Located& at, int depth) {
+    // Computes a formula cell that is not started (entry `number`), in the
+    // very order the work stack would, without it: the references not yet done
+    // are computed first, the last one first (as the stack takes them), and
+    // one still being computed makes the cell circular. Going down a register,
+    // a formula's references are mostly done already or one step away.
+    // Formulas with ranges, and cells nested deeper than kMostNestedCells, go
+    // on the stack.
+    void computeCell(const Located& at, size_t number, int depth) {
         const CompiledFormula& formula = compiledFor(at.cell->formula);
         if (!formula.cellsOnly || depth >= kMostNestedCells) {
             computeOnStack(at);
             return;
         }
-        const size_t number = entryNumber(at);
         entries[number].status = CellEntry::Status::Computing;
         const size_t waitingFrom = pending.size();
         // The constants found here are handed to the evaluation, which would look them up again.
@@ -738,8 +739,9 @@ struct Calculator::State final : CellSource {
             const Located needed = pending.back();
             pending.pop_back();
             // Done meanwhile when a later reference needed it too; never left half computed.
-            const CellEntry* entry = existingEntry(needed);
-            if (!entry || entry->status == CellEntry::Status::NotStarted) computeCell(needed, depth + 1);
+            const size_t neededNumber = entryNumber(needed);
+            if (entries[neededNumber].status == CellEntry::Status::NotStarted)
+                computeCell(needed, neededNumber, depth + 1);
         }
         entries[number].value =
             evaluateFormula(at.cell->formula->root, at.row, at.col, *this, locale,

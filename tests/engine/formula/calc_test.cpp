@@ -448,3 +448,31 @@ TEST(Calculation, FormulasComputedAtOnceAgreeWithTheWorkStack) {
                 << "seed " << seed << " at " << row << "," << col << " " << text.toStdString();
     }
 }
+
+// Cells of every kind read by arithmetic, SUM, IF and the IS functions:
+// what the quick evaluation takes, and what it leaves to the general one.
+TEST(Calculation, CellsOfEveryKindInCommonFormulas) {
+    model::Sheet sheet(QStringLiteral("S"));
+    sheet.at(0, 0).value = QStringLiteral("abc");  // A1 text, B1 5, C1 -0, D1 empty, E1 an error, F1 TRUE
+    sheet.at(0, 1).value = 5.0;
+    sheet.at(0, 2).value = -0.0;
+    sheet.at(0, 4).value = ErrorCode::Div0;
+    sheet.at(0, 5).value = true;
+    const QStringList formulas = {
+        "=SUM(R1C1,R1C2,R1C4,R1C6)", "=SUM(R1C2,,(R1C2))", "=SUM(R1C5,R1C2)", "=R1C1+1",
+        "=-R1C4",                    "=R1C3*R1C2",          "=R1C2*1E308*10",  "=IF(TRUE,R1C4)",
+        "=IF(R1C2>1,R1C2)",          "=IF(FALSE,1)",        "=AND(ISBLANK(R1C4),R1C2)", "=ISBLANK((R1C4))",
+        "=NOT(ISTEXT(R1C1))+0",      "=IF(ISERROR(R1C5),7,1)", "=R1C6+1",      "=SUM(R1C2)%",
+    };
+    for (int i = 0; i < formulas.size(); ++i) sheet.at(1, i).formula = engine::parseFormulaR1C1(formulas[i]);
+    engine::Calculator calculator(sheet);
+    const std::vector<Value> expected = {
+        5.0,  10.0,  ErrorCode::Div0, ErrorCode::Value, 0.0, 0.0, ErrorCode::Num, 0.0,
+        5.0,  false, true,            true,             0.0, 7.0, 2.0,          0.05,
+    };
+    for (int i = 0; i < formulas.size(); ++i)
+        EXPECT_EQ(calculator.value(1, i), expected[size_t(i)]) << formulas[i].toStdString();
+    // No negative zero: -(nothing) and -0 times a number are plain 0.
+    EXPECT_FALSE(std::signbit(std::get<double>(calculator.value(1, 4))));
+    EXPECT_FALSE(std::signbit(std::get<double>(calculator.value(1, 5))));
+}

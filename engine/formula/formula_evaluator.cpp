@@ -237,7 +237,8 @@ private:
             number = *held;
             return true;
         }
-        return model::isEmpty(value);  // `number` stays 0
+        number = 0;
+        return model::isEmpty(value);
     }
 
     // What evaluate gives, with a number or a cell of this sheet read in place

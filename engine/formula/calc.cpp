@@ -72,6 +72,7 @@ inline size_t positionOf(RowCells cells, int col) {
 struct CompiledFormula {
     model::FormulaPtr formula;  // keeps the nodes the references point into
     std::vector<FormulaReference> references;
+    bool cellsOnly = false;     // every reference names one cell (no range)
 };
 // A formula's references without a cell reference that a later one repeats
 // (RC[-2] read twice): checking a cell again finds it as before, and putting
@@ -90,6 +91,10 @@ std::vector<FormulaReference> schedulingOrder(std::vector<FormulaReference> refe
 }
 // Formulas whose references are kept at most before they are all dropped.
 constexpr size_t kMostCompiledFormulas = 4096;
+// Cells computed one inside another at most before the rest goes on the work stack.
+constexpr int kMostNestedCells = 32;
+// Cells a formula computed at once hands its evaluation at most.
+constexpr size_t kMostKnownCells = 8;
 
 struct RunningTotals {
     double sum = 0, count = 0, minimum = 0, maximum = 0;
@@ -228,6 +233,8 @@ struct Calculator::State final : CellSource {
     size_t runEntries = 0;
     uint64_t runsCheckedEpoch = 0;
     std::vector<Work> work;
+    std::vector<Located> pending;  // cells a formula computed at once waits for, innermost last
+    std::vector<KnownCell> knownCells;  // constants such formulas read, innermost last
 
     // The stored cell at (row, col), if any.
     Located locate(int row, int col) {
@@ -246,7 +253,7 @@ struct Calculator::State final : CellSource {
         return placeRowSlots(at);
     }
     // The slot of a cell whose row has none yet in this epoch.
-    uint32_t& placeRowSlots(const Located& at) {
+    Q_NEVER_INLINE uint32_t& placeRowSlots(const Located& at) {  // kept out of slotOf, which is asked very often
         if (slotsEpoch != epoch) {
             cellSlots.clear();
             entries.clear();
@@ -276,21 +283,25 @@ struct Calculator::State final : CellSource {
     }
 
     // The references of a formula, collected once for all the cells that hold it.
-    const std::vector<FormulaReference>& referencesFor(const model::FormulaPtr& formula) {
+    const CompiledFormula& compiledFor(const model::FormulaPtr& formula) {
         // A sheet holds few formulas, each in many cells: the last two asked for are at hand.
         for (const CompiledFormula* recent : recentlyCompiled)
-            if (recent && recent->formula == formula) return recent->references;
+            if (recent && recent->formula == formula) return *recent;
         auto found = compiled.find(formula.get());
         if (found == compiled.end()) {
             if (compiled.size() >= kMostCompiledFormulas) {
                 compiled.clear();
                 recentlyCompiled = {};
             }
-            found = compiled.emplace(formula.get(), CompiledFormula{formula, schedulingOrder(referencesOf(formula->root))}).first;
+            CompiledFormula compiledFormula{formula, schedulingOrder(referencesOf(formula->root))};
+            compiledFormula.cellsOnly = std::all_of(
+                compiledFormula.references.begin(), compiledFormula.references.end(),
+                [](const FormulaReference& reference) { return reference.kind == FormulaReference::Kind::Cell; });
+            found = compiled.emplace(formula.get(), std::move(compiledFormula)).first;
         }
         recentlyCompiled[1] = recentlyCompiled[0];
         recentlyCompiled[0] = &found->second;
-        return found->second.references;
+        return found->second;
     }
 
     ColumnRun* freshRun(int col, int startRow) {
@@ -308,6 +319,7 @@ struct Calculator::State final : CellSource {
 
     // --- CellSource: reads for a formula whose references are all computed
     Value cellValue(int row, int col) override { return valueAt(locate(row, col)); }
+    const Value& cellValueIn(int row, int col, Value&) override { return valueAt(locate(row, col)); }
 
     const Value& valueAt(const Located& at) {
         if (!at.cell) return kEmptyValue;
@@ -548,7 +560,7 @@ struct Calculator::State final : CellSource {
             entries[number].status = CellEntry::Status::Computing;
             const size_t depth = work.size();
             Needs needs;
-            for (const FormulaReference& reference : referencesFor(at.cell->formula)) {
+            for (const FormulaReference& reference : compiledFor(at.cell->formula).references) {
                 // References to other sheets are left to those sheets' calculators.
                 if (!reference.node->sheet.isEmpty() && !onOwnSheet(*reference.node, sheet.name)) continue;
                 if (reference.kind == FormulaReference::Kind::Cell) {
@@ -617,6 +629,50 @@ struct Calculator::State final : CellSource {
         }
     }
 
+    // Every row's slots at once, for computing a whole sheet (rows placed
+    // earlier in this epoch keep theirs, with the entries they lead to).
+    void placeEveryRowSlots() {
+        if (slotsEpoch != epoch) {
+            cellSlots.clear();
+            entries.clear();
+            slotsEpoch = epoch;
+        }
+        const int rows = sheet.rowExtent();
+        if (rowSlots.size() < size_t(rows)) rowSlots.resize(size_t(rows));
+        size_t total = cellSlots.size();
+        for (int row = 0; row < rows; ++row) {
+            RowSlots& placed = rowSlots[size_t(row)];
+            const auto count = uint32_t(sheet.cellsInRow(row).size());
+            if (placed.epoch == epoch && placed.count == count) continue;
+            placed = {epoch, uint32_t(total), count};
+            total += count;
+        }
+        cellSlots.resize(total, 0);
+    }
+
+    // Stores every formula's result in its cell, row by row, left to right:
+    // computing changes no cell but the one whose result is stored.
+    void computeEveryFormula() {
+        placeEveryRowSlots();
+        forgetOldRuns();
+        computing = true;
+        struct Done {
+            bool& flag;
+            ~Done() { flag = false; }
+        } done{computing};
+        for (int row = 0; row < sheet.rowExtent(); ++row) {
+            auto& cells = sheet.rowCells(row);
+            for (size_t i = 0; i < cells.size(); ++i) {
+                model::Cell& cell = cells[i].second;
+                if (!cell.formula) continue;
+                const Located at{&cell, row, cells[i].first, uint32_t(i), uint32_t(cells.size())};
+                const size_t number = entryNumber(at);
+                if (entries[number].status != CellEntry::Status::Done) computeCell(at, number, 0);
+                cell.value = entries[number].value;
+            }
+        }
+    }
+
     // The value of a stored cell for Calculator::value.
     Value valueOf(const Located& at) {
         if (!at.cell) return model::Empty{};
@@ -636,13 +692,73 @@ struct Calculator::State final : CellSource {
         } done{computing};
         if (!keepLocale) locale = QLocale();  // the user's locale, as typed entry reads it
         forgetOldRuns();
+        const size_t number = entryNumber(at);
+        computeCell(at, number, 0);
+        return entries[number].value;
+    }
+
+    // Computes a formula cell that is not started (entry `number`), in the
+    // very order the work stack would, without it: the references not yet done
+    // are computed first, the last one first (as the stack takes them), and
+    // one still being computed makes the cell circular. Going down a register,
+    // a formula's references are mostly done already or one step away.
+    // Formulas with ranges, and cells nested deeper than kMostNestedCells, go
+    // on the stack.
+    void computeCell(const Located& at, size_t number, int depth) {
+        const CompiledFormula& formula = compiledFor(at.cell->formula);
+        if (!formula.cellsOnly || depth >= kMostNestedCells) {
+            computeOnStack(at);
+            return;
+        }
+        entries[number].status = CellEntry::Status::Computing;
+        const size_t waitingFrom = pending.size();
+        // The constants found here are handed to the evaluation, which would look them up again.
+        const size_t knownFrom = knownCells.size();
+        for (const FormulaReference& reference : formula.references) {
+            // References to other sheets are left to those sheets' calculators.
+            if (!reference.node->sheet.isEmpty() && !onOwnSheet(*reference.node, sheet.name)) continue;
+            const auto address = resolveReference(reference.node->first, at.row, at.col);
+            if (!address) continue;
+            const Located needed = locate(address->row, address->col);
+            if (!needed.cell || !needed.cell->formula) {
+                if (reference.node->sheet.isEmpty() && knownCells.size() - knownFrom < kMostKnownCells)
+                    knownCells.push_back({address->row, address->col, needed.cell ? &needed.cell->value : &kEmptyValue});
+                continue;
+            }
+            const CellEntry* entry = existingEntry(needed);
+            if (entry && entry->status == CellEntry::Status::Done) continue;
+            if (entry && entry->status == CellEntry::Status::Computing) {
+                pending.resize(waitingFrom);
+                knownCells.resize(knownFrom);
+                entries[number] = {CellEntry::Status::Done, kCircularReference};
+                return;
+            }
+            pending.push_back(needed);
+        }
+        while (pending.size() > waitingFrom) {
+            const Located needed = pending.back();
+            pending.pop_back();
+            // Done meanwhile when a later reference needed it too; never left half computed.
+            const size_t neededNumber = entryNumber(needed);
+            if (entries[neededNumber].status == CellEntry::Status::NotStarted)
+                computeCell(needed, neededNumber, depth + 1);
+        }
+        entries[number].value =
+            evaluateFormula(at.cell->formula->root, at.row, at.col, *this, locale,
+                            std::span(knownCells.data() + knownFrom, knownCells.size() - knownFrom));
+        entries[number].status = CellEntry::Status::Done;
+        knownCells.resize(knownFrom);
+    }
+
+    // Computes a formula cell that is not started through the work stack.
+    void computeOnStack(const Located& at) {
+        const size_t below = work.size();
         work.push_back({Work::Kind::Cell, at.row, at.col, 0, false, at});
-        while (!work.empty()) {
+        while (work.size() > below) {
             const Work item = work.back();
             if (item.kind == Work::Kind::Cell) stepCell(item);
             else stepRun(item);
         }
-        return existingEntry(at)->value;
     }
 };
 
@@ -687,19 +803,8 @@ void Calculator::computeAll() {
         bool& keep;
         ~TakeLocaleAgain() { keep = false; }
     } takeLocaleAgain{state.keepLocale};
-    size_t storedCells = 0;
-    for (int row = 0; row < state.sheet.rowExtent(); ++row) storedCells += state.sheet.cellsInRow(row).size();
-    state.cellSlots.reserve(state.cellSlots.size() + storedCells);
-    state.rowSlots.resize(std::max(state.rowSlots.size(), size_t(state.sheet.rowExtent())));
-    // Row by row, left to right: computing changes no cell but the one whose result is stored.
-    for (int row = 0; row < state.sheet.rowExtent(); ++row) {
-        auto& cells = state.sheet.rowCells(row);
-        for (size_t i = 0; i < cells.size(); ++i) {
-            model::Cell& cell = cells[i].second;
-            if (!cell.formula) continue;
-            cell.value = state.valueOf(Located{&cell, row, cells[i].first, uint32_t(i), uint32_t(cells.size())});
-        }
-    }
+    // Trusted stored results are the values already.
+    if (state.trustedEpoch != state.epoch) state.computeEveryFormula();
     // Every formula now holds its result: those are the values until the
     // next change, and the per-cell entries (megabytes on a long register)
     // go before the workbook is written.

@@ -40,8 +40,8 @@ double roundToDigits(double value, int digits) {
 
 class Evaluator {
 public:
-    Evaluator(int row, int col, CellSource& cells, const QLocale& locale)
-        : row_(row), col_(col), cells_(cells), locale_(locale) {}
+    Evaluator(int row, int col, CellSource& cells, const QLocale& locale, std::span<const KnownCell> known = {})
+        : row_(row), col_(col), cells_(cells), locale_(locale), known_(known) {}
 
     Value evaluate(const FormulaNode& node) {
         switch (node.kind) {
@@ -83,14 +83,162 @@ public:
         return ErrorCode::Value;
     }
 
+    // The quick way for the common formulas: the value of a node that is a
+    // plain number, found without building values. True when evaluate would
+    // give that number, or nothing (which every reader of this gives as 0);
+    // false when it gives anything else, and then evaluate says what.
+    bool numberOf(const FormulaNode& node, double& number) {
+        switch (node.kind) {
+        case Kind::Number: number = node.number; return true;
+        case Kind::Paren: return !node.children.empty() && numberOf(node.children[0], number);
+        case Kind::Reference: {
+            const Value* value = cellOf(node);
+            return value && plainNumber(*value, number);
+        }
+        case Kind::Unary: {
+            if (node.children.empty() || !numberOf(node.children[0], number)) return false;
+            if (node.unary == model::UnaryOp::Plus) return true;
+            return finiteNumber(node.unary == model::UnaryOp::Minus ? -number : number / 100.0, number);
+        }
+        case Kind::Binary: {
+            double left = 0, right = 0;
+            if (node.children.size() < 2 || !operandNumber(node.children[0], left) ||
+                !operandNumber(node.children[1], right))
+                return false;
+            switch (node.binary) {
+            case model::BinaryOp::Add: return finiteNumber(left + right, number);
+            case model::BinaryOp::Subtract: return finiteNumber(left - right, number);
+            case model::BinaryOp::Multiply: return finiteNumber(left * right, number);
+            default: return false;
+            }
+        }
+        case Kind::Function: return functionNumber(node, number);
+        default: return false;
+        }
+    }
+
+    // numberOf, with the leaves that most operands are taken in place.
+    bool operandNumber(const FormulaNode& node, double& number) {
+        if (node.kind == Kind::Number) {
+            number = node.number;
+            return true;
+        }
+        if (node.kind == Kind::Reference) {
+            const Value* value = cellOf(node);
+            return value && plainNumber(*value, number);
+        }
+        return numberOf(node, number);
+    }
+
+    // As numberOf, for a node whose value is a truth value.
+    bool truthOf(const FormulaNode& node, bool& truth) {
+        switch (node.kind) {
+        case Kind::Boolean: truth = node.boolean; return true;
+        case Kind::Paren: return !node.children.empty() && truthOf(node.children[0], truth);
+        case Kind::Function: break;
+        default: return false;
+        }
+        const auto& arguments = node.children;
+        switch (node.function) {
+        case FunctionId::True: truth = true; return true;
+        case FunctionId::False: truth = false; return true;
+        case FunctionId::Not:
+            if (arguments.size() != 1 || !truthOf(arguments[0], truth)) return false;
+            truth = !truth;
+            return true;
+        case FunctionId::And:
+        case FunctionId::Or: {
+            // Every argument a truth value: none is passed over, and none is an error.
+            const bool all = node.function == FunctionId::And;
+            if (arguments.empty()) return false;
+            truth = all;
+            for (const FormulaNode& argument : arguments) {
+                bool each = false;
+                if (!truthOf(argument, each)) return false;
+                truth = all ? (truth && each) : (truth || each);
+            }
+            return true;
+        }
+        case FunctionId::IsBlank:
+        case FunctionId::IsNumber:
+        case FunctionId::IsText:
+        case FunctionId::IsError: {
+            if (arguments.size() != 1 || withoutParens(arguments[0]).kind != Kind::Reference) return false;
+            const Value* value = cellOf(withoutParens(arguments[0]));
+            if (!value) return false;
+            if (node.function == FunctionId::IsBlank) truth = model::isEmpty(*value);
+            else if (node.function == FunctionId::IsNumber) truth = std::holds_alternative<double>(*value);
+            else if (node.function == FunctionId::IsText) truth = std::holds_alternative<QString>(*value);
+            else truth = std::holds_alternative<ErrorCode>(*value);
+            return true;
+        }
+        default: return false;
+        }
+    }
+
 private:
+    // numberOf for SUM and IF (kept out of numberOf, whose many small calls it would slow).
+    Q_NEVER_INLINE bool functionNumber(const FormulaNode& node, double& number) {
+        if (node.function == FunctionId::Sum) return sumOf(node, number);
+        if (node.function == FunctionId::If) {
+            const auto& arguments = node.children;
+            bool condition = false;
+            if (arguments.size() < 2 || !truthOf(arguments[0], condition)) return false;
+            if (condition) return numberOf(arguments[1], number);
+            return arguments.size() > 2 && numberOf(arguments[2], number);
+        }
+        return false;
+    }
+
+    // A computed number as finiteOrNumError gives it; false for #NUM!.
+    static bool finiteNumber(double computed, double& number) {
+        if (!std::isfinite(computed)) return false;
+        number = computed == 0 ? 0.0 : computed;
+        return true;
+    }
+
+    // The value of the cell a reference names, read in place (or into
+    // room_, until the next cell is read); null for #REF!, a reference
+    // leaving the sheet or naming none.
+    const Value* cellOf(const FormulaNode& reference) {
+        const auto address = resolveReference(reference.first, row_, col_);
+        if (!address) return nullptr;
+        if (reference.sheet.isEmpty())
+            for (const KnownCell& cell : known_)
+                if (cell.row == address->row && cell.col == address->col) return cell.value;
+        CellSource* source = sourceOf(reference);
+        if (!source) return nullptr;
+        return &source->cellValueIn(address->row, address->col, room_);
+    }
+
+    // SUM of cells and plain numbers, as aggregate gives it when nothing is an error.
+    bool sumOf(const FormulaNode& node, double& number) {
+        double sum = 0;
+        for (const FormulaNode& argument : node.children) {
+            const FormulaNode& inner = withoutParens(argument);
+            if (inner.kind == Kind::Reference) {
+                // A cell gives its number; text, truth values and nothing are passed over.
+                const Value* value = cellOf(inner);
+                if (!value || std::holds_alternative<ErrorCode>(*value)) return false;
+                if (const auto* held = std::get_if<double>(value)) sum += *held;
+                continue;
+            }
+            if (inner.kind == Kind::Area) return false;
+            double each = 0;
+            if (inner.kind != Kind::Missing && !numberOf(inner, each)) return false;
+            sum += each;
+        }
+        return finiteNumber(sum, number);
+    }
+
     // A number, or nothing as 0, as arithmetic reads them.
     static bool plainNumber(const Value& value, double& number) {
         if (const auto* held = std::get_if<double>(&value)) {
             number = *held;
             return true;
         }
-        return model::isEmpty(value);  // `number` stays 0
+        number = 0;
+        return model::isEmpty(value);
     }
 
     // What evaluate gives, with a number or a cell of this sheet read in place
@@ -292,10 +440,11 @@ private:
         case FunctionId::CountIf:
         case FunctionId::SumIf: return conditional(node);
         case FunctionId::If: {
-            const TruthResult condition = toTruth(argument(0));
+            bool truth = false;
+            const TruthResult condition = truthOf(arguments[0], truth) ? TruthResult{truth, {}} : toTruth(argument(0));
             if (condition.error) return *condition.error;
-            if (condition.truth) return arguments.size() > 1 ? argument(1) : Value(true);
-            if (arguments.size() > 2) return argument(2);
+            if (condition.truth) return arguments.size() > 1 ? evaluate(arguments[1]) : Value(true);
+            if (arguments.size() > 2) return evaluate(arguments[2]);
             return false;
         }
         case FunctionId::Not: {
@@ -355,6 +504,8 @@ private:
     int col_;
     CellSource& cells_;
     const QLocale& locale_;
+    Value room_;  // a cell that cellOf read from a source that keeps it elsewhere
+    std::span<const KnownCell> known_;
 };
 
 bool isCellOrArea(const FormulaNode& node) { return node.kind == Kind::Reference || node.kind == Kind::Area; }
@@ -402,8 +553,10 @@ std::optional<model::CellRange> resolveArea(const model::CellRef& first, const m
                             std::max(a->col, b->col)};
 }
 
-Value evaluateFormula(const FormulaNode& root, int row, int col, CellSource& cells, const QLocale& locale) {
-    Evaluator evaluator(row, col, cells, locale);
+Value evaluateFormula(const FormulaNode& root, int row, int col, CellSource& cells, const QLocale& locale,
+                      std::span<const KnownCell> known) {
+    Evaluator evaluator(row, col, cells, locale, known);
+    if (double number = 0; evaluator.numberOf(root, number)) return number;
     Value value = evaluator.evaluate(root);
     if (model::isEmpty(value)) return 0.0;
     return value;

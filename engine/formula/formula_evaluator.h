@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <limits>
 #include <optional>
+#include <span>
 #include <vector>
 
 #include "engine/formula/criteria.h"
@@ -52,6 +53,9 @@ public:
     virtual ~CellSource() = default;
     // A cell's value (0-based, inside the sheet): empty, a constant, or the formula's computed value.
     virtual model::Value cellValue(int row, int col) = 0;
+    // The same value read where the source keeps it, when it can (valid
+    // while no cell of the source changes), else copied into `room`.
+    virtual const model::Value& cellValueIn(int row, int col, model::Value& room) { return room = cellValue(row, col); }
     // The numbers and first error (row by row, left to right) of a range inside the sheet.
     virtual RangeSummary summarize(const model::CellRange& range) = 0;
     // COUNTIF/SUMIF over `range`, with `sumRange` (of the same shape, on
@@ -67,9 +71,17 @@ public:
 ConditionalTotals scanConditionalTotals(CellSource& cells, const model::CellRange& range, CellSource& sums,
                                         const model::CellRange& sumRange, const Criterion& criterion);
 
+// A cell of the formula's own sheet whose value the caller has at hand.
+struct KnownCell {
+    int row;
+    int col;
+    const model::Value* value;
+};
+
 // The formula's value in the cell at (row, col). An empty result is 0.
+// References found among `known` are read from there instead of `cells`.
 model::Value evaluateFormula(const model::FormulaNode& root, int row, int col, CellSource& cells,
-                             const QLocale& locale);
+                             const QLocale& locale, std::span<const KnownCell> known = {});
 
 // A reference resolved against the formula's cell; nothing when it leaves the sheet.
 // (Inline: every reference of every formula is placed through it.)

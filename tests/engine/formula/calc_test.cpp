@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <random>
+
 #include "engine/formula/calc.h"
 #include "engine/formula/display_format.h"
 #include "engine/formula/formula_text.h"
@@ -391,4 +393,86 @@ TEST(Calculation, ACircleFoundAfterWaitingMarksTheCellsThatWaitedOnIt) {
     EXPECT_EQ(sheet.find(0, 0)->value, Value(ErrorCode::Value));
     EXPECT_EQ(sheet.find(0, 1)->value, Value(8.0));
     EXPECT_EQ(sheet.find(0, 2)->value, Value(7.0));
+}
+
+// Formulas of single cells are computed at once, without the work stack;
+// the same formulas with a range added go on the stack. Over tangles of
+// circles, and a chain deeper than cells are computed one inside another,
+// both ways must give every cell the same value from any starting cell.
+TEST(Calculation, FormulasComputedAtOnceAgreeWithTheWorkStack) {
+    constexpr int kGridRows = 12, kGridCols = 5, kChainRows = 80, kChainCol = 6;
+    // An empty tall range: adding 0*SUM of it changes no value but sends the formula to the stack.
+    const QString kThroughTheStack = QStringLiteral("+0*SUM(R200C20:R300C20)");
+    for (unsigned seed = 1; seed <= 150; ++seed) {
+        std::mt19937 random(seed);
+        const auto pick = [&](int below) { return int(random() % unsigned(below)); };
+        const auto cell = [&] {
+            if (pick(6) == 0) return QStringLiteral("R%1C%2").arg(pick(kChainRows) + 1).arg(kChainCol + 1);
+            return QStringLiteral("R%1C%2").arg(pick(kGridRows) + 1).arg(pick(kGridCols) + 1);
+        };
+        std::vector<std::tuple<int, int, QString>> formulas;
+        std::vector<std::tuple<int, int, double>> numbers;
+        for (int row = 0; row < kGridRows; ++row)
+            for (int col = 0; col < kGridCols; ++col) {
+                const QString a = cell(), b = cell();
+                switch (pick(6)) {
+                case 0: numbers.emplace_back(row, col, pick(9) - 4); break;
+                case 1: break;  // left empty
+                case 2: formulas.emplace_back(row, col, QStringLiteral("=IF(ISERROR(%1),%2,%1+%3)").arg(a).arg(pick(9)).arg(b)); break;
+                case 3: formulas.emplace_back(row, col, QStringLiteral("=IF(AND(ISBLANK(%1),ISNUMBER(%2)),%2*3,%1-%2)").arg(a, b)); break;
+                case 4: formulas.emplace_back(row, col, QStringLiteral("=SUM(%1)+%2").arg(a, b)); break;
+                default: formulas.emplace_back(row, col, QStringLiteral("=%1+%2*(%3)").arg(a, b, cell())); break;
+                }
+            }
+        // Each chain cell reads the one below; the last reads the grid, or the top (a deep circle).
+        for (int row = 0; row + 1 < kChainRows; ++row)
+            formulas.emplace_back(row, kChainCol, QStringLiteral("=R[1]C+1"));
+        formulas.emplace_back(kChainRows - 1, kChainCol, pick(2) ? QStringLiteral("=R1C%1").arg(kChainCol + 1) : QStringLiteral("=") + cell());
+
+        model::Sheet atOnce(QStringLiteral("S")), onTheStack(QStringLiteral("S"));
+        for (const auto& [row, col, number] : numbers) atOnce.at(row, col).value = onTheStack.at(row, col).value = number;
+        for (const auto& [row, col, text] : formulas) {
+            atOnce.at(row, col).formula = engine::parseFormulaR1C1(text);
+            onTheStack.at(row, col).formula = engine::parseFormulaR1C1(text + kThroughTheStack);
+        }
+        engine::Calculator atOnceCalculator(atOnce), onTheStackCalculator(onTheStack);
+        for (int entry = 0; entry < 3; ++entry) {
+            const auto& [row, col, text] = formulas[size_t(pick(int(formulas.size())))];
+            ASSERT_EQ(atOnceCalculator.value(row, col), onTheStackCalculator.value(row, col))
+                << "seed " << seed << " entered at " << row << "," << col << " " << text.toStdString();
+        }
+        atOnceCalculator.computeAll();
+        onTheStackCalculator.computeAll();
+        for (const auto& [row, col, text] : formulas)
+            ASSERT_EQ(atOnce.find(row, col)->value, onTheStack.find(row, col)->value)
+                << "seed " << seed << " at " << row << "," << col << " " << text.toStdString();
+    }
+}
+
+// Cells of every kind read by arithmetic, SUM, IF and the IS functions:
+// what the quick evaluation takes, and what it leaves to the general one.
+TEST(Calculation, CellsOfEveryKindInCommonFormulas) {
+    model::Sheet sheet(QStringLiteral("S"));
+    sheet.at(0, 0).value = QStringLiteral("abc");  // A1 text, B1 5, C1 -0, D1 empty, E1 an error, F1 TRUE
+    sheet.at(0, 1).value = 5.0;
+    sheet.at(0, 2).value = -0.0;
+    sheet.at(0, 4).value = ErrorCode::Div0;
+    sheet.at(0, 5).value = true;
+    const QStringList formulas = {
+        "=SUM(R1C1,R1C2,R1C4,R1C6)", "=SUM(R1C2,,(R1C2))", "=SUM(R1C5,R1C2)", "=R1C1+1",
+        "=-R1C4",                    "=R1C3*R1C2",          "=R1C2*1E308*10",  "=IF(TRUE,R1C4)",
+        "=IF(R1C2>1,R1C2)",          "=IF(FALSE,1)",        "=AND(ISBLANK(R1C4),R1C2)", "=ISBLANK((R1C4))",
+        "=NOT(ISTEXT(R1C1))+0",      "=IF(ISERROR(R1C5),7,1)", "=R1C6+1",      "=SUM(R1C2)%",
+    };
+    for (int i = 0; i < formulas.size(); ++i) sheet.at(1, i).formula = engine::parseFormulaR1C1(formulas[i]);
+    engine::Calculator calculator(sheet);
+    const std::vector<Value> expected = {
+        5.0,  10.0,  ErrorCode::Div0, ErrorCode::Value, 0.0, 0.0, ErrorCode::Num, 0.0,
+        5.0,  false, true,            true,             0.0, 7.0, 2.0,          0.05,
+    };
+    for (int i = 0; i < formulas.size(); ++i)
+        EXPECT_EQ(calculator.value(1, i), expected[size_t(i)]) << formulas[i].toStdString();
+    // No negative zero: -(nothing) and -0 times a number are plain 0.
+    EXPECT_FALSE(std::signbit(std::get<double>(calculator.value(1, 4))));
+    EXPECT_FALSE(std::signbit(std::get<double>(calculator.value(1, 5))));
 }

@@ -57,12 +57,13 @@ private:
 
 // Types `entry` into the cell (row, col), 0-based, as Range.FormulaR1C1 does;
 // throws HostError for a refused formula, leaving the cell as it was. The
-// caller tells the calculator that cells changed.
+// caller tells the calculator that cells changed. `locale` is the one the
+// entry is read under, QLocale() taken once for a run of cells.
 void typeEntry(SheetContext& context, int row, int col, const QString& entry);
-void typeEntry(SheetContext& context, RowCells& cells, int col, const QString& entry);
+void typeEntry(SheetContext& context, RowCells& cells, int col, const QString& entry, const QLocale& locale);
 // Types the date of `entry` (CellEntry::isDate) into the cell: what typing
 // its ISO form gives, the same number and format, without the text.
-void typeDate(SheetContext& context, RowCells& cells, int col, const host::CellEntry& entry);
+void typeDate(SheetContext& context, RowCells& cells, int col, const host::CellEntry& entry, const QLocale& locale);
 // Puts `text` into the cell as text, as typing it after an apostrophe does.
 void putText(RowCells& cells, int col, const QString& text);
 // Gives the cells of `area` the interior colour `colorIndex`, as Interior.ColorIndex does;

@@ -344,11 +344,11 @@ QString EngineRange::formulaR1C1() const {
 namespace {
 
 // What typing `entry` means; formulas typed lately are not parsed again.
-TypedEntry interpretRemembering(BookState& book, const QString& entry) {
-    if (!entry.startsWith(QLatin1Char('=')) || entry.size() > 512) return interpretEntry(entry, QLocale());
+TypedEntry interpretRemembering(BookState& book, const QString& entry, const QLocale& locale) {
+    if (!entry.startsWith(QLatin1Char('=')) || entry.size() > 512) return interpretEntry(entry, locale);
     for (const auto& [text, formula] : book.recentFormulas)
         if (formula && text == entry) return {TypedEntry::Kind::Formula, {}, formula, {}};
-    TypedEntry typed = interpretEntry(entry, QLocale());
+    TypedEntry typed = interpretEntry(entry, locale);
     if (typed.kind == TypedEntry::Kind::Formula && typed.formula) {
         book.recentFormulas[book.nextRecentFormula] = {entry, typed.formula};
         book.nextRecentFormula = (book.nextRecentFormula + 1) % book.recentFormulas.size();
@@ -408,19 +408,19 @@ void RowCells::erase(int col) {
 
 void typeEntry(SheetContext& context, int row, int col, const QString& entry) {
     RowCells cells(context.sheet, row);
-    typeEntry(context, cells, col, entry);
+    typeEntry(context, cells, col, entry, QLocale());
 }
 
-void typeEntry(SheetContext& context, RowCells& cells, int col, const QString& entry) {
+void typeEntry(SheetContext& context, RowCells& cells, int col, const QString& entry, const QLocale& locale) {
     // Nothing typed clears the cell, and a plain number is that number, as
     // interpretEntry says, without asking it.
     if (!entry.isEmpty() && entry.front() != QLatin1Char('='))
-        if (const std::optional<double> number = readPlainNumber(entry, QLocale())) {
+        if (const std::optional<double> number = readPlainNumber(entry, locale)) {
             storeConstant(context, cells, col, *number, QString());
             return;
         }
     const TypedEntry typed = entry.isEmpty() ? TypedEntry{}
-                                             : interpretRemembering(context.book, entry);  // a refused formula throws; nothing changed yet
+                                             : interpretRemembering(context.book, entry, locale);  // a refused formula throws; nothing changed yet
     switch (typed.kind) {
         case TypedEntry::Kind::Clear:
             if (model::Cell* cell = cells.find(col)) {
@@ -441,15 +441,14 @@ void typeEntry(SheetContext& context, RowCells& cells, int col, const QString& e
     }
 }
 
-void typeDate(SheetContext& context, RowCells& cells, int col, const host::CellEntry& entry) {
+void typeDate(SheetContext& context, RowCells& cells, int col, const host::CellEntry& entry, const QLocale& locale) {
     // Typed, the ISO form reads as this day from 1900 to 9999; other years
     // are whatever their text reads as.
     double serial = dateToSerial(entry.date);
     if (serial <= 0) {
-        typeEntry(context, cells, col, entry.typed());
+        typeEntry(context, cells, col, entry.typed(), locale);
         return;
     }
-    const QLocale locale;
     if (!entry.hasTimeOfDay()) {
         storeConstant(context, cells, col, serial, localeFacts(locale).dateFormat);
         return;

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <span>
 #include <vector>
 
 namespace brevanta::engine {
@@ -47,11 +48,45 @@ int compareRanked(const RankedKey& a, const RankedKey& b, bool matchCase) {
     return a.number < b.number ? -1 : (a.number > b.number ? 1 : 0);  // errors are all alike, as 0 and 0
 }
 
-// A row to sort: its keys, side by side, and where it stands (0-based in the range).
+// A row to sort: its keys, side by side, and where it stands (0-based in
+// the range). Only as many keys as the sort has: a smaller item moves faster.
+template <size_t KeyCount>
 struct SortItem {
-    std::array<RankedKey, kMostSortKeys> keys;
+    std::array<RankedKey, KeyCount> keys;
     int row = 0;
 };
+
+// The rows' places (0-based in the range) in sorted order, stable.
+template <size_t KeyCount>
+std::vector<int> sortedOrder(const std::vector<RankedKey>& keys, const std::array<bool, kMostSortKeys>& descending,
+                             bool matchCase) {
+    const size_t count = keys.size() / KeyCount;
+    std::vector<SortItem<KeyCount>> items(count);
+    for (size_t i = 0; i < count; ++i) {
+        items[i].row = int(i);
+        std::copy_n(keys.begin() + std::ptrdiff_t(i * KeyCount), KeyCount, items[i].keys.begin());
+    }
+    std::stable_sort(items.begin(), items.end(), [&](const SortItem<KeyCount>& a, const SortItem<KeyCount>& b) {
+        for (size_t k = 0; k < KeyCount; ++k) {
+            const RankedKey& x = a.keys[k];
+            const RankedKey& y = b.keys[k];
+            if (x.rank == 0 && y.rank == 0) {  // two numbers, the commonest keys: told apart straight
+                if (x.number < y.number) return !descending[k];
+                if (y.number < x.number) return descending[k];
+                continue;
+            }
+            const bool emptyX = x.rank == kEmptyRank, emptyY = y.rank == kEmptyRank;
+            if (emptyX && emptyY) continue;
+            if (emptyX || emptyY) return emptyY;
+            const int order = compareRanked(x, y, matchCase);
+            if (order != 0) return descending[k] ? order > 0 : order < 0;
+        }
+        return false;
+    });
+    std::vector<int> order(count);
+    for (size_t i = 0; i < count; ++i) order[i] = items[i].row;
+    return order;
+}
 
 // Two cells trade what they hold, their value, formula and own format.
 // Values of one kind, as a sorted column's mostly are, trade without a visit.
@@ -88,56 +123,52 @@ void sortRows(model::Sheet& sheet, const SortRequest& request,
     const int count = last - first + 1;
 
     using CellEntry = std::pair<uint16_t, model::Cell>;
-    const size_t keyCount = std::min(request.keys.size(), kMostSortKeys);
+    const size_t keyCount = std::clamp<size_t>(request.keys.size(), 1, kMostSortKeys);
     // Every key is read before any cell moves: a key may be a formula over other rows.
-    // Only texts are compared from their values, so only they are kept.
-    std::vector<QString> texts;
-    std::vector<SortItem> items(static_cast<size_t>(count));
-    std::vector<std::pair<size_t, size_t>> textKeys;  // (item, key) of each text, in `texts`' order
+    // A constant's key is read from its cell where it stands, a text pointed
+    // at there; a formula's result is asked for, and its text kept here.
+    std::vector<RankedKey> keys(size_t(count) * keyCount);  // row by row, keyCount each
+    std::vector<QString> results;
+    std::vector<size_t> resultKeys;  // the key of each text in `results`, in its order
+    const auto takeKey = [](RankedKey& key, const model::Value& value) {
+        key.rank = typeRank(value);
+        if (const double* number = std::get_if<double>(&value)) key.number = *number;
+        else if (const bool* truth = std::get_if<bool>(&value)) key.number = *truth ? 1 : 0;
+    };
     for (int i = 0; i < count; ++i) {
-        SortItem& item = items[size_t(i)];
-        item.row = i;
-        for (size_t k = 0; k < keyCount; ++k) {
-            const model::Value value = valueOf(first + i, request.keys[k].column);
-            RankedKey& key = item.keys[k];
-            key.rank = typeRank(value);
-            if (const double* number = std::get_if<double>(&value)) key.number = *number;
-            else if (const bool* truth = std::get_if<bool>(&value)) key.number = *truth ? 1 : 0;
-            else if (const QString* text = std::get_if<QString>(&value)) {
-                texts.push_back(*text);
-                textKeys.emplace_back(size_t(i), k);
+        const std::span<const CellEntry> cells = sheet.cellsInRow(first + i);
+        for (size_t k = 0; k < keyCount && k < request.keys.size(); ++k) {
+            const int column = request.keys[k].column;
+            RankedKey& key = keys[size_t(i) * keyCount + k];
+            const auto cell = std::lower_bound(cells.begin(), cells.end(), column,
+                                               [](const CellEntry& entry, int col) { return entry.first < col; });
+            if (cell == cells.end() || cell->first != column) continue;  // empty
+            if (!cell->second.formula) {
+                takeKey(key, cell->second.value);
+                if (const QString* text = std::get_if<QString>(&cell->second.value)) key.text = text;
+                continue;
+            }
+            const model::Value value = valueOf(first + i, column);
+            takeKey(key, value);
+            if (const QString* text = std::get_if<QString>(&value)) {
+                results.push_back(*text);
+                resultKeys.push_back(size_t(i) * keyCount + k);
             }
         }
     }
-    for (size_t t = 0; t < texts.size(); ++t) items[textKeys[t].first].keys[textKeys[t].second].text = &texts[t];
+    for (size_t t = 0; t < results.size(); ++t) keys[resultKeys[t]].text = &results[t];
+    std::array<bool, kMostSortKeys> descending{};
+    for (size_t k = 0; k < keyCount && k < request.keys.size(); ++k) descending[k] = request.keys[k].descending;
+    const std::vector<int> order = keyCount == 1   ? sortedOrder<1>(keys, descending, request.matchCase)
+                                   : keyCount == 2 ? sortedOrder<2>(keys, descending, request.matchCase)
+                                                   : sortedOrder<3>(keys, descending, request.matchCase);
+    keys = {};
     // Each row's cells inside the range: a run of its cell array.
     auto inRange = [&](std::vector<CellEntry>& cells) {
         auto begin = std::find_if(cells.begin(), cells.end(), [&](const CellEntry& e) { return e.first >= range.firstCol; });
         auto end = std::find_if(begin, cells.end(), [&](const CellEntry& e) { return e.first > range.lastCol; });
         return std::pair(begin, end);
     };
-    std::array<bool, kMostSortKeys> descending{};
-    for (size_t k = 0; k < keyCount; ++k) descending[k] = request.keys[k].descending;
-    std::stable_sort(items.begin(), items.end(), [&](const SortItem& a, const SortItem& b) {
-        for (size_t k = 0; k < keyCount; ++k) {
-            const RankedKey& x = a.keys[k];
-            const RankedKey& y = b.keys[k];
-            if (x.rank == 0 && y.rank == 0) {  // two numbers, the commonest keys: told apart straight
-                if (x.number < y.number) return !descending[k];
-                if (y.number < x.number) return descending[k];
-                continue;
-            }
-            const bool emptyX = x.rank == kEmptyRank, emptyY = y.rank == kEmptyRank;
-            if (emptyX && emptyY) continue;
-            if (emptyX || emptyY) return emptyY;
-            const int order = compareRanked(x, y, request.matchCase);
-            if (order != 0) return descending[k] ? order > 0 : order < 0;
-        }
-        return false;
-    });
-    std::vector<int> order(static_cast<size_t>(count));
-    for (size_t i = 0; i < items.size(); ++i) order[i] = items[i].row;
-    items = {};
 
     // Row i takes the cells of row order[i]. Along each cycle of the order
     // the rows trade their runs of cells in the range, the run that started

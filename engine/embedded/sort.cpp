@@ -99,6 +99,77 @@ void swapContents(model::Cell& a, model::Cell& b) {
     std::swap(a.style, b.style);
 }
 
+using CellEntry = std::pair<uint16_t, model::Cell>;
+using RowCellArray = std::vector<CellEntry>;
+
+// A row's cells in the range's columns: a run of its cell array.
+template <class Cells>
+auto runInRange(Cells&& cells, const model::CellRange& range) {
+    const auto byColumn = [](const CellEntry& entry, int col) { return entry.first < col; };
+    const auto begin = std::lower_bound(cells.begin(), cells.end(), range.firstCol, byColumn);
+    const auto end = std::lower_bound(begin, cells.end(), range.lastCol + 1, byColumn);
+    return std::pair(begin, end);
+}
+
+// Two rows trade the runs [xBegin, xEnd) of x and [yBegin, yEnd) of y, which
+// stand at the same place in their rows. Runs over the same columns trade
+// contents cell for cell where they stand.
+void tradeRuns(RowCellArray& x, RowCellArray::iterator xBegin, RowCellArray::iterator xEnd, RowCellArray& y,
+               RowCellArray::iterator yBegin, RowCellArray::iterator yEnd) {
+    if (std::equal(xBegin, xEnd, yBegin, yEnd, [](const CellEntry& a, const CellEntry& b) { return a.first == b.first; })) {
+        for (auto a = xBegin, b = yBegin; a != xEnd; ++a, ++b) swapContents(a->second, b->second);
+        return;
+    }
+    RowCellArray xRun(std::make_move_iterator(xBegin), std::make_move_iterator(xEnd));
+    x.insert(x.erase(xBegin, xEnd), std::make_move_iterator(yBegin), std::make_move_iterator(yEnd));
+    y.insert(y.erase(yBegin, yEnd), std::make_move_iterator(xRun.begin()), std::make_move_iterator(xRun.end()));
+}
+
+void tradeInside(RowCellArray& x, RowCellArray& y, const model::CellRange& range) {
+    const auto [xBegin, xEnd] = runInRange(x, range);
+    const auto [yBegin, yEnd] = runInRange(y, range);
+    tradeRuns(x, xBegin, xEnd, y, yBegin, yEnd);
+}
+
+// The cells left of the range and those right of it, each found from its end
+// of the row, so that the cells in the range are hardly read.
+RowCellArray::iterator leftEnd(RowCellArray& cells, const model::CellRange& range) {
+    auto end = cells.begin();
+    while (end != cells.end() && end->first < range.firstCol) ++end;
+    return end;
+}
+RowCellArray::iterator rightBegin(RowCellArray& cells, const model::CellRange& range) {
+    auto begin = cells.end();
+    while (begin != cells.begin() && std::prev(begin)->first > range.lastCol) --begin;
+    return begin;
+}
+
+void tradeOutside(RowCellArray& x, RowCellArray& y, const model::CellRange& range) {
+    tradeRuns(x, rightBegin(x, range), x.end(), y, rightBegin(y, range), y.end());
+    tradeRuns(x, x.begin(), leftEnd(x, range), y, y.begin(), leftEnd(y, range));
+}
+
+// Row i takes what row takesFrom[i] holds, `trade(x, y)` swapping what rows
+// x and y hold. Along each cycle of the order what the first row held
+// travels on to the row that takes it: a long register's cells are never
+// all out of their rows at once.
+template <class Trade>
+void permute(const std::vector<int>& takesFrom, Trade&& trade) {
+    const int count = int(takesFrom.size());
+    std::vector<bool> placed(size_t(count), false);
+    for (int start = 0; start < count; ++start) {
+        if (placed[size_t(start)] || takesFrom[size_t(start)] == start) continue;
+        int row = start;  // holds what the cycle started with
+        while (true) {
+            placed[size_t(row)] = true;
+            const int source = takesFrom[size_t(row)];
+            if (source == start) break;  // it has reached the row that takes it
+            trade(row, source);
+            row = source;
+        }
+    }
+}
+
 }  // namespace
 
 int compareSortKeys(const model::Value& a, const model::Value& b, bool matchCase) {
@@ -122,7 +193,6 @@ void sortRows(model::Sheet& sheet, const SortRequest& request,
     if (first > last) return;
     const int count = last - first + 1;
 
-    using CellEntry = std::pair<uint16_t, model::Cell>;
     const size_t keyCount = std::clamp<size_t>(request.keys.size(), 1, kMostSortKeys);
     // Every key is read before any cell moves: a key may be a formula over other rows.
     // A constant's key is read from its cell where it stands, a text pointed
@@ -135,8 +205,13 @@ void sortRows(model::Sheet& sheet, const SortRequest& request,
         if (const double* number = std::get_if<double>(&value)) key.number = *number;
         else if (const bool* truth = std::get_if<bool>(&value)) key.number = *truth ? 1 : 0;
     };
+    size_t insideCount = 0, outsideCount = 0;  // the rows' cells in the range and beside it
     for (int i = 0; i < count; ++i) {
         const std::span<const CellEntry> cells = sheet.cellsInRow(first + i);
+        const auto [insideBegin, insideEnd] = runInRange(cells, range);
+        const size_t inside = size_t(insideEnd - insideBegin);
+        insideCount += inside;
+        outsideCount += cells.size() - inside;
         for (size_t k = 0; k < keyCount && k < request.keys.size(); ++k) {
             const int column = request.keys[k].column;
             RankedKey& key = keys[size_t(i) * keyCount + k];
@@ -163,40 +238,18 @@ void sortRows(model::Sheet& sheet, const SortRequest& request,
                                    : keyCount == 2 ? sortedOrder<2>(keys, descending, request.matchCase)
                                                    : sortedOrder<3>(keys, descending, request.matchCase);
     keys = {};
-    // Each row's cells inside the range: a run of its cell array.
-    auto inRange = [&](std::vector<CellEntry>& cells) {
-        auto begin = std::find_if(cells.begin(), cells.end(), [&](const CellEntry& e) { return e.first >= range.firstCol; });
-        auto end = std::find_if(begin, cells.end(), [&](const CellEntry& e) { return e.first > range.lastCol; });
-        return std::pair(begin, end);
-    };
-
-    // Row i takes the cells of row order[i]. Along each cycle of the order
-    // the rows trade their runs of cells in the range, the run that started
-    // the cycle travelling on to the row that takes it: a long register's
-    // cells are never all out of their rows at once. Runs over the same
-    // columns trade contents cell for cell where they stand.
-    auto exchangeRuns = [&](std::vector<CellEntry>& x, std::vector<CellEntry>& y) {
-        const auto [xBegin, xEnd] = inRange(x);
-        const auto [yBegin, yEnd] = inRange(y);
-        if (std::equal(xBegin, xEnd, yBegin, yEnd, [](const CellEntry& a, const CellEntry& b) { return a.first == b.first; })) {
-            for (auto a = xBegin, b = yBegin; a != xEnd; ++a, ++b) swapContents(a->second, b->second);
-            return;
-        }
-        std::vector<CellEntry> xRun(std::make_move_iterator(xBegin), std::make_move_iterator(xEnd));
-        x.insert(x.erase(xBegin, xEnd), std::make_move_iterator(yBegin), std::make_move_iterator(yEnd));
-        y.insert(y.erase(yBegin, yEnd), std::make_move_iterator(xRun.begin()), std::make_move_iterator(xRun.end()));
-    };
-    std::vector<bool> placed(size_t(count), false);
-    for (int start = 0; start < count; ++start) {
-        if (placed[size_t(start)] || order[size_t(start)] == start) continue;
-        int row = start;  // holds the run the cycle started with
-        while (true) {
-            placed[size_t(row)] = true;
-            const int source = order[size_t(row)];
-            if (source == start) break;  // the run has reached the row that takes it
-            exchangeRuns(sheet.rowCells(first + row), sheet.rowCells(first + source));
-            row = source;
-        }
+    // Row i takes the cells in the range of row order[i]; the cells outside
+    // the range stay in their rows. Whichever are fewer move: where most
+    // cells lie in the range, as in a register sorted on its fields, the rows'
+    // cell arrays first trade places whole, only their handles moving, and
+    // the cells outside the range then go back to the rows they came from.
+    if (outsideCount < insideCount) {
+        permute(order, [&](int x, int y) { sheet.rowCells(first + x).swap(sheet.rowCells(first + y)); });
+        std::vector<int> back(order.size());  // row order[i]'s outside cells are now in row i
+        for (size_t i = 0; i < order.size(); ++i) back[size_t(order[i])] = int(i);
+        permute(back, [&](int x, int y) { tradeOutside(sheet.rowCells(first + x), sheet.rowCells(first + y), range); });
+    } else {
+        permute(order, [&](int x, int y) { tradeInside(sheet.rowCells(first + x), sheet.rowCells(first + y), range); });
     }
 }
 

@@ -260,3 +260,33 @@ TEST_F(SortTest, ManyRowsComeOutAsAStableSortOfTheirKeys) {
     for (const Row& row : rows) expected << QStringLiteral("row%1").arg(row.index);
     EXPECT_EQ(column(u'D', 6, 65), expected);
 }
+
+// Rows full across the range, with cells beside it in some rows and not
+// others: the cells in the range move with their keys, the ones beside it
+// (A, I and J, in no two rows alike) stay in their rows.
+TEST_F(SortTest, FullRowsMoveAndUnevenCellsBesideTheRangeStay) {
+    const QStringList keys = {"5", "3", "8", "3", "1", "7", "2", "6"};
+    const QString outside = QStringLiteral("AIJ");
+    for (int i = 0; i < keys.size(); ++i) {
+        const int row = 6 + i;
+        for (QChar letter : QStringLiteral("BDEFGH"))
+            write(QStringLiteral("%1%2").arg(letter).arg(row), QStringLiteral("%1%2").arg(letter.toLower()).arg(i));
+        write(QStringLiteral("C%1").arg(row), keys[i]);
+        for (int o = 0; o < 3; ++o)
+            if ((i >> o) & 1) write(QStringLiteral("%1%2").arg(outside[o]).arg(row), QStringLiteral("out%1").arg(row));
+    }
+    sortBy(13);
+    EXPECT_EQ(column(u'C', 6, 13), QStringList({"1", "2", "3", "3", "5", "6", "7", "8"}));
+    const QStringList rowsInOrder = {"4", "6", "1", "3", "0", "7", "5", "2"};
+    for (QChar letter : QStringLiteral("BDEFGH")) {
+        QStringList expected;
+        for (const QString& i : rowsInOrder) expected << letter.toLower() + i;
+        EXPECT_EQ(column(letter, 6, 13), expected) << letter.toLatin1();
+    }
+    for (int o = 0; o < 3; ++o) {
+        QStringList expected;
+        for (int i = 0; i < keys.size(); ++i)
+            expected << (((i >> o) & 1) ? QStringLiteral("out%1").arg(6 + i) : QStringLiteral("_"));
+        EXPECT_EQ(column(outside[o], 6, 13), expected) << outside[o].toLatin1();
+    }
+}

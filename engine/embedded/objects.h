@@ -43,11 +43,26 @@ public:
         if (row < sheet.rowExtent()) cells_ = &sheet.rowCells(row);
     }
     int row() const { return row_; }
-    model::Cell* find(int col);  // 0-based, as Sheet::find
-    model::Cell& at(int col);    // as Sheet::at: made when missing
-    void erase(int col);         // as Sheet::erase
+    // 0-based, as Sheet::find. The cell found last and the one after it,
+    // which a row written left to right asks for next, are taken straight.
+    model::Cell* find(int col) {
+        if (walking_ && next_ < cells_->size()) {
+            auto& cells = *cells_;
+            if (cells[next_].first == col) return &cells[next_].second;
+            if (next_ + 1 < cells.size() && cells[next_ + 1].first == col) return &cells[++next_].second;
+        }
+        return findFurther(col);
+    }
+    model::Cell& at(int col) {  // as Sheet::at: made when missing
+        if (model::Cell* cell = find(col)) return *cell;
+        return make(col);
+    }
+    void erase(int col);  // as Sheet::erase
 
 private:
+    model::Cell* findFurther(int col);
+    model::Cell& make(int col);
+
     model::Sheet& sheet_;
     int row_;
     std::vector<std::pair<uint16_t, model::Cell>>* cells_ = nullptr;  // none while the row holds nothing

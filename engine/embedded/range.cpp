@@ -381,7 +381,7 @@ void storeConstant(SheetContext& context, RowCells& cells, int col, model::Value
 
 }  // namespace
 
-model::Cell* RowCells::find(int col) {
+model::Cell* RowCells::findFurther(int col) {
     if (!cells_) return nullptr;
     auto& cells = *cells_;
     const auto byColumn = [](const auto& entry, int column) { return entry.first < column; };
@@ -393,8 +393,7 @@ model::Cell* RowCells::find(int col) {
     return next_ < cells.size() && cells[next_].first == col ? &cells[next_].second : nullptr;
 }
 
-model::Cell& RowCells::at(int col) {
-    if (model::Cell* cell = find(col)) return *cell;
+model::Cell& RowCells::make(int col) {
     model::Cell& made = sheet_.at(row_, col);  // the row makes room its own way
     cells_ = &sheet_.rowCells(row_);
     walking_ = false;

@@ -343,11 +343,18 @@ QString EngineRange::formulaR1C1() const {
 
 namespace {
 
+// A formula typed lately as `entry`, or none.
+const model::FormulaPtr* recentFormula(const BookState& book, const QString& entry) {
+    if (!entry.startsWith(QLatin1Char('=')) || entry.size() > 512) return nullptr;
+    for (const auto& [text, formula] : book.recentFormulas)
+        if (formula && text == entry) return &formula;
+    return nullptr;
+}
+
 // What typing `entry` means; formulas typed lately are not parsed again.
 TypedEntry interpretRemembering(BookState& book, const QString& entry, const QLocale& locale) {
     if (!entry.startsWith(QLatin1Char('=')) || entry.size() > 512) return interpretEntry(entry, locale);
-    for (const auto& [text, formula] : book.recentFormulas)
-        if (formula && text == entry) return {TypedEntry::Kind::Formula, {}, formula, {}};
+    if (const model::FormulaPtr* formula = recentFormula(book, entry)) return {TypedEntry::Kind::Formula, {}, *formula, {}};
     TypedEntry typed = interpretEntry(entry, locale);
     if (typed.kind == TypedEntry::Kind::Formula && typed.formula) {
         book.recentFormulas[book.nextRecentFormula] = {entry, typed.formula};
@@ -418,6 +425,13 @@ void typeEntry(SheetContext& context, RowCells& cells, int col, const QString& e
             storeConstant(context, cells, col, *number, QString());
             return;
         }
+    // A formula typed lately goes in as it was read then.
+    if (const model::FormulaPtr* formula = recentFormula(context.book, entry)) {
+        model::Cell& cell = cells.at(col);
+        cell.value = model::Empty{};
+        cell.formula = *formula;
+        return;
+    }
     const TypedEntry typed = entry.isEmpty() ? TypedEntry{}
                                              : interpretRemembering(context.book, entry, locale);  // a refused formula throws; nothing changed yet
     switch (typed.kind) {

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <array>
+#include <bit>
+#include <cstdint>
 #include <span>
 #include <vector>
 
@@ -97,6 +99,48 @@ void swapContents(model::Cell& a, model::Cell& b) {
     else std::swap(a.value, b.value);
     std::swap(a.formula, b.formula);
     std::swap(a.style, b.style);
+}
+
+// Keys that are all numbers or empty, the commonest, sort as whole numbers
+// in the same order: a number's bits turned so that they count up as the
+// numbers do, an empty key above them all, whichever way the sort runs.
+constexpr uint64_t kSignBit = uint64_t(1) << 63;
+constexpr uint64_t kEmptyCode = ~uint64_t(0);  // no number's code comes near it
+
+uint64_t orderedCode(const RankedKey& key, bool descending) {
+    if (key.rank == kEmptyRank) return kEmptyCode;
+    const double number = key.number == 0 ? 0.0 : key.number;  // -0 and 0 are equal keys
+    const uint64_t bits = std::bit_cast<uint64_t>(number);
+    const uint64_t code = bits & kSignBit ? ~bits : bits | kSignBit;
+    return descending ? ~code : code;
+}
+
+bool allNumbersOrEmpty(const std::vector<RankedKey>& keys) {
+    return std::all_of(keys.begin(), keys.end(), [](const RankedKey& key) { return key.rank == 0 || key.rank == kEmptyRank; });
+}
+
+// sortedOrder for keys that are all numbers or empty. Rows equal by every
+// key are ordered by their place, as the stable sort leaves them.
+template <size_t KeyCount>
+std::vector<int> sortedNumberOrder(const std::vector<RankedKey>& keys, const std::array<bool, kMostSortKeys>& descending) {
+    struct Item {
+        std::array<uint64_t, KeyCount> codes;
+        int row;
+    };
+    const size_t count = keys.size() / KeyCount;
+    std::vector<Item> items(count);
+    for (size_t i = 0; i < count; ++i) {
+        items[i].row = int(i);
+        for (size_t k = 0; k < KeyCount; ++k) items[i].codes[k] = orderedCode(keys[i * KeyCount + k], descending[k]);
+    }
+    std::sort(items.begin(), items.end(), [](const Item& a, const Item& b) {
+        for (size_t k = 0; k < KeyCount; ++k)
+            if (a.codes[k] != b.codes[k]) return a.codes[k] < b.codes[k];
+        return a.row < b.row;
+    });
+    std::vector<int> order(count);
+    for (size_t i = 0; i < count; ++i) order[i] = items[i].row;
+    return order;
 }
 
 using CellEntry = std::pair<uint16_t, model::Cell>;
@@ -234,9 +278,13 @@ void sortRows(model::Sheet& sheet, const SortRequest& request,
     for (size_t t = 0; t < results.size(); ++t) keys[resultKeys[t]].text = &results[t];
     std::array<bool, kMostSortKeys> descending{};
     for (size_t k = 0; k < keyCount && k < request.keys.size(); ++k) descending[k] = request.keys[k].descending;
-    const std::vector<int> order = keyCount == 1   ? sortedOrder<1>(keys, descending, request.matchCase)
-                                   : keyCount == 2 ? sortedOrder<2>(keys, descending, request.matchCase)
-                                                   : sortedOrder<3>(keys, descending, request.matchCase);
+    const bool numbers = allNumbersOrEmpty(keys);
+    const std::vector<int> order = keyCount == 1 ? (numbers ? sortedNumberOrder<1>(keys, descending)
+                                                            : sortedOrder<1>(keys, descending, request.matchCase))
+                                   : keyCount == 2 ? (numbers ? sortedNumberOrder<2>(keys, descending)
+                                                              : sortedOrder<2>(keys, descending, request.matchCase))
+                                                   : (numbers ? sortedNumberOrder<3>(keys, descending)
+                                                              : sortedOrder<3>(keys, descending, request.matchCase));
     keys = {};
     // Row i takes the cells in the range of row order[i]; the cells outside
     // the range stay in their rows. Whichever are fewer move: where most

@@ -290,3 +290,40 @@ TEST_F(SortTest, FullRowsMoveAndUnevenCellsBesideTheRangeStay) {
         EXPECT_EQ(column(outside[o], 6, 13), expected) << outside[o].toLatin1();
     }
 }
+
+// Keys that are all numbers or empty: negatives below zero, -0 equal to 0,
+// empties last in either order, ties kept as listed, as a plain stable sort
+// of the same keys gives.
+TEST_F(SortTest, NumberKeysComeOutAsAStableSortOfTheirKeys) {
+    struct Row {
+        std::optional<double> first, second;
+        int index;
+    };
+    const QStringList firsts = {"-2.5", "0", "-0", "3", "", "-2.5", "1e3", "0", "", "3", "-7", "0.25"};
+    const QStringList seconds = {"1", "", "1", "-1", "2", "1", "", "-0", "1", "-1", "4", ""};
+    std::vector<Row> rows;
+    for (int i = 0; i < firsts.size(); ++i) {
+        write(QStringLiteral("B%1").arg(6 + i), firsts[i]);
+        write(QStringLiteral("C%1").arg(6 + i), seconds[i]);
+        write(QStringLiteral("D%1").arg(6 + i), QStringLiteral("row%1").arg(i));
+        const auto number = [](const QString& text) { return text.isEmpty() ? std::nullopt : std::optional(text.toDouble()); };
+        rows.push_back({number(firsts[i]), number(seconds[i]), i});
+    }
+    auto options = registerOptions(app->range(QStringLiteral("B6")));
+    options.order1 = host::xl::Descending;
+    options.key2 = app->range(QStringLiteral("C6"));
+    sortBy(5 + int(firsts.size()), options);
+    // Empties last; otherwise the first key from the largest, then the second from the smallest.
+    const auto before = [](const std::optional<double>& a, const std::optional<double>& b, bool descending) {
+        if (!a || !b) return a.has_value() && !b.has_value() ? -1 : (!a && b ? 1 : 0);
+        if (*a == *b) return 0;
+        return (*a < *b) != descending ? -1 : 1;
+    };
+    std::stable_sort(rows.begin(), rows.end(), [&](const Row& a, const Row& b) {
+        const int first = before(a.first, b.first, true);
+        return first != 0 ? first < 0 : before(a.second, b.second, false) < 0;
+    });
+    QStringList expected;
+    for (const Row& row : rows) expected << QStringLiteral("row%1").arg(row.index);
+    EXPECT_EQ(column(u'D', 6, 5 + int(firsts.size())), expected);
+}

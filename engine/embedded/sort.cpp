@@ -175,22 +175,19 @@ void tradeInside(RowCellArray& x, RowCellArray& y, const model::CellRange& range
     tradeRuns(x, xBegin, xEnd, y, yBegin, yEnd);
 }
 
-// The cells left of the range and those right of it, each found from its end
-// of the row, so that the cells in the range are hardly read.
-RowCellArray::iterator leftEnd(RowCellArray& cells, const model::CellRange& range) {
-    auto end = cells.begin();
-    while (end != cells.end() && end->first < range.firstCol) ++end;
-    return end;
-}
-RowCellArray::iterator rightBegin(RowCellArray& cells, const model::CellRange& range) {
-    auto begin = cells.end();
-    while (begin != cells.begin() && std::prev(begin)->first > range.lastCol) --begin;
-    return begin;
-}
+// How many of a row's cells lie left of the range and right of it: known
+// from the keys' reading on, the cells beside the range are found without
+// reading the ones in it.
+struct Beside {
+    uint16_t left = 0;
+    uint16_t right = 0;
+};
 
-void tradeOutside(RowCellArray& x, RowCellArray& y, const model::CellRange& range) {
-    tradeRuns(x, rightBegin(x, range), x.end(), y, rightBegin(y, range), y.end());
-    tradeRuns(x, x.begin(), leftEnd(x, range), y, y.begin(), leftEnd(y, range));
+// x and y trade their cells beside the range, and with them what `Beside` says of them.
+void tradeBeside(RowCellArray& x, Beside& xBeside, RowCellArray& y, Beside& yBeside) {
+    tradeRuns(x, x.end() - xBeside.right, x.end(), y, y.end() - yBeside.right, y.end());
+    tradeRuns(x, x.begin(), x.begin() + xBeside.left, y, y.begin(), y.begin() + yBeside.left);
+    std::swap(xBeside, yBeside);
 }
 
 // Row i takes what row takesFrom[i] holds, `trade(x, y)` swapping what rows
@@ -250,9 +247,11 @@ void sortRows(model::Sheet& sheet, const SortRequest& request,
         else if (const bool* truth = std::get_if<bool>(&value)) key.number = *truth ? 1 : 0;
     };
     size_t insideCount = 0, outsideCount = 0;  // the rows' cells in the range and beside it
+    std::vector<Beside> beside(static_cast<size_t>(count));
     for (int i = 0; i < count; ++i) {
         const std::span<const CellEntry> cells = sheet.cellsInRow(first + i);
         const auto [insideBegin, insideEnd] = runInRange(cells, range);
+        beside[size_t(i)] = {uint16_t(insideBegin - cells.begin()), uint16_t(cells.end() - insideEnd)};
         const size_t inside = size_t(insideEnd - insideBegin);
         insideCount += inside;
         outsideCount += cells.size() - inside;
@@ -292,10 +291,15 @@ void sortRows(model::Sheet& sheet, const SortRequest& request,
     // cell arrays first trade places whole, only their handles moving, and
     // the cells outside the range then go back to the rows they came from.
     if (outsideCount < insideCount) {
-        permute(order, [&](int x, int y) { sheet.rowCells(first + x).swap(sheet.rowCells(first + y)); });
-        std::vector<int> back(order.size());  // row order[i]'s outside cells are now in row i
+        permute(order, [&](int x, int y) {
+            sheet.rowCells(first + x).swap(sheet.rowCells(first + y));
+            std::swap(beside[size_t(x)], beside[size_t(y)]);
+        });
+        std::vector<int> back(order.size());  // row order[i]'s cells beside the range are now in row i
         for (size_t i = 0; i < order.size(); ++i) back[size_t(order[i])] = int(i);
-        permute(back, [&](int x, int y) { tradeOutside(sheet.rowCells(first + x), sheet.rowCells(first + y), range); });
+        permute(back, [&](int x, int y) {
+            tradeBeside(sheet.rowCells(first + x), beside[size_t(x)], sheet.rowCells(first + y), beside[size_t(y)]);
+        });
     } else {
         permute(order, [&](int x, int y) { tradeInside(sheet.rowCells(first + x), sheet.rowCells(first + y), range); });
     }

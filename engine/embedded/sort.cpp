@@ -155,9 +155,9 @@ auto runInRange(Cells&& cells, const model::CellRange& range) {
     return std::pair(begin, end);
 }
 
-// Two rows trade the runs [xBegin, xEnd) of x and [yBegin, yEnd) of y, which
-// stand at the same place in their rows. Runs over the same columns trade
-// contents cell for cell where they stand.
+// Two rows trade the runs [xBegin, xEnd) of x and [yBegin, yEnd) of y, each
+// run taking the other's place. Runs over the same columns trade contents
+// cell for cell where they stand.
 void tradeRuns(RowCellArray& x, RowCellArray::iterator xBegin, RowCellArray::iterator xEnd, RowCellArray& y,
                RowCellArray::iterator yBegin, RowCellArray::iterator yEnd) {
     if (std::equal(xBegin, xEnd, yBegin, yEnd, [](const CellEntry& a, const CellEntry& b) { return a.first == b.first; })) {

@@ -25,11 +25,13 @@ QString dateCellEntry(const QString& text) {
     return QLatin1Char('\'') + text;
 }
 
-host::CellEntry dataCell(int field, const QString& text) {
+host::CellEntry dataCell(int field, const QString& text) { return dataCell(field, text, QLocale()); }
+
+host::CellEntry dataCell(int field, const QString& text, const QLocale& locale) {
     if (text.isEmpty()) return {text};  // an empty cell, as before: the balance tests for blanks
     if (field == reg::Date) return {dateCellEntry(text)};
     // A number no cell holds would overflow in every reader: it stays the text it is.
-    if ((field == reg::Debit || field == reg::Credit) && ledger::isNumberBeyondLimit(text)) return {text, true};
+    if ((field == reg::Debit || field == reg::Credit) && ledger::isNumberBeyondLimit(text, locale)) return {text, true};
     if (isAlwaysText(field) || wouldNotStayData(text)) return {text, true};
     return {text};
 }

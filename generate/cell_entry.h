@@ -7,6 +7,7 @@
 // meaning, unless typing it would give a formula. Text is
 // marked the host's way, with a leading apostrophe the cell does not show.
 
+#include <QLocale>
 #include <QString>
 
 #include "host/host_api.h"
@@ -15,6 +16,8 @@ namespace brevanta::generate {
 
 // The entry for `text` in the column of list field `field` (reg::Field).
 host::CellEntry dataCell(int field, const QString& text);
+// The same, its amounts read under `locale` (QLocale(), taken once for many cells).
+host::CellEntry dataCell(int field, const QString& text, const QLocale& locale);
 // The same as it is typed.
 QString dataCellEntry(int field, const QString& text);
 

@@ -65,9 +65,10 @@ SheetOrder sheetOrder(const reg::TransactionSource& transactions) {
     order.rows.reserve(size_t(std::max(count, 0)));
     order.dateEntries.reserve(size_t(std::max(count, 0)));
     std::vector<int> undated;
+    const QLocale locale;
     for (int row = 1; row <= count; ++row) {
-        const QString text = transactions.field(row, reg::Date);
-        const std::optional<ledger::RegisterDate> date = text.isEmpty() ? std::nullopt : ledger::readDate(text);
+        const QString& text = transactions.transaction(row)[reg::Date];
+        const std::optional<ledger::RegisterDate> date = text.isEmpty() ? std::nullopt : ledger::readDate(text, locale);
         if (date) order.rows.push_back(row);
         else undated.push_back(row);
         order.dateEntries.push_back(date ? host::CellEntry::ofDate(date->date, date->time)
@@ -112,12 +113,12 @@ QString tooManyTransactionsMessage(int count) {
 std::vector<int> rowsWithOverlongText(const reg::TransactionSource& transactions) {
     std::vector<int> rows;
     const int count = transactions.rowCount();
-    for (int row = 1; row <= count; ++row)
-        for (int field = 0; field < reg::kFieldCount; ++field)
-            if (transactions.field(row, field).size() > kLongestCellText) {
-                rows.push_back(row);
-                break;
-            }
+    for (int row = 1; row <= count; ++row) {
+        const reg::Transaction& transaction = transactions.transaction(row);
+        if (std::any_of(transaction.begin(), transaction.end(),
+                        [](const QString& text) { return text.size() > kLongestCellText; }))
+            rows.push_back(row);
+    }
     return rows;
 }
 
@@ -138,10 +139,13 @@ QString transactionsHaving(const std::vector<int>& rows, const QString& oneThing
 std::vector<int> rowsWithAmountsBeyondLimit(const reg::TransactionSource& transactions) {
     std::vector<int> rows;
     const int count = transactions.rowCount();
-    for (int row = 1; row <= count; ++row)
-        if (ledger::isNumberBeyondLimit(transactions.field(row, reg::Debit)) ||
-            ledger::isNumberBeyondLimit(transactions.field(row, reg::Credit)))
+    const QLocale locale;
+    for (int row = 1; row <= count; ++row) {
+        const reg::Transaction& transaction = transactions.transaction(row);
+        if (ledger::isNumberBeyondLimit(transaction[reg::Debit], locale) ||
+            ledger::isNumberBeyondLimit(transaction[reg::Credit], locale))
             rows.push_back(row);
+    }
     return rows;
 }
 
@@ -352,11 +356,13 @@ void generateReport(const host::HostSession& session, int selector, const reg::T
     entries[kRowCells - 2] = {balance};
     entries[kRowCells - 1] = {total};
     const int positions = std::min(count, int(order.rows.size()));
+    const QLocale locale;
     for (int position = 1; position <= positions; ++position) {
         const int j = order.rows[size_t(position - 1)];
+        const reg::Transaction& transaction = transactions.transaction(j);
         for (int field = 0; field < reg::kFieldCount; ++field)
             entries[size_t(field)] = field == reg::Date ? order.dateEntries[size_t(j - 1)]
-                                                        : dataCell(field, transactions.field(j, field));
+                                                        : dataCell(field, transaction[size_t(field)], locale);
         // The host takes the row in one call where no one watches the steps
         // one by one; from a cell it would refuse on, the cells go one step
         // each, so a refusal is reported at its cell's line. The last row

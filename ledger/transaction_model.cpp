@@ -22,6 +22,11 @@ QString TransactionModel::Source::field(int row, int field) const {
     return rows_[static_cast<size_t>(row - 1)][static_cast<size_t>(field)];
 }
 
+const Transaction& TransactionModel::Source::transaction(int row) const {
+    if (row < 1 || row > rowCount()) throw frame::Failure(frame::failures::kSubscriptOutOfRange);
+    return rows_[static_cast<size_t>(row - 1)];
+}
+
 TransactionModel::TransactionModel(QObject* parent)
     : QAbstractTableModel(parent), history_(new QUndoStack(this)) {}
 

@@ -69,6 +69,7 @@ private:
         explicit Source(const std::vector<Transaction>& rows) : rows_(rows) {}
         int rowCount() const override { return static_cast<int>(rows_.size()); }
         QString field(int row, int field) const override;
+        const Transaction& transaction(int row) const override;
 
     private:
         const std::vector<Transaction>& rows_;

@@ -10,4 +10,9 @@ QString TransactionList::field(int row, int field) const {
     return rows_[static_cast<size_t>(row - 1)][static_cast<size_t>(field)];
 }
 
+const Transaction& TransactionList::transaction(int row) const {
+    if (row < 1 || row > rowCount()) throw frame::Failure(frame::failures::kSubscriptOutOfRange);
+    return rows_[static_cast<size_t>(row - 1)];
+}
+
 }  // namespace brevanta::reg

@@ -19,6 +19,9 @@ public:
     virtual ~TransactionSource() = default;
     virtual int rowCount() const = 0;
     virtual QString field(int row, int field) const = 0;  // row 1-based; throws Failure when out of range
+    // Every field of a row at once, for readers that go through all rows:
+    // as field() each, without a call and a copy per field.
+    virtual const Transaction& transaction(int row) const = 0;  // row 1-based; throws Failure when out of range
 };
 
 // A plain list of transactions (the headless generator, tests).
@@ -28,6 +31,7 @@ public:
     explicit TransactionList(std::vector<Transaction> rows) : rows_(std::move(rows)) {}
     int rowCount() const override { return static_cast<int>(rows_.size()); }
     QString field(int row, int field) const override;
+    const Transaction& transaction(int row) const override;
     void append(const Transaction& t) { rows_.push_back(t); }
     const std::vector<Transaction>& rows() const { return rows_; }
 

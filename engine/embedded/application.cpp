@@ -126,13 +126,14 @@ public:
         try {
             SheetContext context = activeSheetHandle("Range").live();
             RowCells cells(context.sheet, row - 1);
+            const QLocale locale;
             for (const host::CellEntry& entry : entries) {
                 const int col = firstColumn - 1 + written;
                 if (col >= model::kMaxColumns) break;
                 try {
-                    if (entry.isDate()) typeDate(context, cells, col, entry);
+                    if (entry.isDate()) typeDate(context, cells, col, entry, locale);
                     else if (entry.asText) putText(cells, col, entry.text);
-                    else typeEntry(context, cells, col, entry.text);
+                    else typeEntry(context, cells, col, entry.text, locale);
                 } catch (const HostError&) {
                     break;
                 }

@@ -47,6 +47,8 @@ void pinCell(Sheet& sheet, int row, int col, const StyleMapping& mapping) {
 template <class Mapping>
 void mapBlock(Sheet& sheet, const CellRange& range, Mapping&& mapping) {
     const size_t width = size_t(range.colCount());
+    StyleId lastShown = kNoStyle, lastMapped = kNoStyle;
+    bool mappedAny = false;
     for (int row = range.firstRow; row <= range.lastRow; ++row) {
         const model::RowInfo* info = sheet.findRowInfo(row);
         const StyleId rowStyle = info ? info->style : kNoStyle;  // inheritedStyle's first choice
@@ -67,7 +69,13 @@ void mapBlock(Sheet& sheet, const CellRange& range, Mapping&& mapping) {
             const StyleId inherited = rowStyle != kNoStyle                   ? rowStyle
                                       : sheet.columns[col].style != kNoStyle ? sheet.columns[col].style
                                                                              : sheet.sheetStyle;
-            cell.style = mapping(cell.style != kNoStyle ? cell.style : inherited);
+            const StyleId shown = cell.style != kNoStyle ? cell.style : inherited;
+            if (!mappedAny || shown != lastShown) {  // a run of cells showing one format is mapped once
+                lastShown = shown;
+                lastMapped = mapping(shown);
+                mappedAny = true;
+            }
+            cell.style = lastMapped;
         }
     }
 }

@@ -43,11 +43,26 @@ public:
         if (row < sheet.rowExtent()) cells_ = &sheet.rowCells(row);
     }
     int row() const { return row_; }
-    model::Cell* find(int col);  // 0-based, as Sheet::find
-    model::Cell& at(int col);    // as Sheet::at: made when missing
-    void erase(int col);         // as Sheet::erase
+    // 0-based, as Sheet::find. The cell found last and the one after it,
+    // which a row written left to right asks for next, are taken straight.
+    model::Cell* find(int col) {
+        if (walking_ && next_ < cells_->size()) {
+            auto& cells = *cells_;
+            if (cells[next_].first == col) return &cells[next_].second;
+            if (next_ + 1 < cells.size() && cells[next_ + 1].first == col) return &cells[++next_].second;
+        }
+        return findFurther(col);
+    }
+    model::Cell& at(int col) {  // as Sheet::at: made when missing
+        if (model::Cell* cell = find(col)) return *cell;
+        return make(col);
+    }
+    void erase(int col);  // as Sheet::erase
 
 private:
+    model::Cell* findFurther(int col);
+    model::Cell& make(int col);
+
     model::Sheet& sheet_;
     int row_;
     std::vector<std::pair<uint16_t, model::Cell>>* cells_ = nullptr;  // none while the row holds nothing
@@ -57,12 +72,13 @@ private:
 
 // Types `entry` into the cell (row, col), 0-based, as Range.FormulaR1C1 does;
 // throws HostError for a refused formula, leaving the cell as it was. The
-// caller tells the calculator that cells changed.
+// caller tells the calculator that cells changed. `locale` is the one the
+// entry is read under, QLocale() taken once for a run of cells.
 void typeEntry(SheetContext& context, int row, int col, const QString& entry);
-void typeEntry(SheetContext& context, RowCells& cells, int col, const QString& entry);
+void typeEntry(SheetContext& context, RowCells& cells, int col, const QString& entry, const QLocale& locale);
 // Types the date of `entry` (CellEntry::isDate) into the cell: what typing
 // its ISO form gives, the same number and format, without the text.
-void typeDate(SheetContext& context, RowCells& cells, int col, const host::CellEntry& entry);
+void typeDate(SheetContext& context, RowCells& cells, int col, const host::CellEntry& entry, const QLocale& locale);
 // Puts `text` into the cell as text, as typing it after an apostrophe does.
 void putText(RowCells& cells, int col, const QString& text);
 // Gives the cells of `area` the interior colour `colorIndex`, as Interior.ColorIndex does;

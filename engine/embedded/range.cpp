@@ -343,12 +343,19 @@ QString EngineRange::formulaR1C1() const {
 
 namespace {
 
-// What typing `entry` means; formulas typed lately are not parsed again.
-TypedEntry interpretRemembering(BookState& book, const QString& entry) {
-    if (!entry.startsWith(QLatin1Char('=')) || entry.size() > 512) return interpretEntry(entry, QLocale());
+// A formula typed lately as `entry`, or none.
+const model::FormulaPtr* recentFormula(const BookState& book, const QString& entry) {
+    if (!entry.startsWith(QLatin1Char('=')) || entry.size() > 512) return nullptr;
     for (const auto& [text, formula] : book.recentFormulas)
-        if (formula && text == entry) return {TypedEntry::Kind::Formula, {}, formula, {}};
-    TypedEntry typed = interpretEntry(entry, QLocale());
+        if (formula && text == entry) return &formula;
+    return nullptr;
+}
+
+// What typing `entry` means; formulas typed lately are not parsed again.
+TypedEntry interpretRemembering(BookState& book, const QString& entry, const QLocale& locale) {
+    if (!entry.startsWith(QLatin1Char('=')) || entry.size() > 512) return interpretEntry(entry, locale);
+    if (const model::FormulaPtr* formula = recentFormula(book, entry)) return {TypedEntry::Kind::Formula, {}, *formula, {}};
+    TypedEntry typed = interpretEntry(entry, locale);
     if (typed.kind == TypedEntry::Kind::Formula && typed.formula) {
         book.recentFormulas[book.nextRecentFormula] = {entry, typed.formula};
         book.nextRecentFormula = (book.nextRecentFormula + 1) % book.recentFormulas.size();
@@ -381,7 +388,7 @@ void storeConstant(SheetContext& context, RowCells& cells, int col, model::Value
 
 }  // namespace
 
-model::Cell* RowCells::find(int col) {
+model::Cell* RowCells::findFurther(int col) {
     if (!cells_) return nullptr;
     auto& cells = *cells_;
     const auto byColumn = [](const auto& entry, int column) { return entry.first < column; };
@@ -393,8 +400,7 @@ model::Cell* RowCells::find(int col) {
     return next_ < cells.size() && cells[next_].first == col ? &cells[next_].second : nullptr;
 }
 
-model::Cell& RowCells::at(int col) {
-    if (model::Cell* cell = find(col)) return *cell;
+model::Cell& RowCells::make(int col) {
     model::Cell& made = sheet_.at(row_, col);  // the row makes room its own way
     cells_ = &sheet_.rowCells(row_);
     walking_ = false;
@@ -408,19 +414,26 @@ void RowCells::erase(int col) {
 
 void typeEntry(SheetContext& context, int row, int col, const QString& entry) {
     RowCells cells(context.sheet, row);
-    typeEntry(context, cells, col, entry);
+    typeEntry(context, cells, col, entry, QLocale());
 }
 
-void typeEntry(SheetContext& context, RowCells& cells, int col, const QString& entry) {
+void typeEntry(SheetContext& context, RowCells& cells, int col, const QString& entry, const QLocale& locale) {
     // Nothing typed clears the cell, and a plain number is that number, as
     // interpretEntry says, without asking it.
     if (!entry.isEmpty() && entry.front() != QLatin1Char('='))
-        if (const std::optional<double> number = readPlainNumber(entry, QLocale())) {
+        if (const std::optional<double> number = readPlainNumber(entry, locale)) {
             storeConstant(context, cells, col, *number, QString());
             return;
         }
+    // A formula typed lately goes in as it was read then.
+    if (const model::FormulaPtr* formula = recentFormula(context.book, entry)) {
+        model::Cell& cell = cells.at(col);
+        cell.value = model::Empty{};
+        cell.formula = *formula;
+        return;
+    }
     const TypedEntry typed = entry.isEmpty() ? TypedEntry{}
-                                             : interpretRemembering(context.book, entry);  // a refused formula throws; nothing changed yet
+                                             : interpretRemembering(context.book, entry, locale);  // a refused formula throws; nothing changed yet
     switch (typed.kind) {
         case TypedEntry::Kind::Clear:
             if (model::Cell* cell = cells.find(col)) {
@@ -441,15 +454,14 @@ void typeEntry(SheetContext& context, RowCells& cells, int col, const QString& e
     }
 }
 
-void typeDate(SheetContext& context, RowCells& cells, int col, const host::CellEntry& entry) {
+void typeDate(SheetContext& context, RowCells& cells, int col, const host::CellEntry& entry, const QLocale& locale) {
     // Typed, the ISO form reads as this day from 1900 to 9999; other years
     // are whatever their text reads as.
     double serial = dateToSerial(entry.date);
     if (serial <= 0) {
-        typeEntry(context, cells, col, entry.typed());
+        typeEntry(context, cells, col, entry.typed(), locale);
         return;
     }
-    const QLocale locale;
     if (!entry.hasTimeOfDay()) {
         storeConstant(context, cells, col, serial, localeFacts(locale).dateFormat);
         return;

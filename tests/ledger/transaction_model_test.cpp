@@ -53,6 +53,12 @@ TEST_F(TransactionModelTest, ShowsTheSevenFieldsUnderTheListsHeadersAndTakesEdit
     EXPECT_EQ(model.transactions().rowCount(), 2);
     EXPECT_EQ(model.transactions().field(2, reg::Description), QStringLiteral("John's Rent"));
     EXPECT_ANY_THROW(model.transactions().field(3, reg::Date));
+    EXPECT_EQ(model.transactions().transaction(2), kRent);
+    EXPECT_ANY_THROW(model.transactions().transaction(0));
+    EXPECT_ANY_THROW(model.transactions().transaction(3));
+    const reg::TransactionList list({kCar});
+    EXPECT_EQ(list.transaction(1), kCar);
+    EXPECT_ANY_THROW(list.transaction(2));
 
     EXPECT_TRUE(model.setData(model.index(1, reg::Debit), QStringLiteral("750")));
     Transaction edited = kRent;

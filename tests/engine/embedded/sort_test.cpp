@@ -260,3 +260,70 @@ TEST_F(SortTest, ManyRowsComeOutAsAStableSortOfTheirKeys) {
     for (const Row& row : rows) expected << QStringLiteral("row%1").arg(row.index);
     EXPECT_EQ(column(u'D', 6, 65), expected);
 }
+
+// Rows full across the range, with cells beside it in some rows and not
+// others: the cells in the range move with their keys, the ones beside it
+// (A, I and J, in no two rows alike) stay in their rows.
+TEST_F(SortTest, FullRowsMoveAndUnevenCellsBesideTheRangeStay) {
+    const QStringList keys = {"5", "3", "8", "3", "1", "7", "2", "6"};
+    const QString outside = QStringLiteral("AIJ");
+    for (int i = 0; i < keys.size(); ++i) {
+        const int row = 6 + i;
+        for (QChar letter : QStringLiteral("BDEFGH"))
+            write(QStringLiteral("%1%2").arg(letter).arg(row), QStringLiteral("%1%2").arg(letter.toLower()).arg(i));
+        write(QStringLiteral("C%1").arg(row), keys[i]);
+        for (int o = 0; o < 3; ++o)
+            if ((i >> o) & 1) write(QStringLiteral("%1%2").arg(outside[o]).arg(row), QStringLiteral("out%1").arg(row));
+    }
+    sortBy(13);
+    EXPECT_EQ(column(u'C', 6, 13), QStringList({"1", "2", "3", "3", "5", "6", "7", "8"}));
+    const QStringList rowsInOrder = {"4", "6", "1", "3", "0", "7", "5", "2"};
+    for (QChar letter : QStringLiteral("BDEFGH")) {
+        QStringList expected;
+        for (const QString& i : rowsInOrder) expected << letter.toLower() + i;
+        EXPECT_EQ(column(letter, 6, 13), expected) << letter.toLatin1();
+    }
+    for (int o = 0; o < 3; ++o) {
+        QStringList expected;
+        for (int i = 0; i < keys.size(); ++i)
+            expected << (((i >> o) & 1) ? QStringLiteral("out%1").arg(6 + i) : QStringLiteral("_"));
+        EXPECT_EQ(column(outside[o], 6, 13), expected) << outside[o].toLatin1();
+    }
+}
+
+// Keys that are all numbers or empty: negatives below zero, -0 equal to 0,
+// empties last in either order, ties kept as listed, as a plain stable sort
+// of the same keys gives.
+TEST_F(SortTest, NumberKeysComeOutAsAStableSortOfTheirKeys) {
+    struct Row {
+        std::optional<double> first, second;
+        int index;
+    };
+    const QStringList firsts = {"-2.5", "0", "-0", "3", "", "-2.5", "1e3", "0", "", "3", "-7", "0.25"};
+    const QStringList seconds = {"1", "", "1", "-1", "2", "1", "", "-0", "1", "-1", "4", ""};
+    std::vector<Row> rows;
+    for (int i = 0; i < firsts.size(); ++i) {
+        write(QStringLiteral("B%1").arg(6 + i), firsts[i]);
+        write(QStringLiteral("C%1").arg(6 + i), seconds[i]);
+        write(QStringLiteral("D%1").arg(6 + i), QStringLiteral("row%1").arg(i));
+        const auto number = [](const QString& text) { return text.isEmpty() ? std::nullopt : std::optional(text.toDouble()); };
+        rows.push_back({number(firsts[i]), number(seconds[i]), i});
+    }
+    auto options = registerOptions(app->range(QStringLiteral("B6")));
+    options.order1 = host::xl::Descending;
+    options.key2 = app->range(QStringLiteral("C6"));
+    sortBy(5 + int(firsts.size()), options);
+    // Empties last; otherwise the first key from the largest, then the second from the smallest.
+    const auto before = [](const std::optional<double>& a, const std::optional<double>& b, bool descending) {
+        if (!a || !b) return a.has_value() && !b.has_value() ? -1 : (!a && b ? 1 : 0);
+        if (*a == *b) return 0;
+        return (*a < *b) != descending ? -1 : 1;
+    };
+    std::stable_sort(rows.begin(), rows.end(), [&](const Row& a, const Row& b) {
+        const int first = before(a.first, b.first, true);
+        return first != 0 ? first < 0 : before(a.second, b.second, false) < 0;
+    });
+    QStringList expected;
+    for (const Row& row : rows) expected << QStringLiteral("row%1").arg(row.index);
+    EXPECT_EQ(column(u'D', 6, 5 + int(firsts.size())), expected);
+}

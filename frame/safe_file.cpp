@@ -6,6 +6,7 @@
 
 #include "frame/failure.h"
 #include "frame/file_writing.h"
+#include "frame/temporary_files.h"
 
 #if defined(Q_OS_UNIX)
 #include <cerrno>
@@ -103,14 +104,20 @@ void writeFileSafely(const QString& path, const QByteArray& bytes, LinkAtTarget 
         cannotWrite(path, reason);
     };
     if (keepMode && ::fchmod(temp.get(), mode) != 0) fail(systemReason(errno));
+    // A temporary file of this run is deleted when the program ends and made
+    // again from the list when wanted: it is replaced whole like any other,
+    // but a power cut need not find it on the disk, so it is not synced
+    // (megabytes of a long register's workbook, every generation).
+    const bool durable = !isTemporaryFile(path);
     if (const int error = writeAll(temp.get(), bytes)) fail(systemReason(error));
-    if (::fsync(temp.get()) != 0) fail(systemReason(errno));
+    if (durable && ::fsync(temp.get()) != 0) fail(systemReason(errno));
     if (!readsBackAs(temp.get(), bytes)) fail(QStringLiteral("the file read back differs from what was written"));
     if (const int error = temp.close()) fail(systemReason(error));
     if (::renameat(folder.get(), tempName.constData(), folder.get(), name.constData()) != 0)
         fail(systemReason(errno));
     // Some file systems cannot sync a folder and say so; that is no failure of ours.
-    if (::fsync(folder.get()) != 0 && errno != EINVAL && errno != ENOTSUP) cannotWrite(path, systemReason(errno));
+    if (durable && ::fsync(folder.get()) != 0 && errno != EINVAL && errno != ENOTSUP)
+        cannotWrite(path, systemReason(errno));
 }
 
 #else

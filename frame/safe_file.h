@@ -5,9 +5,10 @@
 // The bytes go to a fresh file beside the target (created exclusively, so
 // nothing else is ever overwritten through it), are flushed, read back and
 // compared, synced to disk, and only then renamed over the target; last the
-// folder itself is synced so the rename survives a power cut. A target that
-// is a symbolic link is never written through: it is refused, or (for the
-// program's own temporary files) the link itself is replaced.
+// folder itself is synced so the rename survives a power cut. The program's
+// own temporary files are not synced: they are gone after the run anyway. A
+// target that is a symbolic link is never written through: it is refused,
+// or (for the program's own temporary files) the link itself is replaced.
 // Any failure leaves the old file untouched and throws Failure naming the
 // file and the system's reason: "Cannot write <path>: <reason>".
 //

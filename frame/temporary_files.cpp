@@ -126,6 +126,15 @@ void forgetTemporaryFile(const QString& path) {
     }
 }
 
+bool isTemporaryFile(const QString& path) {
+    const QByteArray name = QFile::encodeName(QFileInfo(path).absoluteFilePath());
+    for (auto& slot : gRemembered) {
+        const char* current = slot.load();
+        if (current && name == current) return true;
+    }
+    return false;
+}
+
 void deleteTemporaryFiles() {
     for (auto& slot : gRemembered)
         if (char* path = slot.exchange(nullptr)) {

@@ -28,6 +28,8 @@ bool createFileExclusively(const QString& path);
 // and SIGHUP (only SIGKILL and a power cut can leave them behind).
 void rememberTemporaryFile(const QString& path);
 void forgetTemporaryFile(const QString& path);
+// Whether `path` is one of the remembered temporary files.
+bool isTemporaryFile(const QString& path);
 // Deletes every remembered file now and forgets it.
 void deleteTemporaryFiles();
 

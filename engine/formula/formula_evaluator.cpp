@@ -68,14 +68,8 @@ public:
             // Numbers (an empty cell counts 0) added, taken away or multiplied:
             // the common case, without the general rules.
             double a = 0, b = 0;
-            if (plainNumber(left, a) && plainNumber(right, b)) {
-                switch (node.binary) {
-                case model::BinaryOp::Add: return finiteOrNumError(a + b);
-                case model::BinaryOp::Subtract: return finiteOrNumError(a - b);
-                case model::BinaryOp::Multiply: return finiteOrNumError(a * b);
-                default: break;
-                }
-            }
+            if (plainNumber(left, a) && plainNumber(right, b))
+                if (const auto result = plainArithmetic(node.binary, a, b)) return *result;
             return applyBinary(node.binary, left, right, locale_);
         }
         case Kind::Function: return call(node);
@@ -98,19 +92,14 @@ public:
         case Kind::Unary: {
             if (node.children.empty() || !numberOf(node.children[0], number)) return false;
             if (node.unary == model::UnaryOp::Plus) return true;
-            return finiteNumber(node.unary == model::UnaryOp::Minus ? -number : number / 100.0, number);
+            return held(finiteNumber(node.unary == model::UnaryOp::Minus ? -number : number / 100.0), number);
         }
         case Kind::Binary: {
             double left = 0, right = 0;
             if (node.children.size() < 2 || !operandNumber(node.children[0], left) ||
                 !operandNumber(node.children[1], right))
                 return false;
-            switch (node.binary) {
-            case model::BinaryOp::Add: return finiteNumber(left + right, number);
-            case model::BinaryOp::Subtract: return finiteNumber(left - right, number);
-            case model::BinaryOp::Multiply: return finiteNumber(left * right, number);
-            default: return false;
-            }
+            return held(plainArithmetic(node.binary, left, right), number);
         }
         case Kind::Function: return functionNumber(node, number);
         default: return false;
@@ -190,11 +179,10 @@ private:
         return false;
     }
 
-    // A computed number as finiteOrNumError gives it; false for #NUM!.
-    static bool finiteNumber(double computed, double& number) {
-        if (!std::isfinite(computed)) return false;
-        number = computed == 0 ? 0.0 : computed;
-        return true;
+    // The quick way's result: true with the number, or false for none.
+    static bool held(std::optional<double> result, double& number) {
+        if (result) number = *result;
+        return result.has_value();
     }
 
     // The value of the cell a reference names, read in place (or into
@@ -228,7 +216,7 @@ private:
             if (inner.kind != Kind::Missing && !numberOf(inner, each)) return false;
             sum += each;
         }
-        return finiteNumber(sum, number);
+        return held(finiteNumber(sum), number);
     }
 
     // A number, or nothing as 0, as arithmetic reads them.

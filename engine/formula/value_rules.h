@@ -46,10 +46,28 @@ model::Value compareValues(model::BinaryOp op, const model::Value& left, const m
 model::Value applyBinary(model::BinaryOp op, const model::Value& left, const model::Value& right, const QLocale& locale);
 model::Value applyUnary(model::UnaryOp op, const model::Value& operand, const QLocale& locale);
 
+// A computed number as a cell keeps it (no negative zero); none when it is
+// not finite.
+inline std::optional<double> finiteNumber(double number) {
+    if (!std::isfinite(number)) return std::nullopt;
+    return number == 0 ? 0.0 : number;
+}
+
 // A computed number, or #NUM! when it is not finite.
 inline model::Value finiteOrNumError(double number) {
-    if (!std::isfinite(number)) return model::ErrorCode::Num;
-    return number == 0 ? 0.0 : number;  // no negative zero
+    if (const auto finite = finiteNumber(number)) return *finite;
+    return model::ErrorCode::Num;
+}
+
+// Two numbers added, taken away or multiplied, as finiteNumber keeps the
+// result; none for another operator or a result that is not finite.
+inline std::optional<double> plainArithmetic(model::BinaryOp op, double left, double right) {
+    switch (op) {
+    case model::BinaryOp::Add: return finiteNumber(left + right);
+    case model::BinaryOp::Subtract: return finiteNumber(left - right);
+    case model::BinaryOp::Multiply: return finiteNumber(left * right);
+    default: return std::nullopt;
+    }
 }
 
 }  // namespace brevanta::engine

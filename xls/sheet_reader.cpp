@@ -136,8 +136,7 @@ private:
         }
         auto& cells = *openCells_;
         if (cells.empty() || cells.back().first < c) {
-            // Grown as the sheet grows a row: by half, not doubling.
-            if (cells.size() == cells.capacity()) cells.reserve(cells.size() + std::max<size_t>(4, cells.size() / 2));
+            if (cells.size() == cells.capacity()) cells.reserve(model::Sheet::grownRowRoom(cells.size()));
             return &cells.emplace_back(static_cast<uint16_t>(c), CellInPlace<V>{value, style}).second;
         }
         model::Cell& cell = sheet_->at(r, c);

@@ -54,7 +54,7 @@ void mapBlock(Sheet& sheet, const CellRange& range, Mapping&& mapping) {
         const StyleId rowStyle = info ? info->style : kNoStyle;  // inheritedStyle's first choice
         auto& cells = sheet.rowCells(row);
         if (const size_t wanted = cells.size() + width; cells.capacity() < wanted)
-            cells.reserve(wanted + std::max<size_t>(4, wanted / 2));
+            cells.reserve(Sheet::grownRowRoom(wanted));
         auto place = std::lower_bound(cells.begin(), cells.end(), range.firstCol,
                                       [](const auto& entry, int col) { return entry.first < col; });
         for (int col = range.firstCol; col <= range.lastCol; ++col, ++place) {

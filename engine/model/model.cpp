@@ -140,11 +140,9 @@ Cell& Sheet::at(int row, int col) {
                         : std::lower_bound(cells.begin(), cells.end(), col,
                                            [](const auto& entry, int c) { return entry.first < c; });
     if (it != cells.end() && it->first == col) return it->second;
-    // Only a cell being added makes room. A row grows by half rather than
-    // doubling: a long sheet's rows hold a handful of cells each, and
-    // doubling leaves a third of its memory unused.
+    // Only a cell being added makes room.
     const auto index = it - cells.begin();
-    if (cells.size() == cells.capacity()) cells.reserve(cells.size() + std::max<size_t>(4, cells.size() / 2));
+    if (cells.size() == cells.capacity()) cells.reserve(grownRowRoom(cells.size()));
     return cells.emplace(cells.begin() + index, std::piecewise_construct, std::forward_as_tuple(uint16_t(col)),
                          std::forward_as_tuple())
         ->second;

@@ -5,6 +5,7 @@
 // Rows and columns are 0-based here; the host interface speaks 1-based.
 
 #include <QString>
+#include <algorithm>
 #include <array>
 #include <cstdint>
 #include <optional>
@@ -108,6 +109,11 @@ public:
     }
     // Mutable access for sorting and bulk edits: the cells of one row, ordered by column.
     std::vector<std::pair<uint16_t, Cell>>& rowCells(int row);
+    // The room a row makes when it must grow past `cells`: by half rather
+    // than doubling, since a long sheet's rows hold a handful of cells each
+    // and doubling leaves a third of its memory unused. Every writer that
+    // grows a row's cells grows it so.
+    static size_t grownRowRoom(size_t cells) { return cells + std::max<size_t>(4, cells / 2); }
     // One past the last row that holds any cell or row information.
     int rowExtent() const { return static_cast<int>(rows_.size()); }
 
